@@ -1,0 +1,86 @@
+// Fonts as the framework keeps them: the height in pixels of the screen they
+// were made for is primary, the size in points is derived from it.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "flexarium/classes.h"
+#include "flexarium/win_types.h"
+
+namespace flx {
+
+enum TFontStyle : std::uint8_t {
+  fsBold = 1,
+  fsItalic = 2,
+  fsUnderline = 4,
+  fsStrikeOut = 8
+};
+using TFontStyles = std::uint8_t;
+
+// An integer that the form file may name with an identifier (colours,
+// character sets); an identifier the library does not know is kept as is.
+struct TIdentInt {
+  std::int64_t Value = 0;
+  std::string Ident;  // empty when the value is written as a number
+  bool operator==(const TIdentInt& o) const {
+    return Value == o.Value && Ident == o.Ident;
+  }
+};
+
+// The screen's logical pixels per inch (LOGPIXELSY of the screen DC).
+int ScreenPixelsPerInch();
+
+class TFont : public TPersistent {
+  FLX_CLASS(TFont)
+ public:
+  // A font for the current screen: "Tahoma", 8 points, default charset,
+  // clWindowText, no style.
+  TFont();
+  ~TFont() override;
+
+  const std::string& Name() const { return FName; }
+  void SetName(const std::string& v);
+  // Pixels; negative: character height, positive: cell height.
+  int Height() const { return FHeight; }
+  void SetHeight(int v);
+  // Whole points: -MulDiv(Height, 72, PixelsPerInch). A negative size (a
+  // cell height) stays negative.
+  int Size() const;
+  void SetSize(int points);
+  int PixelsPerInch() const { return FPixelsPerInch; }
+  void SetPixelsPerInch(int v) { FPixelsPerInch = v; }
+  TFontStyles Style() const { return FStyle; }
+  void SetStyle(TFontStyles v);
+  const TIdentInt& Color() const { return FColor; }
+  void SetColor(const TIdentInt& v);
+  const TIdentInt& Charset() const { return FCharset; }
+  void SetCharset(const TIdentInt& v);
+
+  // Copies name, style, colour and charset; the size in points is kept
+  // when the two fonts are for different pixel densities.
+  void Assign(const TPersistent& source) override;
+  bool SameAs(const TFont& other) const;
+
+  // Called after every change.
+  std::function<void()> OnChange;
+
+  // The font realised on the current window system (created on first use,
+  // dropped on change).
+  win::HFONT Handle();
+
+ private:
+  void Changed();
+  void ReleaseHandle();
+
+  std::string FName = "Tahoma";
+  int FHeight = -11;
+  int FPixelsPerInch = 96;
+  TFontStyles FStyle = 0;
+  TIdentInt FColor;
+  TIdentInt FCharset;
+  win::HFONT FHandle = nullptr;
+};
+
+}  // namespace flx

@@ -1,0 +1,211 @@
+// The simulated desktop: an in-memory, deterministic window system with
+// monitors, a taskbar, screen DPI, desktop-composition frame margins, a user
+// locale, a Windows version and a visual-style flag. Messages are delivered
+// synchronously in Windows' order, through subclass chains and
+// WH_CALLWNDPROC thread hooks. It is the default window system of the CLI,
+// the tests and the benchmarks.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "flexarium/window_system.h"
+
+namespace flx::sim {
+
+using win::HWND;
+using win::RECT;
+
+enum class TaskbarEdge { None, Left, Top, Right, Bottom };
+std::string_view toString(TaskbarEdge edge);
+
+struct MonitorConfig {
+  RECT rect{0, 0, 1920, 1080};  // screen coordinates
+  bool primary = true;
+};
+
+struct TaskbarConfig {
+  TaskbarEdge edge = TaskbarEdge::Bottom;
+  int thickness = 40;      // pixels, on the primary monitor
+  bool autoHide = false;
+  // When set, ABM_GETTASKBARPOS reports this rectangle instead of the one
+  // derived from edge and thickness (to model odd reports, e.g. overhangs).
+  std::optional<RECT> reportedRect;
+};
+
+// Invisible frame margins that desktop composition adds around a top-level
+// window with a sizing frame, in pixels at the current DPI.
+struct FrameMargins {
+  int left = 7;
+  int top = 0;
+  int right = 7;
+  int bottom = 7;
+};
+
+struct DesktopConfig {
+  std::vector<MonitorConfig> monitors{MonitorConfig{}};
+  int dpiX = 96;
+  int dpiY = 96;
+  TaskbarConfig taskbar;
+  bool composition = true;
+  // Margins reported by DWMWA_EXTENDED_FRAME_BOUNDS for windows with a
+  // sizing frame; windows without one report no margin.
+  FrameMargins margins;
+  // Non-client metrics at 96 DPI, scaled with dpiY/dpiX unless overridden.
+  int captionHeight = 23;  // SM_CYCAPTION
+  int sizeFrame = 4;       // SM_CXFRAME / SM_CYFRAME
+  int paddedBorder = 4;    // SM_CXPADDEDBORDER (added to a sizing frame)
+  int fixedFrame = 3;      // SM_CXDLGFRAME / SM_CYDLGFRAME
+  int border = 1;          // SM_CXBORDER / SM_CYBORDER
+  bool scaleMetricsWithDpi = true;
+  std::string localeAbbrev = "ENU";  // LOCALE_SABBREVLANGNAME
+  win::OSVersion version{10, 0};
+  bool customStyle = false;  // TStyleManager.IsCustomStyleActive
+};
+
+// One recorded window-system call (the operation's Win32 name and the window
+// it concerned, if any).
+struct CallRecord {
+  std::string op;
+  HWND wnd = nullptr;
+};
+
+// A message as the simulation delivered it to a window's procedure chain.
+struct MessageRecord {
+  HWND wnd;
+  win::UINT msg;
+  win::WPARAM wParam;
+  win::LPARAM lParam;
+};
+
+class Desktop final : public win::WindowSystem {
+ public:
+  explicit Desktop(DesktopConfig config = {});
+  ~Desktop() override;
+  Desktop(const Desktop&) = delete;
+  Desktop& operator=(const Desktop&) = delete;
+
+  const DesktopConfig& config() const;
+  // Changes take effect for later calls (e.g. a new DPI for the next query).
+  DesktopConfig& mutableConfig();
+
+  // Primary monitor work area: the monitor less the (non-auto-hide) taskbar.
+  RECT workArea() const;
+  // The taskbar rectangle as the shell reports it, clamped to nothing.
+  RECT taskbarRect() const;
+
+  // ---- User actions (what a person does with the mouse) ----
+  // Drags an edge or corner (WMSZ_* code) by (dx, dy) pixels: the proposed
+  // frame is clamped to the tracking limits of WM_GETMINMAXINFO, handed to
+  // the window as WM_SIZING (which may change it), then applied.
+  void dragEdge(HWND wnd, win::WPARAM edge, int dx, int dy);
+  void maximize(HWND wnd);  // ShowWindow(SW_MAXIMIZE)
+  void minimize(HWND wnd);  // ShowWindow(SW_MINIMIZE)
+  void restore(HWND wnd);   // ShowWindow(SW_RESTORE)
+
+  // ---- Inspection ----
+  void setRecording(bool on);
+  const std::vector<CallRecord>& calls() const;
+  const std::vector<MessageRecord>& messages() const;
+  void clearRecords();
+  int windowCount() const;
+  bool dwmLoaded() const;  // a DWM function has been called
+  HWND lockedWindow() const;  // LockWindowUpdate holder, or 0
+  int hookCount() const;      // installed WH_CALLWNDPROC hooks
+  // The font handed to the window by WM_SETFONT, if any.
+  std::optional<win::LOGFONTW> windowFont(HWND wnd) const;
+
+  // ---- WindowSystem ----
+  bool registerClass(std::u16string_view className,
+                     win::WNDPROC proc) override;
+  HWND createWindowEx(win::DWORD exStyle, std::u16string_view className,
+                      std::u16string_view windowName, win::DWORD style, int x,
+                      int y, int width, int height, HWND parent,
+                      void* createParam) override;
+  win::BOOL destroyWindow(HWND wnd) override;
+  win::BOOL isWindow(HWND wnd) override;
+  HWND getParent(HWND wnd) override;
+  win::BOOL showWindow(HWND wnd, int cmdShow) override;
+  win::BOOL isWindowVisible(HWND wnd) override;
+  win::BOOL setWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx,
+                         int cy, win::UINT flags) override;
+  win::BOOL moveWindow(HWND wnd, int x, int y, int width, int height,
+                       win::BOOL repaint) override;
+  win::BOOL getWindowRect(HWND wnd, RECT* rect) override;
+  win::BOOL getClientRect(HWND wnd, RECT* rect) override;
+  win::BOOL getWindowPlacement(HWND wnd,
+                               win::WINDOWPLACEMENT* placement) override;
+  win::BOOL adjustWindowRectEx(RECT* rect, win::DWORD style, win::BOOL menu,
+                               win::DWORD exStyle) override;
+  win::BOOL isIconic(HWND wnd) override;
+  win::BOOL isZoomed(HWND wnd) override;
+  win::BOOL setWindowText(HWND wnd, std::u16string_view text) override;
+  std::u16string getWindowText(HWND wnd) override;
+  win::LONG_PTR getWindowLongPtr(HWND wnd, int index) override;
+  win::LONG_PTR setWindowLongPtr(HWND wnd, int index,
+                                 win::LONG_PTR value) override;
+  win::BOOL setProp(HWND wnd, std::u16string_view name,
+                    win::HANDLE data) override;
+  win::HANDLE getProp(HWND wnd, std::u16string_view name) override;
+  win::HANDLE removeProp(HWND wnd, std::u16string_view name) override;
+  win::BOOL invalidateRect(HWND wnd, const RECT* rect,
+                           win::BOOL erase) override;
+  win::BOOL lockWindowUpdate(HWND wnd) override;
+  win::LRESULT sendMessage(HWND wnd, win::UINT msg, win::WPARAM wParam,
+                           win::LPARAM lParam) override;
+  win::LRESULT callWindowProc(win::WNDPROC proc, HWND wnd, win::UINT msg,
+                              win::WPARAM wParam, win::LPARAM lParam) override;
+  win::LRESULT defWindowProc(HWND wnd, win::UINT msg, win::WPARAM wParam,
+                             win::LPARAM lParam) override;
+  win::HHOOK setWindowsHookEx(int idHook, win::HOOKPROC proc,
+                              win::HINSTANCE module,
+                              win::DWORD threadId) override;
+  win::BOOL unhookWindowsHookEx(win::HHOOK hook) override;
+  win::LRESULT callNextHookEx(win::HHOOK hook, int code, win::WPARAM wParam,
+                              win::LPARAM lParam) override;
+  win::DWORD getCurrentThreadId() override;
+  win::HDC getDC(HWND wnd) override;
+  int releaseDC(HWND wnd, win::HDC dc) override;
+  int getDeviceCaps(win::HDC dc, int index) override;
+  int getSystemMetrics(int index) override;
+  win::HMONITOR monitorFromWindow(HWND wnd, win::DWORD flags) override;
+  win::BOOL getMonitorInfo(win::HMONITOR monitor,
+                           win::MONITORINFO* info) override;
+  win::UINT_PTR shAppBarMessage(win::DWORD message,
+                                win::APPBARDATA* data) override;
+  win::HRESULT dwmIsCompositionEnabled(win::BOOL* enabled) override;
+  win::HRESULT dwmGetWindowAttribute(HWND wnd, win::DWORD attribute,
+                                     void* value, win::DWORD size) override;
+  win::HFONT createFontIndirect(const win::LOGFONTW* font) override;
+  win::BOOL deleteFont(win::HFONT font) override;
+  int getLocaleInfoA(win::LCID locale, win::LCTYPE type, char* data,
+                     int size) override;
+  win::OSVersion getVersion() override;
+  bool isCustomStyleActive() override;
+
+ private:
+  struct Impl;
+  std::unique_ptr<Impl> impl_;
+};
+
+// Installs a desktop as the current window system for its lifetime and puts
+// the previous one back afterwards.
+class ScopedDesktop {
+ public:
+  explicit ScopedDesktop(DesktopConfig config = {});
+  ~ScopedDesktop();
+  ScopedDesktop(const ScopedDesktop&) = delete;
+  ScopedDesktop& operator=(const ScopedDesktop&) = delete;
+  Desktop& desktop() { return desktop_; }
+  Desktop* operator->() { return &desktop_; }
+
+ private:
+  Desktop desktop_;
+  win::WindowSystem* previous_;
+};
+
+}  // namespace flx::sim

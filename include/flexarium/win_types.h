@@ -1,0 +1,163 @@
+// Window-system types and records with the names and layouts of Win32.
+//
+// On Windows these are layout-compatible with <windows.h> (handle types are
+// the very same types), so FormWndProc and CallWndHookProc are real window and
+// hook procedures there. This header declares no constants and no macros, so
+// the native backend can include it after <windows.h>.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The handle tags of <windows.h> (STRICT): declaring them here keeps HWND and
+// friends the same types as the system's on Windows.
+struct HWND__;
+struct HHOOK__;
+struct HMONITOR__;
+struct HDC__;
+struct HFONT__;
+struct HINSTANCE__;
+
+#if defined(_WIN32) && !defined(_WIN64)
+#define FLX_CALLBACK __stdcall
+#else
+#define FLX_CALLBACK
+#endif
+
+namespace flx::win {
+
+using BOOL = int;
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using UINT = unsigned int;
+using LONG = std::int32_t;
+using LCID = DWORD;
+using LCTYPE = DWORD;
+using HRESULT = std::int32_t;
+using ATOM = WORD;
+using LONG_PTR = std::intptr_t;
+using UINT_PTR = std::uintptr_t;
+using WPARAM = UINT_PTR;
+using LPARAM = LONG_PTR;
+using LRESULT = LONG_PTR;
+using HANDLE = void*;
+
+using HWND = ::HWND__*;
+using HHOOK = ::HHOOK__*;
+using HMONITOR = ::HMONITOR__*;
+using HDC = ::HDC__*;
+using HFONT = ::HFONT__*;
+using HINSTANCE = ::HINSTANCE__*;
+
+using WNDPROC = LRESULT(FLX_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
+using HOOKPROC = LRESULT(FLX_CALLBACK*)(int, WPARAM, LPARAM);
+
+struct POINT {
+  LONG x;
+  LONG y;
+};
+
+struct SIZE {
+  LONG cx;
+  LONG cy;
+};
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+
+struct MINMAXINFO {
+  POINT ptReserved;
+  POINT ptMaxSize;
+  POINT ptMaxPosition;
+  POINT ptMinTrackSize;
+  POINT ptMaxTrackSize;
+};
+
+// What a WH_CALLWNDPROC hook receives through its LParam.
+struct CWPSTRUCT {
+  LPARAM lParam;
+  WPARAM wParam;
+  UINT message;
+  HWND hwnd;
+};
+
+struct APPBARDATA {
+  DWORD cbSize;
+  HWND hWnd;
+  UINT uCallbackMessage;
+  UINT uEdge;
+  RECT rc;
+  LPARAM lParam;
+};
+
+struct MONITORINFO {
+  DWORD cbSize;
+  RECT rcMonitor;
+  RECT rcWork;
+  DWORD dwFlags;
+};
+
+struct WINDOWPOS {
+  HWND hwnd;
+  HWND hwndInsertAfter;
+  int x;
+  int y;
+  int cx;
+  int cy;
+  UINT flags;
+};
+
+struct WINDOWPLACEMENT {
+  UINT length;
+  UINT flags;
+  UINT showCmd;
+  POINT ptMinPosition;
+  POINT ptMaxPosition;
+  RECT rcNormalPosition;
+};
+
+// Handed to WM_NCCREATE and WM_CREATE through LParam.
+struct CREATESTRUCTW {
+  void* lpCreateParams;
+  HINSTANCE hInstance;
+  void* hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  const char16_t* lpszName;
+  const char16_t* lpszClass;
+  DWORD dwExStyle;
+};
+
+struct LOGFONTW {
+  LONG lfHeight;
+  LONG lfWidth;
+  LONG lfEscapement;
+  LONG lfOrientation;
+  LONG lfWeight;
+  BYTE lfItalic;
+  BYTE lfUnderline;
+  BYTE lfStrikeOut;
+  BYTE lfCharSet;
+  BYTE lfOutPrecision;
+  BYTE lfClipPrecision;
+  BYTE lfQuality;
+  BYTE lfPitchAndFamily;
+  char16_t lfFaceName[32];
+};
+
+// The running Windows version as the system reports it (not shimmed).
+struct OSVersion {
+  int major = 10;
+  int minor = 0;
+};
+
+}  // namespace flx::win

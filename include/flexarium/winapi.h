@@ -1,0 +1,326 @@
+// Win32-named operations and constants over the current window system.
+//
+// The framework model and the component call these exactly as they would call
+// user32/gdi32/shell32/dwmapi; each forwards to currentWindowSystem(). Never
+// include this header together with <windows.h>: the constants here are
+// macros there.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "flexarium/window_system.h"
+
+namespace flx::win {
+
+inline constexpr BOOL FALSE = 0;
+inline constexpr BOOL TRUE = 1;
+
+// Window messages.
+inline constexpr UINT WM_NULL = 0x0000;
+inline constexpr UINT WM_CREATE = 0x0001;
+inline constexpr UINT WM_DESTROY = 0x0002;
+inline constexpr UINT WM_MOVE = 0x0003;
+inline constexpr UINT WM_SIZE = 0x0005;
+inline constexpr UINT WM_SETREDRAW = 0x000B;
+inline constexpr UINT WM_SETTEXT = 0x000C;
+inline constexpr UINT WM_GETTEXT = 0x000D;
+inline constexpr UINT WM_PAINT = 0x000F;
+inline constexpr UINT WM_CLOSE = 0x0010;
+inline constexpr UINT WM_ERASEBKGND = 0x0014;
+inline constexpr UINT WM_SHOWWINDOW = 0x0018;
+inline constexpr UINT WM_GETMINMAXINFO = 0x0024;
+inline constexpr UINT WM_SETFONT = 0x0030;
+inline constexpr UINT WM_GETFONT = 0x0031;
+inline constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
+inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
+inline constexpr UINT WM_NCCREATE = 0x0081;
+inline constexpr UINT WM_NCDESTROY = 0x0082;
+inline constexpr UINT WM_NCCALCSIZE = 0x0083;
+inline constexpr UINT WM_NCPAINT = 0x0085;
+inline constexpr UINT WM_SYSCOMMAND = 0x0112;
+inline constexpr UINT WM_SIZING = 0x0214;
+inline constexpr UINT WM_ENTERSIZEMOVE = 0x0231;
+inline constexpr UINT WM_EXITSIZEMOVE = 0x0232;
+inline constexpr UINT WM_USER = 0x0400;
+inline constexpr UINT WM_APP = 0x8000;
+
+// WM_SIZE kinds.
+inline constexpr WPARAM SIZE_RESTORED = 0;
+inline constexpr WPARAM SIZE_MINIMIZED = 1;
+inline constexpr WPARAM SIZE_MAXIMIZED = 2;
+inline constexpr WPARAM SIZE_MAXSHOW = 3;
+inline constexpr WPARAM SIZE_MAXHIDE = 4;
+
+// WM_SIZING edges.
+inline constexpr WPARAM WMSZ_LEFT = 1;
+inline constexpr WPARAM WMSZ_RIGHT = 2;
+inline constexpr WPARAM WMSZ_TOP = 3;
+inline constexpr WPARAM WMSZ_TOPLEFT = 4;
+inline constexpr WPARAM WMSZ_TOPRIGHT = 5;
+inline constexpr WPARAM WMSZ_BOTTOM = 6;
+inline constexpr WPARAM WMSZ_BOTTOMLEFT = 7;
+inline constexpr WPARAM WMSZ_BOTTOMRIGHT = 8;
+
+// Window-long slots. The procedure slot is pointer-sized everywhere.
+inline constexpr int GWLP_WNDPROC = -4;
+inline constexpr int GWL_WNDPROC = -4;
+inline constexpr int GWLP_USERDATA = -21;
+inline constexpr int GWL_STYLE = -16;
+inline constexpr int GWL_EXSTYLE = -20;
+
+// Styles.
+inline constexpr DWORD WS_OVERLAPPED = 0x00000000;
+inline constexpr DWORD WS_POPUP = 0x80000000;
+inline constexpr DWORD WS_CHILD = 0x40000000;
+inline constexpr DWORD WS_MINIMIZE = 0x20000000;
+inline constexpr DWORD WS_VISIBLE = 0x10000000;
+inline constexpr DWORD WS_DISABLED = 0x08000000;
+inline constexpr DWORD WS_CLIPSIBLINGS = 0x04000000;
+inline constexpr DWORD WS_CLIPCHILDREN = 0x02000000;
+inline constexpr DWORD WS_MAXIMIZE = 0x01000000;
+inline constexpr DWORD WS_CAPTION = 0x00C00000;
+inline constexpr DWORD WS_BORDER = 0x00800000;
+inline constexpr DWORD WS_DLGFRAME = 0x00400000;
+inline constexpr DWORD WS_VSCROLL = 0x00200000;
+inline constexpr DWORD WS_HSCROLL = 0x00100000;
+inline constexpr DWORD WS_SYSMENU = 0x00080000;
+inline constexpr DWORD WS_THICKFRAME = 0x00040000;
+inline constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
+inline constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
+inline constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
+inline constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001;
+inline constexpr DWORD WS_EX_TOPMOST = 0x00000008;
+inline constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
+inline constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100;
+inline constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
+inline constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
+inline constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
+
+// ShowWindow commands.
+inline constexpr int SW_HIDE = 0;
+inline constexpr int SW_SHOWNORMAL = 1;
+inline constexpr int SW_SHOWMINIMIZED = 2;
+inline constexpr int SW_MAXIMIZE = 3;
+inline constexpr int SW_SHOWMAXIMIZED = 3;
+inline constexpr int SW_SHOWNOACTIVATE = 4;
+inline constexpr int SW_SHOW = 5;
+inline constexpr int SW_MINIMIZE = 6;
+inline constexpr int SW_RESTORE = 9;
+
+// SetWindowPos flags.
+inline constexpr UINT SWP_NOSIZE = 0x0001;
+inline constexpr UINT SWP_NOMOVE = 0x0002;
+inline constexpr UINT SWP_NOZORDER = 0x0004;
+inline constexpr UINT SWP_NOREDRAW = 0x0008;
+inline constexpr UINT SWP_NOACTIVATE = 0x0010;
+inline constexpr UINT SWP_FRAMECHANGED = 0x0020;
+inline constexpr UINT SWP_SHOWWINDOW = 0x0040;
+inline constexpr UINT SWP_HIDEWINDOW = 0x0080;
+
+// Hooks.
+inline constexpr int WH_CALLWNDPROC = 4;
+inline constexpr int HC_ACTION = 0;
+
+// System metrics.
+inline constexpr int SM_CXSCREEN = 0;
+inline constexpr int SM_CYSCREEN = 1;
+inline constexpr int SM_CYCAPTION = 4;
+inline constexpr int SM_CXBORDER = 5;
+inline constexpr int SM_CYBORDER = 6;
+inline constexpr int SM_CXDLGFRAME = 7;
+inline constexpr int SM_CYDLGFRAME = 8;
+inline constexpr int SM_CXFRAME = 32;
+inline constexpr int SM_CYFRAME = 33;
+inline constexpr int SM_CXMINTRACK = 34;
+inline constexpr int SM_CYMINTRACK = 35;
+inline constexpr int SM_CYSMCAPTION = 51;
+inline constexpr int SM_CXMAXTRACK = 59;
+inline constexpr int SM_CYMAXTRACK = 60;
+inline constexpr int SM_CXMAXIMIZED = 61;
+inline constexpr int SM_CYMAXIMIZED = 62;
+inline constexpr int SM_CMONITORS = 80;
+inline constexpr int SM_CXPADDEDBORDER = 92;
+
+// Device capabilities.
+inline constexpr int LOGPIXELSX = 88;
+inline constexpr int LOGPIXELSY = 90;
+
+// Monitors.
+inline constexpr DWORD MONITOR_DEFAULTTONULL = 0;
+inline constexpr DWORD MONITOR_DEFAULTTOPRIMARY = 1;
+inline constexpr DWORD MONITOR_DEFAULTTONEAREST = 2;
+inline constexpr DWORD MONITORINFOF_PRIMARY = 1;
+
+// Application bars (the taskbar).
+inline constexpr DWORD ABM_GETSTATE = 4;
+inline constexpr DWORD ABM_GETTASKBARPOS = 5;
+inline constexpr UINT_PTR ABS_AUTOHIDE = 1;
+inline constexpr UINT_PTR ABS_ALWAYSONTOP = 2;
+inline constexpr UINT ABE_LEFT = 0;
+inline constexpr UINT ABE_TOP = 1;
+inline constexpr UINT ABE_RIGHT = 2;
+inline constexpr UINT ABE_BOTTOM = 3;
+
+// Desktop window manager.
+inline constexpr DWORD DWMWA_EXTENDED_FRAME_BOUNDS = 9;
+inline constexpr HRESULT S_OK = 0;
+inline constexpr HRESULT E_NOTIMPL = static_cast<HRESULT>(0x80004001u);
+inline constexpr HRESULT E_FAIL = static_cast<HRESULT>(0x80004005u);
+
+// Locale.
+inline constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
+inline constexpr LCTYPE LOCALE_SABBREVLANGNAME = 0x0003;
+
+// Fonts.
+inline constexpr LONG FW_NORMAL = 400;
+inline constexpr LONG FW_BOLD = 700;
+inline constexpr BYTE DEFAULT_CHARSET = 1;
+
+inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
+inline WORD HIWORD(std::uintptr_t v) {
+  return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+inline LPARAM MAKELPARAM(int low, int high) {
+  return static_cast<LPARAM>(static_cast<DWORD>(
+      (static_cast<DWORD>(low) & 0xFFFF) |
+      ((static_cast<DWORD>(high) & 0xFFFF) << 16)));
+}
+
+// Forwarders with the system's names.
+inline bool RegisterWindowClass(std::u16string_view name, WNDPROC proc) {
+  return currentWindowSystem().registerClass(name, proc);
+}
+inline HWND CreateWindowExW(DWORD exStyle, std::u16string_view className,
+                            std::u16string_view windowName, DWORD style, int x,
+                            int y, int width, int height, HWND parent,
+                            void* param) {
+  return currentWindowSystem().createWindowEx(
+      exStyle, className, windowName, style, x, y, width, height, parent,
+      param);
+}
+inline BOOL DestroyWindow(HWND wnd) {
+  return currentWindowSystem().destroyWindow(wnd);
+}
+inline BOOL IsWindow(HWND wnd) { return currentWindowSystem().isWindow(wnd); }
+inline HWND GetParent(HWND wnd) {
+  return currentWindowSystem().getParent(wnd);
+}
+inline BOOL ShowWindow(HWND wnd, int cmd) {
+  return currentWindowSystem().showWindow(wnd, cmd);
+}
+inline BOOL IsWindowVisible(HWND wnd) {
+  return currentWindowSystem().isWindowVisible(wnd);
+}
+inline BOOL SetWindowPos(HWND wnd, HWND after, int x, int y, int cx, int cy,
+                         UINT flags) {
+  return currentWindowSystem().setWindowPos(wnd, after, x, y, cx, cy, flags);
+}
+inline BOOL MoveWindow(HWND wnd, int x, int y, int w, int h, BOOL repaint) {
+  return currentWindowSystem().moveWindow(wnd, x, y, w, h, repaint);
+}
+inline BOOL GetWindowRect(HWND wnd, RECT* rect) {
+  return currentWindowSystem().getWindowRect(wnd, rect);
+}
+inline BOOL GetClientRect(HWND wnd, RECT* rect) {
+  return currentWindowSystem().getClientRect(wnd, rect);
+}
+inline BOOL GetWindowPlacement(HWND wnd, WINDOWPLACEMENT* placement) {
+  return currentWindowSystem().getWindowPlacement(wnd, placement);
+}
+inline BOOL AdjustWindowRectEx(RECT* rect, DWORD style, BOOL menu,
+                               DWORD exStyle) {
+  return currentWindowSystem().adjustWindowRectEx(rect, style, menu, exStyle);
+}
+inline BOOL IsIconic(HWND wnd) { return currentWindowSystem().isIconic(wnd); }
+inline BOOL IsZoomed(HWND wnd) { return currentWindowSystem().isZoomed(wnd); }
+inline BOOL SetWindowTextW(HWND wnd, std::u16string_view text) {
+  return currentWindowSystem().setWindowText(wnd, text);
+}
+inline LONG_PTR GetWindowLongPtrW(HWND wnd, int index) {
+  return currentWindowSystem().getWindowLongPtr(wnd, index);
+}
+inline LONG_PTR SetWindowLongPtrW(HWND wnd, int index, LONG_PTR value) {
+  return currentWindowSystem().setWindowLongPtr(wnd, index, value);
+}
+inline BOOL SetPropW(HWND wnd, std::u16string_view name, HANDLE data) {
+  return currentWindowSystem().setProp(wnd, name, data);
+}
+inline HANDLE GetPropW(HWND wnd, std::u16string_view name) {
+  return currentWindowSystem().getProp(wnd, name);
+}
+inline HANDLE RemovePropW(HWND wnd, std::u16string_view name) {
+  return currentWindowSystem().removeProp(wnd, name);
+}
+inline BOOL InvalidateRect(HWND wnd, const RECT* rect, BOOL erase) {
+  return currentWindowSystem().invalidateRect(wnd, rect, erase);
+}
+inline BOOL LockWindowUpdate(HWND wnd) {
+  return currentWindowSystem().lockWindowUpdate(wnd);
+}
+inline LRESULT SendMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return currentWindowSystem().sendMessage(wnd, msg, wp, lp);
+}
+inline LRESULT CallWindowProcW(WNDPROC proc, HWND wnd, UINT msg, WPARAM wp,
+                               LPARAM lp) {
+  return currentWindowSystem().callWindowProc(proc, wnd, msg, wp, lp);
+}
+inline LRESULT DefWindowProcW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  return currentWindowSystem().defWindowProc(wnd, msg, wp, lp);
+}
+inline HHOOK SetWindowsHookExW(int id, HOOKPROC proc, HINSTANCE module,
+                               DWORD thread) {
+  return currentWindowSystem().setWindowsHookEx(id, proc, module, thread);
+}
+inline BOOL UnhookWindowsHookEx(HHOOK hook) {
+  return currentWindowSystem().unhookWindowsHookEx(hook);
+}
+inline LRESULT CallNextHookEx(HHOOK hook, int code, WPARAM wp, LPARAM lp) {
+  return currentWindowSystem().callNextHookEx(hook, code, wp, lp);
+}
+inline DWORD GetCurrentThreadId() {
+  return currentWindowSystem().getCurrentThreadId();
+}
+inline HDC GetDC(HWND wnd) { return currentWindowSystem().getDC(wnd); }
+inline int ReleaseDC(HWND wnd, HDC dc) {
+  return currentWindowSystem().releaseDC(wnd, dc);
+}
+inline int GetDeviceCaps(HDC dc, int index) {
+  return currentWindowSystem().getDeviceCaps(dc, index);
+}
+inline int GetSystemMetrics(int index) {
+  return currentWindowSystem().getSystemMetrics(index);
+}
+inline HMONITOR MonitorFromWindow(HWND wnd, DWORD flags) {
+  return currentWindowSystem().monitorFromWindow(wnd, flags);
+}
+inline BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info) {
+  return currentWindowSystem().getMonitorInfo(monitor, info);
+}
+inline UINT_PTR SHAppBarMessage(DWORD msg, APPBARDATA* data) {
+  return currentWindowSystem().shAppBarMessage(msg, data);
+}
+inline HRESULT DwmIsCompositionEnabled(BOOL* enabled) {
+  return currentWindowSystem().dwmIsCompositionEnabled(enabled);
+}
+inline HRESULT DwmGetWindowAttribute(HWND wnd, DWORD attr, void* value,
+                                     DWORD size) {
+  return currentWindowSystem().dwmGetWindowAttribute(wnd, attr, value, size);
+}
+inline HFONT CreateFontIndirectW(const LOGFONTW* font) {
+  return currentWindowSystem().createFontIndirect(font);
+}
+inline BOOL DeleteObject(HFONT font) {
+  return currentWindowSystem().deleteFont(font);
+}
+inline int GetLocaleInfoA(LCID locale, LCTYPE type, char* data, int size) {
+  return currentWindowSystem().getLocaleInfoA(locale, type, data, size);
+}
+
+// Pure helpers of user32/kernel32 that need no window system.
+BOOL EqualRect(const RECT* a, const RECT* b);
+BOOL OffsetRect(RECT* rect, int dx, int dy);
+// Compares two ANSI strings: <0, 0 or >0, case-sensitive.
+int lstrcmpA(const char* a, const char* b);
+
+}  // namespace flx::win

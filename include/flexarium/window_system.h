@@ -1,0 +1,103 @@
+// The window-system interface: every window, message, monitor, taskbar, DPI,
+// composition, locale and version service the framework model and the
+// component use. Two implementations exist: the simulated desktop
+// (host/sim, the default everywhere) and the real Win32 services
+// (host/win32, Windows only).
+//
+// The process has one current window system, as a process has one OS. The
+// component and the framework reach it through the Win32-named functions of
+// winapi.h, which forward to the current one.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "flexarium/win_types.h"
+
+namespace flx::win {
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+
+  // Windows and window classes.
+  virtual bool registerClass(std::u16string_view className, WNDPROC proc) = 0;
+  // Sends WM_NCCREATE and WM_CREATE (CREATESTRUCTW in LParam, createParam in
+  // lpCreateParams) to the class's procedure; returns 0 when either refuses.
+  virtual HWND createWindowEx(DWORD exStyle, std::u16string_view className,
+                              std::u16string_view windowName, DWORD style,
+                              int x, int y, int width, int height, HWND parent,
+                              void* createParam) = 0;
+  // Sends WM_DESTROY and WM_NCDESTROY, children first destroyed.
+  virtual BOOL destroyWindow(HWND wnd) = 0;
+  virtual BOOL isWindow(HWND wnd) = 0;
+  virtual HWND getParent(HWND wnd) = 0;
+  virtual BOOL showWindow(HWND wnd, int cmdShow) = 0;
+  virtual BOOL isWindowVisible(HWND wnd) = 0;
+  virtual BOOL setWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx,
+                            int cy, UINT flags) = 0;
+  virtual BOOL moveWindow(HWND wnd, int x, int y, int width, int height,
+                          BOOL repaint) = 0;
+  virtual BOOL getWindowRect(HWND wnd, RECT* rect) = 0;
+  virtual BOOL getClientRect(HWND wnd, RECT* rect) = 0;
+  virtual BOOL getWindowPlacement(HWND wnd, WINDOWPLACEMENT* placement) = 0;
+  virtual BOOL adjustWindowRectEx(RECT* rect, DWORD style, BOOL menu,
+                                  DWORD exStyle) = 0;
+  virtual BOOL isIconic(HWND wnd) = 0;
+  virtual BOOL isZoomed(HWND wnd) = 0;
+  virtual BOOL setWindowText(HWND wnd, std::u16string_view text) = 0;
+  virtual std::u16string getWindowText(HWND wnd) = 0;
+  virtual LONG_PTR getWindowLongPtr(HWND wnd, int index) = 0;
+  virtual LONG_PTR setWindowLongPtr(HWND wnd, int index, LONG_PTR value) = 0;
+  virtual BOOL setProp(HWND wnd, std::u16string_view name, HANDLE data) = 0;
+  virtual HANDLE getProp(HWND wnd, std::u16string_view name) = 0;
+  virtual HANDLE removeProp(HWND wnd, std::u16string_view name) = 0;
+  virtual BOOL invalidateRect(HWND wnd, const RECT* rect, BOOL erase) = 0;
+  virtual BOOL lockWindowUpdate(HWND wnd) = 0;
+
+  // Messages and hooks.
+  virtual LRESULT sendMessage(HWND wnd, UINT msg, WPARAM wParam,
+                              LPARAM lParam) = 0;
+  virtual LRESULT callWindowProc(WNDPROC proc, HWND wnd, UINT msg,
+                                 WPARAM wParam, LPARAM lParam) = 0;
+  virtual LRESULT defWindowProc(HWND wnd, UINT msg, WPARAM wParam,
+                                LPARAM lParam) = 0;
+  virtual HHOOK setWindowsHookEx(int idHook, HOOKPROC proc, HINSTANCE module,
+                                 DWORD threadId) = 0;
+  virtual BOOL unhookWindowsHookEx(HHOOK hook) = 0;
+  virtual LRESULT callNextHookEx(HHOOK hook, int code, WPARAM wParam,
+                                 LPARAM lParam) = 0;
+  virtual DWORD getCurrentThreadId() = 0;
+
+  // Screen, monitors, taskbar, composition.
+  virtual HDC getDC(HWND wnd) = 0;
+  virtual int releaseDC(HWND wnd, HDC dc) = 0;
+  virtual int getDeviceCaps(HDC dc, int index) = 0;
+  virtual int getSystemMetrics(int index) = 0;
+  virtual HMONITOR monitorFromWindow(HWND wnd, DWORD flags) = 0;
+  virtual BOOL getMonitorInfo(HMONITOR monitor, MONITORINFO* info) = 0;
+  virtual UINT_PTR shAppBarMessage(DWORD message, APPBARDATA* data) = 0;
+  // Bound on first use: neither is reached on a system older than 6.0.
+  virtual HRESULT dwmIsCompositionEnabled(BOOL* enabled) = 0;
+  virtual HRESULT dwmGetWindowAttribute(HWND wnd, DWORD attribute,
+                                        void* value, DWORD size) = 0;
+
+  // Fonts (the native backend realises them; the simulation records them).
+  virtual HFONT createFontIndirect(const LOGFONTW* font) = 0;
+  virtual BOOL deleteFont(HFONT font) = 0;
+
+  // Locale, version, visual style.
+  virtual int getLocaleInfoA(LCID locale, LCTYPE type, char* data,
+                             int size) = 0;
+  virtual OSVersion getVersion() = 0;
+  virtual bool isCustomStyleActive() = 0;
+};
+
+// The process's current window system. Throws std::logic_error when none is
+// installed.
+WindowSystem& currentWindowSystem();
+bool hasWindowSystem();
+// Installs `system` (not owned; nullptr uninstalls) and returns the previous.
+WindowSystem* setCurrentWindowSystem(WindowSystem* system);
+
+}  // namespace flx::win

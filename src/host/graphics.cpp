@@ -1,0 +1,265 @@
+#include "flexarium/graphics.h"
+
+#include <cstring>
+
+#include "flexarium/winapi.h"
+#include "host/rtti_util.h"
+
+namespace flx {
+
+namespace {
+
+struct IdentEntry {
+  const char* name;
+  std::int64_t value;
+};
+
+constexpr std::int64_t kSys = 0xFF000000;
+
+const IdentEntry kColors[] = {
+    {"clBlack", 0x000000},
+    {"clMaroon", 0x000080},
+    {"clGreen", 0x008000},
+    {"clOlive", 0x008080},
+    {"clNavy", 0x800000},
+    {"clPurple", 0x800080},
+    {"clTeal", 0x808000},
+    {"clGray", 0x808080},
+    {"clSilver", 0xC0C0C0},
+    {"clRed", 0x0000FF},
+    {"clLime", 0x00FF00},
+    {"clYellow", 0x00FFFF},
+    {"clBlue", 0xFF0000},
+    {"clFuchsia", 0xFF00FF},
+    {"clAqua", 0xFFFF00},
+    {"clWhite", 0xFFFFFF},
+    {"clMoneyGreen", 0xC0DCC0},
+    {"clSkyBlue", 0xF0CAA6},
+    {"clCream", 0xF0FBFF},
+    {"clMedGray", 0xA4A0A0},
+    {"clNone", 0x1FFFFFFF},
+    {"clDefault", 0x20000000},
+    {"clScrollBar", kSys | 0},
+    {"clBackground", kSys | 1},
+    {"clActiveCaption", kSys | 2},
+    {"clInactiveCaption", kSys | 3},
+    {"clMenu", kSys | 4},
+    {"clWindow", kSys | 5},
+    {"clWindowFrame", kSys | 6},
+    {"clMenuText", kSys | 7},
+    {"clWindowText", kSys | 8},
+    {"clCaptionText", kSys | 9},
+    {"clActiveBorder", kSys | 10},
+    {"clInactiveBorder", kSys | 11},
+    {"clAppWorkSpace", kSys | 12},
+    {"clHighlight", kSys | 13},
+    {"clHighlightText", kSys | 14},
+    {"clBtnFace", kSys | 15},
+    {"clBtnShadow", kSys | 16},
+    {"clGrayText", kSys | 17},
+    {"clBtnText", kSys | 18},
+    {"clInactiveCaptionText", kSys | 19},
+    {"clBtnHighlight", kSys | 20},
+    {"cl3DDkShadow", kSys | 21},
+    {"cl3DLight", kSys | 22},
+    {"clInfoText", kSys | 23},
+    {"clInfoBk", kSys | 24},
+    {"clHotLight", kSys | 26},
+    {"clGradientActiveCaption", kSys | 27},
+    {"clGradientInactiveCaption", kSys | 28},
+    {"clMenuHighlight", kSys | 29},
+    {"clMenuBar", kSys | 30},
+};
+
+const IdentEntry kCharsets[] = {
+    {"ANSI_CHARSET", 0},       {"DEFAULT_CHARSET", 1},
+    {"SYMBOL_CHARSET", 2},     {"MAC_CHARSET", 77},
+    {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129},
+    {"JOHAB_CHARSET", 130},    {"GB2312_CHARSET", 134},
+    {"CHINESEBIG5_CHARSET", 136}, {"GREEK_CHARSET", 161},
+    {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},
+    {"HEBREW_CHARSET", 177},   {"ARABIC_CHARSET", 178},
+    {"BALTIC_CHARSET", 186},   {"RUSSIAN_CHARSET", 204},
+    {"THAI_CHARSET", 222},     {"EASTEUROPE_CHARSET", 238},
+    {"OEM_CHARSET", 255},
+};
+
+template <std::size_t N>
+TIdentInt ToIdentInt(const FormValue& v, const IdentEntry (&table)[N]) {
+  if (v.kind == FormValue::Kind::Integer) return TIdentInt{v.integer, {}};
+  if (v.kind == FormValue::Kind::Ident) {
+    for (const IdentEntry& e : table) {
+      if (SameText(e.name, v.text)) return TIdentInt{e.value, e.name};
+    }
+    // Kept as written so that the form file reads back unchanged.
+    return TIdentInt{0, v.text};
+  }
+  throw EConvertError("an identifier or an integer is expected");
+}
+
+FormValue FromIdentInt(const TIdentInt& v) {
+  return v.Ident.empty() ? FormValue::Int(v.Value)
+                         : FormValue::Identifier(v.Ident);
+}
+
+const TEnumInfo kFontStyleInfo{
+    "TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}};
+
+}  // namespace
+
+int ScreenPixelsPerInch() {
+  using namespace win;
+  HDC dc = GetDC(nullptr);
+  int dpi = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  return dpi > 0 ? dpi : 96;
+}
+
+const TClassInfo& TFont::StaticClass() {
+  static const TClassInfo info = [] {
+    using namespace rtti;
+    TClassInfo c{"TFont", &TPersistent::StaticClass(), {}, {}, false};
+    TPropInfo charset;
+    charset.Name = "Charset";
+    charset.Kind = TTypeKind::Integer;
+    charset.NoDefault = true;
+    charset.Get = [](const TPersistent& o) {
+      return FromIdentInt(static_cast<const TFont&>(o).Charset());
+    };
+    charset.Set = [](TPersistent& o, const FormValue& v) {
+      static_cast<TFont&>(o).SetCharset(ToIdentInt(v, kCharsets));
+    };
+    c.Props.push_back(std::move(charset));
+    TPropInfo color;
+    color.Name = "Color";
+    color.Kind = TTypeKind::Integer;
+    color.NoDefault = true;
+    color.Get = [](const TPersistent& o) {
+      return FromIdentInt(static_cast<const TFont&>(o).Color());
+    };
+    color.Set = [](TPersistent& o, const FormValue& v) {
+      static_cast<TFont&>(o).SetColor(ToIdentInt(v, kColors));
+    };
+    c.Props.push_back(std::move(color));
+    c.Props.push_back(IntProp("Height", &TFont::Height, &TFont::SetHeight, true));
+    TPropInfo name = StrProp<TFont>(
+        "Name", &TFont::Name,
+        static_cast<void (TFont::*)(const std::string&)>(&TFont::SetName));
+    name.NoDefault = true;
+    c.Props.push_back(std::move(name));
+    // Read when a file has it, never written: Height carries the size.
+    TPropInfo size = IntProp("Size", &TFont::Size, &TFont::SetSize);
+    size.Stored = [](const TPersistent&) { return false; };
+    c.Props.push_back(std::move(size));
+    TPropInfo style =
+        SetProp("Style", kFontStyleInfo, &TFont::Style, &TFont::SetStyle);
+    style.NoDefault = true;
+    c.Props.push_back(std::move(style));
+    return c;
+  }();
+  return info;
+}
+
+TFont::TFont()
+    : FPixelsPerInch(win::hasWindowSystem() ? ScreenPixelsPerInch() : 96),
+      FColor{kSys | 8, "clWindowText"},
+      FCharset{1, "DEFAULT_CHARSET"} {
+  FHeight = -MulDiv(8, FPixelsPerInch, 72);
+}
+
+TFont::~TFont() { ReleaseHandle(); }
+
+void TFont::SetName(const std::string& v) {
+  if (FName == v) return;
+  FName = v;
+  Changed();
+}
+
+void TFont::SetHeight(int v) {
+  if (FHeight == v) return;
+  FHeight = v;
+  Changed();
+}
+
+int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+
+void TFont::SetSize(int points) {
+  SetHeight(-MulDiv(points, FPixelsPerInch, 72));
+}
+
+void TFont::SetStyle(TFontStyles v) {
+  if (FStyle == v) return;
+  FStyle = v;
+  Changed();
+}
+
+void TFont::SetColor(const TIdentInt& v) {
+  if (FColor == v) return;
+  FColor = v;
+  Changed();
+}
+
+void TFont::SetCharset(const TIdentInt& v) {
+  if (FCharset == v) return;
+  FCharset = v;
+  Changed();
+}
+
+void TFont::Assign(const TPersistent& source) {
+  const auto* f = dynamic_cast<const TFont*>(&source);
+  if (f == nullptr) {
+    TPersistent::Assign(source);
+    return;
+  }
+  bool changed = !SameAs(*f);
+  FName = f->FName;
+  FStyle = f->FStyle;
+  FColor = f->FColor;
+  FCharset = f->FCharset;
+  if (f->FPixelsPerInch == FPixelsPerInch) {
+    FHeight = f->FHeight;
+  } else {
+    int h = -MulDiv(f->Size(), FPixelsPerInch, 72);
+    changed = changed || h != FHeight;
+    FHeight = h;
+  }
+  if (changed) Changed();
+}
+
+bool TFont::SameAs(const TFont& o) const {
+  return FName == o.FName && FStyle == o.FStyle && FColor == o.FColor &&
+         FCharset == o.FCharset &&
+         (FPixelsPerInch == o.FPixelsPerInch ? FHeight == o.FHeight
+                                             : Size() == o.Size());
+}
+
+void TFont::Changed() {
+  ReleaseHandle();
+  if (OnChange) OnChange();
+}
+
+void TFont::ReleaseHandle() {
+  if (FHandle != nullptr && win::hasWindowSystem()) {
+    win::DeleteObject(FHandle);
+  }
+  FHandle = nullptr;
+}
+
+win::HFONT TFont::Handle() {
+  if (FHandle != nullptr) return FHandle;
+  win::LOGFONTW lf{};
+  lf.lfHeight = FHeight;
+  lf.lfWeight = (FStyle & fsBold) ? win::FW_BOLD : win::FW_NORMAL;
+  lf.lfItalic = (FStyle & fsItalic) ? 1 : 0;
+  lf.lfUnderline = (FStyle & fsUnderline) ? 1 : 0;
+  lf.lfStrikeOut = (FStyle & fsStrikeOut) ? 1 : 0;
+  lf.lfCharSet = static_cast<win::BYTE>(FCharset.Value);
+  std::u16string face = Utf8ToUtf16(FName);
+  std::size_t n = std::min<std::size_t>(face.size(), 31);
+  std::memcpy(lf.lfFaceName, face.data(), n * sizeof(char16_t));
+  lf.lfFaceName[n] = 0;
+  FHandle = win::CreateFontIndirectW(&lf);
+  return FHandle;
+}
+
+}  // namespace flx

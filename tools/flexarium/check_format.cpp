@@ -1,0 +1,81 @@
+#include <iostream>
+
+#include "commands.h"
+#include "flexarium/forms.h"
+
+namespace flexarium_cli {
+
+void SearchOptions::addTo(CLI::App& app) {
+  app.add_option("--search", searchDirs,
+                 "Folder where ancestor forms and frames are looked for, after "
+                 "the form file's own folder (repeatable)")
+      ->check(CLI::ExistingDirectory);
+  app.add_option("--ancestor", ancestors,
+                 "CLASS=FILE: the form file of the ancestor of the form class "
+                 "CLASS, when no unit source beside the form names it "
+                 "(repeatable)");
+}
+
+flx::FormLoadOptions SearchOptions::loadOptions(bool designing) const {
+  flx::FormLoadOptions options;
+  options.searchDirs = searchDirs;
+  options.designing = designing;
+  for (const std::string& a : ancestors) {
+    auto eq = a.find('=');
+    if (eq == std::string::npos || eq == 0 || eq + 1 == a.size()) {
+      throw CLI::ValidationError("--ancestor",
+                                 "expected CLASS=FILE, got '" + a + "'");
+    }
+    options.ancestors[a.substr(0, eq)] = a.substr(eq + 1);
+  }
+  options.warn = [](const std::string& message) {
+    std::cerr << message << " (warning)\n";
+  };
+  return options;
+}
+
+void addCheckCommand(CLI::App& app, int& exitCode) {
+  auto* cmd = app.add_subcommand(
+      "check",
+      "Read form files as the design environment does; report every error "
+      "as FILE:LINE:COL: error: MESSAGE. Exit 0 when all read, 1 otherwise.");
+  auto files = std::make_shared<std::vector<std::string>>();
+  auto search = std::make_shared<SearchOptions>();
+  cmd->add_option("FILE", *files, "Form files (.dfm) to check")->required();
+  search->addTo(*cmd);
+  cmd->callback([files, search, &exitCode] {
+    flx::FormLoadOptions options = search->loadOptions(true);
+    for (const std::string& file : *files) {
+      try {
+        auto root = flx::LoadFormFile(file, options);
+        std::cout << file << ": ok, " << root->ClassName() << " with "
+                  << root->ComponentCount() << " components\n";
+      } catch (const flx::Exception& e) {
+        std::cerr << e.what() << "\n";
+        exitCode = 1;
+      }
+    }
+  });
+}
+
+void addFormatCommand(CLI::App& app, int& exitCode) {
+  auto* cmd = app.add_subcommand(
+      "format",
+      "Read a form file and write it to standard output as the design "
+      "environment writes it.");
+  auto file = std::make_shared<std::string>();
+  auto search = std::make_shared<SearchOptions>();
+  cmd->add_option("FILE", *file, "Form file (.dfm)")->required();
+  search->addTo(*cmd);
+  cmd->callback([file, search, &exitCode] {
+    try {
+      auto root = flx::LoadFormFile(*file, search->loadOptions(true));
+      std::cout << flx::WriteFormText(*root);
+    } catch (const flx::Exception& e) {
+      std::cerr << e.what() << "\n";
+      exitCode = 1;
+    }
+  });
+}
+
+}  // namespace flexarium_cli
