@@ -3,11 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <limits>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -121,17 +124,30 @@ TEST_P(FormTextCorpus, RoundTripsByteIdentically) {
   EXPECT_EQ(FormatFormText(*doc), Normalise(raw));
 }
 
+void ExpectSameDocument(const FormObject& a, const FormObject& b) {
+  EXPECT_EQ(a.kind, b.kind) << a.name;
+  EXPECT_EQ(a.name, b.name);
+  EXPECT_EQ(a.className, b.className) << a.name;
+  EXPECT_EQ(a.index, b.index) << a.name;
+  ASSERT_EQ(a.props.size(), b.props.size()) << a.name;
+  for (std::size_t i = 0; i < a.props.size(); ++i) {
+    EXPECT_EQ(a.props[i].name, b.props[i].name) << a.name;
+    EXPECT_EQ(a.props[i].value, b.props[i].value)
+        << a.name << "." << a.props[i].name;
+  }
+  ASSERT_EQ(a.children.size(), b.children.size()) << a.name;
+  for (std::size_t i = 0; i < a.children.size(); ++i) {
+    ExpectSameDocument(*a.children[i], *b.children[i]);
+  }
+}
+
 TEST_P(FormTextCorpus, FormattingIsIdempotentAndKeepsValues) {
   if (GetParam().empty()) GTEST_SKIP() << "no corpus at " FLEXARIUM_CORPUS_DIR;
   auto doc = ParseFormText(Load(), GetParam());
   const std::string once = FormatFormText(*doc);
   auto again = ParseFormText(once, GetParam());
   EXPECT_EQ(FormatFormText(*again), once);
-  ASSERT_EQ(again->props.size(), doc->props.size());
-  for (std::size_t i = 0; i < doc->props.size(); ++i) {
-    EXPECT_EQ(again->props[i].name, doc->props[i].name);
-    EXPECT_EQ(again->props[i].value, doc->props[i].value);
-  }
+  ExpectSameDocument(*doc, *again);
 }
 
 // CRLF files and the BOM must not shift positions.
@@ -319,7 +335,10 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FormText, FloatKeepsExtendedPrecision) {
   FormValue v = ParseValue("0.1");
   EXPECT_EQ(v.real, 0.1L);
-  EXPECT_NE(v.real, static_cast<long double>(0.1));
+  if (std::numeric_limits<long double>::digits >
+      std::numeric_limits<double>::digits) {
+    EXPECT_NE(v.real, static_cast<long double>(0.1));
+  }
 }
 
 TEST(FormText, ReadsDocumentStructure) {
@@ -641,6 +660,9 @@ std::vector<FormatCase> FormatCases() {
        CollectionOf({Item({Prop("Caption", FormValue::Utf8(x64 + "z"))})}),
        "<\n    item\n      Caption = \n        '" + x64 +
            "' +\n        'z'\n    end>"},
+      {"ItemPropertyNamedLikeAKeyword",
+       CollectionOf({Item({Prop("inherited", FormValue::Int(65))})}),
+       "<\n    item\n      inherited = 65\n    end>"},
       {"EmptyBinary", Bytes({}), "{}"},
       {"Binary", Bytes({0x07, 0x54, 0xAB}), "{\n    0754AB}"},
       {"BinaryWraps32", Bytes(bytes33),

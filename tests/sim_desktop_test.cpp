@@ -8,6 +8,7 @@
 #include <tuple>
 #include <vector>
 
+#include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
 
 using namespace flx::win;
@@ -241,9 +242,9 @@ TEST(SimDesktop, CreationFailsForBadClassOrParent) {
 TEST(SimDesktop, SystemClassesExistAndActLikeDefWindowProc) {
   Env env;
   const HWND parent = env.top();
-  for (const char16_t* cls : {u"BUTTON", u"EDIT", u"STATIC", u"LISTBOX",
+  for (const char16_t* cls : {u"Button", u"EDIT", u"STATIC", u"LISTBOX",
                               u"COMBOBOX", u"SCROLLBAR", u"#32770"}) {
-    SCOPED_TRACE(flx::sim::toString(TaskbarEdge::None));
+    SCOPED_TRACE(flx::Utf16ToUtf8(cls));
     const HWND wnd = env.d().createWindowEx(0, cls, u"x", WS_CHILD, 0, 0, 50,
                                             20, parent, nullptr);
     ASSERT_NE(wnd, nullptr);
@@ -266,7 +267,7 @@ TEST(SimDesktop, ReRegisteringAClassReplacesItsProcedure) {
       return DefWindowProcW(w, m, wp, lp);
     }
   };
-  EXPECT_TRUE(env.d().registerClass(u"Test", &P::proc));
+  EXPECT_TRUE(env.d().registerClass(u"TEST", &P::proc));
   const HWND wnd = env.top();
   env.d().sendMessage(wnd, WM_APP, 0, 0);
   EXPECT_EQ(hits, 1);

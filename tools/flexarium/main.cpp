@@ -3,6 +3,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "flexarium/flexarium.h"
 #include "flexarium/sim_desktop.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +16,10 @@ int main(int argc, char** argv) {
   flexarium_cli::addCheckCommand(app, exitCode);
   flexarium_cli::addFormatCommand(app, exitCode);
   flx::sim::ScopedDesktop desktop;
+  flx::FlexariumInitialization();
+  struct UnitScope {
+    ~UnitScope() { flx::FlexariumFinalization(); }
+  } unitScope;
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

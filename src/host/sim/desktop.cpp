@@ -94,19 +94,25 @@ long long gapSquared(const RECT& a, const RECT& b) {
   return dx * dx + dy * dy;
 }
 
+// Window class names compare without regard to ASCII case, as in Windows.
+bool sameClassName(std::u16string_view a, std::u16string_view b) {
+  if (a.size() != b.size()) return false;
+  auto upper = [](char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A')
+                                    : c;
+  };
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (upper(a[i]) != upper(b[i])) return false;
+  }
+  return true;
+}
+
 bool isSystemClass(std::u16string_view name) {
   static constexpr std::u16string_view kNames[] = {
       u"BUTTON",   u"EDIT",      u"STATIC", u"LISTBOX",
       u"COMBOBOX", u"SCROLLBAR", u"#32770"};
   for (auto n : kNames) {
-    if (n.size() != name.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < n.size() && same; ++i) {
-      char16_t c = name[i];
-      if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-      same = c == n[i];
-    }
-    if (same) return true;
+    if (sameClassName(n, name)) return true;
   }
   return false;
 }
@@ -577,7 +583,7 @@ struct Desktop::Impl {
   // ---- Creation ----
   WNDPROC classProc(std::u16string_view name, bool& found) const {
     for (const auto& [n, p] : classes) {
-      if (n == name) {
+      if (sameClassName(n, name)) {
         found = true;
         return p;
       }
@@ -1097,7 +1103,7 @@ bool Desktop::registerClass(std::u16string_view className, WNDPROC proc) {
   impl_->recordCall("RegisterClassW", nullptr);
   if (className.empty()) return false;
   for (auto& [name, p] : impl_->classes) {
-    if (name == className) {
+    if (sameClassName(name, className)) {
       p = proc;
       return true;
     }

@@ -1,0 +1,290 @@
+// Unit Flexarium: the TFlexarium component. Dropped on a form, it rescales
+// every control's bounds and font in proportion to the form's client size
+// and to the ratio of design DPI to run-time DPI, gives the form its start
+// size and position when first shown, and holds minimum and maximum sizes.
+//
+// The component's logic is split by subsystem: component/ (object, control
+// snapshots, start-up, design metrics), engine/ (window procedure, rescale
+// pass, font bracket, message hook) and placement/ (monitor, taskbar and
+// frame measures, form placement, size properties).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "flexarium/classes.h"
+#include "flexarium/controls.h"
+#include "flexarium/graphics.h"
+#include "flexarium/win_types.h"
+
+namespace flx {
+
+// Where the form is placed when first shown (or when FormPos changes).
+enum TResizeFormPos : std::uint8_t {
+  rpDefault,
+  rpTopLeft,
+  rpTopCenter,
+  rpTopRight,
+  rpMiddleLeft,
+  rpMiddleCenter,
+  rpMiddleRight,
+  rpBottomLeft,
+  rpBottomCenter,
+  rpBottomRight
+};
+extern const TEnumInfo ResizeFormPosInfo;
+
+// OnExitResize(Sender, XScale, YScale): raised after every rescale pass.
+// Name is the handler's name in the form file ("" when bound in code).
+struct TExitResizeEvent {
+  std::function<void(TObject* Sender, double XScale, double YScale)> Code;
+  std::string Name;
+  explicit operator bool() const { return static_cast<bool>(Code); }
+};
+
+// Registers an OnExitResize handler of a form class by name, so that a form
+// file naming it binds it. `handler` receives the form as its first argument.
+using TFormExitResizeHandler = std::function<void(
+    TComponent* Form, TObject* Sender, double XScale, double YScale)>;
+void RegisterExitResizeHandler(const std::string& formClass,
+                               const std::string& handlerName,
+                               TFormExitResizeHandler handler);
+
+// One control's snapshot: its base geometry at scale 1.0, what it was last
+// given, and a private copy of its font whose size is the base font size.
+struct TCtrlInfo {
+  std::string Name;
+  int Left = 0;
+  int Top = 0;
+  int Width = 0;
+  int Height = 0;
+  int OldLeft = 0;
+  int OldTop = 0;
+  int OldWidth = 0;
+  int OldHeight = 0;
+  int OldFontSize = 0;
+  std::unique_ptr<TFont> Font;  // nil for a control that publishes no font
+  bool ParentFont = false;
+  bool OrgParentFont = false;
+  std::string ParentName;  // owning frame's name, for frame children
+  int ChildCtlCnt = 0;
+};
+using PCtrlInfo = TCtrlInfo*;
+
+// TaskbarEdge codes.
+inline constexpr int teNone = -1;
+inline constexpr int teTop = 0;
+inline constexpr int teLeft = 1;
+inline constexpr int teRight = 2;
+inline constexpr int teBottom = 3;
+
+class TFlexarium : public TComponent {
+  FLX_CLASS(TFlexarium)
+ public:
+  // At design time only property values are held; at run time the lists
+  // are made and, on Windows 4.x, the thread message hook is installed.
+  explicit TFlexarium(TComponent* AOwner);
+  ~TFlexarium() override;
+
+  // Published properties (all without a stored default).
+  TResizeFormPos FormPos() const { return FFormPos; }
+  void SetFormPos(TResizeFormPos Value);
+  // Outer form sizes in pixels; 0 is "not set". The write methods refuse
+  // inconsistent values with EInvalidOperation (Japanese or English text).
+  int FormWidth() const { return FFormWidth; }
+  void SetFormWidth(int Value);
+  int FormHeight() const { return FFormHeight; }
+  void SetFormHeight(int Value);
+  int FormMaxWidth() const { return FFormMaxWidth; }
+  void SetFormMaxWidth(int Value);
+  int FormMaxHeight() const { return FFormMaxHeight; }
+  void SetFormMaxHeight(int Value);
+  int FormMinWidth() const { return FFormMinWidth; }
+  void SetFormMinWidth(int Value);
+  int FormMinHeight() const { return FFormMinHeight; }
+  void SetFormMinHeight(int Value);
+  bool ResizeFont() const { return FResizeFont; }
+  void SetResizeFont(bool Value);
+  // Control names separated by ";": never font-scaled / never resized.
+  const std::string& NoResizeFntCtl() const { return FNoResizeFntCtl; }
+  void SetNoResizeFntCtl(const std::string& Value);
+  const std::string& NoResizeCtl() const { return FNoResizeCtl; }
+  void SetNoResizeCtl(const std::string& Value);
+  bool Enabled() const { return FEnabled; }
+  void SetEnabled(bool Value);
+  bool ValidTaskbar() const { return FValidTaskbar; }
+  void SetValidTaskbar(bool Value);
+  const TExitResizeEvent& OnExitResize() const { return FOnExitResize; }
+  void SetOnExitResize(TExitResizeEvent Value) {
+    FOnExitResize = std::move(Value);
+  }
+
+  // The application announces controls it created or destroyed at run time.
+  void DynamicAdd();
+  void DynamicDelete();
+
+  // True when the user's default locale is Japanese.
+  static bool CheckJapan();
+
+  // The owner form's window this component serves (0 before start-up).
+  win::HWND OwnerHandle() const { return FOwnerHandle; }
+
+  void DefineProperties(TFiler& Filer) override;
+  // Start-up once the form file has been read.
+  void Loaded() override;
+  // Start-up for a component made in code on a form that already exists:
+  // design metrics default to the current client size and screen DPI.
+  void Start();
+
+ private:
+  friend struct TFlexariumAccess;  // tests and tools inspect the state
+  friend win::LRESULT FLX_CALLBACK FormWndProc(win::HWND, win::UINT,
+                                               win::WPARAM, win::LPARAM);
+  friend win::LRESULT FLX_CALLBACK CallWndHookProc(int, win::WPARAM,
+                                                   win::LPARAM);
+
+  // Snapshot list.
+  void SetNoResizeFntCtls();
+  void SetNoResizeCtls();
+  void GetFontSetting(std::unique_ptr<TFont>& Font, TComponent* Component);
+  void AddCtrlInfo(TComponent* Control, const std::string& ParentName,
+                   int ChildCtlCnt);
+  void AddNewCtrls(int CompCount, int ChildSum);
+  void DeleteGoneCtrls(int CompCount, int ChildSum);
+  void SyncCtrlList();
+  PCtrlInfo FindCtrl(const std::string& Name) const;
+  PCtrlInfo FindChildCtrl(const std::string& ParentName,
+                          const std::string& Name) const;
+  void IndexCtrls();
+  void ClearCtrls();
+  void AppendRecord(PCtrlInfo R);
+  // Membership of the exclusion lists (letter case ignored).
+  bool Excluded(const std::string& Name) const;
+  bool FontExcluded(const std::string& Name) const;
+
+  // Design metrics.
+  void ReadDesignFrmW(TReader& Reader);
+  void WriteDesignFrmW(TWriter& Writer);
+  void ReadDesignFrmH(TReader& Reader);
+  void WriteDesignFrmH(TWriter& Writer);
+  void ReadDesignDpiW(TReader& Reader);
+  void WriteDesignDpiW(TWriter& Writer);
+  void ReadDesignDpiH(TReader& Reader);
+  void WriteDesignDpiH(TWriter& Writer);
+
+  // Engine.
+  win::LRESULT PassOn(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
+                      win::LPARAM LParam);
+  bool BusyForm(win::HWND Wnd);
+  void HandleShowWindow(win::HWND Wnd, win::WPARAM WParam, bool HookPath);
+  void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath);
+  void HandleSizing(win::LPARAM LParam);
+  void HandleSize(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam,
+                  bool HookPath);
+  void ControlStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy,
+                   double sf, bool UpdateFactors);
+  void ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control);
+  void InstallWndProc();
+  void RefreshOwnerHandle();
+  TWinControl* OwnerForm() const;
+
+  // Hook bookkeeping: one hook per thread for all enabled components.
+  void AcquireHook();
+  void ReleaseHook();
+
+  std::string FOwnerFormName;
+  int FOwnerWidth = 0;
+  int FOwnerHeight = 0;
+  win::HWND FOwnerHandle = nullptr;
+  std::unique_ptr<TFont> FOwnerFont;
+  std::unique_ptr<TList> FCtrls;
+  void* FSelfPointer = nullptr;
+  std::unique_ptr<TStringList> FNoResizeFntCtls;
+  std::unique_ptr<TStringList> FNoResizeCtls;
+  int FAddCnt = 0;
+  double FPrevScaleX = 0;
+  double FPrevScaleY = 0;
+  double FPrevScaleF = 0;
+  int FDesignFrmW = 0;
+  int FDesignFrmH = 0;
+  int FDesignDpiW = 0;
+  int FDesignDpiH = 0;
+  int FRunDpiW = 0;
+  int FRunDpiH = 0;
+  bool FIsResized = false;
+  TResizeFormPos FFormPos = rpDefault;
+  int FFormWidth = 0;
+  int FFormHeight = 0;
+  int FFormMaxWidth = 0;
+  int FFormMaxHeight = 0;
+  int FFormMinWidth = 0;
+  int FFormMinHeight = 0;
+  bool FResizeFont = false;
+  std::string FNoResizeFntCtl;
+  std::string FNoResizeCtl;
+  int FCtlCnt = 0;
+  TExitResizeEvent FOnExitResize;
+  bool FEnabled = false;
+  bool FValidTaskbar = false;
+  win::WNDPROC lpPrevWndProc = nullptr;
+  std::unique_ptr<TList> FChildCtrls;
+  int FChildCtlCnt = 0;
+  win::POINT FMaxSize{0, 0};
+
+  // Look-up indexes over FCtrls and FChildCtrls (first record per key) and
+  // over the exclusion lists, so a pass costs time linear in the controls.
+  struct Index;
+  std::unique_ptr<Index> FIndex;
+  bool FHoldsHook = false;  // counted among the hook's users
+  std::string FLastError;   // last error caught inside a message handler
+};
+
+// ---- Unit-global state and routines of unit Flexarium ----------------------
+
+// One entry per started component: the address of the owner form's field
+// that refers to it.
+extern TList* InstanceList;
+// The thread message hook of the Windows 4.x path, 0 when there is none.
+extern win::HHOOK HookHandle;
+// Message language of the size properties: True for a Japanese user locale.
+extern bool JapaneseUI;
+// Whether desktop composition was on when the unit started.
+extern win::BOOL DwmComposition;
+// Primary screen size last recorded by the hook path.
+extern int LastScreenWidth;
+extern int LastScreenHeight;
+
+// Unit initialization and finalization: run once per process after the
+// window system is installed, and before it goes.
+void FlexariumInitialization();
+void FlexariumFinalization();
+// Puts TFlexarium on the palette page "LxCtrl".
+void Register();
+
+// The window procedure installed on the owner form, and the thread hook.
+win::LRESULT FLX_CALLBACK FormWndProc(win::HWND Wnd, win::UINT Msg,
+                                      win::WPARAM WParam, win::LPARAM LParam);
+win::LRESULT FLX_CALLBACK CallWndHookProc(int Code, win::WPARAM WParam,
+                                          win::LPARAM LParam);
+
+// Size of the monitor that shows the window (its full area).
+void GetMonitorSize(win::HWND Wnd, int& Width, int& Height);
+// Monitor size less the taskbar when ValidTaskbar, the TaskbarEdge code and
+// the taskbar record with its rectangle clamped and auto-hide collapsed.
+void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
+                    bool ValidTaskbar, win::APPBARDATA& TaskbarData);
+// Window rectangle and the invisible margins composition draws around it.
+void GetFrameBounds(win::HWND Wnd, win::POINT& FrameOffset,
+                    win::POINT& FrameExtra, win::RECT& WindowRect);
+// Gives the form the outer size Width x Height at the position FormPos.
+void PlaceForm(TWinControl* Form, TResizeFormPos FormPos, bool ValidTaskbar,
+               int Width, int Height);
+
+// The palette bitmap "TFLEXARIUM" (24 x 24, 4 bits per pixel, uncompressed)
+// as a BMP file image.
+const std::vector<std::uint8_t>& PaletteBitmap();
+
+}  // namespace flx

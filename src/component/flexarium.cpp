@@ -1,0 +1,357 @@
+// The component object: published properties, life cycle, Enabled, the
+// unit-global state, registration and the design metrics in form files.
+#include "flexarium/flexarium.h"
+
+#include <cstring>
+#include <map>
+
+#include "component/unit_private.h"
+#include "flexarium/forms.h"
+#include "flexarium/winapi.h"
+#include "host/rtti_util.h"
+
+namespace flx {
+
+TList* InstanceList = nullptr;
+win::HHOOK HookHandle = nullptr;
+bool JapaneseUI = false;
+win::BOOL DwmComposition = 0;
+int LastScreenWidth = 0;
+int LastScreenHeight = 0;
+
+namespace {
+
+// Components that need the thread hook; the hook goes with the last one.
+int HookUsers = 0;
+
+std::map<std::pair<std::string, std::string>, TFormExitResizeHandler>&
+exitResizeHandlers() {
+  static std::map<std::pair<std::string, std::string>, TFormExitResizeHandler>
+      handlers;
+  return handlers;
+}
+
+// Binds a handler name read from a form file to the handler the owner's
+// form class (or an ancestor class) registered under that name.
+TExitResizeEvent bindExitResize(TComponent* owner, const std::string& name) {
+  TExitResizeEvent event;
+  event.Name = name;
+  if (owner == nullptr) return event;
+  for (const TClassInfo* c = &owner->ClassType(); c != nullptr; c = c->Parent) {
+    auto it = exitResizeHandlers().find(
+        {UpperCase(c->ClassName), UpperCase(name)});
+    if (it != exitResizeHandlers().end()) {
+      TFormExitResizeHandler handler = it->second;
+      event.Code = [handler, owner](TObject* sender, double x, double y) {
+        handler(owner, sender, x, y);
+      };
+      break;
+    }
+  }
+  return event;
+}
+
+}  // namespace
+
+const TEnumInfo ResizeFormPosInfo{
+    "TResizeFormPos",
+    {"rpDefault", "rpTopLeft", "rpTopCenter", "rpTopRight", "rpMiddleLeft",
+     "rpMiddleCenter", "rpMiddleRight", "rpBottomLeft", "rpBottomCenter",
+     "rpBottomRight"}};
+
+void RegisterExitResizeHandler(const std::string& formClass,
+                               const std::string& handlerName,
+                               TFormExitResizeHandler handler) {
+  exitResizeHandlers()[{UpperCase(formClass), UpperCase(handlerName)}] =
+      std::move(handler);
+}
+
+const TClassInfo& TFlexarium::StaticClass() {
+  static const TClassInfo info = [] {
+    using namespace rtti;
+    using T = TFlexarium;
+    TClassInfo c{"TFlexarium", &TComponent::StaticClass(), {},
+                 [](TComponent* owner) -> TComponent* {
+                   return new TFlexarium(owner);
+                 },
+                 false};
+    // No property has a stored default: every one is always written.
+    c.Props.push_back(EnumProp("FormPos", ResizeFormPosInfo, &T::FormPos,
+                               &T::SetFormPos, true));
+    c.Props.push_back(IntProp("FormWidth", &T::FormWidth, &T::SetFormWidth, true));
+    c.Props.push_back(
+        IntProp("FormHeight", &T::FormHeight, &T::SetFormHeight, true));
+    c.Props.push_back(
+        IntProp("FormMaxWidth", &T::FormMaxWidth, &T::SetFormMaxWidth, true));
+    c.Props.push_back(IntProp("FormMaxHeight", &T::FormMaxHeight,
+                              &T::SetFormMaxHeight, true));
+    c.Props.push_back(
+        IntProp("FormMinWidth", &T::FormMinWidth, &T::SetFormMinWidth, true));
+    c.Props.push_back(IntProp("FormMinHeight", &T::FormMinHeight,
+                              &T::SetFormMinHeight, true));
+    c.Props.push_back(
+        BoolProp("ResizeFont", &T::ResizeFont, &T::SetResizeFont, true));
+    c.Props.push_back(StrProp<T>("NoResizeFntCtl", &T::NoResizeFntCtl,
+                                 &T::SetNoResizeFntCtl));
+    c.Props.push_back(
+        StrProp<T>("NoResizeCtl", &T::NoResizeCtl, &T::SetNoResizeCtl));
+    c.Props.push_back(BoolProp("Enabled", &T::Enabled, &T::SetEnabled, true));
+    c.Props.push_back(
+        BoolProp("ValidTaskbar", &T::ValidTaskbar, &T::SetValidTaskbar, true));
+    TPropInfo event;
+    event.Name = "OnExitResize";
+    event.Kind = TTypeKind::Method;
+    event.Get = [](const TPersistent& o) {
+      return FormValue::Identifier(
+          static_cast<const TFlexarium&>(o).FOnExitResize.Name);
+    };
+    event.Set = [](TPersistent& o, const FormValue& v) {
+      if (v.kind != FormValue::Kind::Ident) {
+        throw EConvertError("an event handler name is expected");
+      }
+      auto& self = static_cast<TFlexarium&>(o);
+      self.FOnExitResize = bindExitResize(self.Owner(), v.text);
+    };
+    event.Stored = [](const TPersistent& o) {
+      return !static_cast<const TFlexarium&>(o).FOnExitResize.Name.empty();
+    };
+    c.Props.push_back(std::move(event));
+    return c;
+  }();
+  return info;
+}
+
+TFlexarium::TFlexarium(TComponent* AOwner) : TComponent(AOwner) {
+  FFormPos = rpDefault;
+  FFormWidth = FFormHeight = 0;
+  FFormMaxWidth = FFormMaxHeight = 0;
+  FFormMinWidth = FFormMinHeight = 0;
+  FResizeFont = true;
+  FEnabled = true;
+  FValidTaskbar = true;
+  FDesignFrmW = FDesignFrmH = FDesignDpiW = FDesignDpiH = 0;
+  if (ComponentState().Contains(csDesigning)) return;
+  JapaneseUI = CheckJapan();
+  FIsResized = false;
+  FAddCnt = 0;
+  FCtlCnt = 0;
+  FPrevScaleX = FPrevScaleY = FPrevScaleF = 1.0;
+  FCtrls = std::make_unique<TList>();
+  FNoResizeFntCtls = std::make_unique<TStringList>();
+  SetNoResizeFntCtls();
+  FNoResizeCtls = std::make_unique<TStringList>();
+  SetNoResizeCtls();
+  lpPrevWndProc = nullptr;
+  FChildCtrls = std::make_unique<TList>();
+  FChildCtlCnt = 0;
+  if (Win32MajorVersion() == 4) AcquireHook();
+}
+
+TFlexarium::~TFlexarium() {
+  if (!ComponentState().Contains(csDesigning)) {
+    ClearCtrls();
+    FCtrls.reset();
+    FOwnerFont.reset();
+    FNoResizeFntCtls.reset();
+    FNoResizeCtls.reset();
+    if (FSelfPointer != nullptr && InstanceList != nullptr) {
+      InstanceList->Remove(FSelfPointer);
+    }
+    FChildCtrls.reset();
+  }
+  // The form keeps working after this: FormWndProc hands its messages to
+  // the form's own procedure when it finds no component for the window.
+  ReleaseHook();
+}
+
+void TFlexarium::AcquireHook() {
+  if (FHoldsHook) return;
+  FHoldsHook = true;
+  ++HookUsers;
+  if (HookHandle == nullptr) {
+    HookHandle = win::SetWindowsHookExW(win::WH_CALLWNDPROC, &CallWndHookProc,
+                                        nullptr, win::GetCurrentThreadId());
+  }
+}
+
+void TFlexarium::ReleaseHook() {
+  if (!FHoldsHook) return;
+  FHoldsHook = false;
+  if (--HookUsers > 0) return;
+  HookUsers = 0;
+  if (HookHandle != nullptr && win::hasWindowSystem()) {
+    win::UnhookWindowsHookEx(HookHandle);
+  }
+  HookHandle = nullptr;
+}
+
+TWinControl* TFlexarium::OwnerForm() const {
+  return dynamic_cast<TWinControl*>(Owner());
+}
+
+void TFlexarium::RefreshOwnerHandle() {
+  if (TWinControl* form = OwnerForm()) {
+    win::HWND wnd = form->Handle();
+    if (wnd != FOwnerHandle) FOwnerHandle = wnd;
+  }
+}
+
+void TFlexarium::InstallWndProc() {
+  TWinControl* form = OwnerForm();
+  if (form == nullptr) return;
+  win::HWND wnd = form->Handle();
+  auto previous = reinterpret_cast<win::WNDPROC>(win::SetWindowLongPtrW(
+      wnd, win::GWLP_WNDPROC, reinterpret_cast<win::LONG_PTR>(&FormWndProc)));
+  lpPrevWndProc = previous;
+  // Keep the procedure FormWndProc stands in front of, so the form's
+  // messages still reach it when no component serves the window.
+  if (previous != nullptr && previous != &FormWndProc) {
+    win::SetPropW(wnd, unit::kPrevProcProp,
+                  reinterpret_cast<win::HANDLE>(previous));
+  }
+}
+
+void TFlexarium::SetEnabled(bool Value) {
+  if (Value == FEnabled) return;
+  FEnabled = Value;
+  if (ComponentState().Contains(csDesigning)) return;
+  if (Win32MajorVersion() == 4) {
+    if (Value) {
+      bool wasNone = HookHandle == nullptr;
+      AcquireHook();
+      if (wasNone) RefreshOwnerHandle();
+    } else {
+      ReleaseHook();
+    }
+    return;
+  }
+  TWinControl* form = OwnerForm();
+  if (lpPrevWndProc != nullptr) {
+    if (!Value && form != nullptr) {
+      win::SetWindowLongPtrW(form->Handle(), win::GWLP_WNDPROC,
+                             reinterpret_cast<win::LONG_PTR>(lpPrevWndProc));
+      lpPrevWndProc = nullptr;
+    }
+  } else if (Value) {
+    InstallWndProc();
+    RefreshOwnerHandle();
+  }
+}
+
+void TFlexarium::SetResizeFont(bool Value) {
+  if (Value != FResizeFont) FResizeFont = Value;
+}
+
+void TFlexarium::SetValidTaskbar(bool Value) {
+  if (Value != FValidTaskbar) FValidTaskbar = Value;
+}
+
+bool TFlexarium::CheckJapan() {
+  char buffer[16];
+  std::memset(buffer, 0, sizeof buffer);
+  win::GetLocaleInfoA(win::LOCALE_USER_DEFAULT, win::LOCALE_SABBREVLANGNAME,
+                      buffer, static_cast<int>(sizeof buffer));
+  buffer[3] = 0;  // the first three characters are the language
+  std::string name = AnsiUpperCase(buffer);
+  return win::lstrcmpA(name.c_str(), "JPN") == 0;
+}
+
+// ---- Design metrics ----------------------------------------------------------
+
+void TFlexarium::DefineProperties(TFiler& Filer) {
+  TComponent::DefineProperties(Filer);
+  Filer.DefineProperty(
+      "DesignFrmW", [this](TReader& r) { ReadDesignFrmW(r); },
+      [this](TWriter& w) { WriteDesignFrmW(w); }, true);
+  Filer.DefineProperty(
+      "DesignFrmH", [this](TReader& r) { ReadDesignFrmH(r); },
+      [this](TWriter& w) { WriteDesignFrmH(w); }, true);
+  Filer.DefineProperty(
+      "DesignDpiW", [this](TReader& r) { ReadDesignDpiW(r); },
+      [this](TWriter& w) { WriteDesignDpiW(w); }, true);
+  Filer.DefineProperty(
+      "DesignDpiH", [this](TReader& r) { ReadDesignDpiH(r); },
+      [this](TWriter& w) { WriteDesignDpiH(w); }, true);
+}
+
+void TFlexarium::ReadDesignFrmW(TReader& Reader) {
+  FDesignFrmW = Reader.ReadInteger();
+}
+void TFlexarium::ReadDesignFrmH(TReader& Reader) {
+  FDesignFrmH = Reader.ReadInteger();
+}
+void TFlexarium::ReadDesignDpiW(TReader& Reader) {
+  FDesignDpiW = Reader.ReadInteger();
+}
+void TFlexarium::ReadDesignDpiH(TReader& Reader) {
+  FDesignDpiH = Reader.ReadInteger();
+}
+
+namespace {
+int ownerClient(TComponent* owner, bool width) {
+  auto* control = dynamic_cast<TControl*>(owner);
+  if (control == nullptr) return 0;
+  return width ? control->ClientWidth() : control->ClientHeight();
+}
+
+int screenDpi(int index) {
+  win::HDC dc = win::GetDC(nullptr);
+  int dpi = win::GetDeviceCaps(dc, index);
+  win::ReleaseDC(nullptr, dc);
+  return dpi;
+}
+}  // namespace
+
+void TFlexarium::WriteDesignFrmW(TWriter& Writer) {
+  Writer.WriteInteger(ownerClient(Owner(), true));
+}
+void TFlexarium::WriteDesignFrmH(TWriter& Writer) {
+  Writer.WriteInteger(ownerClient(Owner(), false));
+}
+void TFlexarium::WriteDesignDpiW(TWriter& Writer) {
+  Writer.WriteInteger(screenDpi(win::LOGPIXELSX));
+}
+void TFlexarium::WriteDesignDpiH(TWriter& Writer) {
+  Writer.WriteInteger(screenDpi(win::LOGPIXELSY));
+}
+
+// ---- Unit start and stop, registration -------------------------------------
+
+void FlexariumInitialization() {
+  delete InstanceList;
+  InstanceList = new TList();
+  DwmComposition = 0;
+  LastScreenWidth = LastScreenHeight = 0;
+  RegisterClass(TFlexarium::StaticClass());
+  // The desktop window manager exists from Windows 6.0 on; below that its
+  // library is never bound.
+  if (CheckWin32Version(6, 0)) win::DwmIsCompositionEnabled(&DwmComposition);
+}
+
+void FlexariumFinalization() {
+  delete InstanceList;
+  InstanceList = nullptr;
+}
+
+void Register() {
+  RegisterComponents("LxCtrl", {&TFlexarium::StaticClass()});
+}
+
+namespace unit {
+
+TFlexarium* FindInstance(win::HWND wnd) {
+  if (InstanceList == nullptr || wnd == nullptr) return nullptr;
+  for (int i = 0; i < InstanceList->Count(); ++i) {
+    auto* field = static_cast<TComponent**>(InstanceList->Items(i));
+    if (field == nullptr || *field == nullptr) continue;
+    auto* component = dynamic_cast<TFlexarium*>(*field);
+    if (component != nullptr && component->OwnerHandle() == wnd) {
+      return component;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace unit
+
+}  // namespace flx

@@ -1,0 +1,317 @@
+// The snapshot lists: one record per resized control with its base
+// geometry and a private font copy, kept in step with controls created or
+// destroyed at run time.
+#include <cstdio>
+
+#include "component/unit_private.h"
+#include "flexarium/forms.h"
+
+namespace flx {
+
+namespace {
+
+std::string childKey(const std::string& parent, const std::string& name) {
+  std::string key = parent;
+  key.push_back('\0');
+  key += name;
+  return key;
+}
+
+PCtrlInfo record(const TList& list, int i) {
+  return static_cast<PCtrlInfo>(list.Items(i));
+}
+
+// Frees a record that a list owned (its font goes with it).
+void dropRecord(void* p) { delete static_cast<PCtrlInfo>(p); }
+
+bool isFrame(const TComponent* c) {
+  return dynamic_cast<const TCustomFrame*>(c) != nullptr;
+}
+
+}  // namespace
+
+// ---- Exclusion lists ----------------------------------------------------------
+
+namespace {
+// Cuts `value` at every ";" into `list`, keeping blanks and empty pieces.
+void cutNames(const std::string& value, TStringList& list,
+              std::unordered_set<std::string>& index) {
+  list.Clear();
+  index.clear();
+  std::string rest = value;
+  for (;;) {
+    std::size_t semi = rest.find(';');
+    if (semi == std::string::npos) break;
+    list.Add(rest.substr(0, semi));
+    rest = rest.substr(semi + 1);
+  }
+  if (!rest.empty()) list.Add(rest);
+  for (int i = 0; i < list.Count(); ++i) index.insert(UpperCase(list.Strings(i)));
+}
+}  // namespace
+
+void TFlexarium::SetNoResizeCtls() {
+  if (!FNoResizeCtls) return;
+  if (!FIndex) FIndex = std::make_unique<Index>();
+  cutNames(FNoResizeCtl, *FNoResizeCtls, FIndex->noResize);
+}
+
+void TFlexarium::SetNoResizeFntCtls() {
+  if (!FNoResizeFntCtls) return;
+  if (!FIndex) FIndex = std::make_unique<Index>();
+  cutNames(FNoResizeFntCtl, *FNoResizeFntCtls, FIndex->noResizeFont);
+}
+
+void TFlexarium::SetNoResizeCtl(const std::string& Value) {
+  if (Value != FNoResizeCtl) FNoResizeCtl = Value;
+  if (!ComponentState().Contains(csDesigning)) SetNoResizeCtls();
+}
+
+void TFlexarium::SetNoResizeFntCtl(const std::string& Value) {
+  if (Value != FNoResizeFntCtl) FNoResizeFntCtl = Value;
+  if (!ComponentState().Contains(csDesigning)) SetNoResizeFntCtls();
+}
+
+bool TFlexarium::Excluded(const std::string& Name) const {
+  return FIndex != nullptr && FIndex->noResize.count(UpperCase(Name)) != 0;
+}
+
+bool TFlexarium::FontExcluded(const std::string& Name) const {
+  return FIndex != nullptr && FIndex->noResizeFont.count(UpperCase(Name)) != 0;
+}
+
+// ---- Record look-up -------------------------------------------------------------
+
+void TFlexarium::IndexCtrls() {
+  if (!FIndex) FIndex = std::make_unique<Index>();
+  Index& ix = *FIndex;
+  ix.ctrls.clear();
+  ix.childCtrls.clear();
+  if (FCtrls) {
+    for (int i = 0; i < FCtrls->Count(); ++i) {
+      if (PCtrlInfo r = record(*FCtrls, i)) ix.ctrls.emplace(r->Name, r);
+    }
+  }
+  if (FChildCtrls) {
+    for (int i = 0; i < FChildCtrls->Count(); ++i) {
+      if (PCtrlInfo r = record(*FChildCtrls, i)) {
+        ix.childCtrls.emplace(childKey(r->ParentName, r->Name), r);
+      }
+    }
+  }
+  ix.dirty = false;
+}
+
+PCtrlInfo TFlexarium::FindCtrl(const std::string& Name) const {
+  if (!FIndex || !FCtrls) return nullptr;
+  if (FIndex->dirty) const_cast<TFlexarium*>(this)->IndexCtrls();
+  auto it = FIndex->ctrls.find(Name);
+  return it == FIndex->ctrls.end() ? nullptr : it->second;
+}
+
+PCtrlInfo TFlexarium::FindChildCtrl(const std::string& ParentName,
+                                    const std::string& Name) const {
+  if (!FIndex || !FChildCtrls) return nullptr;
+  if (FIndex->dirty) const_cast<TFlexarium*>(this)->IndexCtrls();
+  auto it = FIndex->childCtrls.find(childKey(ParentName, Name));
+  return it == FIndex->childCtrls.end() ? nullptr : it->second;
+}
+
+void TFlexarium::AppendRecord(PCtrlInfo R) {
+  TList& list = R->ParentName.empty() ? *FCtrls : *FChildCtrls;
+  list.Add(R);
+  if (FIndex && !FIndex->dirty) {
+    if (R->ParentName.empty()) {
+      FIndex->ctrls.emplace(R->Name, R);
+    } else {
+      FIndex->childCtrls.emplace(childKey(R->ParentName, R->Name), R);
+    }
+  }
+}
+
+void TFlexarium::ClearCtrls() {
+  for (TList* list : {FCtrls.get(), FChildCtrls.get()}) {
+    if (list == nullptr) continue;
+    for (int i = 0; i < list->Count(); ++i) dropRecord(list->Items(i));
+    list->Clear();
+  }
+  if (FIndex) FIndex->dirty = true;
+}
+
+// ---- Making records -----------------------------------------------------------
+
+void TFlexarium::GetFontSetting(std::unique_ptr<TFont>& Font,
+                                TComponent* Component) {
+  auto* control = dynamic_cast<TControl*>(Component);
+  if (control != nullptr && GetPropInfo(*Component, "Font") != nullptr) {
+    Font = std::make_unique<TFont>();
+    Font->Assign(control->Font());
+  } else {
+    Font.reset();
+  }
+}
+
+void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
+                             int ChildCtlCnt) {
+  auto* ctl = dynamic_cast<TControl*>(Control);
+  FLX_ASSERT(ctl != nullptr);
+  ++FAddCnt;
+  if (Trim(Control->Name()).empty()) {
+    char name[32];
+    std::snprintf(name, sizeof name, "FlxmAdd%.4d", FAddCnt);
+    Control->SetName(name);  // a name already taken raises here
+  }
+  // A caption the framework copied from a generated name goes.
+  for (const char* prop : {"Caption", "Text"}) {
+    if (GetPropInfo(*Control, prop) != nullptr &&
+        ctl->GetText().compare(0, 7, "FlxmAdd") == 0) {
+      ctl->SetText("");
+    }
+  }
+  auto R = std::make_unique<TCtrlInfo>();
+  R->Name = Control->Name();
+  // Current (already scaled) values back to base values. With a factor of
+  // 0 nothing can be divided out: the current value is taken as the base.
+  auto base = [](int value, double factor) {
+    return factor != 0 ? unit::HalfUp(value / static_cast<long double>(factor))
+                       : value;
+  };
+  R->Left = base(ctl->Left(), FPrevScaleX);
+  R->Width = base(ctl->Width(), FPrevScaleX);
+  R->Top = base(ctl->Top(), FPrevScaleY);
+  R->Height = base(ctl->Height(), FPrevScaleY);
+  R->OldLeft = ctl->Left();
+  R->OldTop = ctl->Top();
+  R->OldWidth = ctl->Width();
+  R->OldHeight = ctl->Height();
+  GetFontSetting(R->Font, Control);
+  R->ParentFont = true;
+  R->OrgParentFont = true;
+  if (R->Font) {
+    R->ParentFont = R->OrgParentFont = ctl->ParentFont();
+    if (FPrevScaleF != 0) {
+      R->Font->SetSize(base(ctl->Font().Size(), FPrevScaleF));
+    }
+    R->OldFontSize = ctl->Font().Size();
+  }
+  R->ParentName = ParentName;
+  R->ChildCtlCnt = ChildCtlCnt;
+  AppendRecord(R.release());
+}
+
+namespace {
+// Sum of the components owned by the owner's first `count` components.
+int ownedSum(const TComponent& owner, int count) {
+  int sum = 0;
+  for (int i = 0; i < count && i < owner.ComponentCount(); ++i) {
+    sum += owner.Components(i)->ComponentCount();
+  }
+  return sum;
+}
+}  // namespace
+
+void TFlexarium::AddNewCtrls(int CompCount, int ChildSum) {
+  TComponent* owner = Owner();
+  if (owner == nullptr || !FCtrls) return;
+  if (CompCount == 0) CompCount = owner->ComponentCount();
+  if (ChildSum == 0) ChildSum = ownedSum(*owner, CompCount);
+  for (int i = 0; i < CompCount && i < owner->ComponentCount(); ++i) {
+    TComponent* C = owner->Components(i);
+    if (dynamic_cast<TControl*>(C) == nullptr || Excluded(C->Name())) continue;
+    // A recorded frame is skipped whole.
+    if (FindCtrl(C->Name()) != nullptr) continue;
+    int N = C->ComponentCount();
+    if (N > 0 && !isFrame(C)) N = 0;
+    AddCtrlInfo(C, "", N);
+    for (int j = 0; j < N && j < C->ComponentCount(); ++j) {
+      TComponent* D = C->Components(j);
+      if (dynamic_cast<TControl*>(D) == nullptr || Excluded(D->Name())) {
+        continue;
+      }
+      if (FindChildCtrl(C->Name(), D->Name()) != nullptr) continue;
+      AddCtrlInfo(D, C->Name(), 0);
+    }
+  }
+  FCtlCnt = CompCount;
+  FChildCtlCnt = ChildSum;
+}
+
+void TFlexarium::DeleteGoneCtrls(int CompCount, int ChildSum) {
+  TComponent* owner = Owner();
+  if (owner == nullptr || !FCtrls) return;
+  if (CompCount == 0) CompCount = owner->ComponentCount();
+  if (ChildSum == 0) ChildSum = ownedSum(*owner, CompCount);
+  // The owner's controls by name, first one per name, as the scan finds it.
+  std::unordered_map<std::string, TComponent*> controls;
+  for (int i = 0; i < CompCount && i < owner->ComponentCount(); ++i) {
+    TComponent* c = owner->Components(i);
+    if (dynamic_cast<TControl*>(c) != nullptr) controls.emplace(c->Name(), c);
+  }
+  const int count = FCtrls->Count();
+  for (int k = 0; k < count; ++k) {
+    PCtrlInfo R = record(*FCtrls, k);
+    if (R == nullptr) continue;
+    auto found = controls.find(R->Name);
+    if (found == controls.end()) {
+      if (R->ChildCtlCnt > 0) {
+        for (int s = 0; s < FChildCtrls->Count(); ++s) {
+          PCtrlInfo S = record(*FChildCtrls, s);
+          if (S != nullptr && S->ParentName == R->Name) {
+            FChildCtrls->SetItem(s, nullptr);
+            dropRecord(S);
+          }
+        }
+      }
+      FCtrls->SetItem(k, nullptr);
+      dropRecord(R);
+      continue;
+    }
+    TComponent* C = found->second;
+    if (C->ComponentCount() == 0 || !isFrame(C)) continue;
+    std::unordered_set<std::string> owned;
+    for (int j = 0; j < C->ComponentCount(); ++j) {
+      owned.insert(C->Components(j)->Name());
+    }
+    for (int s = 0; s < FChildCtrls->Count(); ++s) {
+      PCtrlInfo S = record(*FChildCtrls, s);
+      if (S == nullptr || S->ParentName != C->Name()) continue;
+      if (owned.count(S->Name) == 0) {
+        FChildCtrls->SetItem(s, nullptr);
+        dropRecord(S);
+        if (R->ChildCtlCnt > 0) --R->ChildCtlCnt;
+      }
+    }
+  }
+  FCtrls->Pack();
+  FChildCtrls->Pack();
+  if (FIndex) FIndex->dirty = true;
+  FCtlCnt = CompCount;
+  FChildCtlCnt = ChildSum;
+}
+
+void TFlexarium::DynamicAdd() {
+  // At design time there are no lists to keep.
+  if (ComponentState().Contains(csDesigning)) return;
+  AddNewCtrls(0, 0);
+}
+
+void TFlexarium::DynamicDelete() {
+  if (ComponentState().Contains(csDesigning)) return;
+  DeleteGoneCtrls(0, 0);
+}
+
+void TFlexarium::SyncCtrlList() {
+  TComponent* owner = Owner();
+  if (owner == nullptr) return;
+  int N = owner->ComponentCount();
+  if (N == FCtlCnt) return;
+  int S = ownedSum(*owner, N);
+  if (S == FChildCtlCnt) return;
+  if (FCtlCnt + FChildCtlCnt < N + S) {
+    AddNewCtrls(N, S);
+  } else {
+    DeleteGoneCtrls(N, S);
+  }
+}
+
+}  // namespace flx

@@ -1,0 +1,156 @@
+// Start-up once the form file is read: the reference client size and DPI,
+// the DPI scaling of fonts and bounds, the snapshot of every control, the
+// monitor size and the form window procedure.
+#include "component/unit_private.h"
+#include "flexarium/forms.h"
+#include "flexarium/winapi.h"
+
+namespace flx {
+
+namespace {
+bool isFrame(const TComponent* c) {
+  return dynamic_cast<const TCustomFrame*>(c) != nullptr;
+}
+}  // namespace
+
+void TFlexarium::Loaded() {
+  TComponent::Loaded();
+  if (ComponentState().Contains(csDesigning)) return;
+  auto* form = dynamic_cast<TControl*>(Owner());
+  TWinControl* window = OwnerForm();
+  // A component that is not on a windowed form has nothing to serve.
+  if (form == nullptr || window == nullptr || !FCtrls) return;
+
+  FOwnerWidth = FDesignFrmW;
+  FOwnerHeight = FDesignFrmH;
+  if (TStyleManager::IsCustomStyleActive()) {
+    FOwnerWidth = form->ClientWidth();
+    FOwnerHeight = form->ClientHeight();
+  }
+  win::HDC dc = win::GetDC(nullptr);
+  FRunDpiW = win::GetDeviceCaps(dc, win::LOGPIXELSX);
+  FRunDpiH = win::GetDeviceCaps(dc, win::LOGPIXELSY);
+  win::ReleaseDC(nullptr, dc);
+  // Without stored design metrics (a form file written without them, or a
+  // component made in code) the form keeps its layout at its first size:
+  // the run-time DPI and the current client size stand in for them.
+  if (FDesignDpiW <= 0) FDesignDpiW = FRunDpiW;
+  if (FDesignDpiH <= 0) FDesignDpiH = FRunDpiH;
+  if (FOwnerWidth <= 0) FOwnerWidth = form->ClientWidth();
+  if (FOwnerHeight <= 0) FOwnerHeight = form->ClientHeight();
+  const double RatioX =
+      FRunDpiW > 0 ? FDesignDpiW * 1.0L / FRunDpiW : 1.0;
+  const double RatioY =
+      FRunDpiH > 0 ? FDesignDpiH * 1.0L / FRunDpiH : 1.0;
+
+  FSelfPointer = Owner()->FieldAddress(Name());
+  if (FSelfPointer == nullptr) return;
+  if (InstanceList != nullptr) InstanceList->Add(FSelfPointer);
+  FOwnerFormName = Owner()->Name();
+  FOwnerHandle = window->Handle();
+
+  GetFontSetting(FOwnerFont, Owner());
+  auto scaled = [](int v, double ratio) {
+    return unit::HalfUp(v / static_cast<long double>(ratio));
+  };
+  form->Font().SetSize(scaled(form->Font().Size(), RatioX));
+  if (FOwnerFont) FOwnerFont->SetSize(form->Font().Size());
+
+  // A record for a control, with its own font DPI-scaled.
+  auto makeRecord = [&](TControl* C, const std::string& parentName, int N) {
+    auto R = std::make_unique<TCtrlInfo>();
+    R->Name = C->Name();
+    GetFontSetting(R->Font, C);
+    R->ParentFont = true;
+    R->OrgParentFont = true;
+    if (R->Font) {
+      R->ParentFont = R->OrgParentFont = C->ParentFont();
+      if (!C->ParentFont()) C->Font().SetSize(scaled(C->Font().Size(), RatioX));
+      R->Font->SetSize(C->Font().Size());
+      R->OldFontSize = C->Font().Size();
+    }
+    R->Left = C->Left();
+    R->Top = C->Top();
+    R->Width = C->Width();
+    R->Height = C->Height();
+    R->ParentName = parentName;
+    R->ChildCtlCnt = parentName.empty() ? N : 0;
+    AppendRecord(R.release());
+  };
+
+  const int CompCount = Owner()->ComponentCount();
+  int ChildSum = 0;
+  for (int i = 0; i < CompCount; ++i) {
+    TComponent* C = Owner()->Components(i);
+    int N = C->ComponentCount();
+    if (N > 0) {
+      ChildSum += N;
+      if (!isFrame(C)) N = 0;
+    }
+    auto* control = dynamic_cast<TControl*>(C);
+    if (control == nullptr || Excluded(C->Name())) continue;
+    makeRecord(control, "", N);
+    for (int j = 0; j < N; ++j) {
+      auto* D = dynamic_cast<TControl*>(C->Components(j));
+      if (D != nullptr && !Excluded(D->Name())) makeRecord(D, C->Name(), 0);
+    }
+  }
+
+  // A borderless or dialog-bordered form without a start size keeps its
+  // controls' designed bounds, unless it is borderless and maximised.
+  double ScaleX = RatioX, ScaleY = RatioY;
+  if (auto* f = dynamic_cast<TCustomForm*>(Owner())) {
+    TFormBorderStyle bs = f->BorderStyle();
+    if ((bs == TFormBorderStyle::bsNone || bs == TFormBorderStyle::bsDialog) &&
+        FFormWidth == 0 && FFormHeight == 0) {
+      ScaleX = ScaleY = 1.0;
+    }
+    if (bs == TFormBorderStyle::bsNone &&
+        f->WindowState() == TWindowState::wsMaximized) {
+      ScaleX = RatioX;
+      ScaleY = RatioY;
+    }
+  }
+  auto place = [&](TControl* C, PCtrlInfo R) {
+    C->SetLeft(scaled(R->Left, ScaleX));
+    C->SetTop(scaled(R->Top, ScaleY));
+    C->SetWidth(scaled(R->Width, ScaleX));
+    C->SetHeight(scaled(R->Height, ScaleY));
+    R->Left = R->OldLeft = C->Left();
+    R->Top = R->OldTop = C->Top();
+    R->Width = R->OldWidth = C->Width();
+    R->Height = R->OldHeight = C->Height();
+  };
+  for (int i = 0; i < CompCount && i < Owner()->ComponentCount(); ++i) {
+    TComponent* C = Owner()->Components(i);
+    auto* control = dynamic_cast<TControl*>(C);
+    if (control == nullptr || Excluded(C->Name())) continue;
+    PCtrlInfo R = FindCtrl(C->Name());
+    if (R == nullptr) continue;
+    place(control, R);
+    if (C->ComponentCount() != 0 && isFrame(C)) {
+      for (int j = 0; j < C->ComponentCount(); ++j) {
+        auto* D = dynamic_cast<TControl*>(C->Components(j));
+        if (D == nullptr || Excluded(D->Name())) continue;
+        if (PCtrlInfo S = FindChildCtrl(C->Name(), D->Name())) place(D, S);
+      }
+    }
+  }
+  FCtlCnt = CompCount;
+  FChildCtlCnt = ChildSum;
+  GetMonitorSize(FOwnerHandle, FMaxSize.x, FMaxSize.y);
+  if (Win32MajorVersion() >= 5) InstallWndProc();
+}
+
+void TFlexarium::Start() {
+  if (ComponentState().Contains(csDesigning) || Owner() == nullptr ||
+      FSelfPointer != nullptr) {
+    return;
+  }
+  // The form's published field for this component, as a form class has.
+  if (Name().empty()) SetName("Flexarium1");
+  Owner()->DeclareField(Name());
+  Loaded();
+}
+
+}  // namespace flx

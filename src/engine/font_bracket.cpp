@@ -1,0 +1,26 @@
+// The font bracket around each control of a rescale pass: the control's
+// ParentFont choice survives the pass, and its base font is derived anew
+// when that choice changed since the base was taken.
+#include "component/unit_private.h"
+
+namespace flx {
+
+void TFlexarium::ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control) {
+  if (!Info->Font) return;
+  if (!Before) {
+    Control->SetParentFont(Info->ParentFont);
+    return;
+  }
+  Info->ParentFont = Control->ParentFont();
+  // The pass sets the control's own font size, which needs this off.
+  Control->SetParentFont(false);
+  if (Info->ParentFont == Info->OrgParentFont) return;
+  if (FPrevScaleF != 0) {
+    Info->Font->SetSize(unit::HalfUp(
+        Control->Font().Size() / static_cast<long double>(FPrevScaleF)));
+    Info->OldFontSize = Control->Font().Size();
+  }
+  Info->OrgParentFont = Info->ParentFont;
+}
+
+}  // namespace flx

@@ -1,0 +1,67 @@
+// The thread message hook that stands in for the form window procedure on
+// Windows 4.x: it sees each message sent to a window of the thread before
+// the window does, and does for the component's forms what FormWndProc does.
+#include "component/unit_private.h"
+#include "flexarium/winapi.h"
+
+namespace flx {
+
+using namespace win;
+
+LRESULT FLX_CALLBACK CallWndHookProc(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code < 0) {
+    try {
+      return CallNextHookEx(HookHandle, Code, WParam, LParam);
+    } catch (const std::exception& e) {
+      HandleException(e);
+      return 0;
+    }
+  }
+  if (Code != HC_ACTION) return 0;
+  auto* M = reinterpret_cast<CWPSTRUCT*>(LParam);
+  if (M == nullptr || M->hwnd == nullptr || InstanceList == nullptr ||
+      InstanceList->Count() == 0) {
+    return 0;
+  }
+  TFlexarium* self = unit::FindInstance(M->hwnd);
+  if (self == nullptr || !self->FEnabled) return 0;
+  try {
+    const bool win98 = Win32MajorVersion() == 4 && Win32MinorVersion() == 10;
+    if (win98 && self->FIsResized && M->message == WM_NCPAINT) {
+      // A changed screen size is only recorded.
+      if (IsIconic(M->hwnd)) return 0;
+      int w = GetSystemMetrics(SM_CXSCREEN);
+      int h = GetSystemMetrics(SM_CYSCREEN);
+      if (w != LastScreenWidth || h != LastScreenHeight) {
+        LastScreenWidth = w;
+        LastScreenHeight = h;
+      }
+      return 0;
+    }
+    switch (M->message) {
+      case WM_SHOWWINDOW:
+        self->HandleShowWindow(M->hwnd, M->wParam, true);
+        break;
+      case WM_GETMINMAXINFO:
+        self->HandleGetMinMaxInfo(M->hwnd, M->lParam, true);
+        break;
+      case WM_SIZING:
+        self->HandleSizing(M->lParam);
+        break;
+      case WM_SIZE:
+        self->HandleSize(M->hwnd, M->wParam, M->lParam, true);
+        break;
+      default:
+        break;
+    }
+  } catch (const std::exception& e) {
+    self->FLastError = e.what();
+    HandleException(e);
+  } catch (...) {
+    self->FLastError = "unknown error";
+    HandleException(Exception("unknown error in the message hook"));
+  }
+  return 0;
+}
+
+}  // namespace flx

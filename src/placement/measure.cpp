@@ -1,0 +1,157 @@
+// The screen around a window: the monitor that shows it, the usable area
+// left by the taskbar, and the invisible frame margins that desktop
+// composition draws around it. Every call asks the system afresh.
+#include <algorithm>
+
+#include "flexarium/flexarium.h"
+#include "flexarium/sysutils.h"
+#include "flexarium/winapi.h"
+
+namespace flx {
+
+namespace placement_detail {
+
+// The monitor that shows the window, in screen coordinates. The primary
+// monitor always has its origin at (0, 0), so for it (and for every
+// fallback) the screen metrics suffice.
+win::RECT MonitorRect(win::HWND Wnd) {
+  using namespace win;
+  if (Win32MajorVersion() >= 5 && GetSystemMetrics(SM_CMONITORS) > 1) {
+    HMONITOR Monitor = MonitorFromWindow(Wnd, MONITOR_DEFAULTTONEAREST);
+    MONITORINFO Info{};
+    Info.cbSize = sizeof(MONITORINFO);
+    if (GetMonitorInfoW(Monitor, &Info) != FALSE &&
+        (Info.dwFlags & MONITORINFOF_PRIMARY) == 0) {
+      return Info.rcMonitor;
+    }
+  }
+  return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN),
+              GetSystemMetrics(SM_CYSCREEN)};
+}
+
+}  // namespace placement_detail
+
+namespace {
+
+bool HasArea(const win::RECT& R) {
+  return R.right > R.left && R.bottom > R.top;
+}
+
+bool Overlap(const win::RECT& A, const win::RECT& B) {
+  return std::max(A.left, B.left) < std::min(A.right, B.right) &&
+         std::max(A.top, B.top) < std::min(A.bottom, B.bottom);
+}
+
+int TaskbarEdgeOf(win::UINT SystemEdge) {
+  switch (SystemEdge) {
+    case win::ABE_TOP:
+      return teTop;
+    case win::ABE_LEFT:
+      return teLeft;
+    case win::ABE_RIGHT:
+      return teRight;
+    case win::ABE_BOTTOM:
+      return teBottom;
+    default:
+      return teNone;
+  }
+}
+
+}  // namespace
+
+void GetMonitorSize(win::HWND Wnd, int& Width, int& Height) {
+  const win::RECT Monitor = placement_detail::MonitorRect(Wnd);
+  Width = Monitor.right - Monitor.left;
+  Height = Monitor.bottom - Monitor.top;
+}
+
+void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
+                    bool ValidTaskbar, win::APPBARDATA& TaskbarData) {
+  using namespace win;
+  TaskbarData = APPBARDATA{};
+  const RECT Monitor = placement_detail::MonitorRect(Wnd);
+  Width = Monitor.right - Monitor.left;
+  Height = Monitor.bottom - Monitor.top;
+  Edge = teNone;
+  if (Win32MajorVersion() < 4) return;
+
+  TaskbarData.cbSize = sizeof(APPBARDATA);
+  const UINT_PTR State = SHAppBarMessage(ABM_GETSTATE, &TaskbarData);
+  SHAppBarMessage(ABM_GETTASKBARPOS, &TaskbarData);
+  RECT& Bar = TaskbarData.rc;
+
+  if (!HasArea(Bar)) {
+    // Nothing reported (the query failed or there is no taskbar): the zero
+    // record, which lies at the origin of the primary monitor, moved to the
+    // origin of this one so that it stays a bar of no thickness here too.
+    Bar = RECT{Monitor.left, Monitor.top, Monitor.left, Monitor.top};
+  } else if (!Overlap(Bar, Monitor)) {
+    // The shell reports one taskbar; on another monitor it takes nothing
+    // away from this one. Clamping it would yield a negative thickness.
+    Bar = RECT{Monitor.left, Monitor.top, Monitor.left, Monitor.top};
+    return;
+  } else {
+    // Overhangs, e.g. (-2, 1040, 1922, 1082) on 1920 x 1080, are cut off.
+    Bar.top = std::max(Bar.top, Monitor.top);
+    Bar.left = std::max(Bar.left, Monitor.left);
+    Bar.right = std::min(Bar.right, Monitor.right);
+    Bar.bottom = std::min(Bar.bottom, Monitor.bottom);
+  }
+
+  Edge = TaskbarEdgeOf(TaskbarData.uEdge);
+
+  if ((State & ABS_AUTOHIDE) != 0) {
+    // A hidden bar takes no room: zero thickness on its own edge.
+    switch (Edge) {
+      case teTop:
+        Bar.bottom = Bar.top;
+        break;
+      case teLeft:
+        Bar.right = Bar.left;
+        break;
+      case teRight:
+        Bar.left = Bar.right;
+        break;
+      case teBottom:
+        Bar.top = Bar.bottom;
+        break;
+      default:
+        break;
+    }
+  }
+
+  if (ValidTaskbar) {
+    if (Edge == teLeft || Edge == teRight) {
+      Width -= Bar.right - Bar.left;
+    } else if (Edge == teTop || Edge == teBottom) {
+      Height -= Bar.bottom - Bar.top;
+    }
+  }
+}
+
+void GetFrameBounds(win::HWND Wnd, win::POINT& FrameOffset,
+                    win::POINT& FrameExtra, win::RECT& WindowRect) {
+  using namespace win;
+  FrameOffset = POINT{0, 0};
+  FrameExtra = POINT{0, 0};
+  WindowRect = RECT{0, 0, 0, 0};
+  GetWindowRect(Wnd, &WindowRect);
+  // Only set on Windows 6.0 and later, so the DWM is never bound before.
+  if (DwmComposition == FALSE) return;
+
+  RECT Visible{0, 0, 0, 0};
+  if (DwmGetWindowAttribute(Wnd, DWMWA_EXTENDED_FRAME_BOUNDS, &Visible,
+                            sizeof(Visible)) < 0) {
+    return;
+  }
+  if (EqualRect(&WindowRect, &Visible) != FALSE) return;
+
+  FrameOffset.x = Visible.left - WindowRect.left;
+  FrameOffset.y = Visible.top - WindowRect.top;
+  FrameExtra.x = (WindowRect.right - WindowRect.left) -
+                 (Visible.right - Visible.left);
+  FrameExtra.y = (WindowRect.bottom - WindowRect.top) -
+                 (Visible.bottom - Visible.top);
+}
+
+}  // namespace flx
