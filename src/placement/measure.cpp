@@ -2,6 +2,7 @@
 // left by the taskbar, and the invisible frame margins that desktop
 // composition draws around it. Every call asks the system afresh.
 #include <algorithm>
+#include <cstring>
 
 #include "flexarium/flexarium.h"
 #include "flexarium/sysutils.h"
@@ -68,7 +69,7 @@ void GetMonitorSize(win::HWND Wnd, int& Width, int& Height) {
 void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
                     bool ValidTaskbar, win::APPBARDATA& TaskbarData) {
   using namespace win;
-  TaskbarData = APPBARDATA{};
+  std::memset(&TaskbarData, 0, sizeof(TaskbarData));
   const RECT Monitor = placement_detail::MonitorRect(Wnd);
   Width = Monitor.right - Monitor.left;
   Height = Monitor.bottom - Monitor.top;
@@ -148,10 +149,10 @@ void GetFrameBounds(win::HWND Wnd, win::POINT& FrameOffset,
 
   FrameOffset.x = Visible.left - WindowRect.left;
   FrameOffset.y = Visible.top - WindowRect.top;
-  FrameExtra.x = (WindowRect.right - WindowRect.left) -
-                 (Visible.right - Visible.left);
-  FrameExtra.y = (WindowRect.bottom - WindowRect.top) -
-                 (Visible.bottom - Visible.top);
+  FrameExtra.x =
+      (WindowRect.right - WindowRect.left) - (Visible.right - Visible.left);
+  FrameExtra.y =
+      (WindowRect.bottom - WindowRect.top) - (Visible.bottom - Visible.top);
 }
 
 }  // namespace flx

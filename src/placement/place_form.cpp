@@ -43,9 +43,9 @@ void PlaceForm(TWinControl* Form, TResizeFormPos FormPos, bool ValidTaskbar,
   if (X + Width > AvailW) X = AvailW - Width;
   if (Y + Height > AvailH) Y = AvailH - Height;
 
-  // Integer division truncates toward zero, as Pascal's div does.
   const bool Margins =
       DwmComposition != FALSE && FrameExtra.x > 0 && FrameExtra.y > 0;
+  // The halving truncates toward zero, as Pascal's div does.
   int Left, Center, Right, Top, Middle, Bottom;
   if (Margins) {
     const int VisW = Width - FrameExtra.x;

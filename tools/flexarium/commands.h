@@ -22,5 +22,6 @@ struct SearchOptions {
 
 void addCheckCommand(CLI::App& app, int& exitCode);
 void addFormatCommand(CLI::App& app, int& exitCode);
+void addStampCommand(CLI::App& app, int& exitCode);
 
 }  // namespace flexarium_cli

@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
   int exitCode = 0;
   flexarium_cli::addCheckCommand(app, exitCode);
   flexarium_cli::addFormatCommand(app, exitCode);
+  flexarium_cli::addStampCommand(app, exitCode);
   flx::sim::ScopedDesktop desktop;
   flx::FlexariumInitialization();
   struct UnitScope {

@@ -1612,7 +1612,8 @@ int Desktop::getLocaleInfoA(LCID /*locale*/, LCTYPE type, char* data,
 }
 
 OSVersion Desktop::getVersion() {
-  impl_->recordCall("GetVersion", nullptr);
+  // The framework's Win32MajorVersion is a value read at start-up, not a
+  // call the program makes: it is not recorded.
   return impl_->config.version;
 }
 

@@ -1,0 +1,390 @@
+#include "flexarium/win32_desktop.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "host/win32/deferred_layout.h"
+#include "host/win32/records.h"
+
+namespace flx::win32 {
+
+using namespace detail;
+
+namespace {
+
+using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
+using DwmIsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL*);
+using DwmGetWindowAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+
+constexpr HRESULT kNotImplemented = static_cast<HRESULT>(0x80004001u);
+
+fw::OSVersion trueVersion() {
+  // GetVersionEx reports what the exe's manifest allows (6.2 at most
+  // without one); ntdll's RtlGetVersion is not shimmed.
+  OSVERSIONINFOW info{};
+  info.dwOSVersionInfoSize = sizeof info;
+  const auto rtl = procAddress<RtlGetVersionFn>(
+      ::GetModuleHandleW(L"ntdll.dll"), "RtlGetVersion");
+  if (rtl != nullptr && rtl(&info) == 0) {
+    return fw::OSVersion{static_cast<int>(info.dwMajorVersion),
+                         static_cast<int>(info.dwMinorVersion)};
+  }
+  info = OSVERSIONINFOW{};
+  info.dwOSVersionInfoSize = sizeof info;
+  if (::GetVersionExW(&info)) {
+    return fw::OSVersion{static_cast<int>(info.dwMajorVersion),
+                         static_cast<int>(info.dwMinorVersion)};
+  }
+  return fw::OSVersion{};
+}
+
+bool sizeOrPositionCommand(int cmdShow) {
+  return cmdShow != SW_HIDE && cmdShow != SW_SHOW && cmdShow != SW_SHOWNA &&
+         cmdShow != SW_SHOWNOACTIVATE;
+}
+
+}  // namespace
+
+struct Desktop::Impl {
+  DeferredLayout layout;
+  HMODULE dwm = nullptr;
+  bool dwmTried = false;
+  DwmIsCompositionEnabledFn dwmIsCompositionEnabled = nullptr;
+  DwmGetWindowAttributeFn dwmGetWindowAttribute = nullptr;
+  bool versionKnown = false;
+  fw::OSVersion version;
+
+  ~Impl() {
+    if (dwm != nullptr) ::FreeLibrary(dwm);
+  }
+
+  void bindDwm() {
+    if (dwmTried) return;
+    dwmTried = true;
+    // By full path: a dwmapi.dll beside the exe or in the current folder
+    // must not be the one loaded.
+    wchar_t dir[MAX_PATH];
+    const UINT n = ::GetSystemDirectoryW(dir, MAX_PATH);
+    if (n == 0 || n >= MAX_PATH) return;
+    std::wstring path(dir, n);
+    path += L"\\dwmapi.dll";
+    dwm = ::LoadLibraryW(path.c_str());
+    dwmIsCompositionEnabled =
+        procAddress<DwmIsCompositionEnabledFn>(dwm, "DwmIsCompositionEnabled");
+    dwmGetWindowAttribute =
+        procAddress<DwmGetWindowAttributeFn>(dwm, "DwmGetWindowAttribute");
+  }
+
+  // Suspended redrawing hides the locked window's WS_VISIBLE from the
+  // system; around a call that shows or hides it, the true bit is back.
+  template <typename Call>
+  BOOL withTrueVisibility(HWND wnd, Call call) {
+    if (!layout.suspends(wnd)) return call();
+    layout.resumeRedraw();
+    const BOOL result = call();
+    layout.suspendRedrawIfVisible();
+    return result;
+  }
+};
+
+Desktop::Desktop() : impl_(std::make_unique<Impl>()) {}
+
+Desktop::~Desktop() = default;
+
+bool Desktop::dwmLoaded() const { return impl_->dwm != nullptr; }
+HWND Desktop::lockedWindow() const { return impl_->layout.root(); }
+int Desktop::queuedMoves() const { return impl_->layout.size(); }
+
+// ---- Windows ----
+
+bool Desktop::registerClass(std::u16string_view className, fw::WNDPROC proc) {
+  if (className.empty() || proc == nullptr) return false;
+  const std::wstring name = wide(className);
+  const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+  WNDCLASSEXW existing{};
+  existing.cbSize = sizeof existing;
+  if (::GetClassInfoExW(instance, name.c_str(), &existing)) {
+    if (existing.lpfnWndProc == proc) return true;
+    // A class whose windows are alive cannot change its procedure (nor can
+    // a system class be shadowed): then this fails.
+    if (!::UnregisterClassW(name.c_str(), instance)) return false;
+  }
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.style = CS_DBLCLKS;
+  wc.lpfnWndProc = proc;
+  wc.hInstance = instance;
+  wc.hCursor = ::LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = name.c_str();
+  return ::RegisterClassExW(&wc) != 0;
+}
+
+HWND Desktop::createWindowEx(fw::DWORD exStyle, std::u16string_view className,
+                             std::u16string_view windowName, fw::DWORD style,
+                             int x, int y, int width, int height, HWND parent,
+                             void* createParam) {
+  const std::wstring cls = wide(className);
+  const std::wstring text = wide(windowName);
+  return ::CreateWindowExW(exStyle, cls.c_str(), text.c_str(), style, x, y,
+                           width, height, parent, nullptr,
+                           ::GetModuleHandleW(nullptr), createParam);
+}
+
+BOOL Desktop::destroyWindow(HWND wnd) {
+  if (::IsWindow(wnd)) impl_->layout.forget(wnd);
+  return ::DestroyWindow(wnd);
+}
+
+BOOL Desktop::isWindow(HWND wnd) { return ::IsWindow(wnd); }
+
+HWND Desktop::getParent(HWND wnd) { return ::GetParent(wnd); }
+
+BOOL Desktop::showWindow(HWND wnd, int cmdShow) {
+  if (sizeOrPositionCommand(cmdShow)) impl_->layout.flush(wnd);
+  return impl_->withTrueVisibility(
+      wnd, [&] { return ::ShowWindow(wnd, cmdShow); });
+}
+
+BOOL Desktop::isWindowVisible(HWND wnd) {
+  return impl_->layout.isVisible(wnd);
+}
+
+BOOL Desktop::setWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx,
+                           int cy, UINT flags) {
+  DeferredLayout& layout = impl_->layout;
+  if (layout.covers(wnd)) {
+    if (DeferredLayout::queueable(flags)) {
+      return layout.enqueue(wnd, x, y, cx, cy, flags);
+    }
+    layout.flush(wnd);
+  }
+  if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) {
+    return impl_->withTrueVisibility(wnd, [&] {
+      return ::SetWindowPos(wnd, insertAfter, x, y, cx, cy, flags);
+    });
+  }
+  return ::SetWindowPos(wnd, insertAfter, x, y, cx, cy, flags);
+}
+
+BOOL Desktop::moveWindow(HWND wnd, int x, int y, int width, int height,
+                         BOOL repaint) {
+  // MoveWindow is this SetWindowPos; going through it keeps the queue's
+  // order when both are used on one window.
+  return setWindowPos(
+      wnd, nullptr, x, y, width, height,
+      SWP_NOZORDER | SWP_NOACTIVATE | (repaint ? 0u : UINT{SWP_NOREDRAW}));
+}
+
+BOOL Desktop::getWindowRect(HWND wnd, fw::RECT* rect) {
+  return impl_->layout.windowRect(wnd, sys(rect));
+}
+
+BOOL Desktop::getClientRect(HWND wnd, fw::RECT* rect) {
+  return impl_->layout.clientRect(wnd, sys(rect));
+}
+
+BOOL Desktop::getWindowPlacement(HWND wnd, fw::WINDOWPLACEMENT* placement) {
+  if (placement == nullptr) return FALSE;
+  placement->length = sizeof(WINDOWPLACEMENT);
+  if (!::GetWindowPlacement(wnd, sys(placement))) return FALSE;
+  // A child's normal position is in its parent's client coordinates, as
+  // the queue keeps it.
+  if (const RECT* q = impl_->layout.queued(wnd)) {
+    placement->rcNormalPosition = ours(*q);
+  }
+  return TRUE;
+}
+
+BOOL Desktop::adjustWindowRectEx(fw::RECT* rect, fw::DWORD style,
+                                 BOOL menu, fw::DWORD exStyle) {
+  return ::AdjustWindowRectEx(sys(rect), style, menu, exStyle);
+}
+
+BOOL Desktop::isIconic(HWND wnd) { return ::IsIconic(wnd); }
+
+BOOL Desktop::isZoomed(HWND wnd) { return ::IsZoomed(wnd); }
+
+BOOL Desktop::setWindowText(HWND wnd, std::u16string_view text) {
+  return ::SetWindowTextW(wnd, wide(text).c_str());
+}
+
+std::u16string Desktop::getWindowText(HWND wnd) {
+  const int length = ::GetWindowTextLengthW(wnd);
+  if (length <= 0) return {};
+  std::vector<wchar_t> buffer(static_cast<std::size_t>(length) + 1);
+  const int copied =
+      ::GetWindowTextW(wnd, buffer.data(), static_cast<int>(buffer.size()));
+  return std::u16string(buffer.begin(), buffer.begin() + std::max(copied, 0));
+}
+
+fw::LONG_PTR Desktop::getWindowLongPtr(HWND wnd, int index) {
+  LONG_PTR value = ::GetWindowLongPtrW(wnd, index);
+  if (index == GWL_STYLE && impl_->layout.suspends(wnd)) value |= WS_VISIBLE;
+  return value;
+}
+
+fw::LONG_PTR Desktop::setWindowLongPtr(HWND wnd, int index,
+                                       fw::LONG_PTR value) {
+  if (index == GWL_STYLE && impl_->layout.suspends(wnd)) {
+    const LONG_PTR previous = ::SetWindowLongPtrW(
+        wnd, index, impl_->layout.styleToWrite(value));
+    return previous | WS_VISIBLE;
+  }
+  return ::SetWindowLongPtrW(wnd, index, value);
+}
+
+BOOL Desktop::setProp(HWND wnd, std::u16string_view name, fw::HANDLE data) {
+  if (name.empty()) return FALSE;
+  return ::SetPropW(wnd, wide(name).c_str(), data);
+}
+
+fw::HANDLE Desktop::getProp(HWND wnd, std::u16string_view name) {
+  if (name.empty()) return nullptr;
+  return ::GetPropW(wnd, wide(name).c_str());
+}
+
+fw::HANDLE Desktop::removeProp(HWND wnd, std::u16string_view name) {
+  if (name.empty()) return nullptr;
+  return ::RemovePropW(wnd, wide(name).c_str());
+}
+
+BOOL Desktop::invalidateRect(HWND wnd, const fw::RECT* rect, BOOL erase) {
+  return ::InvalidateRect(wnd, sys(rect), erase);
+}
+
+BOOL Desktop::lockWindowUpdate(HWND wnd) {
+  // The system's LockWindowUpdate is not called: it is one lock for the
+  // whole desktop (and does nothing under Wine); the queue does its job.
+  if (wnd == nullptr) {
+    impl_->layout.unlock();
+    return TRUE;
+  }
+  return impl_->layout.lock(wnd) ? TRUE : FALSE;
+}
+
+// ---- Messages and hooks ----
+
+fw::LRESULT Desktop::sendMessage(HWND wnd, UINT msg, fw::WPARAM wParam,
+                                 fw::LPARAM lParam) {
+  return ::SendMessageW(wnd, msg, wParam, lParam);
+}
+
+fw::LRESULT Desktop::callWindowProc(fw::WNDPROC proc, HWND wnd, UINT msg,
+                                    fw::WPARAM wParam, fw::LPARAM lParam) {
+  return ::CallWindowProcW(proc, wnd, msg, wParam, lParam);
+}
+
+fw::LRESULT Desktop::defWindowProc(HWND wnd, UINT msg, fw::WPARAM wParam,
+                                   fw::LPARAM lParam) {
+  return ::DefWindowProcW(wnd, msg, wParam, lParam);
+}
+
+HHOOK Desktop::setWindowsHookEx(int idHook, fw::HOOKPROC proc,
+                                HINSTANCE module, fw::DWORD threadId) {
+  return ::SetWindowsHookExW(idHook, proc, module, threadId);
+}
+
+BOOL Desktop::unhookWindowsHookEx(HHOOK hook) {
+  return ::UnhookWindowsHookEx(hook);
+}
+
+fw::LRESULT Desktop::callNextHookEx(HHOOK hook, int code, fw::WPARAM wParam,
+                                    fw::LPARAM lParam) {
+  return ::CallNextHookEx(hook, code, wParam, lParam);
+}
+
+fw::DWORD Desktop::getCurrentThreadId() { return ::GetCurrentThreadId(); }
+
+// ---- Screen, monitors, taskbar, composition ----
+
+HDC Desktop::getDC(HWND wnd) { return ::GetDC(wnd); }
+
+int Desktop::releaseDC(HWND wnd, HDC dc) { return ::ReleaseDC(wnd, dc); }
+
+int Desktop::getDeviceCaps(HDC dc, int index) {
+  return ::GetDeviceCaps(dc, index);
+}
+
+int Desktop::getSystemMetrics(int index) { return ::GetSystemMetrics(index); }
+
+HMONITOR Desktop::monitorFromWindow(HWND wnd, fw::DWORD flags) {
+  return ::MonitorFromWindow(wnd, flags);
+}
+
+BOOL Desktop::getMonitorInfo(HMONITOR monitor, fw::MONITORINFO* info) {
+  if (info == nullptr) return FALSE;
+  return ::GetMonitorInfoW(monitor, sys(info));
+}
+
+fw::UINT_PTR Desktop::shAppBarMessage(fw::DWORD message, fw::APPBARDATA* data) {
+  // The shell reads cbSize and may write the record back even for
+  // messages that take no data, so it always gets a complete one.
+  APPBARDATA local{};
+  if (data != nullptr) local = *sys(data);
+  local.cbSize = sizeof local;
+  const UINT_PTR result = ::SHAppBarMessage(message, &local);
+  if (data != nullptr) {
+    const fw::DWORD callerSize = data->cbSize;
+    *sys(data) = local;
+    data->cbSize = callerSize;
+  }
+  return result;
+}
+
+fw::HRESULT Desktop::dwmIsCompositionEnabled(BOOL* enabled) {
+  impl_->bindDwm();
+  if (impl_->dwmIsCompositionEnabled == nullptr) {
+    if (enabled != nullptr) *enabled = FALSE;
+    return kNotImplemented;
+  }
+  return impl_->dwmIsCompositionEnabled(enabled);
+}
+
+fw::HRESULT Desktop::dwmGetWindowAttribute(HWND wnd, fw::DWORD attribute,
+                                           void* value, fw::DWORD size) {
+  impl_->bindDwm();
+  if (impl_->dwmGetWindowAttribute == nullptr) return kNotImplemented;
+  return impl_->dwmGetWindowAttribute(wnd, attribute, value, size);
+}
+
+// ---- Fonts ----
+
+HFONT Desktop::createFontIndirect(const fw::LOGFONTW* font) {
+  if (font == nullptr) return nullptr;
+  return ::CreateFontIndirectW(sys(font));
+}
+
+BOOL Desktop::deleteFont(HFONT font) { return ::DeleteObject(font); }
+
+// ---- Locale, version, visual style ----
+
+int Desktop::getLocaleInfoA(fw::LCID locale, fw::LCTYPE type, char* data,
+                            int size) {
+  return ::GetLocaleInfoA(locale, type, data, size);
+}
+
+fw::OSVersion Desktop::getVersion() {
+  if (!impl_->versionKnown) {
+    impl_->version = trueVersion();
+    impl_->versionKnown = true;
+  }
+  return impl_->version;
+}
+
+bool Desktop::isCustomStyleActive() { return false; }
+
+// ---------------------------------------------------------------------------
+
+ScopedDesktop::ScopedDesktop()
+    : previous_(fw::setCurrentWindowSystem(&desktop_)) {}
+
+ScopedDesktop::~ScopedDesktop() {
+  // Only undo our own installation; a system installed after us stays.
+  if (fw::hasWindowSystem() && &fw::currentWindowSystem() == &desktop_) {
+    fw::setCurrentWindowSystem(previous_);
+  }
+}
+
+}  // namespace flx::win32

@@ -1,0 +1,132 @@
+// Shared set-up of the component's tests: a fresh simulated desktop and
+// unit per test, forms read from text, and a look at the component's state.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "flexarium/flexarium.h"
+#include "flexarium/formfile.h"
+#include "flexarium/sim_desktop.h"
+#include "flexarium/stdctrls.h"
+#include "flexarium/winapi.h"
+
+namespace flx {
+
+// Reads the component's private state for the tests.
+struct TFlexariumAccess {
+  static TList* Ctrls(TFlexarium& f) { return f.FCtrls.get(); }
+  static TList* ChildCtrls(TFlexarium& f) { return f.FChildCtrls.get(); }
+  static PCtrlInfo Ctrl(TFlexarium& f, const std::string& name) {
+    return f.FindCtrl(name);
+  }
+  static PCtrlInfo Child(TFlexarium& f, const std::string& parent,
+                         const std::string& name) {
+    return f.FindChildCtrl(parent, name);
+  }
+  static TStringList* NoResizeCtls(TFlexarium& f) {
+    return f.FNoResizeCtls.get();
+  }
+  static TStringList* NoResizeFntCtls(TFlexarium& f) {
+    return f.FNoResizeFntCtls.get();
+  }
+  static win::WNDPROC PrevWndProc(TFlexarium& f) { return f.lpPrevWndProc; }
+  static void* SelfPointer(TFlexarium& f) { return f.FSelfPointer; }
+  static int AddCnt(TFlexarium& f) { return f.FAddCnt; }
+  static double PrevScaleX(TFlexarium& f) { return f.FPrevScaleX; }
+  static double PrevScaleF(TFlexarium& f) { return f.FPrevScaleF; }
+  static void SetPrevScale(TFlexarium& f, double x, double y, double s) {
+    f.FPrevScaleX = x;
+    f.FPrevScaleY = y;
+    f.FPrevScaleF = s;
+  }
+  static bool IsResized(TFlexarium& f) { return f.FIsResized; }
+  static int DesignFrmW(TFlexarium& f) { return f.FDesignFrmW; }
+  static int DesignFrmH(TFlexarium& f) { return f.FDesignFrmH; }
+  static int DesignDpiW(TFlexarium& f) { return f.FDesignDpiW; }
+  static int DesignDpiH(TFlexarium& f) { return f.FDesignDpiH; }
+  static int OwnerWidth(TFlexarium& f) { return f.FOwnerWidth; }
+  static int RunDpiW(TFlexarium& f) { return f.FRunDpiW; }
+  static win::POINT MaxSize(TFlexarium& f) { return f.FMaxSize; }
+  static TFont* OwnerFont(TFlexarium& f) { return f.FOwnerFont.get(); }
+  static const std::string& LastError(TFlexarium& f) { return f.FLastError; }
+  static void AddCtrlInfo(TFlexarium& f, TComponent* c) {
+    f.AddCtrlInfo(c, "", 0);
+  }
+  static void Sync(TFlexarium& f) { f.SyncCtrlList(); }
+};
+
+class FlexTest : public ::testing::Test {
+ protected:
+  explicit FlexTest(sim::DesktopConfig config = {}) : desktop(config) {}
+  void SetUp() override { FlexariumInitialization(); }
+  void TearDown() override {
+    root.reset();
+    FlexariumFinalization();
+  }
+
+  // Reads a form (as a running application unless `designing`).
+  TCustomForm& load(const std::string& text, bool designing = false) {
+    FormLoadOptions options;
+    options.designing = designing;
+    root = LoadFormText(text, "test.dfm", options);
+    auto* form = dynamic_cast<TCustomForm*>(root.get());
+    EXPECT_NE(form, nullptr);
+    return *form;
+  }
+  TCustomForm& form() { return *dynamic_cast<TCustomForm*>(root.get()); }
+  TFlexarium& flex(const char* name = "Flexarium1") {
+    auto* f = dynamic_cast<TFlexarium*>(root->FindComponent(name));
+    EXPECT_NE(f, nullptr) << name;
+    return *f;
+  }
+  TControl& ctl(const std::string& name, TComponent* owner = nullptr) {
+    auto* c =
+        dynamic_cast<TControl*>((owner ? owner : root.get())->FindComponent(name));
+    EXPECT_NE(c, nullptr) << name;
+    return *c;
+  }
+  win::HWND wnd() { return form().Handle(); }
+  // Gives the form's window this client size (keeping its position).
+  void client(int w, int h) {
+    win::RECT r{}, c{};
+    win::GetWindowRect(wnd(), &r);
+    win::GetClientRect(wnd(), &c);
+    int dx = (r.right - r.left) - c.right, dy = (r.bottom - r.top) - c.bottom;
+    win::MoveWindow(wnd(), r.left, r.top, w + dx, h + dy, win::TRUE);
+  }
+  win::RECT windowRect() {
+    win::RECT r{};
+    win::GetWindowRect(wnd(), &r);
+    return r;
+  }
+
+  sim::ScopedDesktop desktop;
+  std::unique_ptr<TComponent> root;
+};
+
+// A form file with a TFlexarium, design client 800 x 600 at 96 DPI.
+inline std::string FormText(const std::string& controls,
+                            const std::string& flexProps = "",
+                            const std::string& formProps = "") {
+  return "object MainForm: TMainForm\n"
+         "  Left = 100\n  Top = 100\n"
+         "  ClientHeight = 600\n  ClientWidth = 800\n"
+         "  Font.Height = -11\n  Font.Name = 'Tahoma'\n" +
+         formProps + controls +
+         "  object Flexarium1: TFlexarium\n" + flexProps +
+         "    DesignFrmW = 800\n    DesignFrmH = 600\n"
+         "    DesignDpiW = 96\n    DesignDpiH = 96\n  end\nend\n";
+}
+
+inline std::string Button(const std::string& name, int l, int t, int w, int h,
+                          const std::string& extra = "") {
+  return "  object " + name + ": TButton\n    Left = " + std::to_string(l) +
+         "\n    Top = " + std::to_string(t) + "\n    Width = " +
+         std::to_string(w) + "\n    Height = " + std::to_string(h) + "\n" +
+         extra + "  end\n";
+}
+
+}  // namespace flx

@@ -1,0 +1,165 @@
+#include "options.h"
+
+#include <charconv>
+
+#include "flexarium/sysutils.h"
+
+namespace flexarium_cli {
+
+namespace {
+std::optional<int> parsePositive(const std::string& text, int limit) {
+  int value = 0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  auto [end, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || end != last || value <= 0 || value > limit) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<Size> parsePair(const std::string& text, int limit,
+                              bool single) {
+  auto x = text.find_first_of("xX");
+  if (x == std::string::npos) {
+    if (!single) return std::nullopt;
+    auto v = parsePositive(text, limit);
+    if (!v) return std::nullopt;
+    return Size{*v, *v};
+  }
+  auto w = parsePositive(text.substr(0, x), limit);
+  auto h = parsePositive(text.substr(x + 1), limit);
+  if (!w || !h) return std::nullopt;
+  return Size{*w, *h};
+}
+}  // namespace
+
+std::optional<Size> parseSize(const std::string& text) {
+  return parsePair(text, 100000, false);
+}
+
+std::optional<Size> parseDpi(const std::string& text) {
+  return parsePair(text, 10000, true);
+}
+
+std::optional<int> parseInt(const std::string& text, int lo, int hi) {
+  std::string digits = text;
+  // from_chars takes no '+', which people write for distances.
+  if (!digits.empty() && digits[0] == '+') digits.erase(0, 1);
+  if (digits.empty() || digits[0] == '+') return std::nullopt;
+  int value = 0;
+  const char* first = digits.data();
+  const char* last = first + digits.size();
+  auto [end, ec] = std::from_chars(first, last, value);
+  if (ec != std::errc() || end != last || value < lo || value > hi) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<flx::sim::TaskbarConfig> parseTaskbar(const std::string& text) {
+  using flx::sim::TaskbarEdge;
+  flx::sim::TaskbarConfig taskbar;
+  if (flx::SameText(text, "none")) {
+    taskbar.edge = TaskbarEdge::None;
+    taskbar.thickness = 0;
+    return taskbar;
+  }
+  auto colon = text.find(':');
+  if (colon == std::string::npos) return std::nullopt;
+  std::string edge = text.substr(0, colon);
+  std::string rest = text.substr(colon + 1);
+  if (flx::SameText(edge, "left")) {
+    taskbar.edge = TaskbarEdge::Left;
+  } else if (flx::SameText(edge, "top")) {
+    taskbar.edge = TaskbarEdge::Top;
+  } else if (flx::SameText(edge, "right")) {
+    taskbar.edge = TaskbarEdge::Right;
+  } else if (flx::SameText(edge, "bottom")) {
+    taskbar.edge = TaskbarEdge::Bottom;
+  } else {
+    return std::nullopt;
+  }
+  auto second = rest.find(':');
+  if (second != std::string::npos) {
+    if (!flx::SameText(rest.substr(second + 1), "autohide")) {
+      return std::nullopt;
+    }
+    taskbar.autoHide = true;
+    rest = rest.substr(0, second);
+  }
+  auto thickness = parsePositive(rest, 10000);
+  if (!thickness) return std::nullopt;
+  taskbar.thickness = *thickness;
+  return taskbar;
+}
+
+std::optional<flx::win::OSVersion> parseWindowsVersion(
+    const std::string& text) {
+  auto dot = text.find('.');
+  if (dot == std::string::npos) {
+    auto major = parseInt(text, 1, 99);
+    if (!major || text[0] == '+') return std::nullopt;
+    return flx::win::OSVersion{*major, 0};
+  }
+  auto major = parseInt(text.substr(0, dot), 1, 99);
+  auto minor = parseInt(text.substr(dot + 1), 0, 99);
+  if (!major || !minor || text[0] == '+' || dot + 1 >= text.size() ||
+      text[dot + 1] == '+') {
+    return std::nullopt;
+  }
+  return flx::win::OSVersion{*major, *minor};
+}
+
+std::optional<std::string> parseLocale(const std::string& text) {
+  if (text.size() < 2 || text.size() > 8) return std::nullopt;
+  for (char c : text) {
+    if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'))) {
+      return std::nullopt;
+    }
+  }
+  return flx::UpperCase(text);
+}
+
+std::optional<bool> parseOnOff(const std::string& text) {
+  if (flx::SameText(text, "on")) return true;
+  if (flx::SameText(text, "off")) return false;
+  return std::nullopt;
+}
+
+std::string describeTaskbar(const flx::sim::TaskbarConfig& taskbar) {
+  if (taskbar.edge == flx::sim::TaskbarEdge::None) return "none";
+  std::string text = flx::LowerCase(flx::sim::toString(taskbar.edge)) + ":" +
+                     std::to_string(taskbar.thickness);
+  if (taskbar.autoHide) text += ":autohide";
+  return text;
+}
+
+flx::sim::DesktopConfig ScreenSettings::desktopConfig() const {
+  flx::sim::DesktopConfig config;
+  config.monitors = {flx::sim::MonitorConfig{
+      flx::win::RECT{0, 0, screen.width, screen.height}, true}};
+  config.dpiX = dpi.width;
+  config.dpiY = dpi.height;
+  config.taskbar = taskbar;
+  config.composition = composition;
+  if (windows.major < 10) config.margins = flx::sim::FrameMargins{0, 0, 0, 0};
+  config.version = windows;
+  config.localeAbbrev = locale;
+  return config;
+}
+
+std::string ScreenSettings::describe() const {
+  std::string text =
+      std::to_string(screen.width) + "x" + std::to_string(screen.height) + ", ";
+  text += dpi.width == dpi.height ? std::to_string(dpi.width)
+                                  : std::to_string(dpi.width) + "x" +
+                                        std::to_string(dpi.height);
+  text += " DPI, taskbar " + describeTaskbar(taskbar) + ", Windows " +
+          std::to_string(windows.major) + "." + std::to_string(windows.minor) +
+          ", locale " + locale + ", composition " +
+          (composition ? "on" : "off");
+  return text;
+}
+
+}  // namespace flexarium_cli

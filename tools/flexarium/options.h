@@ -1,0 +1,62 @@
+// Parsing of the command's size, DPI and screen options.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+
+#include "flexarium/sim_desktop.h"
+
+namespace flexarium_cli {
+
+struct Size {
+  int width = 0;
+  int height = 0;
+};
+
+// "WxH" with both numbers positive (at most 100000); nullopt otherwise.
+std::optional<Size> parseSize(const std::string& text);
+// "N" (both axes) or "NxM", each 1..10000; nullopt otherwise.
+std::optional<Size> parseDpi(const std::string& text);
+// "EDGE:THICKNESS[:autohide]" (EDGE left, top, right or bottom; THICKNESS
+// 1..10000) or "none"; nullopt otherwise.
+std::optional<flx::sim::TaskbarConfig> parseTaskbar(const std::string& text);
+// "MAJOR.MINOR" (e.g. 10.0, 6.1 or 4.10) or "MAJOR"; nullopt otherwise.
+std::optional<flx::win::OSVersion> parseWindowsVersion(const std::string& text);
+// A language abbreviation such as ENU or JPN: 2 to 8 ASCII letters.
+std::optional<std::string> parseLocale(const std::string& text);
+// "on" or "off".
+std::optional<bool> parseOnOff(const std::string& text);
+// A whole number, optionally signed, within [lo, hi].
+std::optional<int> parseInt(const std::string& text, int lo, int hi);
+
+// What each parser accepts, for error messages.
+inline constexpr const char* kSizeForm = "WxH with positive numbers";
+inline constexpr const char* kDpiForm = "N or NxM with positive numbers";
+inline constexpr const char* kTaskbarForm =
+    "EDGE:THICKNESS[:autohide] (EDGE left, top, right or bottom) or none";
+inline constexpr const char* kWindowsForm = "MAJOR.MINOR such as 10.0 or 6.1";
+inline constexpr const char* kLocaleForm = "2 to 8 letters such as ENU or JPN";
+inline constexpr const char* kOnOffForm = "on or off";
+
+// "bottom:40", "left:60:autohide", "none".
+std::string describeTaskbar(const flx::sim::TaskbarConfig& taskbar);
+
+// The screen a preview or scenario runs on.
+struct ScreenSettings {
+  Size screen{1920, 1080};
+  Size dpi{96, 96};
+  flx::sim::TaskbarConfig taskbar;
+  flx::win::OSVersion windows{10, 0};
+  std::string locale = "ENU";
+  bool composition = true;
+
+  // The desktop for these settings. Only Windows 10 and later draw the
+  // invisible frame margins; earlier versions report none.
+  flx::sim::DesktopConfig desktopConfig() const;
+  // "1920x1080, 96 DPI, taskbar bottom:40, Windows 10.0, locale ENU,
+  // composition on"
+  std::string describe() const;
+};
+
+}  // namespace flexarium_cli
