@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "flexarium/form_text.h"
@@ -274,6 +275,8 @@ class TComponent : public TPersistent {
   TComponent* FOwner = nullptr;
   std::string FName;
   std::vector<TComponent*> FComponents;
+  // Owned components by upper-cased name: names are unique ignoring case.
+  std::unordered_map<std::string, TComponent*> FNames;
   struct Field {
     std::string Name;
     TComponent* Value = nullptr;

@@ -109,6 +109,10 @@ class TControl : public TComponent {
   void Loaded() override;
   // Records where the anchors hold the control relative to the parent.
   void UpdateAnchorRules();
+  // Aligned, or anchored other than left and top: the parent places it.
+  bool NeedsLayout() const {
+    return FAlign != TAlign::alNone || FAnchors != (akLeft | akTop);
+  }
   // Places the control by its anchors after the parent's client changed.
   void ApplyAnchors(int parentWidth, int parentHeight);
 
@@ -129,6 +133,7 @@ class TControl : public TComponent {
 
  private:
   friend class TWinControl;
+  void LayoutNeedChanged(bool before);
   struct AnchorRules {
     bool Valid = false;
     int Left = 0, Top = 0, Right = 0, Bottom = 0;  // distances to the edges
@@ -215,7 +220,9 @@ class TWinControl : public TControl {
   win::DWORD FClassStyle = 0;  // class-specific style bits (BS_, ES_...)
 
  private:
+  friend class TControl;
   std::vector<TControl*> FControls;
+  int FLayoutChildren = 0;  // children for which NeedsLayout() holds
   int FAlignLevel = 0;
   bool FAligning = false;
 };

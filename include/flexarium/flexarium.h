@@ -156,6 +156,7 @@ class TFlexarium : public TComponent {
   void DeleteGoneCtrls(int CompCount, int ChildSum);
   void SyncCtrlList();
   PCtrlInfo FindCtrl(const std::string& Name) const;
+  PCtrlInfo FindCtrlOf(const TComponent* Control);
   PCtrlInfo FindChildCtrl(const std::string& ParentName,
                           const std::string& Name) const;
   void IndexCtrls();

@@ -50,7 +50,7 @@ struct FormValue {
   static FormValue Utf8(std::string_view v);
   static FormValue Identifier(std::string v);
   static FormValue SetOf(std::vector<std::string> elements);
-  static FormValue Bool(bool v) { return Identifier(v ? "True" : "False"); }
+  static FormValue Bool(bool v);
 
   // Value equality: kind and content; positions and spellings are ignored
   // (an integer written as $10 equals 16).
@@ -69,6 +69,10 @@ struct FormCollectionItem {
   std::vector<FormProperty> props;
   SourcePos pos;
 };
+
+inline FormValue FormValue::Bool(bool v) {
+  return Identifier(v ? "True" : "False");
+}
 
 struct FormObject {
   enum class Kind { Object, Inherited, Inline };

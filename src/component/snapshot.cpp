@@ -73,11 +73,13 @@ void TFlexarium::SetNoResizeFntCtl(const std::string& Value) {
 }
 
 bool TFlexarium::Excluded(const std::string& Name) const {
-  return FIndex != nullptr && FIndex->noResize.count(UpperCase(Name)) != 0;
+  return FIndex != nullptr && !FIndex->noResize.empty() &&
+         FIndex->noResize.count(UpperCase(Name)) != 0;
 }
 
 bool TFlexarium::FontExcluded(const std::string& Name) const {
-  return FIndex != nullptr && FIndex->noResizeFont.count(UpperCase(Name)) != 0;
+  return FIndex != nullptr && !FIndex->noResizeFont.empty() &&
+         FIndex->noResizeFont.count(UpperCase(Name)) != 0;
 }
 
 // ---- Record look-up -------------------------------------------------------------
@@ -87,6 +89,7 @@ void TFlexarium::IndexCtrls() {
   Index& ix = *FIndex;
   ix.ctrls.clear();
   ix.childCtrls.clear();
+  ix.byControl.clear();
   if (FCtrls) {
     for (int i = 0; i < FCtrls->Count(); ++i) {
       if (PCtrlInfo r = record(*FCtrls, i)) ix.ctrls.emplace(r->Name, r);
@@ -115,6 +118,19 @@ PCtrlInfo TFlexarium::FindChildCtrl(const std::string& ParentName,
   if (FIndex->dirty) const_cast<TFlexarium*>(this)->IndexCtrls();
   auto it = FIndex->childCtrls.find(childKey(ParentName, Name));
   return it == FIndex->childCtrls.end() ? nullptr : it->second;
+}
+
+PCtrlInfo TFlexarium::FindCtrlOf(const TComponent* Control) {
+  if (!FIndex || !FCtrls) return nullptr;
+  if (FIndex->dirty) IndexCtrls();
+  auto it = FIndex->byControl.find(Control);
+  // Still the first record of that name? Names can change.
+  if (it != FIndex->byControl.end() && it->second->Name == Control->Name()) {
+    return it->second;
+  }
+  PCtrlInfo r = FindCtrl(Control->Name());
+  if (r != nullptr) FIndex->byControl[Control] = r;
+  return r;
 }
 
 void TFlexarium::AppendRecord(PCtrlInfo R) {

@@ -18,6 +18,8 @@ struct TFlexarium::Index {
   std::unordered_map<std::string, PCtrlInfo> ctrls;
   std::unordered_map<std::string, PCtrlInfo> childCtrls;  // parent\0name
   bool dirty = true;
+  // The record last found for a control, checked by name on every use.
+  std::unordered_map<const TComponent*, PCtrlInfo> byControl;
   // Exclusion names, upper-cased: their look-up ignores case.
   std::unordered_set<std::string> noResize;
   std::unordered_set<std::string> noResizeFont;

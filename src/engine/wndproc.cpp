@@ -156,11 +156,28 @@ void TFlexarium::HandleSizing(LPARAM LParam) {
 void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
                              double sy, double sf, bool UpdateFactors) {
   ScaleCtrlFont(true, Info, Ctl);
+  // What the control's own font size reads once set (sizes travel through
+  // the pixel height, as the framework keeps them).
+  int fontSize = 0;
+  bool sizeSet = false;
   if (FResizeFont && Info->Font && !FontExcluded(Ctl->Name())) {
     // Control fonts truncate; only an exact 0 is lifted to 1.
-    Ctl->Font().SetSize(
-        unit::TruncInt(Info->Font->Size() * static_cast<long double>(sf)));
-    if (Ctl->Font().Size() == 0) Ctl->Font().SetSize(1);
+    int size = unit::TruncInt(Info->Font->Size() * static_cast<long double>(sf));
+    const int ppi = Ctl->Font().PixelsPerInch();
+    auto readBack = [ppi](int points) {
+      return -MulDiv(-MulDiv(points, ppi, 72), 72, ppi);
+    };
+    fontSize = readBack(size);
+    if (fontSize == 0) fontSize = readBack(1);
+    sizeSet = true;
+    // A control that follows its parent gets the parent's font back at the
+    // end of its step, which replaces this size: setting it would only
+    // realise a font for nothing.
+    if (!Info->ParentFont) {
+      Ctl->Font().SetSize(size);
+      if (Ctl->Font().Size() == 0) Ctl->Font().SetSize(1);
+      fontSize = Ctl->Font().Size();
+    }
   }
   Ctl->SetTop(unit::HalfUp(Info->Top * static_cast<long double>(sy)));
   Ctl->SetLeft(unit::HalfUp(Info->Left * static_cast<long double>(sx)));
@@ -174,7 +191,7 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
   Info->OldLeft = Ctl->Left();
   Info->OldWidth = Ctl->Width();
   Info->OldHeight = Ctl->Height();
-  if (Info->Font) Info->OldFontSize = Ctl->Font().Size();
+  if (Info->Font) Info->OldFontSize = sizeSet ? fontSize : Ctl->Font().Size();
   if (UpdateFactors) {
     FPrevScaleX = sx;
     FPrevScaleY = sy;
@@ -213,7 +230,7 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
       TComponent* C = owner->Components(i);
       auto* control = dynamic_cast<TControl*>(C);
       if (control == nullptr || Excluded(C->Name())) continue;
-      PCtrlInfo Info = FindCtrl(C->Name());
+      PCtrlInfo Info = FindCtrlOf(C);
       if (Info == nullptr) continue;
       ControlStep(control, Info, sx, sy, sf, true);
       if (C->ComponentCount() != 0 && isFrame(C)) {

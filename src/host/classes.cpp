@@ -251,20 +251,16 @@ int TComponent::ComponentIndex() const {
 
 TComponent* TComponent::FindComponent(std::string_view name) const {
   if (name.empty()) return nullptr;
-  for (TComponent* c : FComponents) {
-    if (SameText(c->FName, name)) return c;
-  }
-  return nullptr;
+  auto it = FNames.find(UpperCase(name));
+  return it == FNames.end() ? nullptr : it->second;
 }
 
 void TComponent::ValidateRename(TComponent* c,
                                 const std::string& newName) const {
   if (newName.empty()) return;
-  for (TComponent* other : FComponents) {
-    if (other != c && SameText(other->FName, newName)) {
-      throw EComponentError("A component named " + newName +
-                            " already exists");
-    }
+  TComponent* other = FindComponent(newName);
+  if (other != nullptr && other != c) {
+    throw EComponentError("A component named " + newName + " already exists");
   }
 }
 
@@ -275,7 +271,9 @@ void TComponent::SetName(const std::string& newName) {
   }
   if (FOwner != nullptr) FOwner->ValidateRename(this, newName);
   SetReference(false);
+  if (FOwner != nullptr && !FName.empty()) FOwner->FNames.erase(UpperCase(FName));
   FName = newName;
+  if (FOwner != nullptr && !FName.empty()) FOwner->FNames[UpperCase(FName)] = this;
   SetReference(true);
 }
 
@@ -290,6 +288,7 @@ void TComponent::InsertComponent(TComponent* c) {
   FLX_ASSERT(c != nullptr && c->FOwner == nullptr);
   ValidateRename(c, c->FName);
   FComponents.push_back(c);
+  if (!c->FName.empty()) FNames[UpperCase(c->FName)] = c;
   c->FOwner = this;
   if (FComponentState.Contains(csDesigning)) c->SetDesigning(true);
   c->SetReference(true);
@@ -297,11 +296,14 @@ void TComponent::InsertComponent(TComponent* c) {
 }
 
 void TComponent::RemoveComponent(TComponent* c) {
-  auto it = std::find(FComponents.begin(), FComponents.end(), c);
-  if (it == FComponents.end()) return;
+  // Searched from the end: components are mostly freed last first.
+  auto rit = std::find(FComponents.rbegin(), FComponents.rend(), c);
+  if (rit == FComponents.rend()) return;
   Notification(c, TOperation::opRemove);
   c->SetReference(false);
-  FComponents.erase(std::find(FComponents.begin(), FComponents.end(), c));
+  if (!c->FName.empty()) FNames.erase(UpperCase(c->FName));
+  rit = std::find(FComponents.rbegin(), FComponents.rend(), c);
+  FComponents.erase(std::next(rit).base());
   c->FOwner = nullptr;
 }
 

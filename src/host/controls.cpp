@@ -131,22 +131,35 @@ void TControl::SetBounds(int left, int top, int width, int height) {
   FWidth = width;
   FHeight = height;
   BoundsChanged();
-  if (!FAnchoring && !ComponentState().Contains(csLoading)) {
+  // Rules matter only for anchors other than the default; SetAnchors takes
+  // them afresh when that changes.
+  if (!FAnchoring && FAnchors != (akLeft | akTop) &&
+      !ComponentState().Contains(csLoading)) {
     UpdateAnchorRules();
   }
   if (FParent != nullptr && FAlign != TAlign::alNone) FParent->Realign();
   if (sized) Resized();
 }
 
+void TControl::LayoutNeedChanged(bool before) {
+  if (FParent != nullptr && before != NeedsLayout()) {
+    FParent->FLayoutChildren += NeedsLayout() ? 1 : -1;
+  }
+}
+
 void TControl::SetAlign(TAlign v) {
   if (FAlign == v) return;
+  bool before = NeedsLayout();
   FAlign = v;
+  LayoutNeedChanged(before);
   if (FParent != nullptr) FParent->Realign();
 }
 
 void TControl::SetAnchors(TAnchors v) {
   if (FAnchors == v) return;
+  bool before = NeedsLayout();
   FAnchors = v;
+  LayoutNeedChanged(before);
   if (!ComponentState().Contains(csLoading)) UpdateAnchorRules();
 }
 
@@ -282,6 +295,7 @@ TWinControl::~TWinControl() {
 
 void TWinControl::InsertControl(TControl* c) {
   FControls.push_back(c);
+  if (c->NeedsLayout()) ++FLayoutChildren;
   c->FParent = this;
   if (FHandle != nullptr) {
     if (auto* w = dynamic_cast<TWinControl*>(c)) w->HandleNeeded();
@@ -290,9 +304,10 @@ void TWinControl::InsertControl(TControl* c) {
 }
 
 void TWinControl::RemoveControl(TControl* c) {
-  auto it = std::find(FControls.begin(), FControls.end(), c);
-  if (it == FControls.end()) return;
-  FControls.erase(it);
+  auto it = std::find(FControls.rbegin(), FControls.rend(), c);
+  if (it == FControls.rend()) return;
+  FControls.erase(std::next(it).base());
+  if (c->NeedsLayout()) --FLayoutChildren;
   c->FParent = nullptr;
   if (auto* w = dynamic_cast<TWinControl*>(c)) w->DestroyHandle();
   if (c->Align() != TAlign::alNone) Realign();
@@ -450,54 +465,61 @@ void TWinControl::EnableAlign() {
 void TWinControl::Realign() { AlignControls(); }
 
 void TWinControl::AlignControls() {
-  if (FAlignLevel > 0 || FAligning || ComponentState().Contains(csLoading) ||
+  if (FLayoutChildren == 0 || FAlignLevel > 0 || FAligning ||
+      ComponentState().Contains(csLoading) ||
       ComponentState().Contains(csDestroying)) {
     return;
   }
   FAligning = true;
   try {
-    TRect rect = DisplayRect();
-    auto aligned = [&](TAlign a) {
-      std::vector<TControl*> list;
-      for (TControl* c : FControls) {
-        if (c->Align() == a && c->Visible()) list.push_back(c);
+    std::vector<TControl*> byAlign[7];
+    bool anchored = false;
+    for (TControl* c : FControls) {
+      if (c->Align() == TAlign::alNone) {
+        anchored = anchored || c->Anchors() != (akLeft | akTop);
+      } else if (c->Visible()) {
+        byAlign[static_cast<int>(c->Align())].push_back(c);
       }
-      return list;
-    };
+    }
+    TRect rect = DisplayRect();
     auto byKey = [](std::vector<TControl*>& v, auto key) {
       std::stable_sort(v.begin(), v.end(), [&](TControl* a, TControl* b) {
         return key(a) < key(b);
       });
     };
-    auto tops = aligned(TAlign::alTop);
+    auto& tops = byAlign[static_cast<int>(TAlign::alTop)];
     byKey(tops, [](TControl* c) { return c->Top(); });
     for (TControl* c : tops) {
       c->SetBounds(rect.Left, rect.Top, std::max(rect.Width(), 0), c->Height());
       rect.Top += c->Height();
     }
-    auto bottoms = aligned(TAlign::alBottom);
+    auto& bottoms = byAlign[static_cast<int>(TAlign::alBottom)];
     byKey(bottoms, [](TControl* c) { return -(c->Top() + c->Height()); });
     for (TControl* c : bottoms) {
       c->SetBounds(rect.Left, rect.Bottom - c->Height(),
                    std::max(rect.Width(), 0), c->Height());
       rect.Bottom -= c->Height();
     }
-    auto lefts = aligned(TAlign::alLeft);
+    auto& lefts = byAlign[static_cast<int>(TAlign::alLeft)];
     byKey(lefts, [](TControl* c) { return c->Left(); });
     for (TControl* c : lefts) {
       c->SetBounds(rect.Left, rect.Top, c->Width(), std::max(rect.Height(), 0));
       rect.Left += c->Width();
     }
-    auto rights = aligned(TAlign::alRight);
+    auto& rights = byAlign[static_cast<int>(TAlign::alRight)];
     byKey(rights, [](TControl* c) { return -(c->Left() + c->Width()); });
     for (TControl* c : rights) {
       c->SetBounds(rect.Right - c->Width(), rect.Top, c->Width(),
                    std::max(rect.Height(), 0));
       rect.Right -= c->Width();
     }
-    for (TControl* c : aligned(TAlign::alClient)) {
+    for (TControl* c : byAlign[static_cast<int>(TAlign::alClient)]) {
       c->SetBounds(rect.Left, rect.Top, std::max(rect.Width(), 0),
                    std::max(rect.Height(), 0));
+    }
+    if (!anchored) {
+      FAligning = false;
+      return;
     }
     TRect display = DisplayRect();
     std::vector<TControl*> children = FControls;

@@ -6,10 +6,11 @@
 
 #include <cstdio>
 #include <exception>
-#include <functional>
+#include <ostream>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -84,6 +85,17 @@ inline std::string show(const std::u16string& v) {
   return s;
 }
 
+// Integers of different signedness compare by value.
+template <typename A, typename B>
+bool equal(const A& a, const B& b) {
+  if constexpr (std::is_integral_v<A> && std::is_integral_v<B> &&
+                !std::is_same_v<A, bool> && !std::is_same_v<B, bool>) {
+    return std::cmp_equal(a, b);
+  } else {
+    return a == b;
+  }
+}
+
 inline void fail(const char* file, int line, const std::string& what) {
   ++failures();
   std::printf("%s:%d: FAILED: %s", file, line, what.c_str());
@@ -143,7 +155,7 @@ inline int run(int argc, char** argv) {
   do {                                                                   \
     const auto& mini_a_ = (a);                                           \
     const auto& mini_b_ = (b);                                           \
-    if (!(mini_a_ == mini_b_)) {                                         \
+    if (!::mini::equal(mini_a_, mini_b_)) {                                       \
       ::mini::fail(__FILE__, __LINE__,                                   \
                    "CHECK_EQ(" #a ", " #b "): " + ::mini::show(mini_a_) + \
                        " vs " + ::mini::show(mini_b_));                  \

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "flexarium/formfile.h"
+#include "options.h"
 
 namespace flexarium_cli {
 
@@ -20,8 +21,27 @@ struct SearchOptions {
   flx::FormLoadOptions loadOptions(bool designing) const;
 };
 
+// The screen options as given (each checked by its parser); empty ones
+// keep their defaults.
+struct ScreenStrings {
+  std::string screen;
+  std::string dpi;
+  std::string taskbar;
+  std::string windows;
+  std::string locale;
+  std::string composition;
+  ScreenSettings settings() const;
+};
+void addScreenOptions(CLI::App& cmd, ScreenStrings& screen);
+
 void addCheckCommand(CLI::App& app, int& exitCode);
 void addFormatCommand(CLI::App& app, int& exitCode);
 void addStampCommand(CLI::App& app, int& exitCode);
+void addPreviewCommand(CLI::App& app, int& exitCode);
+void addRunCommand(CLI::App& app, int& exitCode);
+
+// The whole command: exit 0 on success, 1 for bad input (files, forms,
+// failed scenarios), 2 for bad usage.
+int Main(int argc, const char* const* argv);
 
 }  // namespace flexarium_cli

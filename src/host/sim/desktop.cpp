@@ -177,6 +177,9 @@ struct Desktop::Impl {
   std::size_t nextHookSerial = 1;
   int hookDepth = 0;
   std::vector<std::optional<LOGFONTW>> fonts{1};
+  // Slots of deleted fonts: GDI reuses font handles, and a program that
+  // changes fonts all day must not grow without end.
+  std::vector<std::size_t> freeFonts;
   HWND lockHolder = nullptr;
   bool recording = true;
   bool dwmLoaded = false;
@@ -1582,6 +1585,12 @@ HRESULT Desktop::dwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value,
 HFONT Desktop::createFontIndirect(const LOGFONTW* font) {
   impl_->recordCall("CreateFontIndirectW", nullptr);
   if (font == nullptr) return nullptr;
+  if (!impl_->freeFonts.empty()) {
+    std::size_t slot = impl_->freeFonts.back();
+    impl_->freeFonts.pop_back();
+    impl_->fonts[slot] = *font;
+    return makeHandle<HFONT>(slot, kTagFont);
+  }
   impl_->fonts.emplace_back(*font);
   return makeHandle<HFONT>(impl_->fonts.size() - 1, kTagFont);
 }
@@ -1594,6 +1603,7 @@ BOOL Desktop::deleteFont(HFONT font) {
     return FALSE;
   }
   impl_->fonts[serial].reset();
+  impl_->freeFonts.push_back(serial);
   return TRUE;
 }
 

@@ -104,10 +104,12 @@ bool Desktop::registerClass(std::u16string_view className, fw::WNDPROC proc) {
   const HINSTANCE instance = ::GetModuleHandleW(nullptr);
   WNDCLASSEXW existing{};
   existing.cbSize = sizeof existing;
+  // A class of the exe's own would hide the system's of that name from
+  // every later window of the exe.
+  if (::GetClassInfoExW(nullptr, name.c_str(), &existing)) return false;
   if (::GetClassInfoExW(instance, name.c_str(), &existing)) {
     if (existing.lpfnWndProc == proc) return true;
-    // A class whose windows are alive cannot change its procedure (nor can
-    // a system class be shadowed): then this fails.
+    // The procedure of a class whose windows are alive cannot change.
     if (!::UnregisterClassW(name.c_str(), instance)) return false;
   }
   WNDCLASSEXW wc{};

@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# Builds the native tests with MinGW-w64 and runs them on real windows under
+# Wine in one Xvfb display. Missing tools make it print "SKIPPED: <tool> not
+# found" and exit 0.
+#
+#   run_wine.sh [--build-dir DIR] [--exe-dir DIR] [--bench]
+#
+#   --build-dir DIR  build tree and Wine prefix (default build/win32-native)
+#   --exe-dir DIR    run the exes found there instead of building
+#   --bench          also run the native benchmarks (not part of the tests)
+#
+# The prefix is made once under the build dir (about 8 s) and reused: crash
+# dialogs off (a crash would otherwise wait on a dialog forever), unmanaged
+# X11 windows (hiding or destroying a managed window stalls 2 s without a
+# window manager), Wine's own fonts, and the Windows version the identity
+# test expects. Each exe runs under `timeout`, everything under one more.
+set -u
+
+# Runs inside the Xvfb display (run_wine.sh --session). Each exe's output goes to a file: a pipe
+# would wait on Wine's lingering background processes.
+session() {
+  local pfx_mark="$WINEPREFIX/.flexarium-ready" rc=0 status
+  wineserver -p
+  wine wineboot > "$FLX_LOGS/wineboot.log" 2>&1
+  if [ ! -f "$pfx_mark" ]; then
+    wine regedit /S "$(winepath -w "$FLX_LOGS/prefix.reg")" \
+      > "$FLX_LOGS/regedit.log" 2>&1
+    if [ -d /usr/share/wine/fonts ]; then
+      cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2> /dev/null
+    fi
+    touch "$pfx_mark"
+  fi
+  set_dpi() {
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
+      /d "$1" /f > /dev/null 2>&1
+  }
+  # name, exe, then the environment it runs with
+  run() {
+    local name=$1 exe=$2
+    shift 2
+    env "$@" timeout 90 wine "$FLX_EXES/$exe" > "$FLX_LOGS/$name.log" 2>&1
+    status=$?
+    echo "$status" > "$FLX_LOGS/$name.status"
+    [ "$status" -eq 0 ] || rc=1
+  }
+  set_dpi 96
+  run framework framework_test.exe
+  run desktop desktop_test.exe
+  run lock lock_test.exe
+  run dpi-96 dpi_test.exe FLX_EXPECT_DPI=96
+  run identity identity_test.exe FLX_EXPECT_VERSION=10.0 FLX_EXPECT_LOCALE=ENU
+  run identity-fr identity_test.exe LC_ALL=fr_FR.UTF-8 \
+    FLX_EXPECT_VERSION=10.0 FLX_EXPECT_LOCALE=FRA
+  set_dpi 144
+  run dpi-144 dpi_test.exe FLX_EXPECT_DPI=144
+  set_dpi 96
+  if [ "$FLX_BENCH" = 1 ]; then
+    for b in "$FLX_EXES"/*_bench.exe; do
+      [ -e "$b" ] || continue
+      timeout 200 wine "$b" > "$FLX_LOGS/$(basename "$b" .exe).bench" 2>&1
+    done
+  fi
+  wineserver -k
+  return $rc
+}
+if [ "${1:-}" = "--session" ]; then
+  session
+  exit $?
+fi
+
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+root=$(cd "$here/../.." && pwd)
+build_dir="$root/build/win32-native"
+exe_dir=""
+bench=0
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build-dir) build_dir=$2; shift 2 ;;
+    --exe-dir) exe_dir=$2; shift 2 ;;
+    --bench) bench=1; shift ;;
+    *) echo "usage: $0 [--build-dir DIR] [--exe-dir DIR] [--bench]" >&2; exit 2 ;;
+  esac
+done
+
+need=(wine wineserver xvfb-run Xvfb xauth)
+[ -z "$exe_dir" ] && need+=(x86_64-w64-mingw32-g++ cmake)
+for tool in "${need[@]}"; do
+  if ! command -v "$tool" > /dev/null 2>&1; then
+    echo "SKIPPED: $tool not found"
+    exit 0
+  fi
+done
+
+mkdir -p "$build_dir"
+build_dir=$(cd "$build_dir" && pwd)
+logs="$build_dir/logs"
+rm -rf "$logs"
+mkdir -p "$logs"
+
+if [ -z "$exe_dir" ]; then
+  echo "== building the native tests (MinGW-w64)"
+  if ! { cmake -S "$here" -B "$build_dir/cmake" \
+           --toolchain "$root/cmake/mingw-w64.cmake" \
+           -DCMAKE_BUILD_TYPE=Release &&
+         cmake --build "$build_dir/cmake" -j2; } > "$logs/build.log" 2>&1; then
+    tail -n 60 "$logs/build.log"
+    echo "native build failed"
+    exit 1
+  fi
+  exe_dir="$build_dir/cmake/bin"
+fi
+exe_dir=$(cd "$exe_dir" && pwd)
+
+export WINEPREFIX="$build_dir/wineprefix"
+export WINEDEBUG=-all
+# No Mono or Gecko install prompts while the prefix is made.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export FLX_LOGS="$logs" FLX_EXES="$exe_dir" FLX_BENCH="$bench"
+# What the tests are told to expect (see the session below).
+export FLX_SCREEN_WIDTH=1920 FLX_SCREEN_HEIGHT=1080
+
+cat > "$logs/prefix.reg" <<'REG'
+Windows Registry Editor Version 5.00
+
+[HKEY_CURRENT_USER\Software\Wine\WineDbg]
+"ShowCrashDialog"=dword:00000000
+
+[HKEY_LOCAL_MACHINE\Software\Microsoft\Windows NT\CurrentVersion\AeDebug]
+"Debugger"="false"
+
+[HKEY_CURRENT_USER\Software\Wine\X11 Driver]
+"Managed"="N"
+
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\identity_test.exe]
+"Version"="win10"
+REG
+
+
+echo "== running under Wine + Xvfb"
+session_limit=200
+[ "$bench" = 1 ] && session_limit=800
+timeout "$session_limit" xvfb-run -a -s "-screen 0 ${FLX_SCREEN_WIDTH}x${FLX_SCREEN_HEIGHT}x24" \
+  "$here/run_wine.sh" --session > "$logs/session.log" 2>&1
+session_rc=$?
+# Whatever happened inside, no server may outlive the run.
+wineserver -k > /dev/null 2>&1
+
+passed=0
+failed=0
+for status in "$logs"/*.status; do
+  [ -e "$status" ] || continue
+  name=$(basename "$status" .status)
+  echo "-- $name (exit $(cat "$status"))"
+  tr -d '\r' < "$logs/$name.log" |
+    grep -v -e '^X connection' -e 'syswow64' -e 'wine: configuration' || true
+  # Wine's console ends lines with CR LF.
+  line=$(tr -d '\r' < "$logs/$name.log" |
+    grep -E '^[0-9]+ passed, [0-9]+ failed$' | tail -n 1)
+  if [ -n "$line" ]; then
+    passed=$((passed + ${line%% passed*}))
+    f=${line#*, }
+    failed=$((failed + ${f%% failed}))
+  fi
+  if [ "$(cat "$status")" -ne 0 ] && [ -z "$line" ]; then
+    failed=$((failed + 1))  # crashed or timed out before its summary
+  fi
+done
+for b in "$logs"/*.bench; do
+  [ -e "$b" ] || continue
+  echo "-- $(basename "$b" .bench)"
+  tr -d '\r' < "$b" | grep -v -e '^X connection' || true
+done
+
+if [ "$session_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
+  echo "the Wine session failed (exit $session_rc); its log:"
+  tail -n 40 "$logs/session.log"
+  failed=$((failed + 1))
+fi
+echo "win32: $passed passed, $failed failed"
+[ "$failed" -eq 0 ]

@@ -1,0 +1,49 @@
+#include <iostream>
+
+#include "commands.h"
+#include "flexarium/flexarium.h"
+#include "flexarium/sim_desktop.h"
+
+namespace flexarium_cli {
+
+int Main(int argc, const char* const* argv) {
+  CLI::App app{
+      "flexarium: check, format, stamp and preview form files that use the "
+      "TFlexarium component, and run scenarios, on a simulated Windows "
+      "desktop."};
+  app.name("flexarium");
+  app.require_subcommand(1);
+  app.set_help_all_flag("--help-all", "Show the help of every subcommand");
+  app.footer(
+      "Run 'flexarium SUBCOMMAND --help' for a subcommand's options. Exit "
+      "status: 0 success, 1 bad input (a file, a form, a failed scenario), "
+      "2 bad usage.");
+  int exitCode = 0;
+  addCheckCommand(app, exitCode);
+  addFormatCommand(app, exitCode);
+  addStampCommand(app, exitCode);
+  addPreviewCommand(app, exitCode);
+  addRunCommand(app, exitCode);
+  flx::sim::ScopedDesktop desktop;
+  flx::FlexariumInitialization();
+  struct UnitScope {
+    ~UnitScope() { flx::FlexariumFinalization(); }
+  } unitScope;
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::ParseError& e) {
+    std::cerr << "flexarium: " << e.what() << "\n";
+    std::cerr << "Run with --help for usage.\n";
+    return 2;
+  } catch (const std::exception& e) {
+    std::cerr << "flexarium: " << e.what() << "\n";
+    return 1;
+  }
+  return exitCode;
+}
+
+}  // namespace flexarium_cli

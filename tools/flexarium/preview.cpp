@@ -1,0 +1,222 @@
+// flexarium preview: a form on a simulated screen, shown, then sized,
+// maximised, minimised or restored step by step, with the layout after
+// each step as a table, a JSON document, SVG pictures or an HTML page.
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+
+#include "commands.h"
+#include "options.h"
+#include "render.h"
+#include "report.h"
+#include "simulation.h"
+
+namespace flexarium_cli {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A CLI11 check from one of the option parsers.
+template <typename Parser>
+CLI::Validator checkWith(Parser parse, const char* form) {
+  return CLI::Validator(
+      [parse, form](std::string& value) -> std::string {
+        if (parse(value)) return {};
+        return std::string("expected ") + form + ", got '" + value + "'";
+      },
+      "");
+}
+
+void writeFile(const std::string& path, const std::string& text) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << text;
+  out.close();
+  if (!out) throw flx::Exception(path + ": cannot write the file");
+}
+
+}  // namespace
+
+void addScreenOptions(CLI::App& cmd, ScreenStrings& s) {
+  cmd.add_option("--screen", s.screen,
+                 "WxH: the primary monitor in pixels (default 1920x1080)")
+      ->check(checkWith(parseSize, kSizeForm));
+  cmd.add_option("--dpi", s.dpi,
+                 "N or NxM: the screen's pixels per inch at run time "
+                 "(default 96)")
+      ->check(checkWith(parseDpi, kDpiForm));
+  cmd.add_option("--taskbar", s.taskbar,
+                 "EDGE:THICKNESS[:autohide] or none: where the taskbar is, "
+                 "in pixels (default bottom:40)")
+      ->check(checkWith(parseTaskbar, kTaskbarForm));
+  cmd.add_option("--windows", s.windows,
+                 "MAJOR.MINOR: the Windows version reported (default 10.0; "
+                 "4.x uses the message hook, below 10.0 there are no "
+                 "invisible frame margins)")
+      ->check(checkWith(parseWindowsVersion, kWindowsForm));
+  cmd.add_option("--locale", s.locale,
+                 "ABBR: the user's language abbreviation (default ENU; JPN "
+                 "gives Japanese messages)")
+      ->check(checkWith(parseLocale, kLocaleForm));
+  cmd.add_option("--composition", s.composition,
+                 "on or off: desktop composition, with the invisible frame "
+                 "margins of Windows 10 (7 pixels left, right and bottom at "
+                 "96 DPI, scaled with the DPI) (default on)")
+      ->check(checkWith(parseOnOff, kOnOffForm));
+}
+
+ScreenSettings ScreenStrings::settings() const {
+  ScreenSettings s;
+  if (!screen.empty()) s.screen = *parseSize(screen);
+  if (!dpi.empty()) s.dpi = *parseDpi(dpi);
+  if (!taskbar.empty()) s.taskbar = *parseTaskbar(taskbar);
+  if (!windows.empty()) s.windows = *parseWindowsVersion(windows);
+  if (!locale.empty()) s.locale = *parseLocale(locale);
+  if (!composition.empty()) s.composition = *parseOnOff(composition);
+  return s;
+}
+
+void addPreviewCommand(CLI::App& app, int& exitCode) {
+  auto* cmd = app.add_subcommand(
+      "preview",
+      "Load a form as a running application does, on a simulated screen, "
+      "show it, apply each size step in the order given and report the "
+      "layout after each step: every control's bounds (relative to its "
+      "parent) and font size, and the component's factors.");
+  cmd->footer(
+      "Steps (--client, --outer, --maximize, --minimize, --restore) run in "
+      "the order given, after the form is first shown; a size step on a "
+      "maximised or minimised form restores it first. Without a step the "
+      "form is shown and reported once.\n\n"
+      "Example:\n  flexarium preview examples/forms/contact.dfm --dpi 144 "
+      "--client 720x450 --client 1080x675 --html contact.html");
+  struct Args {
+    std::string file;
+    ScreenStrings screen;
+    std::vector<std::string> clients;
+    std::vector<std::string> outers;
+    bool json = false;
+    std::string svgDir;
+    std::string htmlFile;
+    SearchOptions search;
+  };
+  auto args = std::make_shared<Args>();
+  cmd->add_option("FORM", args->file, "Form file (.dfm) to preview")
+      ->required();
+  addScreenOptions(*cmd, args->screen);
+  auto* client =
+      cmd->add_option("--client", args->clients,
+                      "WxH: give the form this client size (repeatable)")
+          ->check(checkWith(parseSize, kSizeForm))
+          ->take_all();
+  auto* outer =
+      cmd->add_option("--outer", args->outers,
+                      "WxH: give the form this outer window size "
+                      "(repeatable)")
+          ->check(checkWith(parseSize, kSizeForm))
+          ->take_all();
+  client->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  outer->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  CLI::Option* maximize =
+      cmd->add_flag("--maximize")->description("Maximise the form");
+  CLI::Option* minimize =
+      cmd->add_flag("--minimize")->description("Minimise the form");
+  CLI::Option* restore = cmd->add_flag("--restore")->description(
+      "Restore the form from maximised or minimised");
+  cmd->add_flag("--json", args->json,
+                "Print one JSON document with every step instead of tables");
+  cmd->add_option("--svg", args->svgDir,
+                  "DIR: write one SVG picture per step into DIR (made if "
+                  "missing)");
+  cmd->add_option("--html", args->htmlFile,
+                  "FILE: write one HTML page with every step side by side");
+  args->search.addTo(*cmd);
+
+  cmd->callback([cmd, args, client, outer, maximize, minimize, restore,
+                 &exitCode] {
+    flx::FormLoadOptions options = args->search.loadOptions(false);
+    PreviewReport report;
+    report.file = args->file;
+    report.screen = args->screen.settings();
+    try {
+      Session session(report.screen);
+      session.load(args->file, options);
+      if (auto* f = session.component()) report.component = f->Name();
+      session.beginStep();
+      session.show();
+      report.steps.push_back(session.capture("show"));
+      std::size_t nextClient = 0, nextOuter = 0;
+      for (const CLI::Option* opt : cmd->parse_order()) {
+        session.beginStep();
+        if (opt == client) {
+          const std::string& text = args->clients.at(nextClient++);
+          Size size = *parseSize(text);
+          session.setClientSize(size);
+          report.steps.push_back(session.capture("client " + text));
+        } else if (opt == outer) {
+          const std::string& text = args->outers.at(nextOuter++);
+          Size size = *parseSize(text);
+          session.setOuterSize(size);
+          report.steps.push_back(session.capture("outer " + text));
+        } else if (opt == maximize) {
+          session.maximize();
+          report.steps.push_back(session.capture("maximize"));
+        } else if (opt == minimize) {
+          session.minimize();
+          report.steps.push_back(session.capture("minimize"));
+        } else if (opt == restore) {
+          session.restore();
+          report.steps.push_back(session.capture("restore"));
+        }
+      }
+    } catch (const flx::Exception& e) {
+      std::cerr << e.what() << "\n";
+      exitCode = 1;
+      return;
+    }
+
+    try {
+      if (!args->svgDir.empty()) {
+        std::error_code ec;
+        fs::create_directories(args->svgDir, ec);
+        if (ec) {
+          throw flx::Exception(args->svgDir +
+                               ": cannot make the folder: " + ec.message());
+        }
+        for (std::size_t i = 0; i < report.steps.size(); ++i) {
+          const int number = static_cast<int>(i) + 1;
+          writeFile((fs::path(args->svgDir) /
+                     svgFileName(report.steps[i], number))
+                        .string(),
+                    renderSvg(report.steps[i], number));
+        }
+      }
+      if (!args->htmlFile.empty()) {
+        writeFile(args->htmlFile, renderHtml(report));
+      }
+    } catch (const flx::Exception& e) {
+      std::cerr << e.what() << "\n";
+      exitCode = 1;
+    }
+
+    if (args->json) {
+      std::cout << reportToJson(report).dump(2) << "\n";
+      return;
+    }
+    std::cout << formatHeader(report);
+    for (std::size_t i = 0; i < report.steps.size(); ++i) {
+      std::cout << "\n" << formatStep(report.steps[i], static_cast<int>(i) + 1);
+    }
+    if (!args->svgDir.empty() && exitCode == 0) {
+      std::cout << "\nWrote " << report.steps.size() << " SVG picture"
+                << (report.steps.size() == 1 ? "" : "s") << " to "
+                << args->svgDir << "\n";
+    }
+    if (!args->htmlFile.empty() && exitCode == 0) {
+      std::cout << (args->svgDir.empty() ? "\n" : "") << "Wrote "
+                << args->htmlFile << "\n";
+    }
+  });
+}
+
+}  // namespace flexarium_cli

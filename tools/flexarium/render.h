@@ -1,0 +1,29 @@
+// Pictures of the layout: one SVG per step (frame, caption, client area and
+// every control to scale, named or captioned at its font size) and one
+// self-contained HTML page with every step side by side. Hand-written SVG,
+// no library.
+#pragma once
+
+#include <string>
+
+#include "simulation.h"
+
+namespace flexarium_cli {
+
+struct SvgOptions {
+  bool footer = true;   // the step and its factors under the window
+  double scale = 1.0;   // of the picture's width and height attributes
+  std::string idPrefix = "f";  // keeps ids apart when pictures share a page
+};
+
+std::string renderSvg(const StepLayout& step, int number,
+                      const SvgOptions& options = {});
+std::string renderHtml(const PreviewReport& report);
+
+// "01-show.svg", "02-client-800x600.svg".
+std::string svgFileName(const StepLayout& step, int number);
+
+// Text for XML content and attribute values.
+std::string xmlEscape(const std::string& text);
+
+}  // namespace flexarium_cli

@@ -1,0 +1,184 @@
+#include "report.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+namespace flexarium_cli {
+
+namespace {
+
+std::string fixed4(double v) {
+  char buffer[32];
+  std::snprintf(buffer, sizeof buffer, "%.4f", v);
+  return buffer;
+}
+
+std::string fontText(const ControlLayout& c) {
+  if (!c.fontSize) return "-";
+  std::string text = std::to_string(*c.fontSize) + " pt";
+  if (c.parentFont.value_or(false)) text += " (parent)";
+  return text;
+}
+
+std::string notes(const ControlLayout& c) {
+  std::string text;
+  if (!c.visible) text = "hidden";
+  if (c.parent.empty()) text += text.empty() ? "no parent" : ", no parent";
+  return text;
+}
+
+std::string pad(const std::string& s, std::size_t width, bool right) {
+  if (s.size() >= width) return s;
+  std::string fill(width - s.size(), ' ');
+  return right ? fill + s : s + fill;
+}
+
+}  // namespace
+
+std::string formatHeader(const PreviewReport& report) {
+  std::ostringstream out;
+  const StepLayout* first = report.steps.empty() ? nullptr : &report.steps[0];
+  std::string form =
+      first ? first->form.name + " (" + first->form.className + ")" : "form";
+  out << report.file << ": " << form;
+  if (report.component) {
+    out << ", rescaled by " << *report.component << "\n";
+  } else {
+    out << " has no TFlexarium: nothing rescales\n";
+  }
+  out << "screen " << report.screen.describe() << "\n";
+  return out.str();
+}
+
+std::string formatFactors(const StepLayout& step) {
+  if (!step.factors) return "none yet (no rescale pass)";
+  std::string text = "x " + fixed4(step.factors->x) + ", y " +
+                     fixed4(step.factors->y) + ", font " +
+                     fixed4(step.factors->font());
+  text += " (" + std::to_string(step.passes) +
+          (step.passes == 1 ? " rescale pass)" : " rescale passes)");
+  return text;
+}
+
+std::string formatStep(const StepLayout& step, int number) {
+  std::ostringstream out;
+  const FormLayout& f = step.form;
+  out << "Step " << number << ": " << step.action << "\n";
+  out << "  form " << f.name << ": window " << f.window.left << ","
+      << f.window.top << " " << (f.window.right - f.window.left) << "x"
+      << (f.window.bottom - f.window.top) << ", client " << f.clientWidth
+      << "x" << f.clientHeight << ", font " << f.fontSize << " pt, "
+      << f.state << (f.shown ? "" : ", hidden") << "\n";
+  out << "  factors: " << formatFactors(step) << "\n";
+  for (const std::string& e : step.errors) out << "  error: " << e << "\n";
+
+  std::vector<std::vector<std::string>> rows;
+  rows.push_back(
+      {"NAME", "CLASS", "LEFT", "TOP", "WIDTH", "HEIGHT", "FONT", ""});
+  for (const ControlLayout& c : step.controls) {
+    std::string name = std::string(2 * static_cast<std::size_t>(c.depth), ' ') +
+                       (c.name.empty() ? "(unnamed)" : c.name);
+    rows.push_back({name, c.className, std::to_string(c.left),
+                    std::to_string(c.top), std::to_string(c.width),
+                    std::to_string(c.height), fontText(c), notes(c)});
+  }
+  std::vector<std::size_t> widths(rows[0].size(), 0);
+  for (const auto& row : rows) {
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      widths[i] = std::max(widths[i], row[i].size());
+    }
+  }
+  for (const auto& row : rows) {
+    std::string line = " ";
+    for (std::size_t i = 0; i < row.size(); ++i) {
+      // Numbers line up on the right, words on the left.
+      const bool right = i >= 2 && i <= 5;
+      line += " " + pad(row[i], widths[i], right);
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    out << line << "\n";
+  }
+  if (step.controls.empty()) out << "  (no controls)\n";
+  return out.str();
+}
+
+nlohmann::ordered_json stepToJson(const StepLayout& step) {
+  using json = nlohmann::ordered_json;
+  json s;
+  s["action"] = step.action;
+  if (step.factors) {
+    s["xscale"] = step.factors->x;
+    s["yscale"] = step.factors->y;
+    s["font_scale"] = step.factors->font();
+  } else {
+    s["xscale"] = nullptr;
+    s["yscale"] = nullptr;
+    s["font_scale"] = nullptr;
+  }
+  s["passes"] = step.passes;
+  const FormLayout& f = step.form;
+  json form;
+  form["name"] = f.name;
+  form["class"] = f.className;
+  form["caption"] = f.caption;
+  form["left"] = f.window.left;
+  form["top"] = f.window.top;
+  form["width"] = f.window.right - f.window.left;
+  form["height"] = f.window.bottom - f.window.top;
+  form["client_width"] = f.clientWidth;
+  form["client_height"] = f.clientHeight;
+  form["font_size"] = f.fontSize;
+  form["window_state"] = f.state;
+  form["shown"] = f.shown;
+  form["visible_frame"] = {{"left", f.visible.left},
+                           {"top", f.visible.top},
+                           {"width", f.visible.right - f.visible.left},
+                           {"height", f.visible.bottom - f.visible.top}};
+  s["form"] = std::move(form);
+  json controls = json::array();
+  for (const ControlLayout& c : step.controls) {
+    json j;
+    j["name"] = c.name;
+    j["class"] = c.className;
+    j["owner"] = c.owner;
+    j["parent"] = c.parent;
+    j["left"] = c.left;
+    j["top"] = c.top;
+    j["width"] = c.width;
+    j["height"] = c.height;
+    j["font_size"] = c.fontSize ? json(*c.fontSize) : json(nullptr);
+    j["parent_font"] = c.parentFont ? json(*c.parentFont) : json(nullptr);
+    j["caption"] = c.text;
+    j["visible"] = c.visible;
+    controls.push_back(std::move(j));
+  }
+  s["controls"] = std::move(controls);
+  s["errors"] = step.errors;
+  return s;
+}
+
+nlohmann::ordered_json reportToJson(const PreviewReport& report) {
+  using json = nlohmann::ordered_json;
+  json doc;
+  doc["file"] = report.file;
+  const ScreenSettings& sc = report.screen;
+  doc["screen"] = {
+      {"width", sc.screen.width},
+      {"height", sc.screen.height},
+      {"dpi_x", sc.dpi.width},
+      {"dpi_y", sc.dpi.height},
+      {"taskbar", describeTaskbar(sc.taskbar)},
+      {"windows", std::to_string(sc.windows.major) + "." +
+                      std::to_string(sc.windows.minor)},
+      {"locale", sc.locale},
+      {"composition", sc.composition}};
+  doc["component"] =
+      report.component ? json(*report.component) : json(nullptr);
+  json steps = json::array();
+  for (const StepLayout& step : report.steps) steps.push_back(stepToJson(step));
+  doc["steps"] = std::move(steps);
+  return doc;
+}
+
+}  // namespace flexarium_cli

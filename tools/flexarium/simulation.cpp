@@ -1,0 +1,365 @@
+#include "simulation.h"
+
+#include <functional>
+#include <set>
+
+#include "flexarium/stdctrls.h"
+#include "flexarium/winapi.h"
+
+namespace flexarium_cli {
+
+namespace win = flx::win;
+
+namespace {
+
+std::vector<std::string> splitPath(const std::string& path) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    std::size_t dot = path.find('.', start);
+    parts.push_back(path.substr(start, dot - start));
+    if (dot == std::string::npos) break;
+    start = dot + 1;
+  }
+  return parts;
+}
+
+bool publishes(const flx::TControl& control, const char* property) {
+  return flx::GetPropInfo(control, property) != nullptr;
+}
+
+}  // namespace
+
+Look lookOf(const flx::TControl& control) {
+  using namespace flx;
+  auto is = [&](const TClassInfo& c) { return control.InheritsFrom(c); };
+  if (is(TButton::StaticClass()) || is(TSpeedButton::StaticClass())) {
+    return Look::Button;
+  }
+  if (is(TCheckBox::StaticClass())) return Look::Check;
+  if (is(TRadioButton::StaticClass())) return Look::Radio;
+  if (is(TMemo::StaticClass())) return Look::Memo;
+  if (is(TEdit::StaticClass())) return Look::Edit;
+  if (is(TComboBox::StaticClass())) return Look::Combo;
+  if (is(TListBox::StaticClass()) || is(TListView::StaticClass()) ||
+      is(TTreeView::StaticClass()) || is(TStringGrid::StaticClass())) {
+    return Look::List;
+  }
+  if (is(TLabel::StaticClass())) return Look::Label;
+  if (is(TGroupBox::StaticClass())) return Look::Group;
+  if (is(TCustomFrame::StaticClass())) return Look::Frame;
+  if (is(TPageControl::StaticClass()) || is(TTabSheet::StaticClass())) {
+    return Look::Page;
+  }
+  if (is(TStatusBar::StaticClass()) || is(TToolBar::StaticClass()) ||
+      is(THeaderControl::StaticClass()) || is(TProgressBar::StaticClass()) ||
+      is(TTrackBar::StaticClass())) {
+    return Look::Bar;
+  }
+  if (is(TImage::StaticClass()) || is(TShape::StaticClass()) ||
+      is(TBevel::StaticClass()) || is(TPaintBox::StaticClass()) ||
+      is(TSplitter::StaticClass())) {
+    return Look::Picture;
+  }
+  if (is(TPanel::StaticClass()) || is(TScrollBox::StaticClass())) {
+    return Look::Panel;
+  }
+  return Look::Generic;
+}
+
+Session::Session(const ScreenSettings& screen)
+    : screen_(screen), desktop_(screen.desktopConfig()) {
+  flx::FlexariumInitialization();
+  previousHandler_ = flx::SetExceptionHandler(
+      [this](const std::exception& e) { errors_.push_back(e.what()); });
+}
+
+Session::~Session() {
+  // The form goes while its window system is still there.
+  root_.reset();
+  flx::FlexariumFinalization();
+  flx::SetExceptionHandler(previousHandler_);
+}
+
+void Session::setScreenSize(Size size) {
+  screen_.screen = size;
+  desktop().mutableConfig().monitors = screen_.desktopConfig().monitors;
+}
+
+void Session::setTaskbar(const flx::sim::TaskbarConfig& taskbar) {
+  screen_.taskbar = taskbar;
+  desktop().mutableConfig().taskbar = taskbar;
+}
+
+void Session::load(const std::string& path,
+                   const flx::FormLoadOptions& options) {
+  if (root_) throw StepError("a form is loaded already");
+  auto root = flx::LoadFormFile(path, options);
+  if (dynamic_cast<flx::TCustomForm*>(root.get()) == nullptr) {
+    throw StepError(path + ": the root is " + root->ClassName() +
+                    ", not a form; load a form that uses it");
+  }
+  root_ = std::move(root);
+  watchComponents();
+}
+
+flx::TCustomForm& Session::form() {
+  if (!root_) throw StepError("no form is loaded");
+  return static_cast<flx::TCustomForm&>(*root_);
+}
+
+win::HWND Session::window() { return form().Handle(); }
+
+void Session::show() { form().Show(); }
+
+void Session::restoreForSizing() {
+  win::HWND wnd = window();
+  if (win::IsIconic(wnd) || win::IsZoomed(wnd)) desktop().restore(wnd);
+}
+
+void Session::setClientSize(Size size) {
+  restoreForSizing();
+  win::HWND wnd = window();
+  win::RECT outer{}, client{};
+  win::GetWindowRect(wnd, &outer);
+  win::GetClientRect(wnd, &client);
+  const int dx = (outer.right - outer.left) - client.right;
+  const int dy = (outer.bottom - outer.top) - client.bottom;
+  win::MoveWindow(wnd, outer.left, outer.top, size.width + dx,
+                  size.height + dy, win::TRUE);
+}
+
+void Session::setOuterSize(Size size) {
+  restoreForSizing();
+  win::HWND wnd = window();
+  win::RECT outer{};
+  win::GetWindowRect(wnd, &outer);
+  win::MoveWindow(wnd, outer.left, outer.top, size.width, size.height,
+                  win::TRUE);
+}
+
+void Session::moveTo(int x, int y) {
+  restoreForSizing();
+  win::HWND wnd = window();
+  win::RECT outer{};
+  win::GetWindowRect(wnd, &outer);
+  win::MoveWindow(wnd, x, y, outer.right - outer.left,
+                  outer.bottom - outer.top, win::TRUE);
+}
+
+void Session::requireShown(const char* what) {
+  win::HWND wnd = window();
+  if (!win::IsWindowVisible(wnd)) {
+    throw StepError(std::string(what) + ": the form is not shown");
+  }
+  if (win::IsIconic(wnd) || win::IsZoomed(wnd)) {
+    throw StepError(std::string(what) +
+                    ": the form is " +
+                    (win::IsIconic(wnd) ? "minimized" : "maximized") +
+                    " and has no edge to drag; restore it first");
+  }
+}
+
+void Session::drag(win::WPARAM edge, int dx, int dy) {
+  requireShown("drag");
+  desktop().dragEdge(window(), edge, dx, dy);
+}
+
+void Session::maximize() { desktop().maximize(window()); }
+void Session::minimize() { desktop().minimize(window()); }
+void Session::restore() { desktop().restore(window()); }
+
+flx::TFlexarium* Session::component() {
+  if (!root_) return nullptr;
+  for (int i = 0; i < root_->ComponentCount(); ++i) {
+    if (auto* f = dynamic_cast<flx::TFlexarium*>(root_->Components(i))) {
+      return f;
+    }
+  }
+  return nullptr;
+}
+
+void Session::watchComponents() {
+  if (!root_) return;
+  for (int i = 0; i < root_->ComponentCount(); ++i) {
+    auto* f = dynamic_cast<flx::TFlexarium*>(root_->Components(i));
+    if (f == nullptr) continue;
+    // The handler name stays, so the component still reads as written.
+    flx::TExitResizeEvent event;
+    event.Name = f->OnExitResize().Name;
+    event.Code = [this](flx::TObject*, double x, double y) {
+      last_ = Factors{x, y};
+      ++passes_;
+    };
+    f->SetOnExitResize(std::move(event));
+  }
+}
+
+flx::TComponent* Session::find(const std::string& path) {
+  if (!root_ || path.empty()) return nullptr;
+  std::vector<std::string> parts = splitPath(path);
+  flx::TComponent* c = nullptr;
+  if (flx::SameText(parts[0], "form") ||
+      flx::SameText(parts[0], root_->Name())) {
+    c = root_.get();
+  } else {
+    c = root_->FindComponent(parts[0]);
+  }
+  for (std::size_t i = 1; c != nullptr && i < parts.size(); ++i) {
+    c = c->FindComponent(parts[i]);
+  }
+  return c;
+}
+
+namespace {
+
+void fontOf(const flx::TFont& font, int& pixels, std::string& name,
+            bool& bold, bool& italic) {
+  // A negative height is the character height; a cell height includes the
+  // internal leading, about a fifth of it.
+  pixels = font.Height() < 0 ? -font.Height() : font.Height() * 4 / 5;
+  name = font.Name();
+  bold = (font.Style() & flx::fsBold) != 0;
+  italic = (font.Style() & flx::fsItalic) != 0;
+}
+
+ControlLayout layoutOf(flx::TControl& c, int depth, int baseLeft,
+                       int baseTop) {
+  ControlLayout l;
+  l.name = c.Name();
+  l.className = c.ClassName();
+  l.owner = c.Owner() != nullptr ? c.Owner()->Name() : "";
+  l.parent = c.Parent() != nullptr ? c.Parent()->Name() : "";
+  if (publishes(c, "Caption") || publishes(c, "Text")) l.text = c.GetText();
+  l.left = c.Left();
+  l.top = c.Top();
+  l.width = c.Width();
+  l.height = c.Height();
+  l.clientLeft = baseLeft + c.Left();
+  l.clientTop = baseTop + c.Top();
+  if (publishes(c, "Font")) {
+    l.fontSize = c.Font().Size();
+    l.parentFont = c.ParentFont();
+  }
+  fontOf(c.Font(), l.fontPixels, l.fontName, l.bold, l.italic);
+  l.visible = c.Visible();
+  l.depth = depth;
+  l.look = lookOf(c);
+  return l;
+}
+
+void walk(flx::TWinControl& parent, int depth, int baseLeft, int baseTop,
+          std::vector<ControlLayout>& out, std::set<flx::TControl*>& seen) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    flx::TControl* c = parent.Controls(i);
+    if (!seen.insert(c).second) continue;
+    out.push_back(layoutOf(*c, depth, baseLeft, baseTop));
+    if (auto* w = dynamic_cast<flx::TWinControl*>(c)) {
+      walk(*w, depth + 1, baseLeft + c->Left(), baseTop + c->Top(), out,
+           seen);
+    }
+  }
+}
+
+}  // namespace
+
+void Session::beginStep() {
+  passes_ = 0;
+  errors_.clear();
+}
+
+std::vector<std::string> Session::takeErrors() {
+  std::vector<std::string> errors;
+  errors.swap(errors_);
+  return errors;
+}
+
+StepLayout Session::capture(const std::string& action) {
+  StepLayout step;
+  step.action = action;
+  step.factors = last_;
+  step.passes = passes_;
+  step.errors = errors_;
+
+  flx::TCustomForm& f = form();
+  FormLayout& fl = step.form;
+  fl.name = f.Name();
+  fl.className = f.ClassName();
+  fl.caption = f.GetText();
+  fl.fontSize = f.Font().Size();
+  bool bold = false, italic = false;
+  fontOf(f.Font(), fl.fontPixels, fl.fontName, bold, italic);
+  if (f.HandleAllocated()) {
+    win::HWND wnd = f.Handle();
+    win::GetWindowRect(wnd, &fl.window);
+    fl.visible = fl.window;
+    if (screen_.composition && screen_.windows.major >= 6) {
+      win::RECT r{};
+      if (win::DwmGetWindowAttribute(wnd, win::DWMWA_EXTENDED_FRAME_BOUNDS,
+                                     &r, sizeof r) == win::S_OK) {
+        fl.visible = r;
+      }
+    }
+    win::RECT client{};
+    win::GetClientRect(wnd, &client);
+    fl.clientWidth = client.right;
+    fl.clientHeight = client.bottom;
+    const auto style = static_cast<win::DWORD>(
+        win::GetWindowLongPtrW(wnd, win::GWL_STYLE) &
+        ~static_cast<win::LONG_PTR>(win::WS_MAXIMIZE | win::WS_MINIMIZE));
+    const auto exStyle =
+        static_cast<win::DWORD>(win::GetWindowLongPtrW(wnd, win::GWL_EXSTYLE));
+    win::RECT insets{0, 0, 0, 0};
+    win::AdjustWindowRectEx(&insets, style, win::FALSE, exStyle);
+    fl.clientLeft = -insets.left;
+    fl.clientTop = -insets.top;
+    if ((style & win::WS_CAPTION) == win::WS_CAPTION) {
+      fl.captionHeight = win::GetSystemMetrics(
+          (exStyle & win::WS_EX_TOOLWINDOW) ? win::SM_CYSMCAPTION
+                                            : win::SM_CYCAPTION);
+    }
+    fl.state = win::IsIconic(wnd)   ? "minimized"
+               : win::IsZoomed(wnd) ? "maximized"
+                                    : "normal";
+    fl.shown = win::IsWindowVisible(wnd) != win::FALSE;
+  } else {
+    fl.window = win::RECT{f.Left(), f.Top(), f.Left() + f.Width(),
+                          f.Top() + f.Height()};
+    fl.visible = fl.window;
+    fl.clientWidth = f.ClientWidth();
+    fl.clientHeight = f.ClientHeight();
+    fl.state = f.WindowState() == flx::TWindowState::wsMaximized ? "maximized"
+               : f.WindowState() == flx::TWindowState::wsMinimized
+                   ? "minimized"
+                   : "normal";
+  }
+
+  std::set<flx::TControl*> seen;
+  walk(f, 0, 0, 0, step.controls, seen);
+  // Controls without a parent are listed too, after the others, in
+  // creation order.
+  std::vector<flx::TComponent*> order;
+  std::function<void(flx::TComponent*)> visit = [&](flx::TComponent* o) {
+    for (int i = 0; i < o->ComponentCount(); ++i) {
+      order.push_back(o->Components(i));
+      visit(o->Components(i));
+    }
+  };
+  visit(&f);
+  for (flx::TComponent* c : order) {
+    auto* control = dynamic_cast<flx::TControl*>(c);
+    if (control == nullptr || seen.count(control) != 0 ||
+        control->Parent() != nullptr) {
+      continue;
+    }
+    seen.insert(control);
+    ControlLayout l = layoutOf(*control, 0, 0, 0);
+    step.controls.push_back(std::move(l));
+    if (auto* w = dynamic_cast<flx::TWinControl*>(control)) {
+      walk(*w, 1, control->Left(), control->Top(), step.controls, seen);
+    }
+  }
+  return step;
+}
+
+}  // namespace flexarium_cli
