@@ -119,9 +119,17 @@ void BM_SetterFloor(benchmark::State& state) {
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 
-BENCHMARK(BM_RescalePass)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)
+BENCHMARK(BM_RescalePass)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
     ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_SetterFloor)->Arg(10)->Arg(100)->Arg(1000)->Arg(10000)
+BENCHMARK(BM_SetterFloor)
+    ->Arg(10)
+    ->Arg(100)
+    ->Arg(1000)
+    ->Arg(10000)
     ->Unit(benchmark::kMicrosecond);
 
 }  // namespace

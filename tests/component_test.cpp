@@ -254,9 +254,9 @@ TEST_F(Component, ExclusionStringsAreCutAtEverySemicolon) {
 }
 
 TEST_F(Component, ExclusionIgnoresCaseButNotBlanks) {
-  load(FormText(Button("Button1", 10, 10, 75, 25) +
-                    Button("Button2", 10, 50, 75, 25),
-                "    NoResizeCtl = 'button1; Button2'\n"));
+  load(FormText(
+      Button("Button1", 10, 10, 75, 25) + Button("Button2", 10, 50, 75, 25),
+      "    NoResizeCtl = 'button1; Button2'\n"));
   EXPECT_EQ(A::Ctrl(flex(), "Button1"), nullptr);
   EXPECT_NE(A::Ctrl(flex(), "Button2"), nullptr);
 }
@@ -395,7 +395,8 @@ TEST_F(Component, AnUnannouncedRecordMatchesALaterControlOfTheSameName) {
   EXPECT_EQ(again->Width(), 113);
 }
 
-// ---- Design metrics in the form file ------------------------------------------
+// ---- Design metrics in the form file
+// ------------------------------------------
 
 std::string metricsOf(const std::string& text) {
   auto at = text.find("object Flexarium1");
@@ -445,17 +446,19 @@ end
 }
 
 TEST_F(Component, AHandWrittenFormGetsEveryPropertyAndItsMetrics) {
-  load("object MainForm: TMainForm\n  ClientHeight = 300\n  ClientWidth = 400\n"
-       "  object Flexarium1: TFlexarium\n    FormPos = rpTopLeft\n  end\nend\n",
-       true);
+  load(
+      "object MainForm: TMainForm\n  ClientHeight = 300\n  ClientWidth = 400\n"
+      "  object Flexarium1: TFlexarium\n    FormPos = rpTopLeft\n  end\nend\n",
+      true);
   EXPECT_EQ(A::DesignFrmW(flex()), 0);  // none in the file
-  EXPECT_EQ(metricsOf(WriteFormText(*root)),
-            "object Flexarium1: TFlexarium\n    FormPos = rpTopLeft\n"
-            "    FormWidth = 0\n    FormHeight = 0\n    FormMaxWidth = 0\n"
-            "    FormMaxHeight = 0\n    FormMinWidth = 0\n    FormMinHeight = 0\n"
-            "    ResizeFont = True\n    Enabled = True\n    ValidTaskbar = True\n"
-            "    DesignFrmW = 400\n    DesignFrmH = 300\n    DesignDpiW = 96\n"
-            "    DesignDpiH = 96\n  end\nend\n");
+  EXPECT_EQ(
+      metricsOf(WriteFormText(*root)),
+      "object Flexarium1: TFlexarium\n    FormPos = rpTopLeft\n"
+      "    FormWidth = 0\n    FormHeight = 0\n    FormMaxWidth = 0\n"
+      "    FormMaxHeight = 0\n    FormMinWidth = 0\n    FormMinHeight = 0\n"
+      "    ResizeFont = True\n    Enabled = True\n    ValidTaskbar = True\n"
+      "    DesignFrmW = 400\n    DesignFrmH = 300\n    DesignDpiW = 96\n"
+      "    DesignDpiH = 96\n  end\nend\n");
 }
 
 TEST_F(Component, AnInheritedFormStoresTheMetricsEvenWhenEqual) {

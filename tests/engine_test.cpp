@@ -25,7 +25,8 @@ Bounds boundsOf(const TControl& c) {
   return {c.Left(), c.Top(), c.Width(), c.Height()};
 }
 
-// ---- Start-up ------------------------------------------------------------------
+// ---- Start-up
+// ------------------------------------------------------------------
 
 class Startup : public FlexTest {
  protected:
@@ -89,7 +90,9 @@ TEST_F(Startup, DialogsWithoutAStartSizeKeepTheirDesignedBounds) {
       {"bsDialog", "wsNormal", "", {100, 20, 75, 21}},
       {"bsNone", "wsNormal", "", {100, 20, 75, 21}},
       {"bsNone", "wsMaximized", "", {150, 30, 113, 32}},
-      {"bsDialog", "wsNormal", "    FormWidth = 500\n    FormHeight = 400\n",
+      {"bsDialog",
+       "wsNormal",
+       "    FormWidth = 500\n    FormHeight = 400\n",
        {150, 30, 113, 32}},
       {"bsSizeable", "wsNormal", "", {150, 30, 113, 32}},
   };
@@ -131,9 +134,11 @@ TEST_F(StartupEqualDpi, DesignTimeAndMissingFieldsLeaveTheFormAlone) {
 }
 
 TEST_F(StartupEqualDpi, MissingMetricsTakeTheFormAsItIs) {
-  load("object MainForm: TMainForm\n  ClientHeight = 300\n  ClientWidth = 400\n" +
-       Button("B", 10, 20, 75, 25) +
-       "  object Flexarium1: TFlexarium\n  end\nend\n");
+  load(
+      "object MainForm: TMainForm\n  ClientHeight = 300\n  ClientWidth = "
+      "400\n" +
+      Button("B", 10, 20, 75, 25) +
+      "  object Flexarium1: TFlexarium\n  end\nend\n");
   EXPECT_EQ(A::DesignDpiW(flex()), 96);
   EXPECT_EQ(A::OwnerWidth(flex()), 400);
   form().Show();
@@ -174,7 +179,8 @@ TEST_F(StartupEqualDpi, OnWindows4NoProcedureIsInstalled) {
             reinterpret_cast<win::LONG_PTR>(&FormWndProc));
 }
 
-// ---- The rescale pass ------------------------------------------------------------
+// ---- The rescale pass
+// ------------------------------------------------------------
 
 // Both paths: the subclassed procedure (Windows 10) and the thread hook
 // (Windows 4.0 and 98).
@@ -218,9 +224,9 @@ TEST_P(Rescale, WorkedExampleRoundsBoundsHalfUpAndFontsDown) {
 TEST_P(Rescale, NoDriftAfterAThousandRandomResizes) {
   std::string controls;
   for (int i = 0; i < 12; ++i) {
-    controls += Button("B" + std::to_string(i), 7 + 61 * i % 700,
-                       13 + 47 * i % 500, 33 + i, 21 + i % 5,
-                       i % 3 ? "" : "    Font.Size = 9\n    ParentFont = False\n");
+    controls += Button(
+        "B" + std::to_string(i), 7 + 61 * i % 700, 13 + 47 * i % 500, 33 + i,
+        21 + i % 5, i % 3 ? "" : "    Font.Size = 9\n    ParentFont = False\n");
   }
   load(FormText(controls));
   form().Show();
@@ -357,12 +363,12 @@ INSTANTIATE_TEST_SUITE_P(Paths, Rescale,
                                            win::OSVersion{4, 0},
                                            win::OSVersion{4, 10}),
                          [](const auto& info) {
-                           return "Windows" +
-                                  std::to_string(info.param.major) + "_" +
-                                  std::to_string(info.param.minor);
+                           return "Windows" + std::to_string(info.param.major) +
+                                  "_" + std::to_string(info.param.minor);
                          });
 
-// ---- Maximised forms -------------------------------------------------------------
+// ---- Maximised forms
+// -------------------------------------------------------------
 
 class Maximise : public FlexTest {};
 
@@ -420,13 +426,14 @@ TEST_F(Maximise, MaximiseAndRestoreRescaleAndComeBack) {
   EXPECT_EQ(boundsOf(ctl("B")), before);
 }
 
-// ---- Several components, freed components, failing passes ------------------------
+// ---- Several components, freed components, failing passes
+// ------------------------
 
 // Counts the messages that reach the form's own procedure.
 int gOwnCalls = 0;
 win::WNDPROC gOwnNext = nullptr;
-win::LRESULT FLX_CALLBACK CountingProc(win::HWND w, win::UINT m,
-                                       win::WPARAM wp, win::LPARAM lp) {
+win::LRESULT FLX_CALLBACK CountingProc(win::HWND w, win::UINT m, win::WPARAM wp,
+                                       win::LPARAM lp) {
   if (m == win::WM_SIZE) ++gOwnCalls;
   return win::CallWindowProcW(gOwnNext, w, m, wp, lp);
 }
@@ -444,9 +451,9 @@ class Robustness : public FlexTest {
     b->SetParent(form_);
     b->SetBounds(40, 30, 80, 20);
     gOwnCalls = 0;
-    gOwnNext = reinterpret_cast<win::WNDPROC>(win::SetWindowLongPtrW(
-        form_->Handle(), win::GWLP_WNDPROC,
-        reinterpret_cast<win::LONG_PTR>(&CountingProc)));
+    gOwnNext = reinterpret_cast<win::WNDPROC>(
+        win::SetWindowLongPtrW(form_->Handle(), win::GWLP_WNDPROC,
+                               reinterpret_cast<win::LONG_PTR>(&CountingProc)));
     for (int i = 0; i < n; ++i) {
       auto* f = new TFlexarium(form_);
       f->SetName("Flex" + std::to_string(i));
@@ -514,13 +521,15 @@ TEST_F(Robustness, AFailingPassReleasesTheLockAndStaysInside) {
   EXPECT_EQ(A::LastError(f), "broken control");
 }
 
-// ---- First showing ----------------------------------------------------------------
+// ---- First showing
+// ----------------------------------------------------------------
 
 class FirstShow : public FlexTest {};
 
 TEST_F(FirstShow, PlacesTheFormAtItsStartSizeOnce) {
-  load(FormText("", "    FormPos = rpMiddleCenter\n    FormWidth = 800\n"
-                    "    FormHeight = 600\n"));
+  load(FormText("",
+                "    FormPos = rpMiddleCenter\n    FormWidth = 800\n"
+                "    FormHeight = 600\n"));
   form().Show();
   RECT r = windowRect();
   EXPECT_EQ(r.right - r.left, 800);

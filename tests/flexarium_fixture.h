@@ -83,8 +83,8 @@ class FlexTest : public ::testing::Test {
     return *f;
   }
   TControl& ctl(const std::string& name, TComponent* owner = nullptr) {
-    auto* c =
-        dynamic_cast<TControl*>((owner ? owner : root.get())->FindComponent(name));
+    auto* c = dynamic_cast<TControl*>(
+        (owner ? owner : root.get())->FindComponent(name));
     EXPECT_NE(c, nullptr) << name;
     return *c;
   }
@@ -115,8 +115,8 @@ inline std::string FormText(const std::string& controls,
          "  Left = 100\n  Top = 100\n"
          "  ClientHeight = 600\n  ClientWidth = 800\n"
          "  Font.Height = -11\n  Font.Name = 'Tahoma'\n" +
-         formProps + controls +
-         "  object Flexarium1: TFlexarium\n" + flexProps +
+         formProps + controls + "  object Flexarium1: TFlexarium\n" +
+         flexProps +
          "    DesignFrmW = 800\n    DesignFrmH = 600\n"
          "    DesignDpiW = 96\n    DesignDpiH = 96\n  end\nend\n";
 }
@@ -124,9 +124,9 @@ inline std::string FormText(const std::string& controls,
 inline std::string Button(const std::string& name, int l, int t, int w, int h,
                           const std::string& extra = "") {
   return "  object " + name + ": TButton\n    Left = " + std::to_string(l) +
-         "\n    Top = " + std::to_string(t) + "\n    Width = " +
-         std::to_string(w) + "\n    Height = " + std::to_string(h) + "\n" +
-         extra + "  end\n";
+         "\n    Top = " + std::to_string(t) +
+         "\n    Width = " + std::to_string(w) +
+         "\n    Height = " + std::to_string(h) + "\n" + extra + "  end\n";
 }
 
 }  // namespace flx

@@ -83,8 +83,7 @@ TEST_P(CorpusFile, ReadsAndWritesBackEveryObjectAndProperty) {
   EXPECT_EQ(WriteFormText(*again), written);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFile,
-                         ::testing::ValuesIn(corpusFiles()),
+INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFile, ::testing::ValuesIn(corpusFiles()),
                          [](const auto& info) {
                            std::string n = info.param;
                            for (char& c : n) {
@@ -304,8 +303,7 @@ TEST_F(FormFile, ErrorsNameTheFileLineAndColumn) {
        "end\nend\n",
        "e.dfm:4:3", "already exists"},
       {"object B: TButton\nend\n", "e.dfm:1:1", "form or a frame"},
-      {"object F: TForm\n  object 1B: TButton\n  end\nend\n", "e.dfm:2:",
-       ""},
+      {"object F: TForm\n  object 1B: TButton\n  end\nend\n", "e.dfm:2:", ""},
       {"object F: TForm\n  Left = 2147483648\nend\n", "e.dfm:2:3", "range"},
   };
   for (const Case& c : cases) {
@@ -339,8 +337,11 @@ class THidden : public TComponent {
 
 const TClassInfo& THidden::StaticClass() {
   static const TClassInfo info{
-      "THidden", &TComponent::StaticClass(), {},
-      [](TComponent* o) -> TComponent* { return new THidden(o); }, false};
+      "THidden",
+      &TComponent::StaticClass(),
+      {},
+      [](TComponent* o) -> TComponent* { return new THidden(o); },
+      false};
   return info;
 }
 

@@ -139,8 +139,9 @@ TEST_F(Framework, AlignmentFillsTheParentInOrder) {
     TControl* c;
     TRect r;
   };
-  for (Case k : {Case{top, {0, 0, 400, 30}}, Case{bottom, {0, 280, 400, 300}},
-                 Case{left, {0, 30, 50, 280}}, Case{client, {50, 30, 400, 280}}}) {
+  for (Case k :
+       {Case{top, {0, 0, 400, 30}}, Case{bottom, {0, 280, 400, 300}},
+        Case{left, {0, 30, 50, 280}}, Case{client, {50, 30, 400, 280}}}) {
     TRect r = k.c->BoundsRect();
     EXPECT_EQ(r.Left, k.r.Left);
     EXPECT_EQ(r.Top, k.r.Top);
@@ -246,18 +247,15 @@ TEST_F(Framework, PublishedPropertiesMatchTheRealFramework) {
     const char* cls;
     bool font, caption, text;
   };
-  for (Case c : {Case{"TButton", true, true, false},
-                 Case{"TLabel", true, true, false},
-                 Case{"TEdit", true, false, true},
-                 Case{"TComboBox", true, false, true},
-                 Case{"TMemo", true, false, false},
-                 Case{"TPanel", true, true, false},
-                 Case{"TGroupBox", true, true, false},
-                 Case{"TImage", false, false, false},
-                 Case{"TShape", false, false, false},
-                 Case{"TBevel", false, false, false},
-                 Case{"TForm", true, true, false},
-                 Case{"TFrame", true, false, false}}) {
+  for (Case c :
+       {Case{"TButton", true, true, false}, Case{"TLabel", true, true, false},
+        Case{"TEdit", true, false, true}, Case{"TComboBox", true, false, true},
+        Case{"TMemo", true, false, false}, Case{"TPanel", true, true, false},
+        Case{"TGroupBox", true, true, false},
+        Case{"TImage", false, false, false},
+        Case{"TShape", false, false, false},
+        Case{"TBevel", false, false, false}, Case{"TForm", true, true, false},
+        Case{"TFrame", true, false, false}}) {
     const TClassInfo* info = FindClass(c.cls);
     ASSERT_NE(info, nullptr) << c.cls;
     EXPECT_EQ(GetPropInfo(*info, "Font") != nullptr, c.font) << c.cls;
@@ -306,9 +304,9 @@ TEST(MulDiv, RoundsHalfAwayFromZero) {
   struct Case {
     int a, b, c, want;
   };
-  for (Case k : {Case{9, 144, 72, 18}, Case{8, 96, 72, 11}, Case{-11, 72, 96, -8},
-                 Case{11, 72, 96, 8}, Case{3, 1, 2, 2}, Case{-3, 1, 2, -2},
-                 Case{1, 1, 0, -1}}) {
+  for (Case k : {Case{9, 144, 72, 18}, Case{8, 96, 72, 11},
+                 Case{-11, 72, 96, -8}, Case{11, 72, 96, 8}, Case{3, 1, 2, 2},
+                 Case{-3, 1, 2, -2}, Case{1, 1, 0, -1}}) {
     EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.want) << k.a << "*" << k.b << "/" << k.c;
   }
 }

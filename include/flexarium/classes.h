@@ -132,15 +132,15 @@ class TObject {
 };
 
 // Declares a class's type information.
-#define FLX_CLASS(Name)                             \
- public:                                            \
-  static const ::flx::TClassInfo& StaticClass();    \
-                                                    \
- protected:                                         \
+#define FLX_CLASS(Name)                                  \
+ public:                                                 \
+  static const ::flx::TClassInfo& StaticClass();         \
+                                                         \
+ protected:                                              \
   const ::flx::TClassInfo& StaticType() const override { \
-    return StaticClass();                           \
-  }                                                 \
-                                                    \
+    return StaticClass();                                \
+  }                                                      \
+                                                         \
  private:
 
 class TPersistent : public TObject {
@@ -206,7 +206,9 @@ class TComponentState {
  public:
   bool Contains(TComponentStateFlag f) const { return (FBits & f) != 0; }
   void Include(TComponentStateFlag f) { FBits |= f; }
-  void Exclude(TComponentStateFlag f) { FBits &= ~static_cast<std::uint32_t>(f); }
+  void Exclude(TComponentStateFlag f) {
+    FBits &= ~static_cast<std::uint32_t>(f);
+  }
 
  private:
   std::uint32_t FBits = 0;

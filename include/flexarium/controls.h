@@ -18,7 +18,15 @@ namespace flx {
 
 class TWinControl;
 
-enum class TAlign { alNone, alTop, alBottom, alLeft, alRight, alClient, alCustom };
+enum class TAlign {
+  alNone,
+  alTop,
+  alBottom,
+  alLeft,
+  alRight,
+  alClient,
+  alCustom
+};
 extern const TEnumInfo AlignInfo;
 
 enum TAnchorKind : std::uint8_t {

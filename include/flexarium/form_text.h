@@ -37,11 +37,11 @@ struct FormValue {
   // empty. Float: the source spelling ("0.750000000000000000", "1.5s").
   // Ident: the identifier.
   std::string text;
-  std::u16string str;                    // String
-  std::vector<std::string> set;          // Set elements
-  std::vector<FormValue> list;           // List elements
-  std::vector<FormCollectionItem> items; // Collection items
-  std::vector<std::uint8_t> bytes;       // Binary
+  std::u16string str;                     // String
+  std::vector<std::string> set;           // Set elements
+  std::vector<FormValue> list;            // List elements
+  std::vector<FormCollectionItem> items;  // Collection items
+  std::vector<std::uint8_t> bytes;        // Binary
   SourcePos pos;
 
   static FormValue Int(std::int64_t v);
@@ -77,8 +77,8 @@ inline FormValue FormValue::Bool(bool v) {
 struct FormObject {
   enum class Kind { Object, Inherited, Inline };
   Kind kind = Kind::Object;
-  std::string name;       // empty for "object TClass"
-  std::string className;  // TButton
+  std::string name;          // empty for "object TClass"
+  std::string className;     // TButton
   std::optional<int> index;  // creation-order index "[1]"
   std::vector<FormProperty> props;
   std::vector<std::unique_ptr<FormObject>> children;

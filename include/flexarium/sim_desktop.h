@@ -30,7 +30,7 @@ struct MonitorConfig {
 
 struct TaskbarConfig {
   TaskbarEdge edge = TaskbarEdge::Bottom;
-  int thickness = 40;      // pixels, on the primary monitor
+  int thickness = 40;  // pixels, on the primary monitor
   bool autoHide = false;
   // When set, ABM_GETTASKBARPOS reports this rectangle instead of the one
   // derived from edge and thickness (to model odd reports, e.g. overhangs).
@@ -113,15 +113,14 @@ class Desktop final : public win::WindowSystem {
   const std::vector<MessageRecord>& messages() const;
   void clearRecords();
   int windowCount() const;
-  bool dwmLoaded() const;  // a DWM function has been called
+  bool dwmLoaded() const;     // a DWM function has been called
   HWND lockedWindow() const;  // LockWindowUpdate holder, or 0
   int hookCount() const;      // installed WH_CALLWNDPROC hooks
   // The font handed to the window by WM_SETFONT, if any.
   std::optional<win::LOGFONTW> windowFont(HWND wnd) const;
 
   // ---- WindowSystem ----
-  bool registerClass(std::u16string_view className,
-                     win::WNDPROC proc) override;
+  bool registerClass(std::u16string_view className, win::WNDPROC proc) override;
   HWND createWindowEx(win::DWORD exStyle, std::u16string_view className,
                       std::u16string_view windowName, win::DWORD style, int x,
                       int y, int width, int height, HWND parent,

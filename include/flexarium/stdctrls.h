@@ -8,11 +8,11 @@
 
 namespace flx {
 
-#define FLX_STD_CLASS(Name, Base)              \
-  class Name : public Base {                   \
-    FLX_CLASS(Name)                            \
-   public:                                     \
-    explicit Name(TComponent* owner);          \
+#define FLX_STD_CLASS(Name, Base)     \
+  class Name : public Base {          \
+    FLX_CLASS(Name)                   \
+   public:                            \
+    explicit Name(TComponent* owner); \
   };
 
 // Windowed controls on system window classes.

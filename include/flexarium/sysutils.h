@@ -78,8 +78,7 @@ class EAssertionFailed : public Exception {
 };
 
 namespace detail {
-[[noreturn]] void assertionFailed(const char* expr, const char* file,
-                                  int line);
+[[noreturn]] void assertionFailed(const char* expr, const char* file, int line);
 }
 
 // Internal invariants. Define FLX_ASSERT before including to override.

@@ -35,8 +35,7 @@ class Desktop final : public win::WindowSystem {
   int queuedMoves() const;
 
   // ---- WindowSystem ----
-  bool registerClass(std::u16string_view className,
-                     win::WNDPROC proc) override;
+  bool registerClass(std::u16string_view className, win::WNDPROC proc) override;
   win::HWND createWindowEx(win::DWORD exStyle, std::u16string_view className,
                            std::u16string_view windowName, win::DWORD style,
                            int x, int y, int width, int height,

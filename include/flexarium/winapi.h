@@ -182,9 +182,9 @@ inline WORD HIWORD(std::uintptr_t v) {
   return static_cast<WORD>((v >> 16) & 0xFFFF);
 }
 inline LPARAM MAKELPARAM(int low, int high) {
-  return static_cast<LPARAM>(static_cast<DWORD>(
-      (static_cast<DWORD>(low) & 0xFFFF) |
-      ((static_cast<DWORD>(high) & 0xFFFF) << 16)));
+  return static_cast<LPARAM>(
+      static_cast<DWORD>((static_cast<DWORD>(low) & 0xFFFF) |
+                         ((static_cast<DWORD>(high) & 0xFFFF) << 16)));
 }
 
 // Forwarders with the system's names.
@@ -195,17 +195,15 @@ inline HWND CreateWindowExW(DWORD exStyle, std::u16string_view className,
                             std::u16string_view windowName, DWORD style, int x,
                             int y, int width, int height, HWND parent,
                             void* param) {
-  return currentWindowSystem().createWindowEx(
-      exStyle, className, windowName, style, x, y, width, height, parent,
-      param);
+  return currentWindowSystem().createWindowEx(exStyle, className, windowName,
+                                              style, x, y, width, height,
+                                              parent, param);
 }
 inline BOOL DestroyWindow(HWND wnd) {
   return currentWindowSystem().destroyWindow(wnd);
 }
 inline BOOL IsWindow(HWND wnd) { return currentWindowSystem().isWindow(wnd); }
-inline HWND GetParent(HWND wnd) {
-  return currentWindowSystem().getParent(wnd);
-}
+inline HWND GetParent(HWND wnd) { return currentWindowSystem().getParent(wnd); }
 inline BOOL ShowWindow(HWND wnd, int cmd) {
   return currentWindowSystem().showWindow(wnd, cmd);
 }

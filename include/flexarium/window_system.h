@@ -79,8 +79,8 @@ class WindowSystem {
   virtual UINT_PTR shAppBarMessage(DWORD message, APPBARDATA* data) = 0;
   // Bound on first use: neither is reached on a system older than 6.0.
   virtual HRESULT dwmIsCompositionEnabled(BOOL* enabled) = 0;
-  virtual HRESULT dwmGetWindowAttribute(HWND wnd, DWORD attribute,
-                                        void* value, DWORD size) = 0;
+  virtual HRESULT dwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value,
+                                        DWORD size) = 0;
 
   // Fonts (the native backend realises them; the simulation records them).
   virtual HFONT createFontIndirect(const LOGFONTW* font) = 0;

@@ -38,8 +38,8 @@ TExitResizeEvent bindExitResize(TComponent* owner, const std::string& name) {
   event.Name = name;
   if (owner == nullptr) return event;
   for (const TClassInfo* c = &owner->ClassType(); c != nullptr; c = c->Parent) {
-    auto it = exitResizeHandlers().find(
-        {UpperCase(c->ClassName), UpperCase(name)});
+    auto it =
+        exitResizeHandlers().find({UpperCase(c->ClassName), UpperCase(name)});
     if (it != exitResizeHandlers().end()) {
       TFormExitResizeHandler handler = it->second;
       event.Code = [handler, owner](TObject* sender, double x, double y) {
@@ -70,15 +70,17 @@ const TClassInfo& TFlexarium::StaticClass() {
   static const TClassInfo info = [] {
     using namespace rtti;
     using T = TFlexarium;
-    TClassInfo c{"TFlexarium", &TComponent::StaticClass(), {},
-                 [](TComponent* owner) -> TComponent* {
-                   return new TFlexarium(owner);
-                 },
-                 false};
+    TClassInfo c{
+        "TFlexarium",
+        &TComponent::StaticClass(),
+        {},
+        [](TComponent* owner) -> TComponent* { return new TFlexarium(owner); },
+        false};
     // No property has a stored default: every one is always written.
     c.Props.push_back(EnumProp("FormPos", ResizeFormPosInfo, &T::FormPos,
                                &T::SetFormPos, true));
-    c.Props.push_back(IntProp("FormWidth", &T::FormWidth, &T::SetFormWidth, true));
+    c.Props.push_back(
+        IntProp("FormWidth", &T::FormWidth, &T::SetFormWidth, true));
     c.Props.push_back(
         IntProp("FormHeight", &T::FormHeight, &T::SetFormHeight, true));
     c.Props.push_back(
@@ -256,7 +258,8 @@ bool TFlexarium::CheckJapan() {
   return win::lstrcmpA(name.c_str(), "JPN") == 0;
 }
 
-// ---- Design metrics ----------------------------------------------------------
+// ---- Design metrics
+// ----------------------------------------------------------
 
 void TFlexarium::DefineProperties(TFiler& Filer) {
   TComponent::DefineProperties(Filer);
@@ -333,9 +336,7 @@ void FlexariumFinalization() {
   InstanceList = nullptr;
 }
 
-void Register() {
-  RegisterComponents("LxCtrl", {&TFlexarium::StaticClass()});
-}
+void Register() { RegisterComponents("LxCtrl", {&TFlexarium::StaticClass()}); }
 
 namespace unit {
 

@@ -30,7 +30,8 @@ bool isFrame(const TComponent* c) {
 
 }  // namespace
 
-// ---- Exclusion lists ----------------------------------------------------------
+// ---- Exclusion lists
+// ----------------------------------------------------------
 
 namespace {
 // Cuts `value` at every ";" into `list`, keeping blanks and empty pieces.
@@ -46,7 +47,8 @@ void cutNames(const std::string& value, TStringList& list,
     rest = rest.substr(semi + 1);
   }
   if (!rest.empty()) list.Add(rest);
-  for (int i = 0; i < list.Count(); ++i) index.insert(UpperCase(list.Strings(i)));
+  for (int i = 0; i < list.Count(); ++i)
+    index.insert(UpperCase(list.Strings(i)));
 }
 }  // namespace
 
@@ -82,7 +84,8 @@ bool TFlexarium::FontExcluded(const std::string& Name) const {
          FIndex->noResizeFont.count(UpperCase(Name)) != 0;
 }
 
-// ---- Record look-up -------------------------------------------------------------
+// ---- Record look-up
+// -------------------------------------------------------------
 
 void TFlexarium::IndexCtrls() {
   if (!FIndex) FIndex = std::make_unique<Index>();
@@ -154,7 +157,8 @@ void TFlexarium::ClearCtrls() {
   if (FIndex) FIndex->dirty = true;
 }
 
-// ---- Making records -----------------------------------------------------------
+// ---- Making records
+// -----------------------------------------------------------
 
 void TFlexarium::GetFontSetting(std::unique_ptr<TFont>& Font,
                                 TComponent* Component) {

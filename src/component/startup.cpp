@@ -38,10 +38,8 @@ void TFlexarium::Loaded() {
   if (FDesignDpiH <= 0) FDesignDpiH = FRunDpiH;
   if (FOwnerWidth <= 0) FOwnerWidth = form->ClientWidth();
   if (FOwnerHeight <= 0) FOwnerHeight = form->ClientHeight();
-  const double RatioX =
-      FRunDpiW > 0 ? FDesignDpiW * 1.0L / FRunDpiW : 1.0;
-  const double RatioY =
-      FRunDpiH > 0 ? FDesignDpiH * 1.0L / FRunDpiH : 1.0;
+  const double RatioX = FRunDpiW > 0 ? FDesignDpiW * 1.0L / FRunDpiW : 1.0;
+  const double RatioY = FRunDpiH > 0 ? FDesignDpiH * 1.0L / FRunDpiH : 1.0;
 
   FSelfPointer = Owner()->FieldAddress(Name());
   if (FSelfPointer == nullptr) return;

@@ -162,7 +162,8 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
   bool sizeSet = false;
   if (FResizeFont && Info->Font && !FontExcluded(Ctl->Name())) {
     // Control fonts truncate; only an exact 0 is lifted to 1.
-    int size = unit::TruncInt(Info->Font->Size() * static_cast<long double>(sf));
+    int size =
+        unit::TruncInt(Info->Font->Size() * static_cast<long double>(sf));
     const int ppi = Ctl->Font().PixelsPerInch();
     auto readBack = [ppi](int points) {
       return -MulDiv(-MulDiv(points, ppi, 72), 72, ppi);

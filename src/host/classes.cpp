@@ -135,8 +135,8 @@ const TClassInfo& TObject::ClassType() const {
 }
 
 const TClassInfo& TPersistent::StaticClass() {
-  static const TClassInfo info{"TPersistent", &TObject::StaticClass(), {}, {},
-                               false};
+  static const TClassInfo info{
+      "TPersistent", &TObject::StaticClass(), {}, {}, false};
   return info;
 }
 
@@ -271,9 +271,11 @@ void TComponent::SetName(const std::string& newName) {
   }
   if (FOwner != nullptr) FOwner->ValidateRename(this, newName);
   SetReference(false);
-  if (FOwner != nullptr && !FName.empty()) FOwner->FNames.erase(UpperCase(FName));
+  if (FOwner != nullptr && !FName.empty())
+    FOwner->FNames.erase(UpperCase(FName));
   FName = newName;
-  if (FOwner != nullptr && !FName.empty()) FOwner->FNames[UpperCase(FName)] = this;
+  if (FOwner != nullptr && !FName.empty())
+    FOwner->FNames[UpperCase(FName)] = this;
   SetReference(true);
 }
 

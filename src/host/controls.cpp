@@ -19,8 +19,8 @@ const TEnumInfo AnchorKindInfo{"TAnchorKind",
 
 const TClassInfo& TSizeConstraints::StaticClass() {
   static const TClassInfo info = [] {
-    TClassInfo c{"TSizeConstraints", &TPersistent::StaticClass(), {}, {},
-                 false};
+    TClassInfo c{
+        "TSizeConstraints", &TPersistent::StaticClass(), {}, {}, false};
     auto field = [](const char* name, int TSizeConstraints::*member) {
       TPropInfo p;
       p.Name = name;
@@ -72,7 +72,8 @@ const TClassInfo& TControl::StaticClass() {
   static const TClassInfo info = [] {
     using namespace rtti;
     TClassInfo c{"TControl", &TComponent::StaticClass(), {}, {}, false};
-    c.Props.push_back(IntProp("Left", &TControl::Left, &TControl::SetLeft, true));
+    c.Props.push_back(
+        IntProp("Left", &TControl::Left, &TControl::SetLeft, true));
     c.Props.push_back(IntProp("Top", &TControl::Top, &TControl::SetTop, true));
     c.Props.push_back(
         IntProp("Width", &TControl::Width, &TControl::SetWidth, true));
@@ -84,9 +85,9 @@ const TClassInfo& TControl::StaticClass() {
                               &TControl::SetAnchors));
     c.Props.push_back(
         BoolProp("AutoSize", &TControl::AutoSize, &TControl::SetAutoSize));
-    c.Props.push_back(ClassProp(
-        "Constraints", TSizeConstraints::StaticClass(),
-        static_cast<TSizeConstraints& (TControl::*)()>(&TControl::Constraints)));
+    c.Props.push_back(ClassProp("Constraints", TSizeConstraints::StaticClass(),
+                                static_cast<TSizeConstraints& (TControl::*)()>(
+                                    &TControl::Constraints)));
     c.Props.push_back(
         BoolProp("Visible", &TControl::Visible, &TControl::SetVisible));
     return c;
@@ -109,7 +110,8 @@ TControl::~TControl() {
 
 void TControl::SetParent(TWinControl* parent) {
   if (FParent == parent) return;
-  if (parent == this) throw EInvalidOperation("A control cannot be its own parent");
+  if (parent == this)
+    throw EInvalidOperation("A control cannot be its own parent");
   if (FParent != nullptr) FParent->RemoveControl(this);
   if (parent != nullptr) {
     parent->InsertControl(this);
@@ -237,8 +239,8 @@ void TControl::ApplyAnchors(int parentWidth, int parentHeight) {
     }
   } else if (!(FAnchors & akLeft) && a.ParentWidth > 0) {
     // Neither edge: the control keeps its centre's relative place.
-    left = MulDiv(a.Left + a.Width / 2, parentWidth, a.ParentWidth) -
-           a.Width / 2;
+    left =
+        MulDiv(a.Left + a.Width / 2, parentWidth, a.ParentWidth) - a.Width / 2;
     width = a.Width;
   }
   if (FAnchors & akBottom) {
@@ -267,20 +269,20 @@ void TControl::ApplyAnchors(int parentWidth, int parentHeight) {
 // ---- TGraphicControl, TWinControl ------------------------------------------
 
 const TClassInfo& TGraphicControl::StaticClass() {
-  static const TClassInfo info{"TGraphicControl", &TControl::StaticClass(), {},
-                               {}, false};
+  static const TClassInfo info{
+      "TGraphicControl", &TControl::StaticClass(), {}, {}, false};
   return info;
 }
 
 const TClassInfo& TWinControl::StaticClass() {
-  static const TClassInfo info{"TWinControl", &TControl::StaticClass(), {}, {},
-                               false};
+  static const TClassInfo info{
+      "TWinControl", &TControl::StaticClass(), {}, {}, false};
   return info;
 }
 
 const TClassInfo& TCustomControl::StaticClass() {
-  static const TClassInfo info{"TCustomControl", &TWinControl::StaticClass(),
-                               {}, {}, false};
+  static const TClassInfo info{
+      "TCustomControl", &TWinControl::StaticClass(), {}, {}, false};
   return info;
 }
 
@@ -372,8 +374,7 @@ void TWinControl::DestroyHandle() {
   }
 }
 
-win::LRESULT FLX_CALLBACK TWinControl::MainWndProc(win::HWND wnd,
-                                                   win::UINT msg,
+win::LRESULT FLX_CALLBACK TWinControl::MainWndProc(win::HWND wnd, win::UINT msg,
                                                    win::WPARAM wParam,
                                                    win::LPARAM lParam) {
   using namespace win;

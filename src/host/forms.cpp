@@ -19,16 +19,16 @@ TPropInfo ParentFontPropInfo();
 TPropInfo CaptionPropInfo();
 
 const TClassInfo& TScrollingWinControl::StaticClass() {
-  static const TClassInfo info{"TScrollingWinControl",
-                               &TWinControl::StaticClass(), {}, {}, false};
+  static const TClassInfo info{
+      "TScrollingWinControl", &TWinControl::StaticClass(), {}, {}, false};
   return info;
 }
 
 const TClassInfo& TCustomForm::StaticClass() {
   static const TClassInfo info = [] {
     using namespace rtti;
-    TClassInfo c{"TCustomForm", &TScrollingWinControl::StaticClass(), {}, {},
-                 false};
+    TClassInfo c{
+        "TCustomForm", &TScrollingWinControl::StaticClass(), {}, {}, false};
     // Forms keep their client size; the outer size only in old files.
     for (const char* name : {"Width", "Height"}) {
       TPropInfo p = *GetPropInfo(TControl::StaticClass(), name);
@@ -79,7 +79,9 @@ const TClassInfo& TCustomForm::StaticClass() {
 
 const TClassInfo& TForm::StaticClass() {
   static const TClassInfo info{
-      "TForm", &TCustomForm::StaticClass(), {},
+      "TForm",
+      &TCustomForm::StaticClass(),
+      {},
       [](TComponent* owner) -> TComponent* { return new TForm(owner); },
       false};
   return info;
@@ -315,8 +317,8 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
 
 const TClassInfo& TCustomFrame::StaticClass() {
   static const TClassInfo info = [] {
-    TClassInfo c{"TCustomFrame", &TScrollingWinControl::StaticClass(), {}, {},
-                 false};
+    TClassInfo c{
+        "TCustomFrame", &TScrollingWinControl::StaticClass(), {}, {}, false};
     c.Props.push_back(FontPropInfo());
     c.Props.push_back(ParentFontPropInfo());
     return c;
@@ -326,7 +328,9 @@ const TClassInfo& TCustomFrame::StaticClass() {
 
 const TClassInfo& TFrame::StaticClass() {
   static const TClassInfo info{
-      "TFrame", &TCustomFrame::StaticClass(), {},
+      "TFrame",
+      &TCustomFrame::StaticClass(),
+      {},
       [](TComponent* owner) -> TComponent* { return new TFrame(owner); },
       false};
   return info;

@@ -72,15 +72,15 @@ const IdentEntry kColors[] = {
 };
 
 const IdentEntry kCharsets[] = {
-    {"ANSI_CHARSET", 0},       {"DEFAULT_CHARSET", 1},
-    {"SYMBOL_CHARSET", 2},     {"MAC_CHARSET", 77},
-    {"SHIFTJIS_CHARSET", 128}, {"HANGEUL_CHARSET", 129},
-    {"JOHAB_CHARSET", 130},    {"GB2312_CHARSET", 134},
+    {"ANSI_CHARSET", 0},          {"DEFAULT_CHARSET", 1},
+    {"SYMBOL_CHARSET", 2},        {"MAC_CHARSET", 77},
+    {"SHIFTJIS_CHARSET", 128},    {"HANGEUL_CHARSET", 129},
+    {"JOHAB_CHARSET", 130},       {"GB2312_CHARSET", 134},
     {"CHINESEBIG5_CHARSET", 136}, {"GREEK_CHARSET", 161},
-    {"TURKISH_CHARSET", 162},  {"VIETNAMESE_CHARSET", 163},
-    {"HEBREW_CHARSET", 177},   {"ARABIC_CHARSET", 178},
-    {"BALTIC_CHARSET", 186},   {"RUSSIAN_CHARSET", 204},
-    {"THAI_CHARSET", 222},     {"EASTEUROPE_CHARSET", 238},
+    {"TURKISH_CHARSET", 162},     {"VIETNAMESE_CHARSET", 163},
+    {"HEBREW_CHARSET", 177},      {"ARABIC_CHARSET", 178},
+    {"BALTIC_CHARSET", 186},      {"RUSSIAN_CHARSET", 204},
+    {"THAI_CHARSET", 222},        {"EASTEUROPE_CHARSET", 238},
     {"OEM_CHARSET", 255},
 };
 
@@ -141,7 +141,8 @@ const TClassInfo& TFont::StaticClass() {
       static_cast<TFont&>(o).SetColor(ToIdentInt(v, kColors));
     };
     c.Props.push_back(std::move(color));
-    c.Props.push_back(IntProp("Height", &TFont::Height, &TFont::SetHeight, true));
+    c.Props.push_back(
+        IntProp("Height", &TFont::Height, &TFont::SetHeight, true));
     TPropInfo name = StrProp<TFont>(
         "Name", &TFont::Name,
         static_cast<void (TFont::*)(const std::string&)>(&TFont::SetName));

@@ -68,8 +68,8 @@ inline std::string ToStr(const FormValue& v) {
 }
 
 template <class T>
-TPropInfo IntProp(std::string name, int (T::*get)() const,
-                  void (T::*set)(int), bool noDefault = false) {
+TPropInfo IntProp(std::string name, int (T::*get)() const, void (T::*set)(int),
+                  bool noDefault = false) {
   TPropInfo p;
   p.Name = std::move(name);
   p.Kind = TTypeKind::Integer;
@@ -114,9 +114,8 @@ TPropInfo StrProp(std::string name, G get, S set) {
 }
 
 template <class T, class E>
-TPropInfo EnumProp(std::string name, const TEnumInfo& info,
-                   E (T::*get)() const, void (T::*set)(E),
-                   bool noDefault = false) {
+TPropInfo EnumProp(std::string name, const TEnumInfo& info, E (T::*get)() const,
+                   void (T::*set)(E), bool noDefault = false) {
   TPropInfo p;
   p.Name = std::move(name);
   p.Kind = TTypeKind::Enumeration;
@@ -135,15 +134,15 @@ TPropInfo EnumProp(std::string name, const TEnumInfo& info,
 
 // A set stored as bit i for ordinal i.
 template <class T, class B>
-TPropInfo SetProp(std::string name, const TEnumInfo& info,
-                  B (T::*get)() const, void (T::*set)(B)) {
+TPropInfo SetProp(std::string name, const TEnumInfo& info, B (T::*get)() const,
+                  void (T::*set)(B)) {
   TPropInfo p;
   p.Name = std::move(name);
   p.Kind = TTypeKind::Set;
   p.EnumType = &info;
   p.Get = [get, &info](const TPersistent& o) {
-    return FromSet(static_cast<std::uint32_t>((static_cast<const T&>(o).*get)()),
-                   info);
+    return FromSet(
+        static_cast<std::uint32_t>((static_cast<const T&>(o).*get)()), info);
   };
   p.Set = [set, &info](TPersistent& o, const FormValue& v) {
     (static_cast<T&>(o).*set)(static_cast<B>(ToSet(v, info)));
@@ -152,8 +151,7 @@ TPropInfo SetProp(std::string name, const TEnumInfo& info,
 }
 
 template <class T, class C>
-TPropInfo ClassProp(std::string name, const TClassInfo& info,
-                    C& (T::*get)()) {
+TPropInfo ClassProp(std::string name, const TClassInfo& info, C& (T::*get)()) {
   TPropInfo p;
   p.Name = std::move(name);
   p.Kind = TTypeKind::Class;

@@ -7,9 +7,9 @@ namespace flx {
 
 // Shared published properties of the classes that have them.
 TPropInfo FontPropInfo() {
-  TPropInfo p = rtti::ClassProp(
-      "Font", TFont::StaticClass(),
-      static_cast<TFont& (TControl::*)()>(&TControl::Font));
+  TPropInfo p =
+      rtti::ClassProp("Font", TFont::StaticClass(),
+                      static_cast<TFont& (TControl::*)()>(&TControl::Font));
   p.Stored = [](const TPersistent& o) {
     return !static_cast<const TControl&>(o).ParentFont();
   };
@@ -66,11 +66,11 @@ constexpr win::DWORD LBS_NOTIFY = 0x1;
 
 }  // namespace
 
-#define FLX_STD_INFO(Name, Parent, Publishes)                          \
-  const TClassInfo& Name::StaticClass() {                              \
-    static const TClassInfo info =                                     \
+#define FLX_STD_INFO(Name, Parent, Publishes)                                 \
+  const TClassInfo& Name::StaticClass() {                                     \
+    static const TClassInfo info =                                            \
         MakeInfo(#Name, Parent::StaticClass(), Publishes, FactoryOf<Name>()); \
-    return info;                                                       \
+    return info;                                                              \
   }
 
 FLX_STD_INFO(TButton, TWinControl, kFont | kCaption)
@@ -137,7 +137,6 @@ const TClassInfo& TTabSheet::StaticClass() {
   return info;
 }
 
-
 #define FLX_SYSTEM_CTOR(Name, Base, Class, Style, W, H) \
   Name::Name(TComponent* owner) : Base(owner) {         \
     FWindowClass = Class;                               \
@@ -145,15 +144,13 @@ const TClassInfo& TTabSheet::StaticClass() {
     FClassStyle = (Style);                              \
     SetBounds(0, 0, W, H);                              \
   }
-#define FLX_PLAIN_CTOR(Name, Base, W, H)        \
-  Name::Name(TComponent* owner) : Base(owner) { \
-    SetBounds(0, 0, W, H);                      \
-  }
+#define FLX_PLAIN_CTOR(Name, Base, W, H) \
+  Name::Name(TComponent* owner) : Base(owner) { SetBounds(0, 0, W, H); }
 
 FLX_SYSTEM_CTOR(TButton, TWinControl, u"BUTTON", WS_TABSTOP, 75, 25)
 FLX_PLAIN_CTOR(TBitBtn, TButton, 75, 25)
-FLX_SYSTEM_CTOR(TCheckBox, TWinControl, u"BUTTON",
-                WS_TABSTOP | BS_AUTOCHECKBOX, 97, 17)
+FLX_SYSTEM_CTOR(TCheckBox, TWinControl, u"BUTTON", WS_TABSTOP | BS_AUTOCHECKBOX,
+                97, 17)
 FLX_SYSTEM_CTOR(TRadioButton, TWinControl, u"BUTTON",
                 WS_TABSTOP | BS_AUTORADIOBUTTON, 113, 17)
 FLX_SYSTEM_CTOR(TEdit, TWinControl, u"EDIT", WS_TABSTOP | ES_AUTOHSCROLL, 121,
@@ -228,28 +225,28 @@ FLX_COMPONENT_CTOR(TGenericComponent)
 
 void RegisterStandardClasses() {
   for (const TClassInfo* c :
-       {&TForm::StaticClass(), &TFrame::StaticClass(),
-        &TButton::StaticClass(), &TBitBtn::StaticClass(),
-        &TCheckBox::StaticClass(), &TRadioButton::StaticClass(),
-        &TEdit::StaticClass(), &TMaskEdit::StaticClass(),
-        &TLabeledEdit::StaticClass(), &TButtonedEdit::StaticClass(),
-        &TMemo::StaticClass(), &TRichEdit::StaticClass(),
-        &TComboBox::StaticClass(), &TListBox::StaticClass(),
-        &TCheckListBox::StaticClass(), &TPanel::StaticClass(),
-        &TGroupBox::StaticClass(), &TRadioGroup::StaticClass(),
-        &TScrollBox::StaticClass(), &TTabSheet::StaticClass(),
-        &TStatusBar::StaticClass(), &TToolBar::StaticClass(),
-        &TListView::StaticClass(), &TTreeView::StaticClass(),
-        &TStringGrid::StaticClass(), &TUpDown::StaticClass(),
-        &TTrackBar::StaticClass(), &TProgressBar::StaticClass(),
+       {&TForm::StaticClass(),          &TFrame::StaticClass(),
+        &TButton::StaticClass(),        &TBitBtn::StaticClass(),
+        &TCheckBox::StaticClass(),      &TRadioButton::StaticClass(),
+        &TEdit::StaticClass(),          &TMaskEdit::StaticClass(),
+        &TLabeledEdit::StaticClass(),   &TButtonedEdit::StaticClass(),
+        &TMemo::StaticClass(),          &TRichEdit::StaticClass(),
+        &TComboBox::StaticClass(),      &TListBox::StaticClass(),
+        &TCheckListBox::StaticClass(),  &TPanel::StaticClass(),
+        &TGroupBox::StaticClass(),      &TRadioGroup::StaticClass(),
+        &TScrollBox::StaticClass(),     &TTabSheet::StaticClass(),
+        &TStatusBar::StaticClass(),     &TToolBar::StaticClass(),
+        &TListView::StaticClass(),      &TTreeView::StaticClass(),
+        &TStringGrid::StaticClass(),    &TUpDown::StaticClass(),
+        &TTrackBar::StaticClass(),      &TProgressBar::StaticClass(),
         &THeaderControl::StaticClass(), &TLabel::StaticClass(),
-        &TSpeedButton::StaticClass(), &TPaintBox::StaticClass(),
-        &TImage::StaticClass(), &TShape::StaticClass(),
-        &TBevel::StaticClass(), &TSplitter::StaticClass(),
-        &TPageControl::StaticClass(), &TTimer::StaticClass(),
-        &TActionList::StaticClass(), &TImageList::StaticClass(),
-        &TMainMenu::StaticClass(), &TPopupMenu::StaticClass(),
-        &TMenuItem::StaticClass(), &TOpenDialog::StaticClass(),
+        &TSpeedButton::StaticClass(),   &TPaintBox::StaticClass(),
+        &TImage::StaticClass(),         &TShape::StaticClass(),
+        &TBevel::StaticClass(),         &TSplitter::StaticClass(),
+        &TPageControl::StaticClass(),   &TTimer::StaticClass(),
+        &TActionList::StaticClass(),    &TImageList::StaticClass(),
+        &TMainMenu::StaticClass(),      &TPopupMenu::StaticClass(),
+        &TMenuItem::StaticClass(),      &TOpenDialog::StaticClass(),
         &TSaveDialog::StaticClass()}) {
     RegisterClass(*c);
   }

@@ -145,8 +145,8 @@ std::string Utf16ToUtf8(std::u16string_view s) {
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size(); ++i) {
     char32_t cp = s[i];
-    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() && s[i + 1] >= 0xDC00 &&
-        s[i + 1] <= 0xDFFF) {
+    if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < s.size() &&
+        s[i + 1] >= 0xDC00 && s[i + 1] <= 0xDFFF) {
       cp = 0x10000 + ((cp - 0xD800) << 10) + (s[i + 1] - 0xDC00);
       ++i;
     }
@@ -203,8 +203,12 @@ void HandleException(const std::exception& e) {
   }
 }
 
-int Win32MajorVersion() { return win::currentWindowSystem().getVersion().major; }
-int Win32MinorVersion() { return win::currentWindowSystem().getVersion().minor; }
+int Win32MajorVersion() {
+  return win::currentWindowSystem().getVersion().major;
+}
+int Win32MinorVersion() {
+  return win::currentWindowSystem().getVersion().minor;
+}
 bool CheckWin32Version(int major, int minor) {
   auto v = win::currentWindowSystem().getVersion();
   return v.major > major || (v.major == major && v.minor >= minor);

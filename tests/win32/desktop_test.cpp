@@ -58,8 +58,8 @@ TEST(SubclassChainSharesTheSendersRecord) {
   ScopedDesktop sd;
   Desktop& d = sd.desktop();
   REQUIRE(d.registerClass(u"FlxTestSizing", &sizingBase));
-  const HWND wnd = d.createWindowEx(0, u"FlxTestSizing", u"", WS_OVERLAPPED,
-                                    0, 0, 200, 100, nullptr, nullptr);
+  const HWND wnd = d.createWindowEx(0, u"FlxTestSizing", u"", WS_OVERLAPPED, 0,
+                                    0, 200, 100, nullptr, nullptr);
   REQUIRE(wnd != nullptr);
   gBase = reinterpret_cast<WNDPROC>(d.setWindowLongPtr(
       wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&sizingSubclass)));
@@ -74,9 +74,9 @@ TEST(SubclassChainSharesTheSendersRecord) {
   CHECK(gSeenRecord == &r);
   CHECK_EQ(r, (RECT{1, 2, 111, 222}));
   CHECK(trail() == (std::vector<std::string>{"subclass", "base"}));
-  CHECK_EQ(d.setWindowLongPtr(wnd, GWLP_WNDPROC,
-                              reinterpret_cast<LONG_PTR>(gBase)),
-           reinterpret_cast<LONG_PTR>(&sizingSubclass));
+  CHECK_EQ(
+      d.setWindowLongPtr(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(gBase)),
+      reinterpret_cast<LONG_PTR>(&sizingSubclass));
   d.destroyWindow(wnd);
 }
 
@@ -84,9 +84,9 @@ TEST(SubclassedSystemControlKeepsItsClassBehaviour) {
   ScopedDesktop sd;
   Desktop& d = sd.desktop();
   const HWND top = topWindow(d);
-  const HWND button = d.createWindowEx(0, u"BUTTON", u"before",
-                                       WS_CHILD | WS_VISIBLE, 5, 5, 80, 24,
-                                       top, nullptr);
+  const HWND button =
+      d.createWindowEx(0, u"BUTTON", u"before", WS_CHILD | WS_VISIBLE, 5, 5, 80,
+                       24, top, nullptr);
   REQUIRE(button != nullptr);
   // A system class's procedure may come back as a handle that only
   // CallWindowProcW understands; the chain must work either way.
@@ -154,9 +154,9 @@ TEST(ThreadHookSeesSentMessagesFirstWithTheSameRecord) {
   ScopedDesktop sd;
   Desktop& d = sd.desktop();
   REQUIRE(d.registerClass(u"FlxTestLogging", &loggingProc));
-  const HWND wnd = d.createWindowEx(0, u"FlxTestLogging", u"",
-                                    WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                    nullptr, nullptr);
+  const HWND wnd =
+      d.createWindowEx(0, u"FlxTestLogging", u"", WS_OVERLAPPEDWINDOW, 0, 0,
+                       200, 100, nullptr, nullptr);
   REQUIRE(wnd != nullptr);
   gFirstHook = d.setWindowsHookEx(WH_CALLWNDPROC, &firstHook, nullptr,
                                   d.getCurrentThreadId());
@@ -221,23 +221,23 @@ TEST(CreationHandsOverTheParamAndMayBeRefused) {
     bool created;
     std::size_t messages;
   };
-  for (const Row& r : {Row{"accepted", Refuse::Nothing, true, 2},
-                       Row{"refused at WM_NCCREATE", Refuse::NcCreate, false, 1},
-                       Row{"refused at WM_CREATE", Refuse::Create, false, 2}}) {
+  for (const Row& r :
+       {Row{"accepted", Refuse::Nothing, true, 2},
+        Row{"refused at WM_NCCREATE", Refuse::NcCreate, false, 1},
+        Row{"refused at WM_CREATE", Refuse::Create, false, 2}}) {
     SCOPED(r.name);
     gRefuse = r.refuse;
     gCreateParams.clear();
-    const HWND wnd = d.createWindowEx(0, u"FlxTestCreation", u"",
-                                      WS_OVERLAPPED, 0, 0, 50, 50, nullptr,
-                                      &param);
+    const HWND wnd = d.createWindowEx(0, u"FlxTestCreation", u"", WS_OVERLAPPED,
+                                      0, 0, 50, 50, nullptr, &param);
     CHECK_EQ(wnd != nullptr, r.created);
     CHECK_EQ(gCreateParams.size(), r.messages);
     for (void* p : gCreateParams) CHECK(p == &param);
     if (wnd != nullptr) d.destroyWindow(wnd);
   }
   gRefuse = Refuse::Nothing;
-  CHECK(d.createWindowEx(0, u"FlxNoSuchClass", u"", WS_OVERLAPPED, 0, 0, 5,
-                         5, nullptr, nullptr) == nullptr);
+  CHECK(d.createWindowEx(0, u"FlxNoSuchClass", u"", WS_OVERLAPPED, 0, 0, 5, 5,
+                         nullptr, nullptr) == nullptr);
 }
 
 TEST(RegisteringAClassAgain) {
@@ -258,8 +258,8 @@ TEST(RegisteringAClassAgain) {
   // Names compare without regard to case, as the system's do.
   CHECK(d.registerClass(u"FLXTESTAGAIN", &otherPlainProc));
   // A live window keeps the class and its procedure.
-  const HWND wnd = d.createWindowEx(0, u"FlxTestAgain", u"", WS_OVERLAPPED,
-                                    0, 0, 5, 5, nullptr, nullptr);
+  const HWND wnd = d.createWindowEx(0, u"FlxTestAgain", u"", WS_OVERLAPPED, 0,
+                                    0, 5, 5, nullptr, nullptr);
   REQUIRE(wnd != nullptr);
   CHECK(!d.registerClass(u"FlxTestAgain", &plainProc));
   CHECK(procOf(L"FlxTestAgain") == &otherPlainProc);
@@ -269,8 +269,8 @@ TEST(RegisteringAClassAgain) {
   const HWND button = d.createWindowEx(0, u"BUTTON", u"", WS_OVERLAPPED, 0, 0,
                                        5, 5, nullptr, nullptr);
   CHECK(button != nullptr);
-  CHECK(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(
-            button, GWLP_WNDPROC)) != &plainProc);
+  CHECK(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(button, GWLP_WNDPROC)) !=
+        &plainProc);
   d.destroyWindow(button);
   CHECK(!d.registerClass(u"", &plainProc));
   CHECK(!d.registerClass(u"FlxTestNull", nullptr));
@@ -311,9 +311,9 @@ TEST(GetParentNamesParentsAndOwnersOfPopupsOnly) {
     DWORD style;
     bool expectTop;
   };
-  for (const Row& r : {Row{"child", WS_CHILD, true},
-                       Row{"owned pop-up", WS_POPUP, true},
-                       Row{"owned overlapped", WS_OVERLAPPED, false}}) {
+  for (const Row& r :
+       {Row{"child", WS_CHILD, true}, Row{"owned pop-up", WS_POPUP, true},
+        Row{"owned overlapped", WS_OVERLAPPED, false}}) {
     SCOPED(r.name);
     const HWND wnd = d.createWindowEx(0, u"FlxTestPlain", u"", r.style, 0, 0,
                                       10, 10, top, nullptr);

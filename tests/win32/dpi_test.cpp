@@ -44,8 +44,8 @@ TEST(DefaultFontIsEightPointAtTheScreenDpi) {
     HWND wnd;
     int points;
   };
-  for (const Row& r : {Row{"button", button->Handle(), 8},
-                       Row{"edit", edit->Handle(), 10}}) {
+  for (const Row& r :
+       {Row{"button", button->Handle(), 8}, Row{"edit", edit->Handle(), 10}}) {
     SCOPED(r.name);
     CHECK_EQ(native::windowFont(r.wnd).lfHeight, -::MulDiv(r.points, dpi, 72));
   }

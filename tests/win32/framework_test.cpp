@@ -50,8 +50,7 @@ struct SampleForm {
   }
 
   template <typename C>
-  static C* place(C* c, flx::TWinControl* parent, int l, int t, int w,
-                  int h) {
+  static C* place(C* c, flx::TWinControl* parent, int l, int t, int w, int h) {
     c->SetParent(parent);
     c->SetBounds(l, t, w, h);
     return c;
@@ -239,9 +238,9 @@ TEST(SizeConstraintsClampThroughTheRealMinMaxInfo) {
     int expectWidth;
     int expectHeight;
   };
-  for (const Row& r : {Row{"too wide", 900, 300, 450, 300},
-                       Row{"too low", 400, 50, 400, 200},
-                       Row{"inside", 420, 250, 420, 250}}) {
+  for (const Row& r :
+       {Row{"too wide", 900, 300, 450, 300}, Row{"too low", 400, 50, 400, 200},
+        Row{"inside", 420, 250, 420, 250}}) {
     SCOPED(r.name);
     // The system's own move (as a user's drag would be) asks the form.
     ::MoveWindow(wnd, 0, 0, r.width, r.height, TRUE);
@@ -303,7 +302,9 @@ TEST(TextReachesTheWindowAsUtf16) {
   };
   const Row rows[] = {
       {"ascii", "Save", L"Save"},
-      {"latin", "Gr\xC3\xBC\xC3\x9F\x65", L"Gr\u00FC\u00DF" L"e"},
+      {"latin", "Gr\xC3\xBC\xC3\x9F\x65",
+       L"Gr\u00FC\u00DF"
+       L"e"},
       {"kana", "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88", L"\u30C6\u30B9\u30C8"},
       {"astral", "\xF0\x9F\x98\x80", L"\xD83D\xDE00"},
       {"empty", "", L""},

@@ -66,8 +66,8 @@ struct Scene {
   explicit Scene(bool show = true, int children = 3) {
     d.registerClass(u"FlxLockTest", &countingProc);
     top = d.createWindowEx(0, u"FlxLockTest", u"lock",
-                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 80,
-                           640, 420, nullptr, nullptr);
+                           WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 100, 80, 640,
+                           420, nullptr, nullptr);
     panel = child(u"FlxLockTest", top, 300, 20, 200, 150, 0);
     grandchild = child(u"FlxLockTest", panel, 10, 10, 50, 30, 0);
     edit = child(u"EDIT", top, 20, 300, 120, 24, WS_EX_CLIENTEDGE);
@@ -92,8 +92,8 @@ struct Scene {
   HWND child(const char16_t* cls, HWND parent, int x, int y, int w, int h,
              DWORD exStyle) {
     return d.createWindowEx(exStyle, cls, u"",
-                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w,
-                            h, parent, nullptr);
+                            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, x, y, w, h,
+                            parent, nullptr);
   }
 
   // Where a rectangle in `parent`'s client area lies on the screen, as the
@@ -167,8 +167,7 @@ TEST(TheLastRectangleOfAWindowWins) {
     const HWND wnd = s.row[0];
     s.d.lockWindowUpdate(s.top);
     for (const Step& st : r.steps) {
-      CHECK(s.d.setWindowPos(wnd, nullptr, st.x, st.y, st.cx, st.cy,
-                             st.flags));
+      CHECK(s.d.setWindowPos(wnd, nullptr, st.x, st.y, st.cx, st.cy, st.flags));
     }
     CHECK_EQ(s.d.queuedMoves(), 1);
     CHECK_EQ(s.seen(wnd), Scene::onScreen(s.top, r.expected));
@@ -198,11 +197,9 @@ TEST(QueriesSeeQueuedParentsAndClientAreas) {
   s.d.lockWindowUpdate(s.top);
   s.d.setWindowPos(s.panel, nullptr, 320, 40, 220, 160, kMove);
   // Not queued itself, the grandchild goes where its parent goes.
-  CHECK_EQ(s.seen(s.grandchild),
-           Scene::onScreen(s.top, rect(330, 50, 50, 30)));
+  CHECK_EQ(s.seen(s.grandchild), Scene::onScreen(s.top, rect(330, 50, 50, 30)));
   s.d.setWindowPos(s.grandchild, nullptr, 15, 25, 40, 20, kMove);
-  CHECK_EQ(s.seen(s.grandchild),
-           Scene::onScreen(s.top, rect(335, 65, 40, 20)));
+  CHECK_EQ(s.seen(s.grandchild), Scene::onScreen(s.top, rect(335, 65, 40, 20)));
   s.d.setWindowPos(s.edit, nullptr, 20, 300, 150, 40, kMove);
   flx::win::RECT client{};
   CHECK(s.d.getClientRect(s.edit, &client));
@@ -249,8 +246,8 @@ TEST(AWindowHiddenWhenLockedStaysHidden) {
     bool showTop;
     bool lockPanel;
   };
-  for (const Row& r : {Row{"hidden form", false, false},
-                       Row{"hidden panel", true, true}}) {
+  for (const Row& r :
+       {Row{"hidden form", false, false}, Row{"hidden panel", true, true}}) {
     SCOPED(r.name);
     Scene s(r.showTop);
     const HWND root = r.lockPanel ? s.panel : s.top;
@@ -271,13 +268,13 @@ TEST(ShowingOrHidingTheLockedWindowIsHonoured) {
     bool visibleAfter;
   };
   const Row rows[] = {
-      {"ShowWindow hide",
-       [](Desktop& d, HWND w) { d.showWindow(w, SW_HIDE); }, false},
+      {"ShowWindow hide", [](Desktop& d, HWND w) { d.showWindow(w, SW_HIDE); },
+       false},
       {"SetWindowPos hide",
        [](Desktop& d, HWND w) {
-         d.setWindowPos(w, nullptr, 0, 0, 0, 0,
-                        SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE |
-                            SWP_NOZORDER);
+         d.setWindowPos(
+             w, nullptr, 0, 0, 0, 0,
+             SWP_HIDEWINDOW | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER);
        },
        false},
       {"style rewritten as read",
@@ -393,8 +390,7 @@ TEST(FrameworkPassInsideTheLock) {
   d.lockWindowUpdate(nullptr);
   for (int i = 0; i < 20; ++i) {
     SCOPED(std::to_string(i));
-    CHECK_EQ(rectInParent(buttons[i]->Handle()),
-             rect(15 + 28 * i, 40, 26, 24));
+    CHECK_EQ(rectInParent(buttons[i]->Handle()), rect(15 + 28 * i, 40, 26, 24));
   }
 }
 

@@ -62,7 +62,7 @@ std::string show(const T& v) {
     return out.str();
   } else if constexpr (std::is_enum_v<T>) {
     return std::to_string(static_cast<long long>(v));
-  } else if constexpr (requires(std::ostream& o) { o << v; }) {
+  } else if constexpr (requires(std::ostream & o) { o << v; }) {
     std::ostringstream out;
     out << v;
     return out.str();
@@ -108,8 +108,8 @@ inline int run(int argc, char** argv) {
   int passed = 0;
   int failed = 0;
   for (const Case& c : cases()) {
-    if (!filter.empty() && std::string_view(c.name).find(filter) ==
-                               std::string_view::npos) {
+    if (!filter.empty() &&
+        std::string_view(c.name).find(filter) == std::string_view::npos) {
       continue;
     }
     failures() = 0;
@@ -140,34 +140,34 @@ inline int run(int argc, char** argv) {
 #define MINI_CAT2(a, b) a##b
 #define MINI_CAT(a, b) MINI_CAT2(a, b)
 
-#define TEST(name)                                                   \
-  static void MINI_CAT(mini_test_, name)();                          \
-  static const ::mini::Registrar MINI_CAT(mini_reg_, name){          \
-      #name, &MINI_CAT(mini_test_, name)};                           \
+#define TEST(name)                                          \
+  static void MINI_CAT(mini_test_, name)();                 \
+  static const ::mini::Registrar MINI_CAT(mini_reg_, name){ \
+      #name, &MINI_CAT(mini_test_, name)};                  \
   static void MINI_CAT(mini_test_, name)()
 
-#define CHECK(cond)                                                     \
-  do {                                                                  \
+#define CHECK(cond)                                                    \
+  do {                                                                 \
     if (!(cond)) ::mini::fail(__FILE__, __LINE__, "CHECK(" #cond ")"); \
   } while (0)
 
-#define CHECK_EQ(a, b)                                                   \
-  do {                                                                   \
-    const auto& mini_a_ = (a);                                           \
-    const auto& mini_b_ = (b);                                           \
-    if (!::mini::equal(mini_a_, mini_b_)) {                                       \
-      ::mini::fail(__FILE__, __LINE__,                                   \
+#define CHECK_EQ(a, b)                                                    \
+  do {                                                                    \
+    const auto& mini_a_ = (a);                                            \
+    const auto& mini_b_ = (b);                                            \
+    if (!::mini::equal(mini_a_, mini_b_)) {                               \
+      ::mini::fail(__FILE__, __LINE__,                                    \
                    "CHECK_EQ(" #a ", " #b "): " + ::mini::show(mini_a_) + \
-                       " vs " + ::mini::show(mini_b_));                  \
-    }                                                                    \
+                       " vs " + ::mini::show(mini_b_));                   \
+    }                                                                     \
   } while (0)
 
-#define REQUIRE(cond)                                                     \
-  do {                                                                    \
-    if (!(cond)) {                                                        \
-      ::mini::fail(__FILE__, __LINE__, "REQUIRE(" #cond ")");             \
-      throw ::mini::Stop{};                                               \
-    }                                                                     \
+#define REQUIRE(cond)                                         \
+  do {                                                        \
+    if (!(cond)) {                                            \
+      ::mini::fail(__FILE__, __LINE__, "REQUIRE(" #cond ")"); \
+      throw ::mini::Stop{};                                   \
+    }                                                         \
   } while (0)
 
 #define SCOPED(label) const ::mini::Scope MINI_CAT(mini_scope_, __LINE__)(label)

@@ -36,8 +36,8 @@ int Main(int argc, const char* const* argv) {
   } catch (const CLI::CallForAllHelp& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
-    std::cerr << "flexarium: " << e.what() << "\n";
-    std::cerr << "Run with --help for usage.\n";
+    // One line, so that scripts and people see the whole story at once.
+    std::cerr << "flexarium: " << e.what() << " (run with --help for usage)\n";
     return 2;
   } catch (const std::exception& e) {
     std::cerr << "flexarium: " << e.what() << "\n";

@@ -18,8 +18,7 @@ std::optional<int> parsePositive(const std::string& text, int limit) {
   return value;
 }
 
-std::optional<Size> parsePair(const std::string& text, int limit,
-                              bool single) {
+std::optional<Size> parsePair(const std::string& text, int limit, bool single) {
   auto x = text.find_first_of("xX");
   if (x == std::string::npos) {
     if (!single) return std::nullopt;
@@ -152,9 +151,9 @@ flx::sim::DesktopConfig ScreenSettings::desktopConfig() const {
 std::string ScreenSettings::describe() const {
   std::string text =
       std::to_string(screen.width) + "x" + std::to_string(screen.height) + ", ";
-  text += dpi.width == dpi.height ? std::to_string(dpi.width)
-                                  : std::to_string(dpi.width) + "x" +
-                                        std::to_string(dpi.height);
+  text += dpi.width == dpi.height
+              ? std::to_string(dpi.width)
+              : std::to_string(dpi.width) + "x" + std::to_string(dpi.height);
   text += " DPI, taskbar " + describeTaskbar(taskbar) + ", Windows " +
           std::to_string(windows.major) + "." + std::to_string(windows.minor) +
           ", locale " + locale + ", composition " +

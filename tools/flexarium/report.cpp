@@ -67,9 +67,9 @@ std::string formatStep(const StepLayout& step, int number) {
   out << "Step " << number << ": " << step.action << "\n";
   out << "  form " << f.name << ": window " << f.window.left << ","
       << f.window.top << " " << (f.window.right - f.window.left) << "x"
-      << (f.window.bottom - f.window.top) << ", client " << f.clientWidth
-      << "x" << f.clientHeight << ", font " << f.fontSize << " pt, "
-      << f.state << (f.shown ? "" : ", hidden") << "\n";
+      << (f.window.bottom - f.window.top) << ", client " << f.clientWidth << "x"
+      << f.clientHeight << ", font " << f.fontSize << " pt, " << f.state
+      << (f.shown ? "" : ", hidden") << "\n";
   out << "  factors: " << formatFactors(step) << "\n";
   for (const std::string& e : step.errors) out << "  error: " << e << "\n";
 
@@ -90,11 +90,11 @@ std::string formatStep(const StepLayout& step, int number) {
     }
   }
   for (const auto& row : rows) {
-    std::string line = " ";
+    std::string line;
     for (std::size_t i = 0; i < row.size(); ++i) {
       // Numbers line up on the right, words on the left.
       const bool right = i >= 2 && i <= 5;
-      line += " " + pad(row[i], widths[i], right);
+      line += "  " + pad(row[i], widths[i], right);
     }
     while (!line.empty() && line.back() == ' ') line.pop_back();
     out << line << "\n";
@@ -163,18 +163,16 @@ nlohmann::ordered_json reportToJson(const PreviewReport& report) {
   json doc;
   doc["file"] = report.file;
   const ScreenSettings& sc = report.screen;
-  doc["screen"] = {
-      {"width", sc.screen.width},
-      {"height", sc.screen.height},
-      {"dpi_x", sc.dpi.width},
-      {"dpi_y", sc.dpi.height},
-      {"taskbar", describeTaskbar(sc.taskbar)},
-      {"windows", std::to_string(sc.windows.major) + "." +
-                      std::to_string(sc.windows.minor)},
-      {"locale", sc.locale},
-      {"composition", sc.composition}};
-  doc["component"] =
-      report.component ? json(*report.component) : json(nullptr);
+  doc["screen"] = {{"width", sc.screen.width},
+                   {"height", sc.screen.height},
+                   {"dpi_x", sc.dpi.width},
+                   {"dpi_y", sc.dpi.height},
+                   {"taskbar", describeTaskbar(sc.taskbar)},
+                   {"windows", std::to_string(sc.windows.major) + "." +
+                                   std::to_string(sc.windows.minor)},
+                   {"locale", sc.locale},
+                   {"composition", sc.composition}};
+  doc["component"] = report.component ? json(*report.component) : json(nullptr);
   json steps = json::array();
   for (const StepLayout& step : report.steps) steps.push_back(stepToJson(step));
   doc["steps"] = std::move(steps);

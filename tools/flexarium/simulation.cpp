@@ -125,8 +125,8 @@ void Session::setClientSize(Size size) {
   win::GetClientRect(wnd, &client);
   const int dx = (outer.right - outer.left) - client.right;
   const int dy = (outer.bottom - outer.top) - client.bottom;
-  win::MoveWindow(wnd, outer.left, outer.top, size.width + dx,
-                  size.height + dy, win::TRUE);
+  win::MoveWindow(wnd, outer.left, outer.top, size.width + dx, size.height + dy,
+                  win::TRUE);
 }
 
 void Session::setOuterSize(Size size) {
@@ -143,8 +143,8 @@ void Session::moveTo(int x, int y) {
   win::HWND wnd = window();
   win::RECT outer{};
   win::GetWindowRect(wnd, &outer);
-  win::MoveWindow(wnd, x, y, outer.right - outer.left,
-                  outer.bottom - outer.top, win::TRUE);
+  win::MoveWindow(wnd, x, y, outer.right - outer.left, outer.bottom - outer.top,
+                  win::TRUE);
 }
 
 void Session::requireShown(const char* what) {
@@ -153,8 +153,7 @@ void Session::requireShown(const char* what) {
     throw StepError(std::string(what) + ": the form is not shown");
   }
   if (win::IsIconic(wnd) || win::IsZoomed(wnd)) {
-    throw StepError(std::string(what) +
-                    ": the form is " +
+    throw StepError(std::string(what) + ": the form is " +
                     (win::IsIconic(wnd) ? "minimized" : "maximized") +
                     " and has no edge to drag; restore it first");
   }
@@ -213,8 +212,8 @@ flx::TComponent* Session::find(const std::string& path) {
 
 namespace {
 
-void fontOf(const flx::TFont& font, int& pixels, std::string& name,
-            bool& bold, bool& italic) {
+void fontOf(const flx::TFont& font, int& pixels, std::string& name, bool& bold,
+            bool& italic) {
   // A negative height is the character height; a cell height includes the
   // internal leading, about a fifth of it.
   pixels = font.Height() < 0 ? -font.Height() : font.Height() * 4 / 5;
@@ -223,8 +222,7 @@ void fontOf(const flx::TFont& font, int& pixels, std::string& name,
   italic = (font.Style() & flx::fsItalic) != 0;
 }
 
-ControlLayout layoutOf(flx::TControl& c, int depth, int baseLeft,
-                       int baseTop) {
+ControlLayout layoutOf(flx::TControl& c, int depth, int baseLeft, int baseTop) {
   ControlLayout l;
   l.name = c.Name();
   l.className = c.ClassName();
@@ -255,8 +253,7 @@ void walk(flx::TWinControl& parent, int depth, int baseLeft, int baseTop,
     if (!seen.insert(c).second) continue;
     out.push_back(layoutOf(*c, depth, baseLeft, baseTop));
     if (auto* w = dynamic_cast<flx::TWinControl*>(c)) {
-      walk(*w, depth + 1, baseLeft + c->Left(), baseTop + c->Top(), out,
-           seen);
+      walk(*w, depth + 1, baseLeft + c->Left(), baseTop + c->Top(), out, seen);
     }
   }
 }
@@ -295,8 +292,8 @@ StepLayout Session::capture(const std::string& action) {
     fl.visible = fl.window;
     if (screen_.composition && screen_.windows.major >= 6) {
       win::RECT r{};
-      if (win::DwmGetWindowAttribute(wnd, win::DWMWA_EXTENDED_FRAME_BOUNDS,
-                                     &r, sizeof r) == win::S_OK) {
+      if (win::DwmGetWindowAttribute(wnd, win::DWMWA_EXTENDED_FRAME_BOUNDS, &r,
+                                     sizeof r) == win::S_OK) {
         fl.visible = r;
       }
     }
@@ -314,9 +311,9 @@ StepLayout Session::capture(const std::string& action) {
     fl.clientLeft = -insets.left;
     fl.clientTop = -insets.top;
     if ((style & win::WS_CAPTION) == win::WS_CAPTION) {
-      fl.captionHeight = win::GetSystemMetrics(
-          (exStyle & win::WS_EX_TOOLWINDOW) ? win::SM_CYSMCAPTION
-                                            : win::SM_CYCAPTION);
+      fl.captionHeight = win::GetSystemMetrics((exStyle & win::WS_EX_TOOLWINDOW)
+                                                   ? win::SM_CYSMCAPTION
+                                                   : win::SM_CYCAPTION);
     }
     fl.state = win::IsIconic(wnd)   ? "minimized"
                : win::IsZoomed(wnd) ? "maximized"
@@ -328,10 +325,9 @@ StepLayout Session::capture(const std::string& action) {
     fl.visible = fl.window;
     fl.clientWidth = f.ClientWidth();
     fl.clientHeight = f.ClientHeight();
-    fl.state = f.WindowState() == flx::TWindowState::wsMaximized ? "maximized"
-               : f.WindowState() == flx::TWindowState::wsMinimized
-                   ? "minimized"
-                   : "normal";
+    fl.state = f.WindowState() == flx::TWindowState::wsMaximized   ? "maximized"
+               : f.WindowState() == flx::TWindowState::wsMinimized ? "minimized"
+                                                                   : "normal";
   }
 
   std::set<flx::TControl*> seen;

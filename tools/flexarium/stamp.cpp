@@ -66,23 +66,22 @@ void addStampCommand(CLI::App& app, int& exitCode) {
   cmd->callback([args, &exitCode] {
     auto client = parseSize(args->client);
     if (!client) {
-      throw CLI::ValidationError("--client",
-                                 "expected WxH with positive numbers, got '" +
-                                     args->client + "'");
+      throw CLI::ValidationError(
+          "--client",
+          "expected WxH with positive numbers, got '" + args->client + "'");
     }
     auto dpi = parseDpi(args->dpi);
     if (!dpi) {
       throw CLI::ValidationError(
-          "--dpi", "expected N or NxM with positive numbers, got '" +
-                       args->dpi + "'");
+          "--dpi",
+          "expected N or NxM with positive numbers, got '" + args->dpi + "'");
     }
-    auto& desktop = static_cast<flx::sim::Desktop&>(
-        flx::win::currentWindowSystem());
+    auto& desktop =
+        static_cast<flx::sim::Desktop&>(flx::win::currentWindowSystem());
     desktop.mutableConfig().dpiX = dpi->width;
     desktop.mutableConfig().dpiY = dpi->height;
     try {
-      auto root =
-          flx::LoadFormFile(args->file, args->search.loadOptions(true));
+      auto root = flx::LoadFormFile(args->file, args->search.loadOptions(true));
       auto* control = dynamic_cast<flx::TControl*>(root.get());
       if (control == nullptr) {
         throw flx::Exception(args->file + ": the root is not a control");
@@ -93,8 +92,7 @@ void addStampCommand(CLI::App& app, int& exitCode) {
       if (args->output == "-") {
         std::cout << text;
       } else {
-        writeAtomically(args->output.empty() ? args->file : args->output,
-                        text);
+        writeAtomically(args->output.empty() ? args->file : args->output, text);
       }
     } catch (const flx::Exception& e) {
       std::cerr << e.what() << "\n";

@@ -110,7 +110,8 @@ std::string readFileText(const std::string& path) {
   return ss.str();
 }
 
-// ---- Hidden properties -------------------------------------------------------
+// ---- Hidden properties
+// -------------------------------------------------------
 
 class PropertyReader final : public TReader {
  public:
@@ -307,8 +308,9 @@ class Loader {
       } catch (const Exception&) {
         continue;
       }
-      std::regex pas("\\b" + cls + "\\s*=\\s*class\\s*\\(\\s*([A-Za-z_][A-Za-z0-9_.]*)",
-                     std::regex::icase);
+      std::regex pas(
+          "\\b" + cls + "\\s*=\\s*class\\s*\\(\\s*([A-Za-z_][A-Za-z0-9_.]*)",
+          std::regex::icase);
       std::regex cpp("class\\s+(?:PACKAGE\\s+)?" + cls +
                      "\\s*:\\s*public\\s+([A-Za-z_][A-Za-z0-9_]*)");
       std::smatch m;
@@ -443,8 +445,8 @@ class Loader {
       }
       base = known;
     } else {
-      base = looksLikeFrame(node) ? &TFrame::StaticClass()
-                                  : &TForm::StaticClass();
+      base =
+          looksLikeFrame(node) ? &TFrame::StaticClass() : &TForm::StaticClass();
     }
     const TClassInfo& cls = FindOrMakeClass(node.className, *base);
     const TClassInfo* make = &cls;
@@ -543,10 +545,11 @@ class Loader {
   }
 
   // The generic class for a class name the library does not know.
-  const TClassInfo& genericClass(const FormObject& node, TComponent* enclosing) {
+  const TClassInfo& genericClass(const FormObject& node,
+                                 TComponent* enclosing) {
     const TClassInfo* base = &TGenericComponent::StaticClass();
-    bool visualEnclosing = dynamic_cast<TControl*>(enclosing) != nullptr ||
-                           enclosing == nullptr;
+    bool visualEnclosing =
+        dynamic_cast<TControl*>(enclosing) != nullptr || enclosing == nullptr;
     if (visualEnclosing) {
       bool control = false, windowed = !node.children.empty();
       for (const FormProperty& p : node.props) {
@@ -660,7 +663,8 @@ class Loader {
       switch (child.kind) {
         case FormObject::Kind::Inherited: {
           target = ctx.lookupOwner->FindComponent(child.name);
-          if (target == nullptr) target = ctx.createOwner->FindComponent(child.name);
+          if (target == nullptr)
+            target = ctx.createOwner->FindComponent(child.name);
           if (target == nullptr) {
             // No ancestor told us about it: read it as declared here.
             target = createObject(child, ctx, c, file);
@@ -785,12 +789,14 @@ class Writer {
  private:
   std::vector<TComponent*> writeChildren(TComponent& c) {
     std::vector<TComponent*> list = children_[&c];
-    std::stable_sort(list.begin(), list.end(), [](TComponent* a, TComponent* b) {
-      TStoredState* sa = a->StoredState();
-      TStoredState* sb = b->StoredState();
-      if ((sa != nullptr) != (sb != nullptr)) return sa != nullptr;
-      return sa != nullptr && sa->serial < sb->serial;
-    });
+    std::stable_sort(list.begin(), list.end(),
+                     [](TComponent* a, TComponent* b) {
+                       TStoredState* sa = a->StoredState();
+                       TStoredState* sb = b->StoredState();
+                       if ((sa != nullptr) != (sb != nullptr))
+                         return sa != nullptr;
+                       return sa != nullptr && sa->serial < sb->serial;
+                     });
     return list;
   }
 
@@ -865,25 +871,25 @@ class Writer {
         out.push_back(Out{std::move(p), order});
       }
     }
-    bool hasReference = s != nullptr &&
-                        (s->fromAncestor || s->isInline || !s->ancestorValues.empty());
+    bool hasReference = s != nullptr && (s->fromAncestor || s->isInline ||
+                                         !s->ancestorValues.empty());
     // What the library does not know it does not add.
-    bool unknownClass =
-        c.InheritsFrom(TGenericControl::StaticClass()) ||
-        c.InheritsFrom(TGenericWinControl::StaticClass()) ||
-        c.InheritsFrom(TGenericComponent::StaticClass());
+    bool unknownClass = c.InheritsFrom(TGenericControl::StaticClass()) ||
+                        c.InheritsFrom(TGenericWinControl::StaticClass()) ||
+                        c.InheritsFrom(TGenericComponent::StaticClass());
     for (const Leaf& l : leaves) {
       if (present.count(lower(l.path))) continue;
       if (l.info->Stored && !l.info->Stored(*l.object)) continue;
-      if (l.owner != nullptr && l.owner->Stored && !l.owner->Stored(c)) continue;
+      if (l.owner != nullptr && l.owner->Stored && !l.owner->Stored(c))
+        continue;
       FormValue live = l.info->Get(*l.object);
       std::string key = lower(l.path);
       bool include;
       if (!hasReference && l.info->NoDefault && !unknownClass) {
         include = true;
       } else {
-        const auto& ref = hasReference ? s->ancestorValues
-                                       : defaults(c.ClassType());
+        const auto& ref =
+            hasReference ? s->ancestorValues : defaults(c.ClassType());
         auto it = ref.find(key);
         include = it == ref.end() || it->second != live;
         if (include && s != nullptr) {

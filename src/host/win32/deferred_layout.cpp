@@ -200,8 +200,7 @@ void DeferredLayout::apply(const Entry& e) const {
   }
   if ((flags & SWP_NOMOVE) && (flags & SWP_NOSIZE)) return;
   ::SetWindowPos(e.wnd, nullptr, e.rect.left, e.rect.top,
-                 e.rect.right - e.rect.left, e.rect.bottom - e.rect.top,
-                 flags);
+                 e.rect.right - e.rect.left, e.rect.bottom - e.rect.top, flags);
 }
 
 void DeferredLayout::reindex() {

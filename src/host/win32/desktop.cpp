@@ -145,13 +145,11 @@ HWND Desktop::getParent(HWND wnd) { return ::GetParent(wnd); }
 
 BOOL Desktop::showWindow(HWND wnd, int cmdShow) {
   if (sizeOrPositionCommand(cmdShow)) impl_->layout.flush(wnd);
-  return impl_->withTrueVisibility(
-      wnd, [&] { return ::ShowWindow(wnd, cmdShow); });
+  return impl_->withTrueVisibility(wnd,
+                                   [&] { return ::ShowWindow(wnd, cmdShow); });
 }
 
-BOOL Desktop::isWindowVisible(HWND wnd) {
-  return impl_->layout.isVisible(wnd);
-}
+BOOL Desktop::isWindowVisible(HWND wnd) { return impl_->layout.isVisible(wnd); }
 
 BOOL Desktop::setWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx,
                            int cy, UINT flags) {
@@ -199,8 +197,8 @@ BOOL Desktop::getWindowPlacement(HWND wnd, fw::WINDOWPLACEMENT* placement) {
   return TRUE;
 }
 
-BOOL Desktop::adjustWindowRectEx(fw::RECT* rect, fw::DWORD style,
-                                 BOOL menu, fw::DWORD exStyle) {
+BOOL Desktop::adjustWindowRectEx(fw::RECT* rect, fw::DWORD style, BOOL menu,
+                                 fw::DWORD exStyle) {
   return ::AdjustWindowRectEx(sys(rect), style, menu, exStyle);
 }
 
@@ -230,8 +228,8 @@ fw::LONG_PTR Desktop::getWindowLongPtr(HWND wnd, int index) {
 fw::LONG_PTR Desktop::setWindowLongPtr(HWND wnd, int index,
                                        fw::LONG_PTR value) {
   if (index == GWL_STYLE && impl_->layout.suspends(wnd)) {
-    const LONG_PTR previous = ::SetWindowLongPtrW(
-        wnd, index, impl_->layout.styleToWrite(value));
+    const LONG_PTR previous =
+        ::SetWindowLongPtrW(wnd, index, impl_->layout.styleToWrite(value));
     return previous | WS_VISIBLE;
   }
   return ::SetWindowLongPtrW(wnd, index, value);
@@ -283,8 +281,8 @@ fw::LRESULT Desktop::defWindowProc(HWND wnd, UINT msg, fw::WPARAM wParam,
   return ::DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
-HHOOK Desktop::setWindowsHookEx(int idHook, fw::HOOKPROC proc,
-                                HINSTANCE module, fw::DWORD threadId) {
+HHOOK Desktop::setWindowsHookEx(int idHook, fw::HOOKPROC proc, HINSTANCE module,
+                                fw::DWORD threadId) {
   return ::SetWindowsHookExW(idHook, proc, module, threadId);
 }
 
