@@ -16,6 +16,13 @@
 #include "flexarium/form_text.h"
 #include "flexarium/sysutils.h"
 
+// <windows.h> defines RegisterClass and GetObject as macros; programs that
+// include it first must still reach the framework's names.
+#pragma push_macro("RegisterClass")
+#pragma push_macro("GetObject")
+#undef RegisterClass
+#undef GetObject
+
 namespace flx {
 
 class TObject;
@@ -320,3 +327,6 @@ class TWriter : public TFiler {
 };
 
 }  // namespace flx
+
+#pragma pop_macro("GetObject")
+#pragma pop_macro("RegisterClass")

@@ -26,7 +26,7 @@ class Desktop final : public win::WindowSystem {
   Desktop(const Desktop&) = delete;
   Desktop& operator=(const Desktop&) = delete;
 
-  // ---- Inspection ----
+  // ---- State, for tests and tools ----
   // dwmapi.dll has been loaded (by the first DWM call).
   bool dwmLoaded() const;
   // The window locked by lockWindowUpdate, or 0.

@@ -235,8 +235,17 @@ bool TFont::SameAs(const TFont& o) const {
 }
 
 void TFont::Changed() {
-  ReleaseHandle();
-  if (OnChange) OnChange();
+  // Windows still showing the old font get the new one first; only then
+  // does the old one go.
+  win::HFONT old = FHandle;
+  FHandle = nullptr;
+  try {
+    if (OnChange) OnChange();
+  } catch (...) {
+    if (old != nullptr && win::hasWindowSystem()) win::DeleteObject(old);
+    throw;
+  }
+  if (old != nullptr && win::hasWindowSystem()) win::DeleteObject(old);
 }
 
 void TFont::ReleaseHandle() {

@@ -257,13 +257,33 @@ TEST(RegisteringAClassAgain) {
   CHECK(procOf(L"FlxTestAgain") == &otherPlainProc);
   // Names compare without regard to case, as the system's do.
   CHECK(d.registerClass(u"FLXTESTAGAIN", &otherPlainProc));
-  // A live window keeps the class and its procedure.
-  const HWND wnd = d.createWindowEx(0, u"FlxTestAgain", u"", WS_OVERLAPPED, 0,
-                                    0, 5, 5, nullptr, nullptr);
-  REQUIRE(wnd != nullptr);
-  CHECK(!d.registerClass(u"FlxTestAgain", &plainProc));
-  CHECK(procOf(L"FlxTestAgain") == &otherPlainProc);
-  d.destroyWindow(wnd);
+  // While windows of the class live, they keep their procedure and later
+  // windows get the new one.
+  struct Row {
+    const char* name;
+    HWND parent;
+  };
+  const HWND top = topWindow(d);
+  for (const Row& r : {Row{"top-level", nullptr}, Row{"child", top}}) {
+    SCOPED(r.name);
+    const WNDPROC before = procOf(L"FlxTestAgain");
+    const WNDPROC after = before == &plainProc ? &otherPlainProc : &plainProc;
+    const HWND wnd = d.createWindowEx(0, u"FlxTestAgain", u"",
+                                      r.parent ? WS_CHILD : WS_OVERLAPPED, 0, 0,
+                                      5, 5, r.parent, nullptr);
+    REQUIRE(wnd != nullptr);
+    CHECK(d.registerClass(u"FlxTestAgain", after));
+    CHECK(procOf(L"FlxTestAgain") == after);
+    CHECK(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC)) ==
+          before);
+    const HWND later = d.createWindowEx(0, u"FlxTestAgain", u"", WS_OVERLAPPED,
+                                        0, 0, 5, 5, nullptr, nullptr);
+    CHECK(reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(later, GWLP_WNDPROC)) ==
+          after);
+    d.destroyWindow(later);
+    d.destroyWindow(wnd);
+  }
+  d.destroyWindow(top);
   // A system class is never shadowed.
   CHECK(!d.registerClass(u"BUTTON", &plainProc));
   const HWND button = d.createWindowEx(0, u"BUTTON", u"", WS_OVERLAPPED, 0, 0,

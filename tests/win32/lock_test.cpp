@@ -362,6 +362,26 @@ TEST(DestroyedWindowsLeaveTheQueue) {
   CHECK(s.d.lockWindowUpdate(nullptr));
 }
 
+TEST(ADesktopGoingAwayEndsItsLock) {
+  flx::win32::Desktop outer;
+  outer.registerClass(u"FlxLockTest", &countingProc);
+  const HWND top = outer.createWindowEx(0, u"FlxLockTest", u"", WS_POPUP, 0, 0,
+                                        200, 100, nullptr, nullptr);
+  const HWND child =
+      outer.createWindowEx(0, u"FlxLockTest", u"", WS_CHILD | WS_VISIBLE, 0, 0,
+                           10, 10, top, nullptr);
+  outer.showWindow(top, SW_SHOWNOACTIVATE);
+  {
+    flx::win32::Desktop d;
+    d.lockWindowUpdate(top);
+    d.setWindowPos(child, nullptr, 5, 6, 7, 8, kMove);
+    CHECK(!::IsWindowVisible(top));
+  }
+  CHECK(::IsWindowVisible(top));
+  CHECK_EQ(rectInParent(child), rect(5, 6, 7, 8));
+  outer.destroyWindow(top);
+}
+
 TEST(FrameworkPassInsideTheLock) {
   ScopedDesktop sd;
   Desktop& d = sd.desktop();

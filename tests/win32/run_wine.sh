@@ -12,47 +12,57 @@
 # The prefix is made once under the build dir (about 8 s) and reused: crash
 # dialogs off (a crash would otherwise wait on a dialog forever), unmanaged
 # X11 windows (hiding or destroying a managed window stalls 2 s without a
-# window manager), Wine's own fonts, and the Windows version the identity
-# test expects. Each exe runs under `timeout`, everything under one more.
+# window manager), Wine's own fonts, and the Windows versions the identity
+# and component tests expect. Each exe runs under `timeout`, the whole
+# session under one more.
 set -u
 
-# Runs inside the Xvfb display (run_wine.sh --session). Each exe's output goes to a file: a pipe
-# would wait on Wine's lingering background processes.
+# Runs inside the Xvfb display (run_wine.sh --session). Each exe's output
+# goes to a file: a pipe would wait on Wine's lingering background
+# processes.
 session() {
-  local pfx_mark="$WINEPREFIX/.flexarium-ready" rc=0 status
+  local applied="$WINEPREFIX/.flexarium.reg" rc=0 status
   wineserver -p
   wine wineboot > "$FLX_LOGS/wineboot.log" 2>&1
-  if [ ! -f "$pfx_mark" ]; then
+  # Once per prefix, and again whenever the settings change.
+  if ! cmp -s "$FLX_LOGS/prefix.reg" "$applied"; then
     wine regedit /S "$(winepath -w "$FLX_LOGS/prefix.reg")" \
       > "$FLX_LOGS/regedit.log" 2>&1
     if [ -d /usr/share/wine/fonts ]; then
       cp /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2> /dev/null
     fi
-    touch "$pfx_mark"
+    cp "$FLX_LOGS/prefix.reg" "$applied"
   fi
   set_dpi() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
       /d "$1" /f > /dev/null 2>&1
   }
-  # name, exe, then the environment it runs with
+  # name, exe path, then the environment it runs with
   run() {
     local name=$1 exe=$2
     shift 2
-    env "$@" timeout 90 wine "$FLX_EXES/$exe" > "$FLX_LOGS/$name.log" 2>&1
+    env "$@" timeout 90 wine "$exe" > "$FLX_LOGS/$name.log" 2>&1
     status=$?
     echo "$status" > "$FLX_LOGS/$name.status"
     [ "$status" -eq 0 ] || rc=1
   }
+  local x="$FLX_EXES"
+  # The AppDefaults entry that makes Wine report Windows 98 is by exe name.
+  cp "$x/component_test.exe" "$FLX_LOGS/component98_test.exe"
   set_dpi 96
-  run framework framework_test.exe
-  run desktop desktop_test.exe
-  run lock lock_test.exe
-  run dpi-96 dpi_test.exe FLX_EXPECT_DPI=96
-  run identity identity_test.exe FLX_EXPECT_VERSION=10.0 FLX_EXPECT_LOCALE=ENU
-  run identity-fr identity_test.exe LC_ALL=fr_FR.UTF-8 \
+  run framework "$x/framework_test.exe"
+  run desktop "$x/desktop_test.exe"
+  run lock "$x/lock_test.exe"
+  run component "$x/component_test.exe" FLX_EXPECT_VERSION=6.1
+  run component-win98 "$FLX_LOGS/component98_test.exe" \
+    FLX_EXPECT_VERSION=4.10
+  run dpi-96 "$x/dpi_test.exe" FLX_EXPECT_DPI=96
+  run identity "$x/identity_test.exe" FLX_EXPECT_VERSION=10.0 \
+    FLX_EXPECT_LOCALE=ENU
+  run identity-fr "$x/identity_test.exe" LC_ALL=fr_FR.UTF-8 \
     FLX_EXPECT_VERSION=10.0 FLX_EXPECT_LOCALE=FRA
   set_dpi 144
-  run dpi-144 dpi_test.exe FLX_EXPECT_DPI=144
+  run dpi-144 "$x/dpi_test.exe" FLX_EXPECT_DPI=144
   set_dpi 96
   if [ "$FLX_BENCH" = 1 ]; then
     for b in "$FLX_EXES"/*_bench.exe; do
@@ -133,6 +143,12 @@ Windows Registry Editor Version 5.00
 
 [HKEY_CURRENT_USER\Software\Wine\AppDefaults\identity_test.exe]
 "Version"="win10"
+
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\component_test.exe]
+"Version"="win7"
+
+[HKEY_CURRENT_USER\Software\Wine\AppDefaults\component98_test.exe]
+"Version"="win98"
 REG
 
 

@@ -29,6 +29,19 @@ int Main(int argc, const char* const* argv) {
   struct UnitScope {
     ~UnitScope() { flx::FlexariumFinalization(); }
   } unitScope;
+  // CLI11 would only say that a subcommand is required.
+  auto known = [&app](const std::string& name) {
+    for (const CLI::App* sub : app.get_subcommands({})) {
+      if (sub->check_name(name)) return true;
+    }
+    return false;
+  };
+  if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
+    std::cerr << "flexarium: unknown subcommand '" << argv[1]
+              << "': choose check, format, stamp, preview or run (run with "
+                 "--help for usage)\n";
+    return 2;
+  }
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp& e) {

@@ -29,6 +29,9 @@ CLI::Validator checkWith(Parser parse, const char* form) {
 }
 
 void writeFile(const std::string& path, const std::string& text) {
+  std::error_code ec;
+  fs::path parent = fs::path(path).parent_path();
+  if (!parent.empty()) fs::create_directories(parent, ec);
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
@@ -39,30 +42,36 @@ void writeFile(const std::string& path, const std::string& text) {
 
 void addScreenOptions(CLI::App& cmd, ScreenStrings& s) {
   cmd.add_option("--screen", s.screen,
-                 "WxH: the primary monitor in pixels (default 1920x1080)")
-      ->check(checkWith(parseSize, kSizeForm));
+                 "The primary monitor in pixels (default 1920x1080)")
+      ->check(checkWith(parseSize, kSizeForm))
+      ->type_name("WxH");
   cmd.add_option("--dpi", s.dpi,
-                 "N or NxM: the screen's pixels per inch at run time "
+                 "The screen's pixels per inch at run time "
                  "(default 96)")
-      ->check(checkWith(parseDpi, kDpiForm));
-  cmd.add_option("--taskbar", s.taskbar,
-                 "EDGE:THICKNESS[:autohide] or none: where the taskbar is, "
-                 "in pixels (default bottom:40)")
-      ->check(checkWith(parseTaskbar, kTaskbarForm));
+      ->check(checkWith(parseDpi, kDpiForm))
+      ->type_name("N|NxM");
+  cmd.add_option(
+         "--taskbar", s.taskbar,
+         "Where the taskbar is and how thick, in pixels (default bottom:40)")
+      ->check(checkWith(parseTaskbar, kTaskbarForm))
+      ->type_name("EDGE:N[:autohide]|none");
   cmd.add_option("--windows", s.windows,
-                 "MAJOR.MINOR: the Windows version reported (default 10.0; "
+                 "The Windows version reported (default 10.0; "
                  "4.x uses the message hook, below 10.0 there are no "
                  "invisible frame margins)")
-      ->check(checkWith(parseWindowsVersion, kWindowsForm));
+      ->check(checkWith(parseWindowsVersion, kWindowsForm))
+      ->type_name("MAJOR.MINOR");
   cmd.add_option("--locale", s.locale,
-                 "ABBR: the user's language abbreviation (default ENU; JPN "
+                 "The user's language abbreviation (default ENU; JPN "
                  "gives Japanese messages)")
-      ->check(checkWith(parseLocale, kLocaleForm));
+      ->check(checkWith(parseLocale, kLocaleForm))
+      ->type_name("ABBR");
   cmd.add_option("--composition", s.composition,
-                 "on or off: desktop composition, with the invisible frame "
+                 "Desktop composition, with the invisible frame "
                  "margins of Windows 10 (7 pixels left, right and bottom at "
                  "96 DPI, scaled with the DPI) (default on)")
-      ->check(checkWith(parseOnOff, kOnOffForm));
+      ->check(checkWith(parseOnOff, kOnOffForm))
+      ->type_name("on|off");
 }
 
 ScreenSettings ScreenStrings::settings() const {
@@ -102,34 +111,36 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
   };
   auto args = std::make_shared<Args>();
   cmd->add_option("FORM", args->file, "Form file (.dfm) to preview")
-      ->required();
+      ->required()
+      ->type_name("FILE");
   addScreenOptions(*cmd, args->screen);
-  auto* client =
-      cmd->add_option("--client", args->clients,
-                      "WxH: give the form this client size (repeatable)")
-          ->check(checkWith(parseSize, kSizeForm))
-          ->take_all();
+  auto* client = cmd->add_option("--client", args->clients,
+                                 "Give the form this client size (repeatable)")
+                     ->check(checkWith(parseSize, kSizeForm))
+                     ->type_name("WxH");
   auto* outer =
       cmd->add_option("--outer", args->outers,
-                      "WxH: give the form this outer window size "
-                      "(repeatable)")
+                      "Give the form this outer window size (repeatable)")
           ->check(checkWith(parseSize, kSizeForm))
-          ->take_all();
-  client->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  outer->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+          ->type_name("WxH");
+  // One size per occurrence, so that the order of the steps is kept.
+  client->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  outer->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   CLI::Option* maximize =
       cmd->add_flag("--maximize")->description("Maximise the form");
   CLI::Option* minimize =
       cmd->add_flag("--minimize")->description("Minimise the form");
-  CLI::Option* restore = cmd->add_flag("--restore")->description(
-      "Restore the form from maximised or minimised");
+  CLI::Option* restore =
+      cmd->add_flag("--restore")
+          ->description("Restore the form from maximised or minimised");
   cmd->add_flag("--json", args->json,
                 "Print one JSON document with every step instead of tables");
   cmd->add_option("--svg", args->svgDir,
-                  "DIR: write one SVG picture per step into DIR (made if "
-                  "missing)");
+                  "Write one SVG picture per step into DIR (made if missing)")
+      ->type_name("DIR");
   cmd->add_option("--html", args->htmlFile,
-                  "FILE: write one HTML page with every step side by side");
+                  "Write one HTML page with every step side by side")
+      ->type_name("FILE");
   args->search.addTo(*cmd);
 
   cmd->callback([cmd, args, client, outer, maximize, minimize, restore,
@@ -185,10 +196,10 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
         }
         for (std::size_t i = 0; i < report.steps.size(); ++i) {
           const int number = static_cast<int>(i) + 1;
-          writeFile((fs::path(args->svgDir) /
-                     svgFileName(report.steps[i], number))
-                        .string(),
-                    renderSvg(report.steps[i], number));
+          writeFile(
+              (fs::path(args->svgDir) / svgFileName(report.steps[i], number))
+                  .string(),
+              renderSvg(report.steps[i], number));
         }
       }
       if (!args->htmlFile.empty()) {

@@ -13,7 +13,7 @@ namespace flexarium_cli {
 namespace {
 
 constexpr int kPad = 16;
-constexpr int kFooter = 44;
+constexpr int kFooter = 60;
 constexpr const char* kUiFont = "'Segoe UI', Tahoma, 'DejaVu Sans', sans-serif";
 
 std::string num(double v) {
@@ -55,8 +55,7 @@ class Svg {
             const std::string& stroke, const std::string& extra = "") {
     if (w <= 0 || h <= 0) return;
     out_ << "<rect x=\"" << num(x) << "\" y=\"" << num(y) << "\" width=\""
-         << num(w) << "\" height=\"" << num(h) << "\" fill=\"" << fill
-         << "\"";
+         << num(w) << "\" height=\"" << num(h) << "\" fill=\"" << fill << "\"";
     if (!stroke.empty()) out_ << " stroke=\"" << stroke << "\"";
     if (!extra.empty()) out_ << " " << extra;
     out_ << "/>\n";
@@ -74,9 +73,9 @@ class Svg {
             const std::string& anchor = "start", bool bold = false,
             bool italic = false) {
     if (content.empty() || pixels <= 0) return;
-    out_ << "<text x=\"" << num(x) << "\" y=\"" << num(y)
-         << "\" font-size=\"" << pixels << "\" font-family=\"" << family
-         << "\" fill=\"" << fill << "\"";
+    out_ << "<text x=\"" << num(x) << "\" y=\"" << num(y) << "\" font-size=\""
+         << pixels << "\" font-family=\"" << family << "\" fill=\"" << fill
+         << "\"";
     if (anchor != "start") out_ << " text-anchor=\"" << anchor << "\"";
     if (bold) out_ << " font-weight=\"bold\"";
     if (italic) out_ << " font-style=\"italic\"";
@@ -128,8 +127,7 @@ void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
                   << num(top + box / 2) << "\" r=\"" << num(box / 2)
                   << "\" fill=\"#ffffff\" stroke=\"#333333\"/>\n";
       }
-      svg.text(box + 6, middle, text, px, family, ink, "start", c.bold,
-               italic);
+      svg.text(box + 6, middle, text, px, family, ink, "start", c.bold, italic);
       break;
     }
     case Look::Edit:
@@ -159,8 +157,7 @@ void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
       break;
     case Look::Group: {
       const double top = px / 2.0;
-      svg.rect(0.5, top, w - 1, h - top - 0.5, "none", "#c5c5c5",
-               "rx=\"2\"");
+      svg.rect(0.5, top, w - 1, h - top - 0.5, "none", "#c5c5c5", "rx=\"2\"");
       svg.rect(6, 0, textWidth(text, px) + 6, px + 2, "#f0f0f0", "");
       svg.text(9, px * 0.9, text, px, family, ink, "start", c.bold, italic);
       break;
@@ -280,8 +277,9 @@ std::string renderSvg(const StepLayout& step, int number,
       << num(canvasW * options.scale) << "\" height=\""
       << num(canvasH * options.scale) << "\" viewBox=\"0 0 " << canvasW << " "
       << canvasH << "\" font-family=\"" << xmlEscape(kUiFont) << "\">\n";
-  out << "<title>" << xmlEscape(f.name + ", step " + std::to_string(number) +
-                                ": " + step.action)
+  out << "<title>"
+      << xmlEscape(f.name + ", step " + std::to_string(number) + ": " +
+                   step.action)
       << "</title>\n";
   out << "<defs><pattern id=\"" << hatch
       << "\" width=\"8\" height=\"8\" patternUnits=\"userSpaceOnUse\">"
@@ -349,12 +347,13 @@ std::string renderSvg(const StepLayout& step, int number,
     const double y = H + 2 * kPad;
     svg.text(kPad, y + 4, "Step " + std::to_string(number) + ": " + step.action,
              14, xmlEscape(kUiFont), "#1a1a1a", "start", true);
-    svg.text(kPad, y + 24,
+    svg.text(kPad, y + 23,
              "window " + std::to_string(W) + "x" + std::to_string(H) +
                  ", client " + std::to_string(f.clientWidth) + "x" +
-                 std::to_string(f.clientHeight) + ", " + f.state +
-                 "; factors " + formatFactors(step),
+                 std::to_string(f.clientHeight) + ", " + f.state,
              12, xmlEscape(kUiFont), "#444444");
+    svg.text(kPad, y + 40, "factors " + formatFactors(step), 12,
+             xmlEscape(kUiFont), "#444444");
   }
   out << "</svg>\n";
   return out.str();
@@ -393,8 +392,8 @@ std::string renderHtml(const PreviewReport& report) {
          "</style>\n</head>\n<body>\n";
   out << "<h1>" << xmlEscape(title);
   if (first) out << " (" << xmlEscape(first->form.className) << ")";
-  out << "</h1>\n<p class=\"screen\">Screen " << xmlEscape(report.screen.describe())
-      << ". ";
+  out << "</h1>\n<p class=\"screen\">Screen "
+      << xmlEscape(report.screen.describe()) << ". ";
   if (report.component) {
     out << "Rescaled by " << xmlEscape(*report.component) << ".";
   } else {
@@ -422,11 +421,10 @@ std::string renderHtml(const PreviewReport& report) {
     } else {
       row("factors", "none (no rescale pass yet)");
     }
-    row("window", std::to_string(f.window.left) + "," +
-                      std::to_string(f.window.top) + " " +
-                      std::to_string(f.window.right - f.window.left) + "x" +
-                      std::to_string(f.window.bottom - f.window.top) + ", " +
-                      f.state);
+    row("window",
+        std::to_string(f.window.left) + "," + std::to_string(f.window.top) +
+            " " + std::to_string(f.window.right - f.window.left) + "x" +
+            std::to_string(f.window.bottom - f.window.top) + ", " + f.state);
     row("client", std::to_string(f.clientWidth) + "x" +
                       std::to_string(f.clientHeight) + ", font " +
                       std::to_string(f.fontSize) + " pt");

@@ -11,8 +11,8 @@
 namespace flexarium_cli {
 
 struct SvgOptions {
-  bool footer = true;   // the step and its factors under the window
-  double scale = 1.0;   // of the picture's width and height attributes
+  bool footer = true;          // the step and its factors under the window
+  double scale = 1.0;          // of the picture's width and height attributes
   std::string idPrefix = "f";  // keeps ids apart when pictures share a page
 };
 

@@ -251,8 +251,8 @@ std::string checkValue(KeyKind kind, const std::string& value) {
 
 // The value of a `set` line, in the form file's own syntax.
 flx::FormValue parseValue(const std::string& text) {
-  auto doc = flx::ParseFormText("object V: TV\n  V = " + text + "\nend\n",
-                                "value");
+  auto doc =
+      flx::ParseFormText("object V: TV\n  V = " + text + "\nend\n", "value");
   if (doc->props.size() != 1 || !doc->children.empty()) {
     throw flx::Exception("one value is expected");
   }
@@ -399,8 +399,8 @@ std::string checkLine(const ScenarioLine& line) {
     if (!parseCreate(a, error)) return error;
   } else if (cmd == "destroy" || cmd == "dynamicadd" ||
              cmd == "dynamicdelete") {
-    for (const auto& part : a.empty() ? std::vector<std::string>{}
-                                      : splitOn(a[0], '.')) {
+    for (const auto& part :
+         a.empty() ? std::vector<std::string>{} : splitOn(a[0], '.')) {
       if (!flx::IsValidIdent(part)) return "'" + a[0] + "' is not a name";
     }
   } else if (cmd == "expect") {
@@ -418,8 +418,8 @@ std::string checkLine(const ScenarioLine& line) {
                         : " (see docs/scenarios.md)");
       }
       std::string error = checkValue(spec->kind, a[i].substr(eq + 1));
-      if (!error.empty()) return key + ": " + expected(error.c_str(),
-                                                         a[i].substr(eq + 1));
+      if (!error.empty())
+        return key + ": " + expected(error.c_str(), a[i].substr(eq + 1));
     }
   } else if (cmd == "print") {
     if (!a.empty() && !flx::SameText(a[0], "json")) {
@@ -459,14 +459,14 @@ std::vector<ScenarioLine> parseScenario(std::string_view text,
     if (trimmed.empty() || trimmed[0] == '#') continue;
 
     auto fail = [&](const std::string& message) {
-      throw ScenarioError(file + ":" + std::to_string(number) + ": " +
-                          message);
+      throw ScenarioError(file + ":" + std::to_string(number) + ": " + message);
     };
     ScenarioLine line;
     line.number = number;
     std::size_t space = trimmed.find_first_of(" \t");
     line.command = flx::LowerCase(trimmed.substr(0, space));
-    line.rest = space == std::string::npos ? "" : flx::Trim(trimmed.substr(space));
+    line.rest =
+        space == std::string::npos ? "" : flx::Trim(trimmed.substr(space));
     const Spec* spec = findSpec(line.command);
     if (spec == nullptr) {
       fail("unknown command '" + trimmed.substr(0, space) +
@@ -479,7 +479,8 @@ std::vector<ScenarioLine> parseScenario(std::string_view text,
       fail("usage: " + std::string(spec->usage));
     }
     if (spec->when == When::BeforeLoad && loadSeen) {
-      fail(line.command + " must come before load: it is read once, when "
+      fail(line.command +
+           " must come before load: it is read once, when "
            "the form is loaded");
     }
     if (spec->when == When::Load && loadSeen) {
@@ -610,8 +611,8 @@ class Runner {
     } else if (cmd == "drag") {
       const EdgeName* edge = findEdge(a[0]);
       int d1 = *parseInt(a[1], -kDistanceLimit, kDistanceLimit);
-      int d2 = a.size() > 2 ? *parseInt(a[2], -kDistanceLimit, kDistanceLimit)
-                            : 0;
+      int d2 =
+          a.size() > 2 ? *parseInt(a[2], -kDistanceLimit, kDistanceLimit) : 0;
       if (edge->distances == 1 && edge->vertical) std::swap(d1, d2);
       session().drag(edge->code, d1, d2);
     } else if (cmd == "maximize") {
@@ -750,8 +751,7 @@ class Runner {
     flx::TCustomForm& form = session().form();
     flx::RegisterStandardClasses();
     const flx::TClassInfo* cls = flx::FindClass(c.className);
-    if (cls != nullptr &&
-        cls->InheritsFrom(flx::TFlexarium::StaticClass())) {
+    if (cls != nullptr && cls->InheritsFrom(flx::TFlexarium::StaticClass())) {
       if (!c.parent.empty() || !c.bounds.empty()) {
         fail("a TFlexarium takes no parent and no bounds");
       }
@@ -770,8 +770,8 @@ class Runner {
       std::string path = frameFile(c.className);
       if (path.empty()) {
         fail("no form file beside the form or in a search folder declares " +
-             c.className + (cls == nullptr ? ", and the class is unknown"
-                                           : ""));
+             c.className +
+             (cls == nullptr ? ", and the class is unknown" : ""));
       }
       flx::FormLoadOptions options = loadOptions_;
       made = flx::LoadFormFile(path, options);
@@ -824,7 +824,6 @@ class Runner {
   }
 
   void expect(const ScenarioLine& line) {
-    ++result_.expects;
     const std::string& target = line.args[0];
     std::vector<Check> checks;
     std::optional<std::string> missing;
@@ -843,6 +842,7 @@ class Runner {
              ", not a control; expect checks controls, the form and factors");
       }
     }
+    ++result_.expects;
     std::string want, got;
     bool ok = !missing;
     for (const Check& k : checks) {
@@ -858,12 +858,11 @@ class Runner {
       for (std::size_t i = 1; i < line.args.size(); ++i) {
         all += " " + line.args[i];
       }
-      err_ << where() << "expected " << target << all << ", got "
-           << *missing << "\n";
+      err_ << where() << "expected " << target << all << ", got " << *missing
+           << "\n";
       return;
     }
-    err_ << where() << "expected " << target << want << ", got " << got
-         << "\n";
+    err_ << where() << "expected " << target << want << ", got " << got << "\n";
   }
 
   template <typename Value>
@@ -896,7 +895,8 @@ class Runner {
             std::to_string(w) + "," + std::to_string(h);
     k.ok = k.want == k.got;
     auto parts = splitOn(k.want, ',');
-    k.ok = parts.size() == 4 && *parseInt(parts[0], -kDistanceLimit, kDistanceLimit) == l &&
+    k.ok = parts.size() == 4 &&
+           *parseInt(parts[0], -kDistanceLimit, kDistanceLimit) == l &&
            *parseInt(parts[1], -kDistanceLimit, kDistanceLimit) == t &&
            *parseInt(parts[2], -kDistanceLimit, kDistanceLimit) == w &&
            *parseInt(parts[3], -kDistanceLimit, kDistanceLimit) == h;
@@ -915,39 +915,41 @@ class Runner {
                : got && *parseInt(k.want, -1000, 1000) == *got;
   }
 
-  std::vector<Check> controlChecks(const ScenarioLine& line,
-                                   flx::TControl& c) {
+  std::vector<Check> controlChecks(const ScenarioLine& line, flx::TControl& c) {
     std::vector<Check> out;
     const bool hasFont = flx::GetPropInfo(c, "Font") != nullptr;
-    eachKey(line, false, [&](const KeySpec& spec, Check& k) {
-      if (!spec.control) {
-        fail("expect: '" + k.key + "' is for the form, not for a control");
-      }
-      const std::string key = spec.name;
-      if (key == "left") compareInt(k, c.Left());
-      if (key == "top") compareInt(k, c.Top());
-      if (key == "width") compareInt(k, c.Width());
-      if (key == "height") compareInt(k, c.Height());
-      if (key == "size") compareDims(k, c.Width(), c.Height());
-      if (key == "bounds") {
-        compareBounds(k, c.Left(), c.Top(), c.Width(), c.Height());
-      }
-      if (key == "font") {
-        compareFont(k, hasFont ? std::optional<int>(c.Font().Size())
-                               : std::nullopt);
-      }
-      if (key == "parentfont") {
-        compareText(k, c.ParentFont() ? "true" : "false");
-        k.ok = *parseBool(k.want) == c.ParentFont();
-      }
-      if (key == "visible") {
-        compareText(k, c.Visible() ? "true" : "false");
-        k.ok = *parseBool(k.want) == c.Visible();
-      }
-      if (key == "parent") {
-        compareText(k, c.Parent() != nullptr ? c.Parent()->Name() : "none");
-      }
-    }, out);
+    eachKey(
+        line, false,
+        [&](const KeySpec& spec, Check& k) {
+          if (!spec.control) {
+            fail("expect: '" + k.key + "' is for the form, not for a control");
+          }
+          const std::string key = spec.name;
+          if (key == "left") compareInt(k, c.Left());
+          if (key == "top") compareInt(k, c.Top());
+          if (key == "width") compareInt(k, c.Width());
+          if (key == "height") compareInt(k, c.Height());
+          if (key == "size") compareDims(k, c.Width(), c.Height());
+          if (key == "bounds") {
+            compareBounds(k, c.Left(), c.Top(), c.Width(), c.Height());
+          }
+          if (key == "font") {
+            compareFont(k, hasFont ? std::optional<int>(c.Font().Size())
+                                   : std::nullopt);
+          }
+          if (key == "parentfont") {
+            compareText(k, c.ParentFont() ? "true" : "false");
+            k.ok = *parseBool(k.want) == c.ParentFont();
+          }
+          if (key == "visible") {
+            compareText(k, c.Visible() ? "true" : "false");
+            k.ok = *parseBool(k.want) == c.Visible();
+          }
+          if (key == "parent") {
+            compareText(k, c.Parent() != nullptr ? c.Parent()->Name() : "none");
+          }
+        },
+        out);
     return out;
   }
 
@@ -957,27 +959,31 @@ class Runner {
     const FormLayout& f = now.form;
     const int w = f.window.right - f.window.left;
     const int h = f.window.bottom - f.window.top;
-    eachKey(line, false, [&](const KeySpec& spec, Check& k) {
-      if (!spec.form) {
-        fail("expect: '" + k.key + "' is for a control, not for the form");
-      }
-      const std::string key = spec.name;
-      if (key == "left") compareInt(k, f.window.left);
-      if (key == "top") compareInt(k, f.window.top);
-      if (key == "width") compareInt(k, w);
-      if (key == "height") compareInt(k, h);
-      if (key == "size") compareDims(k, w, h);
-      if (key == "bounds") compareBounds(k, f.window.left, f.window.top, w, h);
-      if (key == "client") compareDims(k, f.clientWidth, f.clientHeight);
-      if (key == "clientwidth") compareInt(k, f.clientWidth);
-      if (key == "clientheight") compareInt(k, f.clientHeight);
-      if (key == "font") compareFont(k, f.fontSize);
-      if (key == "state") compareText(k, f.state);
-      if (key == "visible") {
-        compareText(k, f.shown ? "true" : "false");
-        k.ok = *parseBool(k.want) == f.shown;
-      }
-    }, out);
+    eachKey(
+        line, false,
+        [&](const KeySpec& spec, Check& k) {
+          if (!spec.form) {
+            fail("expect: '" + k.key + "' is for a control, not for the form");
+          }
+          const std::string key = spec.name;
+          if (key == "left") compareInt(k, f.window.left);
+          if (key == "top") compareInt(k, f.window.top);
+          if (key == "width") compareInt(k, w);
+          if (key == "height") compareInt(k, h);
+          if (key == "size") compareDims(k, w, h);
+          if (key == "bounds")
+            compareBounds(k, f.window.left, f.window.top, w, h);
+          if (key == "client") compareDims(k, f.clientWidth, f.clientHeight);
+          if (key == "clientwidth") compareInt(k, f.clientWidth);
+          if (key == "clientheight") compareInt(k, f.clientHeight);
+          if (key == "font") compareFont(k, f.fontSize);
+          if (key == "state") compareText(k, f.state);
+          if (key == "visible") {
+            compareText(k, f.shown ? "true" : "false");
+            k.ok = *parseBool(k.want) == f.shown;
+          }
+        },
+        out);
     return out;
   }
 
@@ -985,23 +991,26 @@ class Runner {
     std::vector<Check> out;
     std::optional<Factors> factors =
         session_ ? session_->lastFactors() : std::nullopt;
-    eachKey(line, true, [&](const KeySpec& spec, Check& k) {
-      const std::string key = spec.name;
-      if (!factors) {
-        k.got = "none (no rescale pass yet)";
-        k.ok = false;
-        return;
-      }
-      const double got = key == "x"   ? factors->x
-                         : key == "y" ? factors->y
-                                      : factors->font();
-      Decimal want = *parseDecimal(k.want);
-      char buffer[48];
-      std::snprintf(buffer, sizeof buffer, "%.*f", std::max(want.decimals, 4),
-                    got);
-      k.got = buffer;
-      k.ok = std::fabs(got - want.value) <= want.tolerance;
-    }, out);
+    eachKey(
+        line, true,
+        [&](const KeySpec& spec, Check& k) {
+          const std::string key = spec.name;
+          if (!factors) {
+            k.got = "none (no rescale pass yet)";
+            k.ok = false;
+            return;
+          }
+          const double got = key == "x"   ? factors->x
+                             : key == "y" ? factors->y
+                                          : factors->font();
+          Decimal want = *parseDecimal(k.want);
+          char buffer[48];
+          std::snprintf(buffer, sizeof buffer, "%.*f",
+                        std::max(want.decimals, 4), got);
+          k.got = buffer;
+          k.ok = std::fabs(got - want.value) <= want.tolerance;
+        },
+        out);
     return out;
   }
 

@@ -39,6 +39,34 @@ fw::OSVersion trueVersion() {
   return fw::OSVersion{};
 }
 
+// Looks for a window of this process whose class is `atom`.
+struct ClassSearch {
+  ATOM atom;
+  HWND found;
+};
+
+BOOL CALLBACK matchClass(HWND wnd, LPARAM param) {
+  auto* search = reinterpret_cast<ClassSearch*>(param);
+  if (::GetClassLongPtrW(wnd, GCW_ATOM) != search->atom) return TRUE;
+  search->found = wnd;
+  return FALSE;
+}
+
+BOOL CALLBACK matchClassInTree(HWND top, LPARAM param) {
+  DWORD process = 0;
+  ::GetWindowThreadProcessId(top, &process);
+  if (process != ::GetCurrentProcessId()) return TRUE;
+  if (!matchClass(top, param)) return FALSE;
+  ::EnumChildWindows(top, &matchClass, param);
+  return reinterpret_cast<ClassSearch*>(param)->found == nullptr;
+}
+
+HWND windowOfClass(ATOM atom) {
+  ClassSearch search{atom, nullptr};
+  ::EnumWindows(&matchClassInTree, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
 bool sizeOrPositionCommand(int cmdShow) {
   return cmdShow != SW_HIDE && cmdShow != SW_SHOW && cmdShow != SW_SHOWNA &&
          cmdShow != SW_SHOWNOACTIVATE;
@@ -56,6 +84,8 @@ struct Desktop::Impl {
   fw::OSVersion version;
 
   ~Impl() {
+    // A lock left behind would keep its window from ever drawing again.
+    layout.unlock();
     if (dwm != nullptr) ::FreeLibrary(dwm);
   }
 
@@ -107,10 +137,16 @@ bool Desktop::registerClass(std::u16string_view className, fw::WNDPROC proc) {
   // A class of the exe's own would hide the system's of that name from
   // every later window of the exe.
   if (::GetClassInfoExW(nullptr, name.c_str(), &existing)) return false;
-  if (::GetClassInfoExW(instance, name.c_str(), &existing)) {
+  if (const ATOM atom = ::GetClassInfoExW(instance, name.c_str(), &existing)) {
     if (existing.lpfnWndProc == proc) return true;
-    // The procedure of a class whose windows are alive cannot change.
-    if (!::UnregisterClassW(name.c_str(), instance)) return false;
+    if (!::UnregisterClassW(name.c_str(), instance)) {
+      // Windows of the class are alive: they keep their procedure, and the
+      // class takes the new one for later windows, set through one of them.
+      const HWND any = windowOfClass(atom);
+      return any != nullptr &&
+             ::SetClassLongPtrW(any, GCLP_WNDPROC,
+                                reinterpret_cast<LONG_PTR>(proc)) != 0;
+    }
   }
   WNDCLASSEXW wc{};
   wc.cbSize = sizeof wc;

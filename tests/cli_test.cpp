@@ -1,0 +1,743 @@
+// The flexarium command: option parsing, exit statuses, the preview's
+// table, JSON and pictures, and the scenario language, driven in-process.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+#include "options.h"
+#include "render.h"
+#include "scenario.h"
+#include "simulation.h"
+
+namespace flexarium_cli {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+const std::string kSource = FLEXARIUM_SOURCE_DIR;
+const std::string kForms = kSource + "/examples/forms/";
+
+struct Outcome {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+// Runs the whole command with its standard streams captured.
+Outcome RunCli(std::vector<std::string> args) {
+  args.insert(args.begin(), "flexarium");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  auto* oldOut = std::cout.rdbuf(out.rdbuf());
+  auto* oldErr = std::cerr.rdbuf(err.rdbuf());
+  Outcome o;
+  try {
+    o.status = Main(static_cast<int>(argv.size()), argv.data());
+  } catch (...) {
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    throw;
+  }
+  std::cout.rdbuf(oldOut);
+  std::cerr.rdbuf(oldErr);
+  o.out = out.str();
+  o.err = err.str();
+  return o;
+}
+
+int Lines(const std::string& text) {
+  return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
+// A scratch folder of its own for each test.
+class Scratch {
+ public:
+  Scratch() {
+    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
+    dir_ = fs::temp_directory_path() /
+           (std::string("flexarium_cli_") + info->test_suite_name() + "_" +
+            info->name());
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+  }
+  ~Scratch() { fs::remove_all(dir_); }
+  std::string Write(const std::string& name, const std::string& text) const {
+    std::ofstream(dir_ / name, std::ios::binary) << text;
+    return (dir_ / name).string();
+  }
+  std::string Path(const std::string& name) const {
+    return (dir_ / name).string();
+  }
+
+ private:
+  fs::path dir_;
+};
+
+// ---- Option parsers
+// -----------------------------------------------------------
+
+TEST(CliOptions, SizesAndDpi) {
+  struct Case {
+    const char* text;
+    bool dpi;
+    bool ok;
+    int w, h;
+  };
+  const Case cases[] = {
+      {"800x600", false, true, 800, 600}, {"800X600", false, true, 800, 600},
+      {"0x-5", false, false, 0, 0},       {"0x600", false, false, 0, 0},
+      {"800", false, false, 0, 0},        {"800x", false, false, 0, 0},
+      {"x600", false, false, 0, 0},       {"800x600x2", false, false, 0, 0},
+      {" 800x600", false, false, 0, 0},   {"100001x5", false, false, 0, 0},
+      {"144", true, true, 144, 144},      {"144x120", true, true, 144, 120},
+      {"abc", true, false, 0, 0},         {"0", true, false, 0, 0},
+      {"96.5", true, false, 0, 0},        {"10001", true, false, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto v = c.dpi ? parseDpi(c.text) : parseSize(c.text);
+    ASSERT_EQ(v.has_value(), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(v->width, c.w);
+      EXPECT_EQ(v->height, c.h);
+    }
+  }
+}
+
+TEST(CliOptions, Taskbar) {
+  using flx::sim::TaskbarEdge;
+  struct Case {
+    const char* text;
+    bool ok;
+    TaskbarEdge edge;
+    int thickness;
+    bool autoHide;
+  };
+  const Case cases[] = {
+      {"bottom:40", true, TaskbarEdge::Bottom, 40, false},
+      {"LEFT:62", true, TaskbarEdge::Left, 62, false},
+      {"top:30:autohide", true, TaskbarEdge::Top, 30, true},
+      {"right:48:AutoHide", true, TaskbarEdge::Right, 48, true},
+      {"none", true, TaskbarEdge::None, 0, false},
+      {"bottom", false, TaskbarEdge::None, 0, false},
+      {"bottom:0", false, TaskbarEdge::None, 0, false},
+      {"bottom:-4", false, TaskbarEdge::None, 0, false},
+      {"middle:40", false, TaskbarEdge::None, 0, false},
+      {"top:30:hidden", false, TaskbarEdge::None, 0, false},
+      {"top:30:autohide:x", false, TaskbarEdge::None, 0, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    auto t = parseTaskbar(c.text);
+    ASSERT_EQ(t.has_value(), c.ok);
+    if (!c.ok) continue;
+    EXPECT_EQ(t->edge, c.edge);
+    EXPECT_EQ(t->thickness, c.thickness);
+    EXPECT_EQ(t->autoHide, c.autoHide);
+    if (c.edge != TaskbarEdge::None) {
+      EXPECT_EQ(flx::LowerCase(describeTaskbar(*t)), flx::LowerCase(c.text));
+    }
+  }
+}
+
+TEST(CliOptions, VersionLocaleOnOff) {
+  struct Case {
+    const char* text;
+    bool ok;
+    int major, minor;
+  };
+  const Case versions[] = {
+      {"10.0", true, 10, 0}, {"6.1", true, 6, 1},    {"4.10", true, 4, 10},
+      {"10", true, 10, 0},   {"10.", false, 0, 0},   {".1", false, 0, 0},
+      {"x", false, 0, 0},    {"0.5", false, 0, 0},   {"+6.1", false, 0, 0},
+      {"6.-1", false, 0, 0}, {"6.1.2", false, 0, 0},
+  };
+  for (const Case& c : versions) {
+    SCOPED_TRACE(c.text);
+    auto v = parseWindowsVersion(c.text);
+    ASSERT_EQ(v.has_value(), c.ok);
+    if (c.ok) {
+      EXPECT_EQ(v->major, c.major);
+      EXPECT_EQ(v->minor, c.minor);
+    }
+  }
+  EXPECT_EQ(parseLocale("jpn").value_or(""), "JPN");
+  EXPECT_FALSE(parseLocale("J"));
+  EXPECT_FALSE(parseLocale("EN1"));
+  EXPECT_FALSE(parseLocale("ABCDEFGHI"));
+  EXPECT_EQ(parseOnOff("ON"), std::optional<bool>(true));
+  EXPECT_EQ(parseOnOff("off"), std::optional<bool>(false));
+  EXPECT_FALSE(parseOnOff("yes"));
+}
+
+TEST(CliOptions, MarginsOnlyFromWindows10) {
+  ScreenSettings s;
+  EXPECT_EQ(s.desktopConfig().margins.left, 7);
+  EXPECT_EQ(s.desktopConfig().margins.top, 0);
+  s.windows = {6, 1};
+  EXPECT_EQ(s.desktopConfig().margins.left, 0);
+  EXPECT_EQ(s.desktopConfig().margins.bottom, 0);
+}
+
+// ---- Exit statuses
+// --------------------------------------------------------------
+
+TEST(CliStatus, BadUsageAndBadInput) {
+  Scratch scratch;
+  const std::string broken =
+      scratch.Write("broken.dfm", "object F: TForm\n  Left = \nend\n");
+  const std::string contact = kForms + "contact.dfm";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {{"preview", contact, "--client", "0x-5"}, 2, "--client"},
+      {{"preview", contact, "--outer", "800"}, 2, "--outer"},
+      {{"preview", contact, "--dpi", "abc"}, 2, "--dpi"},
+      {{"preview", contact, "--screen", "0x0"}, 2, "--screen"},
+      {{"preview", contact, "--taskbar", "middle:3"}, 2, "--taskbar"},
+      {{"preview", contact, "--windows", "ten"}, 2, "--windows"},
+      {{"preview", contact, "--locale", "J1"}, 2, "--locale"},
+      {{"preview", contact, "--composition", "maybe"}, 2, "--composition"},
+      {{"preview", contact, "--bogus"}, 2, "--bogus"},
+      {{"preview"}, 2, "FORM"},
+      {{"run"}, 2, "SCENARIO"},
+      {{"nonsense"}, 2, "unknown subcommand 'nonsense'"},
+      {{"preview", scratch.Path("missing.dfm")}, 1, "cannot open"},
+      {{"preview", broken}, 1, "broken.dfm:4:1: error:"},
+      {{"preview", kForms + "address_frame.dfm"}, 1, "not a form"},
+      {{"run", scratch.Path("missing.scn")}, 1, "cannot open"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.back());
+    Outcome o = RunCli(c.args);
+    EXPECT_EQ(o.status, c.status);
+    EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+    EXPECT_EQ(Lines(o.err), 1) << o.err;
+  }
+}
+
+TEST(CliStatus, EverySubcommandHasHelp) {
+  for (const char* sub : {"check", "format", "stamp", "preview", "run"}) {
+    SCOPED_TRACE(sub);
+    Outcome o = RunCli({sub, "--help"});
+    EXPECT_EQ(o.status, 0);
+    EXPECT_NE(o.out.find("Usage"), std::string::npos) << o.out;
+  }
+  EXPECT_NE(RunCli({"preview", "--help"}).out.find("--maximize"),
+            std::string::npos);
+  EXPECT_NE(RunCli({"run", "--help"}).out.find("expect NAME|form|factors"),
+            std::string::npos);
+}
+
+// ---- Preview
+// ----------------------------------------------------------------------
+
+json PreviewJson(std::vector<std::string> args) {
+  args.insert(args.begin(), "preview");
+  args.push_back("--json");
+  Outcome o = RunCli(args);
+  EXPECT_EQ(o.status, 0) << o.err;
+  return json::parse(o.out);
+}
+
+const json& Control(const json& step, const std::string& name) {
+  for (const json& c : step["controls"]) {
+    if (c["name"] == name) return c;
+  }
+  static const json none;
+  ADD_FAILURE() << "no control " << name;
+  return none;
+}
+
+TEST(CliPreview, JsonHasEveryStepInOrder) {
+  json doc =
+      PreviewJson({kForms + "contact.dfm", "--maximize", "--client", "960x600",
+                   "--restore", "--outer", "800x600", "--client", "720x450"});
+  std::vector<std::string> actions;
+  for (const json& s : doc["steps"]) actions.push_back(s["action"]);
+  EXPECT_EQ(actions, (std::vector<std::string>{
+                         "show", "maximize", "client 960x600", "restore",
+                         "outer 800x600", "client 720x450"}));
+  EXPECT_EQ(doc["component"], "Flexarium1");
+  const json& shown = doc["steps"][0];
+  for (const char* key :
+       {"name", "left", "top", "width", "height", "client_width",
+        "client_height", "font_size", "window_state"}) {
+    EXPECT_TRUE(shown["form"].contains(key)) << key;
+  }
+  EXPECT_EQ(shown["form"]["window_state"], "normal");
+  EXPECT_EQ(doc["steps"][1]["form"]["window_state"], "maximized");
+  const json& doubled = doc["steps"][2];
+  EXPECT_EQ(doubled["form"]["window_state"], "normal");
+  EXPECT_DOUBLE_EQ(doubled["xscale"].get<double>(), 2.0);
+  EXPECT_DOUBLE_EQ(doubled["yscale"].get<double>(), 2.0);
+  EXPECT_EQ(doubled["form"]["client_width"], 960);
+  // The outer rectangle is the client plus the frame (8 a side and a 23
+  // pixel caption at 96 DPI).
+  EXPECT_EQ(doubled["form"]["width"], 976);
+  EXPECT_EQ(doubled["form"]["height"], 639);
+  const json& memo = Control(doubled, "memMessage");
+  EXPECT_EQ(memo["parent"], "grpMessage");
+  EXPECT_EQ(memo["owner"], "ContactForm");
+  EXPECT_EQ(memo["left"], 24);
+  EXPECT_EQ(memo["width"], 848);
+  EXPECT_EQ(memo["font_size"], 18);
+  EXPECT_EQ(memo["parent_font"], true);
+  const json& outer = doc["steps"][4];
+  EXPECT_EQ(outer["form"]["width"], 800);
+  EXPECT_EQ(outer["form"]["client_width"], 784);
+  EXPECT_EQ(doc["steps"][5]["form"]["client_height"], 450);
+}
+
+TEST(CliPreview, ControlsWithoutFontAndFramesChildren) {
+  json product = PreviewJson({kForms + "product_form.dfm"});
+  EXPECT_TRUE(Control(product["steps"][0], "imgLogo")["font_size"].is_null());
+  EXPECT_TRUE(Control(product["steps"][0], "imgLogo")["parent_font"].is_null());
+  json order = PreviewJson({kForms + "order_dialog.dfm"});
+  int streets = 0;
+  for (const json& c : order["steps"][0]["controls"]) {
+    if (c["name"] == "edStreet") {
+      ++streets;
+      EXPECT_TRUE(c["owner"] == "BillTo" || c["owner"] == "ShipTo");
+      EXPECT_EQ(c["parent"], c["owner"]);
+    }
+  }
+  EXPECT_EQ(streets, 2);
+}
+
+TEST(CliPreview, HighDpiStartsAtTwoThirds) {
+  json doc = PreviewJson(
+      {kForms + "contact.dfm", "--dpi", "144", "--client", "720x450"});
+  const json& shown = doc["steps"][0];
+  EXPECT_NEAR(shown["xscale"].get<double>(), 2.0 / 3.0, 1e-9);
+  EXPECT_EQ(shown["form"]["font_size"], 6);
+  EXPECT_EQ(Control(shown, "edName")["width"], 368);
+  const json& sized = doc["steps"][1];
+  EXPECT_DOUBLE_EQ(sized["xscale"].get<double>(), 1.0);
+  EXPECT_EQ(Control(sized, "edName")["width"], 552);
+  EXPECT_EQ(sized["form"]["font_size"], 9);
+  EXPECT_EQ(doc["screen"]["dpi_x"], 144);
+}
+
+TEST(CliPreview, ScreenOptionsReachTheDesktop) {
+  // The visible frame is centred in what the taskbar leaves: 1280 x 680.
+  json doc = PreviewJson({kForms + "contact.dfm", "--screen", "1280x720",
+                          "--taskbar", "bottom:40"});
+  const json& form = doc["steps"][0]["form"];
+  EXPECT_EQ(form["visible_frame"]["left"], (1280 - 482) / 2);
+  EXPECT_EQ(form["visible_frame"]["top"], (680 - 332) / 2);
+  // Without composition there are no invisible margins to allow for.
+  json plain = PreviewJson(
+      {kForms + "contact.dfm", "--composition", "off", "--taskbar", "none"});
+  EXPECT_EQ(plain["steps"][0]["form"]["left"], (1920 - 496) / 2);
+  EXPECT_EQ(plain["steps"][0]["form"]["top"], (1080 - 339) / 2);
+  // Windows 95 drives the component through the message hook.
+  json hooked = PreviewJson(
+      {kForms + "contact.dfm", "--windows", "4.0", "--client", "960x600"});
+  EXPECT_DOUBLE_EQ(hooked["steps"][1]["xscale"].get<double>(), 2.0);
+  EXPECT_EQ(Control(hooked["steps"][1], "edName")["width"], 736);
+}
+
+TEST(CliPreview, FormWithoutComponentIsShownUnscaled) {
+  Scratch scratch;
+  const std::string form = scratch.Write("plain.dfm", R"(object Plain: TPlain
+  Caption = 'No component'
+  ClientHeight = 100
+  ClientWidth = 200
+  object Button1: TButton
+    Left = 10
+    Top = 10
+    Width = 80
+    Height = 24
+    Caption = 'OK'
+  end
+end
+)");
+  Outcome text = RunCli({"preview", form, "--client", "400x200"});
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_NE(text.out.find("has no TFlexarium: nothing rescales"),
+            std::string::npos);
+  json doc = PreviewJson({form, "--client", "400x200"});
+  EXPECT_TRUE(doc["component"].is_null());
+  EXPECT_TRUE(doc["steps"][1]["xscale"].is_null());
+  EXPECT_EQ(doc["steps"][1]["form"]["client_width"], 400);
+  EXPECT_EQ(Control(doc["steps"][1], "Button1")["width"], 80);
+}
+
+TEST(CliPreview, TableNamesEveryControl) {
+  Outcome o =
+      RunCli({"preview", kForms + "contact.dfm", "--client", "960x600"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("Step 2: client 960x600"), std::string::npos);
+  EXPECT_NE(o.out.find("factors: x 2.0000, y 2.0000, font 2.0000"),
+            std::string::npos);
+  // Indented under its group box, with its bounds and font.
+  EXPECT_NE(o.out.find("    memMessage  TMemo        24   40    848     256  "
+                       "18 pt (parent)"),
+            std::string::npos)
+      << o.out;
+}
+
+TEST(CliPreview, WritesPicturesAndPage) {
+  Scratch scratch;
+  Outcome o = RunCli({"preview", kForms + "order_dialog.dfm", "--client",
+                      "800x720", "--svg", scratch.Path("svg"), "--html",
+                      scratch.Path("page/index.html")});
+  ASSERT_EQ(o.status, 0) << o.err;
+  for (const char* name : {"01-show.svg", "02-client-800x720.svg"}) {
+    std::ifstream in(scratch.Path("svg") + "/" + name);
+    ASSERT_TRUE(in) << name;
+  }
+  std::ifstream in(scratch.Path("page/index.html"));
+  std::stringstream page;
+  page << in.rdbuf();
+  const std::string html = page.str();
+  EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
+  std::size_t pictures = 0;
+  for (auto at = html.find("<svg xmlns"); at != std::string::npos;
+       at = html.find("<svg xmlns", at + 1)) {
+    ++pictures;
+  }
+  EXPECT_EQ(pictures, 2u);
+  EXPECT_NE(html.find("x 2.0000, y 2.0000, font 2.0000"), std::string::npos);
+}
+
+// ---- Pictures
+// -----------------------------------------------------------------------
+
+StepLayout SampleStep() {
+  StepLayout s;
+  s.action = "client 300x200";
+  s.factors = Factors{1.5, 2.0};
+  s.form.name = "F";
+  s.form.caption = "Tom & Jerry <3";
+  s.form.window = flx::win::RECT{100, 50, 416, 289};
+  s.form.visible = flx::win::RECT{107, 50, 409, 282};
+  s.form.clientWidth = 300;
+  s.form.clientHeight = 200;
+  s.form.clientLeft = 8;
+  s.form.clientTop = 31;
+  s.form.captionHeight = 23;
+  s.form.state = "normal";
+  auto control = [](const char* name, Look look, int depth, bool visible) {
+    ControlLayout c;
+    c.name = name;
+    c.className = "TX";
+    c.parent = "P";
+    c.text = std::string(name) + " \"caption\"";
+    c.left = 10;
+    c.top = 10;
+    c.width = 100;
+    c.height = 30;
+    c.fontSize = 9;
+    c.fontPixels = 12;
+    c.look = look;
+    c.depth = depth;
+    c.visible = visible;
+    return c;
+  };
+  s.controls = {control("grp", Look::Group, 0, true),
+                control("btn", Look::Button, 1, true),
+                control("hidden", Look::Panel, 0, false),
+                control("underHidden", Look::Edit, 1, true),
+                control("pic", Look::Picture, 0, true)};
+  s.controls.back().fontSize.reset();
+  return s;
+}
+
+TEST(CliPictures, SvgNestsControlsAndEscapesText) {
+  const std::string svg = renderSvg(SampleStep(), 3);
+  EXPECT_EQ(svg.rfind("<svg xmlns=\"http://www.w3.org/2000/svg\"", 0), 0u);
+  auto count = [&](const std::string& what) {
+    std::size_t n = 0;
+    for (auto at = svg.find(what); at != std::string::npos;
+         at = svg.find(what, at + 1)) {
+      ++n;
+    }
+    return n;
+  };
+  EXPECT_EQ(count("<svg"), count("</svg>"));
+  // The root, the client area and the three controls drawn.
+  EXPECT_EQ(count("<svg"), 5u);
+  EXPECT_NE(svg.find("Tom &amp; Jerry &lt;3"), std::string::npos);
+  EXPECT_NE(svg.find("btn &quot;caption&quot;"), std::string::npos);
+  EXPECT_EQ(svg.find("Tom & Jerry"), std::string::npos);
+  // A hidden control and what it holds are not drawn.
+  EXPECT_EQ(svg.find("underHidden"), std::string::npos);
+  EXPECT_NE(svg.find("Step 3: client 300x200"), std::string::npos);
+  EXPECT_NE(svg.find("x 1.5000, y 2.0000, font 1.5000"), std::string::npos);
+  // The composition margins show as a dashed outline of the whole window.
+  EXPECT_NE(svg.find("width=\"315\" height=\"238\" fill=\"none\""),
+            std::string::npos);
+}
+
+TEST(CliPictures, FileNames) {
+  struct Case {
+    const char* action;
+    int number;
+    const char* name;
+  };
+  const Case cases[] = {
+      {"show", 1, "01-show.svg"},
+      {"client 800x600", 2, "02-client-800x600.svg"},
+      {"set A.B = 'x y' (line 4)", 12, "12-set-A-B-x-y-line-4.svg"}};
+  for (const Case& c : cases) {
+    StepLayout s;
+    s.action = c.action;
+    EXPECT_EQ(svgFileName(s, c.number), c.name);
+  }
+}
+
+// ---- Scenarios
+// ------------------------------------------------------------------------
+
+TEST(CliScenario, ReadingErrorsNameTheLine) {
+  struct Case {
+    const char* script;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"show\n", "x.scn:1: show needs a form"},
+      {"# c\n\nfrobnicate 3\n", "x.scn:3: unknown command 'frobnicate'"},
+      {"load a.dfm\ndpi 120\n", "x.scn:2: dpi must come before load"},
+      {"load a.dfm\nload b.dfm\n", "x.scn:2: a scenario loads one form"},
+      {"screen 10x\n", "x.scn:1: screen: expected WxH"},
+      {"load a.dfm\nclient 0x-5\n", "x.scn:2: client: expected WxH"},
+      {"load a.dfm\nclient\n", "x.scn:2: usage: client WxH"},
+      {"load a.dfm\ndrag right 10 10\n", "drag right takes one distance DX"},
+      {"load a.dfm\ndrag bottom x\n", "expected a distance in pixels"},
+      {"load a.dfm\ndrag middle 3\n", "expected an edge"},
+      {"load a.dfm\ndrag topleft 3\n", "two distances DX DY"},
+      {"load a.dfm\nset A.B\n", "expected NAME.PROPERTY = VALUE"},
+      {"load a.dfm\nset Width = 3\n", "NAME.PROPERTY"},
+      {"load a.dfm\nset A.B = 'open\n", "bad value"},
+      {"load a.dfm\nexpect edName\n", "usage: expect TARGET"},
+      {"load a.dfm\nexpect edName wide=3\n", "unknown key 'wide'"},
+      {"load a.dfm\nexpect edName width=abc\n", "width: expected a whole"},
+      {"load a.dfm\nexpect factors width=3\n", "for factors"},
+      {"load a.dfm\nexpect factors x=1.2.3\n", "x: expected a decimal"},
+      {"load a.dfm\nexpect form state=tall\n", "state: expected normal"},
+      {"load a.dfm\ncreate TButton b at 1\n", "'at' takes LEFT TOP"},
+      {"load a.dfm\ncreate TButton b in\n", "'in' needs the parent"},
+      {"load a.dfm\nprint yaml\n", "print: expected print or print json"},
+      {"taskbar top\n", "taskbar: expected EDGE:THICKNESS"},
+      {"ancestor TFoo\n", "ancestor: expected CLASS=FILE"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    try {
+      parseScenario(c.script, "x.scn");
+      ADD_FAILURE() << "no error";
+    } catch (const ScenarioError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos)
+          << e.what();
+    }
+  }
+}
+
+TEST(CliScenario, CommentsBlankLinesAndCase) {
+  auto lines = parseScenario(
+      "# a comment\r\n\r\n  LOAD f.dfm   # trailing\r\nShow\r\nset "
+      "A.Caption = 'a # b'\n",
+      "x.scn");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[0].number, 3);
+  EXPECT_EQ(lines[0].command, "load");
+  EXPECT_EQ(lines[0].args, std::vector<std::string>{"f.dfm"});
+  EXPECT_EQ(lines[1].command, "show");
+  EXPECT_EQ(lines[2].rest, "A.Caption = 'a # b'");
+}
+
+struct ScenarioRun {
+  ScenarioResult result;
+  std::string out;
+  std::string err;
+};
+
+ScenarioRun RunScript(const Scratch& scratch, const std::string& script) {
+  const std::string file = scratch.Write("t.scn", script);
+  std::ostringstream out, err;
+  ScenarioOptions options;
+  options.outputDir = scratch.Path("out");
+  ScenarioRun r;
+  r.result = runScenario(file, options, out, err);
+  r.out = out.str();
+  r.err = err.str();
+  return r;
+}
+
+TEST(CliScenario, FailedExpectNamesLineAndGoesOn) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(scratch, "load " + kForms +
+                                         "contact.dfm\nshow\nclient "
+                                         "960x600\nexpect edName width=700 "
+                                         "height=44 left=190\nexpect edName "
+                                         "width=736\nexpect factors x=2.1\n");
+  EXPECT_EQ(r.result.expects, 3);
+  EXPECT_EQ(r.result.failed, 2);
+  EXPECT_FALSE(r.result.error);
+  EXPECT_FALSE(r.result.passed());
+  EXPECT_NE(r.err.find("t.scn:4: expected edName width=700 left=190, got "
+                       "width=736 left=192\n"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("t.scn:6: expected factors x=2.1, got x=2.0000"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST(CliScenario, FactorsMatchToTheWrittenPrecision) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(
+      scratch, "dpi 144\nload " + kForms +
+                   "contact.dfm\nshow\nexpect factors x=0.6667 y=0.667 "
+                   "font=0.67\nexpect factors x=0.66\nexpect factors "
+                   "x=0.66667\n");
+  EXPECT_EQ(r.result.expects, 3);
+  EXPECT_EQ(r.result.failed, 1) << r.err;
+  EXPECT_NE(r.err.find("t.scn:5:"), std::string::npos) << r.err;
+}
+
+TEST(CliScenario, ErrorsStopTheRunAtTheirLine) {
+  Scratch scratch;
+  const std::string load = "load " + kForms + "contact.dfm\n";
+  struct Case {
+    std::string script;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {"load missing.dfm\n", "t.scn:1: "},
+      {load + "show\nset edNope.Width = 3\n",
+       "t.scn:3: no component named 'edNope'"},
+      {load + "set edName.Wide = 3\n",
+       "t.scn:2: TEdit has no published property 'Wide'"},
+      {load + "set edName.Width = 'x'\n", "t.scn:2: edName.Width:"},
+      {load + "set edName.Font = 3\n", "set one of its properties"},
+      {load + "set Flexarium1.FormMaxWidth = 100\n",
+       "t.scn:2: Flexarium1.FormMaxWidth: Set this value equal to or "
+       "greater than the FormMinWidth"},
+      {"locale JPN\n" + load + "set Flexarium1.FormMaxWidth = 100\n",
+       "FormMinWidth 以上の値を入れてください"},
+      {load + "drag right 10\n", "t.scn:2: drag: the form is not shown"},
+      {load + "show\nmaximize\ndrag right 10\n", "has no edge to drag"},
+      {load + "destroy ContactForm\n", "cannot be destroyed"},
+      {load + "create TNoSuchThing x\n", "and the class is unknown"},
+      {load + "create TButton b in lblName\n", "cannot hold controls"},
+      {load + "create TButton edName\n", "edName"},
+      {load + "dynamicadd edName\n", "'edName' is not a TFlexarium"},
+      {load + "expect Flexarium1 left=1\n", "not a control"},
+      {load + "expect edName client=1x1\n", "is for the form"},
+      {load + "expect form parent=x\n", "is for a control"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    ScenarioRun r = RunScript(scratch, c.script + "expect form left=1\n");
+    EXPECT_TRUE(r.result.error);
+    EXPECT_EQ(r.result.expects, 0);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+    EXPECT_EQ(Lines(r.err), 1) << r.err;
+  }
+}
+
+TEST(CliScenario, ControlsMadeAndFreedAtRunTime) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(scratch, "load " + kForms +
+                                         "order_dialog.dfm\nshow\nclient "
+                                         "800x720\n"
+                                         // Made at twice the design size, so
+                                         // its base is half what it is given.
+                                         "create TButton btnHelp at 16 640 "
+                                         "152 56\n"
+                                         "set btnHelp.Caption = 'Help'\n"
+                                         "dynamicadd\n"
+                                         "client 400x360\n"
+                                         "expect btnHelp bounds=8,320,76,28 "
+                                         "parent=OrderDialog\n"
+                                         // A frame from its own file.
+                                         "create TAddressFrame Gift in grpShip "
+                                         "at 12 18\n"
+                                         "dynamicadd\n"
+                                         "client 800x720\n"
+                                         "expect Gift bounds=24,36,720,216 "
+                                         "parent=grpShip\n"
+                                         "expect Gift.edZip "
+                                         "bounds=560,80,144,44 font=18\n"
+                                         "destroy Gift\n"
+                                         "dynamicdelete\n"
+                                         "client 400x360\n"
+                                         "expect Gift left=12\n"
+                                         "create TFlexarium Second\n"
+                                         "expect factors x=1 y=1\n");
+  EXPECT_FALSE(r.result.error) << r.err;
+  EXPECT_EQ(r.result.expects, 5);
+  EXPECT_EQ(r.result.failed, 1) << r.err;
+  EXPECT_NE(r.err.find("t.scn:17: expected Gift left=12, got no component "
+                       "named Gift"),
+            std::string::npos)
+      << r.err;
+}
+
+TEST(CliScenario, ScreenChangesWhileRunning) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(
+      scratch, "screen 1280x720\nload " + kForms +
+                   "settings_form.dfm\nshow\nexpect form left=-7 top=0\n"
+                   "taskbar top:50\nscreen 1920x1080\nmaximize\n"
+                   "expect form state=maximized top=50\n");
+  EXPECT_TRUE(r.result.passed()) << r.err;
+}
+
+TEST(CliScenario, PrintAndSvg) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(
+      scratch, "load " + kForms +
+                   "contact.dfm\nshow\nclient 960x600\nprint\nprint json\n"
+                   "svg pics/wide.svg\n");
+  ASSERT_TRUE(r.result.passed()) << r.err;
+  EXPECT_NE(r.out.find("Step 1: client 960x600 (line 3)"), std::string::npos)
+      << r.out;
+  const std::string jsonText = r.out.substr(r.out.find("{\n"));
+  json step = json::parse(jsonText);
+  EXPECT_EQ(step["action"], "client 960x600 (line 3)");
+  EXPECT_EQ(step["passes"], 1);
+  std::ifstream svg(scratch.Path("out/pics/wide.svg"));
+  EXPECT_TRUE(svg);
+}
+
+TEST(CliScenario, RunCommandExitStatus) {
+  Scratch scratch;
+  const std::string good =
+      scratch.Write("good.scn", "load " + kForms + "contact.dfm\nshow\n");
+  const std::string bad =
+      scratch.Write("bad.scn", "load " + kForms +
+                                   "contact.dfm\nshow\nexpect form "
+                                   "client=1x1\n");
+  Outcome ok = RunCli({"run", good});
+  EXPECT_EQ(ok.status, 0) << ok.err;
+  EXPECT_NE(ok.out.find("good.scn: ok, 0 expects"), std::string::npos);
+  EXPECT_TRUE(RunCli({"run", "-q", good}).out.empty());
+  Outcome failed = RunCli({"run", good, bad});
+  EXPECT_EQ(failed.status, 1);
+  EXPECT_NE(failed.err.find("bad.scn:3: expected form client=1x1, got "
+                            "client=480x300"),
+            std::string::npos)
+      << failed.err;
+  EXPECT_NE(failed.err.find("bad.scn: 1 of 1 expects failed"),
+            std::string::npos);
+}
+
+}  // namespace
+}  // namespace flexarium_cli

@@ -1,0 +1,158 @@
+// TFlexarium on real windows: a form read from text rescales its controls'
+// windows and fonts when the system resizes it. The runner starts this exe
+// twice: as Windows 7 (the form's procedure is subclassed) and, through a
+// copy named for an AppDefaults entry, as Windows 98 (the thread hook).
+#include "flexarium/flexarium.h"
+#include "flexarium/formfile.h"
+#include "flexarium/forms.h"
+#include "flexarium/stdctrls.h"
+
+// After the framework headers: classes.h declares names that are macros in
+// <windows.h>.
+#include "native_env.h"
+
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+using flx::win32::ScopedDesktop;
+using native::rect;
+using native::rectInParent;
+
+namespace {
+
+// The unit lives as long as one desktop: started once it is installed,
+// stopped before it goes.
+struct Session {
+  ScopedDesktop sd;
+  std::unique_ptr<flx::TComponent> root;
+  Session() { flx::FlexariumInitialization(); }
+  ~Session() {
+    root.reset();
+    flx::FlexariumFinalization();
+  }
+  Session(const Session&) = delete;
+  Session& operator=(const Session&) = delete;
+
+  flx::TCustomForm& load(const std::string& text) {
+    root = flx::LoadFormText(text, "native.dfm");
+    auto* form = dynamic_cast<flx::TCustomForm*>(root.get());
+    REQUIRE(form != nullptr);
+    return *form;
+  }
+  HWND handleOf(const char* name) {
+    auto* c = dynamic_cast<flx::TWinControl*>(root->FindComponent(name));
+    REQUIRE(c != nullptr);
+    return c->Handle();
+  }
+};
+
+// Design client 800 x 600 at 96 DPI, 8 pt Tahoma.
+const char* const kForm =
+    "object MainForm: TMainForm\n"
+    "  Left = 100\n  Top = 100\n"
+    "  ClientHeight = 600\n  ClientWidth = 800\n"
+    "  Font.Height = -11\n  Font.Name = 'Tahoma'\n"
+    "  object B: TButton\n"
+    "    Left = 10\n    Top = 20\n    Width = 75\n    Height = 21\n"
+    "  end\n"
+    "  object P: TPanel\n"
+    "    Left = 400\n    Top = 300\n    Width = 200\n    Height = 100\n"
+    "    object E: TEdit\n"
+    "      Left = 8\n      Top = 8\n      Width = 121\n      Height = 21\n"
+    "    end\n"
+    "  end\n"
+    "  object Flexarium1: TFlexarium\n"
+    "    DesignFrmW = 800\n    DesignFrmH = 600\n"
+    "    DesignDpiW = 96\n    DesignDpiH = 96\n"
+    "  end\n"
+    "end\n";
+
+// Resizes the form's window as the system would (a user's drag ends in the
+// same WM_SIZE) to this client size.
+void resizeClient(HWND form, int width, int height) {
+  RECT outer{}, client{};
+  ::GetWindowRect(form, &outer);
+  ::GetClientRect(form, &client);
+  const int dx = (outer.right - outer.left) - client.right;
+  const int dy = (outer.bottom - outer.top) - client.bottom;
+  ::MoveWindow(form, outer.left, outer.top, width + dx, height + dy, TRUE);
+}
+
+TEST(TheSystemVersionPicksThePath) {
+  Session s;
+  const std::string expected = native::envString("FLX_EXPECT_VERSION", "");
+  REQUIRE(!expected.empty());
+  const flx::win::OSVersion v = s.sd->getVersion();
+  CHECK_EQ(std::to_string(v.major) + "." + std::to_string(v.minor), expected);
+  flx::TCustomForm& form = s.load(kForm);
+  form.Show();
+  // Windows 4.x: the form keeps the framework's procedure and a thread hook
+  // stands in; later versions subclass the form.
+  const auto proc = reinterpret_cast<flx::win::WNDPROC>(
+      ::GetWindowLongPtrW(form.Handle(), GWLP_WNDPROC));
+  CHECK_EQ(proc == &flx::TWinControl::MainWndProc, v.major == 4);
+}
+
+TEST(RescalesTheWindowsAndFontsOfItsForm) {
+  Session s;
+  flx::TCustomForm& form = s.load(kForm);
+  form.Show();
+  const HWND wnd = form.Handle();
+  REQUIRE(::IsWindowVisible(wnd));
+  CHECK_EQ(native::clientRect(wnd), rect(0, 0, 800, 600));
+  struct Row {
+    const char* name;
+    int width;
+    int height;
+    RECT button;
+    RECT panel;
+    RECT edit;
+    int points;
+  };
+  const Row rows[] = {
+      {"x1.5", 1200, 900, rect(15, 30, 113, 32), rect(600, 450, 300, 150),
+       rect(12, 12, 182, 32), 12},
+      {"x0.75", 600, 450, rect(8, 15, 56, 16), rect(300, 225, 150, 75),
+       rect(6, 6, 91, 16), 6},
+      {"back", 800, 600, rect(10, 20, 75, 21), rect(400, 300, 200, 100),
+       rect(8, 8, 121, 21), 8},
+  };
+  for (const Row& r : rows) {
+    SCOPED(r.name);
+    resizeClient(wnd, r.width, r.height);
+    CHECK_EQ(native::clientRect(wnd), rect(0, 0, r.width, r.height));
+    CHECK_EQ(rectInParent(s.handleOf("B")), r.button);
+    CHECK_EQ(rectInParent(s.handleOf("P")), r.panel);
+    CHECK_EQ(rectInParent(s.handleOf("E")), r.edit);
+    CHECK_EQ(native::windowFont(s.handleOf("B")).lfHeight,
+             -::MulDiv(r.points, 96, 72));
+    // The pass released its lock and let the form draw again.
+    CHECK(s.sd->lockedWindow() == nullptr);
+    CHECK(::IsWindowVisible(wnd));
+  }
+}
+
+TEST(MaximizeRescalesAndRestoreComesBack) {
+  Session s;
+  flx::TCustomForm& form = s.load(kForm);
+  form.Show();
+  const HWND wnd = form.Handle();
+  ::ShowWindow(wnd, SW_MAXIMIZE);
+  REQUIRE(::IsZoomed(wnd));
+  const RECT client = native::clientRect(wnd);
+  const RECT panel = rectInParent(s.handleOf("P"));
+  // The panel keeps its place in proportion to the client area (1 px of
+  // rounding either way).
+  CHECK(std::abs(panel.left - ::MulDiv(400, client.right, 800)) <= 1);
+  CHECK(std::abs(panel.top - ::MulDiv(300, client.bottom, 600)) <= 1);
+  ::ShowWindow(wnd, SW_RESTORE);
+  CHECK(!::IsZoomed(wnd));
+  CHECK_EQ(native::clientRect(wnd), rect(0, 0, 800, 600));
+  CHECK_EQ(rectInParent(s.handleOf("P")), rect(400, 300, 200, 100));
+  CHECK_EQ(rectInParent(s.handleOf("B")), rect(10, 20, 75, 21));
+}
+
+}  // namespace
+
+MINI_TEST_MAIN()
