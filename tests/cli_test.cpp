@@ -219,6 +219,8 @@ TEST(CliStatus, BadUsageAndBadInput) {
       {{"preview", broken}, 1, "broken.dfm:4:1: error:"},
       {{"preview", kForms + "address_frame.dfm"}, 1, "not a form"},
       {{"run", scratch.Path("missing.scn")}, 1, "cannot open"},
+      {{"run", kSource + "/examples"}, 1, "is a folder"},
+      {{"preview", kSource + "/examples"}, 1, "is a folder"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.args.back());

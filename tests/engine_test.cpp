@@ -566,3 +566,131 @@ TEST_F(FirstShow, AnEventHandlerIsBoundByItsNameInTheFormFile) {
 
 }  // namespace
 }  // namespace flx
+
+namespace flx {
+namespace {
+
+// ---- The hook path's own rules (Windows 4.x)
+// ----------------------------------
+
+class Windows98 : public FlexTest {
+ protected:
+  void SetUp() override {
+    desktop->mutableConfig().version = {4, 10};
+    desktop->mutableConfig().composition = false;
+    FlexTest::SetUp();
+  }
+  win::MINMAXINFO ask(win::POINT maxSize, win::POINT maxPosition) {
+    win::MINMAXINFO info{};
+    info.ptMaxSize = maxSize;
+    info.ptMaxPosition = maxPosition;
+    win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                      reinterpret_cast<win::LPARAM>(&info));
+    return info;
+  }
+};
+
+TEST_F(Windows98, MaximisedPositionMovesUnderATopOrLeftTaskbar) {
+  struct Case {
+    sim::TaskbarEdge edge;
+    int thickness;
+    const char* flexProps;
+    win::POINT proposed, expected;
+  };
+  const Case cases[] = {
+      // A maximum in force, the form at Top 100 inside the area: 100 - 30.
+      {sim::TaskbarEdge::Top,
+       30,
+       "    FormMaxWidth = 600\n    FormMaxHeight = 400\n",
+       {-4, -4},
+       {100, 70}},
+      // No maximum: the system's proposal less the taskbar, not clamped.
+      {sim::TaskbarEdge::Left, 60, "", {-4, -4}, {-64, -4}},
+  };
+  for (const Case& c : cases) {
+    desktop->mutableConfig().taskbar.edge = c.edge;
+    desktop->mutableConfig().taskbar.thickness = c.thickness;
+    load(FormText("", c.flexProps));
+    form().Show();
+    win::MoveWindow(wnd(), 100, 100, 500, 300, win::TRUE);
+    win::MINMAXINFO info = ask({1928, 1088}, c.proposed);
+    EXPECT_EQ(info.ptMaxPosition.x, c.expected.x) << c.thickness;
+    EXPECT_EQ(info.ptMaxPosition.y, c.expected.y) << c.thickness;
+    root.reset();
+  }
+}
+
+TEST_F(Windows98, AMaximisedFormWithoutAMaximumIsStillLimited) {
+  load(FormText(""));
+  form().Show();
+  desktop->maximize(wnd());
+  win::MINMAXINFO info = ask({1928, 1088}, {-4, -4});
+  EXPECT_EQ(info.ptMaxSize.x, 1920);
+  EXPECT_EQ(info.ptMaxSize.y, 1040);
+}
+
+TEST_F(Windows98, TheScreenSizeIsRecordedAtFirstShowAndOnPaint) {
+  load(FormText(""));
+  form().Show();
+  EXPECT_EQ(LastScreenWidth, 1920);
+  EXPECT_EQ(LastScreenHeight, 1080);
+  desktop->mutableConfig().monitors[0].rect = {0, 0, 1600, 900};
+  win::SendMessageW(wnd(), win::WM_NCPAINT, 1, 0);
+  EXPECT_EQ(LastScreenWidth, 1600);
+  EXPECT_EQ(LastScreenHeight, 900);
+}
+
+TEST_F(Windows98, ACustomStyleDoesNotResizeAMaximisedForm) {
+  desktop->mutableConfig().customStyle = true;
+  load(FormText(Button("B", 10, 10, 75, 25)));
+  form().Show();
+  desktop->maximize(wnd());
+  RECT r = windowRect();
+  win::RECT c{};
+  win::GetClientRect(wnd(), &c);
+  win::SendMessageW(wnd(), win::WM_SIZE, win::SIZE_MAXIMIZED,
+                    win::MAKELPARAM(c.right, c.bottom));
+  RECT after = windowRect();
+  EXPECT_TRUE(win::EqualRect(&r, &after));
+}
+
+TEST_F(Windows98, AWindowOfNoComponentIsLeftAlone) {
+  load(FormText(""));
+  TForm other(nullptr);
+  other.HandleNeeded();
+  win::CWPSTRUCT m{0, 0, win::WM_SIZE, other.Handle()};
+  EXPECT_EQ(CallWndHookProc(0, 1, reinterpret_cast<win::LPARAM>(&m)), 0);
+  win::CWPSTRUCT mine{win::MAKELPARAM(400, 300), win::SIZE_RESTORED,
+                      win::WM_SIZE, wnd()};
+  EXPECT_EQ(CallWndHookProc(0, 1, reinterpret_cast<win::LPARAM>(&mine)), 0);
+  EXPECT_TRUE(TFlexariumAccess::IsResized(flex()));
+  // A negative code goes to the next hook only.
+  EXPECT_EQ(CallWndHookProc(-1, 0, 0), 0);
+}
+
+}  // namespace
+}  // namespace flx
+
+namespace flx {
+namespace {
+
+class FontBase : public FlexTest {};
+
+// A follower made independent between two passes: its base font is derived
+// from the size it shows, by the factor that size was produced at.
+TEST_F(FontBase, IsDerivedWithThePreviousPassesFactor) {
+  load(FormText(Button("First", 10, 10, 75, 25,
+                       "    Font.Size = 8\n    ParentFont = False\n") +
+                Button("Follows", 10, 50, 75, 25)));
+  form().Show();
+  client(1200, 900);  // factor 1.5: the form's font 8 -> 12
+  ASSERT_EQ(ctl("Follows").Font().Size(), 12);
+  ctl("Follows").SetParentFont(false);
+  client(1600, 1200);  // factor 2.0 (the work area allows 1200 x 1001: 1.668)
+  PCtrlInfo r = TFlexariumAccess::Ctrl(flex(), "Follows");
+  EXPECT_EQ(r->Font->Size(), 8);  // 12 / 1.5, not 12 / the new factor
+  EXPECT_FALSE(r->OrgParentFont);
+}
+
+}  // namespace
+}  // namespace flx

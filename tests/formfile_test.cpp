@@ -288,6 +288,16 @@ end
   fs::remove_all(dir);
 }
 
+TEST_F(FormFile, AFolderIsNoFormFile) {
+  std::string dir = fs::temp_directory_path().string();
+  try {
+    LoadFormFile(dir);
+    ADD_FAILURE();
+  } catch (const EReadError& e) {
+    EXPECT_NE(std::string(e.what()).find("is a folder"), std::string::npos);
+  }
+}
+
 TEST_F(FormFile, ErrorsNameTheFileLineAndColumn) {
   struct Case {
     const char* text;

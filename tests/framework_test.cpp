@@ -75,6 +75,16 @@ TEST_F(Framework, PublishedFieldFollowsTheComponentsLife) {
   EXPECT_EQ(*field, nullptr);
 }
 
+// Real list boxes trim their height to whole items unless the style says
+// otherwise; the framework's keep the height they are given.
+TEST_F(Framework, ListBoxWindowsKeepAnyHeight) {
+  TForm form(nullptr);
+  auto* list = new TListBox(&form);
+  list->SetParent(&form);
+  const auto style = win::GetWindowLongPtrW(list->Handle(), win::GWL_STYLE);
+  EXPECT_NE(style & 0x100, 0) << "LBS_NOINTEGRALHEIGHT";
+}
+
 TEST_F(Framework, FontSizeAndHeightFollowTheScreenDpi) {
   struct Case {
     int dpi;
@@ -309,6 +319,30 @@ TEST(MulDiv, RoundsHalfAwayFromZero) {
                  Case{-3, 1, 2, -2}, Case{1, 1, 0, -1}}) {
     EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.want) << k.a << "*" << k.b << "/" << k.c;
   }
+}
+
+}  // namespace
+}  // namespace flx
+
+namespace flx {
+namespace {
+
+TEST(FrameworkLife, AParentTakesItsControlsWithItWhoeverOwnsThem) {
+  sim::ScopedDesktop desktop;
+  std::int64_t before = LiveObjectCount();
+  {
+    TForm form(nullptr);
+    auto* panel = new TPanel(&form);
+    panel->SetParent(&form);
+    auto* child = new TButton(&form);  // owned by the form
+    child->SetName("Child");
+    child->SetParent(panel);
+    form.HandleNeeded();
+    delete panel;
+    EXPECT_EQ(form.FindComponent("Child"), nullptr);
+    EXPECT_EQ(form.ComponentCount(), 0);
+  }
+  EXPECT_EQ(LiveObjectCount(), before);
 }
 
 }  // namespace

@@ -239,8 +239,9 @@ class TFlexarium : public TComponent {
   // over the exclusion lists, so a pass costs time linear in the controls.
   struct Index;
   std::unique_ptr<Index> FIndex;
-  bool FHoldsHook = false;  // counted among the hook's users
-  std::string FLastError;   // last error caught inside a message handler
+  bool FHoldsHook = false;      // counted among the hook's users
+  bool FactorsPending = false;  // a control of this pass had a snapshot
+  std::string FLastError;       // last error caught inside a message handler
 };
 
 // ---- Unit-global state and routines of unit Flexarium ----------------------

@@ -193,11 +193,7 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
   Info->OldWidth = Ctl->Width();
   Info->OldHeight = Ctl->Height();
   if (Info->Font) Info->OldFontSize = sizeSet ? fontSize : Ctl->Font().Size();
-  if (UpdateFactors) {
-    FPrevScaleX = sx;
-    FPrevScaleY = sy;
-    FPrevScaleF = sf;
-  }
+  if (UpdateFactors) FactorsPending = true;
   ScaleCtrlFont(false, Info, Ctl);
 }
 
@@ -225,6 +221,17 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
         unit::HalfUp(FOwnerFont->Size() * static_cast<long double>(sf)));
   }
   LockWindowUpdate(Wnd);
+  // The factors at which the controls' fonts now stand are the previous
+  // pass's until the whole pass is done: a base font derived in the middle
+  // of the pass must divide by those, not by the factors being applied.
+  FactorsPending = false;
+  auto commitFactors = [&] {
+    if (!FactorsPending) return;
+    FPrevScaleX = sx;
+    FPrevScaleY = sy;
+    FPrevScaleF = sf;
+    FactorsPending = false;
+  };
   try {
     TComponent* owner = Owner();
     for (int i = 0; i < owner->ComponentCount(); ++i) {
@@ -247,9 +254,11 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
     }
   } catch (...) {
     // The drawing lock must not outlive a failed pass.
+    commitFactors();
     LockWindowUpdate(nullptr);
     throw;
   }
+  commitFactors();
   LockWindowUpdate(nullptr);
   if (WParam == SIZE_MAXIMIZED) {
     if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {

@@ -291,8 +291,13 @@ TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
 TWinControl::~TWinControl() {
   DestroyComponents();
   DestroyHandle();
-  for (TControl* c : FControls) c->FParent = nullptr;
-  FControls.clear();
+  // A control goes with its parent, whoever owns it (it leaves its owner
+  // as it goes).
+  while (!FControls.empty()) {
+    TControl* c = FControls.back();
+    RemoveControl(c);
+    delete c;
+  }
 }
 
 void TWinControl::InsertControl(TControl* c) {

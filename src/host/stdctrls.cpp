@@ -63,6 +63,10 @@ constexpr win::DWORD ES_AUTOVSCROLL = 0x40;
 constexpr win::DWORD ES_AUTOHSCROLL = 0x80;
 constexpr win::DWORD CBS_DROPDOWN = 0x2;
 constexpr win::DWORD LBS_NOTIFY = 0x1;
+// The framework's list boxes keep the height they are given (IntegralHeight
+// is off by default); without it the system trims the height to whole items
+// and a rescaled list box ends up shorter than its layout.
+constexpr win::DWORD LBS_NOINTEGRALHEIGHT = 0x100;
 
 }  // namespace
 
@@ -163,8 +167,8 @@ FLX_SYSTEM_CTOR(TMemo, TWinControl, u"EDIT",
 FLX_PLAIN_CTOR(TRichEdit, TMemo, 185, 89)
 FLX_SYSTEM_CTOR(TComboBox, TWinControl, u"COMBOBOX", WS_TABSTOP | CBS_DROPDOWN,
                 145, 21)
-FLX_SYSTEM_CTOR(TListBox, TWinControl, u"LISTBOX", WS_TABSTOP | LBS_NOTIFY, 121,
-                97)
+FLX_SYSTEM_CTOR(TListBox, TWinControl, u"LISTBOX",
+                WS_TABSTOP | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT, 121, 97)
 FLX_PLAIN_CTOR(TCheckListBox, TListBox, 121, 97)
 FLX_PLAIN_CTOR(TPanel, TCustomControl, 185, 41)
 FLX_PLAIN_CTOR(TGroupBox, TCustomControl, 185, 105)

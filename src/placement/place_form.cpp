@@ -52,10 +52,12 @@ void PlaceForm(TWinControl* Form, TResizeFormPos FormPos, bool ValidTaskbar,
     const int VisH = Height - FrameExtra.y;
     Left = -FrameOffset.x;
     Center = (AvailW - VisW) / 2 - FrameOffset.x;
-    Right = AvailW - VisW;
+    // The visible frame, not the window, meets the right and bottom edges:
+    // the invisible margin in front of it is taken off as for Left and Top.
+    Right = AvailW - VisW - FrameOffset.x;
     Top = -FrameOffset.y;
     Middle = (AvailH - VisH) / 2 - FrameOffset.y;
-    Bottom = AvailH - VisH;
+    Bottom = AvailH - VisH - FrameOffset.y;
   } else {
     Left = 0;
     Center = (AvailW - Width) / 2;

@@ -367,7 +367,7 @@ std::string renderHtml(const PreviewReport& report) {
   }
   // One scale for every picture keeps their sizes comparable.
   const double scale =
-      total > 1600 ? std::max(0.2, std::floor(1600 / total * 100) / 100) : 1.0;
+      total > 1400 ? std::max(0.2, std::floor(1400 / total * 100) / 100) : 1.0;
   const StepLayout* first = report.steps.empty() ? nullptr : &report.steps[0];
   const std::string title =
       report.file + (first ? ": " + first->form.name : std::string());

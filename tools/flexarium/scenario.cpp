@@ -36,7 +36,7 @@ enum class When {
   AfterLoad,
 };
 
-struct Spec {
+struct CommandInfo {
   const char* name;
   int minArgs;
   int maxArgs;  // -1: no limit
@@ -44,7 +44,7 @@ struct Spec {
   const char* usage;
 };
 
-constexpr Spec kSpecs[] = {
+constexpr CommandInfo kCommands[] = {
     {"screen", 1, 1, When::Anytime, "screen WxH"},
     {"dpi", 1, 1, When::BeforeLoad, "dpi N | dpi NxM"},
     {"taskbar", 1, 1, When::Anytime,
@@ -75,8 +75,8 @@ constexpr Spec kSpecs[] = {
     {"svg", 1, 1, When::AfterLoad, "svg FILE"},
 };
 
-const Spec* findSpec(const std::string& name) {
-  for (const Spec& s : kSpecs) {
+const CommandInfo* findCommand(const std::string& name) {
+  for (const CommandInfo& s : kCommands) {
     if (name == s.name) return &s;
   }
   return nullptr;
@@ -173,7 +173,7 @@ std::optional<Decimal> parseDecimal(const std::string& text) {
 // The keys `expect` knows, by kind of target.
 enum class KeyKind { Int, FontSize, Dims, Bounds, Bool, State, Name, Decimal };
 
-struct KeySpec {
+struct KeyInfo {
   const char* name;
   KeyKind kind;
   bool control;  // applies to a control
@@ -181,7 +181,7 @@ struct KeySpec {
   bool factors;  // applies to `factors`
 };
 
-constexpr KeySpec kKeys[] = {
+constexpr KeyInfo kKeys[] = {
     {"left", KeyKind::Int, true, true, false},
     {"top", KeyKind::Int, true, true, false},
     {"width", KeyKind::Int, true, true, false},
@@ -201,8 +201,8 @@ constexpr KeySpec kKeys[] = {
     {"font", KeyKind::Decimal, false, false, true},
 };
 
-const KeySpec* findKey(const std::string& name, bool factors) {
-  for (const KeySpec& k : kKeys) {
+const KeyInfo* findKey(const std::string& name, bool factors) {
+  for (const KeyInfo& k : kKeys) {
     if (flx::SameText(name, k.name) && (k.factors == factors)) return &k;
   }
   return nullptr;
@@ -411,13 +411,13 @@ std::string checkLine(const ScenarioLine& line) {
         return expected("KEY=VALUE", a[i]);
       }
       std::string key = a[i].substr(0, eq);
-      const KeySpec* spec = findKey(key, factors);
-      if (spec == nullptr) {
+      const KeyInfo* info = findKey(key, factors);
+      if (info == nullptr) {
         return "unknown key '" + key + "'" +
                (factors ? " for factors (x, y, font)"
                         : " (see docs/scenarios.md)");
       }
-      std::string error = checkValue(spec->kind, a[i].substr(eq + 1));
+      std::string error = checkValue(info->kind, a[i].substr(eq + 1));
       if (!error.empty())
         return key + ": " + expected(error.c_str(), a[i].substr(eq + 1));
     }
@@ -467,31 +467,31 @@ std::vector<ScenarioLine> parseScenario(std::string_view text,
     line.command = flx::LowerCase(trimmed.substr(0, space));
     line.rest =
         space == std::string::npos ? "" : flx::Trim(trimmed.substr(space));
-    const Spec* spec = findSpec(line.command);
-    if (spec == nullptr) {
+    const CommandInfo* info = findCommand(line.command);
+    if (info == nullptr) {
       fail("unknown command '" + trimmed.substr(0, space) +
            "' (run 'flexarium run --help' for the commands)");
     }
     if (line.command != "set") line.args = words(line.rest);
     const int count = static_cast<int>(line.args.size());
-    if (count < spec->minArgs ||
-        (spec->maxArgs >= 0 && count > spec->maxArgs)) {
-      fail("usage: " + std::string(spec->usage));
+    if (count < info->minArgs ||
+        (info->maxArgs >= 0 && count > info->maxArgs)) {
+      fail("usage: " + std::string(info->usage));
     }
-    if (spec->when == When::BeforeLoad && loadSeen) {
+    if (info->when == When::BeforeLoad && loadSeen) {
       fail(line.command +
            " must come before load: it is read once, when "
            "the form is loaded");
     }
-    if (spec->when == When::Load && loadSeen) {
+    if (info->when == When::Load && loadSeen) {
       fail("a scenario loads one form; this one is loaded already");
     }
-    if (spec->when == When::AfterLoad && !loadSeen) {
+    if (info->when == When::AfterLoad && !loadSeen) {
       fail(line.command + " needs a form: put a load line first");
     }
     std::string error = checkLine(line);
     if (!error.empty()) fail(line.command + ": " + error);
-    if (spec->when == When::Load) loadSeen = true;
+    if (info->when == When::Load) loadSeen = true;
     lines.push_back(std::move(line));
     if (end == text.size()) break;
   }
@@ -598,7 +598,6 @@ class Runner {
         err_ << where() << message << " (warning)\n";
       };
       session_->load(formFile_, loadOptions_);
-      action_ = "load";
     } else if (cmd == "show") {
       session().show();
     } else if (cmd == "client") {
@@ -874,8 +873,8 @@ class Runner {
       Check k;
       k.key = flx::LowerCase(arg.substr(0, eq));
       k.want = arg.substr(eq + 1);
-      const KeySpec* spec = findKey(k.key, factors);
-      value(*spec, k);
+      const KeyInfo* info = findKey(k.key, factors);
+      value(*info, k);
       out.push_back(std::move(k));
     }
   }
@@ -893,13 +892,13 @@ class Runner {
   static void compareBounds(Check& k, int l, int t, int w, int h) {
     k.got = std::to_string(l) + "," + std::to_string(t) + "," +
             std::to_string(w) + "," + std::to_string(h);
-    k.ok = k.want == k.got;
+    // Compared as numbers, so that "+5" or "05" match 5.
     auto parts = splitOn(k.want, ',');
-    k.ok = parts.size() == 4 &&
-           *parseInt(parts[0], -kDistanceLimit, kDistanceLimit) == l &&
-           *parseInt(parts[1], -kDistanceLimit, kDistanceLimit) == t &&
-           *parseInt(parts[2], -kDistanceLimit, kDistanceLimit) == w &&
-           *parseInt(parts[3], -kDistanceLimit, kDistanceLimit) == h;
+    const int got[] = {l, t, w, h};
+    k.ok = parts.size() == 4;
+    for (std::size_t i = 0; k.ok && i < 4; ++i) {
+      k.ok = *parseInt(parts[i], -kDistanceLimit, kDistanceLimit) == got[i];
+    }
   }
 
   static void compareDims(Check& k, int w, int h) {
@@ -920,11 +919,11 @@ class Runner {
     const bool hasFont = flx::GetPropInfo(c, "Font") != nullptr;
     eachKey(
         line, false,
-        [&](const KeySpec& spec, Check& k) {
-          if (!spec.control) {
+        [&](const KeyInfo& info, Check& k) {
+          if (!info.control) {
             fail("expect: '" + k.key + "' is for the form, not for a control");
           }
-          const std::string key = spec.name;
+          const std::string key = info.name;
           if (key == "left") compareInt(k, c.Left());
           if (key == "top") compareInt(k, c.Top());
           if (key == "width") compareInt(k, c.Width());
@@ -961,11 +960,11 @@ class Runner {
     const int h = f.window.bottom - f.window.top;
     eachKey(
         line, false,
-        [&](const KeySpec& spec, Check& k) {
-          if (!spec.form) {
+        [&](const KeyInfo& info, Check& k) {
+          if (!info.form) {
             fail("expect: '" + k.key + "' is for a control, not for the form");
           }
-          const std::string key = spec.name;
+          const std::string key = info.name;
           if (key == "left") compareInt(k, f.window.left);
           if (key == "top") compareInt(k, f.window.top);
           if (key == "width") compareInt(k, w);
@@ -993,8 +992,8 @@ class Runner {
         session_ ? session_->lastFactors() : std::nullopt;
     eachKey(
         line, true,
-        [&](const KeySpec& spec, Check& k) {
-          const std::string key = spec.name;
+        [&](const KeyInfo& info, Check& k) {
+          const std::string key = info.name;
           if (!factors) {
             k.got = "none (no rescale pass yet)";
             k.ok = false;
@@ -1050,6 +1049,12 @@ ScenarioResult runScenario(const std::string& file,
                            const ScenarioOptions& options, std::ostream& out,
                            std::ostream& err) {
   ScenarioResult result;
+  std::error_code ec;
+  if (fs::is_directory(file, ec)) {
+    err << file << ": is a folder, not a scenario file\n";
+    result.error = true;
+    return result;
+  }
   std::ifstream in(file, std::ios::binary);
   if (!in) {
     err << file << ": cannot open the file\n";

@@ -1,5 +1,6 @@
 #include "simulation.h"
 
+#include <filesystem>
 #include <functional>
 #include <set>
 
@@ -94,6 +95,10 @@ void Session::setTaskbar(const flx::sim::TaskbarConfig& taskbar) {
 void Session::load(const std::string& path,
                    const flx::FormLoadOptions& options) {
   if (root_) throw StepError("a form is loaded already");
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    throw StepError(path + ": is a folder, not a form file");
+  }
   auto root = flx::LoadFormFile(path, options);
   if (dynamic_cast<flx::TCustomForm*>(root.get()) == nullptr) {
     throw StepError(path + ": the root is " + root->ClassName() +
@@ -222,7 +227,7 @@ void fontOf(const flx::TFont& font, int& pixels, std::string& name, bool& bold,
   italic = (font.Style() & flx::fsItalic) != 0;
 }
 
-ControlLayout layoutOf(flx::TControl& c, int depth, int baseLeft, int baseTop) {
+ControlLayout layoutOf(flx::TControl& c, int depth) {
   ControlLayout l;
   l.name = c.Name();
   l.className = c.ClassName();
@@ -233,8 +238,6 @@ ControlLayout layoutOf(flx::TControl& c, int depth, int baseLeft, int baseTop) {
   l.top = c.Top();
   l.width = c.Width();
   l.height = c.Height();
-  l.clientLeft = baseLeft + c.Left();
-  l.clientTop = baseTop + c.Top();
   if (publishes(c, "Font")) {
     l.fontSize = c.Font().Size();
     l.parentFont = c.ParentFont();
@@ -246,14 +249,14 @@ ControlLayout layoutOf(flx::TControl& c, int depth, int baseLeft, int baseTop) {
   return l;
 }
 
-void walk(flx::TWinControl& parent, int depth, int baseLeft, int baseTop,
-          std::vector<ControlLayout>& out, std::set<flx::TControl*>& seen) {
+void walk(flx::TWinControl& parent, int depth, std::vector<ControlLayout>& out,
+          std::set<flx::TControl*>& seen) {
   for (int i = 0; i < parent.ControlCount(); ++i) {
     flx::TControl* c = parent.Controls(i);
     if (!seen.insert(c).second) continue;
-    out.push_back(layoutOf(*c, depth, baseLeft, baseTop));
+    out.push_back(layoutOf(*c, depth));
     if (auto* w = dynamic_cast<flx::TWinControl*>(c)) {
-      walk(*w, depth + 1, baseLeft + c->Left(), baseTop + c->Top(), out, seen);
+      walk(*w, depth + 1, out, seen);
     }
   }
 }
@@ -331,7 +334,7 @@ StepLayout Session::capture(const std::string& action) {
   }
 
   std::set<flx::TControl*> seen;
-  walk(f, 0, 0, 0, step.controls, seen);
+  walk(f, 0, step.controls, seen);
   // Controls without a parent are listed too, after the others, in
   // creation order.
   std::vector<flx::TComponent*> order;
@@ -349,10 +352,9 @@ StepLayout Session::capture(const std::string& action) {
       continue;
     }
     seen.insert(control);
-    ControlLayout l = layoutOf(*control, 0, 0, 0);
-    step.controls.push_back(std::move(l));
+    step.controls.push_back(layoutOf(*control, 0));
     if (auto* w = dynamic_cast<flx::TWinControl*>(control)) {
-      walk(*w, 1, control->Left(), control->Top(), step.controls, seen);
+      walk(*w, 1, step.controls, seen);
     }
   }
   return step;

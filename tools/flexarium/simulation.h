@@ -45,8 +45,6 @@ struct ControlLayout {
   int top = 0;
   int width = 0;
   int height = 0;
-  int clientLeft = 0;  // relative to the form's client area
-  int clientTop = 0;
   std::optional<int> fontSize;  // points; none for a control without a font
   std::optional<bool> parentFont;
   int fontPixels = 0;
@@ -171,7 +169,7 @@ class Session {
   int passes_ = 0;
 };
 
-// "ContactForm", "TButton" etc. of the layout's look.
+// How a control of this class is drawn.
 Look lookOf(const flx::TControl& control);
 
 }  // namespace flexarium_cli

@@ -103,6 +103,10 @@ void collect(TComponent* c, std::vector<TComponent*>& out) {
 }
 
 std::string readFileText(const std::string& path) {
+  std::error_code ec;
+  if (fs::is_directory(path, ec)) {
+    throw EReadError(path, {}, "is a folder, not a form file");
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) throw EReadError(path, {}, "cannot open the file");
   std::ostringstream ss;
