@@ -1,6 +1,7 @@
 // Start-up and the rescale engine, driven as a user drives a form: read it
 // from its form file, show it, drag its frame, maximise, restore, minimise.
 #include <random>
+#include <vector>
 
 #include "flexarium_fixture.h"
 
@@ -169,6 +170,35 @@ TEST_F(StartupEqualDpi, FrameControlsAreRecordedUnderTheFrameOnly) {
   EXPECT_NE(A::Child(*f, "Frame1", "Nested"), nullptr);
   EXPECT_EQ(A::Child(*f, "Nested", "Deep"), nullptr);
   EXPECT_EQ(A::Ctrl(*f, "Inner"), nullptr);
+}
+
+// A form built in code may leave its controls unnamed: each keeps its own
+// layout, none takes another's.
+TEST_F(StartupEqualDpi, UnnamedControlsKeepTheirOwnBounds) {
+  TForm form(nullptr);
+  form.SetClientWidth(400);
+  form.SetClientHeight(300);
+  auto* a = new TButton(&form);
+  a->SetParent(&form);
+  a->SetBounds(10, 10, 75, 25);
+  a->SetText("A");
+  auto* b = new TEdit(&form);
+  b->SetParent(&form);
+  b->SetBounds(100, 50, 120, 21);
+  auto* f = new TFlexarium(&form);
+  f->Start();
+  form.Show();
+  win::MoveWindow(form.Handle(), 0, 0, form.Width() + 400, form.Height() + 300,
+                  1);
+  ASSERT_EQ(form.ClientWidth(), 800);
+  ASSERT_EQ(form.ClientHeight(), 600);
+  auto bounds = [](const TControl* c) {
+    return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()};
+  };
+  EXPECT_EQ(bounds(a), (std::vector<int>{20, 20, 150, 50}));
+  EXPECT_EQ(bounds(b), (std::vector<int>{200, 100, 240, 42}));
+  EXPECT_EQ(a->GetText(), "A");
+  EXPECT_EQ(b->GetText(), "");
 }
 
 TEST_F(StartupEqualDpi, OnWindows4NoProcedureIsInstalled) {

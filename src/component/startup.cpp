@@ -1,6 +1,8 @@
 // Start-up once the form file is read: the reference client size and DPI,
 // the DPI scaling of fonts and bounds, the snapshot of every control, the
 // monitor size and the form window procedure.
+#include <cstdio>
+
 #include "component/unit_private.h"
 #include "flexarium/forms.h"
 #include "flexarium/winapi.h"
@@ -56,6 +58,21 @@ void TFlexarium::Loaded() {
 
   // A record for a control, with its own font DPI-scaled.
   auto makeRecord = [&](TControl* C, const std::string& parentName, int N) {
+    // Records are found by name: an unnamed control (a form built in code)
+    // gets a generated one, as a control added later does, or every unnamed
+    // control would take the first one's bounds.
+    if (Trim(C->Name()).empty()) {
+      ++FAddCnt;
+      char name[32];
+      std::snprintf(name, sizeof name, "FlxmAdd%.4d", FAddCnt);
+      C->SetName(name);
+      for (const char* prop : {"Caption", "Text"}) {
+        if (GetPropInfo(*C, prop) != nullptr &&
+            C->GetText().compare(0, 7, "FlxmAdd") == 0) {
+          C->SetText("");
+        }
+      }
+    }
     auto R = std::make_unique<TCtrlInfo>();
     R->Name = C->Name();
     GetFontSetting(R->Font, C);

@@ -101,6 +101,26 @@ TEST(ControlsGetSystemWindowsAtTheirBounds) {
   CHECK(std::wstring(text) == L"OK");
 }
 
+// The system trims a list box to whole items unless told not to; the
+// framework's list boxes keep any height, or a rescale pass would shrink
+// them (230 instead of 240 pixels in the product form at 1.5x).
+TEST(ListBoxesKeepTheirHeight) {
+  flx::win32::ScopedDesktop desktop;
+  flx::TForm form(nullptr);
+  form.SetClientWidth(300);
+  form.SetClientHeight(300);
+  auto* list = new flx::TListBox(&form);
+  list->SetParent(&form);
+  list->SetBounds(10, 10, 121, 97);
+  form.Show();
+  CHECK_EQ(rectInParent(list->Handle()), rect(10, 10, 121, 97));
+  for (int height : {120, 133, 241}) {
+    SCOPED(std::to_string(height));
+    list->SetBounds(10, 10, 150, height);
+    CHECK_EQ(rectInParent(list->Handle()), rect(10, 10, 150, height));
+  }
+}
+
 TEST(FormSizeIsTheClientSizePlusTheRealFrame) {
   flx::win32::ScopedDesktop desktop;
   SampleForm s;

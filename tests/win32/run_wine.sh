@@ -3,11 +3,20 @@
 # Wine in one Xvfb display. Missing tools make it print "SKIPPED: <tool> not
 # found" and exit 0.
 #
-#   run_wine.sh [--build-dir DIR] [--exe-dir DIR] [--bench]
+#   run_wine.sh [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench]
 #
 #   --build-dir DIR  build tree and Wine prefix (default build/win32-native)
 #   --exe-dir DIR    run the exes found there instead of building
+#   --cli FILE       the Linux `flexarium` command for the parity check
+#                    (default build/default/flexarium; without it or
+#                    python3 the check is skipped)
 #   --bench          also run the native benchmarks (not part of the tests)
+#
+# The parity check (parity.py) runs each example form through the same steps
+# with flexarium-demo.exe on real windows and with `flexarium preview` on a
+# simulated desktop set up as Wine reports the real one, and compares the
+# layouts. Screenshots of the demo at design size and at 1.5x land in the
+# build dir when xwd and convert are there.
 #
 # The prefix is made once under the build dir (about 8 s) and reused: crash
 # dialogs off (a crash would otherwise wait on a dialog forever), unmanaged
@@ -64,6 +73,31 @@ session() {
   set_dpi 144
   run dpi-144 "$x/dpi_test.exe" FLX_EXPECT_DPI=144
   set_dpi 96
+  local demo="$x/flexarium-demo.exe"
+  if [ -f "$FLX_LOGS/parity.list" ] && [ -e "$demo" ]; then
+    local name file args
+    while read -r name file args; do
+      # shellcheck disable=SC2086  # the steps are words
+      timeout 60 wine "$demo" "$(winepath -w "$file")" $args --json \
+        > "$FLX_LOGS/parity-$name.json" 2> "$FLX_LOGS/parity-$name.err"
+    done < "$FLX_LOGS/parity.list"
+  fi
+  if [ -n "$FLX_SHOTS" ] && [ -e "$demo" ] &&
+     command -v xwd > /dev/null && command -v convert > /dev/null; then
+    shot() {
+      local png=$1
+      shift
+      timeout 60 wine "$demo" "$(winepath -w "$FLX_SHOT_FORM")" "$@" \
+        --linger 4000 > "$FLX_LOGS/shot.log" 2>&1 &
+      local pid=$!
+      # Wine draws the frame itself (Managed=N); the black root is trimmed.
+      sleep 2.5
+      xwd -root -silent | convert xwd:- -trim +repage "$png"
+      wait "$pid"
+    }
+    shot "$FLX_SHOTS/demo-design.png"
+    shot "$FLX_SHOTS/demo-1.5x.png" --client "$FLX_SHOT_CLIENT"
+  fi
   if [ "$FLX_BENCH" = 1 ]; then
     for b in "$FLX_EXES"/*_bench.exe; do
       [ -e "$b" ] || continue
@@ -82,13 +116,15 @@ here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build_dir="$root/build/win32-native"
 exe_dir=""
+cli="$root/build/default/flexarium"
 bench=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build_dir=$2; shift 2 ;;
     --exe-dir) exe_dir=$2; shift 2 ;;
+    --cli) cli=$2; shift 2 ;;
     --bench) bench=1; shift ;;
-    *) echo "usage: $0 [--build-dir DIR] [--exe-dir DIR] [--bench]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench]" >&2; exit 2 ;;
   esac
 done
 
@@ -126,6 +162,18 @@ export WINEDEBUG=-all
 # No Mono or Gecko install prompts while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export FLX_LOGS="$logs" FLX_EXES="$exe_dir" FLX_BENCH="$bench"
+export FLX_SHOTS="$build_dir"
+# The screenshots show the contact form at design size and at 1.5x.
+export FLX_SHOT_FORM="$root/examples/forms/contact.dfm" FLX_SHOT_CLIENT=720x450
+parity=0
+if [ ! -e "$exe_dir/flexarium-demo.exe" ]; then
+  echo "parity: SKIPPED (no flexarium-demo.exe in $exe_dir)"
+elif [ -x "$cli" ] && command -v python3 > /dev/null 2>&1; then
+  python3 "$here/parity.py" plan "$cli" "$root/examples/forms" \
+    "$logs/parity.list" && parity=1
+else
+  echo "parity: SKIPPED ($cli or python3 not found)"
+fi
 # What the tests are told to expect (see the session below).
 export FLX_SCREEN_WIDTH=1920 FLX_SCREEN_HEIGHT=1080
 
@@ -185,6 +233,25 @@ for b in "$logs"/*.bench; do
   [ -e "$b" ] || continue
   echo "-- $(basename "$b" .bench)"
   tr -d '\r' < "$b" | grep -v -e '^X connection' || true
+done
+
+if [ "$parity" = 1 ]; then
+  python3 "$here/parity.py" compare "$cli" "$logs/parity.list" "$logs" \
+    > "$logs/parity.txt" 2>&1
+  cat "$logs/parity.txt"
+  line=$(grep -E '^parity: [0-9]+ passed, [0-9]+ failed$' "$logs/parity.txt" |
+    tail -n 1)
+  if [ -n "$line" ]; then
+    line=${line#parity: }
+    passed=$((passed + ${line%% passed*}))
+    f=${line#*, }
+    failed=$((failed + ${f%% failed}))
+  else
+    failed=$((failed + 1))
+  fi
+fi
+for shot in "$build_dir"/demo-*.png; do
+  [ -e "$shot" ] && echo "screenshot: $shot"
 done
 
 if [ "$session_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
