@@ -216,10 +216,8 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
   SyncCtrlList();
   auto* form = dynamic_cast<TControl*>(Owner());
   if (form == nullptr) return;
-  if (FResizeFont && FOwnerFont && !FontExcluded(Owner()->Name())) {
-    form->Font().SetSize(
-        unit::HalfUp(FOwnerFont->Size() * static_cast<long double>(sf)));
-  }
+  // Drawing is held from the form's font on: every control that follows it
+  // takes the new font, and none should repaint on its own.
   LockWindowUpdate(Wnd);
   // The factors at which the controls' fonts now stand are the previous
   // pass's until the whole pass is done: a base font derived in the middle
@@ -233,6 +231,10 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
     FactorsPending = false;
   };
   try {
+    if (FResizeFont && FOwnerFont && !FontExcluded(Owner()->Name())) {
+      form->Font().SetSize(
+          unit::HalfUp(FOwnerFont->Size() * static_cast<long double>(sf)));
+    }
     TComponent* owner = Owner();
     for (int i = 0; i < owner->ComponentCount(); ++i) {
       TComponent* C = owner->Components(i);
