@@ -180,6 +180,8 @@ class TFlexarium : public TComponent {
   win::LRESULT PassOn(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                       win::LPARAM LParam);
   bool BusyForm(win::HWND Wnd);
+  void HandleMessage(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
+                     win::LPARAM LParam, bool HookPath);
   void HandleShowWindow(win::HWND Wnd, win::WPARAM WParam, bool HookPath);
   void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath);
   void HandleSizing(win::LPARAM LParam);

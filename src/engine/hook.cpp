@@ -38,29 +38,11 @@ LRESULT FLX_CALLBACK CallWndHookProc(int Code, WPARAM WParam, LPARAM LParam) {
       }
       return 0;
     }
-    switch (M->message) {
-      case WM_SHOWWINDOW:
-        self->HandleShowWindow(M->hwnd, M->wParam, true);
-        break;
-      case WM_GETMINMAXINFO:
-        self->HandleGetMinMaxInfo(M->hwnd, M->lParam, true);
-        break;
-      case WM_SIZING:
-        self->HandleSizing(M->lParam);
-        break;
-      case WM_SIZE:
-        self->HandleSize(M->hwnd, M->wParam, M->lParam, true);
-        break;
-      default:
-        break;
-    }
   } catch (const std::exception& e) {
-    self->FLastError = e.what();
     HandleException(e);
-  } catch (...) {
-    self->FLastError = "unknown error";
-    HandleException(Exception("unknown error in the message hook"));
+    return 0;
   }
+  self->HandleMessage(M->hwnd, M->message, M->wParam, M->lParam, true);
   return 0;
 }
 

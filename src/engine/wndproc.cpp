@@ -291,36 +291,43 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
   FIsResized = true;
 }
 
+void TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
+                               bool HookPath) {
+  // Errors of a handler are the application's to hear about; they never
+  // cross the window or hook procedure.
+  try {
+    switch (Msg) {
+      case WM_SHOWWINDOW:
+        HandleShowWindow(Wnd, WParam, HookPath);
+        break;
+      case WM_GETMINMAXINFO:
+        HandleGetMinMaxInfo(Wnd, LParam, HookPath);
+        break;
+      case WM_SIZING:
+        HandleSizing(LParam);
+        break;
+      case WM_SIZE:
+        HandleSize(Wnd, WParam, LParam, HookPath);
+        break;
+      default:
+        break;
+    }
+  } catch (const std::exception& e) {
+    FLastError = e.what();
+    HandleException(e);
+  } catch (...) {
+    FLastError = "unknown error";
+    HandleException(Exception("unknown error in a message handler"));
+  }
+}
+
 LRESULT FLX_CALLBACK FormWndProc(HWND Wnd, UINT Msg, WPARAM WParam,
                                  LPARAM LParam) {
   // Nothing may cross into the window system: errors of a handler are
   // reported to the application and the message still goes on.
   TFlexarium* self = unit::FindInstance(Wnd);
   if (self != nullptr && self->FEnabled) {
-    try {
-      switch (Msg) {
-        case WM_SHOWWINDOW:
-          self->HandleShowWindow(Wnd, WParam, false);
-          break;
-        case WM_GETMINMAXINFO:
-          self->HandleGetMinMaxInfo(Wnd, LParam, false);
-          break;
-        case WM_SIZING:
-          self->HandleSizing(LParam);
-          break;
-        case WM_SIZE:
-          self->HandleSize(Wnd, WParam, LParam, false);
-          break;
-        default:
-          break;
-      }
-    } catch (const std::exception& e) {
-      self->FLastError = e.what();
-      HandleException(e);
-    } catch (...) {
-      self->FLastError = "unknown error";
-      HandleException(Exception("unknown error in the form procedure"));
-    }
+    self->HandleMessage(Wnd, Msg, WParam, LParam, false);
   }
   try {
     return self != nullptr ? self->PassOn(Wnd, Msg, WParam, LParam)
