@@ -1,7 +1,8 @@
 # Previews a form with --svg and --html, renders every SVG to PNG with
-# rsvg-convert and, when Python is there, checks that no picture is blank.
+# rsvg-convert and checks that no picture is blank: with ImageMagick's
+# identify (more than one colour) or, without it, with Python.
 # Called as cmake -DFLEXARIUM=... -DFORM=... -DRSVG=... -DOUT=...
-# [-DPYTHON=... -DNOT_BLANK=...] -P this-file.
+# [-DIDENTIFY=...] [-DPYTHON=... -DNOT_BLANK=...] -P this-file.
 file(REMOVE_RECURSE "${OUT}")
 execute_process(COMMAND "${FLEXARIUM}" preview "${FORM}" --dpi 144
                         --client 720x450 --maximize --svg "${OUT}"
@@ -22,7 +23,14 @@ foreach(svg IN LISTS pictures)
   if(NOT rc EQUAL 0)
     message(FATAL_ERROR "rsvg-convert cannot render ${svg}: ${err}")
   endif()
-  if(PYTHON)
+  if(IDENTIFY)
+    execute_process(COMMAND "${IDENTIFY}" -format "%k" "${png}"
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE colours
+                    ERROR_VARIABLE err)
+    if(NOT rc EQUAL 0 OR NOT colours GREATER 1)
+      message(FATAL_ERROR "${png} is blank (${colours} colours) ${err}")
+    endif()
+  elseif(PYTHON)
     execute_process(COMMAND "${PYTHON}" "${NOT_BLANK}" "${png}"
                     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
     if(NOT rc EQUAL 0)
