@@ -345,5 +345,70 @@ TEST(FrameworkLife, AParentTakesItsControlsWithItWhoeverOwnsThem) {
   EXPECT_EQ(LiveObjectCount(), before);
 }
 
+TEST_F(Framework, ParentPaintsItsControlsWithoutAWindow) {
+  using namespace win;
+  TForm form(nullptr);
+  form.SetBounds(0, 0, 300, 200);
+  auto* label = new TLabel(&form);
+  label->SetParent(&form);
+  label->SetBounds(10, 20, 80, 15);
+  label->SetText("&Name && more");
+  auto* panel = new TPanel(&form);
+  panel->SetParent(&form);
+  panel->SetBounds(100, 100, 150, 80);
+  auto* bevel = new TBevel(&form);
+  bevel->SetParent(panel);
+  bevel->SetBounds(5, 6, 40, 30);
+  auto* button = new TSpeedButton(&form);
+  button->SetParent(panel);
+  button->SetBounds(50, 6, 23, 22);
+  button->SetText("&Go");
+  auto* hidden = new TLabel(&form);
+  hidden->SetParent(&form);
+  hidden->SetText("hidden");
+  hidden->SetVisible(false);
+  const HWND wnd = form.Handle();
+  const HWND panelWnd = panel->Handle();
+  desktop->clearRecords();
+
+  SendMessageW(wnd, WM_PAINT, 0, 0);
+  const auto& paints = desktop->paints();
+  ASSERT_EQ(paints.size(), 1u);
+  EXPECT_EQ(paints[0].op, "DrawTextW");
+  EXPECT_EQ(paints[0].wnd, wnd);
+  EXPECT_EQ(paints[0].text, u"Name & more");
+  EXPECT_EQ(paints[0].rect.left, 10);
+  EXPECT_EQ(paints[0].rect.top, 20);
+  EXPECT_EQ(paints[0].rect.right, 90);
+  EXPECT_EQ(paints[0].rect.bottom, 35);
+  EXPECT_EQ(paints[0].font, label->Font().Handle());
+  EXPECT_EQ(paints[0].bkMode, TRANSPARENT);
+  // The default painting runs inside the parent's own BeginPaint/EndPaint.
+  std::vector<std::string> ops;
+  for (const auto& c : desktop->calls()) {
+    if (c.wnd == wnd && (c.op == "BeginPaint" || c.op == "EndPaint" ||
+                         c.op == "DefWindowProcW" || c.op == "DrawTextW")) {
+      ops.push_back(c.op);
+    }
+  }
+  EXPECT_EQ(ops, (std::vector<std::string>{"BeginPaint", "DefWindowProcW",
+                                           "DrawTextW", "EndPaint"}));
+
+  desktop->clearRecords();
+  SendMessageW(panelWnd, WM_PAINT, 0, 0);
+  ASSERT_EQ(paints.size(), 3u);
+  EXPECT_EQ(paints[0].op, "DrawEdge");
+  EXPECT_EQ(paints[0].wnd, panelWnd);
+  EXPECT_EQ(paints[0].rect.left, 5);
+  EXPECT_EQ(paints[0].rect.bottom, 36);
+  EXPECT_EQ(paints[1].op, "DrawEdge");
+  EXPECT_EQ(paints[1].format, EDGE_RAISED);
+  EXPECT_EQ(paints[2].op, "DrawTextW");
+  EXPECT_EQ(paints[2].text, u"Go");
+  EXPECT_EQ(paints[2].rect.left, 50);
+  EXPECT_EQ(paints[2].rect.right, 73);
+  EXPECT_NE(paints[2].format & DT_CENTER, 0u);
+}
+
 }  // namespace
 }  // namespace flx

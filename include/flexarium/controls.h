@@ -165,6 +165,9 @@ class TGraphicControl : public TControl {
   FLX_CLASS(TGraphicControl)
  public:
   using TControl::TControl;
+  // Draws the control at its bounds on the parent's paint DC (the parent
+  // calls it on WM_PAINT); draws nothing by default.
+  virtual void Paint(win::HDC /*dc*/) {}
 };
 
 // A control with a window, created on first use, and child controls.
@@ -202,6 +205,8 @@ class TWinControl : public TControl {
                                win::LPARAM lParam);
   win::LRESULT DefaultHandler(win::UINT msg, win::WPARAM wParam,
                               win::LPARAM lParam);
+  // Paints the visible controls without a window onto `dc`.
+  void PaintControls(win::HDC dc);
 
   void SetText(const std::string& v) override;
   void SetVisible(bool v) override;
@@ -220,6 +225,8 @@ class TWinControl : public TControl {
   void Resized() override;
   void FontChanged() override;
   void AlignControls();
+  // WM_PAINT: the default painting, then the controls without a window.
+  win::LRESULT PaintHandler(win::WPARAM wParam, win::LPARAM lParam);
 
   win::HWND FHandle = nullptr;
   win::WNDPROC FDefWndProc = nullptr;

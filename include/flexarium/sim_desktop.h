@@ -82,6 +82,19 @@ struct MessageRecord {
   win::LPARAM lParam;
 };
 
+// A drawing call made during BeginPaint/EndPaint (DrawTextW or DrawEdge),
+// with the window painted and the DC's font and background mode then.
+struct PaintRecord {
+  std::string op;
+  HWND wnd = nullptr;
+  std::u16string text;
+  RECT rect{};
+  win::UINT format = 0;  // DrawTextW format, or DrawEdge edge
+  win::UINT flags = 0;   // DrawEdge flags
+  win::HFONT font = nullptr;
+  int bkMode = 0;
+};
+
 class Desktop final : public win::WindowSystem {
  public:
   explicit Desktop(DesktopConfig config = {});
@@ -111,6 +124,8 @@ class Desktop final : public win::WindowSystem {
   void setRecording(bool on);
   const std::vector<CallRecord>& calls() const;
   const std::vector<MessageRecord>& messages() const;
+  // Drawing calls; cleared with the other records.
+  const std::vector<PaintRecord>& paints() const;
   void clearRecords();
   int windowCount() const;
   bool dwmLoaded() const;     // a DWM function has been called
@@ -181,6 +196,14 @@ class Desktop final : public win::WindowSystem {
                                      void* value, win::DWORD size) override;
   win::HFONT createFontIndirect(const win::LOGFONTW* font) override;
   win::BOOL deleteFont(win::HFONT font) override;
+  win::HDC beginPaint(win::HWND wnd, win::PAINTSTRUCT* paint) override;
+  win::BOOL endPaint(win::HWND wnd, const win::PAINTSTRUCT* paint) override;
+  win::HFONT selectFont(win::HDC dc, win::HFONT font) override;
+  int setBkMode(win::HDC dc, int mode) override;
+  int drawText(win::HDC dc, std::u16string_view text, win::RECT* rect,
+               win::UINT format) override;
+  win::BOOL drawEdge(win::HDC dc, win::RECT* rect, win::UINT edge,
+                     win::UINT flags) override;
   int getLocaleInfoA(win::LCID locale, win::LCTYPE type, char* data,
                      int size) override;
   win::OSVersion getVersion() override;

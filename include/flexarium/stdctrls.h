@@ -15,6 +15,15 @@ namespace flx {
     explicit Name(TComponent* owner); \
   };
 
+// A control without a window that draws itself on its parent.
+#define FLX_PAINTED_CLASS(Name)         \
+  class Name : public TGraphicControl { \
+    FLX_CLASS(Name)                     \
+   public:                              \
+    explicit Name(TComponent* owner);   \
+    void Paint(win::HDC dc) override;   \
+  };
+
 // Windowed controls on system window classes.
 FLX_STD_CLASS(TButton, TWinControl)
 FLX_STD_CLASS(TBitBtn, TButton)
@@ -47,12 +56,12 @@ FLX_STD_CLASS(TProgressBar, TWinControl)
 FLX_STD_CLASS(THeaderControl, TWinControl)
 
 // Controls without a window.
-FLX_STD_CLASS(TLabel, TGraphicControl)
-FLX_STD_CLASS(TSpeedButton, TGraphicControl)
+FLX_PAINTED_CLASS(TLabel)
+FLX_PAINTED_CLASS(TSpeedButton)
 FLX_STD_CLASS(TPaintBox, TGraphicControl)
 FLX_STD_CLASS(TImage, TGraphicControl)
-FLX_STD_CLASS(TShape, TGraphicControl)
-FLX_STD_CLASS(TBevel, TGraphicControl)
+FLX_PAINTED_CLASS(TShape)
+FLX_PAINTED_CLASS(TBevel)
 FLX_STD_CLASS(TSplitter, TGraphicControl)
 
 // Non-visual components.
@@ -81,6 +90,7 @@ FLX_STD_CLASS(TGenericControl, TGraphicControl)
 FLX_STD_CLASS(TGenericComponent, TComponent)
 
 #undef FLX_STD_CLASS
+#undef FLX_PAINTED_CLASS
 
 // Registers the classes above (idempotent; called before reading forms).
 void RegisterStandardClasses();

@@ -96,6 +96,14 @@ class Desktop final : public win::WindowSystem {
                                      void* value, win::DWORD size) override;
   win::HFONT createFontIndirect(const win::LOGFONTW* font) override;
   win::BOOL deleteFont(win::HFONT font) override;
+  win::HDC beginPaint(win::HWND wnd, win::PAINTSTRUCT* paint) override;
+  win::BOOL endPaint(win::HWND wnd, const win::PAINTSTRUCT* paint) override;
+  win::HFONT selectFont(win::HDC dc, win::HFONT font) override;
+  int setBkMode(win::HDC dc, int mode) override;
+  int drawText(win::HDC dc, std::u16string_view text, win::RECT* rect,
+               win::UINT format) override;
+  win::BOOL drawEdge(win::HDC dc, win::RECT* rect, win::UINT edge,
+                     win::UINT flags) override;
   int getLocaleInfoA(win::LCID locale, win::LCTYPE type, char* data,
                      int size) override;
   win::OSVersion getVersion() override;

@@ -154,6 +154,16 @@ struct LOGFONTW {
   char16_t lfFaceName[32];
 };
 
+// What BeginPaint fills in: the DC and the part of the client to paint.
+struct PAINTSTRUCT {
+  HDC hdc;
+  BOOL fErase;
+  RECT rcPaint;
+  BOOL fRestore;
+  BOOL fIncUpdate;
+  BYTE rgbReserved[32];
+};
+
 // The running Windows version as the system reports it (not shimmed).
 struct OSVersion {
   int major = 10;

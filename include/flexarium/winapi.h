@@ -177,6 +177,23 @@ inline constexpr LONG FW_NORMAL = 400;
 inline constexpr LONG FW_BOLD = 700;
 inline constexpr BYTE DEFAULT_CHARSET = 1;
 
+// Painting.
+inline constexpr int TRANSPARENT = 1;
+inline constexpr int OPAQUE = 2;
+inline constexpr UINT DT_CENTER = 0x0001;
+inline constexpr UINT DT_VCENTER = 0x0004;
+inline constexpr UINT DT_WORDBREAK = 0x0010;
+inline constexpr UINT DT_SINGLELINE = 0x0020;
+inline constexpr UINT DT_NOPREFIX = 0x0800;
+inline constexpr UINT BDR_RAISEDOUTER = 0x0001;
+inline constexpr UINT BDR_SUNKENOUTER = 0x0002;
+inline constexpr UINT BDR_RAISEDINNER = 0x0004;
+inline constexpr UINT BDR_SUNKENINNER = 0x0008;
+inline constexpr UINT EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER;
+inline constexpr UINT BF_RECT = 0x000F;
+inline constexpr UINT BF_FLAT = 0x4000;
+inline constexpr UINT BF_MONO = 0x8000;
+
 inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 inline WORD HIWORD(std::uintptr_t v) {
   return static_cast<WORD>((v >> 16) & 0xFFFF);
@@ -310,6 +327,25 @@ inline HFONT CreateFontIndirectW(const LOGFONTW* font) {
 }
 inline BOOL DeleteObject(HFONT font) {
   return currentWindowSystem().deleteFont(font);
+}
+inline HDC BeginPaint(HWND wnd, PAINTSTRUCT* paint) {
+  return currentWindowSystem().beginPaint(wnd, paint);
+}
+inline BOOL EndPaint(HWND wnd, const PAINTSTRUCT* paint) {
+  return currentWindowSystem().endPaint(wnd, paint);
+}
+inline HFONT SelectObject(HDC dc, HFONT font) {
+  return currentWindowSystem().selectFont(dc, font);
+}
+inline int SetBkMode(HDC dc, int mode) {
+  return currentWindowSystem().setBkMode(dc, mode);
+}
+inline int DrawTextW(HDC dc, std::u16string_view text, RECT* rect,
+                     UINT format) {
+  return currentWindowSystem().drawText(dc, text, rect, format);
+}
+inline BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
+  return currentWindowSystem().drawEdge(dc, rect, edge, flags);
 }
 inline int GetLocaleInfoA(LCID locale, LCTYPE type, char* data, int size) {
   return currentWindowSystem().getLocaleInfoA(locale, type, data, size);

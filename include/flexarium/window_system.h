@@ -86,6 +86,16 @@ class WindowSystem {
   virtual HFONT createFontIndirect(const LOGFONTW* font) = 0;
   virtual BOOL deleteFont(HFONT font) = 0;
 
+  // Painting, for the controls without a window that their parent draws.
+  virtual HDC beginPaint(HWND wnd, PAINTSTRUCT* paint) = 0;
+  virtual BOOL endPaint(HWND wnd, const PAINTSTRUCT* paint) = 0;
+  // SelectObject for a font: returns the font it replaces.
+  virtual HFONT selectFont(HDC dc, HFONT font) = 0;
+  virtual int setBkMode(HDC dc, int mode) = 0;
+  virtual int drawText(HDC dc, std::u16string_view text, RECT* rect,
+                       UINT format) = 0;
+  virtual BOOL drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) = 0;
+
   // Locale, version, visual style.
   virtual int getLocaleInfoA(LCID locale, LCTYPE type, char* data,
                              int size) = 0;

@@ -412,7 +412,46 @@ win::LRESULT FLX_CALLBACK TWinControl::MainWndProc(win::HWND wnd, win::UINT msg,
 
 win::LRESULT TWinControl::WndProc(win::UINT msg, win::WPARAM wParam,
                                   win::LPARAM lParam) {
+  if (msg == win::WM_PAINT) return PaintHandler(wParam, lParam);
   return DefaultHandler(msg, wParam, lParam);
+}
+
+win::LRESULT TWinControl::PaintHandler(win::WPARAM wParam, win::LPARAM lParam) {
+  using namespace win;
+  const bool painted =
+      std::any_of(FControls.begin(), FControls.end(), [](TControl* c) {
+        return c->Visible() && dynamic_cast<TGraphicControl*>(c) != nullptr;
+      });
+  // Without such children, the window paints as it always did.
+  if (!painted) return DefaultHandler(WM_PAINT, wParam, lParam);
+  if (wParam != 0) {
+    // A DC handed in with the message: paint into it.
+    const LRESULT result = DefaultHandler(WM_PAINT, wParam, lParam);
+    PaintControls(reinterpret_cast<HDC>(wParam));
+    return result;
+  }
+  PAINTSTRUCT paint{};
+  const HDC dc = BeginPaint(FHandle, &paint);
+  if (dc == nullptr) return DefaultHandler(WM_PAINT, wParam, lParam);
+  LRESULT result = 0;
+  try {
+    result = DefaultHandler(WM_PAINT, reinterpret_cast<WPARAM>(dc), lParam);
+    PaintControls(dc);
+  } catch (...) {
+    EndPaint(FHandle, &paint);  // the window must not stay mid-paint
+    throw;
+  }
+  EndPaint(FHandle, &paint);
+  return result;
+}
+
+void TWinControl::PaintControls(win::HDC dc) {
+  // Copy: painting may run handlers that change the children.
+  const std::vector<TControl*> children = FControls;
+  for (TControl* c : children) {
+    auto* g = dynamic_cast<TGraphicControl*>(c);
+    if (g != nullptr && g->Visible()) g->Paint(dc);
+  }
 }
 
 win::LRESULT TWinControl::DefaultHandler(win::UINT msg, win::WPARAM wParam,

@@ -310,7 +310,8 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
     default:
       break;
   }
-  return DefaultHandler(msg, wParam, lParam);
+  // The form's controls without a window are painted there.
+  return TWinControl::WndProc(msg, wParam, lParam);
 }
 
 // ---- Frames, style manager --------------------------------------------------

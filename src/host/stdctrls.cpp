@@ -195,6 +195,57 @@ FLX_PLAIN_CTOR(TGenericControl, TGraphicControl, 100, 100)
 #undef FLX_SYSTEM_CTOR
 #undef FLX_PLAIN_CTOR
 
+// ---- Painting of the controls without a window ------------------------------
+
+using namespace win;
+
+namespace {
+
+// "&&" stands for "&"; a single "&" only marks the accelerator.
+std::string WithoutAccelerator(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && ++i == text.size()) break;
+    out += text[i];
+  }
+  return out;
+}
+
+RECT BoundsOf(const TControl& c) {
+  return RECT{c.Left(), c.Top(), c.Left() + c.Width(), c.Top() + c.Height()};
+}
+
+// Draws the caption in the control's font, leaving the background as is.
+void DrawCaption(TControl& c, HDC dc, RECT rect, UINT format) {
+  const HFONT previousFont = SelectObject(dc, c.Font().Handle());
+  const int previousMode = SetBkMode(dc, TRANSPARENT);
+  DrawTextW(dc, Utf8ToUtf16(WithoutAccelerator(c.GetText())), &rect,
+            format | DT_NOPREFIX);
+  SetBkMode(dc, previousMode);
+  SelectObject(dc, previousFont);
+}
+
+void DrawOutline(const TControl& c, HDC dc) {
+  RECT rect = BoundsOf(c);
+  // A single outer line in the window-frame colour: a 1-pixel outline.
+  DrawEdge(dc, &rect, BDR_RAISEDOUTER, BF_RECT | BF_FLAT | BF_MONO);
+}
+
+}  // namespace
+
+void TLabel::Paint(HDC dc) { DrawCaption(*this, dc, BoundsOf(*this), 0); }
+
+void TSpeedButton::Paint(HDC dc) {
+  RECT rect = BoundsOf(*this);
+  DrawEdge(dc, &rect, EDGE_RAISED, BF_RECT);
+  DrawCaption(*this, dc, rect, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+}
+
+void TShape::Paint(HDC dc) { DrawOutline(*this, dc); }
+
+void TBevel::Paint(HDC dc) { DrawOutline(*this, dc); }
+
 TStatusBar::TStatusBar(TComponent* owner) : TWinControl(owner) {
   SetBounds(0, 0, 150, 19);
   SetAlign(TAlign::alBottom);

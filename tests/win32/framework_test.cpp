@@ -312,6 +312,48 @@ TEST(FontsReachTheWindows) {
            -::MulDiv(9, dpi, 72));
 }
 
+// Pixels of the window's client in `r` that differ from the one at `bg`.
+int pixelsUnlike(HWND wnd, POINT bg, RECT r) {
+  HDC dc = ::GetDC(wnd);
+  const COLORREF background = ::GetPixel(dc, bg.x, bg.y);
+  int count = 0;
+  for (int y = r.top; y < r.bottom; ++y) {
+    for (int x = r.left; x < r.right; ++x) {
+      if (::GetPixel(dc, x, y) != background) ++count;
+    }
+  }
+  ::ReleaseDC(wnd, dc);
+  return count;
+}
+
+TEST(ControlsWithoutAWindowArePaintedByTheirParent) {
+  flx::win32::ScopedDesktop desktop;
+  flx::TForm form{nullptr};
+  form.SetText("Paint");
+  form.SetClientWidth(320);
+  form.SetClientHeight(160);
+  auto* label =
+      SampleForm::place(new flx::TLabel(&form), &form, 20, 20, 240, 30);
+  label->Font().SetSize(16);
+  label->SetText("&WMW MWM");
+  auto* bevel =
+      SampleForm::place(new flx::TBevel(&form), &form, 20, 80, 100, 50);
+  form.Show();
+  const HWND wnd = form.Handle();
+  ::UpdateWindow(wnd);
+  const POINT bg{300, 150};
+  CHECK(pixelsUnlike(wnd, bg, RECT{20, 20, 260, 50}) > 50);
+  // The outline: its top edge is drawn, its inside is not.
+  CHECK(pixelsUnlike(wnd, bg, RECT{20, 80, 120, 81}) > 50);
+  CHECK_EQ(pixelsUnlike(wnd, bg, RECT{30, 90, 110, 120}), 0);
+  // A hidden label leaves the background alone.
+  label->SetVisible(false);
+  ::InvalidateRect(wnd, nullptr, TRUE);
+  ::UpdateWindow(wnd);
+  CHECK_EQ(pixelsUnlike(wnd, bg, RECT{20, 20, 260, 50}), 0);
+  (void)bevel;
+}
+
 TEST(TextReachesTheWindowAsUtf16) {
   flx::win32::ScopedDesktop desktop;
   SampleForm s;

@@ -70,6 +70,10 @@ session() {
     FLX_EXPECT_LOCALE=ENU
   run identity-fr "$x/identity_test.exe" LC_ALL=fr_FR.UTF-8 \
     FLX_EXPECT_VERSION=10.0 FLX_EXPECT_LOCALE=FRA
+  # Wine takes the locale from LC_ALL even when glibc has no such locale.
+  run locale-en "$x/locale_test.exe" FLX_EXPECT_LANGUAGE=en
+  run locale-ja "$x/locale_test.exe" LC_ALL=ja_JP.UTF-8 \
+    FLX_EXPECT_LANGUAGE=ja
   set_dpi 144
   run dpi-144 "$x/dpi_test.exe" FLX_EXPECT_DPI=144
   set_dpi 96

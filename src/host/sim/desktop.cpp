@@ -185,6 +185,11 @@ struct Desktop::Impl {
   bool dwmLoaded = false;
   std::vector<CallRecord> calls;
   std::vector<MessageRecord> messages;
+  std::vector<PaintRecord> paints;
+  // The one paint DC: the window it paints and its selected state.
+  HWND paintWnd = nullptr;
+  HFONT paintFont = nullptr;
+  int paintBkMode = OPAQUE;
 
   // The desktop whose procedure call is in progress on this thread, so that
   // the built-in class procedure reaches the right desktop.
@@ -1083,9 +1088,13 @@ const std::vector<CallRecord>& Desktop::calls() const { return impl_->calls; }
 const std::vector<MessageRecord>& Desktop::messages() const {
   return impl_->messages;
 }
+const std::vector<PaintRecord>& Desktop::paints() const {
+  return impl_->paints;
+}
 void Desktop::clearRecords() {
   impl_->calls.clear();
   impl_->messages.clear();
+  impl_->paints.clear();
 }
 int Desktop::windowCount() const { return impl_->liveWindows; }
 bool Desktop::dwmLoaded() const { return impl_->dwmLoaded; }
@@ -1604,6 +1613,79 @@ BOOL Desktop::deleteFont(HFONT font) {
   }
   impl_->fonts[serial].reset();
   impl_->freeFonts.push_back(serial);
+  return TRUE;
+}
+
+// ---- Painting ----
+
+namespace {
+constexpr std::size_t kPaintDc = 2;  // 1 is the screen DC of GetDC
+}  // namespace
+
+HDC Desktop::beginPaint(HWND wnd, PAINTSTRUCT* paint) {
+  impl_->recordCall("BeginPaint", wnd);
+  const auto* w = impl_->find(wnd);
+  if (w == nullptr || paint == nullptr) return nullptr;
+  // Nothing is drawn: the whole client counts as needing paint.
+  *paint = PAINTSTRUCT{};
+  paint->hdc = makeHandle<HDC>(kPaintDc, kTagDc);
+  paint->rcPaint = RECT{0, 0, impl_->clientWidth(*w), impl_->clientHeight(*w)};
+  impl_->paintWnd = wnd;
+  impl_->paintFont = nullptr;
+  impl_->paintBkMode = OPAQUE;
+  return paint->hdc;
+}
+
+BOOL Desktop::endPaint(HWND wnd, const PAINTSTRUCT* paint) {
+  impl_->recordCall("EndPaint", wnd);
+  if (paint == nullptr || handleSerial(paint->hdc, kTagDc) != kPaintDc) {
+    return FALSE;
+  }
+  impl_->paintWnd = nullptr;
+  return TRUE;
+}
+
+HFONT Desktop::selectFont(HDC dc, HFONT font) {
+  impl_->recordCall("SelectObject", impl_->paintWnd);
+  if (handleSerial(dc, kTagDc) != kPaintDc) return nullptr;
+  const HFONT previous = impl_->paintFont;
+  impl_->paintFont = font;
+  return previous;
+}
+
+int Desktop::setBkMode(HDC dc, int mode) {
+  impl_->recordCall("SetBkMode", impl_->paintWnd);
+  if (handleSerial(dc, kTagDc) != kPaintDc) return 0;
+  const int previous = impl_->paintBkMode;
+  impl_->paintBkMode = mode;
+  return previous;
+}
+
+int Desktop::drawText(HDC dc, std::u16string_view text, RECT* rect,
+                      UINT format) {
+  impl_->recordCall("DrawTextW", impl_->paintWnd);
+  if (handleSerial(dc, kTagDc) != kPaintDc || rect == nullptr) return 0;
+  if (impl_->recording) {
+    impl_->paints.push_back(PaintRecord{"DrawTextW", impl_->paintWnd,
+                                        std::u16string(text), *rect, format, 0,
+                                        impl_->paintFont, impl_->paintBkMode});
+  }
+  return 1;  // a height; nothing is measured
+}
+
+BOOL Desktop::drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
+  impl_->recordCall("DrawEdge", impl_->paintWnd);
+  if (handleSerial(dc, kTagDc) != kPaintDc || rect == nullptr) return FALSE;
+  if (impl_->recording) {
+    impl_->paints.push_back(PaintRecord{"DrawEdge",
+                                        impl_->paintWnd,
+                                        {},
+                                        *rect,
+                                        edge,
+                                        flags,
+                                        impl_->paintFont,
+                                        impl_->paintBkMode});
+  }
   return TRUE;
 }
 

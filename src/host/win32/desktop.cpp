@@ -394,6 +394,33 @@ HFONT Desktop::createFontIndirect(const fw::LOGFONTW* font) {
 
 BOOL Desktop::deleteFont(HFONT font) { return ::DeleteObject(font); }
 
+// ---- Painting ----
+
+HDC Desktop::beginPaint(HWND wnd, fw::PAINTSTRUCT* paint) {
+  return ::BeginPaint(wnd, sys(paint));
+}
+
+BOOL Desktop::endPaint(HWND wnd, const fw::PAINTSTRUCT* paint) {
+  return ::EndPaint(wnd, sys(paint));
+}
+
+HFONT Desktop::selectFont(HDC dc, HFONT font) {
+  return static_cast<HFONT>(::SelectObject(dc, font));
+}
+
+int Desktop::setBkMode(HDC dc, int mode) { return ::SetBkMode(dc, mode); }
+
+int Desktop::drawText(HDC dc, std::u16string_view text, fw::RECT* rect,
+                      fw::UINT format) {
+  // Counted, so the text needs no terminator.
+  return ::DrawTextW(dc, reinterpret_cast<const wchar_t*>(text.data()),
+                     static_cast<int>(text.size()), sys(rect), format);
+}
+
+BOOL Desktop::drawEdge(HDC dc, fw::RECT* rect, fw::UINT edge, fw::UINT flags) {
+  return ::DrawEdge(dc, sys(rect), edge, flags);
+}
+
 // ---- Locale, version, visual style ----
 
 int Desktop::getLocaleInfoA(fw::LCID locale, fw::LCTYPE type, char* data,

@@ -106,6 +106,11 @@ FLX_SAME_FIELD(fw::LOGFONTW, ::LOGFONTW, lfItalic);
 FLX_SAME_FIELD(fw::LOGFONTW, ::LOGFONTW, lfCharSet);
 FLX_SAME_FIELD(fw::LOGFONTW, ::LOGFONTW, lfPitchAndFamily);
 FLX_SAME_FIELD(fw::LOGFONTW, ::LOGFONTW, lfFaceName);
+FLX_SAME_RECORD(fw::PAINTSTRUCT, ::PAINTSTRUCT);
+FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, fErase);
+FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, rcPaint);
+FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, fIncUpdate);
+FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, rgbReserved);
 
 #undef FLX_SAME_RECORD
 #undef FLX_SAME_FIELD
@@ -126,6 +131,12 @@ inline ::APPBARDATA* sys(fw::APPBARDATA* a) {
 }
 inline const ::LOGFONTW* sys(const fw::LOGFONTW* f) {
   return reinterpret_cast<const ::LOGFONTW*>(f);
+}
+inline ::PAINTSTRUCT* sys(fw::PAINTSTRUCT* p) {
+  return reinterpret_cast<::PAINTSTRUCT*>(p);
+}
+inline const ::PAINTSTRUCT* sys(const fw::PAINTSTRUCT* p) {
+  return reinterpret_cast<const ::PAINTSTRUCT*>(p);
 }
 inline fw::RECT ours(const ::RECT& r) {
   return fw::RECT{r.left, r.top, r.right, r.bottom};
