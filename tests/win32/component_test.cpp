@@ -153,6 +153,45 @@ TEST(MaximizeRescalesAndRestoreComesBack) {
   CHECK_EQ(rectInParent(s.handleOf("B")), rect(10, 20, 75, 21));
 }
 
+// Disabling, enabling again and freeing the component leave the form's own
+// procedure in the chain: it still resizes, paints and closes.
+TEST(TheSubclassChainStaysIntact) {
+  Session s;
+  flx::TCustomForm& form = s.load(kForm);
+  form.Show();
+  const HWND wnd = form.Handle();
+  auto* flex =
+      dynamic_cast<flx::TFlexarium*>(s.root->FindComponent("Flexarium1"));
+  REQUIRE(flex != nullptr);
+  const bool subclassed = flx::Win32MajorVersion() >= 5;
+  auto current = [&] {
+    return reinterpret_cast<WNDPROC>(::GetWindowLongPtrW(wnd, GWLP_WNDPROC));
+  };
+  if (subclassed) CHECK(current() == &flx::FormWndProc);
+  flex->SetEnabled(false);
+  CHECK(current() != &flx::FormWndProc);
+  resizeClient(wnd, 900, 700);
+  CHECK_EQ(native::clientRect(wnd), rect(0, 0, 900, 700));
+  CHECK_EQ(form.ClientWidth(), 900);
+  CHECK_EQ(rectInParent(s.handleOf("B")), rect(10, 20, 75, 21));
+  flex->SetEnabled(true);
+  if (subclassed) CHECK(current() == &flx::FormWndProc);
+  resizeClient(wnd, 1200, 900);
+  CHECK_EQ(rectInParent(s.handleOf("B")), rect(15, 30, 113, 32));
+  delete flex;
+  resizeClient(wnd, 800, 600);
+  CHECK_EQ(form.ClientWidth(), 800);
+  CHECK_EQ(rectInParent(s.handleOf("B")), rect(15, 30, 113, 32));
+  // It paints: the whole client area is validated by the form's procedure.
+  ::InvalidateRect(wnd, nullptr, TRUE);
+  CHECK(::UpdateWindow(wnd) != FALSE);
+  RECT pending{};
+  CHECK(::GetUpdateRect(wnd, &pending, FALSE) == FALSE);
+  // It closes.
+  ::SendMessageW(wnd, WM_CLOSE, 0, 0);
+  CHECK(::IsWindow(wnd) == FALSE);
+}
+
 }  // namespace
 
 MINI_TEST_MAIN()
