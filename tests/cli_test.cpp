@@ -180,6 +180,32 @@ TEST(CliOptions, VersionLocaleOnOff) {
   EXPECT_FALSE(parseOnOff("yes"));
 }
 
+TEST(CliOptions, FrameMetricsAreTakenAsTheyAre) {
+  struct Case {
+    const char* text;
+    bool ok;
+    int caption, frame, padded;
+  };
+  for (Case c : {Case{"19:4:0", true, 19, 4, 0}, Case{"23:4", true, 23, 4, 0},
+                 Case{"19:-4", false, 0, 0, 0}, Case{"19:x", false, 0, 0, 0},
+                 Case{":4", false, 0, 0, 0}, Case{"300:4", false, 0, 0, 0}}) {
+    auto f = parseFrame(c.text);
+    ASSERT_EQ(f.has_value(), c.ok) << c.text;
+    if (!f) continue;
+    EXPECT_EQ(f->caption, c.caption);
+    EXPECT_EQ(f->frame, c.frame);
+    EXPECT_EQ(f->padded, c.padded);
+  }
+  ScreenSettings s;
+  s.dpi = {144, 144};
+  s.frame = FrameMetrics{19, 4, 0};
+  flx::sim::DesktopConfig config = s.desktopConfig();
+  EXPECT_EQ(config.captionHeight, 19);
+  EXPECT_EQ(config.sizeFrame, 4);
+  EXPECT_EQ(config.paddedBorder, 0);
+  EXPECT_FALSE(config.scaleMetricsWithDpi);
+}
+
 TEST(CliOptions, MarginsOnlyFromWindows10) {
   ScreenSettings s;
   EXPECT_EQ(s.desktopConfig().margins.left, 7);
@@ -211,6 +237,8 @@ TEST(CliStatus, BadUsageAndBadInput) {
       {{"preview", contact, "--windows", "ten"}, 2, "--windows"},
       {{"preview", contact, "--locale", "J1"}, 2, "--locale"},
       {{"preview", contact, "--composition", "maybe"}, 2, "--composition"},
+      {{"preview", contact, "--frame", "19"}, 2, "--frame"},
+      {{"preview", contact, "--frame", "19:4:0:1"}, 2, "--frame"},
       {{"preview", contact, "--bogus"}, 2, "--bogus"},
       {{"preview"}, 2, "FORM"},
       {{"run"}, 2, "SCENARIO"},

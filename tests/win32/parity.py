@@ -62,7 +62,7 @@ def screen_args(screen):
         "--windows", screen["windows"],
         "--locale", screen["locale"],
         "--composition", "on" if screen["composition"] else "off",
-    ]
+    ] + (["--frame", screen["frame"]] if screen.get("frame") else [])
 
 
 def compare_step(real, sim, problems, notes):

@@ -455,6 +455,10 @@ cli::ScreenSettings realScreen(flx::win32::Desktop& desktop) {
   }
   flx::win::BOOL on = 0;
   s.composition = desktop.dwmIsCompositionEnabled(&on) == 0 && on != 0;
+  // The frame as this system draws it, so a preview can be set up alike.
+  s.frame = cli::FrameMetrics{::GetSystemMetrics(SM_CYCAPTION),
+                              ::GetSystemMetrics(SM_CXFRAME),
+                              ::GetSystemMetrics(SM_CXPADDEDBORDER)};
   return s;
 }
 

@@ -30,6 +30,7 @@ struct ScreenStrings {
   std::string windows;
   std::string locale;
   std::string composition;
+  std::string frame;
   ScreenSettings settings() const;
 };
 void addScreenOptions(CLI::App& cmd, ScreenStrings& screen);

@@ -134,6 +134,33 @@ std::string describeTaskbar(const flx::sim::TaskbarConfig& taskbar) {
   return text;
 }
 
+std::optional<FrameMetrics> parseFrame(const std::string& text) {
+  int values[3] = {0, 0, 0};
+  std::size_t start = 0;
+  int count = 0;
+  for (;;) {
+    std::size_t colon = text.find(':', start);
+    std::string part = text.substr(
+        start, colon == std::string::npos ? std::string::npos : colon - start);
+    int v = 0;
+    auto [end, ec] = std::from_chars(part.data(), part.data() + part.size(), v);
+    if (part.empty() || ec != std::errc() || end != part.data() + part.size() ||
+        v < 0 || v > 200 || count == 3) {
+      return std::nullopt;
+    }
+    values[count++] = v;
+    if (colon == std::string::npos) break;
+    start = colon + 1;
+  }
+  if (count < 2) return std::nullopt;
+  return FrameMetrics{values[0], values[1], values[2]};
+}
+
+std::string describeFrame(const FrameMetrics& f) {
+  return std::to_string(f.caption) + ":" + std::to_string(f.frame) + ":" +
+         std::to_string(f.padded);
+}
+
 flx::sim::DesktopConfig ScreenSettings::desktopConfig() const {
   flx::sim::DesktopConfig config;
   config.monitors = {flx::sim::MonitorConfig{
@@ -145,6 +172,12 @@ flx::sim::DesktopConfig ScreenSettings::desktopConfig() const {
   if (windows.major < 10) config.margins = flx::sim::FrameMargins{0, 0, 0, 0};
   config.version = windows;
   config.localeAbbrev = locale;
+  if (frame) {
+    config.captionHeight = frame->caption;
+    config.sizeFrame = frame->frame;
+    config.paddedBorder = frame->padded;
+    config.scaleMetricsWithDpi = false;
+  }
   return config;
 }
 
@@ -158,6 +191,7 @@ std::string ScreenSettings::describe() const {
           std::to_string(windows.major) + "." + std::to_string(windows.minor) +
           ", locale " + locale + ", composition " +
           (composition ? "on" : "off");
+  if (frame) text += ", frame " + describeFrame(*frame);
   return text;
 }
 

@@ -27,6 +27,17 @@ std::optional<flx::win::OSVersion> parseWindowsVersion(const std::string& text);
 std::optional<std::string> parseLocale(const std::string& text);
 // "on" or "off".
 std::optional<bool> parseOnOff(const std::string& text);
+
+// Non-client metrics of the screen in pixels: caption height, sizing-frame
+// width and padded border (SM_CYCAPTION, SM_CXFRAME, SM_CXPADDEDBORDER).
+struct FrameMetrics {
+  int caption = 0;
+  int frame = 0;
+  int padded = 0;
+};
+// "CAPTION:FRAME[:PADDED]", each 0..200; nullopt otherwise.
+std::optional<FrameMetrics> parseFrame(const std::string& text);
+std::string describeFrame(const FrameMetrics& frame);
 // A whole number, optionally signed, within [lo, hi].
 std::optional<int> parseInt(const std::string& text, int lo, int hi);
 
@@ -38,6 +49,7 @@ inline constexpr const char* kTaskbarForm =
 inline constexpr const char* kWindowsForm = "MAJOR.MINOR such as 10.0 or 6.1";
 inline constexpr const char* kLocaleForm = "2 to 8 letters such as ENU or JPN";
 inline constexpr const char* kOnOffForm = "on or off";
+inline constexpr const char* kFrameForm = "CAPTION:FRAME[:PADDED] in pixels";
 
 // "bottom:40", "left:60:autohide", "none".
 std::string describeTaskbar(const flx::sim::TaskbarConfig& taskbar);
@@ -50,6 +62,9 @@ struct ScreenSettings {
   flx::win::OSVersion windows{10, 0};
   std::string locale = "ENU";
   bool composition = true;
+  // When set, the frame metrics at the run-time DPI as they are, instead of
+  // Windows 10's scaled with the DPI.
+  std::optional<FrameMetrics> frame;
 
   // The desktop for these settings. Only Windows 10 and later draw the
   // invisible frame margins; earlier versions report none.

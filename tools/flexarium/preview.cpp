@@ -72,6 +72,12 @@ void addScreenOptions(CLI::App& cmd, ScreenStrings& s) {
                  "96 DPI, scaled with the DPI) (default on)")
       ->check(checkWith(parseOnOff, kOnOffForm))
       ->type_name("on|off");
+  cmd.add_option("--frame", s.frame,
+                 "The window frame's metrics in pixels, as they are at the "
+                 "run-time DPI: caption height, sizing frame, padded border "
+                 "(default Windows 10's 23:4:4 at 96 DPI, scaled)")
+      ->check(checkWith(parseFrame, kFrameForm))
+      ->type_name("CAPTION:FRAME[:PADDED]");
 }
 
 ScreenSettings ScreenStrings::settings() const {
@@ -82,6 +88,7 @@ ScreenSettings ScreenStrings::settings() const {
   if (!windows.empty()) s.windows = *parseWindowsVersion(windows);
   if (!locale.empty()) s.locale = *parseLocale(locale);
   if (!composition.empty()) s.composition = *parseOnOff(composition);
+  if (!frame.empty()) s.frame = parseFrame(frame);
   return s;
 }
 

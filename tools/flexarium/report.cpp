@@ -163,15 +163,17 @@ nlohmann::ordered_json reportToJson(const PreviewReport& report) {
   json doc;
   doc["file"] = report.file;
   const ScreenSettings& sc = report.screen;
-  doc["screen"] = {{"width", sc.screen.width},
-                   {"height", sc.screen.height},
-                   {"dpi_x", sc.dpi.width},
-                   {"dpi_y", sc.dpi.height},
-                   {"taskbar", describeTaskbar(sc.taskbar)},
-                   {"windows", std::to_string(sc.windows.major) + "." +
-                                   std::to_string(sc.windows.minor)},
-                   {"locale", sc.locale},
-                   {"composition", sc.composition}};
+  doc["screen"] = {
+      {"width", sc.screen.width},
+      {"height", sc.screen.height},
+      {"dpi_x", sc.dpi.width},
+      {"dpi_y", sc.dpi.height},
+      {"taskbar", describeTaskbar(sc.taskbar)},
+      {"windows", std::to_string(sc.windows.major) + "." +
+                      std::to_string(sc.windows.minor)},
+      {"locale", sc.locale},
+      {"composition", sc.composition},
+      {"frame", sc.frame ? json(describeFrame(*sc.frame)) : json(nullptr)}};
   doc["component"] = report.component ? json(*report.component) : json(nullptr);
   json steps = json::array();
   for (const StepLayout& step : report.steps) steps.push_back(stepToJson(step));
