@@ -14,10 +14,8 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <functional>
 #include <iostream>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -215,19 +213,6 @@ cli::ControlLayout layoutOf(flx::TControl& c, int depth, int dpi) {
   return l;
 }
 
-void walk(flx::TWinControl& parent, int depth, int dpi,
-          std::vector<cli::ControlLayout>& out,
-          std::set<flx::TControl*>& seen) {
-  for (int i = 0; i < parent.ControlCount(); ++i) {
-    flx::TControl* c = parent.Controls(i);
-    if (!seen.insert(c).second) continue;
-    out.push_back(layoutOf(*c, depth, dpi));
-    if (auto* w = dynamic_cast<flx::TWinControl*>(c)) {
-      walk(*w, depth + 1, dpi, out, seen);
-    }
-  }
-}
-
 class Demo {
  public:
   explicit Demo(flx::win32::Desktop& desktop) : desktop_(desktop) {
@@ -350,28 +335,8 @@ class Demo {
                                  : "normal";
     fl.shown = ::IsWindowVisible(wnd) != FALSE;
 
-    std::set<flx::TControl*> seen;
-    walk(f, 0, dpi, step.controls, seen);
-    // Controls without a parent come after the others, in creation order.
-    std::vector<flx::TComponent*> order;
-    std::function<void(flx::TComponent*)> visit = [&](flx::TComponent* o) {
-      for (int i = 0; i < o->ComponentCount(); ++i) {
-        order.push_back(o->Components(i));
-        visit(o->Components(i));
-      }
-    };
-    visit(&f);
-    for (flx::TComponent* c : order) {
-      auto* control = dynamic_cast<flx::TControl*>(c);
-      if (control == nullptr || seen.count(control) != 0 ||
-          control->Parent() != nullptr) {
-        continue;
-      }
-      seen.insert(control);
-      step.controls.push_back(layoutOf(*control, 0, dpi));
-      if (auto* w = dynamic_cast<flx::TWinControl*>(control)) {
-        walk(*w, 1, dpi, step.controls, seen);
-      }
+    for (auto [control, depth] : cli::controlsInReportOrder(f)) {
+      step.controls.push_back(layoutOf(*control, depth, dpi));
     }
     return step;
   }

@@ -1,11 +1,10 @@
 #include "simulation.h"
 
 #include <filesystem>
-#include <functional>
-#include <set>
 
 #include "flexarium/stdctrls.h"
 #include "flexarium/winapi.h"
+#include "report.h"
 
 namespace flexarium_cli {
 
@@ -249,18 +248,6 @@ ControlLayout layoutOf(flx::TControl& c, int depth) {
   return l;
 }
 
-void walk(flx::TWinControl& parent, int depth, std::vector<ControlLayout>& out,
-          std::set<flx::TControl*>& seen) {
-  for (int i = 0; i < parent.ControlCount(); ++i) {
-    flx::TControl* c = parent.Controls(i);
-    if (!seen.insert(c).second) continue;
-    out.push_back(layoutOf(*c, depth));
-    if (auto* w = dynamic_cast<flx::TWinControl*>(c)) {
-      walk(*w, depth + 1, out, seen);
-    }
-  }
-}
-
 }  // namespace
 
 void Session::beginStep() {
@@ -333,29 +320,8 @@ StepLayout Session::capture(const std::string& action) {
                                                                    : "normal";
   }
 
-  std::set<flx::TControl*> seen;
-  walk(f, 0, step.controls, seen);
-  // Controls without a parent are listed too, after the others, in
-  // creation order.
-  std::vector<flx::TComponent*> order;
-  std::function<void(flx::TComponent*)> visit = [&](flx::TComponent* o) {
-    for (int i = 0; i < o->ComponentCount(); ++i) {
-      order.push_back(o->Components(i));
-      visit(o->Components(i));
-    }
-  };
-  visit(&f);
-  for (flx::TComponent* c : order) {
-    auto* control = dynamic_cast<flx::TControl*>(c);
-    if (control == nullptr || seen.count(control) != 0 ||
-        control->Parent() != nullptr) {
-      continue;
-    }
-    seen.insert(control);
-    step.controls.push_back(layoutOf(*control, 0));
-    if (auto* w = dynamic_cast<flx::TWinControl*>(control)) {
-      walk(*w, 1, step.controls, seen);
-    }
+  for (auto [control, depth] : controlsInReportOrder(f)) {
+    step.controls.push_back(layoutOf(*control, depth));
   }
   return step;
 }
