@@ -14,7 +14,8 @@
 #include "commands.h"
 #include "options.h"
 #include "render.h"
-#include "scenario.h"
+#include "scenario_language.h"
+#include "scenario_runner.h"
 #include "simulation.h"
 
 namespace flexarium_cli {
