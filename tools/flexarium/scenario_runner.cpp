@@ -251,6 +251,8 @@ class Runner {
       std::error_code ec;
       std::vector<fs::path> files;
       for (const auto& entry : fs::directory_iterator(dir, ec)) {
+        // Opening a named pipe would wait for a writer.
+        if (!entry.is_regular_file(ec)) continue;
         std::string ext = flx::LowerCase(entry.path().extension().string());
         if (ext == ".dfm" || ext == ".lfm" || ext == ".fmx") {
           files.push_back(entry.path());

@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "flexarium/winapi.h"
+#include "form_input.h"
 
 namespace flexarium_cli {
 
@@ -52,12 +53,12 @@ void Session::load(const std::string& path,
                    const flx::FormLoadOptions& options) {
   if (root_) throw StepError("a form is loaded already");
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  if (!isStdin(path) && std::filesystem::is_directory(path, ec)) {
     throw StepError(path + ": is a folder, not a form file");
   }
-  auto root = flx::LoadFormFile(path, options);
+  auto root = loadForm(path, options);
   if (dynamic_cast<flx::TCustomForm*>(root.get()) == nullptr) {
-    throw StepError(path + ": the root is " + root->ClassName() +
+    throw StepError(inputName(path) + ": the root is " + root->ClassName() +
                     ", not a form; load a form that uses it");
   }
   root_ = std::move(root);

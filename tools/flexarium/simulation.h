@@ -38,9 +38,9 @@ class Session {
   void setScreenSize(Size size);
   void setTaskbar(const flx::sim::TaskbarConfig& taskbar);
 
-  // Reads the form as a running application does. Throws flx::Exception
-  // (the reader's FILE:LINE:COL message) or StepError for a root that is
-  // not a form.
+  // Reads the form as a running application does ("-": from standard
+  // input). Throws flx::Exception (the reader's FILE:LINE:COL message) or
+  // StepError for a root that is not a form.
   void load(const std::string& path, const flx::FormLoadOptions& options);
   bool loaded() const { return root_ != nullptr; }
   flx::TCustomForm& form();
