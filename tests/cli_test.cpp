@@ -1,6 +1,13 @@
-// The flexarium command: option parsing, exit statuses, forms from standard
-// input, the preview's table, JSON and pictures, and the scenario language,
-// driven in-process.
+// The flexarium command driven in-process.
+//
+// Sections:
+//   Running the command   RunCli, a scratch folder per test
+//   Option parsers        sizes, DPI, taskbar, version, locale, frame
+//   Exit statuses         bad usage and bad input, help
+//   Preview               JSON, table, screen options, pictures and page
+//   Standard input        "-" for each subcommand, errors, a real pipe
+//   Pictures              SVG nesting, escaping, file names
+//   Scenarios             the language's errors, the runner, `run`
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -31,6 +38,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+
+// ---- Running the command
 
 const std::string kSource = FLEXARIUM_SOURCE_DIR;
 const std::string kForms = kSource + "/examples/forms/";
