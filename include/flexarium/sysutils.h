@@ -106,7 +106,8 @@ std::string Utf16ToUtf8(std::u16string_view s);
 // Windows' MulDiv: a * b / c rounded half away from zero; -1 when c is 0.
 int MulDiv(int a, int b, int c);
 
-// The running Windows version, read from the current window system.
+// The running Windows version, read from the current window system (so
+// defined by the window-system layer, src/host/version.cpp).
 int Win32MajorVersion();
 int Win32MinorVersion();
 bool CheckWin32Version(int major, int minor = 0);

@@ -733,8 +733,7 @@ class Parser {
   }
 };
 
-// ---------------------------------------------------------------------------
-// Writing
+// ---- Writing
 
 [[noreturn]] void writeError(const std::string& message) {
   throw EFilerError(std::string(), SourcePos{}, message);

@@ -17,7 +17,7 @@
 
 namespace flx {
 
-// ---- Stored state -----------------------------------------------------------
+// ---- Stored state
 
 struct StoredEntry {
   enum class Kind { Published, Hidden, Unknown };
@@ -115,7 +115,6 @@ std::string readFileText(const std::string& path) {
 }
 
 // ---- Hidden properties
-// -------------------------------------------------------
 
 class PropertyReader final : public TReader {
  public:
@@ -176,7 +175,7 @@ class ValueWriter final : public TWriter {
   FormValue value;
 };
 
-// ---- Reading ----------------------------------------------------------------
+// ---- Reading
 
 struct Doc {
   std::string path;
@@ -741,7 +740,7 @@ class Loader {
   long serial_ = 0;
 };
 
-// ---- Writing ----------------------------------------------------------------
+// ---- Writing
 
 class Writer {
  public:

@@ -222,19 +222,19 @@ struct Desktop::Impl {
 
   explicit Impl(DesktopConfig c) : config(std::move(c)) {}
 
-  // ---- Records ----
+  // ---- Records
   void recordCall(const char* op, HWND wnd) {
     if (recording) calls.push_back(CallRecord{op, wnd});
   }
 
-  // ---- Lookup ----
+  // ---- Lookup
   Window* find(HWND wnd) const {
     const std::size_t serial = handleSerial(wnd, kTagWindow);
     if (serial == 0 || serial >= windows.size()) return nullptr;
     return windows[serial].get();
   }
 
-  // ---- Metrics ----
+  // ---- Metrics
   int sx(int v) const {
     return config.scaleMetricsWithDpi ? MulDiv(v, config.dpiX, 96) : v;
   }
@@ -351,7 +351,7 @@ struct Desktop::Impl {
     return r;
   }
 
-  // ---- Monitors ----
+  // ---- Monitors
   std::vector<MonitorConfig> monitorList() const {
     if (config.monitors.empty()) return {MonitorConfig{}};
     return config.monitors;
@@ -511,7 +511,7 @@ struct Desktop::Impl {
     return std::max<int>(std::min<int>(v, hi), lo);
   }
 
-  // ---- Delivery ----
+  // ---- Delivery
   LRESULT invoke(WNDPROC proc, HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (proc == nullptr) return 0;
     ActiveScope scope(this);
@@ -554,7 +554,7 @@ struct Desktop::Impl {
     return 0;
   }
 
-  // ---- Default procedure ----
+  // ---- Default procedure
   LRESULT def(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     Window* w = find(wnd);
     if (w == nullptr) return 0;
@@ -588,7 +588,7 @@ struct Desktop::Impl {
     }
   }
 
-  // ---- Creation ----
+  // ---- Creation
   WNDPROC classProc(std::u16string_view name, bool& found) const {
     for (const auto& [n, p] : classes) {
       if (sameClassName(n, name)) {
@@ -714,7 +714,7 @@ struct Desktop::Impl {
     return find(wnd) != nullptr ? wnd : nullptr;
   }
 
-  // ---- Destruction ----
+  // ---- Destruction
   void sendDestroy(HWND wnd) {
     deliver(wnd, WM_DESTROY, 0, 0);
     const Window* w = find(wnd);
@@ -754,7 +754,7 @@ struct Desktop::Impl {
     return TRUE;
   }
 
-  // ---- Positioning ----
+  // ---- Positioning
   WPARAM sizeKind(const Window& w) const {
     switch (w.state) {
       case State::Maximized:
@@ -1109,7 +1109,7 @@ std::optional<LOGFONTW> Desktop::windowFont(HWND wnd) const {
   return impl_->fonts[serial];
 }
 
-// ---- Windows ----
+// ---- Windows
 
 bool Desktop::registerClass(std::u16string_view className, WNDPROC proc) {
   impl_->recordCall("RegisterClassW", nullptr);
@@ -1375,7 +1375,7 @@ BOOL Desktop::lockWindowUpdate(HWND wnd) {
   return TRUE;
 }
 
-// ---- Messages and hooks ----
+// ---- Messages and hooks
 
 LRESULT Desktop::sendMessage(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   impl_->recordCall("SendMessageW", wnd);
@@ -1432,7 +1432,7 @@ DWORD Desktop::getCurrentThreadId() {
   return kThreadId;
 }
 
-// ---- Screen, monitors, taskbar, composition ----
+// ---- Screen, monitors, taskbar, composition
 
 HDC Desktop::getDC(HWND wnd) {
   impl_->recordCall("GetDC", wnd);
@@ -1589,7 +1589,7 @@ HRESULT Desktop::dwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value,
   return S_OK;
 }
 
-// ---- Fonts ----
+// ---- Fonts
 
 HFONT Desktop::createFontIndirect(const LOGFONTW* font) {
   impl_->recordCall("CreateFontIndirectW", nullptr);
@@ -1616,7 +1616,7 @@ BOOL Desktop::deleteFont(HFONT font) {
   return TRUE;
 }
 
-// ---- Painting ----
+// ---- Painting
 
 namespace {
 constexpr std::size_t kPaintDc = 2;  // 1 is the screen DC of GetDC
@@ -1689,7 +1689,7 @@ BOOL Desktop::drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
   return TRUE;
 }
 
-// ---- Locale, version, visual style ----
+// ---- Locale, version, visual style
 
 int Desktop::getLocaleInfoA(LCID /*locale*/, LCTYPE type, char* data,
                             int size) {
@@ -1712,19 +1712,6 @@ OSVersion Desktop::getVersion() {
 bool Desktop::isCustomStyleActive() {
   impl_->recordCall("IsCustomStyleActive", nullptr);
   return impl_->config.customStyle;
-}
-
-// ---------------------------------------------------------------------------
-
-ScopedDesktop::ScopedDesktop(DesktopConfig config)
-    : desktop_(std::move(config)),
-      previous_(setCurrentWindowSystem(&desktop_)) {}
-
-ScopedDesktop::~ScopedDesktop() {
-  // Only undo our own installation; a system installed after us stays.
-  if (hasWindowSystem() && &currentWindowSystem() == &desktop_) {
-    setCurrentWindowSystem(previous_);
-  }
 }
 
 }  // namespace flx::sim

@@ -1,11 +1,11 @@
+// The run-time library below everything: exceptions, string helpers,
+// UTF-8/16, MulDiv and the application's exception handler. It knows no
+// window system.
 #include "flexarium/sysutils.h"
 
-#include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
-
-#include "flexarium/window_system.h"
 
 namespace flx {
 
@@ -201,17 +201,6 @@ void HandleException(const std::exception& e) {
   } else {
     std::cerr << "flexarium: " << e.what() << '\n';
   }
-}
-
-int Win32MajorVersion() {
-  return win::currentWindowSystem().getVersion().major;
-}
-int Win32MinorVersion() {
-  return win::currentWindowSystem().getVersion().minor;
-}
-bool CheckWin32Version(int major, int minor) {
-  auto v = win::currentWindowSystem().getVersion();
-  return v.major > major || (v.major == major && v.minor >= minor);
 }
 
 }  // namespace flx
