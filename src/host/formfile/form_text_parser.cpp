@@ -43,13 +43,7 @@ bool decodeUtf8(std::string_view s, std::size_t& p, std::u16string& out) {
     cp = (cp << 6) | (cc & 0x3F);
   }
   if (cp < min || cp > 0x10FFFF) return false;
-  if (cp >= 0x10000) {
-    cp -= 0x10000;
-    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-  } else {
-    out.push_back(static_cast<char16_t>(cp));
-  }
+  AppendUtf16(out, cp);
   p += len;
   return true;
 }
@@ -387,27 +381,17 @@ class Parser {
     std::uint32_t code = 0;
     bool any = false;
     bool tooBig = false;
-    if (cur() == '$') {
+    const bool hex = cur() == '$';
+    if (hex) ++p_;
+    while (hex ? isHexDigit(cur()) : isDigit(cur())) {
+      code =
+          code * (hex ? 16 : 10) + static_cast<std::uint32_t>(hexValue(cur()));
+      if (code > 0xFFFF) {
+        tooBig = true;
+        code = 0xFFFF;
+      }
+      any = true;
       ++p_;
-      while (isHexDigit(cur())) {
-        code = code * 16 + static_cast<std::uint32_t>(hexValue(cur()));
-        if (code > 0xFFFF) {
-          tooBig = true;
-          code = 0xFFFF;
-        }
-        any = true;
-        ++p_;
-      }
-    } else {
-      while (isDigit(cur())) {
-        code = code * 10 + (cur() - '0');
-        if (code > 0xFFFF) {
-          tooBig = true;
-          code = 0xFFFF;
-        }
-        any = true;
-        ++p_;
-      }
     }
     if (!any || isIdentChar(cur())) fail(start, "bad character code");
     if (tooBig) fail(start, "bad character code: above 65535");

@@ -200,8 +200,10 @@ struct Desktop::Impl {
   WPARAM sizeKind(const Window& w) const;
   BOOL position(HWND wnd, HWND after, int x, int y, int cx, int cy, UINT flags,
                 bool forceSize = false);
+  bool setVisible(HWND wnd, bool visible);
   void reveal(HWND wnd, bool sizeMessages);
   void conceal(HWND wnd);
+  Window* enterState(HWND wnd, State target);
   void maximizeWindow(HWND wnd);
   void minimizeWindow(HWND wnd);
   void restoreWindow(HWND wnd);

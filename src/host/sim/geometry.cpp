@@ -202,27 +202,38 @@ BOOL Desktop::Impl::position(HWND wnd, HWND after, int x, int y, int cx, int cy,
 }
 
 // Shows a hidden window the way ShowWindow does before any state change.
+// WM_SHOWWINDOW and the WINDOWPOS pair of a show or hide that neither moves
+// nor sizes. False when the window is gone.
+bool Desktop::Impl::setVisible(HWND wnd, bool visible) {
+  deliver(wnd, WM_SHOWWINDOW, visible ? TRUE : FALSE, 0);
+  Window* w = find(wnd);
+  if (w == nullptr) return false;
+  WINDOWPOS pos{
+      wnd,
+      nullptr,
+      w->rect.left,
+      w->rect.top,
+      width(w->rect),
+      height(w->rect),
+      SWP_NOSIZE | SWP_NOMOVE | (visible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW)};
+  deliverPtr(wnd, WM_WINDOWPOSCHANGING, 0, &pos);
+  w = find(wnd);
+  if (w == nullptr) return false;
+  if (visible) {
+    w->style |= WS_VISIBLE;
+    w->shownOnce = true;
+  } else {
+    w->style &= ~WS_VISIBLE;
+  }
+  deliverPtr(wnd, WM_WINDOWPOSCHANGED, 0, &pos);
+  return true;
+}
+
 void Desktop::Impl::reveal(HWND wnd, bool sizeMessages) {
   Window* w = find(wnd);
   if (w == nullptr || (w->style & WS_VISIBLE)) return;
   const bool first = !w->shownOnce;
-  deliver(wnd, WM_SHOWWINDOW, TRUE, 0);
-  w = find(wnd);
-  if (w == nullptr) return;
-  WINDOWPOS pos{wnd,
-                nullptr,
-                w->rect.left,
-                w->rect.top,
-                width(w->rect),
-                height(w->rect),
-                SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW};
-  deliverPtr(wnd, WM_WINDOWPOSCHANGING, 0, &pos);
-  w = find(wnd);
-  if (w == nullptr) return;
-  w->style |= WS_VISIBLE;
-  w->shownOnce = true;
-  deliverPtr(wnd, WM_WINDOWPOSCHANGED, 0, &pos);
-  if (!first || !sizeMessages) return;
+  if (!setVisible(wnd, true) || !first || !sizeMessages) return;
   w = find(wnd);
   if (w == nullptr) return;
   markReported(*w);
@@ -234,36 +245,28 @@ void Desktop::Impl::reveal(HWND wnd, bool sizeMessages) {
 }
 
 void Desktop::Impl::conceal(HWND wnd) {
-  Window* w = find(wnd);
-  if (w == nullptr || !(w->style & WS_VISIBLE)) return;
-  deliver(wnd, WM_SHOWWINDOW, FALSE, 0);
-  w = find(wnd);
-  if (w == nullptr) return;
-  WINDOWPOS pos{wnd,
-                nullptr,
-                w->rect.left,
-                w->rect.top,
-                width(w->rect),
-                height(w->rect),
-                SWP_NOSIZE | SWP_NOMOVE | SWP_HIDEWINDOW};
-  deliverPtr(wnd, WM_WINDOWPOSCHANGING, 0, &pos);
-  w = find(wnd);
-  if (w == nullptr) return;
-  w->style &= ~WS_VISIBLE;
-  deliverPtr(wnd, WM_WINDOWPOSCHANGED, 0, &pos);
+  const Window* w = find(wnd);
+  if (w != nullptr && (w->style & WS_VISIBLE)) setVisible(wnd, false);
+}
+
+// The start of a maximise or minimise: the window is shown, and a window
+// already in the `target` state is left at that. Otherwise returns the
+// window with its normal rectangle saved when it had one.
+Desktop::Impl::Window* Desktop::Impl::enterState(HWND wnd, State target) {
+  const Window* w = find(wnd);
+  if (w == nullptr) return nullptr;
+  const bool already = w->state == target;
+  reveal(wnd, false);
+  if (already) return nullptr;
+  Window* now = find(wnd);
+  if (now != nullptr && now->state == State::Normal)
+    now->normalRect = now->rect;
+  return now;
 }
 
 void Desktop::Impl::maximizeWindow(HWND wnd) {
-  Window* w = find(wnd);
+  Window* w = enterState(wnd, State::Maximized);
   if (w == nullptr) return;
-  if (w->state == State::Maximized) {
-    reveal(wnd, false);
-    return;
-  }
-  reveal(wnd, false);
-  w = find(wnd);
-  if (w == nullptr) return;
-  if (w->state == State::Normal) w->normalRect = w->rect;
   if (w->child) {
     // A child fills its parent's client area.
     const Window* p = find(w->parent);
@@ -286,16 +289,8 @@ void Desktop::Impl::maximizeWindow(HWND wnd) {
 }
 
 void Desktop::Impl::minimizeWindow(HWND wnd) {
-  Window* w = find(wnd);
+  Window* w = enterState(wnd, State::Minimized);
   if (w == nullptr) return;
-  if (w->state == State::Minimized) {
-    reveal(wnd, false);
-    return;
-  }
-  reveal(wnd, false);
-  w = find(wnd);
-  if (w == nullptr) return;
-  if (w->state == State::Normal) w->normalRect = w->rect;
   if (w->state == State::Maximized) w->maximizedRect = w->rect;
   w->stateBeforeMinimize = w->state;
   w->state = State::Minimized;
