@@ -360,15 +360,17 @@ class Loader {
     }
   }
 
-  // Before the outermost file: what is there so far came from ancestors.
-  void markAncestorLevel(TComponent* root) {
+  // Before the outermost file of a form, and after a frame's own files:
+  // what is there so far below `top` came from an ancestor's file, and its
+  // values are the reference the writer compares with.
+  void markAncestorLevel(TComponent* top) {
     std::vector<TComponent*> all;
-    collect(root, all);
+    collect(top, all);
     for (TComponent* c : all) {
       TStoredState& s = stored(c);
       s.entries.clear();
       s.index.reset();
-      if (c != root) s.fromAncestor = true;
+      if (c != top) s.fromAncestor = true;
       s.ancestorValues = snapshot(*c);
       s.ancestorDesign = std::make_pair(c->DesignLeft, c->DesignTop);
     }
@@ -402,27 +404,25 @@ class Loader {
         }
       }
     }
-    if (info != nullptr && info->Kind != TTypeKind::Class && info->Set) {
+    // A refused value is reported at the property, by its name.
+    auto atProperty = [&](auto&& apply) {
       try {
-        info->Set(*object, prop.value);
+        apply();
       } catch (const EFilerError&) {
         throw;
       } catch (const Exception& e) {
         throw EReadError(file, prop.pos, prop.name + ": " + e.Message());
       }
+    };
+    if (info != nullptr && info->Kind != TTypeKind::Class && info->Set) {
+      atProperty([&] { info->Set(*object, prop.value); });
       s.entries.push_back(
           StoredEntry{prop.name, StoredEntry::Kind::Published, prop.value});
       return;
     }
     if (parts.size() == 1) {
       PropertyReader reader(file, prop);
-      try {
-        c->DefineProperties(reader);
-      } catch (const EFilerError&) {
-        throw;
-      } catch (const Exception& e) {
-        throw EReadError(file, prop.pos, prop.name + ": " + e.Message());
-      }
+      atProperty([&] { c->DefineProperties(reader); });
       if (reader.consumed()) {
         s.entries.push_back(
             StoredEntry{prop.name, StoredEntry::Kind::Hidden, prop.value});
@@ -482,6 +482,15 @@ class Loader {
     const TClassInfo& cls = (known != nullptr && !known->Dynamic)
                                 ? *known
                                 : genericClass(node, enclosing);
+    return instantiate(cls, node, ctx, enclosing, file);
+  }
+
+  // A component of class `cls` (made by its nearest ancestor with a
+  // factory) in the creating owner, named and parented as `node` says. It is
+  // listed in created_ at once, so that a failed read frees it.
+  TComponent* instantiate(const TClassInfo& cls, const FormObject& node,
+                          const Ctx& ctx, TComponent* enclosing,
+                          const std::string& file) {
     const TClassInfo* make = &cls;
     while (!make->Factory && make->Parent != nullptr) make = make->Parent;
     if (!make->Factory) {
@@ -527,16 +536,7 @@ class Loader {
     for (const Doc* level : chain) {
       applyObject(frame, *level->root, inner, nullptr, level->path);
     }
-    std::vector<TComponent*> all;
-    collect(frame, all);
-    for (TComponent* c : all) {
-      TStoredState& s = stored(c);
-      s.entries.clear();
-      s.index.reset();
-      s.fromAncestor = c != frame;
-      s.ancestorValues = snapshot(*c);
-      s.ancestorDesign = std::make_pair(c->DesignLeft, c->DesignTop);
-    }
+    markAncestorLevel(frame);
   }
 
   void applyObject(TComponent* c, const FormObject& node, const Ctx& ctx,
@@ -587,8 +587,7 @@ class Loader {
 
   TComponent* createFrame(const FormObject& node, const Ctx& ctx,
                           TComponent* enclosing, const std::string& file) {
-    const TClassInfo* known = FindClass(node.className);
-    const TClassInfo* cls = known;
+    const TClassInfo* cls = FindClass(node.className);
     if (cls == nullptr || !cls->InheritsFrom(TCustomFrame::StaticClass())) {
       cls = &FindOrMakeClass(node.className, TFrame::StaticClass());
     }
@@ -596,28 +595,7 @@ class Loader {
       throw EReadError(file, node.pos,
                        node.className + " is placed inline but is not a frame");
     }
-    const TClassInfo* make = cls;
-    while (!make->Factory && make->Parent != nullptr) make = make->Parent;
-    if (!node.name.empty() && ctx.createOwner->FindComponent(node.name)) {
-      throw EReadError(file, node.pos,
-                       "A component named " + node.name + " already exists");
-    }
-    if (!node.name.empty()) ctx.createOwner->DeclareField(node.name);
-    TComponent* frame = make->Factory(ctx.createOwner);
-    if (cls->Dynamic) frame->SetDynamicClass(cls);
-    frame->BeginLoading();
-    created_.push_back(frame);
-    try {
-      frame->SetName(node.name);
-    } catch (const Exception& e) {
-      delete frame;
-      created_.pop_back();
-      throw EReadError(file, node.pos, e.Message());
-    }
-    if (TWinControl* parent = windowedParent(enclosing)) {
-      static_cast<TControl*>(frame)->SetParent(parent);
-    }
-    return frame;
+    return instantiate(*cls, node, ctx, enclosing, file);
   }
 
   const FormLoadOptions& options_;
