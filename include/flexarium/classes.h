@@ -37,9 +37,7 @@ struct TStoredStateDeleter {
   void operator()(TStoredState* state) const;
 };
 
-// ---------------------------------------------------------------------------
-// Run-time type information
-// ---------------------------------------------------------------------------
+// ---- Run-time type information
 
 // An enumeration type: its identifiers by ordinal.
 struct TEnumInfo {
@@ -111,9 +109,7 @@ void RegisterComponents(const std::string& page,
                         const std::vector<const TClassInfo*>& classes);
 std::vector<const TClassInfo*> PaletteClasses(const std::string& page);
 
-// ---------------------------------------------------------------------------
-// Objects
-// ---------------------------------------------------------------------------
+// ---- Objects
 
 class TObject {
  public:
@@ -195,9 +191,7 @@ class TStringList {
   std::vector<std::string> FStrings;
 };
 
-// ---------------------------------------------------------------------------
-// Components
-// ---------------------------------------------------------------------------
+// ---- Components
 
 enum TComponentStateFlag : std::uint32_t {
   csLoading = 1u << 0,
@@ -238,7 +232,6 @@ class TComponent : public TPersistent {
   virtual void SetName(const std::string& newName);
   int ComponentCount() const { return static_cast<int>(FComponents.size()); }
   TComponent* Components(int i) const;
-  int ComponentIndex() const;
   const TComponentState& ComponentState() const { return FComponentState; }
   // The owned component named `name` (case-insensitive), or nullptr.
   TComponent* FindComponent(std::string_view name) const;
@@ -294,9 +287,7 @@ class TComponent : public TPersistent {
   std::unique_ptr<TStoredState, TStoredStateDeleter> FStoredState;
 };
 
-// ---------------------------------------------------------------------------
-// Filers: hidden properties in form files
-// ---------------------------------------------------------------------------
+// ---- Filers: hidden properties in form files
 
 using TReaderProc = std::function<void(TReader&)>;
 using TWriterProc = std::function<void(TWriter&)>;

@@ -193,8 +193,6 @@ class TWinControl : public TControl {
   virtual TRect DisplayRect() const;
   // Places aligned and anchored children.
   void Realign();
-  void DisableAlign() { ++FAlignLevel; }
-  void EnableAlign();
 
   // The framework's window procedure, installed on every window it makes.
   static win::LRESULT FLX_CALLBACK MainWndProc(win::HWND wnd, win::UINT msg,
@@ -238,7 +236,6 @@ class TWinControl : public TControl {
   friend class TControl;
   std::vector<TControl*> FControls;
   int FLayoutChildren = 0;  // children for which NeedsLayout() holds
-  int FAlignLevel = 0;
   bool FAligning = false;
 };
 

@@ -165,6 +165,10 @@ class TFlexarium : public TComponent {
   // Membership of the exclusion lists (letter case ignored).
   bool Excluded(const std::string& Name) const;
   bool FontExcluded(const std::string& Name) const;
+  // Calls visit(control, frame) for each control the lists are about, in
+  // their order (defined in src/unit/unit_private.h).
+  template <class Visit>
+  void ForEachRecordedControl(int Count, Visit&& visit) const;
 
   // Design metrics.
   void ReadDesignFrmW(TReader& Reader);
@@ -198,7 +202,7 @@ class TFlexarium : public TComponent {
   void AcquireHook();
   void ReleaseHook();
 
-  std::string FOwnerFormName;
+  std::string FOwnerFormName;  // set at start-up; nothing reads it
   int FOwnerWidth = 0;
   int FOwnerHeight = 0;
   win::HWND FOwnerHandle = nullptr;
@@ -246,7 +250,7 @@ class TFlexarium : public TComponent {
   std::string FLastError;       // last error caught inside a message handler
 };
 
-// ---- Unit-global state and routines of unit Flexarium ----------------------
+// ---- Unit-global state and routines of unit Flexarium
 
 // One entry per started component: the address of the owner form's field
 // that refers to it.

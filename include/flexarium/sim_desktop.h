@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "flexarium/window_system.h"
@@ -111,7 +112,7 @@ class Desktop final : public win::WindowSystem {
   // The taskbar rectangle as the shell reports it, clamped to nothing.
   RECT taskbarRect() const;
 
-  // ---- User actions (what a person does with the mouse) ----
+  // ---- User actions (what a person does with the mouse)
   // Drags an edge or corner (WMSZ_* code) by (dx, dy) pixels: the proposed
   // frame is clamped to the tracking limits of WM_GETMINMAXINFO, handed to
   // the window as WM_SIZING (which may change it), then applied.
@@ -120,7 +121,7 @@ class Desktop final : public win::WindowSystem {
   void minimize(HWND wnd);  // ShowWindow(SW_MINIMIZE)
   void restore(HWND wnd);   // ShowWindow(SW_RESTORE)
 
-  // ---- Inspection ----
+  // ---- Inspection
   void setRecording(bool on);
   const std::vector<CallRecord>& calls() const;
   const std::vector<MessageRecord>& messages() const;
@@ -134,7 +135,7 @@ class Desktop final : public win::WindowSystem {
   // The font handed to the window by WM_SETFONT, if any.
   std::optional<win::LOGFONTW> windowFont(HWND wnd) const;
 
-  // ---- WindowSystem ----
+  // ---- WindowSystem
   bool registerClass(std::u16string_view className, win::WNDPROC proc) override;
   HWND createWindowEx(win::DWORD exStyle, std::u16string_view className,
                       std::u16string_view windowName, win::DWORD style, int x,
@@ -214,20 +215,12 @@ class Desktop final : public win::WindowSystem {
   std::unique_ptr<Impl> impl_;
 };
 
-// Installs a desktop as the current window system for its lifetime and puts
-// the previous one back afterwards.
-class ScopedDesktop {
+// A simulated desktop installed as the current window system for its
+// lifetime (see win::ScopedWindowSystem).
+class ScopedDesktop : public win::ScopedWindowSystem<Desktop> {
  public:
-  explicit ScopedDesktop(DesktopConfig config = {});
-  ~ScopedDesktop();
-  ScopedDesktop(const ScopedDesktop&) = delete;
-  ScopedDesktop& operator=(const ScopedDesktop&) = delete;
-  Desktop& desktop() { return desktop_; }
-  Desktop* operator->() { return &desktop_; }
-
- private:
-  Desktop desktop_;
-  win::WindowSystem* previous_;
+  explicit ScopedDesktop(DesktopConfig config = {})
+      : ScopedWindowSystem(std::move(config)) {}
 };
 
 }  // namespace flx::sim

@@ -26,7 +26,7 @@ class Desktop final : public win::WindowSystem {
   Desktop(const Desktop&) = delete;
   Desktop& operator=(const Desktop&) = delete;
 
-  // ---- State, for tests and tools ----
+  // ---- State, for tests and tools
   // dwmapi.dll has been loaded (by the first DWM call).
   bool dwmLoaded() const;
   // The window locked by lockWindowUpdate, or 0.
@@ -34,7 +34,7 @@ class Desktop final : public win::WindowSystem {
   // Windows whose queued rectangle is waiting for the unlock.
   int queuedMoves() const;
 
-  // ---- WindowSystem ----
+  // ---- WindowSystem
   bool registerClass(std::u16string_view className, win::WNDPROC proc) override;
   win::HWND createWindowEx(win::DWORD exStyle, std::u16string_view className,
                            std::u16string_view windowName, win::DWORD style,
@@ -114,20 +114,8 @@ class Desktop final : public win::WindowSystem {
   std::unique_ptr<Impl> impl_;
 };
 
-// Installs a native desktop as the current window system for its lifetime
-// and puts the previous one back afterwards.
-class ScopedDesktop {
- public:
-  ScopedDesktop();
-  ~ScopedDesktop();
-  ScopedDesktop(const ScopedDesktop&) = delete;
-  ScopedDesktop& operator=(const ScopedDesktop&) = delete;
-  Desktop& desktop() { return desktop_; }
-  Desktop* operator->() { return &desktop_; }
-
- private:
-  Desktop desktop_;
-  win::WindowSystem* previous_;
-};
+// A native desktop installed as the current window system for its lifetime
+// (see win::ScopedWindowSystem).
+using ScopedDesktop = win::ScopedWindowSystem<Desktop>;
 
 }  // namespace flx::win32

@@ -11,6 +11,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "flexarium/win_types.h"
 
@@ -109,5 +110,32 @@ WindowSystem& currentWindowSystem();
 bool hasWindowSystem();
 // Installs `system` (not owned; nullptr uninstalls) and returns the previous.
 WindowSystem* setCurrentWindowSystem(WindowSystem* system);
+
+// Owns a desktop D (a WindowSystem), installs it as the current window
+// system for its lifetime and puts the previous one back afterwards, unless
+// another system was installed after it (that one stays).
+template <class D>
+class ScopedWindowSystem {
+ public:
+  // The arguments go to D's constructor.
+  template <class... Args>
+  explicit ScopedWindowSystem(Args&&... args)
+      : desktop_(std::forward<Args>(args)...),
+        previous_(setCurrentWindowSystem(&desktop_)) {}
+  ~ScopedWindowSystem() {
+    if (hasWindowSystem() && &currentWindowSystem() == &desktop_) {
+      setCurrentWindowSystem(previous_);
+    }
+  }
+  ScopedWindowSystem(const ScopedWindowSystem&) = delete;
+  ScopedWindowSystem& operator=(const ScopedWindowSystem&) = delete;
+
+  D& desktop() { return desktop_; }
+  D* operator->() { return &desktop_; }
+
+ private:
+  D desktop_;
+  WindowSystem* previous_;
+};
 
 }  // namespace flx::win

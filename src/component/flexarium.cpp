@@ -5,10 +5,10 @@
 #include <cstring>
 #include <map>
 
-#include "component/unit_private.h"
 #include "flexarium/forms.h"
 #include "flexarium/winapi.h"
-#include "host/rtti_util.h"
+#include "host/framework/rtti_util.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 
@@ -259,7 +259,6 @@ bool TFlexarium::CheckJapan() {
 }
 
 // ---- Design metrics
-// ----------------------------------------------------------
 
 void TFlexarium::DefineProperties(TFiler& Filer) {
   TComponent::DefineProperties(Filer);
@@ -318,7 +317,7 @@ void TFlexarium::WriteDesignDpiH(TWriter& Writer) {
   Writer.WriteInteger(screenDpi(win::LOGPIXELSY));
 }
 
-// ---- Unit start and stop, registration -------------------------------------
+// ---- Unit start and stop, registration
 
 void FlexariumInitialization() {
   delete InstanceList;

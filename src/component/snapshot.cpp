@@ -1,10 +1,7 @@
 // The snapshot lists: one record per resized control with its base
 // geometry and a private font copy, kept in step with controls created or
 // destroyed at run time.
-#include <cstdio>
-
-#include "component/unit_private.h"
-#include "flexarium/forms.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 
@@ -24,14 +21,9 @@ PCtrlInfo record(const TList& list, int i) {
 // Frees a record that a list owned (its font goes with it).
 void dropRecord(void* p) { delete static_cast<PCtrlInfo>(p); }
 
-bool isFrame(const TComponent* c) {
-  return dynamic_cast<const TCustomFrame*>(c) != nullptr;
-}
-
 }  // namespace
 
 // ---- Exclusion lists
-// ----------------------------------------------------------
 
 namespace {
 // Cuts `value` at every ";" into `list`, keeping blanks and empty pieces.
@@ -85,7 +77,6 @@ bool TFlexarium::FontExcluded(const std::string& Name) const {
 }
 
 // ---- Record look-up
-// -------------------------------------------------------------
 
 void TFlexarium::IndexCtrls() {
   if (!FIndex) FIndex = std::make_unique<Index>();
@@ -158,7 +149,6 @@ void TFlexarium::ClearCtrls() {
 }
 
 // ---- Making records
-// -----------------------------------------------------------
 
 void TFlexarium::GetFontSetting(std::unique_ptr<TFont>& Font,
                                 TComponent* Component) {
@@ -176,18 +166,8 @@ void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
   auto* ctl = dynamic_cast<TControl*>(Control);
   FLX_ASSERT(ctl != nullptr);
   ++FAddCnt;
-  if (Trim(Control->Name()).empty()) {
-    char name[32];
-    std::snprintf(name, sizeof name, "FlxmAdd%.4d", FAddCnt);
-    Control->SetName(name);  // a name already taken raises here
-  }
-  // A caption the framework copied from a generated name goes.
-  for (const char* prop : {"Caption", "Text"}) {
-    if (GetPropInfo(*Control, prop) != nullptr &&
-        ctl->GetText().compare(0, 7, "FlxmAdd") == 0) {
-      ctl->SetText("");
-    }
-  }
+  if (Trim(Control->Name()).empty()) unit::GiveGeneratedName(*ctl, FAddCnt);
+  unit::ClearGeneratedCaption(*ctl);
   auto R = std::make_unique<TCtrlInfo>();
   R->Name = Control->Name();
   // Current (already scaled) values back to base values. With a factor of
@@ -219,39 +199,23 @@ void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
   AppendRecord(R.release());
 }
 
-namespace {
-// Sum of the components owned by the owner's first `count` components.
-int ownedSum(const TComponent& owner, int count) {
-  int sum = 0;
-  for (int i = 0; i < count && i < owner.ComponentCount(); ++i) {
-    sum += owner.Components(i)->ComponentCount();
-  }
-  return sum;
-}
-}  // namespace
-
 void TFlexarium::AddNewCtrls(int CompCount, int ChildSum) {
   TComponent* owner = Owner();
   if (owner == nullptr || !FCtrls) return;
   if (CompCount == 0) CompCount = owner->ComponentCount();
-  if (ChildSum == 0) ChildSum = ownedSum(*owner, CompCount);
-  for (int i = 0; i < CompCount && i < owner->ComponentCount(); ++i) {
-    TComponent* C = owner->Components(i);
-    if (dynamic_cast<TControl*>(C) == nullptr || Excluded(C->Name())) continue;
-    // A recorded frame is skipped whole.
-    if (FindCtrl(C->Name()) != nullptr) continue;
-    int N = C->ComponentCount();
-    if (N > 0 && !isFrame(C)) N = 0;
-    AddCtrlInfo(C, "", N);
-    for (int j = 0; j < N && j < C->ComponentCount(); ++j) {
-      TComponent* D = C->Components(j);
-      if (dynamic_cast<TControl*>(D) == nullptr || Excluded(D->Name())) {
-        continue;
+  if (ChildSum == 0) ChildSum = unit::OwnedSum(*owner, CompCount);
+  ForEachRecordedControl(CompCount, [&](TControl* C, TComponent* frame) {
+    if (frame != nullptr) {
+      if (FindChildCtrl(frame->Name(), C->Name()) == nullptr) {
+        AddCtrlInfo(C, frame->Name(), 0);
       }
-      if (FindChildCtrl(C->Name(), D->Name()) != nullptr) continue;
-      AddCtrlInfo(D, C->Name(), 0);
+      return true;
     }
-  }
+    // A recorded frame is skipped whole.
+    if (FindCtrl(C->Name()) != nullptr) return false;
+    AddCtrlInfo(C, "", unit::isFrame(C) ? C->ComponentCount() : 0);
+    return true;
+  });
   FCtlCnt = CompCount;
   FChildCtlCnt = ChildSum;
 }
@@ -260,7 +224,7 @@ void TFlexarium::DeleteGoneCtrls(int CompCount, int ChildSum) {
   TComponent* owner = Owner();
   if (owner == nullptr || !FCtrls) return;
   if (CompCount == 0) CompCount = owner->ComponentCount();
-  if (ChildSum == 0) ChildSum = ownedSum(*owner, CompCount);
+  if (ChildSum == 0) ChildSum = unit::OwnedSum(*owner, CompCount);
   // The owner's controls by name, first one per name, as the scan finds it.
   std::unordered_map<std::string, TComponent*> controls;
   for (int i = 0; i < CompCount && i < owner->ComponentCount(); ++i) {
@@ -287,7 +251,7 @@ void TFlexarium::DeleteGoneCtrls(int CompCount, int ChildSum) {
       continue;
     }
     TComponent* C = found->second;
-    if (C->ComponentCount() == 0 || !isFrame(C)) continue;
+    if (C->ComponentCount() == 0 || !unit::isFrame(C)) continue;
     std::unordered_set<std::string> owned;
     for (int j = 0; j < C->ComponentCount(); ++j) {
       owned.insert(C->Components(j)->Name());
@@ -325,7 +289,7 @@ void TFlexarium::SyncCtrlList() {
   if (owner == nullptr) return;
   int N = owner->ComponentCount();
   if (N == FCtlCnt) return;
-  int S = ownedSum(*owner, N);
+  int S = unit::OwnedSum(*owner, N);
   if (S == FChildCtlCnt) return;
   if (FCtlCnt + FChildCtlCnt < N + S) {
     AddNewCtrls(N, S);

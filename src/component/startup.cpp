@@ -1,19 +1,10 @@
 // Start-up once the form file is read: the reference client size and DPI,
 // the DPI scaling of fonts and bounds, the snapshot of every control, the
 // monitor size and the form window procedure.
-#include <cstdio>
-
-#include "component/unit_private.h"
-#include "flexarium/forms.h"
 #include "flexarium/winapi.h"
+#include "unit/unit_private.h"
 
 namespace flx {
-
-namespace {
-bool isFrame(const TComponent* c) {
-  return dynamic_cast<const TCustomFrame*>(c) != nullptr;
-}
-}  // namespace
 
 void TFlexarium::Loaded() {
   TComponent::Loaded();
@@ -62,16 +53,8 @@ void TFlexarium::Loaded() {
     // gets a generated one, as a control added later does, or every unnamed
     // control would take the first one's bounds.
     if (Trim(C->Name()).empty()) {
-      ++FAddCnt;
-      char name[32];
-      std::snprintf(name, sizeof name, "FlxmAdd%.4d", FAddCnt);
-      C->SetName(name);
-      for (const char* prop : {"Caption", "Text"}) {
-        if (GetPropInfo(*C, prop) != nullptr &&
-            C->GetText().compare(0, 7, "FlxmAdd") == 0) {
-          C->SetText("");
-        }
-      }
+      unit::GiveGeneratedName(*C, ++FAddCnt);
+      unit::ClearGeneratedCaption(*C);
     }
     auto R = std::make_unique<TCtrlInfo>();
     R->Name = C->Name();
@@ -94,22 +77,15 @@ void TFlexarium::Loaded() {
   };
 
   const int CompCount = Owner()->ComponentCount();
-  int ChildSum = 0;
-  for (int i = 0; i < CompCount; ++i) {
-    TComponent* C = Owner()->Components(i);
-    int N = C->ComponentCount();
-    if (N > 0) {
-      ChildSum += N;
-      if (!isFrame(C)) N = 0;
+  ForEachRecordedControl(CompCount, [&](TControl* C, TComponent* frame) {
+    if (frame != nullptr) {
+      makeRecord(C, frame->Name(), 0);
+    } else {
+      makeRecord(C, "", unit::isFrame(C) ? C->ComponentCount() : 0);
     }
-    auto* control = dynamic_cast<TControl*>(C);
-    if (control == nullptr || Excluded(C->Name())) continue;
-    makeRecord(control, "", N);
-    for (int j = 0; j < N; ++j) {
-      auto* D = dynamic_cast<TControl*>(C->Components(j));
-      if (D != nullptr && !Excluded(D->Name())) makeRecord(D, C->Name(), 0);
-    }
-  }
+    return true;
+  });
+  const int ChildSum = unit::OwnedSum(*Owner(), CompCount);
 
   // A borderless or dialog-bordered form without a start size keeps its
   // controls' designed bounds, unless it is borderless and maximised.
@@ -136,21 +112,12 @@ void TFlexarium::Loaded() {
     R->Width = R->OldWidth = C->Width();
     R->Height = R->OldHeight = C->Height();
   };
-  for (int i = 0; i < CompCount && i < Owner()->ComponentCount(); ++i) {
-    TComponent* C = Owner()->Components(i);
-    auto* control = dynamic_cast<TControl*>(C);
-    if (control == nullptr || Excluded(C->Name())) continue;
-    PCtrlInfo R = FindCtrl(C->Name());
-    if (R == nullptr) continue;
-    place(control, R);
-    if (C->ComponentCount() != 0 && isFrame(C)) {
-      for (int j = 0; j < C->ComponentCount(); ++j) {
-        auto* D = dynamic_cast<TControl*>(C->Components(j));
-        if (D == nullptr || Excluded(D->Name())) continue;
-        if (PCtrlInfo S = FindChildCtrl(C->Name(), D->Name())) place(D, S);
-      }
-    }
-  }
+  ForEachRecordedControl(CompCount, [&](TControl* C, TComponent* frame) {
+    PCtrlInfo R = frame != nullptr ? FindChildCtrl(frame->Name(), C->Name())
+                                   : FindCtrl(C->Name());
+    if (R != nullptr) place(C, R);
+    return R != nullptr;
+  });
   FCtlCnt = CompCount;
   FChildCtlCnt = ChildSum;
   GetMonitorSize(FOwnerHandle, FMaxSize.x, FMaxSize.y);

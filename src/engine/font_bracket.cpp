@@ -1,7 +1,7 @@
 // The font bracket around each control of a rescale pass: the control's
 // ParentFont choice survives the pass, and its base font is derived anew
 // when that choice changed since the base was taken.
-#include "component/unit_private.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 

@@ -1,8 +1,8 @@
 // The thread message hook that stands in for the form window procedure on
 // Windows 4.x: it sees each message sent to a window of the thread before
 // the window does, and does for the component's forms what FormWndProc does.
-#include "component/unit_private.h"
 #include "flexarium/winapi.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 

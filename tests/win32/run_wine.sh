@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the native tests with MinGW-w64 and runs them on real windows under
 # Wine in one Xvfb display. Missing tools make it print "SKIPPED: <tool> not
-# found" and exit 0.
+# found" and exit 0; with FLEXARIUM_REQUIRE_NATIVE=1 (CI) a skip is a
+# failure instead, and so is a skipped parity check. FLEXARIUM_WERROR=ON
+# builds with warnings as errors.
 #
 #   run_wine.sh [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench]
 #
@@ -132,13 +134,20 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+# What cannot run is skipped, unless the caller requires the native run.
+skip() {
+  if [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+    echo "FAILED: $1 (FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
+  echo "SKIPPED: $1"
+  exit 0
+}
+
 need=(wine wineserver xvfb-run Xvfb xauth)
 [ -z "$exe_dir" ] && need+=(x86_64-w64-mingw32-g++ cmake)
 for tool in "${need[@]}"; do
-  if ! command -v "$tool" > /dev/null 2>&1; then
-    echo "SKIPPED: $tool not found"
-    exit 0
-  fi
+  command -v "$tool" > /dev/null 2>&1 || skip "$tool not found"
 done
 
 mkdir -p "$build_dir"
@@ -151,7 +160,8 @@ if [ -z "$exe_dir" ]; then
   echo "== building the native tests (MinGW-w64)"
   if ! { cmake -S "$here" -B "$build_dir/cmake" \
            --toolchain "$root/cmake/mingw-w64.cmake" \
-           -DCMAKE_BUILD_TYPE=Release &&
+           -DCMAKE_BUILD_TYPE=Release \
+           -DFLEXARIUM_WERROR="${FLEXARIUM_WERROR:-OFF}" &&
          cmake --build "$build_dir/cmake" -j2; } > "$logs/build.log" 2>&1; then
     tail -n 60 "$logs/build.log"
     echo "native build failed"
@@ -170,13 +180,21 @@ export FLX_SHOTS="$build_dir"
 # The screenshots show the contact form at design size and at 1.5x.
 export FLX_SHOT_FORM="$root/examples/forms/contact.dfm" FLX_SHOT_CLIENT=720x450
 parity=0
+parity_skipped=""
 if [ ! -e "$exe_dir/flexarium-demo.exe" ]; then
-  echo "parity: SKIPPED (no flexarium-demo.exe in $exe_dir)"
+  parity_skipped="no flexarium-demo.exe in $exe_dir"
 elif [ -x "$cli" ] && command -v python3 > /dev/null 2>&1; then
   python3 "$here/parity.py" plan "$cli" "$root/examples/forms" \
     "$logs/parity.list" && parity=1
 else
-  echo "parity: SKIPPED ($cli or python3 not found)"
+  parity_skipped="$cli or python3 not found"
+fi
+if [ -n "$parity_skipped" ]; then
+  if [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+    echo "parity: FAILED ($parity_skipped; FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
+  echo "parity: SKIPPED ($parity_skipped)"
 fi
 # What the tests are told to expect (see the session below).
 export FLX_SCREEN_WIDTH=1920 FLX_SCREEN_HEIGHT=1080

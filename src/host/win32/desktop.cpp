@@ -126,7 +126,7 @@ bool Desktop::dwmLoaded() const { return impl_->dwm != nullptr; }
 HWND Desktop::lockedWindow() const { return impl_->layout.root(); }
 int Desktop::queuedMoves() const { return impl_->layout.size(); }
 
-// ---- Windows ----
+// ---- Windows
 
 bool Desktop::registerClass(std::u16string_view className, fw::WNDPROC proc) {
   if (className.empty() || proc == nullptr) return false;
@@ -300,7 +300,7 @@ BOOL Desktop::lockWindowUpdate(HWND wnd) {
   return impl_->layout.lock(wnd) ? TRUE : FALSE;
 }
 
-// ---- Messages and hooks ----
+// ---- Messages and hooks
 
 fw::LRESULT Desktop::sendMessage(HWND wnd, UINT msg, fw::WPARAM wParam,
                                  fw::LPARAM lParam) {
@@ -333,7 +333,7 @@ fw::LRESULT Desktop::callNextHookEx(HHOOK hook, int code, fw::WPARAM wParam,
 
 fw::DWORD Desktop::getCurrentThreadId() { return ::GetCurrentThreadId(); }
 
-// ---- Screen, monitors, taskbar, composition ----
+// ---- Screen, monitors, taskbar, composition
 
 HDC Desktop::getDC(HWND wnd) { return ::GetDC(wnd); }
 
@@ -385,7 +385,7 @@ fw::HRESULT Desktop::dwmGetWindowAttribute(HWND wnd, fw::DWORD attribute,
   return impl_->dwmGetWindowAttribute(wnd, attribute, value, size);
 }
 
-// ---- Fonts ----
+// ---- Fonts
 
 HFONT Desktop::createFontIndirect(const fw::LOGFONTW* font) {
   if (font == nullptr) return nullptr;
@@ -394,7 +394,7 @@ HFONT Desktop::createFontIndirect(const fw::LOGFONTW* font) {
 
 BOOL Desktop::deleteFont(HFONT font) { return ::DeleteObject(font); }
 
-// ---- Painting ----
+// ---- Painting
 
 HDC Desktop::beginPaint(HWND wnd, fw::PAINTSTRUCT* paint) {
   return ::BeginPaint(wnd, sys(paint));
@@ -421,7 +421,7 @@ BOOL Desktop::drawEdge(HDC dc, fw::RECT* rect, fw::UINT edge, fw::UINT flags) {
   return ::DrawEdge(dc, sys(rect), edge, flags);
 }
 
-// ---- Locale, version, visual style ----
+// ---- Locale, version, visual style
 
 int Desktop::getLocaleInfoA(fw::LCID locale, fw::LCTYPE type, char* data,
                             int size) {
@@ -437,17 +437,5 @@ fw::OSVersion Desktop::getVersion() {
 }
 
 bool Desktop::isCustomStyleActive() { return false; }
-
-// ---------------------------------------------------------------------------
-
-ScopedDesktop::ScopedDesktop()
-    : previous_(fw::setCurrentWindowSystem(&desktop_)) {}
-
-ScopedDesktop::~ScopedDesktop() {
-  // Only undo our own installation; a system installed after us stays.
-  if (fw::hasWindowSystem() && &fw::currentWindowSystem() == &desktop_) {
-    fw::setCurrentWindowSystem(previous_);
-  }
-}
 
 }  // namespace flx::win32

@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "flexarium/winapi.h"
-#include "host/rtti_util.h"
+#include "host/framework/rtti_util.h"
 
 namespace flx {
 

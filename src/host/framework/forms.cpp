@@ -1,7 +1,7 @@
 #include "flexarium/forms.h"
 
 #include "flexarium/winapi.h"
-#include "host/rtti_util.h"
+#include "host/framework/rtti_util.h"
 
 namespace flx {
 
@@ -314,7 +314,7 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
   return TWinControl::WndProc(msg, wParam, lParam);
 }
 
-// ---- Frames, style manager --------------------------------------------------
+// ---- Frames, style manager
 
 const TClassInfo& TCustomFrame::StaticClass() {
   static const TClassInfo info = [] {

@@ -5,7 +5,7 @@
 
 #include "flexarium/forms.h"
 #include "flexarium/winapi.h"
-#include "host/rtti_util.h"
+#include "host/framework/rtti_util.h"
 
 namespace flx {
 
@@ -15,7 +15,7 @@ const TEnumInfo AlignInfo{"TAlign",
 const TEnumInfo AnchorKindInfo{"TAnchorKind",
                                {"akLeft", "akTop", "akRight", "akBottom"}};
 
-// ---- TSizeConstraints -----------------------------------------------------
+// ---- TSizeConstraints
 
 const TClassInfo& TSizeConstraints::StaticClass() {
   static const TClassInfo info = [] {
@@ -66,7 +66,7 @@ void TSizeConstraints::Apply(int& width, int& height) const {
   if (MinHeight > 0 && height < MinHeight) height = MinHeight;
 }
 
-// ---- TControl -------------------------------------------------------------
+// ---- TControl
 
 const TClassInfo& TControl::StaticClass() {
   static const TClassInfo info = [] {
@@ -266,7 +266,7 @@ void TControl::ApplyAnchors(int parentWidth, int parentHeight) {
   FAnchoring = false;
 }
 
-// ---- TGraphicControl, TWinControl ------------------------------------------
+// ---- TGraphicControl, TWinControl
 
 const TClassInfo& TGraphicControl::StaticClass() {
   static const TClassInfo info{
@@ -503,14 +503,10 @@ TRect TWinControl::DisplayRect() const {
   return {0, 0, ClientWidth(), ClientHeight()};
 }
 
-void TWinControl::EnableAlign() {
-  if (FAlignLevel > 0 && --FAlignLevel == 0) Realign();
-}
-
 void TWinControl::Realign() { AlignControls(); }
 
 void TWinControl::AlignControls() {
-  if (FLayoutChildren == 0 || FAlignLevel > 0 || FAligning ||
+  if (FLayoutChildren == 0 || FAligning ||
       ComponentState().Contains(csLoading) ||
       ComponentState().Contains(csDestroying)) {
     return;

@@ -1,7 +1,7 @@
 #include "flexarium/stdctrls.h"
 
 #include "flexarium/winapi.h"
-#include "host/rtti_util.h"
+#include "host/framework/rtti_util.h"
 
 namespace flx {
 
@@ -195,7 +195,7 @@ FLX_PLAIN_CTOR(TGenericControl, TGraphicControl, 100, 100)
 #undef FLX_SYSTEM_CTOR
 #undef FLX_PLAIN_CTOR
 
-// ---- Painting of the controls without a window ------------------------------
+// ---- Painting of the controls without a window
 
 using namespace win;
 

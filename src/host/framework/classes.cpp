@@ -26,7 +26,7 @@ ClassRegistry& registry() {
 
 std::int64_t LiveObjectCount() { return gLiveObjects.load(); }
 
-// ---- RTTI -----------------------------------------------------------------
+// ---- RTTI
 
 int TEnumInfo::IndexOf(std::string_view name) const {
   for (std::size_t i = 0; i < Names.size(); ++i) {
@@ -120,7 +120,7 @@ std::vector<const TClassInfo*> PaletteClasses(const std::string& page) {
   return it == r.palette.end() ? std::vector<const TClassInfo*>{} : it->second;
 }
 
-// ---- TObject, TPersistent -------------------------------------------------
+// ---- TObject, TPersistent
 
 TObject::TObject() { ++gLiveObjects; }
 TObject::~TObject() { --gLiveObjects; }
@@ -147,7 +147,7 @@ void TPersistent::Assign(const TPersistent& source) {
 
 void TPersistent::DefineProperties(TFiler&) {}
 
-// ---- TList, TStringList ---------------------------------------------------
+// ---- TList, TStringList
 
 void* TList::Items(int i) const {
   FLX_ASSERT(i >= 0 && i < Count());
@@ -202,7 +202,7 @@ int TStringList::IndexOf(std::string_view s) const {
   return -1;
 }
 
-// ---- TComponent -----------------------------------------------------------
+// ---- TComponent
 
 const TClassInfo& TComponent::StaticClass() {
   static const TClassInfo info = [] {
@@ -240,13 +240,6 @@ TComponent::~TComponent() {
 TComponent* TComponent::Components(int i) const {
   FLX_ASSERT(i >= 0 && i < ComponentCount());
   return FComponents[static_cast<std::size_t>(i)];
-}
-
-int TComponent::ComponentIndex() const {
-  if (FOwner == nullptr) return -1;
-  const auto& list = FOwner->FComponents;
-  auto it = std::find(list.begin(), list.end(), this);
-  return it == list.end() ? -1 : static_cast<int>(it - list.begin());
 }
 
 TComponent* TComponent::FindComponent(std::string_view name) const {

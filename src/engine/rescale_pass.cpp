@@ -1,0 +1,162 @@
+// The rescale pass, the heart of the component: on WM_SIZE every recorded
+// control gets its base bounds and font size times the factors of the new
+// client size (and of design DPI to run-time DPI), one control step each.
+#include <limits>
+#include <utility>
+
+#include "flexarium/winapi.h"
+#include "unit/unit_private.h"
+
+namespace flx {
+
+using namespace win;
+
+namespace {
+
+// Holds the form's drawing for one pass. On every way out, a failed pass
+// included, `commit` runs first (the controls stand at the new factors),
+// then drawing is released.
+template <class Commit>
+class PassLock {
+ public:
+  PassLock(HWND wnd, Commit commit) : commit_(std::move(commit)) {
+    LockWindowUpdate(wnd);
+  }
+  ~PassLock() {
+    commit_();
+    LockWindowUpdate(nullptr);
+  }
+  PassLock(const PassLock&) = delete;
+  PassLock& operator=(const PassLock&) = delete;
+
+ private:
+  Commit commit_;
+};
+
+}  // namespace
+
+void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
+                            bool HookPath) {
+  if (WParam == SIZE_MINIMIZED) return;
+  const unsigned cw = LOWORD(static_cast<std::uintptr_t>(LParam));
+  const unsigned ch = HIWORD(static_cast<std::uintptr_t>(LParam));
+  double sx = 1.0, sy = 1.0;
+  // A zero reference size leaves its factor at 1.0 rather than dividing by 0.
+  if (FRunDpiW != 0 && FOwnerWidth != 0) {
+    sx = (static_cast<long double>(cw) / FOwnerWidth) *
+         (static_cast<long double>(FDesignDpiW) / FRunDpiW);
+  }
+  if (FRunDpiH != 0 && FOwnerHeight != 0) {
+    sy = (static_cast<long double>(ch) / FOwnerHeight) *
+         (static_cast<long double>(FDesignDpiH) / FRunDpiH);
+  }
+  const double sf = sy >= sx ? sx : sy;
+  SyncCtrlList();
+  auto* form = dynamic_cast<TControl*>(Owner());
+  if (form == nullptr) return;
+  {
+    // Drawing is held from the form's font on: every control that follows it
+    // takes the new font, and none should repaint on its own.
+    const PassLock lock(Wnd, [&] {
+      // The factors at which the controls' fonts now stand are the previous
+      // pass's until the whole pass is done: a base font derived in the
+      // middle of the pass must divide by those, not by the factors being
+      // applied.
+      if (!FactorsPending) return;
+      FPrevScaleX = sx;
+      FPrevScaleY = sy;
+      FPrevScaleF = sf;
+      FactorsPending = false;
+    });
+    FactorsPending = false;
+    if (FResizeFont && FOwnerFont && !FontExcluded(Owner()->Name())) {
+      form->Font().SetSize(
+          unit::HalfUp(FOwnerFont->Size() * static_cast<long double>(sf)));
+    }
+    ForEachRecordedControl(
+        std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
+          if (frame != nullptr) {
+            if (PCtrlInfo Info = FindChildCtrl(frame->Name(), C->Name())) {
+              ControlStep(C, Info, sx, sy, sf, false);
+            }
+            return true;
+          }
+          PCtrlInfo Info = FindCtrlOf(C);
+          if (Info != nullptr) ControlStep(C, Info, sx, sy, sf, true);
+          return Info != nullptr;
+        });
+  }
+  if (WParam == SIZE_MAXIMIZED) {
+    if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
+      int W = 0, H = 0, Edge = teNone;
+      APPBARDATA TaskbarData{};
+      GetTaskbarArea(Wnd, W, H, Edge, FValidTaskbar, TaskbarData);
+      RECT R{};
+      GetWindowRect(Wnd, &R);
+      const int tw = TaskbarData.rc.right - TaskbarData.rc.left;
+      const int th = TaskbarData.rc.bottom - TaskbarData.rc.top;
+      // W and H become the right and bottom of the usable area.
+      if (Edge == teTop && FValidTaskbar) H += th;
+      if (Edge == teLeft && FValidTaskbar) W += tw;
+      if (R.bottom > H || R.right > W) {
+        int x = R.left, y = R.top;
+        if (R.bottom > H) y = H - (R.bottom - R.top);
+        if (R.right > W) x = W - (R.right - R.left);
+        MoveWindow(Wnd, x, y, R.right - R.left, R.bottom - R.top, TRUE);
+      }
+    } else if (!HookPath && TStyleManager::IsCustomStyleActive()) {
+      RECT R{};
+      GetWindowRect(Wnd, &R);
+      MoveWindow(Wnd, R.left, R.top, FMaxSize.x - R.left, FMaxSize.y - R.top,
+                 TRUE);
+    }
+  }
+  if (FOnExitResize) FOnExitResize.Code(this, sx, sy);
+  FIsResized = true;
+}
+
+void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
+                             double sy, double sf, bool UpdateFactors) {
+  ScaleCtrlFont(true, Info, Ctl);
+  // What the control's own font size reads once set (sizes travel through
+  // the pixel height, as the framework keeps them).
+  int fontSize = 0;
+  bool sizeSet = false;
+  if (FResizeFont && Info->Font && !FontExcluded(Ctl->Name())) {
+    // Control fonts truncate; only an exact 0 is lifted to 1.
+    int size =
+        unit::TruncInt(Info->Font->Size() * static_cast<long double>(sf));
+    const int ppi = Ctl->Font().PixelsPerInch();
+    auto readBack = [ppi](int points) {
+      return -MulDiv(-MulDiv(points, ppi, 72), 72, ppi);
+    };
+    fontSize = readBack(size);
+    if (fontSize == 0) fontSize = readBack(1);
+    sizeSet = true;
+    // A control that follows its parent gets the parent's font back at the
+    // end of its step, which replaces this size: setting it would only
+    // realise a font for nothing.
+    if (!Info->ParentFont) {
+      Ctl->Font().SetSize(size);
+      if (Ctl->Font().Size() == 0) Ctl->Font().SetSize(1);
+      fontSize = Ctl->Font().Size();
+    }
+  }
+  Ctl->SetTop(unit::HalfUp(Info->Top * static_cast<long double>(sy)));
+  Ctl->SetLeft(unit::HalfUp(Info->Left * static_cast<long double>(sx)));
+  Ctl->SetWidth(unit::HalfUp(Info->Width * static_cast<long double>(sx)));
+  Ctl->SetHeight(unit::HalfUp(Info->Height * static_cast<long double>(sy)));
+  if (Ctl->Top() == 0) Ctl->SetTop(1);
+  if (Ctl->Left() == 0) Ctl->SetLeft(1);
+  if (Ctl->Width() == 0) Ctl->SetWidth(1);
+  if (Ctl->Height() == 0) Ctl->SetHeight(1);
+  Info->OldTop = Ctl->Top();
+  Info->OldLeft = Ctl->Left();
+  Info->OldWidth = Ctl->Width();
+  Info->OldHeight = Ctl->Height();
+  if (Info->Font) Info->OldFontSize = sizeSet ? fontSize : Ctl->Font().Size();
+  if (UpdateFactors) FactorsPending = true;
+  ScaleCtrlFont(false, Info, Ctl);
+}
+
+}  // namespace flx

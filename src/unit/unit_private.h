@@ -1,0 +1,120 @@
+// What the unit's subsystems (component/, engine/, placement/) share: the
+// look-up index, the rounding rules, the walk over the recorded controls and
+// the generated names of unnamed controls.
+#pragma once
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+
+#include "flexarium/flexarium.h"
+#include "flexarium/forms.h"
+
+namespace flx {
+
+// Look-ups by name over the snapshot and exclusion lists. The lists stay
+// the truth; the maps are rebuilt whenever a list changes, keeping the
+// first record per key as a scan of the list would find it.
+struct TFlexarium::Index {
+  std::unordered_map<std::string, PCtrlInfo> ctrls;
+  std::unordered_map<std::string, PCtrlInfo> childCtrls;  // parent\0name
+  bool dirty = true;
+  // The record last found for a control, checked by name on every use.
+  std::unordered_map<const TComponent*, PCtrlInfo> byControl;
+  // Exclusion names, upper-cased: their look-up ignores case.
+  std::unordered_set<std::string> noResize;
+  std::unordered_set<std::string> noResizeFont;
+};
+
+}  // namespace flx
+
+namespace flx::unit {
+
+// Truncation toward zero of an extended-precision value, held inside the
+// Integer range (a wild factor must not overflow into undefined behaviour).
+inline int TruncInt(long double v) {
+  if (std::isnan(v)) return 0;
+  constexpr long double lo = std::numeric_limits<int>::min();
+  constexpr long double hi = std::numeric_limits<int>::max();
+  if (v <= lo) return std::numeric_limits<int>::min();
+  if (v >= hi) return std::numeric_limits<int>::max();
+  return static_cast<int>(v);
+}
+
+// Half-up: add 0.5, then truncate toward zero (so -2.7 gives -2).
+inline int HalfUp(long double v) { return TruncInt(v + 0.5L); }
+
+// The window property that keeps the form's own procedure, the one found
+// before FormWndProc was first installed on it.
+inline constexpr char16_t kPrevProcProp[] = u"FlexariumFormProc";
+
+// The component whose FOwnerHandle is `wnd` (first in InstanceList).
+TFlexarium* FindInstance(win::HWND wnd);
+
+// Only a frame's own components get records of their own (under the
+// frame's name); what other components own is left alone.
+inline bool isFrame(const TComponent* c) {
+  return dynamic_cast<const TCustomFrame*>(c) != nullptr;
+}
+
+// Sum of the components owned by the owner's first `count` components: with
+// the owner's own count, what tells the lists that controls came or went.
+inline int OwnedSum(const TComponent& owner, int count) {
+  int sum = 0;
+  for (int i = 0; i < count && i < owner.ComponentCount(); ++i) {
+    sum += owner.Components(i)->ComponentCount();
+  }
+  return sum;
+}
+
+// Names an unnamed control "FlxmAdd" and the four-digit number `serial`:
+// records are found by name, so every control needs one. A name already
+// taken raises EComponentError.
+inline void GiveGeneratedName(TControl& control, int serial) {
+  char name[32];
+  std::snprintf(name, sizeof name, "FlxmAdd%.4d", serial);
+  control.SetName(name);
+}
+
+// Clears a caption or text the framework copied from a generated name.
+inline void ClearGeneratedCaption(TControl& control) {
+  for (const char* prop : {"Caption", "Text"}) {
+    if (GetPropInfo(control, prop) != nullptr &&
+        control.GetText().compare(0, 7, "FlxmAdd") == 0) {
+      control.SetText("");
+    }
+  }
+}
+
+}  // namespace flx::unit
+
+namespace flx {
+
+// The walk over the controls the snapshot lists are about, in list order:
+// each control among the owner's first `Count` components that is not
+// excluded and, right after a frame among them, each control the frame owns
+// that is not excluded. `visit(control, frame)` gets nullptr as the frame of
+// the form's own controls and then returns whether to go on into that
+// control's frame children (its return is ignored for those). Counts are
+// read again at every step: a handler may free components.
+template <class Visit>
+void TFlexarium::ForEachRecordedControl(int Count, Visit&& visit) const {
+  TComponent* owner = Owner();
+  if (owner == nullptr) return;
+  for (int i = 0; i < Count && i < owner->ComponentCount(); ++i) {
+    TComponent* C = owner->Components(i);
+    auto* control = dynamic_cast<TControl*>(C);
+    if (control == nullptr || Excluded(C->Name())) continue;
+    if (!visit(control, static_cast<TComponent*>(nullptr))) continue;
+    if (C->ComponentCount() == 0 || !unit::isFrame(C)) continue;
+    for (int j = 0; j < C->ComponentCount(); ++j) {
+      auto* child = dynamic_cast<TControl*>(C->Components(j));
+      if (child != nullptr && !Excluded(child->Name())) visit(child, C);
+    }
+  }
+}
+
+}  // namespace flx
