@@ -271,6 +271,79 @@ TEST(Measure, TaskbarAreaTakesTheBarOffItsOwnEdge) {
   }
 }
 
+// The shell reports one taskbar, often a few pixels past its monitor. It
+// belongs to the monitor that holds the larger part of that report, and
+// counts (clamped to it) on that monitor only.
+TEST(Measure, TaskbarCountsOnTheMonitorHoldingMostOfItsReport) {
+  struct Case {
+    const char* name;
+    DesktopConfig config;
+    RECT window;
+    int width, height, edge;
+    RECT bar;
+  };
+  const RECT kLeft{-1920, 0, 0, 1200};
+  const RECT kAbove{0, -1080, 1920, 0};
+  const RECT kRight{1920, 0, 3200, 1024};
+  const RECT kBelow{0, 1080, 1600, 1980};
+  const RECT bottomOver{-2, 1040, 1922, 1082};
+  const RECT leftOver{-2, -2, 62, 1082};
+  const RECT topOver{-2, -2, 1922, 42};
+  const RECT rightOver{1878, -2, 1922, 1082};
+  const RECT onPrimary = Bounds(100, 100, 800, 600);
+  const Case cases[] = {
+      {"bottom bar, form on a monitor left of it",
+       Reporting(WithMonitor(Desk(), kLeft), bottomOver),
+       Bounds(-1500, 100, 800, 500), 1920, 1200, teNone,
+       RECT{-1920, 0, -1920, 0}},
+      {"left bar, form on a monitor left of it",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Left, 64), kLeft), leftOver),
+       Bounds(-1500, 100, 800, 500), 1920, 1200, teNone,
+       RECT{-1920, 0, -1920, 0}},
+      {"top bar, form on a monitor above it",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Top, 44), kAbove), topOver),
+       Bounds(100, -900, 800, 500), 1920, 1080, teNone,
+       RECT{0, -1080, 0, -1080}},
+      {"right bar, form on a monitor right of it",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Right, 44), kRight), rightOver),
+       Bounds(2000, 100, 800, 500), 1280, 1024, teNone, RECT{1920, 0, 1920, 0}},
+      {"bottom bar, form on a monitor below it",
+       Reporting(WithMonitor(Desk(), kBelow), bottomOver),
+       Bounds(100, 1200, 800, 500), 1600, 900, teNone, RECT{0, 1080, 0, 1080}},
+      {"auto-hidden bottom bar, form on a monitor below it",
+       AutoHidden(Reporting(WithMonitor(Desk(), kBelow), bottomOver)),
+       Bounds(100, 1200, 800, 500), 1600, 900, teNone, RECT{0, 1080, 0, 1080}},
+      {"bottom bar on the primary beside a left monitor is clamped",
+       Reporting(WithMonitor(Desk(), kLeft), bottomOver), onPrimary, 1920, 1040,
+       teBottom, RECT{0, 1040, 1920, 1080}},
+      {"left bar on the primary beside a left monitor is clamped",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Left, 64), kLeft), leftOver),
+       onPrimary, 1858, 1080, teLeft, RECT{0, 0, 62, 1080}},
+      {"top bar on the primary below a monitor is clamped",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Top, 44), kAbove), topOver),
+       onPrimary, 1920, 1038, teTop, RECT{0, 0, 1920, 42}},
+      {"right bar on the primary beside a right monitor is clamped",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Right, 44), kRight), rightOver),
+       onPrimary, 1878, 1080, teRight, RECT{1878, 0, 1920, 1080}},
+      {"auto-hidden bottom bar on the primary above a monitor",
+       AutoHidden(Reporting(WithMonitor(Desk(), kBelow), bottomOver)),
+       onPrimary, 1920, 1080, teBottom, RECT{0, 1080, 1920, 1080}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UnitSession session(c.config);
+    ProbeForm form(nullptr);
+    win::HWND wnd = Open(session, form, TFormBorderStyle::bsSizeable, c.window);
+    int width = -1, height = -1, edge = -2;
+    win::APPBARDATA data{};
+    GetTaskbarArea(wnd, width, height, edge, true, data);
+    EXPECT_EQ(width, c.width);
+    EXPECT_EQ(height, c.height);
+    EXPECT_EQ(edge, c.edge);
+    EXPECT_EQ(data.rc, c.bar);
+  }
+}
+
 // ---- GetFrameBounds
 
 TEST(Measure, FrameBoundsReportTheInvisibleMargins) {
@@ -487,6 +560,26 @@ INSTANTIATE_TEST_SUITE_P(
                   WithMonitor(Plain(), kBelow1600), true,
                   Bounds(100, 1200, 400, 300), 800, 600, rpBottomCenter,
                   POINT{400, 1380}},
+        PlaceCase{"secondary left: the primary's overhanging bottom bar "
+                  "takes nothing",
+                  Reporting(WithMonitor(Plain(), RECT{-1920, 0, 0, 1200}),
+                            RECT{-2, 1040, 1922, 1082}),
+                  true, Bounds(-1500, 100, 400, 300), 800, 500, rpBottomLeft,
+                  POINT{-1920, 700}},
+        PlaceCase{"secondary left: the primary's overhanging left bar "
+                  "pushes nothing onto the primary",
+                  Reporting(WithMonitor(Plain(TaskbarEdge::Left, 64),
+                                        RECT{-1920, 0, 0, 1200}),
+                            RECT{-2, -2, 62, 1082}),
+                  true, Bounds(-1500, 100, 400, 300), 800, 500, rpTopLeft,
+                  POINT{-1920, 0}},
+        PlaceCase{"secondary above: the primary's overhanging top bar "
+                  "pushes nothing onto the primary",
+                  Reporting(WithMonitor(Plain(TaskbarEdge::Top, 44),
+                                        RECT{0, -1080, 1920, 0}),
+                            RECT{-2, -2, 1922, 42}),
+                  true, Bounds(100, -900, 400, 300), 800, 500, rpBottomLeft,
+                  POINT{0, -500}},
         PlaceCase{"primary with a secondary beside it",
                   WithMonitor(Plain(), kLeft1280), true,
                   Bounds(100, 100, 400, 300), 800, 600, rpBottomRight,

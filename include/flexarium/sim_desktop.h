@@ -188,6 +188,7 @@ class Desktop final : public win::WindowSystem {
   int getDeviceCaps(win::HDC dc, int index) override;
   int getSystemMetrics(int index) override;
   win::HMONITOR monitorFromWindow(HWND wnd, win::DWORD flags) override;
+  win::HMONITOR monitorFromRect(const RECT* rect, win::DWORD flags) override;
   win::BOOL getMonitorInfo(win::HMONITOR monitor,
                            win::MONITORINFO* info) override;
   win::UINT_PTR shAppBarMessage(win::DWORD message,

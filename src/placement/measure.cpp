@@ -12,23 +12,32 @@ namespace flx {
 
 namespace placement_detail {
 
-// The monitor that shows the window, in screen coordinates. The primary
-// monitor always has its origin at (0, 0), so for it (and for every
-// fallback) the screen metrics suffice.
-win::RECT MonitorRect(win::HWND Wnd) {
+namespace {
+
+// The monitor that shows the window, and its handle when the system has
+// several (nullptr where the screen metrics stand for it).
+win::RECT MonitorOf(win::HWND Wnd, win::HMONITOR* Handle) {
   using namespace win;
+  if (Handle != nullptr) *Handle = nullptr;
   if (Win32MajorVersion() >= 5 && GetSystemMetrics(SM_CMONITORS) > 1) {
     HMONITOR Monitor = MonitorFromWindow(Wnd, MONITOR_DEFAULTTONEAREST);
     MONITORINFO Info{};
     Info.cbSize = sizeof(MONITORINFO);
-    if (GetMonitorInfoW(Monitor, &Info) != FALSE &&
-        (Info.dwFlags & MONITORINFOF_PRIMARY) == 0) {
-      return Info.rcMonitor;
+    if (GetMonitorInfoW(Monitor, &Info) != FALSE) {
+      if (Handle != nullptr) *Handle = Monitor;
+      if ((Info.dwFlags & MONITORINFOF_PRIMARY) == 0) return Info.rcMonitor;
     }
   }
   return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN),
               GetSystemMetrics(SM_CYSCREEN)};
 }
+
+}  // namespace
+
+// The monitor that shows the window, in screen coordinates. The primary
+// monitor always has its origin at (0, 0), so for it (and for every
+// fallback) the screen metrics suffice.
+win::RECT MonitorRect(win::HWND Wnd) { return MonitorOf(Wnd, nullptr); }
 
 }  // namespace placement_detail
 
@@ -38,9 +47,12 @@ bool HasArea(const win::RECT& R) {
   return R.right > R.left && R.bottom > R.top;
 }
 
-bool Overlap(const win::RECT& A, const win::RECT& B) {
-  return std::max(A.left, B.left) < std::min(A.right, B.right) &&
-         std::max(A.top, B.top) < std::min(A.bottom, B.bottom);
+// The shell reports one taskbar, often a few pixels past the edge of its
+// monitor, e.g. (-2, 1040, 1922, 1082): it belongs to the monitor that
+// holds the larger part of that report, as the system itself decides.
+bool TaskbarOnMonitor(const win::RECT& Bar, win::HMONITOR Monitor) {
+  if (Monitor == nullptr) return true;  // one screen: the bar is on it
+  return win::MonitorFromRect(&Bar, win::MONITOR_DEFAULTTONEAREST) == Monitor;
 }
 
 int TaskbarEdgeOf(win::UINT SystemEdge) {
@@ -70,7 +82,8 @@ void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
                     bool ValidTaskbar, win::APPBARDATA& TaskbarData) {
   using namespace win;
   std::memset(&TaskbarData, 0, sizeof(TaskbarData));
-  const RECT Monitor = placement_detail::MonitorRect(Wnd);
+  HMONITOR MonitorHandle = nullptr;
+  const RECT Monitor = placement_detail::MonitorOf(Wnd, &MonitorHandle);
   Width = Monitor.right - Monitor.left;
   Height = Monitor.bottom - Monitor.top;
   Edge = teNone;
@@ -86,9 +99,9 @@ void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
     // record, which lies at the origin of the primary monitor, moved to the
     // origin of this one so that it stays a bar of no thickness here too.
     Bar = RECT{Monitor.left, Monitor.top, Monitor.left, Monitor.top};
-  } else if (!Overlap(Bar, Monitor)) {
-    // The shell reports one taskbar; on another monitor it takes nothing
-    // away from this one. Clamping it would yield a negative thickness.
+  } else if (!TaskbarOnMonitor(Bar, MonitorHandle)) {
+    // On another monitor the bar takes nothing away from this one, even
+    // where its report overhangs onto it.
     Bar = RECT{Monitor.left, Monitor.top, Monitor.left, Monitor.top};
     return;
   } else {
