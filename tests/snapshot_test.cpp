@@ -66,14 +66,38 @@ TEST_F(Snapshot, GeneratedNamesCountEveryRecordMade) {
   keeps->SetText("flxmadd0003");
   A::AddCtrlInfo(f, keeps);
   EXPECT_EQ(keeps->GetText(), "flxmadd0003");
-  // A generated name that is taken: the framework's error, no record.
+  // A generated name that is taken is skipped, and its number with it.
   auto* squatter = new TButton(root.get());
   squatter->SetName("FlxmAdd0004");
   auto* unlucky = new TButton(root.get());
   int records = A::Ctrls(f)->Count();
-  EXPECT_THROW(A::AddCtrlInfo(f, unlucky), EComponentError);
-  EXPECT_EQ(A::AddCnt(f), 4);
-  EXPECT_EQ(A::Ctrls(f)->Count(), records);
+  EXPECT_NO_THROW(A::AddCtrlInfo(f, unlucky));
+  EXPECT_EQ(unlucky->Name(), "FlxmAdd0005");
+  EXPECT_EQ(A::AddCnt(f), 5);
+  EXPECT_EQ(A::Ctrls(f)->Count(), records + 1);
+  // Controls added at run time skip taken names too, also inside a frame,
+  // where the frame is the owner whose names count.
+  // Here the squatter takes 0006, `taken` 0007, and 0008 is taken.
+  auto* taken = new TButton(root.get());
+  taken->SetName("flxmadd0008");
+  auto* later = new TButton(root.get());
+  later->SetParent(&form());
+  f.DynamicAdd();
+  EXPECT_EQ(later->Name(), "FlxmAdd0009");
+  EXPECT_NE(A::Ctrl(f, "FlxmAdd0009"), nullptr);
+  // The frame takes 0010; inside it 0011 is taken by its own control.
+  auto* frame = new TFrame(root.get());
+  frame->SetName("Frame9");
+  frame->SetParent(&form());
+  auto* inner = new TButton(frame);
+  inner->SetParent(frame);
+  auto* owned = new TButton(frame);
+  owned->SetName("FlxmAdd0011");
+  owned->SetParent(frame);
+  f.DynamicAdd();
+  EXPECT_EQ(inner->Name(), "FlxmAdd0012");
+  EXPECT_NE(A::Child(f, "Frame9", "FlxmAdd0012"), nullptr);
+  EXPECT_NE(A::Child(f, "Frame9", "FlxmAdd0011"), nullptr);
 }
 
 TEST_F(Snapshot, AddedControlsGetBaseValuesAtTheCurrentFactor) {

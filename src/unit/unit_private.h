@@ -71,11 +71,21 @@ inline int OwnedSum(const TComponent& owner, int count) {
 }
 
 // Names an unnamed control "FlxmAdd" and the four-digit number `serial`:
-// records are found by name, so every control needs one. A name already
-// taken raises EComponentError.
-inline void GiveGeneratedName(TControl& control, int serial) {
+// records are found by name, so every control needs one. A name that
+// another component of the control's owner already bears (in any letter
+// case) is skipped, and `serial` moves on with it, so that a form that
+// loads without the component loads with it.
+inline void GiveGeneratedName(TControl& control, int& serial) {
+  const TComponent* owner = control.Owner();
   char name[32];
-  std::snprintf(name, sizeof name, "FlxmAdd%.4d", serial);
+  for (;;) {
+    std::snprintf(name, sizeof name, "FlxmAdd%.4d", serial);
+    const TComponent* other =
+        owner != nullptr ? owner->FindComponent(name) : nullptr;
+    if (other == nullptr || other == &control) break;
+    if (serial == std::numeric_limits<int>::max()) break;  // the error says
+    ++serial;
+  }
   control.SetName(name);
 }
 
