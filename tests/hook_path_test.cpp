@@ -48,6 +48,25 @@ TEST_F(HookPath, ReadDisabledRemovesTheHookAndInstallsNoProcedure) {
   EXPECT_NE(HookHandle, nullptr);
 }
 
+TEST_F(HookPath, EnablingRekeysToARecreatedWindowWhileAnotherHoldsTheHook) {
+  load(FormText(Button("B", 100, 100, 75, 25)));
+  TForm other(nullptr);
+  auto* keeper = new TFlexarium(&other);  // keeps the hook alive
+  keeper->SetName("Keeper");
+  keeper->Start();
+  TFlexarium& f = flex();
+  f.SetEnabled(false);
+  ASSERT_NE(HookHandle, nullptr);
+  // The form's window is made anew while the component is off.
+  form().DestroyHandle();
+  win::HWND fresh = form().Handle();
+  f.SetEnabled(true);
+  EXPECT_EQ(f.OwnerHandle(), fresh);
+  form().Show();
+  client(1200, 900);
+  EXPECT_EQ(ctl("B").Left(), 150);
+}
+
 // ---- Windows 98
 
 class Windows98 : public FlexTest {

@@ -219,9 +219,10 @@ void TFlexarium::SetEnabled(bool Value) {
   if (ComponentState().Contains(csDesigning)) return;
   if (Win32MajorVersion() == 4) {
     if (Value) {
-      bool wasNone = HookHandle == nullptr;
       AcquireHook();
-      if (wasNone) RefreshOwnerHandle();
+      // The form's window may have been made anew while this component was
+      // off, also while another component kept the hook.
+      RefreshOwnerHandle();
     } else {
       ReleaseHook();
     }
