@@ -56,6 +56,12 @@ TEST_F(Framework, NamesAreValidatedAndUniqueIgnoringCase) {
   } catch (const EComponentError& e) {
     EXPECT_STREQ(e.what(), "A component named BUTTON1 already exists");
   }
+  // Names with letters beyond ASCII ignore their case as well.
+  auto* c = new TButton(&form);
+  c->SetName("\u00c4rger");
+  EXPECT_EQ(form.FindComponent("\u00e4RGER"), c);
+  EXPECT_THROW(b->SetName("\u00e4rger"), EComponentError);
+  EXPECT_NO_THROW(b->SetName("\u00c5rger"));
 }
 
 TEST_F(Framework, PublishedFieldFollowsTheComponentsLife) {
@@ -285,6 +291,8 @@ TEST_F(Framework, StringListLooksUpIgnoringCaseAndKeepsDuplicates) {
   EXPECT_EQ(list.IndexOf("BUTTON1"), 0);
   EXPECT_EQ(list.IndexOf(""), 1);
   EXPECT_EQ(list.IndexOf(" Button1"), -1);
+  list.Add("\u0434\u043e\u043c");
+  EXPECT_EQ(list.IndexOf("\u0414\u041e\u041c"), 3);
   TList pointers;
   int a = 0, b = 0;
   pointers.Add(&a);

@@ -49,6 +49,23 @@ TEST_F(Snapshot, ExclusionIgnoresCaseButNotBlanks) {
   EXPECT_NE(A::Ctrl(flex(), "Button2"), nullptr);
 }
 
+// The framework accepts names beyond ASCII; their letters' case does not
+// matter in the exclusion lists either.
+TEST_F(Snapshot, ExclusionIgnoresTheCaseOfEveryLetter) {
+  load(FormText(Button("\u00c4rger", 10, 10, 75, 25) +
+                    Button("\u0416\u0443\u043a", 10, 50, 75, 25,
+                           "    Font.Size = 8\n    ParentFont = False\n"),
+                "    NoResizeCtl = '\u00e4rger'\n"
+                "    NoResizeFntCtl = '\u0436\u0423\u041a'\n"));
+  EXPECT_EQ(A::Ctrl(flex(), "\u00c4rger"), nullptr);
+  ASSERT_NE(A::Ctrl(flex(), "\u0416\u0443\u043a"), nullptr);
+  form().Show();
+  client(1600, 1200);
+  EXPECT_EQ(ctl("\u00c4rger").Left(), 10);
+  EXPECT_EQ(ctl("\u0416\u0443\u043a").Left(), 20);
+  EXPECT_EQ(ctl("\u0416\u0443\u043a").Font().Size(), 8);
+}
+
 // ---- Records made and dropped
 
 TEST_F(Snapshot, GeneratedNamesCountEveryRecordMade) {

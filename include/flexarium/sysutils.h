@@ -90,9 +90,13 @@ namespace detail {
 // ASCII upper-casing (the framework's AnsiUpperCase for the characters the
 // locale test can meet).
 std::string AnsiUpperCase(std::string_view s);
+// Upper and lower case of UTF-8 text: ASCII letters and the letters of
+// Latin-1, Latin Extended-A/B, Greek and Cyrillic; other bytes are kept.
+// The length never changes.
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
-// Case-insensitive ASCII comparison.
+// Comparison without regard to letter case (as UpperCase folds it): the
+// one the framework uses for names.
 bool SameText(std::string_view a, std::string_view b);
 // Removes leading and trailing characters <= ' '.
 std::string Trim(std::string_view s);
