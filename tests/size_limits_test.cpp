@@ -112,5 +112,144 @@ TEST_F(Maximise, MaximiseAndRestoreRescaleAndComeBack) {
   EXPECT_EQ(boundsOf(ctl("B")), before);
 }
 
+// ---- Maximised on a monitor beside the primary
+
+// Every rule that keeps a maximised form inside the usable area works
+// relative to the monitor that shows the form, as placement does.
+class MaximiseBeside : public FlexTest {
+ protected:
+  void SetUp() override {
+    desktop->mutableConfig().monitors = {
+        sim::MonitorConfig{{0, 0, 1920, 1080}, true},
+        sim::MonitorConfig{{1920, 0, 3200, 1024}, false},
+        sim::MonitorConfig{{-1280, 0, 0, 1024}, false}};
+    FlexTest::SetUp();
+  }
+};
+
+TEST_F(MaximiseBeside, MinMaxInfoPlacesTheFormOnItsOwnMonitor) {
+  struct Case {
+    const char* name;
+    RECT frame;
+    win::POINT position;
+  };
+  const Case cases[] = {
+      {"right monitor, inside", {2000, 100, 2500, 500}, {2000, 100}},
+      {"right monitor, past its right edge",
+       {2900, 100, 3400, 500},
+       {2400, 100}},
+      {"right monitor, past its bottom edge",
+       {2000, 700, 2500, 1100},
+       {2000, 424}},
+      {"left monitor, inside", {-1000, 100, -500, 500}, {-1000, 100}},
+      {"left monitor, above its top", {-1000, -50, -500, 350}, {-1000, 0}},
+      {"primary, past its right edge", {1500, 100, 2000, 500}, {1120, 100}},
+  };
+  load(FormText("", "    FormMaxWidth = 800\n    FormMaxHeight = 600\n"));
+  form().Show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    win::MoveWindow(wnd(), c.frame.left, c.frame.top,
+                    c.frame.right - c.frame.left, c.frame.bottom - c.frame.top,
+                    win::TRUE);
+    win::MINMAXINFO info{};
+    info.ptMaxSize = {1296, 1040};
+    info.ptMaxPosition = {1912, -8};
+    win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                      reinterpret_cast<win::LPARAM>(&info));
+    EXPECT_EQ(info.ptMaxSize.x, 800);
+    EXPECT_EQ(info.ptMaxSize.y, 600);
+    EXPECT_EQ(info.ptMaxPosition.x, c.position.x);
+    EXPECT_EQ(info.ptMaxPosition.y, c.position.y);
+  }
+}
+
+TEST_F(MaximiseBeside, KeepingInsideMovesWithinTheFormsMonitor) {
+  struct Case {
+    const char* name;
+    RECT frame;
+    RECT after;
+  };
+  const Case cases[] = {
+      {"right monitor, past its right edge",
+       {2900, 100, 3500, 600},
+       {2600, 100, 3200, 600}},
+      {"right monitor, past its bottom edge",
+       {2000, 700, 2600, 1200},
+       {2000, 524, 2600, 1024}},
+      {"right monitor, inside: not moved",
+       {2000, 100, 2600, 600},
+       {2000, 100, 2600, 600}},
+      {"left monitor, past its right edge",
+       {-400, 100, 200, 600},
+       {-600, 100, 0, 600}},
+      {"primary, past its right edge",
+       {1500, 100, 2100, 600},
+       {1320, 100, 1920, 600}},
+  };
+  load(FormText("", "    FormMaxWidth = 600\n    FormMaxHeight = 500\n"));
+  form().Show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    win::MoveWindow(wnd(), c.frame.left, c.frame.top,
+                    c.frame.right - c.frame.left, c.frame.bottom - c.frame.top,
+                    win::TRUE);
+    win::RECT client{};
+    win::GetClientRect(wnd(), &client);
+    win::SendMessageW(wnd(), win::WM_SIZE, win::SIZE_MAXIMIZED,
+                      win::MAKELPARAM(client.right, client.bottom));
+    const RECT r = windowRect();
+    EXPECT_EQ(r.left, c.after.left);
+    EXPECT_EQ(r.top, c.after.top);
+    EXPECT_EQ(r.right, c.after.right);
+    EXPECT_EQ(r.bottom, c.after.bottom);
+  }
+}
+
+TEST_F(MaximiseBeside, AMaximumSizeKeepsAMaximisedFormOnItsMonitor) {
+  load(FormText(Button("B", 100, 100, 75, 25),
+                "    FormMaxWidth = 800\n    FormMaxHeight = 600\n"));
+  form().Show();
+  win::MoveWindow(wnd(), 2900, 100, 300, 300, win::TRUE);
+  desktop->maximize(wnd());
+  ASSERT_TRUE(win::IsZoomed(wnd()));
+  const RECT r = windowRect();
+  EXPECT_EQ(r.left, 2400);
+  EXPECT_EQ(r.top, 100);
+  EXPECT_EQ(r.right - r.left, 800);
+  EXPECT_EQ(r.bottom - r.top, 600);
+}
+
+// Under a custom style a maximised form without a maximum size reaches to
+// the right and bottom edges of its own monitor.
+TEST_F(MaximiseBeside, CustomStyleFillsTheFormsOwnMonitor) {
+  struct Case {
+    const char* name;
+    RECT frame;
+    RECT after;
+  };
+  const Case cases[] = {
+      {"right monitor", {2000, 100, 2500, 500}, {1912, -8, 3200, 1024}},
+      {"left monitor", {-1000, 100, -500, 500}, {-1288, -8, 0, 1024}},
+      {"primary", {100, 100, 600, 500}, {-8, -8, 1920, 1080}},
+  };
+  desktop->mutableConfig().customStyle = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText(Button("B", 100, 100, 75, 25)));
+    form().Show();
+    win::MoveWindow(wnd(), c.frame.left, c.frame.top,
+                    c.frame.right - c.frame.left, c.frame.bottom - c.frame.top,
+                    win::TRUE);
+    desktop->maximize(wnd());
+    const RECT r = windowRect();
+    EXPECT_EQ(r.left, c.after.left);
+    EXPECT_EQ(r.top, c.after.top);
+    EXPECT_EQ(r.right, c.after.right);
+    EXPECT_EQ(r.bottom, c.after.bottom);
+    root.reset();
+  }
+}
+
 }  // namespace
 }  // namespace flx

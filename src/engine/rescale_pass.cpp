@@ -87,12 +87,17 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
         });
   }
   if (WParam == SIZE_MAXIMIZED) {
+    // Both rules work relative to the monitor that shows the form (the
+    // primary one has its origin at (0, 0)), so a form maximised on a
+    // monitor beside it stays there.
+    const RECT Monitor = placement_detail::MonitorRect(Wnd);
+    RECT R{};
     if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
       int W = 0, H = 0, Edge = teNone;
       APPBARDATA TaskbarData{};
       GetTaskbarArea(Wnd, W, H, Edge, FValidTaskbar, TaskbarData);
-      RECT R{};
       GetWindowRect(Wnd, &R);
+      OffsetRect(&R, -Monitor.left, -Monitor.top);
       const int tw = TaskbarData.rc.right - TaskbarData.rc.left;
       const int th = TaskbarData.rc.bottom - TaskbarData.rc.top;
       // W and H become the right and bottom of the usable area.
@@ -102,13 +107,15 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
         int x = R.left, y = R.top;
         if (R.bottom > H) y = H - (R.bottom - R.top);
         if (R.right > W) x = W - (R.right - R.left);
-        MoveWindow(Wnd, x, y, R.right - R.left, R.bottom - R.top, TRUE);
+        MoveWindow(Wnd, x + Monitor.left, y + Monitor.top, R.right - R.left,
+                   R.bottom - R.top, TRUE);
       }
     } else if (!HookPath && TStyleManager::IsCustomStyleActive()) {
-      RECT R{};
+      // The right and bottom edges land on those of the monitor.
       GetWindowRect(Wnd, &R);
-      MoveWindow(Wnd, R.left, R.top, FMaxSize.x - R.left, FMaxSize.y - R.top,
-                 TRUE);
+      OffsetRect(&R, -Monitor.left, -Monitor.top);
+      MoveWindow(Wnd, R.left + Monitor.left, R.top + Monitor.top,
+                 FMaxSize.x - R.left, FMaxSize.y - R.top, TRUE);
     }
   }
   if (FOnExitResize) FOnExitResize.Code(this, sx, sy);

@@ -102,8 +102,12 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
   mx = std::min(mx, W);
   my = std::min(my, H);
   if (maxSet) {
+    // Worked out relative to the monitor that shows the form, so that a
+    // form on a monitor beside the primary stays on it.
+    const RECT Monitor = placement_detail::MonitorRect(Wnd);
     RECT R{};
     GetWindowRect(Wnd, &R);
+    OffsetRect(&R, -Monitor.left, -Monitor.top);
     if (R.left < 0) {
       px = Edge == teLeft ? tw : 0;
     } else if (R.right <= W) {
@@ -118,8 +122,8 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
     } else {
       py = H - my + (Edge == teTop ? th : 0);
     }
-    px = std::max(px, 0);
-    py = std::max(py, 0);
+    px = std::max(px, 0) + Monitor.left;
+    py = std::max(py, 0) + Monitor.top;
   }
   // Windows 98 puts the maximised position under a top or left taskbar.
   if (HookPath && Win32MajorVersion() == 4 && Win32MinorVersion() == 10) {

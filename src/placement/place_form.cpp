@@ -6,13 +6,9 @@
 #include "flexarium/flexarium.h"
 #include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
+#include "unit/unit_private.h"
 
 namespace flx {
-
-namespace placement_detail {
-// Defined in measure.cpp: the monitor that shows the window.
-win::RECT MonitorRect(win::HWND Wnd);
-}  // namespace placement_detail
 
 void PlaceForm(TWinControl* Form, TResizeFormPos FormPos, bool ValidTaskbar,
                int Width, int Height) {

@@ -31,6 +31,14 @@ struct TFlexarium::Index {
 
 }  // namespace flx
 
+namespace flx::placement_detail {
+
+// The monitor that shows the window, in screen coordinates (measure.cpp).
+// Rules that keep a form on the screen work relative to its origin.
+win::RECT MonitorRect(win::HWND Wnd);
+
+}  // namespace flx::placement_detail
+
 namespace flx::unit {
 
 // Truncation toward zero of an extended-precision value, held inside the
