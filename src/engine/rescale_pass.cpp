@@ -1,6 +1,7 @@
 // The rescale pass, the heart of the component: on WM_SIZE every recorded
 // control gets its base bounds and font size times the factors of the new
 // client size (and of design DPI to run-time DPI), one control step each.
+#include <cstdint>
 #include <limits>
 #include <utility>
 
@@ -41,14 +42,16 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
   const unsigned cw = LOWORD(static_cast<std::uintptr_t>(LParam));
   const unsigned ch = HIWORD(static_cast<std::uintptr_t>(LParam));
   double sx = 1.0, sy = 1.0;
-  // A zero reference size leaves its factor at 1.0 rather than dividing by 0.
+  // (cw / FOwnerWidth) x (FDesignDpiW / FRunDpiW) as the Double nearest to
+  // that ratio. A zero reference size leaves its factor at 1.0 rather than
+  // dividing by 0.
   if (FRunDpiW != 0 && FOwnerWidth != 0) {
-    sx = (static_cast<long double>(cw) / FOwnerWidth) *
-         (static_cast<long double>(FDesignDpiW) / FRunDpiW);
+    sx = unit::RatioNearest(std::int64_t{cw} * FDesignDpiW,
+                            std::int64_t{FOwnerWidth} * FRunDpiW);
   }
   if (FRunDpiH != 0 && FOwnerHeight != 0) {
-    sy = (static_cast<long double>(ch) / FOwnerHeight) *
-         (static_cast<long double>(FDesignDpiH) / FRunDpiH);
+    sy = unit::RatioNearest(std::int64_t{ch} * FDesignDpiH,
+                            std::int64_t{FOwnerHeight} * FRunDpiH);
   }
   const double sf = sy >= sx ? sx : sy;
   SyncCtrlList();
@@ -70,8 +73,7 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
     });
     FactorsPending = false;
     if (FResizeFont && FOwnerFont && !FontExcluded(Owner()->Name())) {
-      form->Font().SetSize(
-          unit::HalfUp(FOwnerFont->Size() * static_cast<long double>(sf)));
+      form->Font().SetSize(unit::HalfUpProduct(FOwnerFont->Size(), sf));
     }
     ForEachRecordedControl(
         std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
@@ -131,8 +133,7 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
   bool sizeSet = false;
   if (FResizeFont && Info->Font && !FontExcluded(Ctl->Name())) {
     // Control fonts truncate; only an exact 0 is lifted to 1.
-    int size =
-        unit::TruncInt(Info->Font->Size() * static_cast<long double>(sf));
+    int size = unit::TruncProduct(Info->Font->Size(), sf);
     const int ppi = Ctl->Font().PixelsPerInch();
     auto readBack = [ppi](int points) {
       return -MulDiv(-MulDiv(points, ppi, 72), 72, ppi);
@@ -149,10 +150,10 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
       fontSize = Ctl->Font().Size();
     }
   }
-  Ctl->SetTop(unit::HalfUp(Info->Top * static_cast<long double>(sy)));
-  Ctl->SetLeft(unit::HalfUp(Info->Left * static_cast<long double>(sx)));
-  Ctl->SetWidth(unit::HalfUp(Info->Width * static_cast<long double>(sx)));
-  Ctl->SetHeight(unit::HalfUp(Info->Height * static_cast<long double>(sy)));
+  Ctl->SetTop(unit::HalfUpProduct(Info->Top, sy));
+  Ctl->SetLeft(unit::HalfUpProduct(Info->Left, sx));
+  Ctl->SetWidth(unit::HalfUpProduct(Info->Width, sx));
+  Ctl->SetHeight(unit::HalfUpProduct(Info->Height, sy));
   if (Ctl->Top() == 0) Ctl->SetTop(1);
   if (Ctl->Left() == 0) Ctl->SetLeft(1);
   if (Ctl->Width() == 0) Ctl->SetWidth(1);

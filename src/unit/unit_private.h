@@ -3,7 +3,6 @@
 // the generated names of unnamed controls.
 #pragma once
 
-#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "flexarium/flexarium.h"
 #include "flexarium/forms.h"
+#include "unit/rounding.h"
 
 namespace flx {
 
@@ -40,20 +40,6 @@ win::RECT MonitorRect(win::HWND Wnd);
 }  // namespace flx::placement_detail
 
 namespace flx::unit {
-
-// Truncation toward zero of an extended-precision value, held inside the
-// Integer range (a wild factor must not overflow into undefined behaviour).
-inline int TruncInt(long double v) {
-  if (std::isnan(v)) return 0;
-  constexpr long double lo = std::numeric_limits<int>::min();
-  constexpr long double hi = std::numeric_limits<int>::max();
-  if (v <= lo) return std::numeric_limits<int>::min();
-  if (v >= hi) return std::numeric_limits<int>::max();
-  return static_cast<int>(v);
-}
-
-// Half-up: add 0.5, then truncate toward zero (so -2.7 gives -2).
-inline int HalfUp(long double v) { return TruncInt(v + 0.5L); }
 
 // The window property that keeps the form's own procedure, the one found
 // before FormWndProc was first installed on it.
