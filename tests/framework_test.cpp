@@ -11,7 +11,14 @@ namespace {
 
 class Framework : public ::testing::Test {
  protected:
+  void SetUp() override { liveObjects_ = LiveObjectCount(); }
+  void TearDown() override {
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
+  }
   sim::ScopedDesktop desktop;
+
+ private:
+  std::int64_t liveObjects_ = 0;
 };
 
 TEST_F(Framework, OwnerFreesWhatItOwnsAndForgetsWhatGoes) {

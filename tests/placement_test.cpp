@@ -50,10 +50,15 @@ using win::RECT;
 // is installed, stopped before it goes.
 class UnitSession {
  public:
-  explicit UnitSession(DesktopConfig config) : desktop_(std::move(config)) {
+  explicit UnitSession(DesktopConfig config)
+      : desktop_(std::move(config)), liveObjects_(LiveObjectCount()) {
     FlexariumInitialization();
   }
-  ~UnitSession() { FlexariumFinalization(); }
+  // The forms of a session are gone by now: nothing may be left alive.
+  ~UnitSession() {
+    FlexariumFinalization();
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
+  }
   UnitSession(const UnitSession&) = delete;
   UnitSession& operator=(const UnitSession&) = delete;
   sim::Desktop& desktop() { return desktop_.desktop(); }
@@ -69,6 +74,7 @@ class UnitSession {
 
  private:
   sim::ScopedDesktop desktop_;
+  std::int64_t liveObjects_;
 };
 
 // A form that records every move or size its window is asked for, before
