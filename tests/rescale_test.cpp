@@ -141,6 +141,32 @@ TEST_P(Rescale, ParentFontSurvivesThePass) {
   EXPECT_FALSE(ctl("Follows").ParentFont());
 }
 
+// WM_SIZE carries the client size in 16 bits. The window system never makes
+// a window larger than it can report, so on a screen wide enough for any
+// size the factors still follow the client size the form really has.
+TEST_P(Rescale, ClientSizesAtTheWindowSystemsCapGiveTheirOwnFactors) {
+  desktop->mutableConfig().monitors = {
+      sim::MonitorConfig{{0, 0, 80000, 80000}, true}};
+  load(FormText(Button("B", 100, 100, 75, 25)));
+  form().Show();
+  double gotX = 0, gotY = 0;
+  flex().SetOnExitResize({[&](TObject*, double x, double y) {
+                            gotX = x;
+                            gotY = y;
+                          },
+                          ""});
+  for (int width : {70000, 65537, 40000}) {
+    SCOPED_TRACE(width);
+    client(width, 300);
+    const int cw = form().ClientWidth();
+    EXPECT_LE(cw, 32767);
+    EXPECT_GT(cw, 32000);  // at the cap, not wrapped around
+    EXPECT_EQ(gotX, cw / 800.0);
+    EXPECT_EQ(gotY, 0.5);
+    EXPECT_EQ(ctl("B").Left(), (200 * cw + 800) / 1600);  // half up
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, Rescale, ::testing::ValuesIn(kBothPaths),
                          PathName);
 
