@@ -2,6 +2,8 @@
 // parent, alignment, anchors and constraints, windows made on first use.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "flexarium/sim_desktop.h"
 #include "flexarium/stdctrls.h"
 #include "flexarium/winapi.h"
@@ -331,9 +333,35 @@ TEST(MulDiv, RoundsHalfAwayFromZero) {
   };
   for (Case k : {Case{9, 144, 72, 18}, Case{8, 96, 72, 11},
                  Case{-11, 72, 96, -8}, Case{11, 72, 96, 8}, Case{3, 1, 2, 2},
-                 Case{-3, 1, 2, -2}, Case{1, 1, 0, -1}}) {
+                 Case{-3, 1, 2, -2}, Case{1, 1, 0, -1},
+                 // Beyond an int Windows answers -1, as for a zero divisor.
+                 Case{INT_MAX, 96, 72, -1}, Case{INT_MIN, 2, 1, -1},
+                 Case{INT_MAX, 72, 96, 1610612735}, Case{INT_MIN, -1, 1, -1}}) {
     EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.want) << k.a << "*" << k.b << "/" << k.c;
   }
+}
+
+// A font's size and height convert wide: the largest sizes and heights
+// saturate instead of wrapping around to a small or positive value.
+TEST_F(Framework, FontSizeAndHeightConvertWithoutWrapping) {
+  struct Case {
+    int points, ppi, height, size;
+  };
+  for (Case k : {Case{8, 96, -11, 8}, Case{-8, 96, 11, -8},
+                 Case{INT_MAX, 96, -INT_MAX, 1610612735},
+                 Case{INT_MIN, 96, INT_MAX, -1610612735},
+                 Case{INT_MAX, 144, -INT_MAX, 1073741824},
+                 Case{INT_MAX, 72, -INT_MAX, INT_MAX}}) {
+    EXPECT_EQ(TFont::HeightOfSize(k.points, k.ppi), k.height) << k.points;
+    EXPECT_EQ(TFont::SizeOfHeight(k.height, k.ppi), k.size) << k.height;
+  }
+  EXPECT_EQ(TFont::SizeOfHeight(INT_MIN, 96), 1610612736);
+  TFont font;
+  font.SetSize(INT_MAX);
+  EXPECT_LT(font.Height(), 0);
+  EXPECT_GT(font.Size(), 0);
+  font.SetHeight(INT_MIN);
+  EXPECT_GT(font.Size(), 0);
 }
 
 TEST_F(Framework, AParentTakesItsControlsWithItWhoeverOwnsThem) {

@@ -110,7 +110,8 @@ std::string Utf16ToUtf8(std::u16string_view s);
 // above U+FFFF, else one code unit.
 void AppendUtf16(std::u16string& out, char32_t cp);
 
-// Windows' MulDiv: a * b / c rounded half away from zero; -1 when c is 0.
+// Windows' MulDiv: a * b / c rounded half away from zero; -1 when c is 0
+// or the result does not fit an int.
 int MulDiv(int a, int b, int c);
 
 // The running Windows version, read from the current window system (so

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 
 namespace flx {
 
@@ -299,6 +300,10 @@ int MulDiv(int a, int b, int c) {
   // Round half away from zero.
   if (2 * std::llabs(r) >= std::llabs(static_cast<long long>(c))) {
     q += ((p < 0) != (c < 0)) ? -1 : 1;
+  }
+  if (q < std::numeric_limits<int>::min() ||
+      q > std::numeric_limits<int>::max()) {
+    return -1;
   }
   return static_cast<int>(q);
 }

@@ -43,13 +43,13 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
   const unsigned ch = HIWORD(static_cast<std::uintptr_t>(LParam));
   double sx = 1.0, sy = 1.0;
   // (cw / FOwnerWidth) x (FDesignDpiW / FRunDpiW) as the Double nearest to
-  // that ratio. A zero reference size leaves its factor at 1.0 rather than
-  // dividing by 0.
-  if (FRunDpiW != 0 && FOwnerWidth != 0) {
+  // that ratio. A reference size of 0 (or less, from a form without a
+  // client area) leaves its factor at 1.0 rather than dividing by it.
+  if (FRunDpiW != 0 && FOwnerWidth > 0) {
     sx = unit::RatioNearest(std::int64_t{cw} * FDesignDpiW,
                             std::int64_t{FOwnerWidth} * FRunDpiW);
   }
-  if (FRunDpiH != 0 && FOwnerHeight != 0) {
+  if (FRunDpiH != 0 && FOwnerHeight > 0) {
     sy = unit::RatioNearest(std::int64_t{ch} * FDesignDpiH,
                             std::int64_t{FOwnerHeight} * FRunDpiH);
   }
@@ -94,30 +94,35 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
     // monitor beside it stays there.
     const RECT Monitor = placement_detail::MonitorRect(Wnd);
     RECT R{};
+    GetWindowRect(Wnd, &R);
+    const std::int64_t left = std::int64_t{R.left} - Monitor.left;
+    const std::int64_t top = std::int64_t{R.top} - Monitor.top;
+    const std::int64_t width = unit::Extent(R.left, R.right);
+    const std::int64_t height = unit::Extent(R.top, R.bottom);
     if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
-      int W = 0, H = 0, Edge = teNone;
+      int AvailW = 0, AvailH = 0, Edge = teNone;
       APPBARDATA TaskbarData{};
-      GetTaskbarArea(Wnd, W, H, Edge, FValidTaskbar, TaskbarData);
-      GetWindowRect(Wnd, &R);
-      OffsetRect(&R, -Monitor.left, -Monitor.top);
-      const int tw = TaskbarData.rc.right - TaskbarData.rc.left;
-      const int th = TaskbarData.rc.bottom - TaskbarData.rc.top;
+      GetTaskbarArea(Wnd, AvailW, AvailH, Edge, FValidTaskbar, TaskbarData);
       // W and H become the right and bottom of the usable area.
-      if (Edge == teTop && FValidTaskbar) H += th;
-      if (Edge == teLeft && FValidTaskbar) W += tw;
-      if (R.bottom > H || R.right > W) {
-        int x = R.left, y = R.top;
-        if (R.bottom > H) y = H - (R.bottom - R.top);
-        if (R.right > W) x = W - (R.right - R.left);
-        MoveWindow(Wnd, x + Monitor.left, y + Monitor.top, R.right - R.left,
-                   R.bottom - R.top, TRUE);
+      std::int64_t W = AvailW, H = AvailH;
+      if (Edge == teTop && FValidTaskbar) {
+        H += unit::Extent(TaskbarData.rc.top, TaskbarData.rc.bottom);
+      }
+      if (Edge == teLeft && FValidTaskbar) {
+        W += unit::Extent(TaskbarData.rc.left, TaskbarData.rc.right);
+      }
+      if (top + height > H || left + width > W) {
+        std::int64_t x = left, y = top;
+        if (top + height > H) y = H - height;
+        if (left + width > W) x = W - width;
+        MoveWindow(Wnd, unit::Saturate(x + Monitor.left),
+                   unit::Saturate(y + Monitor.top), unit::Saturate(width),
+                   unit::Saturate(height), TRUE);
       }
     } else if (!HookPath && TStyleManager::IsCustomStyleActive()) {
       // The right and bottom edges land on those of the monitor.
-      GetWindowRect(Wnd, &R);
-      OffsetRect(&R, -Monitor.left, -Monitor.top);
-      MoveWindow(Wnd, R.left + Monitor.left, R.top + Monitor.top,
-                 FMaxSize.x - R.left, FMaxSize.y - R.top, TRUE);
+      MoveWindow(Wnd, R.left, R.top, unit::Saturate(FMaxSize.x - left),
+                 unit::Saturate(FMaxSize.y - top), TRUE);
     }
   }
   if (FOnExitResize) FOnExitResize.Code(this, sx, sy);
@@ -136,7 +141,7 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
     int size = unit::TruncProduct(Info->Font->Size(), sf);
     const int ppi = Ctl->Font().PixelsPerInch();
     auto readBack = [ppi](int points) {
-      return -MulDiv(-MulDiv(points, ppi, 72), 72, ppi);
+      return TFont::SizeOfHeight(TFont::HeightOfSize(points, ppi), ppi);
     };
     fontSize = readBack(size);
     if (fontSize == 0) fontSize = readBack(1);

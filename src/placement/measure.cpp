@@ -2,11 +2,13 @@
 // left by the taskbar, and the invisible frame margins that desktop
 // composition draws around it. Every call asks the system afresh.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "flexarium/flexarium.h"
 #include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 
@@ -74,8 +76,8 @@ int TaskbarEdgeOf(win::UINT SystemEdge) {
 
 void GetMonitorSize(win::HWND Wnd, int& Width, int& Height) {
   const win::RECT Monitor = placement_detail::MonitorRect(Wnd);
-  Width = Monitor.right - Monitor.left;
-  Height = Monitor.bottom - Monitor.top;
+  Width = unit::Saturate(unit::Extent(Monitor.left, Monitor.right));
+  Height = unit::Saturate(unit::Extent(Monitor.top, Monitor.bottom));
 }
 
 void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
@@ -84,8 +86,10 @@ void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
   std::memset(&TaskbarData, 0, sizeof(TaskbarData));
   HMONITOR MonitorHandle = nullptr;
   const RECT Monitor = placement_detail::MonitorOf(Wnd, &MonitorHandle);
-  Width = Monitor.right - Monitor.left;
-  Height = Monitor.bottom - Monitor.top;
+  std::int64_t W = unit::Extent(Monitor.left, Monitor.right);
+  std::int64_t H = unit::Extent(Monitor.top, Monitor.bottom);
+  Width = unit::Saturate(W);
+  Height = unit::Saturate(H);
   Edge = teNone;
   if (Win32MajorVersion() < 4) return;
 
@@ -136,11 +140,13 @@ void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
 
   if (ValidTaskbar) {
     if (Edge == teLeft || Edge == teRight) {
-      Width -= Bar.right - Bar.left;
+      W -= unit::Extent(Bar.left, Bar.right);
     } else if (Edge == teTop || Edge == teBottom) {
-      Height -= Bar.bottom - Bar.top;
+      H -= unit::Extent(Bar.top, Bar.bottom);
     }
   }
+  Width = unit::Saturate(W);
+  Height = unit::Saturate(H);
 }
 
 void GetFrameBounds(win::HWND Wnd, win::POINT& FrameOffset,
@@ -160,12 +166,14 @@ void GetFrameBounds(win::HWND Wnd, win::POINT& FrameOffset,
   }
   if (EqualRect(&WindowRect, &Visible) != FALSE) return;
 
-  FrameOffset.x = Visible.left - WindowRect.left;
-  FrameOffset.y = Visible.top - WindowRect.top;
+  FrameOffset.x = unit::Saturate(unit::Extent(WindowRect.left, Visible.left));
+  FrameOffset.y = unit::Saturate(unit::Extent(WindowRect.top, Visible.top));
   FrameExtra.x =
-      (WindowRect.right - WindowRect.left) - (Visible.right - Visible.left);
+      unit::Saturate(unit::Extent(WindowRect.left, WindowRect.right) -
+                     unit::Extent(Visible.left, Visible.right));
   FrameExtra.y =
-      (WindowRect.bottom - WindowRect.top) - (Visible.bottom - Visible.top);
+      unit::Saturate(unit::Extent(WindowRect.top, WindowRect.bottom) -
+                     unit::Extent(Visible.top, Visible.bottom));
 }
 
 }  // namespace flx

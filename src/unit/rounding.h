@@ -1,6 +1,7 @@
-// The component's two roundings (half-up and truncation toward zero) of a
-// product int x factor or a quotient int / factor, and its factors as the
-// Double nearest to an exact ratio of integers.
+// The component's arithmetic on bounds, sizes and fonts: its two roundings
+// (half-up and truncation toward zero) of a product int x factor or a
+// quotient int / factor, its factors as the Double nearest to an exact
+// ratio of integers, and sums and differences of bounds computed wide.
 //
 // Both roundings decide on the exact value, not on a rounded one: a font of
 // 12 at the factor 2/3 (0.66666666666666663) is 7.99999999999999956 and
@@ -24,6 +25,21 @@ inline int ClampToInt(double v) {
   if (v >= std::numeric_limits<int>::max())
     return std::numeric_limits<int>::max();
   return static_cast<int>(v);
+}
+
+// A wide result held inside the Integer range: sums and differences of
+// bounds are computed in 64 bits and saturate rather than wrap.
+inline int Saturate(std::int64_t v) {
+  if (v < std::numeric_limits<int>::min())
+    return std::numeric_limits<int>::min();
+  if (v > std::numeric_limits<int>::max())
+    return std::numeric_limits<int>::max();
+  return static_cast<int>(v);
+}
+
+// The extent of [lo, hi) as a wide value: right - left, bottom - top.
+inline std::int64_t Extent(int lo, int hi) {
+  return static_cast<std::int64_t>(hi) - lo;
 }
 
 namespace rounding_detail {
