@@ -765,5 +765,96 @@ TEST_F(FirstShow, PlacesTheFormAtItsStartSizeOnce) {
   EXPECT_EQ(r.right - r.left, 700);
 }
 
+// The start size goes no further than the usable area; it is FormWidth x
+// FormHeight only when both are set, the window's own size otherwise.
+TEST_F(FirstShow, StartSizeNeedsBothValuesAndIsCappedToTheUsableArea) {
+  struct Case {
+    const char* name;
+    int formWidth, formHeight;
+    RECT before;  // the window's outer size before the first show
+    int width, height;
+  };
+  const Case cases[] = {
+      {"both set", 800, 600, Bounds(0, 0, 500, 400), 800, 600},
+      {"both larger than the area", 3000, 2000, Bounds(0, 0, 500, 400), 1920,
+       1040},
+      {"only the width set", 800, 0, Bounds(0, 0, 500, 400), 500, 400},
+      {"only the height set", 0, 600, Bounds(0, 0, 500, 400), 500, 400},
+      {"none set, the window wider than the area", 0, 0,
+       Bounds(0, 0, 2500, 300), 1920, 300},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText("", "    FormWidth = " + std::to_string(c.formWidth) +
+                          "\n    FormHeight = " + std::to_string(c.formHeight) +
+                          "\n"));
+    // Sized with the component off: a pass would count as the first.
+    flex().SetEnabled(false);
+    win::MoveWindow(wnd(), c.before.left, c.before.top,
+                    c.before.right - c.before.left,
+                    c.before.bottom - c.before.top, win::TRUE);
+    flex().SetEnabled(true);
+    form().Show();
+    const RECT r = windowRect();
+    EXPECT_EQ(r.right - r.left, c.width);
+    EXPECT_EQ(r.bottom - r.top, c.height);
+    root.reset();
+  }
+}
+
+// A minimised form, or an MDI child that is not in its normal state, is
+// neither sized nor placed when shown.
+TEST_F(FirstShow, ABusyFormIsNotPlaced) {
+  struct Case {
+    const char* name;
+    bool minimised;
+    TFormStyle style;
+    TWindowState state;
+    bool placed;
+  };
+  const Case cases[] = {
+      {"normal form", false, TFormStyle::fsNormal, TWindowState::wsNormal,
+       true},
+      {"minimised", true, TFormStyle::fsNormal, TWindowState::wsNormal, false},
+      {"MDI child, normal", false, TFormStyle::fsMDIChild,
+       TWindowState::wsNormal, true},
+      {"MDI child, maximised", false, TFormStyle::fsMDIChild,
+       TWindowState::wsMaximized, false},
+      {"MDI child, minimised", false, TFormStyle::fsMDIChild,
+       TWindowState::wsMinimized, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText("",
+                  "    FormPos = rpTopLeft\n    FormWidth = 800\n"
+                  "    FormHeight = 600\n"));
+    flex().SetEnabled(false);  // no pass before the first show
+    win::MoveWindow(wnd(), 300, 200, 500, 400, win::TRUE);
+    if (c.minimised) desktop->minimize(wnd());
+    flex().SetEnabled(true);
+    form().SetFormStyle(c.style);
+    form().SetWindowState(c.state);  // not shown yet: only the flag
+    desktop->clearRecords();
+    win::SendMessageW(wnd(), win::WM_SHOWWINDOW, win::TRUE, 0);
+    int moves = 0;
+    for (const auto& call : desktop->calls()) {
+      moves += call.op == "MoveWindow" ? 1 : 0;
+    }
+    EXPECT_EQ(moves, c.placed ? 1 : 0);
+    root.reset();
+  }
+}
+
+TEST(PlaceForm, FormPosOnAnOwnerWithoutAWindowOnlyStores) {
+  UnitSession session(Desk());
+  TComponent owner(nullptr);
+  auto* f = new TFlexarium(&owner);
+  session.desktop().clearRecords();
+  f->SetFormPos(rpMiddleCenter);
+  EXPECT_EQ(f->FormPos(), rpMiddleCenter);
+  EXPECT_EQ(session.Count("MoveWindow"), 0);
+  EXPECT_EQ(session.Count("GetWindowRect"), 0);
+}
+
 }  // namespace
 }  // namespace flx

@@ -1,11 +1,14 @@
 // The form's size limits in force: a drag stops at the minimum and maximum
 // outer sizes, and a maximised form takes the maximum size and stays inside
 // the usable area.
+#include <vector>
+
 #include "flexarium_fixture.h"
 
 namespace flx {
 namespace {
 
+using A = TFlexariumAccess;
 using win::RECT;
 
 // ---- Dragging
@@ -110,6 +113,106 @@ TEST_F(Maximise, MaximiseAndRestoreRescaleAndComeBack) {
   EXPECT_GT(ctl("B").Width(), 75);
   desktop->restore(wnd());
   EXPECT_EQ(boundsOf(ctl("B")), before);
+}
+
+// A minimised form, or an MDI child not in its normal state, gets the
+// system's proposal untouched.
+TEST_F(Maximise, ABusyFormLeavesMinMaxInfoAlone) {
+  struct Case {
+    const char* name;
+    bool minimised;
+    TFormStyle style;
+    TWindowState state;
+    bool limited;
+  };
+  const Case cases[] = {
+      {"normal form", false, TFormStyle::fsNormal, TWindowState::wsNormal,
+       true},
+      {"minimised", true, TFormStyle::fsNormal, TWindowState::wsNormal, false},
+      {"MDI child, normal", false, TFormStyle::fsMDIChild,
+       TWindowState::wsNormal, true},
+      {"MDI child, maximised", false, TFormStyle::fsMDIChild,
+       TWindowState::wsMaximized, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText("", "    FormMaxWidth = 800\n    FormMaxHeight = 600\n"));
+    form().Show();
+    if (c.minimised) desktop->minimize(wnd());
+    form().SetFormStyle(c.style);
+    if (!c.minimised) {
+      form().Hide();  // the state is only stored while hidden
+      form().SetWindowState(c.state);
+    }
+    win::MINMAXINFO info{};
+    info.ptMaxSize = {1936, 1056};
+    info.ptMaxPosition = {-8, -8};
+    info.ptMaxTrackSize = {5000, 5000};
+    win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                      reinterpret_cast<win::LPARAM>(&info));
+    EXPECT_EQ(info.ptMaxSize.x, c.limited ? 800 : 1936);
+    EXPECT_EQ(info.ptMaxTrackSize.x, c.limited ? 800 : 5000);
+    root.reset();
+  }
+}
+
+// A negative proposed size widens the usable area by as much.
+TEST_F(Maximise, ANegativeProposalWidensTheLimit) {
+  load(FormText(""));
+  form().Show();
+  win::MINMAXINFO info{};
+  info.ptMaxSize = {-10, -20};
+  info.ptMaxPosition = {-8, -8};
+  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                    reinterpret_cast<win::LPARAM>(&info));
+  EXPECT_EQ(info.ptMaxSize.x, 1930);
+  EXPECT_EQ(info.ptMaxSize.y, 1060);
+  EXPECT_EQ(info.ptMaxTrackSize.x, 1930);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 1060);
+}
+
+// While maximised without a maximum size, the monitor size is measured
+// afresh at every WM_GETMINMAXINFO (and only then).
+TEST_F(Maximise, TheMonitorSizeIsRefreshedWhileMaximised) {
+  load(FormText(""));
+  form().Show();
+  EXPECT_EQ(A::MaxSize(flex()).x, 1920);
+  desktop->mutableConfig().monitors[0].rect = {0, 0, 1600, 900};
+  win::MINMAXINFO info{};
+  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                    reinterpret_cast<win::LPARAM>(&info));
+  EXPECT_EQ(A::MaxSize(flex()).x, 1920);  // not maximised: kept
+  desktop->maximize(wnd());
+  EXPECT_EQ(A::MaxSize(flex()).x, 1600);
+  EXPECT_EQ(A::MaxSize(flex()).y, 900);
+  desktop->mutableConfig().monitors[0].rect = {0, 0, 1280, 1024};
+  info = {};
+  info.ptMaxSize = {7, 7};
+  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                    reinterpret_cast<win::LPARAM>(&info));
+  EXPECT_EQ(A::MaxSize(flex()).x, 1280);
+  EXPECT_EQ(A::MaxSize(flex()).y, 1024);
+  EXPECT_EQ(info.ptMaxSize.x, 7);  // the record itself is left alone
+}
+
+// The custom-style correction resizes the maximised form from inside the
+// pass: the size message it causes runs a whole nested pass, which leaves
+// the controls and the factors at the final client size; the outer pass
+// then raises its own event.
+TEST_F(Maximise, TheCustomStyleCorrectionRunsANestedPass) {
+  desktop->mutableConfig().customStyle = true;
+  load(FormText(Button("B", 100, 100, 75, 25)));
+  form().Show();
+  std::vector<double> factors;
+  flex().SetOnExitResize(
+      {[&](TObject*, double x, double) { factors.push_back(x); }, ""});
+  desktop->maximize(wnd());
+  const int cw = form().ClientWidth();
+  ASSERT_EQ(factors.size(), 2u);
+  EXPECT_EQ(factors[0], cw / 800.0);  // the nested pass ends first
+  EXPECT_NE(factors[1], factors[0]);  // then the outer one, at its size
+  EXPECT_EQ(A::PrevScaleX(flex()), cw / 800.0);
+  EXPECT_EQ(ctl("B").Left(), (200 * cw + 800) / 1600);
 }
 
 // ---- Maximised on a monitor beside the primary
