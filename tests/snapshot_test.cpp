@@ -212,6 +212,59 @@ TEST_F(Snapshot, DeletingDropsFramesWithTheirControls) {
   EXPECT_EQ(A::ChildCtrls(f)->Count(), 2);
 }
 
+// A copied generated name is cleared from a published Text just as from a
+// Caption.
+TEST_F(Snapshot, AGeneratedNameIsClearedFromTextAsFromCaption) {
+  load(FormText(Button("B", 10, 10, 75, 25)));
+  auto* edit = new TEdit(root.get());
+  edit->SetParent(&form());
+  edit->SetText("FlxmAdd0007");
+  auto* button = new TButton(root.get());
+  button->SetParent(&form());
+  button->SetText("FlxmAdd0042");
+  auto* kept = new TEdit(root.get());
+  kept->SetParent(&form());
+  kept->SetText("Flxm");
+  flex().DynamicAdd();
+  EXPECT_EQ(edit->GetText(), "");
+  EXPECT_EQ(button->GetText(), "");
+  EXPECT_EQ(kept->GetText(), "Flxm");
+}
+
+// An empty piece of NoResizeCtl (two ";" in a row) is an empty name: an
+// unnamed control matches it and is neither recorded nor named.
+TEST_F(Snapshot, AnEmptyExclusionPieceExcludesUnnamedControls) {
+  for (const char* value : {"A;;B", ";B", "A;"}) {
+    SCOPED_TRACE(value);
+    load(FormText(Button("B", 10, 10, 75, 25),
+                  std::string("    NoResizeCtl = '") + value + "'\n"));
+    auto* unnamed = new TButton(root.get());
+    unnamed->SetParent(&form());
+    const int records = A::Ctrls(flex())->Count();
+    flex().DynamicAdd();
+    // "A;" has no empty piece: the unnamed control is named and recorded.
+    const bool excluded = std::string(value) != "A;";
+    EXPECT_EQ(A::Ctrls(flex())->Count(), records + (excluded ? 0 : 1));
+    EXPECT_EQ(unnamed->Name().empty(), excluded);
+    root.reset();
+  }
+}
+
+// A frame freed without DynamicDelete changes both counts: the next pass
+// drops its record and its controls' records by itself.
+TEST_F(Snapshot, AFreedFrameIsDroppedByTheNextPass) {
+  load(kFrameForm);
+  form().Show();
+  makeFrame(root.get(), &form(), "Frame1", 3);
+  client(900, 700);
+  ASSERT_NE(A::Ctrl(flex(), "Frame1"), nullptr);
+  ASSERT_EQ(A::ChildCtrls(flex())->Count(), 3);
+  delete root->FindComponent("Frame1");
+  client(800, 600);
+  EXPECT_EQ(A::Ctrl(flex(), "Frame1"), nullptr);
+  EXPECT_EQ(A::ChildCtrls(flex())->Count(), 0);
+}
+
 TEST_F(Snapshot, AnUnannouncedRecordMatchesALaterControlOfTheSameName) {
   load(FormText(Button("B", 100, 100, 75, 25)));
   form().Show();

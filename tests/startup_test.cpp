@@ -91,6 +91,19 @@ TEST_F(StartupAt144Dpi, DialogsWithoutAStartSizeKeepTheirDesignedBounds) {
   }
 }
 
+// ResizeFont False acts in the rescale pass only: start-up still takes
+// every font of its own from the design to the run-time DPI.
+TEST_F(StartupAt144Dpi, FontsFollowTheDpiEvenWithoutResizeFont) {
+  load(FormText(kDpiControls, "    ResizeFont = False\n", "  Font.Size = 9\n"));
+  EXPECT_EQ(form().Font().Size(), 14);
+  EXPECT_EQ(ctl("Own").Font().Size(), 14);
+  EXPECT_EQ(ctl("Keep").Font().Size(), 14);
+  EXPECT_EQ(A::Ctrl(flex(), "Own")->Font->Size(), 14);
+  form().Show();
+  client(1200, 900);  // the pass itself leaves the fonts alone
+  EXPECT_EQ(ctl("Own").Font().Size(), 14);
+}
+
 // ---- At the design DPI
 
 class Startup : public FlexTest {};
