@@ -215,6 +215,34 @@ TEST_F(Maximise, TheCustomStyleCorrectionRunsANestedPass) {
   EXPECT_EQ(ctl("B").Left(), (200 * cw + 800) / 1600);
 }
 
+// The keep-inside MoveWindow keeps the size, so it causes no pass of its
+// own; where the window system changes the size on the way (here the
+// form's own constraints), the size message runs a nested pass, and the
+// controls end at the final client size.
+TEST_F(Maximise, KeepingInsideRunsANestedPassOnlyWhenTheSizeChanges) {
+  for (int constraint : {0, 550}) {
+    SCOPED_TRACE(constraint);
+    load(FormText(Button("B", 100, 100, 75, 25),
+                  "    FormMaxWidth = 600\n    FormMaxHeight = 500\n"));
+    form().Show();
+    win::MoveWindow(wnd(), 1500, 100, 600, 500, win::TRUE);
+    form().Constraints().MaxWidth = constraint;  // in force from now on
+    int events = 0;
+    flex().SetOnExitResize({[&](TObject*, double, double) { ++events; }, ""});
+    win::RECT c{};
+    win::GetClientRect(wnd(), &c);
+    win::SendMessageW(wnd(), win::WM_SIZE, win::SIZE_MAXIMIZED,
+                      win::MAKELPARAM(c.right, c.bottom));
+    const RECT r = windowRect();
+    EXPECT_EQ(r.left, 1320);
+    EXPECT_EQ(r.right - r.left, constraint == 0 ? 600 : 550);
+    EXPECT_EQ(events, constraint == 0 ? 1 : 2);
+    const int cw = form().ClientWidth();
+    EXPECT_EQ(ctl("B").Width(), (150 * cw + 800) / 1600);  // half up
+    root.reset();
+  }
+}
+
 // ---- Maximised on a monitor beside the primary
 
 // Every rule that keeps a maximised form inside the usable area works
