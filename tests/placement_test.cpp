@@ -1,6 +1,15 @@
 // Measuring the screen around a form (monitor, taskbar, invisible frame
 // margins) and placing the form on it, on the simulated desktop: where its
 // FormPos says, and at its start size when it is first shown.
+//
+// Sections:
+//   Desktops         one monitor or several, taskbars, margins, versions
+//   GetMonitorSize   the monitor that shows the window
+//   GetTaskbarArea   the bar off its own edge, on the monitor holding it
+//   GetFrameBounds   the invisible margins of desktop composition
+//   PlaceForm        the nine positions, margins, taskbars, secondaries
+//   SetFormPos       placing at run time, at design time, from the file
+//   First show       the start size, once, and not for a busy form
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -743,6 +752,17 @@ end
   }
 }
 
+TEST(PlaceForm, FormPosOnAnOwnerWithoutAWindowOnlyStores) {
+  UnitSession session(Desk());
+  TComponent owner(nullptr);
+  auto* f = new TFlexarium(&owner);
+  session.desktop().clearRecords();
+  f->SetFormPos(rpMiddleCenter);
+  EXPECT_EQ(f->FormPos(), rpMiddleCenter);
+  EXPECT_EQ(session.Count("MoveWindow"), 0);
+  EXPECT_EQ(session.Count("GetWindowRect"), 0);
+}
+
 // ---- First show
 
 class FirstShow : public FlexTest {};
@@ -843,17 +863,6 @@ TEST_F(FirstShow, ABusyFormIsNotPlaced) {
     EXPECT_EQ(moves, c.placed ? 1 : 0);
     root.reset();
   }
-}
-
-TEST(PlaceForm, FormPosOnAnOwnerWithoutAWindowOnlyStores) {
-  UnitSession session(Desk());
-  TComponent owner(nullptr);
-  auto* f = new TFlexarium(&owner);
-  session.desktop().clearRecords();
-  f->SetFormPos(rpMiddleCenter);
-  EXPECT_EQ(f->FormPos(), rpMiddleCenter);
-  EXPECT_EQ(session.Count("MoveWindow"), 0);
-  EXPECT_EQ(session.Count("GetWindowRect"), 0);
 }
 
 }  // namespace
