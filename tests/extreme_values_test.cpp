@@ -331,6 +331,9 @@ TEST_P(ExtremeMessages, MinMaxInfoProposalsOfAnyValue) {
   EXPECT_GE(info.ptMaxPosition.x, 0);
 }
 
+// Bounds and fonts written at the extremes between passes: the next pass
+// gives the control its base bounds times the factors again, and a control
+// added at such bounds gets base values held in the Integer range.
 TEST_P(ExtremeMessages, ControlsWrittenAtTheExtremesRescale) {
   load(FormText(Button("B", 10, 10, 75, 25)));
   form().Show();
@@ -340,11 +343,19 @@ TEST_P(ExtremeMessages, ControlsWrittenAtTheExtremesRescale) {
     b.SetBounds(v, v, v, v);
     b.Font().SetSize(v);
     b.Font().SetHeight(v);
+    client(1200, 900);
+    EXPECT_EQ(boundsOf(b), (Bounds{15, 15, 113, 38}));
+    auto* added = new TButton(root.get());
+    added->SetParent(&form());
+    added->SetBounds(v, v, v, v);
     flex().DynamicAdd();
-    client(900, 700);
-    client(400, 300);
-    EXPECT_GE(b.Width(), 0);
-    EXPECT_GE(b.Height(), 0);
+    PCtrlInfo r = A::Ctrl(flex(), added->Name());
+    ASSERT_NE(r, nullptr);
+    // Divided by the factor 1.5 and rounded half up, on the exact values.
+    EXPECT_EQ(r->Left, v == kMax ? 1431655765 : -1431655764);
+    EXPECT_EQ(r->Width, v == kMax ? 1431655765 : 0);
+    client(800, 600);
+    EXPECT_EQ(boundsOf(b), (Bounds{10, 10, 75, 25}));
   }
 }
 
