@@ -88,7 +88,9 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
           return Info != nullptr;
         });
   }
-  if (WParam == SIZE_MAXIMIZED) {
+  const bool keepInside = FFormMaxWidth > 0 && FFormMaxHeight > 0;
+  if (WParam == SIZE_MAXIMIZED &&
+      (keepInside || (!HookPath && TStyleManager::IsCustomStyleActive()))) {
     // Both rules work relative to the monitor that shows the form (the
     // primary one has its origin at (0, 0)), so a form maximised on a
     // monitor beside it stays there.
@@ -99,7 +101,7 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
     const std::int64_t top = std::int64_t{R.top} - Monitor.top;
     const std::int64_t width = unit::Extent(R.left, R.right);
     const std::int64_t height = unit::Extent(R.top, R.bottom);
-    if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
+    if (keepInside) {
       int AvailW = 0, AvailH = 0, Edge = teNone;
       APPBARDATA TaskbarData{};
       GetTaskbarArea(Wnd, AvailW, AvailH, Edge, FValidTaskbar, TaskbarData);
@@ -119,7 +121,7 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
                    unit::Saturate(y + Monitor.top), unit::Saturate(width),
                    unit::Saturate(height), TRUE);
       }
-    } else if (!HookPath && TStyleManager::IsCustomStyleActive()) {
+    } else {
       // The right and bottom edges land on those of the monitor.
       MoveWindow(Wnd, R.left, R.top, unit::Saturate(FMaxSize.x - left),
                  unit::Saturate(FMaxSize.y - top), TRUE);
