@@ -51,8 +51,14 @@ bool HasArea(const win::RECT& R) {
 
 // The shell reports one taskbar, often a few pixels past the edge of its
 // monitor, e.g. (-2, 1040, 1922, 1082): it belongs to the monitor that
-// holds the larger part of that report, as the system itself decides.
-bool TaskbarOnMonitor(const win::RECT& Bar, win::HMONITOR Monitor) {
+// holds the larger part of that report, as the system itself decides, and
+// only if it overlaps it at all (clamping it would invert it otherwise).
+bool TaskbarOnMonitor(const win::RECT& Bar, const win::RECT& Rect,
+                      win::HMONITOR Monitor) {
+  const bool overlap =
+      std::max(Bar.left, Rect.left) < std::min(Bar.right, Rect.right) &&
+      std::max(Bar.top, Rect.top) < std::min(Bar.bottom, Rect.bottom);
+  if (!overlap) return false;
   if (Monitor == nullptr) return true;  // one screen: the bar is on it
   return win::MonitorFromRect(&Bar, win::MONITOR_DEFAULTTONEAREST) == Monitor;
 }
@@ -103,7 +109,7 @@ void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
     // record, which lies at the origin of the primary monitor, moved to the
     // origin of this one so that it stays a bar of no thickness here too.
     Bar = RECT{Monitor.left, Monitor.top, Monitor.left, Monitor.top};
-  } else if (!TaskbarOnMonitor(Bar, MonitorHandle)) {
+  } else if (!TaskbarOnMonitor(Bar, Monitor, MonitorHandle)) {
     // On another monitor the bar takes nothing away from this one, even
     // where its report overhangs onto it.
     Bar = RECT{Monitor.left, Monitor.top, Monitor.left, Monitor.top};
