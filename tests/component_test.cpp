@@ -36,11 +36,15 @@ TEST_F(Component, StartsWithItsPublishedDefaults) {
   for (const TPropInfo* p : TFlexarium::StaticClass().AllProps()) {
     if (p->Name != "Name") names.push_back(p->Name);
   }
-  EXPECT_EQ(names, (std::vector<std::string>{
-                       "FormPos", "FormWidth", "FormHeight", "FormMaxWidth",
-                       "FormMaxHeight", "FormMinWidth", "FormMinHeight",
-                       "ResizeFont", "NoResizeFntCtl", "NoResizeCtl", "Enabled",
-                       "ValidTaskbar", "OnExitResize"}));
+  EXPECT_EQ(names,
+            (std::vector<std::string>{
+                "FormPos", "FormWidth", "FormHeight", "FormMaxWidth",
+                "FormMaxHeight", "FormMinWidth", "FormMinHeight", "ResizeFont",
+                "NoResizeFntCtl", "NoResizeCtl", "Enabled", "ValidTaskbar",
+                "OnExitResize", "ResizeColumns", "MinFontSize", "KeepAspect"}));
+  EXPECT_TRUE(f->ResizeColumns());
+  EXPECT_EQ(f->MinFontSize(), 0);
+  EXPECT_FALSE(f->KeepAspect());
 }
 
 TEST_F(Component, AtDesignTimeOnlyHoldsValues) {
@@ -215,6 +219,58 @@ TEST_F(Component, RegistersOnItsPalettePageWithItsBitmap) {
   std::vector<std::uint8_t> file((std::istreambuf_iterator<char>(in)),
                                  std::istreambuf_iterator<char>());
   EXPECT_EQ(file, bmp);
+}
+
+// ---- Properties stored only when not at their default
+
+TEST_F(Component, TheNewPropertiesAreStoredOnlyWhenNotAtTheirDefault) {
+  struct Case {
+    const char* given;     // what the file says
+    const char* expected;  // the component's part of the written file
+  } cases[] = {
+      {"", ""},
+      {"    ResizeColumns = True\n    MinFontSize = 0\n    KeepAspect = "
+       "False\n",
+       "    ResizeColumns = True\n    MinFontSize = 0\n    KeepAspect = "
+       "False\n"},
+      {"    KeepAspect = True\n", "    KeepAspect = True\n"},
+      {"    MinFontSize = 9\n    ResizeColumns = False\n",
+       "    MinFontSize = 9\n    ResizeColumns = False\n"},
+  };
+  for (const Case& c : cases) {
+    load(FormText("", c.given), true);
+    std::string written = WriteFormText(*root);
+    const std::string tail = "    ValidTaskbar = True\n";
+    std::size_t at = written.find(tail);
+    ASSERT_NE(at, std::string::npos) << written;
+    std::size_t end = written.find("    DesignFrmW", at);
+    ASSERT_NE(end, std::string::npos) << written;
+    EXPECT_EQ(written.substr(at + tail.size(), end - at - tail.size()),
+              c.expected)
+        << c.given;
+  }
+  // Set in code, they are written after OnExitResize, in declaration order.
+  load(FormText("", ""), true);
+  flex().SetKeepAspect(true);
+  flex().SetMinFontSize(8);
+  flex().SetResizeColumns(false);
+  EXPECT_NE(WriteFormText(*root).find(
+                "    ValidTaskbar = True\n    ResizeColumns = False\n"
+                "    MinFontSize = 8\n    KeepAspect = True\n"),
+            std::string::npos);
+}
+
+TEST_F(Component, ANegativeFontFloorIsRefusedWithAMessage) {
+  load(FormText("", ""));
+  EXPECT_THROW(flex().SetMinFontSize(-1), EInvalidOperation);
+  EXPECT_EQ(flex().MinFontSize(), 0);
+  try {
+    load(FormText("", "    MinFontSize = -3\n"));
+    FAIL() << "a negative floor was read";
+  } catch (const EReadError& e) {
+    EXPECT_NE(std::string(e.what()).find("MinFontSize"), std::string::npos)
+        << e.what();
+  }
 }
 
 // ---- Event

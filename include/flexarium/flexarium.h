@@ -121,6 +121,20 @@ class TFlexarium : public TComponent {
   void SetOnExitResize(TExitResizeEvent Value) {
     FOnExitResize = std::move(Value);
   }
+  // Published after the ones above and, unlike them, stored only when they
+  // differ from their defaults, so forms that leave them alone never carry
+  // them.
+  // List-view columns, grid columns and rows and header sections follow the
+  // factors (default True).
+  bool ResizeColumns() const { return FResizeColumns; }
+  void SetResizeColumns(bool Value) { FResizeColumns = Value; }
+  // The smallest font, in points, the component sets (0: no floor). A
+  // negative value is refused with EInvalidOperation.
+  int MinFontSize() const { return FMinFontSize; }
+  void SetMinFontSize(int Value);
+  // Dragging an edge or maximising keeps the design client aspect ratio.
+  bool KeepAspect() const { return FKeepAspect; }
+  void SetKeepAspect(bool Value) { FKeepAspect = Value; }
 
   // The application announces controls it created or destroyed at run time.
   void DynamicAdd();
@@ -236,6 +250,9 @@ class TFlexarium : public TComponent {
   TExitResizeEvent FOnExitResize;
   bool FEnabled = false;
   bool FValidTaskbar = false;
+  bool FResizeColumns = true;
+  int FMinFontSize = 0;
+  bool FKeepAspect = false;
   win::WNDPROC lpPrevWndProc = nullptr;
   std::unique_ptr<TList> FChildCtrls;
   int FChildCtlCnt = 0;

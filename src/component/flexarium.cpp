@@ -76,7 +76,9 @@ const TClassInfo& TFlexarium::StaticClass() {
         {},
         [](TComponent* owner) -> TComponent* { return new TFlexarium(owner); },
         false};
-    // No property has a stored default: every one is always written.
+    // None of the first thirteen has a stored default: each is always
+    // written. The three after OnExitResize are written only when they
+    // differ from their defaults.
     c.Props.push_back(EnumProp("FormPos", ResizeFormPosInfo, &T::FormPos,
                                &T::SetFormPos, true));
     c.Props.push_back(
@@ -118,6 +120,12 @@ const TClassInfo& TFlexarium::StaticClass() {
       return !static_cast<const TFlexarium&>(o).FOnExitResize.Name.empty();
     };
     c.Props.push_back(std::move(event));
+    c.Props.push_back(
+        BoolProp("ResizeColumns", &T::ResizeColumns, &T::SetResizeColumns));
+    c.Props.push_back(
+        IntProp("MinFontSize", &T::MinFontSize, &T::SetMinFontSize));
+    c.Props.push_back(
+        BoolProp("KeepAspect", &T::KeepAspect, &T::SetKeepAspect));
     return c;
   }();
   return info;

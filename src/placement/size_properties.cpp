@@ -1,6 +1,7 @@
 // The six outer-size properties: start size, maximum and minimum. Their write
 // methods keep MinX <= X <= MaxX among the values that are set (non-zero)
-// and refuse anything else with a Japanese or English message.
+// and refuse anything else with a Japanese or English message. The font
+// floor refuses a negative size the same way.
 #include "flexarium/flexarium.h"
 #include "flexarium/sysutils.h"
 
@@ -114,6 +115,12 @@ void TFlexarium::SetFormMinWidth(int Value) {
 void TFlexarium::SetFormMinHeight(int Value) {
   WriteSize(FFormMinHeight, Value, {FFormMaxHeight, Upper, smAboveMaxHeight},
             {FFormHeight, Upper, smMinAboveHeight});
+}
+
+void TFlexarium::SetMinFontSize(int Value) {
+  JapaneseUI = TFlexarium::CheckJapan();
+  if (Value < 0) Refuse(smNegative);
+  FMinFontSize = Value;
 }
 
 }  // namespace flx
