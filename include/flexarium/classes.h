@@ -54,8 +54,10 @@ enum class TTypeKind {
   Set,
   String,
   Float,
-  Method,  // an event: stored as the handler's name
-  Class,   // a sub-object such as Font or Constraints
+  Method,      // an event: stored as the handler's name
+  Class,       // a sub-object such as Font or Constraints
+  List,        // ( 64 64 ), a grid's ColWidths
+  Collection,  // < item ... end >, a list view's Columns
 };
 
 // One published property. Values travel as FormValue, the form file's own
