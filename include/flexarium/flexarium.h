@@ -71,6 +71,10 @@ struct TCtrlInfo {
   bool OrgParentFont = false;
   std::string ParentName;  // owning frame's name, for frame children
   int ChildCtlCnt = 0;
+  // Column widths and row heights at scale 1.0, for a control that has
+  // them (TColumnSizes); a negative width is an automatic one, kept as is.
+  std::vector<int> ColWidths;
+  std::vector<int> RowHeights;
 };
 using PCtrlInfo = TCtrlInfo*;
 
@@ -208,6 +212,10 @@ class TFlexarium : public TComponent {
   void ControlStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy,
                    double sf, bool UpdateFactors);
   void ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control);
+  // Columns and rows: the bases taken from the control's current sizes at
+  // the factors it stands at, and one pass's step.
+  void TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx, double fy);
+  void ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy);
   void InstallWndProc();
   void RefreshOwnerHandle();
   TWinControl* OwnerForm() const;

@@ -193,6 +193,7 @@ void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
     }
     R->OldFontSize = ctl->Font().Size();
   }
+  TakeColumnBases(ctl, R.get(), FPrevScaleX, FPrevScaleY);
   R->ParentName = ParentName;
   R->ChildCtlCnt = ChildCtlCnt;
   AppendRecord(R.release());

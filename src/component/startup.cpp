@@ -114,6 +114,11 @@ void TFlexarium::Loaded() {
     R->Top = R->OldTop = C->Top();
     R->Width = R->OldWidth = C->Width();
     R->Height = R->OldHeight = C->Height();
+    // Columns and rows are DPI-scaled with the bounds, by the same rule.
+    if (FResizeColumns) {
+      TakeColumnBases(C, R, ScaleX, ScaleY);
+      ColumnStep(C, R, 1.0, 1.0);
+    }
   };
   ForEachRecordedControl(CompCount, [&](TControl* C, TComponent* frame) {
     PCtrlInfo R = frame != nullptr ? FindChildCtrl(frame->Name(), C->Name())

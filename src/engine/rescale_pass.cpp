@@ -170,6 +170,7 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
   Info->OldWidth = Ctl->Width();
   Info->OldHeight = Ctl->Height();
   if (Info->Font) Info->OldFontSize = sizeSet ? fontSize : Ctl->Font().Size();
+  ColumnStep(Ctl, Info, sx, sy);
   if (UpdateFactors) FactorsPending = true;
   ScaleCtrlFont(false, Info, Ctl);
 }

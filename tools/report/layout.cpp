@@ -104,6 +104,14 @@ ControlLayout readControlLayout(flx::TControl& c, int depth) {
   l.visible = c.Visible();
   l.depth = depth;
   l.look = lookOf(c);
+  if (auto* list = dynamic_cast<flx::TListView*>(&c)) {
+    l.columns = list->Columns().Widths();
+  } else if (auto* header = dynamic_cast<flx::THeaderControl*>(&c)) {
+    l.columns = header->Sections().Widths();
+  } else if (auto* grid = dynamic_cast<flx::TStringGrid*>(&c)) {
+    l.colWidths = grid->EffectiveColWidths();
+    l.rowHeights = grid->EffectiveRowHeights();
+  }
   return l;
 }
 

@@ -61,6 +61,11 @@ struct ControlLayout {
   bool visible = true;
   int depth = 0;  // 0 for the form's own children
   Look look = Look::Generic;
+  // List-view columns or header sections, in order; none for other classes.
+  std::optional<std::vector<int>> columns;
+  // A grid's every column width and row height; none for other classes.
+  std::optional<std::vector<int>> colWidths;
+  std::optional<std::vector<int>> rowHeights;
 };
 
 struct FormLayout {

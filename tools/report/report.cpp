@@ -151,6 +151,9 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     j["parent_font"] = c.parentFont ? json(*c.parentFont) : json(nullptr);
     j["caption"] = c.text;
     j["visible"] = c.visible;
+    if (c.columns) j["columns"] = *c.columns;
+    if (c.colWidths) j["col_widths"] = *c.colWidths;
+    if (c.rowHeights) j["row_heights"] = *c.rowHeights;
     controls.push_back(std::move(j));
   }
   s["controls"] = std::move(controls);

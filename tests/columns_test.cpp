@@ -1,0 +1,206 @@
+// Columns and rows that follow the factors: list-view columns, header
+// sections and grid column widths and row heights read and write back
+// without loss, scale from their bases with the form (half up, no drift),
+// are DPI-scaled at start-up as bounds are, and are left alone for excluded
+// controls and when ResizeColumns is off.
+#include <random>
+#include <string>
+#include <vector>
+
+#include "flexarium_fixture.h"
+
+namespace flx {
+namespace {
+
+const std::string kListView =
+    "  object List: TListView\n"
+    "    Left = 8\n    Top = 8\n    Width = 300\n    Height = 150\n"
+    "    Columns = <\n"
+    "      item\n        Caption = 'Name'\n        Width = 120\n      end\n"
+    "      item\n        Alignment = taRightJustify\n"
+    "        Caption = 'Size'\n        Width = $51\n      end\n"
+    "      item\n        Caption = 'Auto'\n        Width = -2\n      end\n"
+    "      item\n        Caption = 'Hidden'\n        Width = 0\n      end\n"
+    "      item\n        Caption = 'Default'\n      end>\n"
+    "    TabOrder = 0\n    ViewStyle = vsReport\n  end\n";
+
+const std::string kGrid =
+    "  object Grid: TStringGrid\n"
+    "    Left = 320\n    Top = 8\n    Width = 400\n    Height = 200\n"
+    "    ColCount = 4\n    DefaultColWidth = 50\n    DefaultRowHeight = 19\n"
+    "    RowCount = 3\n    ColWidths = (\n      70\n      41)\n"
+    "    RowHeights = (\n      25)\n  end\n";
+
+const std::string kHeader =
+    "  object Header: THeaderControl\n"
+    "    Left = 8\n    Top = 170\n    Width = 300\n    Height = 17\n"
+    "    Sections = <\n"
+    "      item\n        ImageIndex = -1\n        Text = 'One'\n"
+    "        Width = 75\n      end\n"
+    "      item\n        ImageIndex = -1\n        Width = 33\n      end>\n"
+    "  end\n";
+
+std::vector<int> columns(TControl& c) {
+  if (auto* l = dynamic_cast<TListView*>(&c)) return l->Columns().Widths();
+  return dynamic_cast<THeaderControl&>(c).Sections().Widths();
+}
+
+TStringGrid& grid(TControl& c) { return dynamic_cast<TStringGrid&>(c); }
+
+// ---- Reading and writing
+
+class Columns : public FlexTest {};
+
+TEST_F(Columns, ReadAndWrittenBackWithoutLoss) {
+  const std::string text = FormText(kListView + kGrid + kHeader);
+  load(text, true);
+  EXPECT_EQ(columns(ctl("List")), (std::vector<int>{120, 81, -2, 0, 50}));
+  EXPECT_EQ(columns(ctl("Header")), (std::vector<int>{75, 33}));
+  EXPECT_EQ(grid(ctl("Grid")).EffectiveColWidths(),
+            (std::vector<int>{70, 41, 50, 50}));
+  EXPECT_EQ(grid(ctl("Grid")).EffectiveRowHeights(),
+            (std::vector<int>{25, 19, 19}));
+  const std::string written = WriteFormText(*root);
+  for (const std::string& part : {kListView, kGrid, kHeader}) {
+    EXPECT_NE(written.find(part), std::string::npos) << written;
+  }
+}
+
+TEST_F(Columns, AWrongValueIsReportedAtItsProperty) {
+  struct Case {
+    std::string control;
+    std::string said;  // expected in the message
+  } cases[] = {
+      {"  object L: TListView\n    Columns = 3\n  end\n", "Columns"},
+      {"  object L: TListView\n    Columns = <\n      item\n"
+       "        Width = 'wide'\n      end>\n  end\n",
+       "item 0: Width"},
+      {"  object G: TStringGrid\n    ColWidths = (\n      64\n      'x')\n"
+       "  end\n",
+       "element 1"},
+      {"  object G: TStringGrid\n    RowHeights = 5\n  end\n", "RowHeights"},
+      {"  object G: TStringGrid\n    ColCount = -1\n  end\n", "ColCount"},
+      {"  object H: THeaderControl\n    Sections = (1)\n  end\n", "Sections"},
+  };
+  for (const Case& c : cases) {
+    try {
+      load(FormText(c.control));
+      ADD_FAILURE() << "read without error: " << c.control;
+    } catch (const EReadError& e) {
+      EXPECT_NE(std::string(e.what()).find(c.said), std::string::npos)
+          << e.what();
+      EXPECT_NE(std::string(e.what()).find("test.dfm:"), std::string::npos)
+          << e.what();
+    }
+  }
+}
+
+// ---- The rescale pass
+
+class ColumnPass : public OnBothPaths {};
+
+TEST_P(ColumnPass, WidthsFollowTheHorizontalAndHeightsTheVerticalFactor) {
+  load(FormText(kListView + kGrid + kHeader));
+  form().Show();
+  client(1000, 900);  // sx 1.25, sy 1.5
+  // Half up: 81 x 1.25 = 101.25, 33 x 1.25 = 41.25, 41 x 1.25 = 51.25,
+  // 19 x 1.5 = 28.5 -> 29; automatic and hidden columns stay as they are.
+  EXPECT_EQ(columns(ctl("List")), (std::vector<int>{150, 101, -2, 0, 63}));
+  EXPECT_EQ(columns(ctl("Header")), (std::vector<int>{94, 41}));
+  EXPECT_EQ(grid(ctl("Grid")).EffectiveColWidths(),
+            (std::vector<int>{88, 51, 63, 63}));
+  EXPECT_EQ(grid(ctl("Grid")).EffectiveRowHeights(),
+            (std::vector<int>{38, 29, 29}));
+  client(400, 300);  // 0.5 both ways
+  EXPECT_EQ(columns(ctl("List")), (std::vector<int>{60, 41, -2, 0, 25}));
+  EXPECT_EQ(grid(ctl("Grid")).EffectiveRowHeights(),
+            (std::vector<int>{13, 10, 10}));
+}
+
+TEST_P(ColumnPass, NoDriftAfterManyRandomResizes) {
+  load(FormText(kListView + kGrid + kHeader));
+  form().Show();
+  std::mt19937 rng(11);
+  std::uniform_int_distribution<int> w(150, 1900), h(120, 1000);
+  for (int step = 0; step < 300; ++step) client(w(rng), h(rng));
+  client(800, 600);
+  EXPECT_EQ(columns(ctl("List")), (std::vector<int>{120, 81, -2, 0, 50}));
+  EXPECT_EQ(columns(ctl("Header")), (std::vector<int>{75, 33}));
+  EXPECT_EQ(grid(ctl("Grid")).ColumnSizes(), (std::vector<int>{50, 70, 41}));
+  EXPECT_EQ(grid(ctl("Grid")).RowSizes(), (std::vector<int>{19, 25}));
+}
+
+TEST_P(ColumnPass, ExcludedControlsAndResizeColumnsOffKeepTheirColumns) {
+  struct Case {
+    std::string flexProps;
+    bool listFollows, gridFollows;
+  } cases[] = {
+      {"", true, true},
+      {"    NoResizeCtl = 'list'\n", false, true},
+      {"    ResizeColumns = False\n", false, false},
+  };
+  for (const Case& c : cases) {
+    load(FormText(kListView + kGrid, c.flexProps));
+    form().Show();
+    client(1200, 900);
+    EXPECT_EQ(columns(ctl("List"))[0], c.listFollows ? 180 : 120)
+        << c.flexProps;
+    EXPECT_EQ(grid(ctl("Grid")).DefaultRowHeight(), c.gridFollows ? 29 : 19)
+        << c.flexProps;
+    root.reset();
+  }
+}
+
+TEST_P(ColumnPass, AListViewAddedLaterTakesItsBasesFromItsCurrentWidths) {
+  load(FormText(kGrid));
+  form().Show();
+  client(1200, 900);
+  auto* list = new TListView(&form());
+  list->SetName("Later");
+  list->SetParent(&form());
+  list->Columns().Add("A", 150);  // made at 1.5
+  list->Columns().Add("B", 75);
+  flex().DynamicAdd();
+  client(800, 600);
+  EXPECT_EQ(list->Columns().Widths(), (std::vector<int>{100, 50}));
+  // A column added after the bases were taken: the bases are taken anew.
+  list->Columns().Add("C", 30);
+  client(1000, 750);
+  EXPECT_EQ(list->Columns().Widths(), (std::vector<int>{125, 63, 38}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Paths, ColumnPass, ::testing::ValuesIn(kBothPaths),
+                         PathName);
+
+// ---- Start-up DPI
+
+class ColumnDpi : public FlexTest {
+ protected:
+  ColumnDpi() : FlexTest(config()) {}
+  static sim::DesktopConfig config() {
+    sim::DesktopConfig c;
+    c.dpiX = c.dpiY = 144;
+    return c;
+  }
+};
+
+TEST_F(ColumnDpi, ScaledAtStartUpAsBoundsAreBorderStyleRuleIncluded) {
+  struct Case {
+    std::string formProps;
+    int firstColumn, rowHeight;
+  } cases[] = {
+      {"", 180, 29},                            // 120 x 1.5, 19 x 1.5
+      {"  BorderStyle = bsDialog\n", 120, 19},  // designed bounds kept
+      {"  BorderStyle = bsSizeable\n", 180, 29},
+  };
+  for (const Case& c : cases) {
+    load(FormText(kListView + kGrid, "", c.formProps));
+    EXPECT_EQ(columns(ctl("List"))[0], c.firstColumn) << c.formProps;
+    EXPECT_EQ(grid(ctl("Grid")).DefaultRowHeight(), c.rowHeight) << c.formProps;
+    EXPECT_EQ(ctl("List").Width(), c.firstColumn == 180 ? 450 : 300);
+    root.reset();
+  }
+}
+
+}  // namespace
+}  // namespace flx
