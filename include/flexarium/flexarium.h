@@ -212,6 +212,9 @@ class TFlexarium : public TComponent {
   void ControlStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy,
                    double sf, bool UpdateFactors);
   void ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control);
+  // A font size the component is about to set, held at MinFontSize (or at
+  // the design size when that is smaller).
+  int FloorFontSize(int Size, int DesignSize) const;
   // Columns and rows: the bases taken from the control's current sizes at
   // the factors it stands at, and one pass's step.
   void TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx, double fy);

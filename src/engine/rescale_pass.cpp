@@ -73,7 +73,8 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
     });
     FactorsPending = false;
     if (FResizeFont && FOwnerFont && !FontExcluded(Owner()->Name())) {
-      form->Font().SetSize(unit::HalfUpProduct(FOwnerFont->Size(), sf));
+      form->Font().SetSize(FloorFontSize(
+          unit::HalfUpProduct(FOwnerFont->Size(), sf), FOwnerFont->Size()));
     }
     ForEachRecordedControl(
         std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
@@ -140,7 +141,8 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
   bool sizeSet = false;
   if (FResizeFont && Info->Font && !FontExcluded(Ctl->Name())) {
     // Control fonts truncate; only an exact 0 is lifted to 1.
-    int size = unit::TruncProduct(Info->Font->Size(), sf);
+    int size = FloorFontSize(unit::TruncProduct(Info->Font->Size(), sf),
+                             Info->Font->Size());
     const int ppi = Ctl->Font().PixelsPerInch();
     auto readBack = [ppi](int points) {
       return TFont::SizeOfHeight(TFont::HeightOfSize(points, ppi), ppi);
