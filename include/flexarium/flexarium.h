@@ -207,6 +207,10 @@ class TFlexarium : public TComponent {
   void HandleShowWindow(win::HWND Wnd, win::WPARAM WParam, bool HookPath);
   void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath);
   void HandleSizing(win::LPARAM LParam);
+  // KeepAspect: the dragged rectangle and the maximised size and position
+  // corrected to the design client aspect ratio (aspect_lock.cpp).
+  void KeepAspectSizing(win::HWND Wnd, win::WPARAM Edge, win::LPARAM LParam);
+  void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam);
   void HandleSize(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam,
                   bool HookPath);
   void ControlStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy,

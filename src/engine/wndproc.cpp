@@ -177,9 +177,11 @@ void TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
         break;
       case WM_GETMINMAXINFO:
         HandleGetMinMaxInfo(Wnd, LParam, HookPath);
+        if (FKeepAspect) KeepAspectMaxInfo(Wnd, LParam);
         break;
       case WM_SIZING:
         HandleSizing(LParam);
+        if (FKeepAspect) KeepAspectSizing(Wnd, WParam, LParam);
         break;
       case WM_SIZE:
         HandleSize(Wnd, WParam, LParam, HookPath);
