@@ -156,6 +156,14 @@ class TFlexarium : public TComponent {
   // Start-up for a component made in code on a form that already exists:
   // design metrics default to the current client size and screen DPI.
   void Start();
+  // Before Start: the client size and screen DPI the form was designed for
+  // (what a form file stores as DesignFrmW, DesignFrmH, DesignDpiW and
+  // DesignDpiH; 0 leaves one to its default). EInvalidOperation for a
+  // negative value.
+  void SetDesignMetrics(int ClientWidth, int ClientHeight, int DpiW, int DpiH);
+  // The client size at which both factors are 1, in run-time pixels: the
+  // design client size at this screen's DPI. False before start-up.
+  bool UnscaledClientSize(int& Width, int& Height) const;
 
  private:
   friend struct TFlexariumAccess;  // tests and tools inspect the state

@@ -38,4 +38,12 @@ std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
   return flx::LoadFormText(readStandardInput(), kStdinName, options);
 }
 
+std::string freeComponentName(const flx::TComponent& owner,
+                              const std::string& base) {
+  for (int n = 1;; ++n) {
+    std::string name = base + std::to_string(n);
+    if (owner.FindComponent(name) == nullptr) return name;
+  }
+}
+
 }  // namespace flexarium_cli

@@ -24,4 +24,9 @@ std::string inputName(const std::string& file);
 std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
                                           const flx::FormLoadOptions& options);
 
+// `base` and the first number from 1 on that no component of `owner`
+// bears (in any letter case): "Flexarium1".
+std::string freeComponentName(const flx::TComponent& owner,
+                              const std::string& base);
+
 }  // namespace flexarium_cli

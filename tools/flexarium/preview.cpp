@@ -101,7 +101,8 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
       "layout after each step: every control's bounds (relative to its "
       "parent) and font size, and the component's factors.");
   cmd->footer(
-      "Steps (--client, --outer, --maximize, --minimize, --restore) run in "
+      "Steps (--client, --outer, --scale, --maximize, --minimize, --restore) "
+      "run in "
       "the order given, after the form is first shown; a size step on a "
       "maximised or minimised form restores it first. Without a step the "
       "form is shown and reported once.\n\n"
@@ -112,6 +113,8 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     ScreenStrings screen;
     std::vector<std::string> clients;
     std::vector<std::string> outers;
+    std::vector<std::string> scales;
+    bool attach = false;
     bool json = false;
     std::string svgDir;
     std::string htmlFile;
@@ -132,9 +135,19 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
                       "Give the form this outer window size (repeatable)")
           ->check(checkWith(parseSize, kSizeForm))
           ->type_name("WxH");
+  auto* scale = cmd->add_option("--scale", args->scales,
+                                "Give the form F times its design client size "
+                                "(repeatable)")
+                    ->check(checkWith(parseScale, kScaleForm))
+                    ->type_name("F");
   // One size per occurrence, so that the order of the steps is kept.
   client->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   outer->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  scale->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  cmd->add_flag("--attach", args->attach,
+                "Put a started TFlexarium with default properties on a form "
+                "that has none, designed for the form file's client size and "
+                "PixelsPerInch (96 without one)");
   CLI::Option* maximize =
       cmd->add_flag("--maximize")->description("Maximise the form");
   CLI::Option* minimize =
@@ -152,7 +165,7 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
       ->type_name("FILE");
   args->search.addTo(*cmd);
 
-  cmd->callback([cmd, args, client, outer, maximize, minimize, restore,
+  cmd->callback([cmd, args, client, outer, scale, maximize, minimize, restore,
                  &exitCode] {
     flx::FormLoadOptions options = args->search.loadOptions(false);
     PreviewReport report;
@@ -161,11 +174,12 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     try {
       Session session(report.screen);
       session.load(args->file, options);
+      if (args->attach) session.attach();
       if (auto* f = session.component()) report.component = f->Name();
       session.beginStep();
       session.show();
       report.steps.push_back(session.capture("show"));
-      std::size_t nextClient = 0, nextOuter = 0;
+      std::size_t nextClient = 0, nextOuter = 0, nextScale = 0;
       for (const CLI::Option* opt : cmd->parse_order()) {
         session.beginStep();
         if (opt == client) {
@@ -178,6 +192,10 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
           Size size = *parseSize(text);
           session.setOuterSize(size);
           report.steps.push_back(session.capture("outer " + text));
+        } else if (opt == scale) {
+          const std::string& text = args->scales.at(nextScale++);
+          session.setScale(*parseScale(text));
+          report.steps.push_back(session.capture("scale " + text));
         } else if (opt == maximize) {
           session.maximize();
           report.steps.push_back(session.capture("maximize"));

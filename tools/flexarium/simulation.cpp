@@ -1,5 +1,6 @@
 #include "simulation.h"
 
+#include <cmath>
 #include <filesystem>
 
 #include "flexarium/winapi.h"
@@ -62,7 +63,53 @@ void Session::load(const std::string& path,
                     ", not a form; load a form that uses it");
   }
   root_ = std::move(root);
+  auto& f = form();
+  fileClient_ = Size{f.ClientWidth(), f.ClientHeight()};
+  fileDpi_ = f.PixelsPerInch() > 0 ? f.PixelsPerInch() : 96;
   watchComponents();
+}
+
+flx::TFlexarium& Session::attach() {
+  flx::TCustomForm& f = form();
+  if (flx::TFlexarium* existing = component()) {
+    throw StepError("the form has a TFlexarium already (" + existing->Name() +
+                    "); attach is for a form without one");
+  }
+  if (f.HandleAllocated() && win::IsWindowVisible(f.Handle())) {
+    throw StepError("attach: the form is shown already; attach before show");
+  }
+  auto made = std::make_unique<flx::TFlexarium>(nullptr);
+  made->SetName(freeComponentName(f, "Flexarium"));
+  made->SetDesignMetrics(fileClient_.width, fileClient_.height, fileDpi_,
+                         fileDpi_);
+  f.InsertComponent(made.get());
+  flx::TFlexarium* c = made.release();
+  c->Start();
+  watchComponents();
+  return *c;
+}
+
+void Session::setScale(double factor) {
+  if (!(factor > 0) || factor > 100) {
+    throw StepError("scale: expected a factor above 0 and at most 100");
+  }
+  int w = 0, h = 0;
+  flx::TFlexarium* c = component();
+  if (c == nullptr || !c->UnscaledClientSize(w, h)) {
+    const flx::sim::DesktopConfig& config = desktop().config();
+    w = static_cast<int>(std::lround(static_cast<double>(fileClient_.width) *
+                                     config.dpiX / fileDpi_));
+    h = static_cast<int>(std::lround(static_cast<double>(fileClient_.height) *
+                                     config.dpiY / fileDpi_));
+  }
+  const double cw = std::floor(w * factor + 0.5);
+  const double ch = std::floor(h * factor + 0.5);
+  if (cw < 1 || ch < 1 || cw > 100000 || ch > 100000) {
+    throw StepError("scale: " + std::to_string(factor) +
+                    " times the design client size " + std::to_string(w) + "x" +
+                    std::to_string(h) + " is no window size");
+  }
+  setClientSize(Size{static_cast<int>(cw), static_cast<int>(ch)});
 }
 
 flx::TCustomForm& Session::form() {

@@ -57,6 +57,16 @@ class Session {
   void minimize();
   void restore();
 
+  // Puts a started TFlexarium with default properties on a loaded form
+  // that has none, designed for the client size and PixelsPerInch the form
+  // file gives (96 without one). StepError on a form that has one.
+  flx::TFlexarium& attach();
+  // Gives the form `factor` times its design client size (the component's
+  // design metrics, or the form file's client size and PixelsPerInch), at
+  // this screen's DPI. StepError for a factor that is not positive or a
+  // size beyond what a window may have.
+  void setScale(double factor);
+
   // The first TFlexarium owned by the form, if any.
   flx::TFlexarium* component();
   // Starts reporting the rescale passes of every TFlexarium on the form
@@ -87,6 +97,9 @@ class Session {
   std::vector<std::string> errors_;
   std::optional<Factors> last_;
   int passes_ = 0;
+  // The form file's client size and PixelsPerInch, as loaded.
+  Size fileClient_;
+  int fileDpi_ = 96;
 };
 
 }  // namespace flexarium_cli

@@ -37,6 +37,21 @@ void writeAtomically(const std::string& path, const std::string& text) {
   }
 }
 
+// Puts a TFlexarium with default properties on the form, after everything
+// the form file has; its name.
+std::string addComponent(flx::TComponent& root, const std::string& file) {
+  for (int i = 0; i < root.ComponentCount(); ++i) {
+    if (auto* f = dynamic_cast<flx::TFlexarium*>(root.Components(i))) {
+      throw flx::Exception(file + ": the form has a TFlexarium already (" +
+                           f->Name() + "); nothing added");
+    }
+  }
+  // Made with the designing form as its owner, as the designer drops it.
+  auto* made = new flx::TFlexarium(&root);
+  made->SetName(freeComponentName(root, "Flexarium"));
+  return made->Name();
+}
+
 }  // namespace
 
 void addStampCommand(CLI::App& app, int& exitCode) {
@@ -49,8 +64,9 @@ void addStampCommand(CLI::App& app, int& exitCode) {
   struct Args {
     std::string file;
     std::string client;
-    std::string dpi = "96";
+    std::string dpi;  // 96, or with --add the form file's PixelsPerInch
     std::string output;
+    bool add = false;
     SearchOptions search;
   };
   auto args = std::make_shared<Args>();
@@ -59,22 +75,33 @@ void addStampCommand(CLI::App& app, int& exitCode) {
                   "and writes the result to standard output")
       ->required();
   cmd->add_option("--client", args->client,
-                  "WxH: the form's client size in pixels at design time")
-      ->required();
+                  "WxH: the form's client size in pixels at design time "
+                  "(required, except with --add, where it defaults to the "
+                  "form file's client size)");
+  cmd->add_flag("--add", args->add,
+                "Put a TFlexarium with default properties on a form that has "
+                "none (at the end of the root object, named Flexarium1 or the "
+                "first free name) and say which field the form's unit must "
+                "declare");
   cmd->add_option("--dpi", args->dpi,
-                  "N or NxM: the design screen's pixels per inch (default 96)");
+                  "N or NxM: the design screen's pixels per inch (default 96; "
+                  "with --add the form file's PixelsPerInch)");
   cmd->add_option("-o,--output", args->output,
                   "Write here instead of replacing FILE ('-' for standard "
                   "output)");
   args->search.addTo(*cmd);
   cmd->callback([args, &exitCode] {
-    auto client = parseSize(args->client);
-    if (!client) {
+    if (args->client.empty() && !args->add) {
+      throw CLI::RequiredError("--client");
+    }
+    auto client =
+        args->client.empty() ? std::optional<Size>() : parseSize(args->client);
+    if (!client && !args->client.empty()) {
       throw CLI::ValidationError(
           "--client",
           "expected WxH with positive numbers, got '" + args->client + "'");
     }
-    auto dpi = parseDpi(args->dpi);
+    auto dpi = args->dpi.empty() ? parseDpi("96") : parseDpi(args->dpi);
     if (!dpi) {
       throw CLI::ValidationError(
           "--dpi",
@@ -91,12 +118,31 @@ void addStampCommand(CLI::App& app, int& exitCode) {
         throw flx::Exception(inputName(args->file) +
                              ": the root is not a control");
       }
-      control->SetClientWidth(client->width);
-      control->SetClientHeight(client->height);
+      std::string added;
+      if (args->add) {
+        added = addComponent(*root, inputName(args->file));
+        // The component is designed for the screen the form file was.
+        auto* form = dynamic_cast<flx::TCustomForm*>(root.get());
+        if (args->dpi.empty() && form != nullptr && form->PixelsPerInch() > 0) {
+          desktop.mutableConfig().dpiX = form->PixelsPerInch();
+          desktop.mutableConfig().dpiY = form->PixelsPerInch();
+        }
+      }
+      if (client) {
+        control->SetClientWidth(client->width);
+        control->SetClientHeight(client->height);
+      }
       std::string text = flx::WriteFormText(*root);
       // Standard input has no file to replace.
       const std::string output =
           args->output.empty() && isStdin(args->file) ? "-" : args->output;
+      // The form's unit needs the field, or the component is not started.
+      if (!added.empty()) {
+        (output == "-" ? std::cerr : std::cout)
+            << inputName(args->file) << ": added " << added << ": TFlexarium; "
+            << "declare the published field '" << added << ": TFlexarium;' in "
+            << root->ClassName() << " and add Flexarium to its uses clause\n";
+      }
       if (output == "-") {
         std::cout << text;
       } else {

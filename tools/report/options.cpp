@@ -41,6 +41,31 @@ std::optional<Size> parseDpi(const std::string& text) {
   return parsePair(text, 10000, true);
 }
 
+std::optional<double> parseScale(const std::string& text) {
+  // Digits with at most one decimal point, read without the locale (a
+  // decimal comma would otherwise read differently on some systems).
+  double value = 0, unit = 1;
+  bool point = false, digits = false;
+  for (char ch : text) {
+    if (ch == '.' && !point) {
+      point = true;
+    } else if (ch >= '0' && ch <= '9') {
+      digits = true;
+      if (point) {
+        unit /= 10;
+        value += (ch - '0') * unit;
+      } else {
+        value = value * 10 + (ch - '0');
+      }
+      if (value > 100) return std::nullopt;
+    } else {
+      return std::nullopt;
+    }
+  }
+  if (!digits || !(value > 0)) return std::nullopt;
+  return value;
+}
+
 std::optional<int> parseInt(const std::string& text, int lo, int hi) {
   std::string digits = text;
   // from_chars takes no '+', which people write for distances.

@@ -39,6 +39,9 @@ struct FrameMetrics {
 // "CAPTION:FRAME[:PADDED]", each 0..200; nullopt otherwise.
 std::optional<FrameMetrics> parseFrame(const std::string& text);
 std::string describeFrame(const FrameMetrics& frame);
+// A size factor: a decimal number above 0 and at most 100 ("1.5", "0.75");
+// nullopt otherwise.
+std::optional<double> parseScale(const std::string& text);
 // A whole number, optionally signed, within [lo, hi].
 std::optional<int> parseInt(const std::string& text, int lo, int hi);
 
@@ -50,6 +53,8 @@ inline constexpr const char* kTaskbarForm =
 inline constexpr const char* kWindowsForm = "MAJOR.MINOR such as 10.0 or 6.1";
 inline constexpr const char* kLocaleForm = "2 to 8 letters such as ENU or JPN";
 inline constexpr const char* kOnOffForm = "on or off";
+inline constexpr const char* kScaleForm =
+    "a factor above 0 and at most 100 such as 1.5";
 inline constexpr const char* kFrameForm = "CAPTION:FRAME[:PADDED] in pixels";
 
 // "bottom:40", "left:60:autohide", "none".
