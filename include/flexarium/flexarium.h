@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flexarium/classes.h"
@@ -224,6 +225,7 @@ class TFlexarium : public TComponent {
   void ControlStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy,
                    double sf, bool UpdateFactors);
   void ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control);
+  void SettleAnchored(std::vector<std::pair<TControl*, PCtrlInfo>>& Anchored);
   // A font size the component is about to set, held at MinFontSize (or at
   // the design size when that is smaller).
   int FloorFontSize(int Size, int DesignSize) const;

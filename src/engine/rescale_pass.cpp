@@ -1,9 +1,11 @@
 // The rescale pass, the heart of the component: on WM_SIZE every recorded
 // control gets its base bounds and font size times the factors of the new
 // client size (and of design DPI to run-time DPI), one control step each.
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "flexarium/winapi.h"
 #include "unit/unit_private.h"
@@ -76,18 +78,26 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
       form->Font().SetSize(FloorFontSize(
           unit::HalfUpProduct(FOwnerFont->Size(), sf), FOwnerFont->Size()));
     }
+    std::vector<std::pair<TControl*, PCtrlInfo>> anchored;
+    auto step = [&](TControl* C, PCtrlInfo Info, bool UpdateFactors) {
+      ControlStep(C, Info, sx, sy, sf, UpdateFactors);
+      if (C->Align() == TAlign::alNone && C->Anchors() != (akLeft | akTop)) {
+        anchored.emplace_back(C, Info);
+      }
+    };
     ForEachRecordedControl(
         std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
           if (frame != nullptr) {
             if (PCtrlInfo Info = FindChildCtrl(frame->Name(), C->Name())) {
-              ControlStep(C, Info, sx, sy, sf, false);
+              step(C, Info, false);
             }
             return true;
           }
           PCtrlInfo Info = FindCtrlOf(C);
-          if (Info != nullptr) ControlStep(C, Info, sx, sy, sf, true);
+          if (Info != nullptr) step(C, Info, true);
           return Info != nullptr;
         });
+    SettleAnchored(anchored);
   }
   const bool keepInside = FFormMaxWidth > 0 && FFormMaxHeight > 0;
   if (WParam == SIZE_MAXIMIZED &&
@@ -130,6 +140,40 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
   }
   if (FOnExitResize) FOnExitResize.Code(this, sx, sy);
   FIsResized = true;
+}
+
+// A control anchored to its parent's right or bottom edge was placed by
+// the pass while its parent may still have been at its old size; when the
+// parent took its new size later in the pass, the framework moved the
+// control again by its anchors. Once every parent stands at its new size,
+// each such control gets the bounds the pass gave it back, parents first,
+// and its anchor rules are taken there: the pass decides where it is, the
+// anchors what happens when the application resizes its parent between
+// passes.
+void TFlexarium::SettleAnchored(
+    std::vector<std::pair<TControl*, PCtrlInfo>>& Anchored) {
+  auto depth = [](const TControl* c) {
+    int d = 0;
+    for (const TWinControl* p = c->Parent(); p != nullptr; p = p->Parent()) {
+      ++d;
+    }
+    return d;
+  };
+  std::stable_sort(Anchored.begin(), Anchored.end(),
+                   [&](const auto& a, const auto& b) {
+                     return depth(a.first) < depth(b.first);
+                   });
+  for (auto& [Ctl, Info] : Anchored) {
+    if (Ctl->Left() != Info->OldLeft || Ctl->Top() != Info->OldTop ||
+        Ctl->Width() != Info->OldWidth || Ctl->Height() != Info->OldHeight) {
+      Ctl->SetBounds(Info->OldLeft, Info->OldTop, Info->OldWidth,
+                     Info->OldHeight);
+      Info->OldLeft = Ctl->Left();
+      Info->OldTop = Ctl->Top();
+      Info->OldWidth = Ctl->Width();
+      Info->OldHeight = Ctl->Height();
+    }
+  }
 }
 
 void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,

@@ -255,10 +255,18 @@ TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
 }
 
 TRect TPageControl::DisplayRect() const {
-  // The tabs run along the top; the sheets fill the framed area below.
-  int w = ClientWidth(), h = ClientHeight();
-  return {4, 24, HeldInt(std::max<std::int64_t>(std::int64_t{w} - 4, 4)),
-          HeldInt(std::max<std::int64_t>(std::int64_t{h} - 4, 24))};
+  // The tabs run along the top; the sheets fill the framed area below. A
+  // font smaller than 8-point Tahoma at 96 DPI (character height 11) makes
+  // the row of tabs lower, as the tab captions' text is: a form scaled down
+  // keeps room for its sheets' contents. A larger font keeps the row at 20
+  // pixels, which stored layouts of the design environment assume.
+  const int h = Font().Height();
+  const std::int64_t text =
+      h < 0 ? -std::int64_t{h} : (h > 0 ? (std::int64_t{h} * 5 + 3) / 6 : 11);
+  const int top = HeldInt(4 + std::min<std::int64_t>(text, 11) + 9);
+  int w = ClientWidth(), ch = ClientHeight();
+  return {4, top, HeldInt(std::max<std::int64_t>(std::int64_t{w} - 4, 4)),
+          HeldInt(std::max<std::int64_t>(std::int64_t{ch} - 4, top))};
 }
 
 #define FLX_COMPONENT_CTOR(Name) \

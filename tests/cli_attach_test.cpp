@@ -1,0 +1,328 @@
+// Flexarium tried on forms that do not carry it: `preview --attach` with
+// `--scale` on every real form of the corpus, at 96 and 144 DPI, and on
+// the bundled examples; `preview --json` reporting columns; `stamp --add`.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "commands.h"
+
+namespace flexarium_cli {
+namespace {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+
+const fs::path kCorpus = FLEXARIUM_CORPUS_DIR;
+const std::string kSource = FLEXARIUM_SOURCE_DIR;
+
+struct Outcome {
+  int status = 0;
+  std::string out;
+  std::string err;
+};
+
+Outcome RunCommand(std::vector<std::string> args) {
+  args.insert(args.begin(), "flexarium");
+  std::vector<const char*> argv;
+  for (const auto& a : args) argv.push_back(a.c_str());
+  std::ostringstream out, err;
+  auto* oldOut = std::cout.rdbuf(out.rdbuf());
+  auto* oldErr = std::cerr.rdbuf(err.rdbuf());
+  Outcome o;
+  try {
+    o.status = Main(static_cast<int>(argv.size()), argv.data());
+  } catch (...) {
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    throw;
+  }
+  std::cout.rdbuf(oldOut);
+  std::cerr.rdbuf(oldErr);
+  o.out = out.str();
+  o.err = err.str();
+  return o;
+}
+
+// The ancestors of the corpus forms whose unit sources are not included.
+std::vector<std::string> corpusAncestors() {
+  const fs::path cs = kCorpus / "codesnip";
+  std::vector<std::pair<std::string, fs::path>> pairs = {
+      {"THelpAwareForm", cs / "FmBase.dfm"},
+      {"TGenericDlg", cs / "FmHelpAware.dfm"},
+      {"TGenericModalDlg", cs / "FmGenericDlg.dfm"},
+      {"TGenericOKDlg", cs / "FmGenericModalDlg.dfm"},
+      {"TCompilersDlg", cs / "FmGenericOKDlg.dfm"},
+      {"TToolProperties", kCorpus / "pyscripter" / "dlgPyIDEBase.dfm"},
+  };
+  for (const char* frame :
+       {"TCompilersDlgCompilerFrame", "TCompilersDlgSwitchesFrame",
+        "TCompilersDlgNamespacesFrame", "TCompilersDlgSearchDirsFrame",
+        "TCompilersDlgLogFrame"}) {
+    pairs.emplace_back(frame, cs / "FmCompilersDlg.FrBase.dfm");
+  }
+  std::vector<std::string> args;
+  for (const auto& [cls, file] : pairs) {
+    args.push_back("--ancestor");
+    args.push_back(cls + "=" + file.string());
+  }
+  return args;
+}
+
+std::vector<std::string> formFiles() {
+  std::vector<std::string> files;
+  for (const auto& e : fs::directory_iterator(kSource + "/examples/forms")) {
+    if (e.path().extension() == ".dfm") files.push_back(e.path().string());
+  }
+  std::error_code ec;
+  if (fs::exists(kCorpus, ec)) {
+    for (const auto& e : fs::recursive_directory_iterator(kCorpus)) {
+      if (e.path().extension() == ".dfm") files.push_back(e.path().string());
+    }
+  }
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// Whether a control of a step lies inside its parent's client area (the
+// form's client area for the form's own controls).
+class Containment {
+ public:
+  explicit Containment(const json& step) : step_(step) {
+    for (const json& c : step["controls"]) {
+      byName_.emplace(key(c["owner"], c["name"]), &c);
+      byName_.emplace(key("", c["name"]), &c);
+    }
+  }
+  // How far, in pixels, the control reaches beyond its parent's client
+  // area (0 when inside).
+  int overrun(const json& c) const {
+    int pw = step_["form"]["client_width"], ph = step_["form"]["client_height"];
+    const std::string parent = c["parent"];
+    if (parent != step_["form"]["name"]) {
+      auto it = byName_.find(key(c["owner"], parent));
+      if (it == byName_.end()) it = byName_.find(key("", parent));
+      if (it != byName_.end()) {
+        pw = (*it->second)["width"];
+        ph = (*it->second)["height"];
+      }
+    }
+    const int l = c["left"], t = c["top"], w = c["width"], h = c["height"];
+    return std::max({0, -l, -t, l + w - pw, t + h - ph});
+  }
+  // Whether the control lies on a page control's sheet (at any depth).
+  bool onSheet(const json& c) const {
+    const json* at = &c;
+    for (int depth = 0; depth < 64; ++depth) {
+      auto it = byName_.find(key((*at)["owner"], (*at)["parent"]));
+      if (it == byName_.end()) it = byName_.find(key("", (*at)["parent"]));
+      if (it == byName_.end()) return false;
+      at = it->second;
+      if ((*at)["class"] == "TTabSheet") return true;
+    }
+    return false;
+  }
+
+ private:
+  static std::string key(const std::string& owner, const std::string& name) {
+    return owner + "\n" + name;
+  }
+  const json& step_;
+  std::multimap<std::string, const json*> byName_;
+};
+
+class AttachEveryForm : public ::testing::TestWithParam<std::string> {};
+
+// Position and size round half up each on their own, so a control that
+// ends at its parent's edge may reach one pixel beyond it. On a page
+// control's sheet the frame around the sheets (4 pixels on each side at
+// 96 DPI) and the row of tabs (20 pixels, lower only for smaller fonts) do
+// not scale with the form, so a sheet is smaller than its contents'
+// factor says by up to 28 pixels (at 96 DPI) times the factor's distance
+// from 1 (the shown form at 144 DPI stands at 2/3 before `--scale 1`).
+int allowedOverrun(bool onSheet, double factor, int dpi) {
+  const double lost = factor < 1 ? (1 - factor) * 28 * dpi / 96.0 : 0;
+  return 1 + (onSheet ? static_cast<int>(std::ceil(lost)) : 0);
+}
+
+TEST_P(AttachEveryForm, ScalesWithoutErrorsKeepingControlsInsideAndFontsUp) {
+  for (const char* dpi : {"96", "144"}) {
+    // Shown, a form keeps its client size in pixels, so at 144 DPI it
+    // starts at 2/3; `--scale 1` gives it its design size first.
+    // A screen large enough for twice the largest form at 144 DPI.
+    std::vector<std::string> args = {"preview",   GetParam(), "--attach",
+                                     "--dpi",     dpi,        "--screen",
+                                     "7680x4320", "--json"};
+    for (const char* f : {"1", "0.75", "1.5", "2"}) {
+      args.push_back("--scale");
+      args.push_back(f);
+    }
+    for (const std::string& a : corpusAncestors()) args.push_back(a);
+    // The bundled examples carry a component of their own.
+    std::ifstream in(GetParam());
+    std::stringstream text;
+    text << in.rdbuf();
+    if (text.str().find(": TFlexarium") != std::string::npos) {
+      args.erase(std::find(args.begin(), args.end(), "--attach"));
+    }
+    const Outcome o = RunCommand(args);
+    if (o.status != 0 && o.err.find("not a form") != std::string::npos) {
+      // A frame is tried through the forms that place it.
+      EXPECT_TRUE(o.out.empty());
+      return;
+    }
+    ASSERT_EQ(o.status, 0) << o.err;
+    const json doc = json::parse(o.out);
+    const json& steps = doc["steps"];
+    ASSERT_EQ(steps.size(), 5u);
+    EXPECT_FALSE(doc["component"].is_null());
+    const Containment design(steps[1]);
+    std::map<std::string, bool> insideAtDesign;
+    for (const json& c : steps[1]["controls"]) {
+      insideAtDesign[std::string(c["owner"]) + "." + std::string(c["name"])] =
+          design.overrun(c) == 0;
+    }
+    // A form's own constraints may hold it off the size asked for; the
+    // factors are whatever its client size gives, tested elsewhere.
+    for (std::size_t s = 0; s < steps.size(); ++s) {
+      const json& step = steps[s];
+      EXPECT_TRUE(step["errors"].empty()) << step["errors"].dump();
+      EXPECT_FALSE(step["xscale"].is_null()) << "no rescale pass";
+      EXPECT_GT(step["form"]["font_size"].get<int>(), 0);
+      const Containment now(step);
+      for (const json& c : step["controls"]) {
+        const std::string id =
+            std::string(c["owner"]) + "." + std::string(c["name"]);
+        if (!c["font_size"].is_null()) {
+          EXPECT_GT(c["font_size"].get<int>(), 0) << id << " " << dpi;
+        }
+        if (insideAtDesign[id]) {
+          const double factor = std::min(step["xscale"].get<double>(),
+                                         step["yscale"].get<double>());
+          EXPECT_LE(now.overrun(c),
+                    allowedOverrun(now.onSheet(c), factor, std::stoi(dpi)))
+              << id << " at " << step["action"] << ", " << dpi
+              << " DPI: " << c.dump();
+        }
+      }
+    }
+  }
+}
+
+std::string fileName(const ::testing::TestParamInfo<std::string>& info) {
+  std::string name = fs::path(info.param).parent_path().filename().string() +
+                     "_" + fs::path(info.param).stem().string();
+  for (char& ch : name) {
+    if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+  }
+  return name;
+}
+
+INSTANTIATE_TEST_SUITE_P(Forms, AttachEveryForm,
+                         ::testing::ValuesIn(formFiles()), fileName);
+
+// ---- What the options refuse
+
+TEST(AttachOptions, ErrorsSayWhatWasWrong) {
+  const std::string contact = kSource + "/examples/forms/contact.dfm";
+  struct Case {
+    std::vector<std::string> args;
+    int status;
+    std::string said;
+  } cases[] = {
+      {{"preview", contact, "--attach"}, 1, "has a TFlexarium already"},
+      {{"preview", contact, "--scale", "0"}, 2, "--scale"},
+      {{"preview", contact, "--scale", "1,5"}, 2, "--scale"},
+      {{"preview", contact, "--scale", "101"}, 2, "--scale"},
+      {{"stamp", contact, "--add", "-o", "-"}, 1, "has a TFlexarium already"},
+      {{"stamp", contact, "-o", "-"}, 2, "--client"},
+  };
+  for (const Case& c : cases) {
+    const Outcome o = RunCommand(c.args);
+    EXPECT_EQ(o.status, c.status) << c.args[1] << " " << o.err;
+    EXPECT_NE(o.err.find(c.said), std::string::npos) << o.err;
+  }
+}
+
+// ---- stamp --add
+
+TEST(StampAdd, WritesTheComponentAtTheEndAndNamesTheField) {
+  const fs::path dir = fs::temp_directory_path() / "flexarium_stamp_add";
+  fs::create_directories(dir);
+  const std::string form =
+      "object Dlg: TDlg\n  ClientHeight = 200\n  ClientWidth = 300\n"
+      "  PixelsPerInch = 120\n"
+      "  object Flexarium1: TButton\n    Left = 8\n    Top = 8\n"
+      "    Width = 75\n    Height = 25\n  end\nend\n";
+  std::ofstream(dir / "Dlg.dfm") << form;
+  const Outcome o = RunCommand({"stamp", (dir / "Dlg.dfm").string(), "--add"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_NE(o.out.find("'Flexarium2: TFlexarium;' in TDlg"), std::string::npos)
+      << o.out;
+  std::ifstream in(dir / "Dlg.dfm");
+  std::stringstream written;
+  written << in.rdbuf();
+  const std::string text = written.str();
+  // The file's own objects come first; the component closes the root
+  // object, designed for the file's client size and PixelsPerInch.
+  EXPECT_LT(text.find("object Flexarium1: TButton"),
+            text.find("object Flexarium2: TFlexarium"));
+  EXPECT_NE(text.find("  object Flexarium2: TFlexarium\n    FormPos = "
+                      "rpDefault\n"),
+            std::string::npos)
+      << text;
+  EXPECT_NE(
+      text.find("    DesignFrmW = 300\n    DesignFrmH = 200\n"
+                "    DesignDpiW = 120\n    DesignDpiH = 120\n  end\nend\n"),
+      std::string::npos)
+      << text;
+  EXPECT_EQ(text.find("ResizeColumns"), std::string::npos);
+  // Previewed, the form now rescales: twice its design client size at its
+  // design DPI gives factors of 2.
+  const Outcome p = RunCommand({"preview", (dir / "Dlg.dfm").string(), "--dpi",
+                                "120", "--scale", "2", "--json"});
+  ASSERT_EQ(p.status, 0) << p.err;
+  const json doc = json::parse(p.out);
+  EXPECT_EQ(doc["component"], "Flexarium2");
+  EXPECT_DOUBLE_EQ(doc["steps"][1]["xscale"].get<double>(), 2.0);
+  fs::remove_all(dir);
+}
+
+// ---- Columns in the JSON report
+
+TEST(PreviewColumns, ListAndGridSizesArePerControl) {
+  const fs::path dir = fs::temp_directory_path() / "flexarium_preview_columns";
+  fs::create_directories(dir);
+  std::ofstream(dir / "F.dfm")
+      << "object F: TForm\n  ClientHeight = 300\n  ClientWidth = 400\n"
+         "  object L: TListView\n    Columns = <\n      item\n"
+         "        Width = 101\n      end\n      item\n        Width = 50\n"
+         "      end>\n  end\n"
+         "  object G: TStringGrid\n    Top = 160\n    ColCount = 3\n"
+         "    RowCount = 2\n    ColWidths = (\n      30)\n  end\n"
+         "  object B: TButton\n    Top = 290\n  end\nend\n";
+  const Outcome o = RunCommand({"preview", (dir / "F.dfm").string(), "--attach",
+                                "--scale", "1.5", "--json"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  const json step = json::parse(o.out)["steps"][1];
+  std::map<std::string, json> controls;
+  for (const json& c : step["controls"]) controls[c["name"]] = c;
+  EXPECT_EQ(controls["L"]["columns"], json({152, 75}));
+  EXPECT_EQ(controls["G"]["col_widths"], json({45, 96, 96}));
+  EXPECT_EQ(controls["G"]["row_heights"], json({36, 36}));
+  EXPECT_FALSE(controls["B"].contains("columns"));
+  EXPECT_FALSE(controls["B"].contains("col_widths"));
+  fs::remove_all(dir);
+}
+
+}  // namespace
+}  // namespace flexarium_cli
