@@ -253,6 +253,39 @@ TEST(AttachOptions, ErrorsSayWhatWasWrong) {
   }
 }
 
+TEST(AttachScenario, BadLinesSayWhereAndWhat) {
+  const fs::path dir = fs::temp_directory_path() / "flexarium_attach_scn";
+  fs::create_directories(dir);
+  const std::string form = kSource + "/examples/forms/";
+  struct Case {
+    std::string script;
+    std::string said;
+  } cases[] = {
+      {"load " + form + "plain_dialog.dfm\nshow\nscale 0\n",
+       "bad.scn:3: scale: expected a factor above 0"},
+      {"load " + form + "plain_dialog.dfm\nshow\nattach\n",
+       "bad.scn:3: attach: the form is shown already"},
+      {"load " + form + "contact.dfm\nattach\n",
+       "bad.scn:2: the form has a TFlexarium already"},
+      {"load " + form +
+           "file_browser.dfm\nshow\n"
+           "expect lvFiles columns=1,x\n",
+       "bad.scn:3: "},
+      {"load " + form +
+           "file_browser.dfm\nshow\n"
+           "expect btnClose columns=75\n",
+       "got columns=none"},
+  };
+  for (const Case& c : cases) {
+    std::ofstream(dir / "bad.scn") << c.script;
+    const Outcome o = RunCommand({"run", (dir / "bad.scn").string()});
+    EXPECT_EQ(o.status, 1) << c.script;
+    EXPECT_NE((o.out + o.err).find(c.said), std::string::npos)
+        << o.out << o.err;
+  }
+  fs::remove_all(dir);
+}
+
 // ---- stamp --add
 
 TEST(StampAdd, WritesTheComponentAtTheEndAndNamesTheField) {

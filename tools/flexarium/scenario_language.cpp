@@ -47,6 +47,8 @@ constexpr CommandInfo kCommands[] = {
     {"move", 2, 2, When::AfterLoad, "move X Y"},
     {"drag", 2, 3, When::AfterLoad,
      "drag left|right DX | drag top|bottom DY | drag CORNER DX DY"},
+    {"scale", 1, 1, When::AfterLoad, "scale F"},
+    {"attach", 0, 0, When::AfterLoad, "attach"},
     {"maximize", 0, 0, When::AfterLoad, "maximize"},
     {"minimize", 0, 0, When::AfterLoad, "minimize"},
     {"restore", 0, 0, When::AfterLoad, "restore"},
@@ -156,6 +158,9 @@ constexpr KeyInfo kKeys[] = {
     {"parentfont", KeyKind::Bool, true, false, false},
     {"visible", KeyKind::Bool, true, true, false},
     {"parent", KeyKind::Name, true, false, false},
+    {"columns", KeyKind::IntList, true, false, false},
+    {"colwidths", KeyKind::IntList, true, false, false},
+    {"rowheights", KeyKind::IntList, true, false, false},
     {"client", KeyKind::Dims, false, true, false},
     {"clientwidth", KeyKind::Int, false, true, false},
     {"clientheight", KeyKind::Int, false, true, false},
@@ -213,11 +218,24 @@ std::string checkValue(KeyKind kind, const std::string& value) {
     case KeyKind::Decimal:
       if (parseDecimal(value)) return {};
       return "a decimal number";
+    case KeyKind::IntList:
+      if (parseIntList(value)) return {};
+      return "whole numbers separated by commas, such as 120,80,64";
   }
   return "a value";
 }
 
 }  // namespace
+
+std::optional<std::vector<int>> parseIntList(const std::string& text) {
+  std::vector<int> out;
+  for (const std::string& part : splitOn(text, ',')) {
+    auto v = parseInt(part, -kDistanceLimit, kDistanceLimit);
+    if (!v) return std::nullopt;
+    out.push_back(*v);
+  }
+  return out;
+}
 
 flx::FormValue parseValue(const std::string& text) {
   auto doc =
@@ -296,6 +314,8 @@ std::string checkLine(const ScenarioLine& line) {
   };
   if (cmd == "screen" || cmd == "client" || cmd == "outer") {
     if (!parseSize(a[0])) return expected(kSizeForm, a[0]);
+  } else if (cmd == "scale") {
+    if (!parseScale(a[0])) return expected(kScaleForm, a[0]);
   } else if (cmd == "dpi") {
     if (!parseDpi(a[0])) return expected(kDpiForm, a[0]);
   } else if (cmd == "taskbar") {

@@ -55,6 +55,8 @@ const EdgeName* findEdge(std::string name);
 // Width and height that may be 0, for expectations.
 std::optional<Size> parseDims(const std::string& text);
 std::vector<std::string> splitOn(const std::string& text, char sep);
+// "120,81,-2": whole numbers separated by commas; nullopt otherwise.
+std::optional<std::vector<int>> parseIntList(const std::string& text);
 // true, yes, false or no.
 std::optional<bool> parseBool(const std::string& text);
 
@@ -68,7 +70,17 @@ struct Decimal {
 std::optional<Decimal> parseDecimal(const std::string& text);
 
 // The keys `expect` knows, by kind of target.
-enum class KeyKind { Int, FontSize, Dims, Bounds, Bool, State, Name, Decimal };
+enum class KeyKind {
+  Int,
+  FontSize,
+  Dims,
+  Bounds,
+  Bool,
+  State,
+  Name,
+  Decimal,
+  IntList,  // 120,81,50: column widths or row heights in order
+};
 
 struct KeyInfo {
   const char* name;

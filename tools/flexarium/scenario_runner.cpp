@@ -140,6 +140,10 @@ class Runner {
           a.size() > 2 ? *parseInt(a[2], -kDistanceLimit, kDistanceLimit) : 0;
       if (edge->distances == 1 && edge->vertical) std::swap(d1, d2);
       session().drag(edge->code, d1, d2);
+    } else if (cmd == "scale") {
+      session().setScale(*parseScale(a[0]));
+    } else if (cmd == "attach") {
+      session().attach();
     } else if (cmd == "maximize") {
       session().maximize();
     } else if (cmd == "minimize") {
@@ -412,6 +416,21 @@ class Runner {
     k.ok = *parseInt(k.want, -kDistanceLimit, kDistanceLimit) == got;
   }
 
+  // Sizes in order; "none" for a control that has no such sizes.
+  static void compareList(Check& k,
+                          const std::optional<std::vector<int>>& got) {
+    if (!got) {
+      k.got = "none";
+      k.ok = false;
+      return;
+    }
+    k.got.clear();
+    for (std::size_t i = 0; i < got->size(); ++i) {
+      k.got += (i ? "," : "") + std::to_string((*got)[i]);
+    }
+    k.ok = *parseIntList(k.want) == *got;
+  }
+
   static void compareText(Check& k, const std::string& got) {
     k.got = got;
     k.ok = flx::SameText(k.want, got);
@@ -474,6 +493,13 @@ class Runner {
           }
           if (key == "parent") {
             compareText(k, c.Parent() != nullptr ? c.Parent()->Name() : "none");
+          }
+          if (key == "columns" || key == "colwidths" || key == "rowheights") {
+            const ControlLayout l = readControlLayout(c, 0);
+            const auto& got = key == "columns"     ? l.columns
+                              : key == "colwidths" ? l.colWidths
+                                                   : l.rowHeights;
+            compareList(k, got);
           }
         },
         out);
