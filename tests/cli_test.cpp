@@ -1,20 +1,36 @@
-// The flexarium command: option parsing, exit statuses, the preview's
-// table, JSON and pictures, and the scenario language, driven in-process.
+// The flexarium command driven in-process.
+//
+// Sections:
+//   Running the command   RunCli, a scratch folder per test
+//   Option parsers        sizes, DPI, taskbar, version, locale, frame
+//   Exit statuses         bad usage and bad input, help
+//   Preview               JSON, table, screen options, pictures and page
+//   Standard input        "-" for each subcommand, errors, a real pipe
+//   Pictures              SVG nesting, escaping, file names
+//   Scenarios             the language's errors, the runner, `run`
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "commands.h"
 #include "options.h"
 #include "render.h"
-#include "scenario.h"
+#include "scenario_language.h"
+#include "scenario_runner.h"
 #include "simulation.h"
 
 namespace flexarium_cli {
@@ -22,6 +38,8 @@ namespace {
 
 namespace fs = std::filesystem;
 using nlohmann::json;
+
+// ---- Running the command
 
 const std::string kSource = FLEXARIUM_SOURCE_DIR;
 const std::string kForms = kSource + "/examples/forms/";
@@ -32,24 +50,32 @@ struct Outcome {
   std::string err;
 };
 
-// Runs the whole command with its standard streams captured.
-Outcome RunCli(std::vector<std::string> args) {
+// Runs the whole command with its standard streams captured; with `input`,
+// standard input reads that text.
+Outcome RunCli(std::vector<std::string> args,
+               const std::optional<std::string>& input = std::nullopt) {
   args.insert(args.begin(), "flexarium");
   std::vector<const char*> argv;
   for (const auto& a : args) argv.push_back(a.c_str());
   std::ostringstream out, err;
+  std::istringstream in(input.value_or(""));
   auto* oldOut = std::cout.rdbuf(out.rdbuf());
   auto* oldErr = std::cerr.rdbuf(err.rdbuf());
+  auto* oldIn = input ? std::cin.rdbuf(in.rdbuf()) : std::cin.rdbuf();
+  auto restore = [&] {
+    std::cout.rdbuf(oldOut);
+    std::cerr.rdbuf(oldErr);
+    std::cin.rdbuf(oldIn);
+    std::cin.clear();
+  };
   Outcome o;
   try {
     o.status = Main(static_cast<int>(argv.size()), argv.data());
   } catch (...) {
-    std::cout.rdbuf(oldOut);
-    std::cerr.rdbuf(oldErr);
+    restore();
     throw;
   }
-  std::cout.rdbuf(oldOut);
-  std::cerr.rdbuf(oldErr);
+  restore();
   o.out = out.str();
   o.err = err.str();
   return o;
@@ -84,7 +110,6 @@ class Scratch {
 };
 
 // ---- Option parsers
-// -----------------------------------------------------------
 
 TEST(CliOptions, SizesAndDpi) {
   struct Case {
@@ -216,7 +241,6 @@ TEST(CliOptions, MarginsOnlyFromWindows10) {
 }
 
 // ---- Exit statuses
-// --------------------------------------------------------------
 
 TEST(CliStatus, BadUsageAndBadInput) {
   Scratch scratch;
@@ -266,6 +290,10 @@ TEST(CliStatus, EverySubcommandHasHelp) {
     EXPECT_EQ(o.status, 0);
     EXPECT_NE(o.out.find("Usage"), std::string::npos) << o.out;
   }
+  for (const char* sub : {"check", "format", "stamp", "preview"}) {
+    SCOPED_TRACE(sub);
+    EXPECT_NE(RunCli({sub, "--help"}).out.find("- reads"), std::string::npos);
+  }
   EXPECT_NE(RunCli({"preview", "--help"}).out.find("--maximize"),
             std::string::npos);
   EXPECT_NE(RunCli({"run", "--help"}).out.find("expect NAME|form|factors"),
@@ -273,7 +301,6 @@ TEST(CliStatus, EverySubcommandHasHelp) {
 }
 
 // ---- Preview
-// ----------------------------------------------------------------------
 
 json PreviewJson(std::vector<std::string> args) {
   args.insert(args.begin(), "preview");
@@ -445,8 +472,233 @@ TEST(CliPreview, WritesPicturesAndPage) {
   EXPECT_NE(html.find("x 2.0000, y 2.0000, font 2.0000"), std::string::npos);
 }
 
+// ---- Standard input
+
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+std::string ReplaceAll(std::string text, const std::string& from,
+                       const std::string& to) {
+  for (auto at = text.find(from); at != std::string::npos;
+       at = text.find(from, at + to.size())) {
+    text.replace(at, from.size(), to);
+  }
+  return text;
+}
+
+std::vector<std::string> WithForm(std::vector<std::string> args,
+                                  const std::string& form) {
+  for (std::string& a : args) {
+    if (a == "FORM") a = form;
+  }
+  return args;
+}
+
+TEST(CliStdin, EverySubcommandReadsTheFormFromStandardInput) {
+  const std::string contact = kForms + "contact.dfm";
+  const std::string text = ReadFile(contact);
+  struct Case {
+    std::vector<std::string> byName;
+    std::vector<std::string> fromStdin;
+  };
+  const std::vector<Case> cases = {
+      {{"check", "FORM"}, {"check", "FORM"}},
+      {{"format", "FORM"}, {"format", "FORM"}},
+      {{"stamp", "FORM", "--client", "960x600", "--dpi", "120", "-o", "-"},
+       {"stamp", "FORM", "--client", "960x600", "--dpi", "120", "-o", "-"}},
+      // With nothing to replace, stamp writes standard output.
+      {{"stamp", "FORM", "--client", "960x600", "-o", "-"},
+       {"stamp", "FORM", "--client", "960x600"}},
+      {{"preview", "FORM", "--dpi", "144", "--client", "720x450"},
+       {"preview", "FORM", "--dpi", "144", "--client", "720x450"}},
+      {{"preview", "FORM", "--maximize", "--json"},
+       {"preview", "FORM", "--maximize", "--json"}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.fromStdin[0] + " " + c.fromStdin.back());
+    Outcome byName = RunCli(WithForm(c.byName, contact));
+    Outcome fromStdin = RunCli(WithForm(c.fromStdin, "-"), text);
+    ASSERT_EQ(byName.status, 0) << byName.err;
+    EXPECT_EQ(fromStdin.status, 0) << fromStdin.err;
+    EXPECT_EQ(fromStdin.err, "");
+    EXPECT_NE(fromStdin.out.find("ContactForm"), std::string::npos);
+    EXPECT_EQ(fromStdin.out, ReplaceAll(byName.out, contact, "<stdin>"));
+  }
+}
+
+TEST(CliStdin, ErrorsNameStandardInput) {
+  const std::string broken = "object F: TForm\n  Left = 1\n  Top = @\nend\n";
+  const std::string contact = kForms + "contact.dfm";
+  struct Case {
+    std::vector<std::string> args;
+    std::string input;
+    int status;
+    const char* message;
+  };
+  const std::vector<Case> cases = {
+      {{"check", "-"},
+       broken,
+       1,
+       "<stdin>:3:9: error: expected a value, found '@'"},
+      {{"format", "-"}, broken, 1, "<stdin>:3:9: error:"},
+      {{"stamp", "-", "--client", "10x10"}, broken, 1, "<stdin>:3:9: error:"},
+      {{"preview", "-", "--client", "10x10"}, broken, 1, "<stdin>:3:9: error:"},
+      {{"check", "-"}, "", 1, "<stdin>:1:1: error: unexpected end of file"},
+      {{"preview", "-"},
+       ReadFile(kForms + "address_frame.dfm"),
+       1,
+       "<stdin>: the root is TAddressFrame, not a form"},
+      {{"check", "-", contact, "-"},
+       ReadFile(contact),
+       2,
+       "standard input (-) can be read only once"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[0] + " " + c.message);
+    Outcome o = RunCli(c.args, c.input);
+    EXPECT_EQ(o.status, c.status);
+    EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+    EXPECT_EQ(Lines(o.err), 1) << o.err;
+  }
+}
+
+// Standard input (descriptor 0) reads from `fd` while this lives.
+class StdinFrom {
+ public:
+  explicit StdinFrom(int fd) : saved_(::dup(0)) { ::dup2(fd, 0); }
+  ~StdinFrom() {
+    ::dup2(saved_, 0);
+    ::close(saved_);
+    std::clearerr(stdin);
+    std::cin.clear();
+  }
+  StdinFrom(const StdinFrom&) = delete;
+  StdinFrom& operator=(const StdinFrom&) = delete;
+
+ private:
+  int saved_;
+};
+
+// A pipe whose other end a thread fills with `text`, more than the pipe
+// holds at once, so that the reader has to keep reading.
+class FilledPipe {
+ public:
+  explicit FilledPipe(std::string text) {
+    int fds[2];
+    if (::pipe(fds) != 0) throw std::runtime_error("no pipe");
+    read_ = fds[0];
+    // A reader that stops early must not kill the test.
+    std::signal(SIGPIPE, SIG_IGN);
+    writer_ = std::thread([fd = fds[1], text = std::move(text)] {
+      std::size_t done = 0;
+      while (done < text.size()) {
+        const ssize_t n = ::write(fd, text.data() + done, text.size() - done);
+        if (n <= 0) break;
+        done += static_cast<std::size_t>(n);
+      }
+      ::close(fd);
+    });
+  }
+  ~FilledPipe() {
+    ::close(read_);
+    writer_.join();
+  }
+  FilledPipe(const FilledPipe&) = delete;
+  FilledPipe& operator=(const FilledPipe&) = delete;
+  int readEnd() const { return read_; }
+
+ private:
+  int read_ = -1;
+  std::thread writer_;
+};
+
+TEST(CliStdin, ReadsARealPipe) {
+  std::string form = "object Big: TBigForm\n  ClientWidth = 400\n";
+  for (int i = 0; i < 1000; ++i) {
+    const std::string n = std::to_string(i);
+    form += "  object Button" + n + ": TButton\n    Left = " + n +
+            "\n    Width = 75\n    Caption = 'Button " + n + "'\n  end\n";
+  }
+  form += "end\n";
+  ASSERT_GT(form.size(), 65536u);
+  // A pipe named by path has no canonical path of its own.
+  for (const char* name : {"-", "/dev/stdin"}) {
+    SCOPED_TRACE(name);
+    FilledPipe pipe(form);
+    StdinFrom in(pipe.readEnd());
+    Outcome o = RunCli({"check", name});
+    EXPECT_EQ(o.status, 0) << o.err;
+    const std::string shown = std::string(name) == "-" ? "<stdin>" : name;
+    EXPECT_EQ(o.out, shown + ": ok, TBigForm with 1000 components\n");
+  }
+}
+
+TEST(CliStdin, FolderAsStandardInputIsRefused) {
+  const int dir = ::open(kForms.c_str(), O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(dir, 0);
+  Outcome o;
+  {
+    StdinFrom in(dir);
+    o = RunCli({"check", "-"});
+  }
+  ::close(dir);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, "<stdin>: error: is a folder, not a form file\n");
+}
+
+// The current folder is `dir` while this lives.
+class InFolder {
+ public:
+  explicit InFolder(const fs::path& dir) : saved_(fs::current_path()) {
+    fs::current_path(dir);
+  }
+  ~InFolder() { fs::current_path(saved_); }
+  InFolder(const InFolder&) = delete;
+  InFolder& operator=(const InFolder&) = delete;
+
+ private:
+  fs::path saved_;
+};
+
+TEST(CliStdin, FramesAreLookedForInTheCurrentAndSearchFolders) {
+  Scratch scratch;
+  const std::string empty = scratch.Path("");
+  const std::string text = ReadFile(kForms + "order_dialog.dfm");
+  struct Case {
+    std::string folder;
+    std::vector<std::string> args;
+    bool found;
+  };
+  const std::vector<Case> cases = {
+      {kForms, {}, true},
+      {empty, {"--search", kForms}, true},
+      {empty, {}, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.folder + (c.args.empty() ? "" : " --search"));
+    std::vector<std::string> args = {"check", "-"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    Outcome o;
+    {
+      InFolder in(c.folder);
+      o = RunCli(args, text);
+    }
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.rfind("<stdin>: ok, TOrderDialog", 0), 0u) << o.out;
+    EXPECT_EQ(o.err.empty(), c.found) << o.err;
+    if (!c.found) {
+      EXPECT_NE(o.err.find("<stdin>: the form file of frame class "
+                           "TAddressFrame was not found"),
+                std::string::npos);
+    }
+  }
+}
+
 // ---- Pictures
-// -----------------------------------------------------------------------
 
 StepLayout SampleStep() {
   StepLayout s;
@@ -532,7 +784,6 @@ TEST(CliPictures, FileNames) {
 }
 
 // ---- Scenarios
-// ------------------------------------------------------------------------
 
 TEST(CliScenario, ReadingErrorsNameTheLine) {
   struct Case {

@@ -1,9 +1,9 @@
-// The component object: defaults, life cycle, Enabled on both paths, the
-// unit state, registration, the snapshot lists and the design metrics.
-#include <algorithm>
-#include <filesystem>
+// The component object: published defaults, life cycle, Enabled, the
+// unit's state, registration, and its event bound by name in the form file.
 #include <fstream>
 #include <iterator>
+#include <string>
+#include <vector>
 
 #include "flexarium_fixture.h"
 
@@ -11,6 +11,8 @@ namespace flx {
 namespace {
 
 using A = TFlexariumAccess;
+
+// ---- Defaults and life
 
 class Component : public FlexTest {};
 
@@ -72,6 +74,8 @@ TEST_F(Component, WritingTheCurrentValueMakesNoWindowSystemCall) {
   EXPECT_FALSE(f.ResizeFont());
 }
 
+// ---- Enabled
+
 TEST_F(Component, DisablingPutsTheFormsProcedureBackAndEnablingRekeys) {
   load(FormText(Button("B", 10, 10, 75, 25)));
   TFlexarium& f = flex();
@@ -127,42 +131,7 @@ TEST_F(Component, DestroyingRemovesOnlyItsOwnEntryAndLeavesTheControls) {
   EXPECT_EQ(ctl("B").Left(), 150);
 }
 
-class HookPath : public FlexTest {
- protected:
-  HookPath() : FlexTest(config()) {}
-  static sim::DesktopConfig config() {
-    sim::DesktopConfig c;
-    c.version = {4, 0};
-    return c;
-  }
-};
-
-TEST_F(HookPath, OneHookServesAllComponentsAndGoesWithTheLast) {
-  TForm a(nullptr), b(nullptr);
-  auto* f1 = new TFlexarium(&a);
-  ASSERT_NE(HookHandle, nullptr);
-  auto* f2 = new TFlexarium(&b);
-  EXPECT_EQ(desktop->hookCount(), 1);
-  f1->SetEnabled(false);  // the other component still needs the hook
-  EXPECT_NE(HookHandle, nullptr);
-  delete f2;
-  EXPECT_EQ(HookHandle, nullptr);
-  EXPECT_EQ(desktop->hookCount(), 0);
-  f1->SetEnabled(true);
-  EXPECT_NE(HookHandle, nullptr);
-  delete f1;
-  EXPECT_EQ(desktop->hookCount(), 0);
-}
-
-TEST_F(HookPath, ReadDisabledRemovesTheHookAndInstallsNoProcedure) {
-  load(FormText(Button("B", 100, 100, 75, 25), "    Enabled = False\n"));
-  EXPECT_EQ(HookHandle, nullptr);
-  EXPECT_EQ(A::PrevWndProc(flex()), nullptr);
-  EXPECT_NE(win::GetWindowLongPtrW(wnd(), win::GWLP_WNDPROC),
-            reinterpret_cast<win::LONG_PTR>(&FormWndProc));
-  flex().SetEnabled(true);
-  EXPECT_NE(HookHandle, nullptr);
-}
+// ---- Unit state and registration
 
 TEST_F(Component, UnitStartBindsTheDesktopWindowManagerOnlyFrom6) {
   struct Case {
@@ -225,270 +194,26 @@ TEST_F(Component, RegistersOnItsPalettePageWithItsBitmap) {
   EXPECT_EQ(file, bmp);
 }
 
-// ---- Snapshot lists ---------------------------------------------------------
+// ---- Event
 
-TEST_F(Component, ExclusionStringsAreCutAtEverySemicolon) {
-  struct Case {
-    const char* value;
-    std::vector<std::string> names;
-  };
-  const Case cases[] = {
-      {"", {}},
-      {"Button1;Edit1", {"Button1", "Edit1"}},
-      {"Button1;", {"Button1"}},
-      {";Button1", {"", "Button1"}},
-      {"A; B", {"A", " B"}},
-      {"a;;b", {"a", "", "b"}},
-  };
-  TForm form(nullptr);
-  auto* f = new TFlexarium(&form);
-  for (const Case& c : cases) {
-    f->SetNoResizeCtl(c.value);
-    f->SetNoResizeFntCtl(c.value);
-    for (TStringList* list : {A::NoResizeCtls(*f), A::NoResizeFntCtls(*f)}) {
-      std::vector<std::string> got;
-      for (int i = 0; i < list->Count(); ++i) got.push_back(list->Strings(i));
-      EXPECT_EQ(got, c.names) << c.value;
-    }
-  }
-}
-
-TEST_F(Component, ExclusionIgnoresCaseButNotBlanks) {
-  load(FormText(
-      Button("Button1", 10, 10, 75, 25) + Button("Button2", 10, 50, 75, 25),
-      "    NoResizeCtl = 'button1; Button2'\n"));
-  EXPECT_EQ(A::Ctrl(flex(), "Button1"), nullptr);
-  EXPECT_NE(A::Ctrl(flex(), "Button2"), nullptr);
-}
-
-TEST_F(Component, GeneratedNamesCountEveryRecordMade) {
-  load(FormText(Button("B", 10, 10, 75, 25)));
-  TFlexarium& f = flex();
-  auto* named = new TButton(root.get());
-  named->SetName("Named");
-  A::AddCtrlInfo(f, named);  // uses up number 0001
-  auto* first = new TButton(root.get());
-  first->SetText("FlxmAdd0003");
-  A::AddCtrlInfo(f, first);
-  EXPECT_EQ(first->Name(), "FlxmAdd0002");
-  EXPECT_EQ(first->GetText(), "");  // a copied generated caption goes
-  auto* keeps = new TButton(root.get());
-  keeps->SetText("flxmadd0003");
-  A::AddCtrlInfo(f, keeps);
-  EXPECT_EQ(keeps->GetText(), "flxmadd0003");
-  // A generated name that is taken: the framework's error, no record.
-  auto* squatter = new TButton(root.get());
-  squatter->SetName("FlxmAdd0004");
-  auto* unlucky = new TButton(root.get());
-  int records = A::Ctrls(f)->Count();
-  EXPECT_THROW(A::AddCtrlInfo(f, unlucky), EComponentError);
-  EXPECT_EQ(A::AddCnt(f), 4);
-  EXPECT_EQ(A::Ctrls(f)->Count(), records);
-}
-
-TEST_F(Component, AddedControlsGetBaseValuesAtTheCurrentFactor) {
-  load(FormText(Button("B", 10, 10, 75, 25)));
-  TFlexarium& f = flex();
-  struct Case {
-    double factor;
-    int left, width, baseLeft, baseWidth;
-  };
-  // Half up, then truncation toward zero: -7 / 2 + 0.5 = -3.
-  for (Case c : {Case{2.0, 101, 40, 51, 20}, Case{2.0, -7, 3, -3, 2},
-                 Case{0.0, 33, 44, 33, 44}}) {
-    A::SetPrevScale(f, c.factor, c.factor, c.factor);
-    auto* b = new TButton(root.get());
-    b->SetParent(&form());
-    b->SetBounds(c.left, 0, c.width, 10);
-    f.DynamicAdd();
-    PCtrlInfo r = A::Ctrl(f, b->Name());
-    ASSERT_NE(r, nullptr);
-    EXPECT_EQ(r->Left, c.baseLeft) << c.factor;
-    EXPECT_EQ(r->Width, c.baseWidth) << c.factor;
-    EXPECT_EQ(r->OldLeft, c.left);
-  }
-}
-
-const char* kFrameForm = R"(object MainForm: TMainForm
-  ClientHeight = 600
-  ClientWidth = 800
-  object Flexarium1: TFlexarium
-    DesignFrmW = 800
-    DesignFrmH = 600
-    DesignDpiW = 96
-    DesignDpiH = 96
-  end
-end
-)";
-
-TFrame* makeFrame(TComponent* owner, TWinControl* parent, const char* name,
-                  int controls) {
-  auto* frame = new TFrame(owner);
-  frame->SetName(name);
-  frame->SetParent(parent);
-  for (int i = 0; i < controls; ++i) {
-    auto* b = new TButton(frame);
-    b->SetName("Item" + std::to_string(i));
-    b->SetParent(frame);
-    b->SetBounds(10, 10 + 30 * i, 75, 25);
-  }
-  return frame;
-}
-
-TEST_F(Component, FramesAreRecordedByTheNextPassPlainControlsOnRequest) {
-  load(kFrameForm);
+TEST_F(Component, AnEventHandlerIsBoundByItsNameInTheFormFile) {
+  int calls = 0;
+  RegisterExitResizeHandler(
+      "TMainForm", "FormExitResize",
+      [&](TComponent* form, TObject* sender, double x, double) {
+        EXPECT_EQ(form, root.get());
+        EXPECT_NE(sender, nullptr);
+        EXPECT_GT(x, 0);
+        ++calls;
+      });
+  load(FormText("", "    OnExitResize = FormExitResize\n"));
+  EXPECT_EQ(flex().OnExitResize().Name, "FormExitResize");
   form().Show();
-  TFlexarium& f = flex();
-  makeFrame(root.get(), &form(), "Frame1", 3);
-  client(900, 700);
-  EXPECT_NE(A::Ctrl(f, "Frame1"), nullptr);
-  EXPECT_NE(A::Child(f, "Frame1", "Item2"), nullptr);
-  // A plain control changes only the top-level count: not picked up.
-  auto* button = new TButton(root.get());
-  button->SetName("Lone");
-  button->SetParent(&form());
-  client(1000, 700);
-  EXPECT_EQ(A::Ctrl(f, "Lone"), nullptr);
-  f.DynamicAdd();
-  EXPECT_NE(A::Ctrl(f, "Lone"), nullptr);
-  // A control added to a recorded frame is not picked up.
-  auto* late = new TButton(root->FindComponent("Frame1"));
-  late->SetName("Late");
-  f.DynamicAdd();
-  EXPECT_EQ(A::Child(f, "Frame1", "Late"), nullptr);
-}
-
-TEST_F(Component, DeletingDropsFramesWithTheirControls) {
-  load(kFrameForm);
-  form().Show();
-  TFlexarium& f = flex();
-  makeFrame(root.get(), &form(), "Frame1", 3);
-  makeFrame(root.get(), &form(), "Frame2", 2);
-  f.DynamicAdd();
-  EXPECT_EQ(A::ChildCtrls(f)->Count(), 5);
-  // One control of a frame: only the owned total changes, so the next pass
-  // leaves the lists; DynamicDelete drops the record.
-  delete root->FindComponent("Frame1")->FindComponent("Item1");
-  A::Sync(f);
-  EXPECT_EQ(A::ChildCtrls(f)->Count(), 5);
-  f.DynamicDelete();
-  EXPECT_EQ(A::ChildCtrls(f)->Count(), 4);
-  EXPECT_EQ(A::Ctrl(f, "Frame1")->ChildCtlCnt, 2);
-  EXPECT_EQ(A::Child(f, "Frame1", "Item1"), nullptr);
-  delete root->FindComponent("Frame2");
-  f.DynamicDelete();
-  EXPECT_EQ(A::Ctrl(f, "Frame2"), nullptr);
-  EXPECT_EQ(A::ChildCtrls(f)->Count(), 2);
-  EXPECT_EQ(LiveObjectCount() > 0, true);
-}
-
-TEST_F(Component, AnUnannouncedRecordMatchesALaterControlOfTheSameName) {
-  load(FormText(Button("B", 100, 100, 75, 25)));
-  form().Show();
-  delete root->FindComponent("B");
-  ASSERT_NE(A::Ctrl(flex(), "B"), nullptr);
-  auto* again = new TButton(root.get());
-  again->SetName("B");
-  again->SetParent(&form());
-  client(1200, 900);
-  EXPECT_EQ(again->Left(), 150);
-  EXPECT_EQ(again->Width(), 113);
-}
-
-// ---- Design metrics in the form file
-// ------------------------------------------
-
-std::string metricsOf(const std::string& text) {
-  auto at = text.find("object Flexarium1");
-  return at == std::string::npos ? "" : text.substr(at);
-}
-
-TEST_F(Component, WritingMeasuresTheClientAndScreenAfresh) {
-  const std::string text = R"(object MainForm: TMainForm
-  Left = 0
-  Top = 0
-  ClientHeight = 480
-  ClientWidth = 640
-  object Flexarium1: TFlexarium
-    FormPos = rpDefault
-    FormWidth = 0
-    FormHeight = 0
-    FormMaxWidth = 0
-    FormMaxHeight = 0
-    FormMinWidth = 0
-    FormMinHeight = 0
-    ResizeFont = True
-    Enabled = True
-    ValidTaskbar = True
-    Left = 8
-    Top = 8
-    DesignFrmW = 1
-    DesignFrmH = 2
-    DesignDpiW = 3
-    DesignDpiH = 4
-  end
-end
-)";
-  load(text, true);
-  EXPECT_EQ(A::DesignFrmW(flex()), 1);
-  EXPECT_EQ(A::DesignDpiH(flex()), 4);
+  client(500, 400);
+  EXPECT_GE(calls, 2);
   std::string written = WriteFormText(*root);
-  EXPECT_NE(written.find("    Left = 8\n    Top = 8\n    DesignFrmW = 640\n"
-                         "    DesignFrmH = 480\n    DesignDpiW = 96\n"
-                         "    DesignDpiH = 96\n  end\n"),
-            std::string::npos)
-      << written;
-  desktop->mutableConfig().dpiX = 120;
-  desktop->mutableConfig().dpiY = 144;
-  written = WriteFormText(*root);
-  EXPECT_NE(written.find("DesignDpiW = 120\n    DesignDpiH = 144\n"),
+  EXPECT_NE(written.find("    OnExitResize = FormExitResize\n"),
             std::string::npos);
-}
-
-TEST_F(Component, AHandWrittenFormGetsEveryPropertyAndItsMetrics) {
-  load(
-      "object MainForm: TMainForm\n  ClientHeight = 300\n  ClientWidth = 400\n"
-      "  object Flexarium1: TFlexarium\n    FormPos = rpTopLeft\n  end\nend\n",
-      true);
-  EXPECT_EQ(A::DesignFrmW(flex()), 0);  // none in the file
-  EXPECT_EQ(
-      metricsOf(WriteFormText(*root)),
-      "object Flexarium1: TFlexarium\n    FormPos = rpTopLeft\n"
-      "    FormWidth = 0\n    FormHeight = 0\n    FormMaxWidth = 0\n"
-      "    FormMaxHeight = 0\n    FormMinWidth = 0\n    FormMinHeight = 0\n"
-      "    ResizeFont = True\n    Enabled = True\n    ValidTaskbar = True\n"
-      "    DesignFrmW = 400\n    DesignFrmH = 300\n    DesignDpiW = 96\n"
-      "    DesignDpiH = 96\n  end\nend\n");
-}
-
-TEST_F(Component, AnInheritedFormStoresTheMetricsEvenWhenEqual) {
-  namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / "flexarium_metrics_test";
-  fs::create_directories(dir);
-  std::ofstream(dir / "Base.dfm") << FormText("");
-  std::ofstream(dir / "Derived.pas") << "TDerived = class(TMainForm)\n";
-  std::ofstream(dir / "Derived.dfm")
-      << "inherited Derived: TDerived\n  Caption = 'x'\nend\n";
-  FormLoadOptions options;
-  options.designing = true;
-  root = LoadFormFile((dir / "Derived.dfm").string(), options);
-  std::string written = WriteFormText(*root);
-  EXPECT_NE(written.find("  inherited Flexarium1: TFlexarium\n"
-                         "    DesignFrmW = 800\n    DesignFrmH = 600\n"
-                         "    DesignDpiW = 96\n    DesignDpiH = 96\n  end\n"),
-            std::string::npos)
-      << written;
-  fs::remove_all(dir);
-}
-
-TEST_F(Component, MadeInCodeItKeepsZeroMetrics) {
-  TForm form(nullptr);
-  auto* f = new TFlexarium(&form);
-  EXPECT_EQ(A::DesignFrmW(*f), 0);
-  EXPECT_EQ(A::DesignDpiW(*f), 0);
-  EXPECT_THROW(load("object F: TForm\n  object X: TFlexarium\n"
-                    "    DesignDpiW = 'ninety-six'\n  end\nend\n"),
-               EReadError);
 }
 
 }  // namespace

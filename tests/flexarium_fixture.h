@@ -1,10 +1,12 @@
 // Shared set-up of the component's tests: a fresh simulated desktop and
-// unit per test, forms read from text, and a look at the component's state.
+// unit per test (on both message paths where a suite asks), forms read from
+// text, and a look at the component's state.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <ostream>
 #include <string>
 
 #include "flexarium/flexarium.h"
@@ -106,6 +108,43 @@ class FlexTest : public ::testing::Test {
   sim::ScopedDesktop desktop;
   std::unique_ptr<TComponent> root;
 };
+
+// Both ways the component reaches the form's messages: the subclassed
+// procedure (Windows 10) and the thread hook (Windows 4.0 and 98).
+class OnBothPaths : public FlexTest,
+                    public ::testing::WithParamInterface<win::OSVersion> {
+ protected:
+  void SetUp() override {
+    desktop->mutableConfig().version = GetParam();
+    desktop->mutableConfig().composition = GetParam().major >= 6;
+    FlexTest::SetUp();
+  }
+};
+
+inline const win::OSVersion kBothPaths[] = {
+    win::OSVersion{10, 0}, win::OSVersion{4, 0}, win::OSVersion{4, 10}};
+
+inline std::string PathName(
+    const ::testing::TestParamInfo<win::OSVersion>& info) {
+  return "Windows" + std::to_string(info.param.major) + "_" +
+         std::to_string(info.param.minor);
+}
+
+// A control's bounds, compared and printed as one value.
+struct Bounds {
+  int left, top, width, height;
+  bool operator==(const Bounds& o) const {
+    return left == o.left && top == o.top && width == o.width &&
+           height == o.height;
+  }
+};
+inline std::ostream& operator<<(std::ostream& os, const Bounds& b) {
+  return os << "(" << b.left << "," << b.top << " " << b.width << "x"
+            << b.height << ")";
+}
+inline Bounds boundsOf(const TControl& c) {
+  return {c.Left(), c.Top(), c.Width(), c.Height()};
+}
 
 // A form file with a TFlexarium, design client 800 x 600 at 96 DPI.
 inline std::string FormText(const std::string& controls,

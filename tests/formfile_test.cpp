@@ -59,14 +59,14 @@ std::vector<std::string> corpusFiles() {
   return files;
 }
 
-class CorpusFile : public ::testing::TestWithParam<std::string> {
+class FormFileCorpus : public ::testing::TestWithParam<std::string> {
  protected:
   sim::ScopedDesktop desktop;
 };
 
 // Reading a corpus form into components and writing it back gives exactly
 // the document the file holds.
-TEST_P(CorpusFile, ReadsAndWritesBackEveryObjectAndProperty) {
+TEST_P(FormFileCorpus, ReadsAndWritesBackEveryObjectAndProperty) {
   fs::path path = kCorpus / GetParam();
   std::vector<std::string> warnings;
   FormLoadOptions options = corpusOptions();
@@ -83,7 +83,8 @@ TEST_P(CorpusFile, ReadsAndWritesBackEveryObjectAndProperty) {
   EXPECT_EQ(WriteFormText(*again), written);
 }
 
-INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFile, ::testing::ValuesIn(corpusFiles()),
+INSTANTIATE_TEST_SUITE_P(Corpus, FormFileCorpus,
+                         ::testing::ValuesIn(corpusFiles()),
                          [](const auto& info) {
                            std::string n = info.param;
                            for (char& c : n) {
@@ -93,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(Corpus, CorpusFile, ::testing::ValuesIn(corpusFiles()),
                            }
                            return n;
                          });
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusFile);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FormFileCorpus);
 
 class FormFile : public ::testing::Test {
  protected:

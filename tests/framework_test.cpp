@@ -321,14 +321,7 @@ TEST(MulDiv, RoundsHalfAwayFromZero) {
   }
 }
 
-}  // namespace
-}  // namespace flx
-
-namespace flx {
-namespace {
-
-TEST(FrameworkLife, AParentTakesItsControlsWithItWhoeverOwnsThem) {
-  sim::ScopedDesktop desktop;
+TEST_F(Framework, AParentTakesItsControlsWithItWhoeverOwnsThem) {
   std::int64_t before = LiveObjectCount();
   {
     TForm form(nullptr);

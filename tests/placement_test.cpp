@@ -1,5 +1,6 @@
 // Measuring the screen around a form (monitor, taskbar, invisible frame
-// margins) and placing the form on it, on the simulated desktop.
+// margins) and placing the form on it, on the simulated desktop: where its
+// FormPos says, and at its start size when it is first shown.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include "flexarium/sim_desktop.h"
 #include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
+#include "flexarium_fixture.h"
 
 namespace flx::win {
 bool operator==(const RECT& a, const RECT& b) {
@@ -37,6 +39,7 @@ std::ostream& operator<<(std::ostream& os, const POINT& p) {
 namespace flx {
 namespace {
 
+using A = TFlexariumAccess;
 using sim::DesktopConfig;
 using sim::MonitorConfig;
 using sim::TaskbarEdge;
@@ -106,7 +109,7 @@ RECT WindowRectOf(win::HWND wnd) {
 
 RECT Bounds(int x, int y, int w, int h) { return RECT{x, y, x + w, y + h}; }
 
-// ---- Desktops ---------------------------------------------------------------
+// ---- Desktops
 
 // One 1920 x 1080 monitor, Windows 10.
 DesktopConfig Desk(TaskbarEdge edge = TaskbarEdge::Bottom, int thickness = 40,
@@ -147,7 +150,7 @@ const RECT kRight1280{1920, 0, 3200, 1024};  // secondary right of primary
 const RECT kLeft1280{-1280, 0, 0, 1024};     // secondary left of primary
 const RECT kBelow1600{0, 1080, 1600, 1980};  // secondary below primary
 
-// ---- GetMonitorSize ---------------------------------------------------------
+// ---- GetMonitorSize
 
 TEST(Measure, MonitorSizeIsThatOfTheMonitorShowingTheWindow) {
   struct Case {
@@ -189,7 +192,7 @@ TEST(Measure, MonitorSizeIsThatOfTheMonitorShowingTheWindow) {
   }
 }
 
-// ---- GetTaskbarArea ---------------------------------------------------------
+// ---- GetTaskbarArea
 
 TEST(Measure, TaskbarAreaTakesTheBarOffItsOwnEdge) {
   struct Case {
@@ -268,7 +271,7 @@ TEST(Measure, TaskbarAreaTakesTheBarOffItsOwnEdge) {
   }
 }
 
-// ---- GetFrameBounds ---------------------------------------------------------
+// ---- GetFrameBounds
 
 TEST(Measure, FrameBoundsReportTheInvisibleMargins) {
   struct Case {
@@ -314,7 +317,7 @@ TEST(Measure, FrameBoundsReportTheInvisibleMargins) {
   }
 }
 
-// ---- PlaceForm --------------------------------------------------------------
+// ---- PlaceForm
 
 struct PlaceCase {
   const char* name;
@@ -542,7 +545,7 @@ TEST(PlaceForm, ComposedWindowWithoutInvisibleFrameUsesPlainColumns) {
   }
 }
 
-// ---- SetFormPos -------------------------------------------------------------
+// ---- SetFormPos
 
 TEST(PlaceForm, FormPosAtRunTimePlacesTheFormAtItsCurrentSize) {
   struct Case {
@@ -639,6 +642,28 @@ end
       EXPECT_EQ(r.top, 30);
     }
   }
+}
+
+// ---- First show
+
+class FirstShow : public FlexTest {};
+
+TEST_F(FirstShow, PlacesTheFormAtItsStartSizeOnce) {
+  load(FormText("",
+                "    FormPos = rpMiddleCenter\n    FormWidth = 800\n"
+                "    FormHeight = 600\n"));
+  form().Show();
+  RECT r = windowRect();
+  EXPECT_EQ(r.right - r.left, 800);
+  EXPECT_EQ(r.bottom - r.top, 600);
+  EXPECT_TRUE(A::IsResized(flex()));
+  // Hidden and shown again after a pass: not placed again.
+  win::MoveWindow(wnd(), 5, 5, 700, 500, win::TRUE);
+  form().Hide();
+  form().Show();
+  r = windowRect();
+  EXPECT_EQ(r.left, 5);
+  EXPECT_EQ(r.right - r.left, 700);
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ HWND topWindow(Desktop& d, const char16_t* cls = u"FlxTestPlain") {
                           200, nullptr, nullptr);
 }
 
-// ---- Subclassing ----
+// ---- Subclassing
 
 std::vector<std::string>& trail() {
   static std::vector<std::string> t;
@@ -100,7 +100,7 @@ TEST(SubclassedSystemControlKeepsItsClassBehaviour) {
   d.destroyWindow(top);
 }
 
-// ---- Thread hooks ----
+// ---- Thread hooks
 
 struct HookSeen {
   UINT message;
@@ -194,7 +194,7 @@ TEST(ThreadHookSeesSentMessagesFirstWithTheSameRecord) {
   d.destroyWindow(wnd);
 }
 
-// ---- Creation ----
+// ---- Creation
 
 enum class Refuse { Nothing, NcCreate, Create };
 Refuse gRefuse = Refuse::Nothing;
@@ -296,7 +296,7 @@ TEST(RegisteringAClassAgain) {
   CHECK(!d.registerClass(u"FlxTestNull", nullptr));
 }
 
-// ---- Window data ----
+// ---- Window data
 
 TEST(WindowLongsAndPropertiesKeepPointerSizedValues) {
   ScopedDesktop sd;
@@ -404,7 +404,7 @@ TEST(PlacementKeepsTheNormalRectangle) {
   d.destroyWindow(wnd);
 }
 
-// ---- Screen ----
+// ---- Screen
 
 TEST(MonitorOfAWindowIsTheScreen) {
   ScopedDesktop sd;
@@ -473,7 +473,7 @@ TEST(DwmIsBoundOnFirstUseOnly) {
   CHECK(::GetModuleHandleW(L"dwmapi.dll") == nullptr);
 }
 
-// ---- Fonts ----
+// ---- Fonts
 
 TEST(FontsAreRealisedAsDescribed) {
   ScopedDesktop sd;

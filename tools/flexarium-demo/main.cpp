@@ -24,9 +24,9 @@
 #include "flexarium/forms.h"
 #include "flexarium/stdctrls.h"
 #include "flexarium/sysutils.h"
+#include "layout.h"
 #include "options.h"
 #include "report.h"
-#include "simulation.h"
 
 // After the framework headers: classes.h declares names that are macros in
 // <windows.h>.
@@ -175,28 +175,10 @@ RECT rectInParent(HWND wnd) {
   return r;
 }
 
-bool publishes(const flx::TControl& control, const char* property) {
-  return flx::GetPropInfo(control, property) != nullptr;
-}
-
+// The framework's layout, with what the real window says where the control
+// has one.
 cli::ControlLayout layoutOf(flx::TControl& c, int depth, int dpi) {
-  cli::ControlLayout l;
-  l.name = c.Name();
-  l.className = c.ClassName();
-  l.owner = c.Owner() != nullptr ? c.Owner()->Name() : "";
-  l.parent = c.Parent() != nullptr ? c.Parent()->Name() : "";
-  if (publishes(c, "Caption") || publishes(c, "Text")) l.text = c.GetText();
-  l.left = c.Left();
-  l.top = c.Top();
-  l.width = c.Width();
-  l.height = c.Height();
-  l.visible = c.Visible();
-  l.depth = depth;
-  const bool hasFont = publishes(c, "Font");
-  if (hasFont) {
-    l.fontSize = c.Font().Size();
-    l.parentFont = c.ParentFont();
-  }
+  cli::ControlLayout l = cli::readControlLayout(c, depth);
   auto* w = dynamic_cast<flx::TWinControl*>(&c);
   if (w != nullptr && w->HandleAllocated()) {
     HWND wnd = hwndOf(w->Handle());
@@ -206,7 +188,7 @@ cli::ControlLayout layoutOf(flx::TControl& c, int depth, int dpi) {
     l.width = r.right - r.left;
     l.height = r.bottom - r.top;
     l.visible = (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) != 0;
-    if (hasFont) {
+    if (l.fontSize) {
       if (auto pt = windowFontPoints(wnd, dpi)) l.fontSize = *pt;
     }
   }
@@ -236,18 +218,13 @@ class Demo {
       throw flx::Exception(path + ": the root is " + root_->ClassName() +
                            ", not a form; load a form that uses it");
     }
-    for (int i = 0; i < root_->ComponentCount(); ++i) {
-      auto* f = dynamic_cast<flx::TFlexarium*>(root_->Components(i));
-      if (f == nullptr) continue;
-      if (!component_) component_ = f->Name();
-      flx::TExitResizeEvent event;
-      event.Name = f->OnExitResize().Name;
-      event.Code = [this](flx::TObject*, double x, double y) {
-        last_ = cli::Factors{x, y};
-        ++passes_;
-      };
-      f->SetOnExitResize(std::move(event));
+    if (flx::TFlexarium* f = cli::firstFlexarium(*root_)) {
+      component_ = f->Name();
     }
+    cli::watchRescalePasses(*root_, [this](const cli::Factors& factors) {
+      last_ = factors;
+      ++passes_;
+    });
   }
 
   const std::optional<std::string>& component() const { return component_; }

@@ -1,14 +1,17 @@
+#include <algorithm>
 #include <iostream>
 
 #include "commands.h"
 #include "flexarium/forms.h"
+#include "form_input.h"
 
 namespace flexarium_cli {
 
 void SearchOptions::addTo(CLI::App& app) {
   app.add_option("--search", searchDirs,
                  "Folder where ancestor forms and frames are looked for, after "
-                 "the form file's own folder (repeatable)")
+                 "the form file's own folder (the current folder for standard "
+                 "input) (repeatable)")
       ->check(CLI::ExistingDirectory);
   app.add_option("--ancestor", ancestors,
                  "CLASS=FILE: the form file of the ancestor of the form class "
@@ -41,15 +44,22 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
       "as FILE:LINE:COL: error: MESSAGE. Exit 0 when all read, 1 otherwise.");
   auto files = std::make_shared<std::vector<std::string>>();
   auto search = std::make_shared<SearchOptions>();
-  cmd->add_option("FILE", *files, "Form files (.dfm) to check")->required();
+  cmd->add_option("FILE", *files,
+                  "Form files (.dfm) to check; - reads one from standard "
+                  "input")
+      ->required();
   search->addTo(*cmd);
   cmd->callback([files, search, &exitCode] {
+    if (std::count_if(files->begin(), files->end(), isStdin) > 1) {
+      throw CLI::ValidationError("FILE",
+                                 "standard input (-) can be read only once");
+    }
     flx::FormLoadOptions options = search->loadOptions(true);
     for (const std::string& file : *files) {
       try {
-        auto root = flx::LoadFormFile(file, options);
-        std::cout << file << ": ok, " << root->ClassName() << " with "
-                  << root->ComponentCount() << " components\n";
+        auto root = loadForm(file, options);
+        std::cout << inputName(file) << ": ok, " << root->ClassName()
+                  << " with " << root->ComponentCount() << " components\n";
       } catch (const flx::Exception& e) {
         std::cerr << e.what() << "\n";
         exitCode = 1;
@@ -65,11 +75,13 @@ void addFormatCommand(CLI::App& app, int& exitCode) {
       "environment writes it.");
   auto file = std::make_shared<std::string>();
   auto search = std::make_shared<SearchOptions>();
-  cmd->add_option("FILE", *file, "Form file (.dfm)")->required();
+  cmd->add_option("FILE", *file,
+                  "Form file (.dfm); - reads it from standard input")
+      ->required();
   search->addTo(*cmd);
   cmd->callback([file, search, &exitCode] {
     try {
-      auto root = flx::LoadFormFile(*file, search->loadOptions(true));
+      auto root = loadForm(*file, search->loadOptions(true));
       std::cout << flx::WriteFormText(*root);
     } catch (const flx::Exception& e) {
       std::cerr << e.what() << "\n";

@@ -6,6 +6,7 @@
 #include <iostream>
 
 #include "commands.h"
+#include "form_input.h"
 #include "options.h"
 #include "render.h"
 #include "report.h"
@@ -117,7 +118,8 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     SearchOptions search;
   };
   auto args = std::make_shared<Args>();
-  cmd->add_option("FORM", args->file, "Form file (.dfm) to preview")
+  cmd->add_option("FORM", args->file,
+                  "Form file (.dfm) to preview; - reads it from standard input")
       ->required()
       ->type_name("FILE");
   addScreenOptions(*cmd, args->screen);
@@ -154,7 +156,7 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
                  &exitCode] {
     flx::FormLoadOptions options = args->search.loadOptions(false);
     PreviewReport report;
-    report.file = args->file;
+    report.file = inputName(args->file);
     report.screen = args->screen.settings();
     try {
       Session session(report.screen);

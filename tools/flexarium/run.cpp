@@ -2,7 +2,7 @@
 #include <iostream>
 
 #include "commands.h"
-#include "scenario.h"
+#include "scenario_runner.h"
 
 namespace flexarium_cli {
 

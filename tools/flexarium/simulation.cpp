@@ -2,9 +2,8 @@
 
 #include <filesystem>
 
-#include "flexarium/stdctrls.h"
 #include "flexarium/winapi.h"
-#include "report.h"
+#include "form_input.h"
 
 namespace flexarium_cli {
 
@@ -24,48 +23,7 @@ std::vector<std::string> splitPath(const std::string& path) {
   return parts;
 }
 
-bool publishes(const flx::TControl& control, const char* property) {
-  return flx::GetPropInfo(control, property) != nullptr;
-}
-
 }  // namespace
-
-Look lookOf(const flx::TControl& control) {
-  using namespace flx;
-  auto is = [&](const TClassInfo& c) { return control.InheritsFrom(c); };
-  if (is(TButton::StaticClass()) || is(TSpeedButton::StaticClass())) {
-    return Look::Button;
-  }
-  if (is(TCheckBox::StaticClass())) return Look::Check;
-  if (is(TRadioButton::StaticClass())) return Look::Radio;
-  if (is(TMemo::StaticClass())) return Look::Memo;
-  if (is(TEdit::StaticClass())) return Look::Edit;
-  if (is(TComboBox::StaticClass())) return Look::Combo;
-  if (is(TListBox::StaticClass()) || is(TListView::StaticClass()) ||
-      is(TTreeView::StaticClass()) || is(TStringGrid::StaticClass())) {
-    return Look::List;
-  }
-  if (is(TLabel::StaticClass())) return Look::Label;
-  if (is(TGroupBox::StaticClass())) return Look::Group;
-  if (is(TCustomFrame::StaticClass())) return Look::Frame;
-  if (is(TPageControl::StaticClass()) || is(TTabSheet::StaticClass())) {
-    return Look::Page;
-  }
-  if (is(TStatusBar::StaticClass()) || is(TToolBar::StaticClass()) ||
-      is(THeaderControl::StaticClass()) || is(TProgressBar::StaticClass()) ||
-      is(TTrackBar::StaticClass())) {
-    return Look::Bar;
-  }
-  if (is(TImage::StaticClass()) || is(TShape::StaticClass()) ||
-      is(TBevel::StaticClass()) || is(TPaintBox::StaticClass()) ||
-      is(TSplitter::StaticClass())) {
-    return Look::Picture;
-  }
-  if (is(TPanel::StaticClass()) || is(TScrollBox::StaticClass())) {
-    return Look::Panel;
-  }
-  return Look::Generic;
-}
 
 Session::Session(const ScreenSettings& screen)
     : screen_(screen), desktop_(screen.desktopConfig()) {
@@ -95,12 +53,12 @@ void Session::load(const std::string& path,
                    const flx::FormLoadOptions& options) {
   if (root_) throw StepError("a form is loaded already");
   std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
+  if (!isStdin(path) && std::filesystem::is_directory(path, ec)) {
     throw StepError(path + ": is a folder, not a form file");
   }
-  auto root = flx::LoadFormFile(path, options);
+  auto root = loadForm(path, options);
   if (dynamic_cast<flx::TCustomForm*>(root.get()) == nullptr) {
-    throw StepError(path + ": the root is " + root->ClassName() +
+    throw StepError(inputName(path) + ": the root is " + root->ClassName() +
                     ", not a form; load a form that uses it");
   }
   root_ = std::move(root);
@@ -173,29 +131,15 @@ void Session::minimize() { desktop().minimize(window()); }
 void Session::restore() { desktop().restore(window()); }
 
 flx::TFlexarium* Session::component() {
-  if (!root_) return nullptr;
-  for (int i = 0; i < root_->ComponentCount(); ++i) {
-    if (auto* f = dynamic_cast<flx::TFlexarium*>(root_->Components(i))) {
-      return f;
-    }
-  }
-  return nullptr;
+  return root_ ? firstFlexarium(*root_) : nullptr;
 }
 
 void Session::watchComponents() {
   if (!root_) return;
-  for (int i = 0; i < root_->ComponentCount(); ++i) {
-    auto* f = dynamic_cast<flx::TFlexarium*>(root_->Components(i));
-    if (f == nullptr) continue;
-    // The handler name stays, so the component still reads as written.
-    flx::TExitResizeEvent event;
-    event.Name = f->OnExitResize().Name;
-    event.Code = [this](flx::TObject*, double x, double y) {
-      last_ = Factors{x, y};
-      ++passes_;
-    };
-    f->SetOnExitResize(std::move(event));
-  }
+  watchRescalePasses(*root_, [this](const Factors& factors) {
+    last_ = factors;
+    ++passes_;
+  });
 }
 
 flx::TComponent* Session::find(const std::string& path) {
@@ -213,42 +157,6 @@ flx::TComponent* Session::find(const std::string& path) {
   }
   return c;
 }
-
-namespace {
-
-void fontOf(const flx::TFont& font, int& pixels, std::string& name, bool& bold,
-            bool& italic) {
-  // A negative height is the character height; a cell height includes the
-  // internal leading, about a fifth of it.
-  pixels = font.Height() < 0 ? -font.Height() : font.Height() * 4 / 5;
-  name = font.Name();
-  bold = (font.Style() & flx::fsBold) != 0;
-  italic = (font.Style() & flx::fsItalic) != 0;
-}
-
-ControlLayout layoutOf(flx::TControl& c, int depth) {
-  ControlLayout l;
-  l.name = c.Name();
-  l.className = c.ClassName();
-  l.owner = c.Owner() != nullptr ? c.Owner()->Name() : "";
-  l.parent = c.Parent() != nullptr ? c.Parent()->Name() : "";
-  if (publishes(c, "Caption") || publishes(c, "Text")) l.text = c.GetText();
-  l.left = c.Left();
-  l.top = c.Top();
-  l.width = c.Width();
-  l.height = c.Height();
-  if (publishes(c, "Font")) {
-    l.fontSize = c.Font().Size();
-    l.parentFont = c.ParentFont();
-  }
-  fontOf(c.Font(), l.fontPixels, l.fontName, l.bold, l.italic);
-  l.visible = c.Visible();
-  l.depth = depth;
-  l.look = lookOf(c);
-  return l;
-}
-
-}  // namespace
 
 void Session::beginStep() {
   passes_ = 0;
@@ -274,8 +182,8 @@ StepLayout Session::capture(const std::string& action) {
   fl.className = f.ClassName();
   fl.caption = f.GetText();
   fl.fontSize = f.Font().Size();
-  bool bold = false, italic = false;
-  fontOf(f.Font(), fl.fontPixels, fl.fontName, bold, italic);
+  fl.fontPixels = fontPixels(f.Font());
+  fl.fontName = f.Font().Name();
   if (f.HandleAllocated()) {
     win::HWND wnd = f.Handle();
     win::GetWindowRect(wnd, &fl.window);
@@ -321,7 +229,7 @@ StepLayout Session::capture(const std::string& action) {
   }
 
   for (auto [control, depth] : controlsInReportOrder(f)) {
-    step.controls.push_back(layoutOf(*control, depth));
+    step.controls.push_back(readControlLayout(*control, depth));
   }
   return step;
 }

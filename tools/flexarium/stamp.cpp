@@ -11,6 +11,7 @@
 #include "flexarium/forms.h"
 #include "flexarium/sim_desktop.h"
 #include "flexarium/winapi.h"
+#include "form_input.h"
 #include "options.h"
 
 namespace flexarium_cli {
@@ -53,7 +54,10 @@ void addStampCommand(CLI::App& app, int& exitCode) {
     SearchOptions search;
   };
   auto args = std::make_shared<Args>();
-  cmd->add_option("FILE", args->file, "Form file (.dfm) to stamp")->required();
+  cmd->add_option("FILE", args->file,
+                  "Form file (.dfm) to stamp; - reads it from standard input "
+                  "and writes the result to standard output")
+      ->required();
   cmd->add_option("--client", args->client,
                   "WxH: the form's client size in pixels at design time")
       ->required();
@@ -81,18 +85,22 @@ void addStampCommand(CLI::App& app, int& exitCode) {
     desktop.mutableConfig().dpiX = dpi->width;
     desktop.mutableConfig().dpiY = dpi->height;
     try {
-      auto root = flx::LoadFormFile(args->file, args->search.loadOptions(true));
+      auto root = loadForm(args->file, args->search.loadOptions(true));
       auto* control = dynamic_cast<flx::TControl*>(root.get());
       if (control == nullptr) {
-        throw flx::Exception(args->file + ": the root is not a control");
+        throw flx::Exception(inputName(args->file) +
+                             ": the root is not a control");
       }
       control->SetClientWidth(client->width);
       control->SetClientHeight(client->height);
       std::string text = flx::WriteFormText(*root);
-      if (args->output == "-") {
+      // Standard input has no file to replace.
+      const std::string output =
+          args->output.empty() && isStdin(args->file) ? "-" : args->output;
+      if (output == "-") {
         std::cout << text;
       } else {
-        writeAtomically(args->output.empty() ? args->file : args->output, text);
+        writeAtomically(output.empty() ? args->file : output, text);
       }
     } catch (const flx::Exception& e) {
       std::cerr << e.what() << "\n";

@@ -224,7 +224,10 @@ class Loader {
   }
 
   const Doc& parseFile(const std::string& path) {
-    std::string key = fs::weakly_canonical(path).string();
+    // A pipe (/dev/stdin, a shell's <(...)) has no canonical path.
+    std::error_code ec;
+    std::string key = fs::weakly_canonical(path, ec).string();
+    if (ec) key = path;
     auto it = docs_.find(key);
     if (it != docs_.end()) return *it->second;
     auto doc = std::make_unique<Doc>();

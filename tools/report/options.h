@@ -1,4 +1,5 @@
-// Parsing of the command's size, DPI and screen options.
+// The screen a layout is reported for, and the parsing of the size, DPI
+// and screen options of the command (and of the demo's sizes).
 #pragma once
 
 #include <optional>

@@ -1,9 +1,5 @@
 #include "report.h"
 
-#include <set>
-
-#include "flexarium/controls.h"
-
 #include <algorithm>
 #include <cstdio>
 #include <sstream>
@@ -183,50 +179,6 @@ nlohmann::ordered_json reportToJson(const PreviewReport& report) {
   for (const StepLayout& step : report.steps) steps.push_back(stepToJson(step));
   doc["steps"] = std::move(steps);
   return doc;
-}
-
-namespace {
-void walkControls(flx::TWinControl& parent, int depth,
-                  std::vector<std::pair<flx::TControl*, int>>& out,
-                  std::set<flx::TControl*>& seen) {
-  for (int i = 0; i < parent.ControlCount(); ++i) {
-    flx::TControl* c = parent.Controls(i);
-    if (!seen.insert(c).second) continue;
-    out.emplace_back(c, depth);
-    if (auto* w = dynamic_cast<flx::TWinControl*>(c)) {
-      walkControls(*w, depth + 1, out, seen);
-    }
-  }
-}
-
-void ownedInCreationOrder(flx::TComponent& owner,
-                          std::vector<flx::TComponent*>& out) {
-  for (int i = 0; i < owner.ComponentCount(); ++i) {
-    out.push_back(owner.Components(i));
-    ownedInCreationOrder(*owner.Components(i), out);
-  }
-}
-}  // namespace
-
-std::vector<std::pair<flx::TControl*, int>> controlsInReportOrder(
-    flx::TWinControl& form) {
-  std::vector<std::pair<flx::TControl*, int>> out;
-  std::set<flx::TControl*> seen;
-  walkControls(form, 0, out, seen);
-  std::vector<flx::TComponent*> owned;
-  ownedInCreationOrder(form, owned);
-  for (flx::TComponent* c : owned) {
-    auto* control = dynamic_cast<flx::TControl*>(c);
-    if (control == nullptr || control->Parent() != nullptr ||
-        !seen.insert(control).second) {
-      continue;
-    }
-    out.emplace_back(control, 0);
-    if (auto* w = dynamic_cast<flx::TWinControl*>(control)) {
-      walkControls(*w, 1, out, seen);
-    }
-  }
-  return out;
 }
 
 }  // namespace flexarium_cli

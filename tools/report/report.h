@@ -4,25 +4,11 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
-#include "simulation.h"
-
-#include <utility>
-#include <vector>
-
-namespace flx {
-class TControl;
-class TWinControl;
-}  // namespace flx
+#include "layout.h"
 
 namespace flexarium_cli {
 
-// The form's controls in the order the reports list them, each with its
-// nesting depth: depth first by parent, then controls without a parent in
-// creation order (with their children).
-std::vector<std::pair<flx::TControl*, int>> controlsInReportOrder(
-    flx::TWinControl& form);
-
-// "ContactForm (TContactForm) from FILE, served by Flexarium1" and the
+// "FILE: ContactForm (TContactForm), rescaled by Flexarium1" and the
 // screen, or a note that nothing rescales without a component.
 std::string formatHeader(const PreviewReport& report);
 // One step: the form, the factors and a table of every control.

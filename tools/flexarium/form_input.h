@@ -1,0 +1,27 @@
+// Form files named on the command line, where "-" is standard input.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "flexarium/formfile.h"
+
+namespace flexarium_cli {
+
+// What messages and reports call standard input.
+inline constexpr const char* kStdinName = "<stdin>";
+
+inline bool isStdin(const std::string& file) { return file == "-"; }
+
+// "<stdin>" for "-", the file name otherwise.
+std::string inputName(const std::string& file);
+
+// Reads a form from the file, or from standard input for "-". A form read
+// from standard input has no folder of its own: its ancestors and frames
+// are looked for in the current folder, then in the search folders (or
+// named outright by the options' ancestors). Throws flx::Exception, whose
+// message names "<stdin>" for standard input.
+std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
+                                          const flx::FormLoadOptions& options);
+
+}  // namespace flexarium_cli
