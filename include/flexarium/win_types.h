@@ -42,6 +42,7 @@ using WPARAM = UINT_PTR;
 using LPARAM = LONG_PTR;
 using LRESULT = LONG_PTR;
 using HANDLE = void*;
+using COLORREF = DWORD;  // 0x00BBGGRR
 
 using HWND = ::HWND__*;
 using HHOOK = ::HHOOK__*;
@@ -162,6 +163,48 @@ struct PAINTSTRUCT {
   BOOL fRestore;
   BOOL fIncUpdate;
   BYTE rgbReserved[32];
+};
+
+// The common header of WM_NOTIFY.
+struct NMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+};
+
+// A tab of a tab control (TCM_INSERTITEMW).
+struct TCITEMW {
+  UINT mask;
+  DWORD dwState;
+  DWORD dwStateMask;
+  char16_t* pszText;
+  int cchTextMax;
+  int iImage;
+  LPARAM lParam;
+};
+
+// A column of a list view in report view (LVM_INSERTCOLUMNW); the fields
+// of later versions are left out and never named in `mask`.
+struct LVCOLUMNW {
+  UINT mask;
+  int fmt;
+  int cx;
+  char16_t* pszText;
+  int cchTextMax;
+  int iSubItem;
+  int iImage;
+  int iOrder;
+};
+
+// A section of a header control (HDM_INSERTITEMW), up to the fields that
+// text, width and alignment need.
+struct HDITEMW {
+  UINT mask;
+  int cxy;
+  char16_t* pszText;
+  HANDLE hbm;
+  int cchTextMax;
+  int fmt;
 };
 
 // The running Windows version as the system reports it (not shimmed).

@@ -118,7 +118,14 @@ struct Desktop::Impl {
   }
 };
 
-Desktop::Desktop() : impl_(std::make_unique<Impl>()) {}
+Desktop::Desktop() : impl_(std::make_unique<Impl>()) {
+  // The framework's track bars, page controls, up-downs, status bars, list
+  // and tree views are windows of these classes.
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES;
+  ::InitCommonControlsEx(&classes);
+}
 
 Desktop::~Desktop() = default;
 
@@ -420,6 +427,32 @@ int Desktop::drawText(HDC dc, std::u16string_view text, fw::RECT* rect,
 BOOL Desktop::drawEdge(HDC dc, fw::RECT* rect, fw::UINT edge, fw::UINT flags) {
   return ::DrawEdge(dc, sys(rect), edge, flags);
 }
+
+fw::COLORREF Desktop::setTextColor(HDC dc, fw::COLORREF color) {
+  return ::SetTextColor(dc, color);
+}
+
+fw::COLORREF Desktop::setBkColor(HDC dc, fw::COLORREF color) {
+  return ::SetBkColor(dc, color);
+}
+
+BOOL Desktop::extTextOut(HDC dc, int x, int y, fw::UINT options,
+                         const fw::RECT* rect, std::u16string_view text) {
+  return ::ExtTextOutW(dc, x, y, options, sys(rect),
+                       reinterpret_cast<const wchar_t*>(text.data()),
+                       static_cast<UINT>(text.size()), nullptr);
+}
+
+int Desktop::stretchDIBits(HDC dc, int x, int y, int width, int height,
+                           int srcX, int srcY, int srcWidth, int srcHeight,
+                           const void* bits, const void* info, fw::UINT usage,
+                           fw::DWORD rop) {
+  return ::StretchDIBits(dc, x, y, width, height, srcX, srcY, srcWidth,
+                         srcHeight, bits, static_cast<const BITMAPINFO*>(info),
+                         usage, rop);
+}
+
+fw::COLORREF Desktop::getSysColor(int index) { return ::GetSysColor(index); }
 
 // ---- Locale, version, visual style
 

@@ -11,7 +11,8 @@
 #endif
 #include <windows.h>
 
-// Needs <windows.h> first.
+// Need <windows.h> first.
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstddef>
@@ -111,6 +112,23 @@ FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, fErase);
 FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, rcPaint);
 FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, fIncUpdate);
 FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, rgbReserved);
+
+FLX_SAME_RECORD(fw::NMHDR, ::NMHDR);
+FLX_SAME_FIELD(fw::NMHDR, ::NMHDR, idFrom);
+FLX_SAME_FIELD(fw::NMHDR, ::NMHDR, code);
+FLX_SAME_RECORD(fw::TCITEMW, ::TCITEMW);
+FLX_SAME_FIELD(fw::TCITEMW, ::TCITEMW, pszText);
+FLX_SAME_FIELD(fw::TCITEMW, ::TCITEMW, cchTextMax);
+FLX_SAME_FIELD(fw::TCITEMW, ::TCITEMW, lParam);
+// Our column and header records stop before the fields of later versions:
+// the shared fields must lie where the system's do.
+FLX_SAME_FIELD(fw::LVCOLUMNW, ::LVCOLUMNW, cx);
+FLX_SAME_FIELD(fw::LVCOLUMNW, ::LVCOLUMNW, pszText);
+FLX_SAME_FIELD(fw::LVCOLUMNW, ::LVCOLUMNW, iOrder);
+FLX_SAME_FIELD(fw::HDITEMW, ::HDITEMW, cxy);
+FLX_SAME_FIELD(fw::HDITEMW, ::HDITEMW, pszText);
+FLX_SAME_FIELD(fw::HDITEMW, ::HDITEMW, fmt);
+static_assert(sizeof(fw::COLORREF) == sizeof(::COLORREF));
 
 #undef FLX_SAME_RECORD
 #undef FLX_SAME_FIELD
