@@ -54,8 +54,12 @@ enum class TTypeKind {
   Set,
   String,
   Float,
-  Method,  // an event: stored as the handler's name
-  Class,   // a sub-object such as Font or Constraints
+  Method,      // an event: stored as the handler's name
+  Class,       // a sub-object such as Font or Constraints
+  List,        // ( ... ): the lines of a TStrings, column widths
+  Collection,  // < item ... end >: status bar panels, list view columns
+  Binary,      // { hex }: a picture's data
+  Reference,   // another component, by name (ActivePage = TabSheet1)
 };
 
 // One published property. Values travel as FormValue, the form file's own
@@ -189,6 +193,29 @@ class TStringList {
 
  private:
   std::vector<std::string> FStrings;
+};
+
+// The framework's TStrings as form files store it: the lines of a list
+// ("Items.Strings = ( 'a' 'b' )"), kept as the UTF-16 code units read.
+class TStrings : public TPersistent {
+  FLX_CLASS(TStrings)
+ public:
+  int Count() const { return static_cast<int>(FLines.size()); }
+  // Line i as UTF-8.
+  std::string Strings(int i) const;
+  const std::vector<std::u16string>& Lines() const { return FLines; }
+  void SetLines(std::vector<std::u16string> lines);
+  void Add(const std::string& line);
+  void Clear() { SetLines({}); }
+  // The lines joined with CR LF, as a multi-line edit shows them.
+  std::u16string Text() const;
+  void Assign(const TPersistent& source) override;
+
+  // Called after every change.
+  std::function<void()> OnChange;
+
+ private:
+  std::vector<std::u16string> FLines;
 };
 
 // ---- Components

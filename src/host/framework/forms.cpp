@@ -2,6 +2,7 @@
 
 #include "flexarium/winapi.h"
 #include "host/framework/rtti_util.h"
+#include "host/framework/std_classes.h"
 
 namespace flx {
 
@@ -14,9 +15,9 @@ const TEnumInfo WindowStateInfo{"TWindowState",
 const TEnumInfo FormStyleInfo{
     "TFormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"}};
 
-TPropInfo FontPropInfo();
-TPropInfo ParentFontPropInfo();
-TPropInfo CaptionPropInfo();
+using std_classes::CaptionPropInfo;
+using std_classes::FontPropInfo;
+using std_classes::ParentFontPropInfo;
 
 const TClassInfo& TScrollingWinControl::StaticClass() {
   static const TClassInfo info{
