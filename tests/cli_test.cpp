@@ -735,7 +735,7 @@ StepLayout SampleStep() {
                 control("btn", Look::Button, 1, true),
                 control("hidden", Look::Panel, 0, false),
                 control("underHidden", Look::Edit, 1, true),
-                control("pic", Look::Picture, 0, true)};
+                control("pic", Look::Image, 0, true)};
   s.controls.back().fontSize.reset();
   return s;
 }

@@ -38,6 +38,7 @@ constexpr CommandInfo kCommands[] = {
     {"windows", 1, 1, When::BeforeLoad, "windows MAJOR.MINOR"},
     {"locale", 1, 1, When::BeforeLoad, "locale ABBR"},
     {"composition", 1, 1, When::BeforeLoad, "composition on|off"},
+    {"frame", 1, 1, When::BeforeLoad, "frame CAPTION:FRAME[:PADDED]"},
     {"search", 1, 1, When::BeforeLoad, "search DIR"},
     {"ancestor", 1, 1, When::BeforeLoad, "ancestor CLASS=FILE"},
     {"load", 1, 1, When::Load, "load FILE"},
@@ -306,6 +307,8 @@ std::string checkLine(const ScenarioLine& line) {
     if (!parseLocale(a[0])) return expected(kLocaleForm, a[0]);
   } else if (cmd == "composition") {
     if (!parseOnOff(a[0])) return expected(kOnOffForm, a[0]);
+  } else if (cmd == "frame") {
+    if (!parseFrame(a[0])) return expected(kFrameForm, a[0]);
   } else if (cmd == "ancestor") {
     auto eq = a[0].find('=');
     if (eq == std::string::npos || eq == 0 || eq + 1 == a[0].size()) {

@@ -108,6 +108,8 @@ class Runner {
       settings_.locale = *parseLocale(a[0]);
     } else if (cmd == "composition") {
       settings_.composition = *parseOnOff(a[0]);
+    } else if (cmd == "frame") {
+      settings_.frame = *parseFrame(a[0]);
     } else if (cmd == "search") {
       std::string dir = resolve(a[0]);
       std::error_code ec;

@@ -128,6 +128,9 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
   form["height"] = f.window.bottom - f.window.top;
   form["client_width"] = f.clientWidth;
   form["client_height"] = f.clientHeight;
+  // Where the client area starts within the window rectangle.
+  form["client_left"] = f.clientLeft;
+  form["client_top"] = f.clientTop;
   form["font_size"] = f.fontSize;
   form["window_state"] = f.state;
   form["shown"] = f.shown;
@@ -151,6 +154,14 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     j["parent_font"] = c.parentFont ? json(*c.parentFont) : json(nullptr);
     j["caption"] = c.text;
     j["visible"] = c.visible;
+    j["look"] = std::string(toString(c.look));
+    // Whether the control shows a frame, a caption, a text or an item.
+    j["drawn"] = c.drawn;
+    if (!c.items.empty()) {
+      j["items"] = c.items;
+      j["item_index"] = c.itemIndex;
+    }
+    if (c.look == Look::Check || c.look == Look::Radio) j["checked"] = c.check;
     controls.push_back(std::move(j));
   }
   s["controls"] = std::move(controls);
