@@ -1,10 +1,18 @@
-include(GNUInstallDirs)
+# The installed package: the library, the public headers and a CMake
+# config for find_package(flexarium CONFIG), with flexarium::flexarium.
 include(CMakePackageConfigHelpers)
 
 install(TARGETS flexarium EXPORT flexariumTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
-        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(DIRECTORY include/flexarium DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+        LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The native desktop's header only where its code is built.
+set(flexarium_not_here)
+if(NOT WIN32)
+  set(flexarium_not_here PATTERN win32_desktop.h EXCLUDE)
+endif()
+install(DIRECTORY include/flexarium DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
+        ${flexarium_not_here})
 install(EXPORT flexariumTargets NAMESPACE flexarium::
         DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/flexarium)
 write_basic_package_version_file(

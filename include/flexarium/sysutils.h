@@ -102,6 +102,9 @@ bool IsValidIdent(std::string_view s);
 // UTF-8 <-> UTF-16. Lone surrogates round-trip (encoded as three bytes).
 std::u16string Utf8ToUtf16(std::string_view s);
 std::string Utf16ToUtf8(std::u16string_view s);
+// Appends one code point (at most U+10FFFF) as UTF-16: a surrogate pair
+// above U+FFFF, else one code unit.
+void AppendUtf16(std::u16string& out, char32_t cp);
 
 // Windows' MulDiv: a * b / c rounded half away from zero; -1 when c is 0.
 int MulDiv(int a, int b, int c);

@@ -3,6 +3,7 @@
 // window system.
 #include "flexarium/sysutils.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
@@ -110,12 +111,11 @@ std::u16string Utf8ToUtf16(std::string_view s) {
       ++i;
       continue;
     }
-    if (i + len > s.size()) {
-      out.push_back(u'\uFFFD');
-      break;
-    }
+    // A lead byte without its continuation bytes stands alone: what follows
+    // it is read again, so a character after a broken one is not lost.
+    const std::size_t have = std::min(len, s.size() - i);
     bool ok = true;
-    for (std::size_t k = 1; k < len; ++k) {
+    for (std::size_t k = 1; k < have; ++k) {
       auto cc = static_cast<unsigned char>(s[i + k]);
       if ((cc & 0xC0) != 0x80) {
         ok = false;
@@ -128,16 +128,25 @@ std::u16string Utf8ToUtf16(std::string_view s) {
       ++i;
       continue;
     }
-    i += len;
-    if (cp >= 0x10000) {
-      cp -= 0x10000;
-      out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-      out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-    } else {
-      out.push_back(static_cast<char16_t>(cp));
+    if (have < len) {  // cut off at the end
+      out.push_back(u'\uFFFD');
+      break;
     }
+    i += len;
+    // Beyond U+10FFFF there is no UTF-16 for it.
+    AppendUtf16(out, cp <= 0x10FFFF ? cp : char32_t{0xFFFD});
   }
   return out;
+}
+
+void AppendUtf16(std::u16string& out, char32_t cp) {
+  if (cp >= 0x10000) {
+    cp -= 0x10000;
+    out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
+    out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
+  } else {
+    out.push_back(static_cast<char16_t>(cp));
+  }
 }
 
 std::string Utf16ToUtf8(std::u16string_view s) {

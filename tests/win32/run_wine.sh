@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the native tests with MinGW-w64 and runs them on real windows under
 # Wine in one Xvfb display. Missing tools make it print "SKIPPED: <tool> not
-# found" and exit 0.
+# found" and exit 0; with FLEXARIUM_REQUIRE_NATIVE=1 (CI) a skip is a
+# failure instead, and so is a skipped parity check. FLEXARIUM_WERROR=ON
+# builds with warnings as errors.
 #
 #   run_wine.sh [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench]
 #               [--docs]
@@ -134,13 +136,20 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+# What cannot run is skipped, unless the caller requires the native run.
+skip() {
+  if [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+    echo "FAILED: $1 (FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
+  echo "SKIPPED: $1"
+  exit 0
+}
+
 need=(wine wineserver xvfb-run Xvfb xauth)
 [ -z "$exe_dir" ] && need+=(x86_64-w64-mingw32-g++ cmake)
 for tool in "${need[@]}"; do
-  if ! command -v "$tool" > /dev/null 2>&1; then
-    echo "SKIPPED: $tool not found"
-    exit 0
-  fi
+  command -v "$tool" > /dev/null 2>&1 || skip "$tool not found"
 done
 
 mkdir -p "$build_dir"
@@ -153,7 +162,8 @@ if [ -z "$exe_dir" ]; then
   echo "== building the native tests (MinGW-w64)"
   if ! { cmake -S "$here" -B "$build_dir/cmake" \
            --toolchain "$root/cmake/mingw-w64.cmake" \
-           -DCMAKE_BUILD_TYPE=Release &&
+           -DCMAKE_BUILD_TYPE=Release \
+           -DFLEXARIUM_WERROR="${FLEXARIUM_WERROR:-OFF}" &&
          cmake --build "$build_dir/cmake" -j2; } > "$logs/build.log" 2>&1; then
     tail -n 60 "$logs/build.log"
     echo "native build failed"
@@ -171,25 +181,43 @@ export FLX_LOGS="$logs" FLX_EXES="$exe_dir" FLX_BENCH="$bench"
 export FLX_SHOTS="$build_dir/pictures" FLX_HERE="$here"
 parity=0
 pictures=0
+parity_skipped=""
 if [ ! -e "$exe_dir/flexarium-demo.exe" ]; then
-  echo "parity: SKIPPED (no flexarium-demo.exe in $exe_dir)"
+  parity_skipped="no flexarium-demo.exe in $exe_dir"
 elif [ -x "$cli" ] && command -v python3 > /dev/null 2>&1; then
   python3 "$here/parity.py" plan "$cli" "$root/examples/forms" \
     "$logs/parity.list" && parity=1
   if [ "$parity" = 1 ] && command -v xwd > /dev/null &&
      command -v convert > /dev/null; then
     pictures=1
-  else
-    echo "pictures: SKIPPED (xwd or ImageMagick's convert not found)"
   fi
 else
-  echo "parity: SKIPPED ($cli or python3 not found)"
+  parity_skipped="$cli or python3 not found"
+fi
+if [ -n "$parity_skipped" ]; then
+  if [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+    echo "parity: FAILED ($parity_skipped; FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
+  echo "parity: SKIPPED ($parity_skipped)"
+fi
+if [ "$parity" = 1 ] && [ "$pictures" = 0 ]; then
+  if [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+    echo "pictures: FAILED (xwd or ImageMagick's convert not found;" \
+      "FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
+  echo "pictures: SKIPPED (xwd or ImageMagick's convert not found)"
 fi
 export FLX_PICTURES="$pictures"
 mouse=0
 if [ "$parity" = 1 ] && command -v xdotool > /dev/null; then
   mouse=1
 elif [ "$parity" = 1 ]; then
+  if [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+    echo "mouse: FAILED (xdotool not found; FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
   echo "mouse: SKIPPED (xdotool not found)"
 fi
 export FLX_MOUSE="$mouse"

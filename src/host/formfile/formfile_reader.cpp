@@ -1,10 +1,6 @@
-// Building components from form-file documents and writing them back.
-//
-// Sections: stored state; ancestor and frame look-up; reading (levels,
-// objects, properties, hidden properties); writing (property lists against
-// the reference values, child objects).
-#include "flexarium/formfile.h"
-
+// Building components from form-file documents: the chain of ancestor forms
+// and inline frames, the objects of each level, their properties and hidden
+// properties.
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -12,95 +8,18 @@
 #include <set>
 #include <sstream>
 
+#include "flexarium/formfile.h"
 #include "flexarium/forms.h"
 #include "flexarium/stdctrls.h"
+#include "host/formfile/formfile_private.h"
 
 namespace flx {
 
-// ---- Stored state
-
-struct StoredEntry {
-  enum class Kind { Published, Hidden, Unknown };
-  std::string name;
-  Kind kind = Kind::Unknown;
-  FormValue value;  // as read; written back for unknown properties
-};
-
-struct TStoredState {
-  bool fromAncestor = false;  // declared by an ancestor's or a frame's file
-  bool isInline = false;      // a frame placed with its own file
-  FormObject::Kind rootKind = FormObject::Kind::Object;
-  std::optional<int> index;
-  std::vector<StoredEntry> entries;  // the outermost file's, in its order
-  std::map<std::string, FormValue> readValues;      // after reading
-  std::map<std::string, FormValue> ancestorValues;  // before the last file
-  // The design-surface place the ancestor gave a non-visual component.
-  std::optional<std::pair<int, int>> ancestorDesign;
-  TComponent* writeParent = nullptr;
-  long serial = 0;
-};
-
-void TStoredStateDeleter::operator()(TStoredState* state) const {
-  delete state;
-}
-
-TStoredState& TComponent::MakeStoredState() {
-  if (!FStoredState) FStoredState.reset(new TStoredState());
-  return *FStoredState;
-}
-
-void SetInheritedFromAncestor(TComponent& component, bool value) {
-  component.MakeStoredState().fromAncestor = value;
-}
+using namespace formfile;
 
 namespace {
 
 namespace fs = std::filesystem;
-
-std::string lower(std::string_view s) { return LowerCase(s); }
-
-// One published leaf property reachable from a component: "Left",
-// "Font.Height", "Constraints.MinWidth".
-struct Leaf {
-  std::string path;
-  const TPropInfo* info = nullptr;
-  const TPropInfo* owner = nullptr;  // the class-typed property, if any
-  TPersistent* object = nullptr;
-  int order = 0;
-};
-
-std::vector<Leaf> publishedLeaves(TComponent& c) {
-  std::vector<Leaf> out;
-  int order = 0;
-  for (const TPropInfo* p : c.ClassType().AllProps()) {
-    if (p->Kind == TTypeKind::Class) {
-      if (!p->GetObject) continue;
-      TPersistent* sub = p->GetObject(c);
-      if (sub == nullptr) continue;
-      for (const TPropInfo* q : sub->ClassType().AllProps()) {
-        if (q->Kind == TTypeKind::Class || !q->Get) continue;
-        out.push_back(Leaf{p->Name + "." + q->Name, q, p, sub, order++});
-      }
-    } else if (p->Get) {
-      out.push_back(Leaf{p->Name, p, nullptr, &c, order++});
-    }
-  }
-  return out;
-}
-
-std::map<std::string, FormValue> snapshot(TComponent& c) {
-  std::map<std::string, FormValue> values;
-  for (const Leaf& leaf : publishedLeaves(c)) {
-    values[lower(leaf.path)] = leaf.info->Get(*leaf.object);
-  }
-  return values;
-}
-
-// Every component of a tree: the root, what it owns, what those own.
-void collect(TComponent* c, std::vector<TComponent*>& out) {
-  out.push_back(c);
-  for (int i = 0; i < c->ComponentCount(); ++i) collect(c->Components(i), out);
-}
 
 std::string readFileText(const std::string& path) {
   std::error_code ec;
@@ -114,8 +33,7 @@ std::string readFileText(const std::string& path) {
   return ss.str();
 }
 
-// ---- Hidden properties
-
+// Hands a hidden property's value to the component's reader procedure.
 class PropertyReader final : public TReader {
  public:
   PropertyReader(const std::string& file, const FormProperty& prop)
@@ -144,38 +62,6 @@ class PropertyReader final : public TReader {
   const FormProperty& prop_;
   bool consumed_ = false;
 };
-
-struct HiddenDef {
-  std::string name;
-  TWriterProc write;
-  bool hasData = false;
-};
-
-class DefinitionCollector final : public TFiler {
- public:
-  explicit DefinitionCollector(const TComponent* ancestor = nullptr)
-      : ancestor_(ancestor) {}
-  const TComponent* Ancestor() const override { return ancestor_; }
-  void DefineProperty(const std::string& name, TReaderProc, TWriterProc write,
-                      bool hasData) override {
-    defs.push_back(HiddenDef{name, std::move(write), hasData});
-  }
-  std::vector<HiddenDef> defs;
-
- private:
-  const TComponent* ancestor_;
-};
-
-class ValueWriter final : public TWriter {
- public:
-  void DefineProperty(const std::string&, TReaderProc, TWriterProc,
-                      bool) override {}
-  void WriteInteger(std::int64_t v) override { value = FormValue::Int(v); }
-  void WriteValue(const FormValue& v) override { value = v; }
-  FormValue value;
-};
-
-// ---- Reading
 
 struct Doc {
   std::string path;
@@ -477,15 +363,17 @@ class Loader {
     }
   }
 
-  // Before the outermost file: what is there so far came from ancestors.
-  void markAncestorLevel(TComponent* root) {
+  // Before the outermost file of a form, and after a frame's own files:
+  // what is there so far below `top` came from an ancestor's file, and its
+  // values are the reference the writer compares with.
+  void markAncestorLevel(TComponent* top) {
     std::vector<TComponent*> all;
-    collect(root, all);
+    collect(top, all);
     for (TComponent* c : all) {
       TStoredState& s = stored(c);
       s.entries.clear();
       s.index.reset();
-      if (c != root) s.fromAncestor = true;
+      if (c != top) s.fromAncestor = true;
       s.ancestorValues = snapshot(*c);
       s.ancestorDesign = std::make_pair(c->DesignLeft, c->DesignTop);
     }
@@ -519,27 +407,25 @@ class Loader {
         }
       }
     }
-    if (info != nullptr && info->Kind != TTypeKind::Class && info->Set) {
+    // A refused value is reported at the property, by its name.
+    auto atProperty = [&](auto&& apply) {
       try {
-        info->Set(*object, prop.value);
+        apply();
       } catch (const EFilerError&) {
         throw;
       } catch (const Exception& e) {
         throw EReadError(file, prop.pos, prop.name + ": " + e.Message());
       }
+    };
+    if (info != nullptr && info->Kind != TTypeKind::Class && info->Set) {
+      atProperty([&] { info->Set(*object, prop.value); });
       s.entries.push_back(
           StoredEntry{prop.name, StoredEntry::Kind::Published, prop.value});
       return;
     }
     if (parts.size() == 1) {
       PropertyReader reader(file, prop);
-      try {
-        c->DefineProperties(reader);
-      } catch (const EFilerError&) {
-        throw;
-      } catch (const Exception& e) {
-        throw EReadError(file, prop.pos, prop.name + ": " + e.Message());
-      }
+      atProperty([&] { c->DefineProperties(reader); });
       if (reader.consumed()) {
         s.entries.push_back(
             StoredEntry{prop.name, StoredEntry::Kind::Hidden, prop.value});
@@ -599,6 +485,15 @@ class Loader {
     const TClassInfo& cls = (known != nullptr && !known->Dynamic)
                                 ? *known
                                 : genericClass(node, enclosing);
+    return instantiate(cls, node, ctx, enclosing, file);
+  }
+
+  // A component of class `cls` (made by its nearest ancestor with a
+  // factory) in the creating owner, named and parented as `node` says. It is
+  // listed in created_ at once, so that a failed read frees it.
+  TComponent* instantiate(const TClassInfo& cls, const FormObject& node,
+                          const Ctx& ctx, TComponent* enclosing,
+                          const std::string& file) {
     const TClassInfo* make = &cls;
     while (!make->Factory && make->Parent != nullptr) make = make->Parent;
     if (!make->Factory) {
@@ -644,16 +539,7 @@ class Loader {
     for (const Doc* level : chain) {
       applyObject(frame, *level->root, inner, nullptr, level->path);
     }
-    std::vector<TComponent*> all;
-    collect(frame, all);
-    for (TComponent* c : all) {
-      TStoredState& s = stored(c);
-      s.entries.clear();
-      s.index.reset();
-      s.fromAncestor = c != frame;
-      s.ancestorValues = snapshot(*c);
-      s.ancestorDesign = std::make_pair(c->DesignLeft, c->DesignTop);
-    }
+    markAncestorLevel(frame);
   }
 
   void applyObject(TComponent* c, const FormObject& node, const Ctx& ctx,
@@ -704,8 +590,7 @@ class Loader {
 
   TComponent* createFrame(const FormObject& node, const Ctx& ctx,
                           TComponent* enclosing, const std::string& file) {
-    const TClassInfo* known = FindClass(node.className);
-    const TClassInfo* cls = known;
+    const TClassInfo* cls = FindClass(node.className);
     if (cls == nullptr || !cls->InheritsFrom(TCustomFrame::StaticClass())) {
       cls = &FindOrMakeClass(node.className, TFrame::StaticClass());
     }
@@ -713,235 +598,13 @@ class Loader {
       throw EReadError(file, node.pos,
                        node.className + " is placed inline but is not a frame");
     }
-    const TClassInfo* make = cls;
-    while (!make->Factory && make->Parent != nullptr) make = make->Parent;
-    if (!node.name.empty() && ctx.createOwner->FindComponent(node.name)) {
-      throw EReadError(file, node.pos,
-                       "A component named " + node.name + " already exists");
-    }
-    if (!node.name.empty()) ctx.createOwner->DeclareField(node.name);
-    TComponent* frame = make->Factory(ctx.createOwner);
-    if (cls->Dynamic) frame->SetDynamicClass(cls);
-    frame->BeginLoading();
-    created_.push_back(frame);
-    try {
-      frame->SetName(node.name);
-    } catch (const Exception& e) {
-      delete frame;
-      created_.pop_back();
-      throw EReadError(file, node.pos, e.Message());
-    }
-    if (TWinControl* parent = windowedParent(enclosing)) {
-      static_cast<TControl*>(frame)->SetParent(parent);
-    }
-    return frame;
+    return instantiate(*cls, node, ctx, enclosing, file);
   }
 
   const FormLoadOptions& options_;
   std::map<std::string, std::unique_ptr<Doc>> docs_;
   std::vector<TComponent*> created_;
   long serial_ = 0;
-};
-
-// ---- Writing
-
-class Writer {
- public:
-  FormObject build(TComponent& c, bool isRoot) {
-    FormObject node;
-    TStoredState* s = c.StoredState();
-    if (isRoot) {
-      node.kind = s != nullptr ? s->rootKind : FormObject::Kind::Object;
-    } else if (s != nullptr && s->isInline) {
-      node.kind = FormObject::Kind::Inline;
-    } else if (s != nullptr && s->fromAncestor) {
-      node.kind = FormObject::Kind::Inherited;
-    }
-    node.name = c.Name();
-    node.className = c.ClassName();
-    if (s != nullptr) node.index = s->index;
-    node.props = properties(c);
-    for (TComponent* child : writeChildren(c)) {
-      FormObject sub = build(*child, false);
-      TStoredState* cs = child->StoredState();
-      bool inherited = cs != nullptr && cs->fromAncestor && !cs->isInline;
-      if (inherited && sub.props.empty() && sub.children.empty() &&
-          !cs->index) {
-        continue;
-      }
-      node.children.push_back(std::make_unique<FormObject>(std::move(sub)));
-    }
-    return node;
-  }
-
-  void index(TComponent& root) {
-    std::vector<TComponent*> all;
-    collect(&root, all);
-    for (TComponent* c : all) {
-      if (c == &root) continue;
-      TComponent* parent = nullptr;
-      if (TStoredState* s = c->StoredState(); s && s->writeParent) {
-        parent = s->writeParent;
-      } else if (auto* control = dynamic_cast<TControl*>(c);
-                 control && control->Parent()) {
-        parent = control->Parent();
-      } else {
-        parent = c->Owner();
-      }
-      children_[parent].push_back(c);
-    }
-  }
-
- private:
-  std::vector<TComponent*> writeChildren(TComponent& c) {
-    std::vector<TComponent*> list = children_[&c];
-    std::stable_sort(list.begin(), list.end(),
-                     [](TComponent* a, TComponent* b) {
-                       TStoredState* sa = a->StoredState();
-                       TStoredState* sb = b->StoredState();
-                       if ((sa != nullptr) != (sb != nullptr))
-                         return sa != nullptr;
-                       return sa != nullptr && sa->serial < sb->serial;
-                     });
-    return list;
-  }
-
-  const std::map<std::string, FormValue>& defaults(const TClassInfo& cls) {
-    auto it = defaults_.find(&cls);
-    if (it != defaults_.end()) return it->second;
-    std::map<std::string, FormValue> values;
-    const TClassInfo* make = &cls;
-    while (!make->Factory && make->Parent != nullptr) make = make->Parent;
-    if (make->Factory) {
-      // A designing owner keeps the instance free of run-time effects.
-      TComponent owner(nullptr);
-      owner.SetDesigning(true);
-      TComponent* instance = make->Factory(&owner);
-      instance->SetDynamicClass(&cls);
-      values = snapshot(*instance);
-    }
-    return defaults_[&cls] = std::move(values);
-  }
-
-  struct Out {
-    FormProperty prop;
-    int order;  // canonical place, -1 for unknown properties
-  };
-
-  std::vector<FormProperty> properties(TComponent& c) {
-    TStoredState* s = c.StoredState();
-    std::vector<Leaf> leaves = publishedLeaves(c);
-    // Hidden properties compare themselves with the ancestor's values.
-    TComponent ancestor(nullptr);
-    bool hasAncestor = s != nullptr && s->ancestorDesign.has_value();
-    if (hasAncestor) {
-      ancestor.DesignLeft = s->ancestorDesign->first;
-      ancestor.DesignTop = s->ancestorDesign->second;
-    }
-    DefinitionCollector hidden(hasAncestor ? &ancestor : nullptr);
-    c.DefineProperties(hidden);
-    int hiddenBase = static_cast<int>(leaves.size());
-    std::vector<Out> out;
-    std::set<std::string> present;
-    auto findLeaf = [&](const std::string& name) -> const Leaf* {
-      for (const Leaf& l : leaves) {
-        if (SameText(l.path, name)) return &l;
-      }
-      return nullptr;
-    };
-    auto hiddenIndex = [&](const std::string& name) {
-      for (std::size_t i = 0; i < hidden.defs.size(); ++i) {
-        if (SameText(hidden.defs[i].name, name)) return static_cast<int>(i);
-      }
-      return -1;
-    };
-    if (s != nullptr) {
-      for (const StoredEntry& e : s->entries) {
-        present.insert(lower(e.name));
-        FormProperty p{e.name, e.value, {}};
-        int order = -1;
-        if (e.kind == StoredEntry::Kind::Published) {
-          if (const Leaf* l = findLeaf(e.name)) {
-            p.value = l->info->Get(*l->object);
-            order = l->order;
-          }
-        } else if (e.kind == StoredEntry::Kind::Hidden) {
-          int h = hiddenIndex(e.name);
-          if (h >= 0 && hidden.defs[h].write) {
-            ValueWriter w;
-            hidden.defs[h].write(w);
-            p.value = w.value;
-            order = hiddenBase + h;
-          }
-        }
-        out.push_back(Out{std::move(p), order});
-      }
-    }
-    bool hasReference = s != nullptr && (s->fromAncestor || s->isInline ||
-                                         !s->ancestorValues.empty());
-    // What the library does not know it does not add.
-    bool unknownClass = c.InheritsFrom(TGenericControl::StaticClass()) ||
-                        c.InheritsFrom(TGenericWinControl::StaticClass()) ||
-                        c.InheritsFrom(TGenericComponent::StaticClass());
-    for (const Leaf& l : leaves) {
-      if (present.count(lower(l.path))) continue;
-      if (l.info->Stored && !l.info->Stored(*l.object)) continue;
-      if (l.owner != nullptr && l.owner->Stored && !l.owner->Stored(c))
-        continue;
-      FormValue live = l.info->Get(*l.object);
-      std::string key = lower(l.path);
-      bool include;
-      if (!hasReference && l.info->NoDefault && !unknownClass) {
-        include = true;
-      } else {
-        const auto& ref =
-            hasReference ? s->ancestorValues : defaults(c.ClassType());
-        auto it = ref.find(key);
-        include = it == ref.end() || it->second != live;
-        if (include && s != nullptr) {
-          auto read = s->readValues.find(key);
-          // Unchanged since it was read: the file chose not to store it.
-          if (read != s->readValues.end() && read->second == live) {
-            include = false;
-          }
-        }
-      }
-      if (include) insert(out, Out{FormProperty{l.path, live, {}}, l.order});
-    }
-    for (std::size_t h = 0; h < hidden.defs.size(); ++h) {
-      const HiddenDef& d = hidden.defs[h];
-      if (!d.hasData || !d.write || present.count(lower(d.name))) continue;
-      ValueWriter w;
-      d.write(w);
-      insert(out, Out{FormProperty{d.name, w.value, {}},
-                      hiddenBase + static_cast<int>(h)});
-    }
-    std::vector<FormProperty> props;
-    props.reserve(out.size());
-    for (Out& o : out) props.push_back(std::move(o.prop));
-    return props;
-  }
-
-  // Inserts after the last property that comes before it in declaration
-  // order, so additions land where the design environment puts them.
-  static void insert(std::vector<Out>& out, Out item) {
-    std::size_t at = 0;
-    for (std::size_t i = out.size(); i-- > 0;) {
-      if (out[i].order >= 0 && out[i].order < item.order) {
-        at = i + 1;
-        break;
-      }
-    }
-    if (at == 0 && !out.empty()) {
-      bool anyKnown = false;
-      for (const Out& o : out) anyKnown = anyKnown || o.order >= 0;
-      if (!anyKnown) at = out.size();
-    }
-    out.insert(out.begin() + static_cast<std::ptrdiff_t>(at), std::move(item));
-  }
-
-  std::map<TComponent*, std::vector<TComponent*>> children_;
-  std::map<const TClassInfo*, std::map<std::string, FormValue>> defaults_;
 };
 
 }  // namespace
@@ -959,13 +622,6 @@ std::unique_ptr<TComponent> LoadFormText(std::string_view text,
   Loader loader(options);
   const Doc& doc = loader.adopt(ParseFormText(text, fileName), fileName);
   return loader.load(doc);
-}
-
-std::string WriteFormText(TComponent& root) {
-  Writer writer;
-  writer.index(root);
-  FormObject doc = writer.build(root, true);
-  return FormatFormText(doc);
 }
 
 }  // namespace flx

@@ -1,0 +1,245 @@
+// The simulated desktop's state, shared by its parts: windows.cpp (creation,
+// destruction, window data), geometry.cpp (positions, frames, show states and
+// the user's drag), messages.cpp (delivery, hooks, the default procedure),
+// screen.cpp (monitors, taskbar, metrics, DPI, composition), painting.cpp
+// (fonts and paint DCs) and desktop.cpp (the object, records, locale and
+// version).
+//
+// Re-entrancy rule: a window procedure may create, move or destroy any window
+// (itself included) while it handles a message. No reference, pointer or
+// iterator into the window table is therefore kept across a call into a
+// procedure; every step looks the window up again by handle.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "flexarium/sim_desktop.h"
+#include "flexarium/sysutils.h"
+#include "flexarium/winapi.h"
+
+namespace flx::sim {
+
+using namespace flx::win;
+
+// Fake handles carry a kind tag in the low nibble so that a handle of one
+// kind is never mistaken for another, and the serial number above it.
+enum HandleTag : std::uintptr_t {
+  kTagWindow = 0x4,
+  kTagHook = 0x8,
+  kTagMonitor = 0xC,
+  kTagFont = 0x6,
+  kTagDc = 0xA,
+};
+
+template <typename H>
+H makeHandle(std::size_t serial, HandleTag tag) {
+  return reinterpret_cast<H>((static_cast<std::uintptr_t>(serial) << 4) | tag);
+}
+
+template <typename H>
+std::size_t handleSerial(H handle, HandleTag tag) {
+  const auto v = reinterpret_cast<std::uintptr_t>(handle);
+  if ((v & 0xF) != tag) return 0;
+  return static_cast<std::size_t>(v >> 4);
+}
+
+// The two device contexts: the screen's (GetDC) and the one paint DC.
+inline constexpr std::size_t kScreenDc = 1;
+inline constexpr std::size_t kPaintDc = 2;
+
+inline int width(const RECT& r) { return r.right - r.left; }
+inline int height(const RECT& r) { return r.bottom - r.top; }
+
+struct Desktop::Impl {
+  enum class State { Normal, Minimized, Maximized };
+
+  struct Window {
+    HWND handle = nullptr;
+    std::u16string className;
+    WNDPROC proc = nullptr;
+    DWORD style = 0;  // WS_MAXIMIZE / WS_MINIMIZE live in `state`
+    DWORD exStyle = 0;
+    bool child = false;
+    HWND parent = nullptr;  // parent (child) or owner (top-level)
+    std::vector<HWND> children;
+    std::vector<HWND> owned;
+    // Outer rectangle: screen coordinates for top-level windows, parent
+    // client coordinates for children.
+    RECT rect{};
+    // Non-client insets as of the last WM_NCCALCSIZE, as Windows caches the
+    // client rectangle until the frame is recalculated.
+    int frameX = 0;
+    int frameY = 0;
+    int caption = 0;
+    State state = State::Normal;
+    State stateBeforeMinimize = State::Normal;
+    RECT normalRect{};
+    RECT maximizedRect{};
+    bool shownOnce = false;
+    // Client geometry as last announced by WM_MOVE / WM_SIZE (or creation),
+    // so that a SetWindowPos nested in WM_WINDOWPOSCHANGED neither repeats
+    // nor contradicts what the nested call already announced.
+    POINT reportedOrigin{};
+    int reportedCw = 0;
+    int reportedCh = 0;
+    bool destroying = false;
+    std::u16string text;
+    LONG_PTR userData = 0;
+    HFONT font = nullptr;
+    std::vector<std::pair<std::u16string, HANDLE>> props;
+  };
+
+  struct Hook {
+    std::size_t serial;
+    HOOKPROC proc;
+  };
+
+  struct Frame {
+    int x = 0;
+    int y = 0;
+    int caption = 0;
+  };
+
+  DesktopConfig config;
+  std::vector<std::unique_ptr<Window>> windows{1};  // slot 0 is never used
+  int liveWindows = 0;
+  std::vector<std::pair<std::u16string, WNDPROC>> classes;
+  std::vector<Hook> hooks;
+  std::size_t nextHookSerial = 1;
+  int hookDepth = 0;
+  std::vector<std::optional<LOGFONTW>> fonts{1};
+  // Slots of deleted fonts: GDI reuses font handles, and a program that
+  // changes fonts all day must not grow without end.
+  std::vector<std::size_t> freeFonts;
+  HWND lockHolder = nullptr;
+  bool recording = true;
+  bool dwmLoaded = false;
+  std::vector<CallRecord> calls;
+  std::vector<MessageRecord> messages;
+  std::vector<PaintRecord> paints;
+  // The one paint DC: the window it paints and its selected state.
+  HWND paintWnd = nullptr;
+  HFONT paintFont = nullptr;
+  int paintBkMode = OPAQUE;
+
+  // The desktop whose procedure call is in progress on this thread, so that
+  // the built-in class procedure reaches the right desktop.
+  static thread_local Impl* active;
+
+  struct ActiveScope {
+    Impl* saved;
+    explicit ActiveScope(Impl* impl) : saved(active) { active = impl; }
+    ~ActiveScope() { active = saved; }
+    ActiveScope(const ActiveScope&) = delete;
+    ActiveScope& operator=(const ActiveScope&) = delete;
+  };
+
+  struct DepthScope {
+    int& depth;
+    explicit DepthScope(int& d) : depth(d) { ++depth; }
+    ~DepthScope() { --depth; }
+    DepthScope(const DepthScope&) = delete;
+    DepthScope& operator=(const DepthScope&) = delete;
+  };
+
+  explicit Impl(DesktopConfig c) : config(std::move(c)) {}
+
+  void recordCall(const char* op, HWND wnd) {
+    if (recording) calls.push_back(CallRecord{op, wnd});
+  }
+
+  Window* find(HWND wnd) const {
+    const std::size_t serial = handleSerial(wnd, kTagWindow);
+    if (serial == 0 || serial >= windows.size()) return nullptr;
+    return windows[serial].get();
+  }
+
+  // System metrics at 96 DPI scaled to the configured DPI.
+  int sx(int v) const {
+    return config.scaleMetricsWithDpi ? MulDiv(v, config.dpiX, 96) : v;
+  }
+  int sy(int v) const {
+    return config.scaleMetricsWithDpi ? MulDiv(v, config.dpiY, 96) : v;
+  }
+
+  static int clampTrack(int v, LONG lo, LONG hi) {
+    return std::max<int>(std::min<int>(v, hi), lo);
+  }
+
+  // ---- Windows (windows.cpp)
+  WNDPROC classProc(std::u16string_view name, bool& found) const;
+  static LONG_PTR styleWord(const Window& w);
+  void link(Window& w);
+  void unlink(const Window& w);
+  void release(HWND wnd);
+  HWND create(DWORD exStyle, std::u16string_view className,
+              std::u16string_view windowName, DWORD style, int x, int y, int cx,
+              int cy, HWND parent, void* param);
+  void sendDestroy(HWND wnd);
+  void sendNcDestroy(HWND wnd);
+  BOOL destroy(HWND wnd);
+
+  // ---- Geometry and show states (geometry.cpp)
+  Frame frameFor(bool child, DWORD style, DWORD exStyle) const;
+  void recalcFrame(Window& w);
+  static bool clampable(const Window& w);
+  int clientWidth(const Window& w) const;
+  int clientHeight(const Window& w) const;
+  POINT clientOrigin(const Window& w) const;
+  void markReported(Window& w) const;
+  void announce(HWND wnd, bool forceSize);
+  POINT screenOffset(const Window& w) const;
+  RECT screenRect(const Window& w) const;
+  WPARAM sizeKind(const Window& w) const;
+  BOOL position(HWND wnd, HWND after, int x, int y, int cx, int cy, UINT flags,
+                bool forceSize = false);
+  bool setVisible(HWND wnd, bool visible);
+  void reveal(HWND wnd, bool sizeMessages);
+  void conceal(HWND wnd);
+  Window* enterState(HWND wnd, State target);
+  void maximizeWindow(HWND wnd);
+  void minimizeWindow(HWND wnd);
+  void restoreWindow(HWND wnd);
+  BOOL show(HWND wnd, int cmd);
+  void drag(HWND wnd, WPARAM edge, int dx, int dy);
+
+  // ---- Delivery (messages.cpp)
+  static LRESULT FLX_CALLBACK systemClassProc(HWND wnd, UINT msg, WPARAM wp,
+                                              LPARAM lp);
+  LRESULT invoke(WNDPROC proc, HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  LRESULT deliver(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  template <typename T>
+  LRESULT deliverPtr(HWND wnd, UINT msg, WPARAM wp, T* p) {
+    return deliver(wnd, msg, wp, reinterpret_cast<LPARAM>(p));
+  }
+  LRESULT callNext(HHOOK hook, int code, WPARAM wp, LPARAM lp);
+  LRESULT def(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+
+  // ---- Monitors, taskbar, metrics (screen.cpp)
+  int smallCaptionHeight() const;
+  std::vector<MonitorConfig> monitorList() const;
+  std::size_t primaryIndex() const;
+  MonitorConfig monitorAt(std::size_t i) const;
+  std::size_t monitorCount() const;
+  RECT primaryRect() const;
+  RECT virtualScreen() const;
+  RECT taskbarStrip() const;
+  RECT reportedTaskbar() const;
+  RECT workAreaOf(std::size_t i) const;
+  long long bestIntersecting(const RECT& r) const;
+  std::size_t nearestMonitor(const RECT& r) const;
+  RECT monitorProbeRect(const Window& w) const;
+  POINT minTrack() const;
+  POINT maxTrack() const;
+  MINMAXINFO defaultMinMax(const Window& w) const;
+  POINT workspaceOffset(const Window& w) const;
+};
+
+}  // namespace flx::sim

@@ -1,0 +1,390 @@
+// The simulated screen: monitors, the taskbar and work areas, system
+// metrics scaled with the screen DPI, and desktop composition (DWM).
+#include <climits>
+#include <cstring>
+
+#include "host/sim/desktop_impl.h"
+
+namespace flx::sim {
+
+namespace {
+
+constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
+
+long long intersectionArea(const RECT& a, const RECT& b) {
+  const long long w = std::min<long long>(a.right, b.right) -
+                      std::max<long long>(a.left, b.left);
+  const long long h = std::min<long long>(a.bottom, b.bottom) -
+                      std::max<long long>(a.top, b.top);
+  return (w > 0 && h > 0) ? w * h : 0;
+}
+
+long long gapSquared(const RECT& a, const RECT& b) {
+  auto gap = [](long long lo1, long long hi1, long long lo2,
+                long long hi2) -> long long {
+    if (hi1 < lo2) return lo2 - hi1;
+    if (hi2 < lo1) return lo1 - hi2;
+    return 0;
+  };
+  const long long dx = gap(a.left, a.right, b.left, b.right);
+  const long long dy = gap(a.top, a.bottom, b.top, b.bottom);
+  return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+std::string_view toString(TaskbarEdge edge) {
+  switch (edge) {
+    case TaskbarEdge::None:
+      return "None";
+    case TaskbarEdge::Left:
+      return "Left";
+    case TaskbarEdge::Top:
+      return "Top";
+    case TaskbarEdge::Right:
+      return "Right";
+    case TaskbarEdge::Bottom:
+      return "Bottom";
+  }
+  return "?";
+}
+
+// ---- Monitors and the taskbar
+
+std::vector<MonitorConfig> Desktop::Impl::monitorList() const {
+  if (config.monitors.empty()) return {MonitorConfig{}};
+  return config.monitors;
+}
+
+std::size_t Desktop::Impl::primaryIndex() const {
+  const auto& m = config.monitors;
+  for (std::size_t i = 0; i < m.size(); ++i) {
+    if (m[i].primary) return i;
+  }
+  return 0;
+}
+
+MonitorConfig Desktop::Impl::monitorAt(std::size_t i) const {
+  if (config.monitors.empty()) return MonitorConfig{};
+  return config.monitors[i];
+}
+
+std::size_t Desktop::Impl::monitorCount() const {
+  return config.monitors.empty() ? 1 : config.monitors.size();
+}
+
+RECT Desktop::Impl::primaryRect() const {
+  return monitorAt(primaryIndex()).rect;
+}
+
+RECT Desktop::Impl::virtualScreen() const {
+  const auto list = monitorList();
+  RECT v = list.front().rect;
+  for (const auto& m : list) {
+    v.left = std::min(v.left, m.rect.left);
+    v.top = std::min(v.top, m.rect.top);
+    v.right = std::max(v.right, m.rect.right);
+    v.bottom = std::max(v.bottom, m.rect.bottom);
+  }
+  return v;
+}
+
+// The strip the taskbar occupies on the primary monitor.
+RECT Desktop::Impl::taskbarStrip() const {
+  const RECT m = primaryRect();
+  const int tx = std::clamp(config.taskbar.thickness, 0, std::max(0, width(m)));
+  const int ty =
+      std::clamp(config.taskbar.thickness, 0, std::max(0, height(m)));
+  RECT r = m;
+  switch (config.taskbar.edge) {
+    case TaskbarEdge::None:
+      return RECT{0, 0, 0, 0};
+    case TaskbarEdge::Left:
+      r.right = m.left + tx;
+      break;
+    case TaskbarEdge::Top:
+      r.bottom = m.top + ty;
+      break;
+    case TaskbarEdge::Right:
+      r.left = m.right - tx;
+      break;
+    case TaskbarEdge::Bottom:
+      r.top = m.bottom - ty;
+      break;
+  }
+  return r;
+}
+
+RECT Desktop::Impl::reportedTaskbar() const {
+  if (config.taskbar.edge == TaskbarEdge::None) return RECT{0, 0, 0, 0};
+  if (config.taskbar.reportedRect) return *config.taskbar.reportedRect;
+  return taskbarStrip();
+}
+
+RECT Desktop::Impl::workAreaOf(std::size_t i) const {
+  RECT w = monitorAt(i).rect;
+  if (i != primaryIndex() || config.taskbar.edge == TaskbarEdge::None ||
+      config.taskbar.autoHide) {
+    return w;
+  }
+  const RECT s = taskbarStrip();
+  switch (config.taskbar.edge) {
+    case TaskbarEdge::Left:
+      w.left = s.right;
+      break;
+    case TaskbarEdge::Top:
+      w.top = s.bottom;
+      break;
+    case TaskbarEdge::Right:
+      w.right = s.left;
+      break;
+    case TaskbarEdge::Bottom:
+      w.bottom = s.top;
+      break;
+    case TaskbarEdge::None:
+      break;
+  }
+  return w;
+}
+
+// -1 when no monitor intersects the rectangle.
+long long Desktop::Impl::bestIntersecting(const RECT& r) const {
+  long long best = -1;
+  long long bestArea = 0;
+  for (std::size_t i = 0; i < monitorCount(); ++i) {
+    const long long a = intersectionArea(r, monitorAt(i).rect);
+    if (a > bestArea) {
+      bestArea = a;
+      best = static_cast<long long>(i);
+    }
+  }
+  return best;
+}
+
+std::size_t Desktop::Impl::nearestMonitor(const RECT& r) const {
+  const long long hit = bestIntersecting(r);
+  if (hit >= 0) return static_cast<std::size_t>(hit);
+  std::size_t best = 0;
+  long long bestGap = LLONG_MAX;
+  for (std::size_t i = 0; i < monitorCount(); ++i) {
+    const long long g = gapSquared(r, monitorAt(i).rect);
+    if (g < bestGap) {
+      bestGap = g;
+      best = i;
+    }
+  }
+  return best;
+}
+
+// A minimized window belongs to the monitor of its restored position, as
+// Windows does, not to wherever (-32000, -32000) happens to be nearest.
+RECT Desktop::Impl::monitorProbeRect(const Window& w) const {
+  if (w.state == State::Minimized) {
+    RECT r = w.normalRect;
+    const POINT off = screenOffset(w);
+    OffsetRect(&r, off.x, off.y);
+    return r;
+  }
+  return screenRect(w);
+}
+
+// Workspace coordinates: screen coordinates less the offset of the work
+// area within its monitor, which WINDOWPLACEMENT uses for top-level windows.
+POINT Desktop::Impl::workspaceOffset(const Window& w) const {
+  if (w.child || (w.exStyle & WS_EX_TOOLWINDOW)) return POINT{0, 0};
+  const std::size_t m = nearestMonitor(monitorProbeRect(w));
+  const RECT mon = monitorAt(m).rect;
+  const RECT work = workAreaOf(m);
+  return POINT{work.left - mon.left, work.top - mon.top};
+}
+
+RECT Desktop::workArea() const {
+  return impl_->workAreaOf(impl_->primaryIndex());
+}
+
+RECT Desktop::taskbarRect() const { return impl_->reportedTaskbar(); }
+
+HMONITOR Desktop::monitorFromWindow(HWND wnd, DWORD flags) {
+  impl_->recordCall("MonitorFromWindow", wnd);
+  const auto* w = impl_->find(wnd);
+  long long hit = -1;
+  RECT probe{};
+  if (w != nullptr) {
+    probe = impl_->monitorProbeRect(*w);
+    hit = impl_->bestIntersecting(probe);
+  }
+  std::size_t index = 0;
+  if (hit >= 0) {
+    index = static_cast<std::size_t>(hit);
+  } else if (flags == MONITOR_DEFAULTTONEAREST && w != nullptr) {
+    index = impl_->nearestMonitor(probe);
+  } else if (flags == MONITOR_DEFAULTTONEAREST ||
+             flags == MONITOR_DEFAULTTOPRIMARY) {
+    index = impl_->primaryIndex();
+  } else {
+    return nullptr;
+  }
+  return makeHandle<HMONITOR>(index + 1, kTagMonitor);
+}
+
+BOOL Desktop::getMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
+  impl_->recordCall("GetMonitorInfoW", nullptr);
+  const std::size_t serial = handleSerial(monitor, kTagMonitor);
+  if (info == nullptr || info->cbSize < sizeof(MONITORINFO) || serial == 0 ||
+      serial > impl_->monitorCount()) {
+    return FALSE;
+  }
+  const std::size_t i = serial - 1;
+  info->rcMonitor = impl_->monitorAt(i).rect;
+  info->rcWork = impl_->workAreaOf(i);
+  info->dwFlags = i == impl_->primaryIndex() ? MONITORINFOF_PRIMARY : 0;
+  return TRUE;
+}
+
+UINT_PTR Desktop::shAppBarMessage(DWORD message, APPBARDATA* data) {
+  impl_->recordCall("SHAppBarMessage", nullptr);
+  const auto& tb = impl_->config.taskbar;
+  switch (message) {
+    case ABM_GETSTATE:
+      if (tb.edge == TaskbarEdge::None) return 0;
+      return ABS_ALWAYSONTOP | (tb.autoHide ? ABS_AUTOHIDE : 0);
+    case ABM_GETTASKBARPOS: {
+      if (tb.edge == TaskbarEdge::None || data == nullptr) return 0;
+      data->rc = impl_->reportedTaskbar();
+      data->uEdge = tb.edge == TaskbarEdge::Left    ? ABE_LEFT
+                    : tb.edge == TaskbarEdge::Top   ? ABE_TOP
+                    : tb.edge == TaskbarEdge::Right ? ABE_RIGHT
+                                                    : ABE_BOTTOM;
+      return 1;
+    }
+    default:
+      return 0;
+  }
+}
+
+// ---- Metrics and DPI
+
+int Desktop::Impl::smallCaptionHeight() const {
+  return sy(config.captionHeight * 3 / 4);
+}
+
+POINT Desktop::Impl::minTrack() const { return POINT{sx(136), sy(39)}; }
+
+POINT Desktop::Impl::maxTrack() const {
+  const RECT v = virtualScreen();
+  return POINT{
+      width(v) + 2 * (sx(config.sizeFrame) + sx(config.paddedBorder)) + 4,
+      height(v) + 2 * (sy(config.sizeFrame) + sy(config.paddedBorder)) + 4};
+}
+
+MINMAXINFO Desktop::Impl::defaultMinMax(const Window& w) const {
+  const RECT work = workAreaOf(nearestMonitor(monitorProbeRect(w)));
+  MINMAXINFO mmi{};
+  mmi.ptMaxSize =
+      POINT{width(work) + 2 * w.frameX, height(work) + 2 * w.frameY};
+  mmi.ptMaxPosition = POINT{work.left - w.frameX, work.top - w.frameY};
+  mmi.ptMinTrackSize = minTrack();
+  mmi.ptMaxTrackSize = maxTrack();
+  return mmi;
+}
+
+HDC Desktop::getDC(HWND wnd) {
+  impl_->recordCall("GetDC", wnd);
+  if (wnd != nullptr && impl_->find(wnd) == nullptr) return nullptr;
+  return makeHandle<HDC>(kScreenDc, kTagDc);
+}
+
+int Desktop::releaseDC(HWND wnd, HDC /*dc*/) {
+  impl_->recordCall("ReleaseDC", wnd);
+  return 1;
+}
+
+int Desktop::getDeviceCaps(HDC dc, int index) {
+  impl_->recordCall("GetDeviceCaps", nullptr);
+  if (handleSerial(dc, kTagDc) != kScreenDc) return 0;
+  if (index == LOGPIXELSX) return impl_->config.dpiX;
+  if (index == LOGPIXELSY) return impl_->config.dpiY;
+  return 0;
+}
+
+int Desktop::getSystemMetrics(int index) {
+  impl_->recordCall("GetSystemMetrics", nullptr);
+  const auto& c = impl_->config;
+  const Impl& m = *impl_;
+  switch (index) {
+    case SM_CXSCREEN:
+      return width(m.primaryRect());
+    case SM_CYSCREEN:
+      return height(m.primaryRect());
+    case SM_CMONITORS:
+      return static_cast<int>(m.monitorCount());
+    case SM_CYCAPTION:
+      return m.sy(c.captionHeight);
+    case SM_CYSMCAPTION:
+      return m.smallCaptionHeight();
+    case SM_CXFRAME:
+      return m.sx(c.sizeFrame);
+    case SM_CYFRAME:
+      return m.sy(c.sizeFrame);
+    case SM_CXPADDEDBORDER:
+      return m.sx(c.paddedBorder);
+    case SM_CXDLGFRAME:
+      return m.sx(c.fixedFrame);
+    case SM_CYDLGFRAME:
+      return m.sy(c.fixedFrame);
+    case SM_CXBORDER:
+      return m.sx(c.border);
+    case SM_CYBORDER:
+      return m.sy(c.border);
+    case SM_CXMINTRACK:
+      return m.minTrack().x;
+    case SM_CYMINTRACK:
+      return m.minTrack().y;
+    case SM_CXMAXTRACK:
+      return m.maxTrack().x;
+    case SM_CYMAXTRACK:
+      return m.maxTrack().y;
+    case SM_CXMAXIMIZED:
+      return width(m.workAreaOf(m.primaryIndex())) +
+             2 * (m.sx(c.sizeFrame) + m.sx(c.paddedBorder));
+    case SM_CYMAXIMIZED:
+      return height(m.workAreaOf(m.primaryIndex())) +
+             2 * (m.sy(c.sizeFrame) + m.sy(c.paddedBorder));
+    default:
+      return 0;
+  }
+}
+
+// ---- Composition
+
+HRESULT Desktop::dwmIsCompositionEnabled(BOOL* enabled) {
+  impl_->recordCall("DwmIsCompositionEnabled", nullptr);
+  impl_->dwmLoaded = true;
+  if (enabled == nullptr) return E_INVALIDARG;
+  *enabled = impl_->config.composition ? TRUE : FALSE;
+  return S_OK;
+}
+
+HRESULT Desktop::dwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value,
+                                       DWORD size) {
+  impl_->recordCall("DwmGetWindowAttribute", wnd);
+  impl_->dwmLoaded = true;
+  if (attribute != DWMWA_EXTENDED_FRAME_BOUNDS) return E_NOTIMPL;
+  if (value == nullptr || size < sizeof(RECT)) return E_INVALIDARG;
+  if (!impl_->config.composition) return E_FAIL;
+  const auto* w = impl_->find(wnd);
+  if (w == nullptr) return E_FAIL;
+  RECT r = impl_->screenRect(*w);
+  if (!w->child && (w->style & WS_THICKFRAME) &&
+      w->state == Impl::State::Normal) {
+    const auto& m = impl_->config.margins;
+    r.left += impl_->sx(m.left);
+    r.top += impl_->sy(m.top);
+    r.right -= impl_->sx(m.right);
+    r.bottom -= impl_->sy(m.bottom);
+  }
+  std::memcpy(value, &r, sizeof r);
+  return S_OK;
+}
+
+}  // namespace flx::sim
