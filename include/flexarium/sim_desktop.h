@@ -83,17 +83,22 @@ struct MessageRecord {
   win::LPARAM lParam;
 };
 
-// A drawing call made during BeginPaint/EndPaint (DrawTextW or DrawEdge),
-// with the window painted and the DC's font and background mode then.
+// A drawing call made during BeginPaint/EndPaint (DrawTextW, DrawEdge,
+// ExtTextOutW, StretchDIBits), with the window painted and the DC's font,
+// background mode and colours then.
 struct PaintRecord {
   std::string op;
   HWND wnd = nullptr;
   std::u16string text;
-  RECT rect{};
-  win::UINT format = 0;  // DrawTextW format, or DrawEdge edge
-  win::UINT flags = 0;   // DrawEdge flags
+  RECT rect{};  // StretchDIBits: the destination
+  // DrawTextW format, DrawEdge edge, ExtTextOutW options, StretchDIBits the
+  // source width.
+  win::UINT format = 0;
+  win::UINT flags = 0;  // DrawEdge flags; StretchDIBits the source height
   win::HFONT font = nullptr;
   int bkMode = 0;
+  win::COLORREF textColor = 0;
+  win::COLORREF bkColor = 0;
 };
 
 class Desktop final : public win::WindowSystem {
@@ -205,6 +210,16 @@ class Desktop final : public win::WindowSystem {
                win::UINT format) override;
   win::BOOL drawEdge(win::HDC dc, win::RECT* rect, win::UINT edge,
                      win::UINT flags) override;
+  win::COLORREF setTextColor(win::HDC dc, win::COLORREF color) override;
+  win::COLORREF setBkColor(win::HDC dc, win::COLORREF color) override;
+  win::BOOL extTextOut(win::HDC dc, int x, int y, win::UINT options,
+                       const win::RECT* rect,
+                       std::u16string_view text) override;
+  int stretchDIBits(win::HDC dc, int x, int y, int width, int height, int srcX,
+                    int srcY, int srcWidth, int srcHeight, const void* bits,
+                    const void* info, win::UINT usage, win::DWORD rop) override;
+  // Windows 10's default colours.
+  win::COLORREF getSysColor(int index) override;
   int getLocaleInfoA(win::LCID locale, win::LCTYPE type, char* data,
                      int size) override;
   win::OSVersion getVersion() override;

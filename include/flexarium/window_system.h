@@ -96,29 +96,22 @@ class WindowSystem {
   virtual int drawText(HDC dc, std::u16string_view text, RECT* rect,
                        UINT format) = 0;
   virtual BOOL drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) = 0;
-  // Until the simulated desktop records them, the drawing calls below draw
-  // nothing by default.
   // Colour of text, and of the text background in OPAQUE mode; each
   // returns the previous colour.
-  virtual COLORREF setTextColor(HDC /*dc*/, COLORREF /*color*/) { return 0; }
-  virtual COLORREF setBkColor(HDC /*dc*/, COLORREF /*color*/) { return 0; }
+  virtual COLORREF setTextColor(HDC dc, COLORREF color) = 0;
+  virtual COLORREF setBkColor(HDC dc, COLORREF color) = 0;
   // Text at (x, y); with ETO_OPAQUE `rect` is first filled with the
   // background colour, which is how a solid rectangle is drawn.
-  virtual BOOL extTextOut(HDC /*dc*/, int /*x*/, int /*y*/, UINT /*options*/,
-                          const RECT* /*rect*/, std::u16string_view /*text*/) {
-    return 0;
-  }
+  virtual BOOL extTextOut(HDC dc, int x, int y, UINT options, const RECT* rect,
+                          std::u16string_view text) = 0;
   // A device-independent bitmap (`info` is its BITMAPINFO: header and
   // colour table, as in a .bmp file) drawn into the destination rectangle.
-  virtual int stretchDIBits(HDC /*dc*/, int /*x*/, int /*y*/, int /*width*/,
-                            int /*height*/, int /*srcX*/, int /*srcY*/,
-                            int /*srcWidth*/, int /*srcHeight*/,
-                            const void* /*bits*/, const void* /*info*/,
-                            UINT /*usage*/, DWORD /*rop*/) {
-    return 0;
-  }
+  virtual int stretchDIBits(HDC dc, int x, int y, int width, int height,
+                            int srcX, int srcY, int srcWidth, int srcHeight,
+                            const void* bits, const void* info, UINT usage,
+                            DWORD rop) = 0;
   // The colour of a display element (COLOR_BTNFACE...).
-  virtual COLORREF getSysColor(int /*index*/) { return 0; }
+  virtual COLORREF getSysColor(int index) = 0;
 
   // Locale, version, visual style.
   virtual int getLocaleInfoA(LCID locale, LCTYPE type, char* data,

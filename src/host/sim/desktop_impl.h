@@ -94,6 +94,12 @@ struct Desktop::Impl {
     LONG_PTR userData = 0;
     HFONT font = nullptr;
     std::vector<std::pair<std::u16string, HANDLE>> props;
+    // What a window of one of the system's control classes was told to
+    // show, kept as the control keeps it (controls.cpp).
+    std::vector<std::u16string> items;
+    LRESULT selection = -1;
+    WPARAM check = 0;
+    LRESULT position = 0;
   };
 
   struct Hook {
@@ -128,6 +134,8 @@ struct Desktop::Impl {
   HWND paintWnd = nullptr;
   HFONT paintFont = nullptr;
   int paintBkMode = OPAQUE;
+  COLORREF paintTextColor = 0;
+  COLORREF paintBkColor = 0xFFFFFF;
 
   // The desktop whose procedure call is in progress on this thread, so that
   // the built-in class procedure reaches the right desktop.
@@ -151,6 +159,9 @@ struct Desktop::Impl {
 
   explicit Impl(DesktopConfig c) : config(std::move(c)) {}
 
+  // A drawing call on the paint DC, with its state now.
+  void recordPaint(const char* op, std::u16string_view text, const RECT& rect,
+                   UINT format, UINT flags);
   void recordCall(const char* op, HWND wnd) {
     if (recording) calls.push_back(CallRecord{op, wnd});
   }
@@ -221,6 +232,9 @@ struct Desktop::Impl {
   }
   LRESULT callNext(HHOOK hook, int code, WPARAM wp, LPARAM lp);
   LRESULT def(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  // The part of a system control class's procedure that keeps its items,
+  // selection, check state and position; the rest is def's.
+  LRESULT control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 
   // ---- Monitors, taskbar, metrics (screen.cpp)
   int smallCaptionHeight() const;
