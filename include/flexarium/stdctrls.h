@@ -274,7 +274,8 @@ class TStaticText : public TWinControl {
 
 FLX_STD_CLASS(TScrollBox, TScrollingWinControl)
 
-// Non-visual components.
+// Non-visual components (a dialog's font is its own business, not a sign of
+// a control).
 FLX_STD_CLASS(TTimer, TComponent)
 FLX_STD_CLASS(TActionList, TComponent)
 FLX_STD_CLASS(TImageList, TComponent)
@@ -283,6 +284,13 @@ FLX_STD_CLASS(TPopupMenu, TComponent)
 FLX_STD_CLASS(TMenuItem, TComponent)
 FLX_STD_CLASS(TOpenDialog, TComponent)
 FLX_STD_CLASS(TSaveDialog, TComponent)
+FLX_STD_CLASS(TFontDialog, TComponent)
+FLX_STD_CLASS(TColorDialog, TComponent)
+FLX_STD_CLASS(TPrintDialog, TComponent)
+FLX_STD_CLASS(TPrinterSetupDialog, TComponent)
+FLX_STD_CLASS(TPageSetupDialog, TComponent)
+FLX_STD_CLASS(TFindDialog, TComponent)
+FLX_STD_CLASS(TReplaceDialog, TComponent)
 
 // Classes the library does not know, kept as read: a control with a window
 // (for unknown classes with child objects or windowed looks), a control

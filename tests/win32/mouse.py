@@ -18,8 +18,9 @@ desktop's answer to the same gestures.
 
 Compared for each gesture: the window's rectangle and state, the sizes
 the window took while the edge moved (all within FormMin* and FormMax*),
-and every control's bounds and font size once the window came to rest
-(against the simulation at that same window size).
+every control's bounds and font size once the window came to rest
+(against the simulation at that same window size), and the demo's
+caption, which shows the factors of the last rescale pass.
 
 Wine's sizing loop keeps the pointer one pixel inside the limit it clips
 it to: an edge that runs into the tracking maximum stops one pixel short
@@ -324,6 +325,13 @@ def check(cli, form, out):
                 problems.append(f"{w}x{h} while dragging, outside the "
                                 "limits")
                 break
+        # The demo's caption shows the factors of the last pass and the DPI.
+        if after["xscale"] is not None:
+            shown = (f"[x {after['xscale']:.3f}, y {after['yscale']:.3f}, "
+                     f"font {after['font_scale']:.3f} at ")
+            if shown not in after["form"]["caption"]:
+                problems.append(f"caption '{after['form']['caption']}' "
+                                f"without '{shown}... DPI]'")
         if after["form"]["window_state"] == "normal":
             normal = end
         moves = len(after.get("sizes_while_dragging", []))

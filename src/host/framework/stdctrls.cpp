@@ -638,6 +638,13 @@ FLX_COMPONENT_CLASS(TPopupMenu)
 FLX_COMPONENT_CLASS(TMenuItem)
 FLX_COMPONENT_CLASS(TOpenDialog)
 FLX_COMPONENT_CLASS(TSaveDialog)
+FLX_COMPONENT_CLASS(TFontDialog)
+FLX_COMPONENT_CLASS(TColorDialog)
+FLX_COMPONENT_CLASS(TPrintDialog)
+FLX_COMPONENT_CLASS(TPrinterSetupDialog)
+FLX_COMPONENT_CLASS(TPageSetupDialog)
+FLX_COMPONENT_CLASS(TFindDialog)
+FLX_COMPONENT_CLASS(TReplaceDialog)
 FLX_COMPONENT_CLASS(TGenericComponent)
 #undef FLX_COMPONENT_CLASS
 
@@ -768,7 +775,14 @@ void RegisterStandardClasses() {
                               &TPopupMenu::StaticClass(),
                               &TMenuItem::StaticClass(),
                               &TOpenDialog::StaticClass(),
-                              &TSaveDialog::StaticClass()}) {
+                              &TSaveDialog::StaticClass(),
+                              &TFontDialog::StaticClass(),
+                              &TColorDialog::StaticClass(),
+                              &TPrintDialog::StaticClass(),
+                              &TPrinterSetupDialog::StaticClass(),
+                              &TPageSetupDialog::StaticClass(),
+                              &TFindDialog::StaticClass(),
+                              &TReplaceDialog::StaticClass()}) {
     RegisterClass(*c);
   }
 }
