@@ -375,6 +375,36 @@ TEST(CliPreview, ControlsWithoutFontAndFramesChildren) {
   EXPECT_EQ(streets, 2);
 }
 
+TEST(CliPreview, ControlsReportWhatTheyShow) {
+  const json settings = PreviewJson({kForms + "settings_form.dfm"})["steps"][0];
+  const json& combo = Control(settings, "cbLanguage");
+  EXPECT_EQ(combo["look"], "combo");
+  EXPECT_EQ(combo["items"].size(), 4u);
+  EXPECT_EQ(combo["items"][2], "Fran\u00e7ais");
+  EXPECT_EQ(combo["item_index"], 0);
+  EXPECT_EQ(Control(settings, "rbRestore")["checked"], 1);
+  EXPECT_EQ(Control(settings, "rbBlank")["checked"], 0);
+  EXPECT_EQ(Control(settings, "trkZoom")["look"], "track");
+  const json gallery = PreviewJson({kForms + "gallery.dfm"})["steps"][0];
+  struct Case {
+    const char* name;
+    const char* look;
+    bool drawn;
+  };
+  for (const Case& c :
+       {Case{"pnlInfo", "panel", true}, Case{"pbxCanvas", "blank", false},
+        Case{"tsFirst", "sheet", false}, Case{"imgLogo", "image", true},
+        Case{"synCode", "generic", true}, Case{"chkGrayed", "check", true}}) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Control(gallery, c.name)["look"], c.look);
+    EXPECT_EQ(Control(gallery, c.name)["drawn"], c.drawn);
+  }
+  EXPECT_EQ(Control(gallery, "chkGrayed")["checked"], 2);
+  EXPECT_EQ(Control(gallery, "pcPages")["items"],
+            json::array({"First page", "Second page"}));
+  EXPECT_EQ(Control(gallery, "tsSecond")["visible"], false);
+}
+
 TEST(CliPreview, HighDpiStartsAtTwoThirds) {
   json doc = PreviewJson(
       {kForms + "contact.dfm", "--dpi", "144", "--client", "720x450"});
@@ -766,6 +796,102 @@ TEST(CliPictures, SvgNestsControlsAndEscapesText) {
             std::string::npos);
 }
 
+// One control alone on a form without a caption bar.
+std::string SvgOf(ControlLayout c) {
+  StepLayout s;
+  s.action = "show";
+  s.form.name = "F";
+  s.form.window = flx::win::RECT{0, 0, 300, 200};
+  s.form.visible = s.form.window;
+  s.form.clientWidth = 300;
+  s.form.clientHeight = 200;
+  c.parent = "F";
+  c.width = c.width ? c.width : 200;
+  c.height = c.height ? c.height : 100;
+  c.fontSize = 9;
+  c.fontPixels = 12;
+  s.controls = {c};
+  SvgOptions options;
+  options.footer = false;
+  return renderSvg(s, 1, options);
+}
+
+TEST(CliPictures, SvgShowsWhatTheControlsShow) {
+  struct Case {
+    const char* name;
+    ControlLayout control;
+    std::vector<const char*> present;
+    std::vector<const char*> absent;
+  };
+  auto make = [](Look look, std::vector<std::string> items = {},
+                 int index = -1) {
+    ControlLayout c;
+    c.name = "C";
+    c.look = look;
+    c.items = std::move(items);
+    c.itemIndex = index;
+    return c;
+  };
+  ControlLayout checked = make(Look::Check);
+  checked.text = "On";
+  checked.check = 1;
+  ControlLayout unchecked = checked;
+  unchecked.check = 0;
+  ControlLayout group = make(Look::RadioGroup, {"Small", "Large"}, 1);
+  group.text = "&Size";
+  group.itemRects = {Box{8, 14, 90, 20}, Box{8, 40, 90, 20}};
+  ControlLayout bare = make(Look::Panel);
+  ControlLayout raised = make(Look::Panel);
+  raised.bevel = "raised";
+  raised.text = "Panel";
+  ControlLayout picture = make(Look::Image);
+  picture.image = "data:image/bmp;base64,Qk0=";
+  picture.imageRect = Box{0, 0, 32, 32};
+  ControlLayout grid = make(Look::Grid, {"Key\tValue", "Width\t760"});
+  grid.columns = {80, 100};
+  grid.rows = {18, 18};
+  grid.fixedRows = 1;
+  const Case cases[] = {
+      {"a combo box shows its selected item",
+       make(Look::Combo, {"Japan", "Germany"}, 1),
+       {">Germany<"},
+       {">Japan<"}},
+      {"a list shows its items and the selection",
+       make(Look::List, {"Apple", "Cherry"}, 1),
+       {">Apple<", ">Cherry<", "#0078d7"},
+       {}},
+      {"a checked box has a tick",
+       checked,
+       {"fill=\"none\" stroke=\"#000000\""},
+       {}},
+      {"an unchecked box has none",
+       unchecked,
+       {">On<"},
+       {"fill=\"none\" stroke=\"#000000\""}},
+      {"a radio group's items, the selected one filled",
+       group,
+       {">Size<", ">Small<", ">Large<", "fill=\"#000000\""},
+       {"&amp;"}},
+      {"a panel without bevels or caption draws no line",
+       bare,
+       {},
+       {"<line", "<text"}},
+      {"a raised panel", raised, {"<line", ">Panel<"}, {}},
+      {"a bitmap", picture, {"<image", "data:image/bmp;base64,Qk0="}, {}},
+      {"a grid's cells", grid, {">Key<", ">760<"}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string svg = SvgOf(c.control);
+    for (const char* p : c.present) {
+      EXPECT_NE(svg.find(p), std::string::npos) << p;
+    }
+    for (const char* a : c.absent) {
+      EXPECT_EQ(svg.find(a), std::string::npos) << a;
+    }
+  }
+}
+
 TEST(CliPictures, FileNames) {
   struct Case {
     const char* action;
@@ -816,6 +942,8 @@ TEST(CliScenario, ReadingErrorsNameTheLine) {
       {"load a.dfm\nprint yaml\n", "print: expected print or print json"},
       {"taskbar top\n", "taskbar: expected EDGE:THICKNESS"},
       {"ancestor TFoo\n", "ancestor: expected CLASS=FILE"},
+      {"frame 19x4\n", "frame: expected CAPTION:FRAME[:PADDED]"},
+      {"load a.dfm\nframe 19:4:0\n", "frame must come before load"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
@@ -979,6 +1107,17 @@ TEST(CliScenario, ScreenChangesWhileRunning) {
                    "taskbar top:50\nscreen 1920x1080\nmaximize\n"
                    "expect form state=maximized top=50\n");
   EXPECT_TRUE(r.result.passed()) << r.err;
+}
+
+// A real system's frame (Wine's: a 19-pixel caption, 4-pixel sizing
+// frames, no padding) around the same client area.
+TEST(CliScenario, TheFrameOfARealSystem) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(scratch, "frame 19:4:0\nload " + kForms +
+                                         "contact.dfm\nshow\n"
+                                         "expect form size=488x327 "
+                                         "client=480x300\n");
+  EXPECT_TRUE(r.result.passed()) << r.err << r.out;
 }
 
 TEST(CliScenario, PrintAndSvg) {
