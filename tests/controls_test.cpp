@@ -434,6 +434,55 @@ TEST_F(Controls, PicturesThatAreNotBitmapsOrAreCutShortShowNothing) {
   }
 }
 
+TEST_F(Controls, ADatePickerShowsTheDateAndTimeOfTheFormFile) {
+  struct Case {
+    const char* date;  // as the form file writes it; "" for none
+    const char* time;
+    int year, month, day, hour, minute, second;
+  };
+  const Case cases[] = {
+      {"0.000000000000000000", "", 1899, 12, 30, 0, 0, 0},
+      {"2.000000000000000000", "", 1900, 1, 1, 0, 0, 0},
+      {"60.000000000000000000", "", 1900, 2, 28, 0, 0, 0},
+      {"61.000000000000000000", "", 1900, 3, 1, 0, 0, 0},
+      {"36526.750000000000000000", "", 2000, 1, 1, 18, 0, 0},
+      {"46364.000000000000000000", "46364.512500000000000000", 2026, 12, 8, 12,
+       18, 0},
+      {"", "0.999988425925926000", 1899, 12, 30, 23, 59, 59},
+      {"-1.250000000000000000", "", 1899, 12, 29, 6, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.date) + " " + c.time);
+    std::string props;
+    if (*c.date) props += std::string("    Date = ") + c.date + "\n";
+    if (*c.time) props += std::string("    Time = ") + c.time + "\n";
+    load(Object("D", "TDateTimePicker", props));
+    const auto shown =
+        static_cast<TDateTimePicker&>(*root->FindComponent("D")).Shown();
+    ASSERT_TRUE(shown.has_value());
+    EXPECT_EQ(shown->wYear, c.year);
+    EXPECT_EQ(shown->wMonth, c.month);
+    EXPECT_EQ(shown->wDay, c.day);
+    EXPECT_EQ(shown->wHour, c.hour);
+    EXPECT_EQ(shown->wMinute, c.minute);
+    EXPECT_EQ(shown->wSecond, c.second);
+  }
+  // 8 December 2026 is a Tuesday, 29 December 1899 a Friday.
+  for (auto [date, weekday] : {std::pair{"46364.0", 2}, {"-1.25", 5}}) {
+    load(Object("D", "TDateTimePicker",
+                std::string("    Date = ") + date + "\n"));
+    EXPECT_EQ(static_cast<TDateTimePicker&>(*root->FindComponent("D"))
+                  .Shown()
+                  ->wDayOfWeek,
+              weekday)
+        << date;
+  }
+  load(Object("D", "TDateTimePicker", "    Date = 1.0E9\n"));
+  EXPECT_FALSE(static_cast<TDateTimePicker&>(*root->FindComponent("D"))
+                   .Shown()
+                   .has_value());
+}
+
 TEST_F(Controls, WrongValuesAreRefusedWithTheirPlace) {
   struct Case {
     std::string object;

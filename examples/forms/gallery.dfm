@@ -449,6 +449,16 @@ object GalleryForm: TGalleryForm
     Width = 60
     Height = 40
   end
+  object dtpDue: TDateTimePicker
+    Left = 580
+    Top = 244
+    Width = 172
+    Height = 21
+    Date = 46364.000000000000000000
+    DateFormat = dfLong
+    Time = 46364.500000000000000000
+    TabOrder = 29
+  end
   object synCode: TSynEdit
     Left = 512
     Top = 292

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -145,6 +146,40 @@ class TUpDown : public TRangeControl {
   TUDOrientation FOrientation = TUDOrientation::udVertical;
   bool FWrap = false;
   std::string FAssociate;
+};
+
+enum class TDateTimeKind { dtkDate, dtkTime };
+extern const TEnumInfo DateTimeKindInfo;
+enum class TDTDateFormat { dfShort, dfLong };
+extern const TEnumInfo DTDateFormatInfo;
+
+// A date and time picker (the system's) set to what the form file says:
+// Date and Time are days since 30 December 1899, the date from Date's
+// whole part and the time from Time's fraction. Without either the picker
+// shows the system's own today.
+class TDateTimePicker : public TWinControl {
+  FLX_CLASS(TDateTimePicker)
+ public:
+  explicit TDateTimePicker(TComponent* owner);
+  FormValue DateValue;  // a float as read, or nothing
+  FormValue TimeValue;
+  TDateTimeKind Kind() const { return FKind; }
+  void SetKind(TDateTimeKind v) { FKind = v; }
+  TDTDateFormat DateFormat() const { return FDateFormat; }
+  void SetDateFormat(TDTDateFormat v) { FDateFormat = v; }
+  bool ShowCheckbox() const { return FShowCheckbox; }
+  void SetShowCheckbox(bool v) { FShowCheckbox = v; }
+  // The moment the picker shows, if the form file gives one.
+  std::optional<win::SYSTEMTIME> Shown() const;
+
+ protected:
+  win::DWORD WindowStyle() const override;
+  void WindowCreated() override;
+
+ private:
+  TDateTimeKind FKind = TDateTimeKind::dtkDate;
+  TDTDateFormat FDateFormat = TDTDateFormat::dfShort;
+  bool FShowCheckbox = false;
 };
 
 // The status bar: Panels (each with Text and Width), or SimpleText alone

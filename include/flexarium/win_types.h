@@ -207,6 +207,18 @@ struct HDITEMW {
   int fmt;
 };
 
+// A date and time as its parts (DTM_SETSYSTEMTIME).
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
+};
+
 // The running Windows version as the system reports it (not shimmed).
 struct OSVersion {
   int major = 10;

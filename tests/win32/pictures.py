@@ -87,7 +87,7 @@ def shoot(demo, plan_path, out):
                 crop = f"{f['width']}x{f['height']}+{f['left']}+{f['top']}"
                 shot = subprocess.run(
                     f"xwd -root -silent | convert xwd:- -crop {crop} +repage "
-                    f"'{base}.png'", shell=True, check=False)
+                    f"-strip '{base}.png'", shell=True, check=False)
                 if shot.returncode != 0:
                     doc = None
             with open(done, "w") as f:

@@ -216,6 +216,7 @@ void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
       svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", c.bordered ? kSunken : "");
       svg.text(4, middle, text, px, family, ink, "start", c.bold, italic);
       break;
+    case Look::Date:
     case Look::Combo: {
       svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", kSunken);
       const double arrow = std::min(h - 2, 17.0 * h / 21.0);

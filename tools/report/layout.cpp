@@ -297,6 +297,34 @@ void readContent(flx::TControl& c, ControlLayout& l) {
       l.drawn = style != TToolButtonStyle::tbsSeparator;
       break;
     }
+    case Look::Date: {
+      // As Windows shows it for the English (United States) locale.
+      auto& picker = static_cast<TDateTimePicker&>(c);
+      if (std::optional<win::SYSTEMTIME> t = picker.Shown()) {
+        static constexpr const char* kMonths[] = {
+            "January",   "February", "March",    "April",
+            "May",       "June",     "July",     "August",
+            "September", "October",  "November", "December"};
+        char text[64];
+        if (picker.Kind() == TDateTimeKind::dtkTime) {
+          std::snprintf(text, sizeof text, "%d:%02d:%02d %s",
+                        (t->wHour + 11) % 12 + 1, t->wMinute, t->wSecond,
+                        t->wHour < 12 ? "AM" : "PM");
+        } else if (picker.DateFormat() == TDTDateFormat::dfLong) {
+          static constexpr const char* kDays[] = {
+              "Sunday",   "Monday", "Tuesday", "Wednesday",
+              "Thursday", "Friday", "Saturday"};
+          std::snprintf(text, sizeof text, "%s, %s %d, %d",
+                        kDays[t->wDayOfWeek % 7],
+                        kMonths[(t->wMonth + 11) % 12], t->wDay, t->wYear);
+        } else {
+          std::snprintf(text, sizeof text, "%d/%d/%d", t->wMonth, t->wDay,
+                        t->wYear);
+        }
+        l.text = text;
+      }
+      break;
+    }
     case Look::Frame:
     case Look::Sheet:
     case Look::Blank:
@@ -315,7 +343,7 @@ std::string_view toString(Look look) {
       "list",        "label",  "group",    "panel",       "frame",   "generic",
       "radio-group", "static", "track",    "progress",    "up-down", "status",
       "header",      "tree",   "grid",     "image",       "shape",   "bevel",
-      "tabs",        "sheet",  "tool-bar", "tool-button", "blank"};
+      "tabs",        "sheet",  "tool-bar", "tool-button", "blank",   "date"};
   return kNames[static_cast<std::size_t>(look)];
 }
 
@@ -348,6 +376,7 @@ Look lookOf(const flx::TControl& control) {
   if (is(TTabSheet::StaticClass())) return Look::Sheet;
   if (is(TTrackBar::StaticClass())) return Look::Track;
   if (is(TProgressBar::StaticClass())) return Look::Progress;
+  if (is(TDateTimePicker::StaticClass())) return Look::Date;
   if (is(TUpDown::StaticClass())) return Look::UpDown;
   if (is(TStatusBar::StaticClass())) return Look::Status;
   if (is(TToolBar::StaticClass())) return Look::ToolBar;

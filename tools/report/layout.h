@@ -55,6 +55,7 @@ enum class Look {
   ToolBar,     // a strip with an etched top line
   ToolButton,  // a flat button, or a divider (`bevel` "divider")
   Blank,       // drawn by the application: nothing of the framework's
+  Date,        // a date picker: its date (`text`) and a drop-down button
 };
 std::string_view toString(Look look);
 

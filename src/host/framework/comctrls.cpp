@@ -3,6 +3,7 @@
 #include "flexarium/comctrls.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "host/framework/std_classes.h"
 
@@ -338,6 +339,91 @@ void TUpDown::SendRange() {
   }
   SendMessageW(FHandle, UDM_SETRANGE32, static_cast<WPARAM>(FMin), FMax);
   SendMessageW(FHandle, UDM_SETPOS32, 0, FPosition);
+}
+
+// ---- TDateTimePicker
+
+const TEnumInfo DateTimeKindInfo{"TDateTimeKind", {"dtkDate", "dtkTime"}};
+const TEnumInfo DTDateFormatInfo{"TDTDateFormat", {"dfShort", "dfLong"}};
+
+const TClassInfo& TDateTimePicker::StaticClass() {
+  static const TClassInfo info = MakeInfo(
+      "TDateTimePicker", TWinControl::StaticClass(), kFont,
+      FactoryOf<TDateTimePicker>(),
+      {rtti::ValueProp("Date", TTypeKind::Float, FormValue::Kind::Float,
+                       &TDateTimePicker::DateValue),
+       EnumProp("DateFormat", DTDateFormatInfo, &TDateTimePicker::DateFormat,
+                &TDateTimePicker::SetDateFormat),
+       EnumProp("Kind", DateTimeKindInfo, &TDateTimePicker::Kind,
+                &TDateTimePicker::SetKind),
+       BoolProp("ShowCheckbox", &TDateTimePicker::ShowCheckbox,
+                &TDateTimePicker::SetShowCheckbox),
+       rtti::ValueProp("Time", TTypeKind::Float, FormValue::Kind::Float,
+                       &TDateTimePicker::TimeValue)});
+  return info;
+}
+
+TDateTimePicker::TDateTimePicker(TComponent* owner) : TWinControl(owner) {
+  FWindowClass = u"SysDateTimePick32";
+  FSystemClass = true;
+  FClassStyle = win::WS_TABSTOP;
+  // Nothing read yet: not a number, so neither is written back.
+  DateValue.kind = FormValue::Kind::String;
+  TimeValue.kind = FormValue::Kind::String;
+  SetBounds(0, 0, 186, 21);
+}
+
+std::optional<win::SYSTEMTIME> TDateTimePicker::Shown() const {
+  const bool date = DateValue.kind == FormValue::Kind::Float;
+  const bool time = TimeValue.kind == FormValue::Kind::Float;
+  if (!date && !time) return std::nullopt;
+  const long double d = date ? DateValue.real : TimeValue.real;
+  const long double t = time ? TimeValue.real : d;
+  // Years 1 to 9999 (the system's range), beyond which nothing is sent.
+  if (!(d > -693594.0L && d < 2958466.0L)) return std::nullopt;
+  // Days since 30 December 1899, the whole part toward zero and the time
+  // the fraction's size whatever the sign (-1.25 is 29 December, 6:00).
+  // Counted from 1 March of year 0, the civil date needs no leap tables.
+  const long days = static_cast<long>(std::trunc(d)) - 25569 + 719468;
+  const long era = (days >= 0 ? days : days - 146096) / 146097;
+  const long doe = days - era * 146097;
+  const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  const long mp = (5 * doy + 2) / 153;
+  const long month = mp < 10 ? mp + 3 : mp - 9;
+  const long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+  win::SYSTEMTIME s{};
+  s.wYear = static_cast<win::WORD>(year);
+  s.wMonth = static_cast<win::WORD>(month);
+  s.wDay = static_cast<win::WORD>(doy - (153 * mp + 2) / 5 + 1);
+  // Day 0 was a Saturday; Sunday is 0.
+  const long weekday = (static_cast<long>(std::trunc(d)) + 6) % 7;
+  s.wDayOfWeek = static_cast<win::WORD>(weekday < 0 ? weekday + 7 : weekday);
+  const long seconds =
+      std::lround(std::fabs(t - std::trunc(t)) * 86400.0L) % 86400;
+  s.wHour = static_cast<win::WORD>(seconds / 3600);
+  s.wMinute = static_cast<win::WORD>(seconds / 60 % 60);
+  s.wSecond = static_cast<win::WORD>(seconds % 60);
+  return s;
+}
+
+win::DWORD TDateTimePicker::WindowStyle() const {
+  using namespace win;
+  DWORD style = TWinControl::WindowStyle();
+  if (FKind == TDateTimeKind::dtkTime) {
+    style |= DTS_TIMEFORMAT;
+  } else if (FDateFormat == TDTDateFormat::dfLong) {
+    style |= DTS_LONGDATEFORMAT;
+  }
+  if (FShowCheckbox) style |= DTS_SHOWNONE;
+  return style;
+}
+
+void TDateTimePicker::WindowCreated() {
+  if (std::optional<win::SYSTEMTIME> t = Shown()) {
+    win::SendMessageW(FHandle, win::DTM_SETSYSTEMTIME, win::GDT_VALID,
+                      reinterpret_cast<win::LPARAM>(&*t));
+  }
 }
 
 // ---- TStatusBar

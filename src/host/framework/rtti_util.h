@@ -196,6 +196,8 @@ TPropInfo ValueProp(std::string name, TTypeKind kind, FormValue::Kind stored,
     if (v.kind != stored) {
       throw EConvertError(stored == FormValue::Kind::Collection
                               ? "a collection < ... > is expected"
+                          : stored == FormValue::Kind::Float
+                              ? "a number such as 45000.5 is expected"
                               : "binary data { ... } is expected");
     }
     static_cast<T&>(o).*member = v;

@@ -759,6 +759,7 @@ void RegisterStandardClasses() {
                               &TTabSheet::StaticClass(),
                               &TTrackBar::StaticClass(),
                               &TProgressBar::StaticClass(),
+                              &TDateTimePicker::StaticClass(),
                               &TUpDown::StaticClass(),
                               &TStatusBar::StaticClass(),
                               &TListView::StaticClass(),

@@ -24,21 +24,24 @@ bool sameClassName(std::u16string_view a, std::u16string_view b) {
 
 bool isSystemClass(std::u16string_view name) {
   // The user32 classes, then those of the common controls.
-  static constexpr std::u16string_view kNames[] = {u"BUTTON",
-                                                   u"EDIT",
-                                                   u"STATIC",
-                                                   u"LISTBOX",
-                                                   u"COMBOBOX",
-                                                   u"SCROLLBAR",
-                                                   u"#32770",
-                                                   u"msctls_trackbar32",
-                                                   u"msctls_progress32",
-                                                   u"msctls_updown32",
-                                                   u"SysTabControl32",
-                                                   u"msctls_statusbar32",
-                                                   u"SysListView32",
-                                                   u"SysTreeView32",
-                                                   u"SysHeader32"};
+  static constexpr std::u16string_view kNames[] = {
+      u"BUTTON",
+      u"EDIT",
+      u"STATIC",
+      u"LISTBOX",
+      u"COMBOBOX",
+      u"SCROLLBAR",
+      u"#32770",
+      u"msctls_trackbar32",
+      u"msctls_progress32",
+      u"msctls_updown32",
+      u"SysTabControl32",
+      u"msctls_statusbar32",
+      u"SysListView32",
+      u"SysTreeView32",
+      u"SysHeader32",
+      u"SysDateTimePick32",
+  };
   for (auto n : kNames) {
     if (sameClassName(n, name)) return true;
   }
