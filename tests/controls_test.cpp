@@ -403,26 +403,84 @@ TEST_F(Controls, TheFrameworkPaintsContainersPicturesAndUnknownClasses) {
   }
 }
 
+// TBitmap data around a .bmp file of 2 x 2 pixels at `bits` per pixel,
+// with the colour table that needs.
+std::vector<std::uint8_t> BitmapData(int bits) {
+  const std::uint32_t table = bits <= 8 ? (1u << bits) * 4 : 0;
+  const std::uint32_t stride = (2 * bits + 31) / 32 * 4;
+  const std::uint32_t offset = 14 + 40 + table;
+  const std::uint32_t size = offset + 2 * stride;
+  std::vector<std::uint8_t> data = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p'};
+  data.resize(12 + size, 0);
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+      data[at + i] = static_cast<std::uint8_t>(v >> (8 * i));
+    }
+  };
+  put32(8, size);  // TBitmap's own count of the file's bytes
+  std::uint8_t* bmp = data.data() + 12;
+  bmp[0] = 'B';
+  bmp[1] = 'M';
+  put32(12 + 2, size);
+  put32(12 + 10, offset);
+  put32(12 + 14, 40);
+  put32(12 + 18, 2);
+  put32(12 + 22, 2);
+  bmp[26] = 1;
+  bmp[28] = static_cast<std::uint8_t>(bits);
+  return data;
+}
+
+// The same data with the file cut `bytes` short (TBitmap's count too).
+std::vector<std::uint8_t> CutShort(std::vector<std::uint8_t> data,
+                                   std::size_t bytes) {
+  data.resize(data.size() - bytes);
+  const auto n = static_cast<std::uint32_t>(data.size() - 12);
+  for (int i = 0; i < 4; ++i) {
+    data[8 + i] = static_cast<std::uint8_t>(n >> (8 * i));
+  }
+  return data;
+}
+
 TEST_F(Controls, PicturesThatAreNotBitmapsOrAreCutShortShowNothing) {
+  // The whole bitmaps are drawn: 2 x 2 pixels.
+  for (int bits : {1, 4, 8, 24, 32}) {
+    TImage image(nullptr);
+    image.Picture().Data.bytes = BitmapData(bits);
+    EXPECT_EQ(image.BitmapRect().Width(), 2) << bits;
+  }
   struct Case {
     const char* name;
     std::vector<std::uint8_t> data;
   };
-  const std::vector<std::uint8_t> head = {7, 'T', 'B', 'i', 't', 'm', 'a', 'p'};
-  auto with = [&](std::vector<std::uint8_t> tail) {
-    std::vector<std::uint8_t> v = head;
-    v.insert(v.end(), tail.begin(), tail.end());
-    return v;
-  };
+  std::vector<std::uint8_t> compressed = BitmapData(8);
+  compressed[12 + 30] = 1;  // BI_RLE8: only decoding tells its length
+  std::vector<std::uint8_t> tableCut = BitmapData(8);
+  tableCut[12 + 10] = 14 + 40 + 100;  // the pixels inside the colour table
+  tableCut[12 + 11] = 0;
+  tableCut = CutShort(tableCut, tableCut.size() - 12 - (14 + 40 + 100 + 8));
+  std::vector<std::uint8_t> oddBits = BitmapData(24);
+  oddBits[12 + 28] = 7;
   const Case cases[] = {
       {"no data", {}},
       {"a name longer than the data", {9, 'T', 'B'}},
       {"a PNG", {9, 'T', 'P', 'n', 'g', 'I', 'm', 'a', 'g', 'e', 1, 2, 3}},
-      {"a size beyond the data", with({200, 0, 0, 0, 'B', 'M'})},
-      {"not a .bmp file", with({4, 0, 0, 0, 'X', 'Y', 0, 0})},
-      {"pixels beyond the file",
-       with({30, 0, 0, 0,  'B', 'M', 30, 0, 0, 0, 0, 0, 0, 0, 0xFF,
-             0,  0, 0, 40, 0,   0,   0,  2, 0, 0, 0, 1, 0, 0, 0})},
+      {"a size beyond the data",
+       [] {
+         auto d = BitmapData(24);
+         d[8] = 0xFF;  // TBitmap's count of the file's bytes
+         return d;
+       }()},
+      {"not a .bmp file",
+       [] {
+         auto d = BitmapData(24);
+         d[12] = 'X';
+         return d;
+       }()},
+      {"rows of pixels cut short", CutShort(BitmapData(24), 4)},
+      {"a colour table cut short", tableCut},
+      {"compressed pixels", compressed},
+      {"seven bits a pixel", oddBits},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -183,8 +183,8 @@ struct TCITEMW {
   LPARAM lParam;
 };
 
-// A column of a list view in report view (LVM_INSERTCOLUMNW); the fields
-// of later versions are left out and never named in `mask`.
+// A column of a list view in report view (LVM_INSERTCOLUMNW), as Windows
+// Vista and later have it.
 struct LVCOLUMNW {
   UINT mask;
   int fmt;
@@ -194,10 +194,13 @@ struct LVCOLUMNW {
   int iSubItem;
   int iImage;
   int iOrder;
+  int cxMin;
+  int cxDefault;
+  int cxIdeal;
 };
 
-// A section of a header control (HDM_INSERTITEMW), up to the fields that
-// text, width and alignment need.
+// A section of a header control (HDM_INSERTITEMW), as Windows Vista and
+// later have it.
 struct HDITEMW {
   UINT mask;
   int cxy;
@@ -205,6 +208,12 @@ struct HDITEMW {
   HANDLE hbm;
   int cchTextMax;
   int fmt;
+  LPARAM lParam;
+  int iImage;
+  int iOrder;
+  UINT type;
+  void* pvFilter;
+  UINT state;
 };
 
 // A date and time as its parts (DTM_SETSYSTEMTIME).

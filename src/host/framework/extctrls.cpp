@@ -159,8 +159,12 @@ void TRadioGroup::WindowCreated() { MakeButtons(); }
 
 void TRadioGroup::MakeButtons() {
   using namespace win;
+  // Those of an earlier window went with it; a handle the system gave out
+  // again since belongs to someone else.
   for (HWND button : FButtons) {
-    if (IsWindow(button)) DestroyWindow(button);
+    if (IsWindow(button) && GetParent(button) == FHandle) {
+      DestroyWindow(button);
+    }
   }
   FButtons.clear();
   for (int i = 0; i < FItems->Count(); ++i) {
@@ -238,6 +242,13 @@ struct BitmapView {
 
 constexpr std::size_t kFileHeader = 14;
 
+std::uint16_t ReadU16(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | (b[at + 1] << 8));
+}
+
+// The system reads the header, the colour table and every row of pixels
+// from these pointers: a file that is short of any of them is refused, and
+// so are compressed pixels (whose length only their decoding tells).
 bool ViewBitmap(const std::vector<std::uint8_t>& file, BitmapView& view) {
   if (file.size() < kFileHeader + 12 || file[0] != 'B' || file[1] != 'M') {
     return false;
@@ -247,19 +258,36 @@ bool ViewBitmap(const std::vector<std::uint8_t>& file, BitmapView& view) {
   if (bitsAt >= file.size() || headerSize > file.size() - kFileHeader) {
     return false;
   }
-  int w = 0, h = 0;
-  if (headerSize == 12) {
-    // The old core header: 16-bit sizes.
-    w = file[18] | (file[19] << 8);
-    h = file[20] | (file[21] << 8);
-  } else if (headerSize >= 40) {
-    w = static_cast<std::int32_t>(ReadU32(file, 18));
-    h = static_cast<std::int32_t>(ReadU32(file, 22));
-  } else {
+  const bool core = headerSize == 12;
+  if (!core && headerSize < 40) return false;
+  const std::int64_t w =
+      core ? ReadU16(file, 18) : static_cast<std::int32_t>(ReadU32(file, 18));
+  const std::int64_t h =
+      core ? ReadU16(file, 20) : static_cast<std::int32_t>(ReadU32(file, 22));
+  const unsigned bits = ReadU16(file, core ? 24 : 28);
+  const std::uint32_t compression = core ? 0 : ReadU32(file, 30);
+  if (w <= 0 || h == 0 || w > 65535 || h > 65535 || h < -65535) return false;
+  if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 &&
+      bits != 32) {
     return false;
   }
-  if (w <= 0 || h == 0 || w > 65535 || h > 65535 || h < -65535) return false;
-  view = BitmapView{w, h, file.data() + kFileHeader, file.data() + bitsAt};
+  // BI_RGB, or BI_BITFIELDS with its three masks after the header.
+  if (compression != 0 && !(compression == 3 && (bits == 16 || bits == 32))) {
+    return false;
+  }
+  std::uint64_t table = compression == 3 ? 12 : 0;
+  if (bits <= 8) {
+    const std::uint32_t used = core ? 0 : ReadU32(file, 46);
+    const std::uint64_t entries = used != 0 ? used : (1u << bits);
+    table = entries * (core ? 3 : 4);
+  }
+  if (kFileHeader + headerSize + table > file.size()) return false;
+  const std::uint64_t stride =
+      (static_cast<std::uint64_t>(w) * bits + 31) / 32 * 4;
+  const std::uint64_t rows = static_cast<std::uint64_t>(h < 0 ? -h : h);
+  if (stride * rows > file.size() - bitsAt) return false;
+  view = BitmapView{static_cast<int>(w), static_cast<int>(h),
+                    file.data() + kFileHeader, file.data() + bitsAt};
   return true;
 }
 
