@@ -69,7 +69,7 @@ GESTURES = [
 
 def xdotool(*args):
     subprocess.run(["xdotool"] + [str(a) for a in args], check=True,
-                   capture_output=True)
+                   capture_output=True, timeout=10)
 
 
 class Watch:
@@ -115,7 +115,7 @@ def run(demo, form, out):
                              text=True, check=False).stdout.strip() or form
     with open(path, "w") as report, \
             open(os.path.join(out, "mouse.err"), "w") as err:
-        proc = subprocess.Popen(["timeout", "180", "wine", demo, winform,
+        proc = subprocess.Popen(["timeout", "140", "wine", demo, winform,
                                  "--watch"], stdout=report, stderr=err)
     watch = Watch(path)
     done = []
