@@ -401,9 +401,11 @@ void TComboBox::Notify(win::UINT code) {
   const int items = std::clamp(FItems->Count(), 1, 8);
   const auto itemHeight =
       static_cast<int>(SendMessageW(FHandle, CB_GETITEMHEIGHT, 0, 0));
-  SetWindowPos(FHandle, nullptr, 0, 0, Width(),
-               Height() + items * std::max(itemHeight, 1) + 2,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  SetWindowPos(
+      FHandle, nullptr, 0, 0, Width(),
+      HeldInt(Height() + std::int64_t{items} * std::clamp(itemHeight, 1, 1000) +
+              2),
+      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 namespace {
@@ -665,7 +667,8 @@ std::string WithoutAccelerator(const std::string& text) {
 }
 
 RECT BoundsOf(const TControl& c) {
-  return RECT{c.Left(), c.Top(), c.Left() + c.Width(), c.Top() + c.Height()};
+  return RECT{c.Left(), c.Top(), HeldInt(std::int64_t{c.Left()} + c.Width()),
+              HeldInt(std::int64_t{c.Top()} + c.Height())};
 }
 
 COLORREF TextColorOf(const TControl& c) {
@@ -697,28 +700,37 @@ void DrawCaption(TControl& c, HDC dc, RECT rect, UINT format,
 
 int LineHeight(const TFont& font) {
   // The system's fonts keep about a fifth of the character height above
-  // the characters (Tahoma at -12 pixels: cells of 14).
-  const int h = font.Height();
-  return h < 0 ? MulDiv(-h, 6, 5) : h;
+  // the characters (Tahoma at -12 pixels: cells of 14), rounded.
+  const std::int64_t h = font.Height();
+  return h < 0 ? HeldInt((-h * 6 + 2) / 5) : static_cast<int>(h);
 }
 
 void DrawPlaceholder(TControl& c, HDC dc, RECT rect) {
   FillSys(dc, rect, COLOR_WINDOW);
   const COLORREF gray = RGB(0x99, 0x99, 0x99);
-  // Dashes of three pixels and gaps of two along each edge.
-  for (int x = rect.left; x < rect.right; x += 5) {
-    const int end = std::min(x + 3, static_cast<int>(rect.right));
-    FillSolid(dc, RECT{x, rect.top, end, rect.top + 1}, gray);
-    FillSolid(dc, RECT{x, rect.bottom - 1, end, rect.bottom}, gray);
+  // Dashes of three pixels and gaps of two along each edge (at most the
+  // screen's worth: the rest is never seen).
+  const std::int64_t right =
+      std::min<std::int64_t>(rect.right, rect.left + 8192);
+  const std::int64_t bottom =
+      std::min<std::int64_t>(rect.bottom, rect.top + 8192);
+  for (std::int64_t x = rect.left; x < right; x += 5) {
+    const auto l = static_cast<LONG>(x);
+    const auto r = static_cast<LONG>(std::min<std::int64_t>(x + 3, rect.right));
+    FillSolid(dc, RECT{l, rect.top, r, HeldInt(rect.top + 1LL)}, gray);
+    FillSolid(dc, RECT{l, HeldInt(rect.bottom - 1LL), r, rect.bottom}, gray);
   }
-  for (int y = rect.top; y < rect.bottom; y += 5) {
-    const int end = std::min(y + 3, static_cast<int>(rect.bottom));
-    FillSolid(dc, RECT{rect.left, y, rect.left + 1, end}, gray);
-    FillSolid(dc, RECT{rect.right - 1, y, rect.right, end}, gray);
+  for (std::int64_t y = rect.top; y < bottom; y += 5) {
+    const auto t = static_cast<LONG>(y);
+    const auto b =
+        static_cast<LONG>(std::min<std::int64_t>(y + 3, rect.bottom));
+    FillSolid(dc, RECT{rect.left, t, HeldInt(rect.left + 1LL), b}, gray);
+    FillSolid(dc, RECT{HeldInt(rect.right - 1LL), t, rect.right, b}, gray);
   }
   std::string text = c.GetText();
   if (text.empty()) text = c.Name() + ": " + c.ClassName();
-  RECT inner{rect.left + 4, rect.top + 2, rect.right - 2, rect.bottom - 2};
+  RECT inner{HeldInt(rect.left + 4LL), HeldInt(rect.top + 2LL),
+             HeldInt(rect.right - 2LL), HeldInt(rect.bottom - 2LL)};
   DrawCaption(c, dc, inner, DT_WORDBREAK | DT_END_ELLIPSIS, text);
 }
 
