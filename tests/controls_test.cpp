@@ -442,6 +442,46 @@ std::vector<std::uint8_t> CutShort(std::vector<std::uint8_t> data,
   return data;
 }
 
+// Painting and laying out at any position and size the form file can give
+// stays within the integers (the sanitizer build stops at an overflow).
+TEST_F(Controls, PaintingAtTheExtremesStaysDefined) {
+  const std::string bounds[] = {
+      "    Left = 2147483647\n    Top = 2147483647\n"
+      "    Width = 2147483647\n    Height = 2147483647\n",
+      "    Left = -2147483648\n    Top = -2147483648\n"
+      "    Width = 2147483647\n    Height = 2147483647\n",
+      "    Left = 0\n    Top = 0\n    Width = 0\n    Height = 0\n"};
+  const std::pair<const char*, const char*> classes[] = {
+      {"TPanel", "    Caption = 'P'\n    BevelWidth = 3\n"},
+      {"TGroupBox", "    Caption = 'G'\n"},
+      {"TGroupBox",
+       "    Caption = 'G'\n    Font.Height = -2147483648\n"
+       "    ParentFont = False\n"},
+      {"TRadioGroup",
+       "    Columns = 16\n    Items.Strings = (\n      'a'\n"
+       "      'b')\n"},
+      {"TLabel", "    Caption = 'L'\n    Layout = tlBottom\n"},
+      {"TShape", "    Shape = stCircle\n    Pen.Width = 2147483647\n"},
+      {"TBevel", "    Shape = bsRightLine\n"},
+      {"TStringGrid",
+       "    DefaultColWidth = 2147483647\n    DefaultRowHeight = 2147483647\n"},
+      {"TPageControl", ""},
+      {"TSomethingUnknown", "    TabOrder = 0\n"},
+      {"TToolButton", "    Style = tbsDivider\n"},
+  };
+  for (const std::string& b : bounds) {
+    for (auto [cls, props] : classes) {
+      SCOPED_TRACE(std::string(cls) + "\n" + b);
+      TCustomForm& form = load(Object("X", cls, b + props));
+      SendMessageW(form.Handle(), WM_PAINT, 0, 0);
+      if (auto* w = dynamic_cast<TWinControl*>(root->FindComponent("X"))) {
+        SendMessageW(w->Handle(), WM_PAINT, 0, 0);
+        w->SetBounds(w->Left(), w->Top(), w->Width(), w->Height() / 2);
+      }
+    }
+  }
+}
+
 TEST_F(Controls, PicturesThatAreNotBitmapsOrAreCutShortShowNothing) {
   // The whole bitmaps are drawn: 2 x 2 pixels.
   for (int bits : {1, 4, 8, 24, 32}) {

@@ -90,9 +90,10 @@ TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
 TRect TPageControl::DisplayRect() const {
   // Below the row of tabs, whose height follows the font (the system's tab
   // control gives its display area a top of the text height plus 9).
-  const int top = LineHeight(Font()) + 9;
-  const int w = ClientWidth(), h = ClientHeight();
-  return {4, top, std::max(w - 4, 4), std::max(h - 4, top)};
+  const int top = HeldInt(LineHeight(Font()) + 9LL);
+  const std::int64_t w = ClientWidth(), h = ClientHeight();
+  return {4, top, HeldInt(std::max<std::int64_t>(w - 4, 4)),
+          HeldInt(std::max<std::int64_t>(h - 4, top))};
 }
 
 std::vector<TTabSheet*> TPageControl::Pages() const {
@@ -655,8 +656,8 @@ void TToolButton::Paint(win::HDC dc) {
   RECT r = BoundsOf(*this);
   if (FStyle == TToolButtonStyle::tbsSeparator) return;
   if (FStyle == TToolButtonStyle::tbsDivider) {
-    const LONG middle = (r.left + r.right) / 2;
-    RECT line{middle - 1, r.top, middle + 1, r.bottom};
+    const std::int64_t middle = (std::int64_t{r.left} + r.right) / 2;
+    RECT line{HeldInt(middle - 1), r.top, HeldInt(middle + 1), r.bottom};
     DrawEdge(dc, &line, EDGE_ETCHED, BF_LEFT);
     return;
   }

@@ -3,6 +3,7 @@
 #include "flexarium/extctrls.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "host/framework/std_classes.h"
 
@@ -97,7 +98,7 @@ void TGroupBox::PaintWindow(win::HDC dc) {
   DrawTextW(dc, Utf8ToUtf16(WithoutAccelerator(caption)), &text,
             DT_SINGLELINE | DT_CALCRECT | DT_NOPREFIX);
   SelectObject(dc, previous);
-  text.right = std::min(static_cast<int>(text.right) + 2, Width() - 6);
+  text.right = HeldInt(std::min<std::int64_t>(text.right + 2LL, Width() - 6));
   text.left -= 2;
   FillSys(dc, text, COLOR_BTNFACE);
   text.left += 2;
@@ -145,14 +146,17 @@ TRect TRadioGroup::ButtonRect(int i) const {
   if (i < 0 || i >= count) return {};
   // Columns of equal width; the rows share the height below the caption,
   // the odd pixels split above and below.
-  const int perColumn = (count + FColumns - 1) / FColumns;
-  const int width = (Width() - 10) / FColumns;
-  const int spare = Height() - LineHeight(Font()) - 5;
-  const int height = std::max(spare / perColumn, 0);
-  const int top = LineHeight(Font()) + 1 + (spare % perColumn) / 2;
-  const int left = (i / perColumn) * width + 8;
-  const int y = (i % perColumn) * height + top;
-  return {left, y, left + std::max(width, 0), y + height};
+  const std::int64_t perColumn = (count + FColumns - 1) / FColumns;
+  const std::int64_t width =
+      std::max<std::int64_t>((Width() - 10LL) / FColumns, 0);
+  const std::int64_t line = LineHeight(Font());
+  const std::int64_t spare = Height() - line - 5;
+  const std::int64_t height = std::max<std::int64_t>(spare / perColumn, 0);
+  const std::int64_t top = line + 1 + (spare % perColumn) / 2;
+  const std::int64_t left = (i / perColumn) * width + 8;
+  const std::int64_t y = (i % perColumn) * height + top;
+  return {HeldInt(left), HeldInt(y), HeldInt(left + width),
+          HeldInt(y + height)};
 }
 
 void TRadioGroup::WindowCreated() { MakeButtons(); }
@@ -396,8 +400,9 @@ void TImage::Paint(win::HDC dc) {
   BitmapView view;
   if (!ViewBitmap(file, view)) return;
   const TRect r = BitmapRect();
-  StretchDIBits(dc, Left() + r.Left, Top() + r.Top, r.Width(), r.Height(), 0, 0,
-                view.width, std::abs(view.height), view.bits, view.info,
+  StretchDIBits(dc, HeldInt(std::int64_t{Left()} + r.Left),
+                HeldInt(std::int64_t{Top()} + r.Top), r.Width(), r.Height(), 0,
+                0, view.width, std::abs(view.height), view.bits, view.info,
                 DIB_RGB_COLORS, SRCCOPY);
 }
 
@@ -427,22 +432,23 @@ void TShape::Paint(win::HDC dc) {
   if (FShape == TShapeType::stSquare || FShape == TShapeType::stRoundSquare ||
       FShape == TShapeType::stCircle) {
     // Squares and circles take the shorter side, centred.
-    const int side = std::min(Width(), Height());
-    r.left += (Width() - side) / 2;
-    r.top += (Height() - side) / 2;
-    r.right = r.left + side;
-    r.bottom = r.top + side;
+    const std::int64_t side = std::min(Width(), Height());
+    r.left = HeldInt(r.left + (Width() - side) / 2);
+    r.top = HeldInt(r.top + (Height() - side) / 2);
+    r.right = HeldInt(r.left + side);
+    r.bottom = HeldInt(r.top + side);
   }
   if (FBrush->Style != TBrushStyle::bsClear) {
     FillSolid(dc, r, ColorToRGB(FBrush->Color, RGB(255, 255, 255)));
   }
   if (FPen->Style == TPenStyle::psClear || FPen->Width <= 0) return;
   const COLORREF pen = ColorToRGB(FPen->Color, RGB(0, 0, 0));
-  const LONG w = std::min<LONG>(FPen->Width, (r.right - r.left + 1) / 2);
-  FillSolid(dc, RECT{r.left, r.top, r.right, r.top + w}, pen);
-  FillSolid(dc, RECT{r.left, r.bottom - w, r.right, r.bottom}, pen);
-  FillSolid(dc, RECT{r.left, r.top, r.left + w, r.bottom}, pen);
-  FillSolid(dc, RECT{r.right - w, r.top, r.right, r.bottom}, pen);
+  const std::int64_t w = std::min<std::int64_t>(
+      FPen->Width, (std::int64_t{r.right} - r.left + 1) / 2);
+  FillSolid(dc, RECT{r.left, r.top, r.right, HeldInt(r.top + w)}, pen);
+  FillSolid(dc, RECT{r.left, HeldInt(r.bottom - w), r.right, r.bottom}, pen);
+  FillSolid(dc, RECT{r.left, r.top, HeldInt(r.left + w), r.bottom}, pen);
+  FillSolid(dc, RECT{HeldInt(r.right - w), r.top, r.right, r.bottom}, pen);
 }
 
 const TClassInfo& TBevel::StaticClass() {

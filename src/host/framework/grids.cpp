@@ -2,6 +2,7 @@
 #include "flexarium/grids.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "host/framework/std_classes.h"
 
@@ -79,24 +80,27 @@ void TCustomGrid::PaintWindow(win::HDC dc) {
   using namespace win;
   FillSys(dc, RECT{0, 0, Width(), Height()}, COLOR_WINDOW);
   const COLORREF line = GetSysColor(COLOR_BTNFACE);
-  int y = 0;
+  // Sizes come from the form file: the cells are laid out in 64 bits and
+  // end where the window does.
+  auto at = [](std::int64_t v) { return HeldInt(v); };
+  std::int64_t y = 0;
   for (int row = 0; row < FRowCount && y < Height(); ++row) {
-    const int h = RowHeight(row);
-    int x = 0;
+    const std::int64_t h = std::max(RowHeight(row), 1);
+    std::int64_t x = 0;
     for (int col = 0; col < FColCount && x < Width(); ++col) {
-      const int w = ColWidth(col);
-      RECT cell{x, y, x + w, y + h};
+      const std::int64_t w = std::max(ColWidth(col), 1);
+      RECT cell{at(x), at(y), at(x + w), at(y + h)};
       if (row < FFixedRows || col < FFixedCols) {
         FillSys(dc, cell, COLOR_BTNFACE);
-        RECT edge{x, y, x + w - 1, y + h - 1};
+        RECT edge{at(x), at(y), at(x + w - 1), at(y + h - 1)};
         DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
       }
       // One-pixel grid lines right and below each cell.
-      FillSolid(dc, RECT{x + w - 1, y, x + w, y + h}, line);
-      FillSolid(dc, RECT{x, y + h - 1, x + w, y + h}, line);
+      FillSolid(dc, RECT{at(x + w - 1), at(y), at(x + w), at(y + h)}, line);
+      FillSolid(dc, RECT{at(x), at(y + h - 1), at(x + w), at(y + h)}, line);
       const std::string text = CellText(col, row);
       if (!text.empty()) {
-        RECT inner{x + 2, y, x + w - 3, y + h - 1};
+        RECT inner{at(x + 2), at(y), at(x + w - 3), at(y + h - 1)};
         DrawCaption(*this, dc, inner,
                     DT_SINGLELINE | DT_VCENTER | DT_END_ELLIPSIS, text);
       }

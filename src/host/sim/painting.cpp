@@ -2,6 +2,8 @@
 // LOGFONTs, and the one paint DC records the drawing calls of what the
 // framework paints (its containers, and the controls that their parent
 // paints).
+#include <algorithm>
+#include <cstdint>
 #include <iterator>
 #include <utility>
 
@@ -100,15 +102,20 @@ int Desktop::drawText(HDC dc, std::u16string_view text, RECT* rect,
   if (format & DT_CALCRECT) {
     // Measured, not drawn: a line is as high as the font's cell (a fifth
     // more than its characters) and each character half as wide as high.
+    auto held = [](std::int64_t v) {
+      return static_cast<LONG>(
+          std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    };
     LONG h = 13;
     const std::size_t font = handleSerial(impl_->paintFont, kTagFont);
     if (font != 0 && font < impl_->fonts.size() && impl_->fonts[font] &&
         impl_->fonts[font]->lfHeight != 0) {
-      const LONG lf = impl_->fonts[font]->lfHeight;
-      h = lf < 0 ? MulDiv(-lf, 6, 5) : lf;
+      const std::int64_t lf = impl_->fonts[font]->lfHeight;
+      h = lf < 0 ? held((-lf * 6 + 2) / 5) : static_cast<LONG>(lf);
     }
-    rect->right = rect->left + static_cast<LONG>(text.size()) * h / 2;
-    rect->bottom = rect->top + h;
+    rect->right =
+        held(rect->left + static_cast<std::int64_t>(text.size()) * h / 2);
+    rect->bottom = held(std::int64_t{rect->top} + h);
     return h;
   }
   impl_->recordPaint("DrawTextW", text, *rect, format, 0);
