@@ -87,8 +87,8 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
   int px = Info->ptMaxPosition.x, py = Info->ptMaxPosition.y;
   const bool maxSet = FFormMaxWidth > 0 && FFormMaxHeight > 0;
   if (maxSet) {
-    mx = FFormMaxWidth;
-    my = FFormMaxHeight;
+    mx = LimitW(FFormMaxWidth);
+    my = LimitH(FFormMaxHeight);
   } else {
     if (!HookPath && IsZoomed(Wnd)) {
       GetMonitorSize(Wnd, FMaxSize.x, FMaxSize.y);
@@ -136,23 +136,22 @@ void TFlexarium::HandleSizing(LPARAM LParam) {
   if (R == nullptr) return;
   // Only the right and bottom edges move; the minimum wins over the maximum.
   if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
-    if (R->right - R->left > FFormMaxWidth) R->right = R->left + FFormMaxWidth;
-    if (R->bottom - R->top > FFormMaxHeight) {
-      R->bottom = R->top + FFormMaxHeight;
-    }
+    const int maxW = LimitW(FFormMaxWidth), maxH = LimitH(FFormMaxHeight);
+    if (R->right - R->left > maxW) R->right = R->left + maxW;
+    if (R->bottom - R->top > maxH) R->bottom = R->top + maxH;
   }
   if (FFormMinWidth > 0 && FFormMinHeight > 0) {
-    if (R->right - R->left < FFormMinWidth) R->right = R->left + FFormMinWidth;
-    if (R->bottom - R->top < FFormMinHeight) {
-      R->bottom = R->top + FFormMinHeight;
-    }
+    const int minW = LimitW(FFormMinWidth), minH = LimitH(FFormMinHeight);
+    if (R->right - R->left < minW) R->right = R->left + minW;
+    if (R->bottom - R->top < minH) R->bottom = R->top + minH;
   }
 }
 
-void TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
+bool TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
                                bool HookPath) {
   // Errors of a handler are the application's to hear about; they never
   // cross the window or hook procedure.
+  bool answered = false;
   try {
     switch (Msg) {
       case WM_SHOWWINDOW:
@@ -165,7 +164,15 @@ void TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
         HandleSizing(LParam);
         break;
       case WM_SIZE:
+        NoteClientSize(WParam, LParam);
         HandleSize(Wnd, WParam, LParam, HookPath);
+        break;
+      // Windows 4.x knows no DPI change.
+      case WM_GETDPISCALEDSIZE:
+        answered = !HookPath && HandleGetDpiScaledSize(Wnd, WParam, LParam);
+        break;
+      case WM_DPICHANGED:
+        if (!HookPath) HandleDpiChanged(Wnd, WParam, LParam);
         break;
       default:
         break;
@@ -177,6 +184,7 @@ void TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
     FLastError = "unknown error";
     HandleException(Exception("unknown error in a message handler"));
   }
+  return answered;
 }
 
 LRESULT FLX_CALLBACK FormWndProc(HWND Wnd, UINT Msg, WPARAM WParam,
@@ -184,12 +192,17 @@ LRESULT FLX_CALLBACK FormWndProc(HWND Wnd, UINT Msg, WPARAM WParam,
   // Nothing may cross into the window system: errors of a handler are
   // reported to the application and the message still goes on.
   TFlexarium* self = unit::FindInstance(Wnd);
+  bool answered = false;
   if (self != nullptr && self->FEnabled) {
-    self->HandleMessage(Wnd, Msg, WParam, LParam, false);
+    answered = self->HandleMessage(Wnd, Msg, WParam, LParam, false);
   }
   try {
-    return self != nullptr ? self->PassOn(Wnd, Msg, WParam, LParam)
-                           : passToForm(Wnd, Msg, WParam, LParam);
+    const LRESULT result = self != nullptr
+                               ? self->PassOn(Wnd, Msg, WParam, LParam)
+                               : passToForm(Wnd, Msg, WParam, LParam);
+    // The form's own procedure may answer in our stead; DefWindowProc's
+    // FALSE would have the system scale linearly after all.
+    return answered && result == 0 ? TRUE : result;
   } catch (const std::exception& e) {
     HandleException(e);
   } catch (...) {

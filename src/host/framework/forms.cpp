@@ -111,7 +111,13 @@ void TCustomForm::FrameSize(int& dx, int& dy) const {
   dx = dy = 0;
   if (!win::hasWindowSystem()) return;
   win::RECT r{0, 0, 0, 0};
-  win::AdjustWindowRectEx(&r, WindowStyle(), win::FALSE, WindowExStyle());
+  if (FCurrentPPI > 0) {
+    win::AdjustWindowRectExForDpi(&r, WindowStyle(), win::FALSE,
+                                  WindowExStyle(),
+                                  static_cast<win::UINT>(FCurrentPPI));
+  } else {
+    win::AdjustWindowRectEx(&r, WindowStyle(), win::FALSE, WindowExStyle());
+  }
   dx = r.right - r.left;
   dy = r.bottom - r.top;
 }
@@ -243,6 +249,37 @@ void TCustomForm::UpdateBoundsFromWindow() {
   FSyncing = false;
 }
 
+namespace {
+
+void adoptPixelsPerInch(TComponent& owner, int ppi) {
+  for (int i = 0; i < owner.ComponentCount(); ++i) {
+    TComponent* c = owner.Components(i);
+    if (auto* control = dynamic_cast<TControl*>(c)) {
+      control->Font().SetPixelsPerInch(ppi);
+    }
+    adoptPixelsPerInch(*c, ppi);
+  }
+}
+
+void adoptPixelsPerInch(TWinControl& parent, int ppi) {
+  for (int i = 0; i < parent.ControlCount(); ++i) {
+    TControl* c = parent.Controls(i);
+    c->Font().SetPixelsPerInch(ppi);
+    if (auto* w = dynamic_cast<TWinControl*>(c)) adoptPixelsPerInch(*w, ppi);
+  }
+}
+
+}  // namespace
+
+void TCustomForm::SetCurrentPPI(int ppi) {
+  if (ppi <= 0) return;
+  FCurrentPPI = ppi;
+  Font().SetPixelsPerInch(ppi);
+  // The controls the form owns, and those it holds that others own.
+  adoptPixelsPerInch(static_cast<TComponent&>(*this), ppi);
+  adoptPixelsPerInch(static_cast<TWinControl&>(*this), ppi);
+}
+
 void TCustomForm::CreateWnd() {
   using namespace win;
   RegisterWindowClass(FWindowClass, &MainWndProc);
@@ -253,6 +290,19 @@ void TCustomForm::CreateWnd() {
     throw EInvalidOperation("Error creating window for " + Name());
   }
   FHandle = wnd;
+  // A per-monitor aware window made on a monitor of another DPI than the
+  // system's has its frame, and its fonts, at that monitor's DPI: the
+  // client size stays as given.
+  if (Win32MajorVersion() >= 10) {
+    const int dpi = static_cast<int>(GetDpiForWindow(wnd));
+    if (dpi > 0 && dpi != static_cast<int>(GetDpiForSystem())) {
+      SetCurrentPPI(dpi);
+      int dx, dy;
+      FrameSize(dx, dy);
+      MoveWindow(wnd, FLeft, FTop, FClientWidth + dx, FClientHeight + dy,
+                 FALSE);
+    }
+  }
   SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), 0);
   UpdateBoundsFromWindow();
   CreateChildHandles();
@@ -294,6 +344,10 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
     case WM_MOVE:
     case WM_WINDOWPOSCHANGED:
       UpdateBoundsFromWindow();
+      break;
+    case WM_DPICHANGED:
+      // Sizing the form for the new DPI is the application's part.
+      SetCurrentPPI(LOWORD(wParam));
       break;
     case WM_GETMINMAXINFO: {
       LRESULT result = DefaultHandler(msg, wParam, lParam);

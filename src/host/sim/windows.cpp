@@ -96,6 +96,7 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
     w->rect = RECT{x, y, x + std::max(0, cx), y + std::max(0, cy)};
     w->normalRect = w->rect;
     w->text = std::u16string(windowName);
+    if (!child) w->dpi = decideDpi(w->rect);
     recalcFrame(*w);
     markReported(*w);
     windows.push_back(std::move(w));
