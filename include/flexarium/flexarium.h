@@ -208,7 +208,10 @@ class TFlexarium : public TComponent {
   bool HandleMessage(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                      win::LPARAM LParam, bool HookPath);
   void HandleShowWindow(win::HWND Wnd, win::WPARAM WParam, bool HookPath);
-  void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath);
+  // Maximising: as for a form about to be maximised, also when it is
+  // maximised already.
+  void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath,
+                           bool Maximising = false);
   void HandleSizing(win::LPARAM LParam);
   void HandleSize(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam,
                   bool HookPath);

@@ -152,7 +152,7 @@ void TFlexarium::HandleDpiChanged(HWND Wnd, WPARAM WParam, LPARAM LParam) {
     Info.ptMaxSize = {Suggested->right - Suggested->left,
                       Suggested->bottom - Suggested->top};
     Info.ptMaxPosition = {Suggested->left, Suggested->top};
-    HandleGetMinMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info), false);
+    HandleGetMinMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info), false, true);
     Target = RECT{Info.ptMaxPosition.x, Info.ptMaxPosition.y,
                   Info.ptMaxPosition.x + Info.ptMaxSize.x,
                   Info.ptMaxPosition.y + Info.ptMaxSize.y};

@@ -74,7 +74,8 @@ void TFlexarium::HandleShowWindow(HWND Wnd, WPARAM WParam, bool HookPath) {
   }
 }
 
-void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
+void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
+                                     bool Maximising) {
   if (BusyForm(Wnd)) return;
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   if (Info == nullptr) return;
@@ -90,7 +91,7 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
     mx = LimitW(FFormMaxWidth);
     my = LimitH(FFormMaxHeight);
   } else {
-    if (!HookPath && IsZoomed(Wnd)) {
+    if (!HookPath && !Maximising && IsZoomed(Wnd)) {
       GetMonitorSize(Wnd, FMaxSize.x, FMaxSize.y);
       return;
     }

@@ -346,8 +346,9 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
       UpdateBoundsFromWindow();
       break;
     case WM_DPICHANGED:
-      // Sizing the form for the new DPI is the application's part.
-      SetCurrentPPI(LOWORD(wParam));
+      // The message exists from Windows 8.1 on. Sizing the form for the
+      // new DPI is the application's part.
+      if (CheckWin32Version(6, 3)) SetCurrentPPI(LOWORD(wParam));
       break;
     case WM_GETMINMAXINFO: {
       LRESULT result = DefaultHandler(msg, wParam, lParam);
