@@ -8,6 +8,7 @@
 //   Standard input        "-" for each subcommand, errors, a real pipe
 //   Pictures              SVG nesting, escaping, file names
 //   Scenarios             the language's errors, the runner, `run`
+//   Monitors and DPI      --monitor, --awareness, --move; scenario lines
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -1018,6 +1019,204 @@ TEST(CliScenario, RunCommandExitStatus) {
       << failed.err;
   EXPECT_NE(failed.err.find("bad.scn: 1 of 1 expects failed"),
             std::string::npos);
+}
+
+// ---- Monitors and DPI
+
+TEST(CliDpi, MonitorAwarenessAndPointParse) {
+  struct Row {
+    const char* text;
+    bool ok;
+    flx::win::RECT rect;
+    int dpi;
+  };
+  const Row rows[] = {
+      {"1920x1080@0,0:144", true, {0, 0, 1920, 1080}, 144},
+      {"1280x1024@-1280,56:96", true, {-1280, 56, 0, 1080}, 96},
+      {"1920x1080@1920,0", false, {}, 0},
+      {"1920x1080:96", false, {}, 0},
+      {"1920x1080@1920,0:0", false, {}, 0},
+      {"1920x1080@a,0:96", false, {}, 0},
+      {"0x1080@0,0:96", false, {}, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    auto m = parseMonitor(row.text);
+    ASSERT_EQ(m.has_value(), row.ok);
+    if (!m) continue;
+    EXPECT_EQ(m->rect.left, row.rect.left);
+    EXPECT_EQ(m->rect.top, row.rect.top);
+    EXPECT_EQ(m->rect.right, row.rect.right);
+    EXPECT_EQ(m->rect.bottom, row.rect.bottom);
+    EXPECT_EQ(m->dpi, row.dpi);
+    EXPECT_EQ(describeMonitor(*m), row.text);
+  }
+  EXPECT_EQ(parseAwareness("System"), flx::sim::DpiAwareness::System);
+  EXPECT_EQ(parseAwareness("permonitor"), flx::sim::DpiAwareness::PerMonitor);
+  EXPECT_FALSE(parseAwareness("permonitorv2"));
+  auto p = parsePoint("-20,+300");
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->x, -20);
+  EXPECT_EQ(p->y, 300);
+  EXPECT_FALSE(parsePoint("20"));
+  EXPECT_FALSE(parsePoint("20,200000"));
+}
+
+TEST(CliDpi, TheIssuesExampleComesBackToItsFirstLayout) {
+  Outcome o = RunCli({"preview", kForms + "contact.dfm", "--monitor",
+                      "1920x1080@0,0:144", "--monitor", "1920x1080@1920,0:96",
+                      "--move", "2300,200", "--move", "300,200", "--json"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  json doc = json::parse(o.out);
+  EXPECT_EQ(doc["screen"]["monitors"],
+            json::array({"1920x1080@0,0:144", "1920x1080@1920,0:96"}));
+  EXPECT_EQ(doc["screen"]["awareness"], "permonitor");
+  const json& steps = doc["steps"];
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0]["dpi"], 144);
+  EXPECT_EQ(steps[0]["monitor"], 0);
+  EXPECT_EQ(steps[1]["action"], "move 2300,200");
+  EXPECT_EQ(steps[1]["dpi"], 96);
+  EXPECT_EQ(steps[1]["monitor"], 1);
+  EXPECT_EQ(steps[1]["form"]["left"], 2300);
+  EXPECT_EQ(steps[1]["form"]["client_width"], 320);
+  EXPECT_EQ(steps[1]["passes"], 1);
+  EXPECT_EQ(steps[2]["dpi"], 144);
+  EXPECT_EQ(steps[2]["monitor"], 0);
+  for (const char* key : {"client_width", "client_height", "width", "height",
+                          "font_size", "font_height"}) {
+    EXPECT_EQ(steps[2]["form"][key], steps[0]["form"][key]) << key;
+  }
+  EXPECT_EQ(steps[2]["controls"], steps[0]["controls"]);
+  EXPECT_NE(steps[1]["controls"], steps[0]["controls"]);
+  EXPECT_EQ(steps[0]["controls"][0]["font_height"], -12);
+}
+
+TEST(CliDpi, AMoveGivesWhatPreviewAtThatDpiReports) {
+  Outcome moved =
+      RunCli({"preview", kForms + "order_dialog.dfm", "--monitor",
+              "1920x1080@0,0:144", "--monitor", "1600x900@1920,0:120",
+              "--client", "700x600", "--move", "2000,100", "--json"});
+  ASSERT_EQ(moved.status, 0) << moved.err;
+  const json step = json::parse(moved.out)["steps"][2];
+  const std::string client =
+      std::to_string(step["form"]["client_width"].get<int>()) + "x" +
+      std::to_string(step["form"]["client_height"].get<int>());
+  EXPECT_EQ(client, "583x500");
+  Outcome direct = RunCli({"preview", kForms + "order_dialog.dfm", "--dpi",
+                           "120", "--client", client, "--json"});
+  ASSERT_EQ(direct.status, 0) << direct.err;
+  const json want = json::parse(direct.out)["steps"][1];
+  EXPECT_EQ(step["controls"], want["controls"]);
+  EXPECT_EQ(step["form"]["font_height"], want["form"]["font_height"]);
+}
+
+TEST(CliDpi, UnawareAndSystemAwareNeverChange) {
+  for (const char* awareness : {"unaware", "system"}) {
+    SCOPED_TRACE(awareness);
+    Outcome o =
+        RunCli({"preview", kForms + "contact.dfm", "--monitor",
+                "1920x1080@0,0:144", "--monitor", "1920x1080@1920,0:96",
+                "--awareness", awareness, "--move", "2300,200", "--json"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const json steps = json::parse(o.out)["steps"];
+    EXPECT_EQ(steps[1]["passes"], 0);
+    EXPECT_EQ(steps[1]["dpi"], steps[0]["dpi"]);
+    EXPECT_EQ(steps[1]["controls"], steps[0]["controls"]);
+  }
+}
+
+TEST(CliDpi, BadMonitorsAreBadUsage) {
+  struct Row {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const Row rows[] = {
+      {{"--monitor", "1920x1080@1920,0:96"}, "lies at 0,0"},
+      {{"--monitor", "1920x1080@0,0:96", "--monitor", "800x600@1000,0:96"},
+       "overlap"},
+      {{"--monitor", "1920x1080@0,0:96", "--dpi", "120"},
+       "leave out --screen and --dpi"},
+      {{"--monitor", "1920x1080"}, "expected WxH@X,Y:DPI"},
+      {{"--awareness", "some"}, "expected unaware, system or permonitor"},
+      {{"--move", "3"}, "expected X,Y"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args{"preview", kForms + "contact.dfm"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    SCOPED_TRACE(args.back());
+    Outcome o = RunCli(args);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find(row.message), std::string::npos) << o.err;
+  }
+}
+
+TEST(CliDpi, OneMonitorReportsAsBefore) {
+  Outcome table = RunCli({"preview", kForms + "contact.dfm"});
+  ASSERT_EQ(table.status, 0);
+  EXPECT_EQ(table.out.find("DPI on monitor"), std::string::npos);
+  EXPECT_NE(table.out.find("screen 1920x1080, 96 DPI, taskbar bottom:40"),
+            std::string::npos);
+  Outcome two =
+      RunCli({"preview", kForms + "contact.dfm", "--monitor",
+              "1920x1080@0,0:96", "--monitor", "1920x1080@0,1080:96"});
+  EXPECT_NE(two.out.find(", 96 DPI on monitor 0"), std::string::npos);
+  EXPECT_NE(two.out.find("screen 1920x1080@0,0:96 (primary), "
+                         "1920x1080@0,1080:96, taskbar"),
+            std::string::npos)
+      << two.out;
+}
+
+TEST(CliDpi, PicturesDrawTheMonitorsAndTheFormOnThem) {
+  StepLayout step;
+  step.form.name = "F";
+  step.form.window = flx::win::RECT{2300, 200, 2636, 439};
+  step.form.visible = step.form.window;
+  step.dpi = 96;
+  step.monitor = 1;
+  EXPECT_EQ(renderSvg(step, 1).find("monitor 0"), std::string::npos);
+  step.monitors = {MonitorLayout{{0, 0, 1920, 1080}, 144, true},
+                   MonitorLayout{{1920, 0, 3840, 1080}, 96, false}};
+  const std::string svg = renderSvg(step, 1);
+  EXPECT_NE(svg.find("monitor 0, 144 DPI, primary"), std::string::npos);
+  EXPECT_NE(svg.find("monitor 1, 96 DPI"), std::string::npos);
+  EXPECT_NE(svg.find("<title>F</title></rect>"), std::string::npos);
+  EXPECT_NE(svg.find("96 DPI on monitor 1"), std::string::npos);
+}
+
+TEST(CliDpi, ScenarioLinesForMonitors) {
+  Scratch scratch;
+  const std::string load = "load " + kForms + "contact.dfm\n";
+  const std::string two =
+      "monitor 1920x1080@0,0:144\nmonitor 1920x1080@1920,0:96\n";
+  ScenarioRun ok = RunScript(
+      scratch, two + load +
+                   "show\nexpect form dpi=144 monitor=0 fontheight=-12\n"
+                   "move 2300 200\nexpect form dpi=96 monitor=1 "
+                   "fontheight=-8\nexpect edName fontheight=-8\n"
+                   "monitordpi 1 120\nexpect form dpi=120 monitor=1\n");
+  EXPECT_TRUE(ok.result.passed()) << ok.err;
+  EXPECT_EQ(ok.result.expects, 4);
+  struct Case {
+    std::string script;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"dpi 120\nmonitor 1920x1080@0,0:96\n", "t.scn:2: monitor: each"},
+      {"monitor 1920x1080@0,0:96\ndpi 120\n", "t.scn:2: dpi: each monitor"},
+      {"monitor 1920x1080@10,0:96\n", "t.scn:1: monitor: the first"},
+      {two + "screen 800x600\n", "t.scn:3: screen: the monitors"},
+      {two + load + "monitordpi 2 120\n", "t.scn:4: there is no monitor 2"},
+      {load + "awareness system\n", "awareness must come before load"},
+      {"monitor 1920x1080\n", "t.scn:1: monitor: expected WxH@X,Y:DPI"},
+      {load + "monitordpi 0 0\n", "monitordpi: expected a DPI"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    ScenarioRun r = RunScript(scratch, c.script);
+    EXPECT_TRUE(r.result.error);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
 }
 
 }  // namespace

@@ -17,11 +17,12 @@ void addRunCommand(CLI::App& app, int& exitCode) {
   cmd->footer(
       "Commands (one a line, # starts a comment; see docs/scenarios.md):\n"
       "  screen WxH | dpi N[xM] | taskbar EDGE:THICKNESS[:autohide]|none\n"
+      "  monitor WxH@X,Y:DPI | awareness unaware|system|permonitor\n"
       "  windows MAJOR.MINOR | locale ABBR | composition on|off\n"
       "  search DIR | ancestor CLASS=FILE | load FILE\n"
       "  show | client WxH | outer WxH | move X Y\n"
       "  drag left|right DX | drag top|bottom DY | drag CORNER DX DY\n"
-      "  maximize | minimize | restore\n"
+      "  maximize | minimize | restore | monitordpi INDEX DPI\n"
       "  set NAME.PROPERTY = VALUE\n"
       "  create CLASS [NAME] [in PARENT] [at LEFT TOP [WIDTH HEIGHT]]\n"
       "  destroy NAME | dynamicadd [COMPONENT] | dynamicdelete [COMPONENT]\n"

@@ -38,6 +38,9 @@ constexpr CommandInfo kCommands[] = {
     {"windows", 1, 1, When::BeforeLoad, "windows MAJOR.MINOR"},
     {"locale", 1, 1, When::BeforeLoad, "locale ABBR"},
     {"composition", 1, 1, When::BeforeLoad, "composition on|off"},
+    {"monitor", 1, 1, When::BeforeLoad, "monitor WxH@X,Y:DPI"},
+    {"awareness", 1, 1, When::BeforeLoad,
+     "awareness unaware|system|permonitor"},
     {"search", 1, 1, When::BeforeLoad, "search DIR"},
     {"ancestor", 1, 1, When::BeforeLoad, "ancestor CLASS=FILE"},
     {"load", 1, 1, When::Load, "load FILE"},
@@ -50,6 +53,7 @@ constexpr CommandInfo kCommands[] = {
     {"maximize", 0, 0, When::AfterLoad, "maximize"},
     {"minimize", 0, 0, When::AfterLoad, "minimize"},
     {"restore", 0, 0, When::AfterLoad, "restore"},
+    {"monitordpi", 2, 2, When::AfterLoad, "monitordpi INDEX DPI"},
     {"set", 0, -1, When::AfterLoad, "set NAME.PROPERTY = VALUE"},
     {"create", 1, 9, When::AfterLoad,
      "create CLASS [NAME] [in PARENT] [at LEFT TOP [WIDTH HEIGHT]]"},
@@ -153,6 +157,9 @@ constexpr KeyInfo kKeys[] = {
     {"size", KeyKind::Dims, true, true, false},
     {"bounds", KeyKind::Bounds, true, true, false},
     {"font", KeyKind::FontSize, true, true, false},
+    {"fontheight", KeyKind::Int, true, true, false},
+    {"dpi", KeyKind::Int, false, true, false},
+    {"monitor", KeyKind::Int, false, true, false},
     {"parentfont", KeyKind::Bool, true, false, false},
     {"visible", KeyKind::Bool, true, true, false},
     {"parent", KeyKind::Name, true, false, false},
@@ -306,6 +313,13 @@ std::string checkLine(const ScenarioLine& line) {
     if (!parseLocale(a[0])) return expected(kLocaleForm, a[0]);
   } else if (cmd == "composition") {
     if (!parseOnOff(a[0])) return expected(kOnOffForm, a[0]);
+  } else if (cmd == "monitor") {
+    if (!parseMonitor(a[0])) return expected(kMonitorForm, a[0]);
+  } else if (cmd == "awareness") {
+    if (!parseAwareness(a[0])) return expected(kAwarenessForm, a[0]);
+  } else if (cmd == "monitordpi") {
+    if (!parseInt(a[0], 0, 99)) return expected("a monitor number 0..99", a[0]);
+    if (!parseInt(a[1], 1, 10000)) return expected("a DPI 1..10000", a[1]);
   } else if (cmd == "ancestor") {
     auto eq = a[0].find('=');
     if (eq == std::string::npos || eq == 0 || eq + 1 == a[0].size()) {

@@ -94,11 +94,33 @@ class Runner {
     const bool step = cmd != "expect" && cmd != "print" && cmd != "svg";
     if (step && session_) session_->beginStep();
     if (cmd == "screen") {
+      if (!settings_.monitors.empty()) {
+        fail("screen: the monitors are given by monitor lines");
+      }
       Size size = *parseSize(a[0]);
       settings_.screen = size;
       if (session_) session_->setScreenSize(size);
     } else if (cmd == "dpi") {
+      if (!settings_.monitors.empty()) {
+        fail("dpi: each monitor line gives its monitor's DPI");
+      }
       settings_.dpi = *parseDpi(a[0]);
+      dpiSet_ = true;
+    } else if (cmd == "monitor") {
+      if (dpiSet_)
+        fail("monitor: each monitor line gives its DPI; leave out dpi");
+      settings_.monitors.push_back(*parseMonitor(a[0]));
+      const std::string problem = checkMonitors(settings_.monitors);
+      if (!problem.empty()) fail("monitor: " + problem);
+      const auto& primary = settings_.monitors[0];
+      settings_.screen = Size{primary.rect.right - primary.rect.left,
+                              primary.rect.bottom - primary.rect.top};
+      settings_.dpi = Size{primary.dpi, primary.dpi};
+    } else if (cmd == "awareness") {
+      settings_.awareness = *parseAwareness(a[0]);
+    } else if (cmd == "monitordpi") {
+      session().setMonitorDpi(*parseInt(a[0], 0, 99),
+                              *parseInt(a[1], 1, 10000));
     } else if (cmd == "taskbar") {
       settings_.taskbar = *parseTaskbar(a[0]);
       if (session_) session_->setTaskbar(settings_.taskbar);
@@ -464,6 +486,7 @@ class Runner {
             compareFont(k, hasFont ? std::optional<int>(c.Font().Size())
                                    : std::nullopt);
           }
+          if (key == "fontheight") compareInt(k, c.Font().Height());
           if (key == "parentfont") {
             compareText(k, c.ParentFont() ? "true" : "false");
             k.ok = *parseBool(k.want) == c.ParentFont();
@@ -504,6 +527,9 @@ class Runner {
           if (key == "clientwidth") compareInt(k, f.clientWidth);
           if (key == "clientheight") compareInt(k, f.clientHeight);
           if (key == "font") compareFont(k, f.fontSize);
+          if (key == "fontheight") compareInt(k, f.fontHeight);
+          if (key == "dpi") compareInt(k, now.dpi);
+          if (key == "monitor") compareInt(k, now.monitor);
           if (key == "state") compareText(k, f.state);
           if (key == "visible") {
             compareText(k, f.shown ? "true" : "false");
@@ -562,6 +588,7 @@ class Runner {
   fs::path dir_;
   int line_ = 0;
   ScreenSettings settings_;
+  bool dpiSet_ = false;
   flx::FormLoadOptions loadOptions_;
   std::string formFile_;
   std::unique_ptr<Session> session_;

@@ -1,5 +1,6 @@
 #include "simulation.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "flexarium/winapi.h"
@@ -109,6 +110,24 @@ void Session::moveTo(int x, int y) {
                   win::TRUE);
 }
 
+void Session::dragCaption(int x, int y) {
+  restoreForSizing();
+  requireShown("move");
+  desktop().dragCaption(window(), x, y);
+}
+
+void Session::setMonitorDpi(int index, int dpi) {
+  const int count = static_cast<int>(desktop().config().monitors.size());
+  if (index < 0 || index >= std::max(count, 1)) {
+    throw StepError("there is no monitor " + std::to_string(index) +
+                    ": the monitors are counted from 0 to " +
+                    std::to_string(std::max(count, 1) - 1));
+  }
+  if (!desktop().setMonitorDpi(static_cast<std::size_t>(index), dpi)) {
+    throw StepError("a DPI is 1 to 10000, not " + std::to_string(dpi));
+  }
+}
+
 void Session::requireShown(const char* what) {
   win::HWND wnd = window();
   if (!win::IsWindowVisible(wnd)) {
@@ -183,6 +202,7 @@ StepLayout Session::capture(const std::string& action) {
   fl.caption = f.GetText();
   fl.fontSize = f.Font().Size();
   fl.fontPixels = fontPixels(f.Font());
+  fl.fontHeight = f.Font().Height();
   fl.fontName = f.Font().Name();
   if (f.HandleAllocated()) {
     win::HWND wnd = f.Handle();
@@ -217,6 +237,8 @@ StepLayout Session::capture(const std::string& action) {
                : win::IsZoomed(wnd) ? "maximized"
                                     : "normal";
     fl.shown = win::IsWindowVisible(wnd) != win::FALSE;
+    step.dpi = static_cast<int>(win::GetDpiForWindow(wnd));
+    step.monitor = static_cast<int>(desktop().monitorOf(wnd));
   } else {
     fl.window = win::RECT{f.Left(), f.Top(), f.Left() + f.Width(),
                           f.Top() + f.Height()};
@@ -228,6 +250,15 @@ StepLayout Session::capture(const std::string& action) {
                                                                    : "normal";
   }
 
+  const std::size_t count =
+      std::max<std::size_t>(desktop().config().monitors.size(), 1);
+  for (std::size_t i = 0; i < count; ++i) {
+    step.monitors.push_back(
+        MonitorLayout{desktop().monitorRect(i), desktop().monitorDpi(i),
+                      i < desktop().config().monitors.size()
+                          ? desktop().config().monitors[i].primary
+                          : true});
+  }
   for (auto [control, depth] : controlsInReportOrder(f)) {
     step.controls.push_back(readControlLayout(*control, depth));
   }

@@ -69,7 +69,12 @@ std::string formatStep(const StepLayout& step, int number) {
       << f.window.top << " " << (f.window.right - f.window.left) << "x"
       << (f.window.bottom - f.window.top) << ", client " << f.clientWidth << "x"
       << f.clientHeight << ", font " << f.fontSize << " pt, " << f.state
-      << (f.shown ? "" : ", hidden") << "\n";
+      << (f.shown ? "" : ", hidden");
+  // Where the DPI can differ from monitor to monitor.
+  if (step.monitors.size() > 1) {
+    out << ", " << step.dpi << " DPI on monitor " << step.monitor;
+  }
+  out << "\n";
   out << "  factors: " << formatFactors(step) << "\n";
   for (const std::string& e : step.errors) out << "  error: " << e << "\n";
 
@@ -117,6 +122,8 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     s["font_scale"] = nullptr;
   }
   s["passes"] = step.passes;
+  s["dpi"] = step.dpi;
+  s["monitor"] = step.monitor;
   const FormLayout& f = step.form;
   json form;
   form["name"] = f.name;
@@ -129,6 +136,7 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
   form["client_width"] = f.clientWidth;
   form["client_height"] = f.clientHeight;
   form["font_size"] = f.fontSize;
+  form["font_height"] = f.fontHeight;
   form["window_state"] = f.state;
   form["shown"] = f.shown;
   form["visible_frame"] = {{"left", f.visible.left},
@@ -148,6 +156,7 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     j["width"] = c.width;
     j["height"] = c.height;
     j["font_size"] = c.fontSize ? json(*c.fontSize) : json(nullptr);
+    j["font_height"] = c.fontHeight ? json(*c.fontHeight) : json(nullptr);
     j["parent_font"] = c.parentFont ? json(*c.parentFont) : json(nullptr);
     j["caption"] = c.text;
     j["visible"] = c.visible;
@@ -173,7 +182,11 @@ nlohmann::ordered_json reportToJson(const PreviewReport& report) {
                       std::to_string(sc.windows.minor)},
       {"locale", sc.locale},
       {"composition", sc.composition},
-      {"frame", sc.frame ? json(describeFrame(*sc.frame)) : json(nullptr)}};
+      {"frame", sc.frame ? json(describeFrame(*sc.frame)) : json(nullptr)},
+      {"awareness", std::string(flx::sim::toString(sc.awareness))}};
+  json monitors = json::array();
+  for (const auto& m : sc.monitors) monitors.push_back(describeMonitor(m));
+  doc["screen"]["monitors"] = std::move(monitors);
   doc["component"] = report.component ? json(*report.component) : json(nullptr);
   json steps = json::array();
   for (const StepLayout& step : report.steps) steps.push_back(stepToJson(step));
