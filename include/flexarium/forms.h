@@ -55,8 +55,8 @@ class TCustomForm : public TScrollingWinControl {
   // measured at it.
   int CurrentPPI() const { return FCurrentPPI; }
   // Takes `ppi` as the window's DPI: the form's font and the fonts of every
-  // control it owns or holds are for that DPI from now on (their heights in
-  // pixels stay; their sizes in points read at the new DPI).
+  // control it holds, at any depth, are for that DPI from now on (their
+  // heights in pixels stay; their sizes in points read at the new DPI).
   void SetCurrentPPI(int ppi);
 
   // Client size in pixels: read from the window once it exists.

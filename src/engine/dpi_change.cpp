@@ -204,23 +204,6 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
   auto* form = dynamic_cast<TControl*>(Owner());
   if (form == nullptr) return;
   SyncCtrlList();
-  // A ParentFont that changed since the last pass is taken into the base
-  // now, while the fonts still read at the old DPI.
-  ForEachRecordedControl(
-      std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
-        PCtrlInfo Info = frame != nullptr
-                             ? FindChildCtrl(frame->Name(), C->Name())
-                             : FindCtrlOf(C);
-        if (Info != nullptr && Info->Font &&
-            C->ParentFont() != Info->OrgParentFont) {
-          Info->ParentFont = C->ParentFont();
-          DeriveBaseFont(Info, C);
-        }
-        return frame != nullptr || Info != nullptr;
-      });
-
-  // Every font of the form is for the new DPI from here on.
-  if (auto* f = dynamic_cast<TCustomForm*>(Owner())) f->SetCurrentPPI(DpiY);
   FRunDpiW = DpiX;
   FRunDpiH = DpiY;
   if (s.DesignDpiFromRun) {
@@ -239,10 +222,6 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
     font.SetSize(unit::DpiScaled(font.Size(), RatioX));
   };
   if (FOwnerFont) startupFont(*FOwnerFont, s.DesignFontHeight);
-  // A font the pass leaves alone still has start-up's DPI scaling.
-  if ((!FResizeFont || FontExcluded(Owner()->Name())) && FOwnerFont) {
-    form->Font().SetSize(FOwnerFont->Size());
-  }
 
   auto bounds = [&](PCtrlInfo R, TControl* C) {
     if (R->BoundsDpiW > 0 && R->BoundsDpiH > 0) {
@@ -262,22 +241,9 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
     R->Width = w;
     R->Height = h;
   };
-  auto ownFont = [&](PCtrlInfo R, TControl* C) {
-    if (!R->Font) return;
-    if (!R->FontFromDesign) {
-      // A base taken at run time is in points at factor 1.0, which mean
-      // the same at any DPI.
-      const int size = R->Font->Size();
-      R->Font->SetPixelsPerInch(DpiY);
-      R->Font->SetSize(size);
-      return;
-    }
-    if (R->OrgParentFont) return;  // after the fonts it follows
-    startupFont(*R->Font, R->DesignFontHeight);
-    if (!FResizeFont || FontExcluded(C->Name())) {
-      C->Font().SetSize(R->Font->Size());
-    }
-  };
+  // Fonts the pass leaves alone (ResizeFont False, NoResizeFntCtl) still
+  // carry start-up's DPI scaling; set once every font is for the new DPI.
+  std::vector<std::pair<TControl*, int>> unscaled;
   std::vector<std::pair<PCtrlInfo, TControl*>> followers;
   ForEachRecordedControl(
       std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
@@ -285,12 +251,36 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
                                        : FindCtrlOf(C);
         if (R == nullptr) return frame != nullptr;
         bounds(R, C);
-        ownFont(R, C);
-        if (R->Font && R->FontFromDesign && R->OrgParentFont) {
+        if (!R->Font) return true;
+        // A ParentFont that changed since the last pass is taken into the
+        // base now, while the control's font still reads at the old DPI.
+        if (C->ParentFont() != R->OrgParentFont) {
+          R->ParentFont = C->ParentFont();
+          DeriveBaseFont(R, C);
+        }
+        if (!R->FontFromDesign) {
+          // A base taken at run time is in points at factor 1.0, which
+          // mean the same at any DPI.
+          const int size = R->Font->Size();
+          R->Font->SetPixelsPerInch(DpiY);
+          R->Font->SetSize(size);
+        } else if (R->OrgParentFont) {
           followers.emplace_back(R, C);
+        } else {
+          startupFont(*R->Font, R->DesignFontHeight);
+          if (!FResizeFont || FontExcluded(C->Name())) {
+            unscaled.emplace_back(C, R->Font->Size());
+          }
         }
         return true;
       });
+
+  // Every font of the form is for the new DPI from here on.
+  if (auto* f = dynamic_cast<TCustomForm*>(Owner())) f->SetCurrentPPI(DpiY);
+  if ((!FResizeFont || FontExcluded(Owner()->Name())) && FOwnerFont) {
+    form->Font().SetSize(FOwnerFont->Size());
+  }
+  for (auto [C, size] : unscaled) C->Font().SetSize(size);
   for (auto [R, C] : followers) {
     R->Font->SetPixelsPerInch(DpiY);
     R->Font->SetSize(FollowedFontSize(C));

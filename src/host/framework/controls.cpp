@@ -481,6 +481,11 @@ void TWinControl::Loaded() {
   TControl::Loaded();
 }
 
+void TWinControl::ChangePixelsPerInch(int ppi) {
+  TControl::ChangePixelsPerInch(ppi);
+  for (TControl* c : FControls) c->ChangePixelsPerInch(ppi);
+}
+
 void TWinControl::BoundsChanged() {
   if (FHandle != nullptr) {
     win::SetWindowPos(FHandle, nullptr, FLeft, FTop, FWidth, FHeight,

@@ -249,35 +249,10 @@ void TCustomForm::UpdateBoundsFromWindow() {
   FSyncing = false;
 }
 
-namespace {
-
-void adoptPixelsPerInch(TComponent& owner, int ppi) {
-  for (int i = 0; i < owner.ComponentCount(); ++i) {
-    TComponent* c = owner.Components(i);
-    if (auto* control = dynamic_cast<TControl*>(c)) {
-      control->Font().SetPixelsPerInch(ppi);
-    }
-    adoptPixelsPerInch(*c, ppi);
-  }
-}
-
-void adoptPixelsPerInch(TWinControl& parent, int ppi) {
-  for (int i = 0; i < parent.ControlCount(); ++i) {
-    TControl* c = parent.Controls(i);
-    c->Font().SetPixelsPerInch(ppi);
-    if (auto* w = dynamic_cast<TWinControl*>(c)) adoptPixelsPerInch(*w, ppi);
-  }
-}
-
-}  // namespace
-
 void TCustomForm::SetCurrentPPI(int ppi) {
   if (ppi <= 0) return;
   FCurrentPPI = ppi;
-  Font().SetPixelsPerInch(ppi);
-  // The controls the form owns, and those it holds that others own.
-  adoptPixelsPerInch(static_cast<TComponent&>(*this), ppi);
-  adoptPixelsPerInch(static_cast<TWinControl&>(*this), ppi);
+  ChangePixelsPerInch(ppi);
 }
 
 void TCustomForm::CreateWnd() {

@@ -48,7 +48,9 @@ Desktop::Impl::Frame Desktop::Impl::frameFor(bool child, DWORD style,
 }
 
 void Desktop::Impl::recalcFrame(Window& w) {
-  const Frame f = frameFor(w.child, w.style, w.exStyle, dpiOf(w));
+  // A child's border does not scale; only a top-level window's frame does.
+  const Frame f =
+      frameFor(w.child, w.style, w.exStyle, w.child ? appSystemDpi() : w.dpi);
   w.frameX = f.x;
   w.frameY = f.y;
   w.caption = f.caption;
@@ -200,7 +202,10 @@ BOOL Desktop::Impl::position(HWND wnd, HWND after, int x, int y, int cx, int cy,
 
   deliverPtr(wnd, WM_WINDOWPOSCHANGED, 0, &pos);
   announce(wnd, forceSize);
-  checkDpi(wnd);
+  // Only top-level windows have a DPI of their own.
+  if (const Window* moved = find(wnd); moved != nullptr && !moved->child) {
+    checkDpi(wnd);
+  }
   return TRUE;
 }
 
