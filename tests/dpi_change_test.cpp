@@ -244,6 +244,42 @@ TEST(DpiRoundTrip, AControlAddedLaterKeepsItsBaseAndConvertsFromIt) {
   EXPECT_EQ(extra->Width(), 53);
 }
 
+TEST(DpiRoundTrip, AControlMadeAtRunTimeTakesTheFormsDpi) {
+  // Made in code at the system DPI (144) and put on the form on the 96
+  // DPI monitor: it keeps its points at the form's DPI, as one made there.
+  Desk desk(Laptop());
+  desk.load(ExampleForm("contact.dfm")).Show();
+  desk.drag(kOnMonitor96);
+  auto* own = new TButton(&desk.form());
+  own->SetName("btnOwn");
+  own->Font().SetSize(9);
+  auto* follows = new TButton(&desk.form());
+  follows->SetName("btnFollows");
+  EXPECT_EQ(own->Font().PixelsPerInch(), 144);
+  own->SetParent(&desk.form());
+  follows->SetParent(&desk.form());
+  EXPECT_EQ(own->Font().PixelsPerInch(), 96);
+  EXPECT_EQ(own->Font().Size(), 9);
+  EXPECT_EQ(own->Font().Height(), -12);
+  EXPECT_EQ(follows->Font().Height(), desk.form().Font().Height());
+}
+
+TEST(DpiRoundTrip, AComponentTurnedOnAgainTakesTheDpiItMissed) {
+  const std::string path = ExampleForm("contact.dfm");
+  Layout got;
+  {
+    Desk desk(Laptop());
+    desk.load(path).Show();
+    desk.flex().SetEnabled(false);
+    desk.drag(kOnMonitor96);
+    desk.flex().SetEnabled(true);
+    EXPECT_EQ(desk.flex().CurrentDpi(), 96);
+    desk.client(500, 320);
+    got = desk.layout();
+  }
+  EXPECT_EQ(got, Reference(path, 96, 500, 320));
+}
+
 // ---- Size limits
 
 TEST(DpiLimits, HoldAtTheNewDpiWhileDraggingAndMaximising) {

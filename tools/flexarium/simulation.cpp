@@ -225,19 +225,22 @@ StepLayout Session::capture(const std::string& action) {
     const auto exStyle =
         static_cast<win::DWORD>(win::GetWindowLongPtrW(wnd, win::GWL_EXSTYLE));
     win::RECT insets{0, 0, 0, 0};
-    win::AdjustWindowRectEx(&insets, style, win::FALSE, exStyle);
+    // The frame as it is at the window's own DPI.
+    step.dpi = static_cast<int>(win::GetDpiForWindow(wnd));
+    const auto dpi = static_cast<win::UINT>(step.dpi);
+    win::AdjustWindowRectExForDpi(&insets, style, win::FALSE, exStyle, dpi);
     fl.clientLeft = -insets.left;
     fl.clientTop = -insets.top;
     if ((style & win::WS_CAPTION) == win::WS_CAPTION) {
-      fl.captionHeight = win::GetSystemMetrics((exStyle & win::WS_EX_TOOLWINDOW)
-                                                   ? win::SM_CYSMCAPTION
-                                                   : win::SM_CYCAPTION);
+      fl.captionHeight = win::GetSystemMetricsForDpi(
+          (exStyle & win::WS_EX_TOOLWINDOW) ? win::SM_CYSMCAPTION
+                                            : win::SM_CYCAPTION,
+          dpi);
     }
     fl.state = win::IsIconic(wnd)   ? "minimized"
                : win::IsZoomed(wnd) ? "maximized"
                                     : "normal";
     fl.shown = win::IsWindowVisible(wnd) != win::FALSE;
-    step.dpi = static_cast<int>(win::GetDpiForWindow(wnd));
     step.monitor = static_cast<int>(desktop().monitorOf(wnd));
   } else {
     fl.window = win::RECT{f.Left(), f.Top(), f.Left() + f.Width(),
