@@ -149,6 +149,43 @@ TEST(DpiChange, EveryKindOfControlTakesTheLayoutOfTheFormShownThere) {
   }
 }
 
+TEST(DpiChange, AFormWithoutDesignMetricsKeepsFollowingTheRunTimeDpi) {
+  // Without a design DPI start-up takes the run-time DPI for it: a form
+  // read on the new monitor does the same there.
+  std::string text = MixedForm();
+  for (const char* metric :
+       {"    DesignDpiW = 96\n", "    DesignDpiH = 96\n",
+        "    DesignFrmW = 480\n", "    DesignFrmH = 360\n"}) {
+    text.erase(text.find(metric), std::string(metric).size());
+  }
+  Layout got;
+  {
+    Desk desk(Laptop());
+    desk.loadText(text).Show();
+    desk.drag(kOnMonitor120);
+    got = desk.layout();
+  }
+  EXPECT_EQ(got, ReferenceText(text, 120, got.clientWidth, got.clientHeight));
+}
+
+TEST(DpiChange, AParentFontChangedSinceTheLastPassIsTakenAtTheOldDpi) {
+  // The application gives a control that followed the form a font of its
+  // own: its base is taken from that font before the DPI changes, and it
+  // keeps its size in points through the change.
+  Desk desk(Laptop());
+  desk.loadText(MixedForm()).Show();
+  desk.client(720, 540);
+  auto& follows = *dynamic_cast<TControl*>(desk.root->FindComponent("Follows"));
+  follows.Font().SetSize(12);
+  desk.drag(kOnMonitor96);
+  EXPECT_FALSE(follows.ParentFont());
+  EXPECT_EQ(follows.Font().PixelsPerInch(), 96);
+  EXPECT_EQ(follows.Font().Size(), 12);
+  desk.drag(kOnLaptop);
+  EXPECT_EQ(follows.Font().Size(), 12);
+  EXPECT_EQ(follows.Font().Height(), -24);
+}
+
 TEST(DpiChange, MoveWindowAndAScaleChangeOfTheMonitorDoTheSame) {
   const std::string path = ExampleForm("order_dialog.dfm");
   struct Row {
@@ -414,6 +451,23 @@ TEST(DpiPasses, TheScaledSizeIsTheAnswerToWmGetDpiScaledSize) {
   EXPECT_EQ(win::SendMessageW(desk.wnd(), win::WM_GETDPISCALEDSIZE, 120,
                               reinterpret_cast<win::LPARAM>(&size)),
             win::FALSE);
+}
+
+TEST(DpiPasses, OnlyAPerMonitorAwareProcessAnswers) {
+  // A message sent by hand to a system-aware process's form: no answer,
+  // no new layout.
+  Desk desk(Laptop(DpiAwareness::System));
+  desk.loadText(MixedForm()).Show();
+  const Layout before = desk.layout();
+  win::SIZE size{1, 1};
+  EXPECT_EQ(win::SendMessageW(desk.wnd(), win::WM_GETDPISCALEDSIZE, 96,
+                              reinterpret_cast<win::LPARAM>(&size)),
+            win::FALSE);
+  win::RECT r = desk.windowRect();
+  win::SendMessageW(desk.wnd(), win::WM_DPICHANGED, win::MAKEWPARAM(96, 96),
+                    reinterpret_cast<win::LPARAM>(&r));
+  EXPECT_EQ(desk.flex().CurrentDpi(), 144);
+  EXPECT_EQ(desk.layout().controls, before.controls);
 }
 
 // ---- Where no change arrives

@@ -321,9 +321,13 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
       UpdateBoundsFromWindow();
       break;
     case WM_DPICHANGED:
-      // The message exists from Windows 8.1 on. Sizing the form for the
-      // new DPI is the application's part.
-      if (CheckWin32Version(6, 3)) SetCurrentPPI(LOWORD(wParam));
+      // Taken when the window is at that DPI now (Windows 8.1 and later,
+      // a per-monitor aware window). Sizing the form for the new DPI is
+      // the application's part.
+      if (CheckWin32Version(6, 3) &&
+          GetDpiForWindow(FHandle) == LOWORD(wParam)) {
+        SetCurrentPPI(LOWORD(wParam));
+      }
       break;
     case WM_GETMINMAXINFO: {
       LRESULT result = DefaultHandler(msg, wParam, lParam);
