@@ -275,9 +275,8 @@ std::string ScreenSettings::describe() const {
           ", locale " + locale + ", composition " +
           (composition ? "on" : "off");
   if (frame) text += ", frame " + describeFrame(*frame);
-  if (awareness != flx::sim::DpiAwareness::PerMonitor) {
-    text += ", " + std::string(flx::sim::toString(awareness)) + " DPI aware";
-  }
+  if (awareness == flx::sim::DpiAwareness::System) text += ", system DPI aware";
+  if (awareness == flx::sim::DpiAwareness::Unaware) text += ", DPI unaware";
   return text;
 }
 
