@@ -149,6 +149,38 @@ TEST(DpiChange, EveryKindOfControlTakesTheLayoutOfTheFormShownThere) {
   }
 }
 
+TEST(DpiChange, AlignedAndAnchoredControlsTakeTheLayoutOfTheFormShownThere) {
+  const std::string text =
+      "object Aligned: TForm\n  Left = 100\n  Top = 100\n"
+      "  ClientHeight = 300\n  ClientWidth = 400\n"
+      "  Font.Height = -11\n  Font.Name = 'Tahoma'\n"
+      "  object Top1: TPanel\n    Left = 0\n    Top = 0\n    Width = 400\n"
+      "    Height = 41\n    Align = alTop\n"
+      "    object Inner: TButton\n      Left = 8\n      Top = 8\n"
+      "      Width = 75\n      Height = 25\n    end\n  end\n"
+      "  object Body: TMemo\n    Left = 0\n    Top = 41\n    Width = 400\n"
+      "    Height = 218\n    Align = alClient\n  end\n"
+      "  object Ok: TButton\n    Left = 317\n    Top = 267\n    Width = 75\n"
+      "    Height = 25\n    Anchors = [akRight, akBottom]\n  end\n"
+      "  object Flexarium1: TFlexarium\n"
+      "    DesignFrmW = 400\n    DesignFrmH = 300\n"
+      "    DesignDpiW = 96\n    DesignDpiH = 96\n  end\nend\n";
+  for (win::POINT to : {kOnMonitor96, kOnMonitor120}) {
+    SCOPED_TRACE(to.x);
+    Layout got;
+    int dpi = 0;
+    {
+      Desk desk(Laptop());
+      desk.loadText(text).Show();
+      desk.client(650, 470);
+      desk.drag(to);
+      dpi = desk.flex().CurrentDpi();
+      got = desk.layout();
+    }
+    EXPECT_EQ(got, ReferenceText(text, dpi, got.clientWidth, got.clientHeight));
+  }
+}
+
 TEST(DpiChange, AFormWithoutDesignMetricsKeepsFollowingTheRunTimeDpi) {
   // Without a design DPI start-up takes the run-time DPI for it: a form
   // read on the new monitor does the same there.
