@@ -389,6 +389,30 @@ TEST(DpiLimits, HoldAtTheNewDpiWhileDraggingAndMaximising) {
   EXPECT_EQ(r.bottom - r.top, Scaled(600, 120, 144));
 }
 
+TEST(DpiLimits, ScaleHalfUp) {
+  // A minimum width set at 144 DPI, held at 120 or 96 DPI: 641 * 5/6 =
+  // 534.17, 645 * 5/6 = 537.5 (a half, up), 641 * 2/3 = 427.33, 644 * 2/3 =
+  // 429.33.
+  struct Row {
+    int min;
+    win::POINT to;
+    int width;
+  };
+  for (const Row& row :
+       {Row{641, kOnMonitor120, 534}, Row{645, kOnMonitor120, 538},
+        Row{641, kOnMonitor96, 427}, Row{644, kOnMonitor96, 429}}) {
+    SCOPED_TRACE(std::to_string(row.min) + " to " + std::to_string(row.to.x));
+    Desk desk(Laptop());
+    desk.loadText(MixedForm("    FormMinWidth = " + std::to_string(row.min) +
+                            "\n    FormMinHeight = 100\n"))
+        .Show();
+    desk.client(720, 540);
+    desk.drag(row.to);
+    desk.d().dragEdge(desk.wnd(), win::WMSZ_RIGHT, -2000, 0);
+    EXPECT_EQ(desk.windowRect().right - desk.windowRect().left, row.width);
+  }
+}
+
 TEST(DpiLimits, AtStartUpAreThePixelsAsSet) {
   Desk desk(Laptop());
   desk.loadText(MixedForm("    FormMinWidth = 640\n    FormMinHeight = 480\n"))
