@@ -463,6 +463,21 @@ TEST(DpiMaximised, IsMaximisedOnItsMonitorAtTheNewDpi) {
   }
 }
 
+TEST(DpiMaximised, AMinimisedFormTakesTheNewDpiWhenRestored) {
+  const std::string path = ExampleForm("order_dialog.dfm");
+  Layout got;
+  {
+    Desk desk(Laptop());
+    desk.load(path).Show();
+    desk.d().minimize(desk.wnd());
+    ASSERT_TRUE(desk.d().setMonitorDpi(0, 120));
+    EXPECT_EQ(desk.flex().CurrentDpi(), 120);
+    desk.d().restore(desk.wnd());
+    got = desk.layout();
+  }
+  EXPECT_EQ(got, Reference(path, 120, got.clientWidth, got.clientHeight));
+}
+
 // ---- Passes and events
 
 TEST(DpiPasses, AChangeRaisesOnePassWithTheFactorsOfThatPass) {
