@@ -61,7 +61,14 @@ std::vector<std::string> corpusFiles() {
 
 class FormFileCorpus : public ::testing::TestWithParam<std::string> {
  protected:
+  void SetUp() override { liveObjects_ = LiveObjectCount(); }
+  void TearDown() override {
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
+  }
   sim::ScopedDesktop desktop;
+
+ private:
+  std::int64_t liveObjects_ = 0;
 };
 
 // Reading a corpus form into components and writing it back gives exactly
@@ -98,7 +105,14 @@ GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FormFileCorpus);
 
 class FormFile : public ::testing::Test {
  protected:
+  void SetUp() override { liveObjects_ = LiveObjectCount(); }
+  void TearDown() override {
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
+  }
   sim::ScopedDesktop desktop;
+
+ private:
+  std::int64_t liveObjects_ = 0;
 };
 
 TEST_F(FormFile, RootKeepsItsClassAndGetsAFieldPerComponent) {

@@ -56,7 +56,8 @@ void TFlexarium::Loaded() {
     // gets a generated one, as a control added later does, or every unnamed
     // control would take the first one's bounds.
     if (Trim(C->Name()).empty()) {
-      unit::GiveGeneratedName(*C, ++FAddCnt);
+      ++FAddCnt;
+      unit::GiveGeneratedName(*C, FAddCnt);
       unit::ClearGeneratedCaption(*C);
     }
     auto R = std::make_unique<TCtrlInfo>();

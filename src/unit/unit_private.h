@@ -3,7 +3,6 @@
 // the generated names of unnamed controls.
 #pragma once
 
-#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "flexarium/flexarium.h"
 #include "flexarium/forms.h"
+#include "unit/rounding.h"
 
 namespace flx {
 
@@ -51,38 +51,27 @@ struct TFlexarium::DpiState {
 
 }  // namespace flx
 
+namespace flx::placement_detail {
+
+// The monitor that shows the window, in screen coordinates (measure.cpp).
+// Rules that keep a form on the screen work relative to its origin.
+win::RECT MonitorRect(win::HWND Wnd);
+
+}  // namespace flx::placement_detail
+
 namespace flx::unit {
-
-// Truncation toward zero of an extended-precision value, held inside the
-// Integer range (a wild factor must not overflow into undefined behaviour).
-inline int TruncInt(long double v) {
-  if (std::isnan(v)) return 0;
-  constexpr long double lo = std::numeric_limits<int>::min();
-  constexpr long double hi = std::numeric_limits<int>::max();
-  if (v <= lo) return std::numeric_limits<int>::min();
-  if (v >= hi) return std::numeric_limits<int>::max();
-  return static_cast<int>(v);
-}
-
-// Half-up: add 0.5, then truncate toward zero (so -2.7 gives -2).
-inline int HalfUp(long double v) { return TruncInt(v + 0.5L); }
 
 // Start-up's DPI ratio, design DPI over run-time DPI (1.0 without a
 // run-time DPI), and its scaling rule: half-up of the value over the ratio.
 inline double DpiRatio(int designDpi, int runDpi) {
-  return runDpi > 0 ? designDpi * 1.0L / runDpi : 1.0;
+  return runDpi > 0 ? RatioNearest(designDpi, runDpi) : 1.0;
 }
-inline int DpiScaled(int v, double ratio) {
-  return HalfUp(v / static_cast<long double>(ratio));
-}
+inline int DpiScaled(int v, double ratio) { return HalfUpQuotient(v, ratio); }
 
 // Half-up of v * num / den, computed exactly in integers (den > 0): the
-// quotient (2 v num + den) / (2 den) truncates toward zero as HalfUp does.
+// quotient (2 v num + den) / (2 den) truncates toward zero as half-up does.
 inline int ScaleHalfUp(int v, int num, int den) {
-  const long long q = (2LL * v * num + den) / (2LL * den);
-  constexpr long long lo = std::numeric_limits<int>::min();
-  constexpr long long hi = std::numeric_limits<int>::max();
-  return static_cast<int>(q < lo ? lo : q > hi ? hi : q);
+  return Saturate((2LL * v * num + den) / (2LL * den));
 }
 
 // The window property that keeps the form's own procedure, the one found
@@ -109,11 +98,21 @@ inline int OwnedSum(const TComponent& owner, int count) {
 }
 
 // Names an unnamed control "FlxmAdd" and the four-digit number `serial`:
-// records are found by name, so every control needs one. A name already
-// taken raises EComponentError.
-inline void GiveGeneratedName(TControl& control, int serial) {
+// records are found by name, so every control needs one. A name that
+// another component of the control's owner already bears (in any letter
+// case) is skipped, and `serial` moves on with it, so that a form that
+// loads without the component loads with it.
+inline void GiveGeneratedName(TControl& control, int& serial) {
+  const TComponent* owner = control.Owner();
   char name[32];
-  std::snprintf(name, sizeof name, "FlxmAdd%.4d", serial);
+  for (;;) {
+    std::snprintf(name, sizeof name, "FlxmAdd%.4d", serial);
+    const TComponent* other =
+        owner != nullptr ? owner->FindComponent(name) : nullptr;
+    if (other == nullptr || other == &control) break;
+    if (serial == std::numeric_limits<int>::max()) break;  // the error says
+    ++serial;
+  }
   control.SetName(name);
 }
 
