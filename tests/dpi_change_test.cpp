@@ -379,14 +379,22 @@ TEST(DpiLimits, HoldAtTheNewDpiWhileDraggingAndMaximising) {
     EXPECT_EQ(r.right - r.left, row.width);
     EXPECT_EQ(r.bottom - r.top, row.height);
   }
-  // The laptop's own scale goes to 125 %.
-  Desk desk(Laptop());
-  desk.loadText(MixedForm(limits)).Show();
-  ASSERT_TRUE(desk.d().setMonitorDpi(0, 120));
-  desk.d().maximize(desk.wnd());
-  const win::RECT r = desk.windowRect();
-  EXPECT_EQ(r.right - r.left, Scaled(800, 120, 144));
-  EXPECT_EQ(r.bottom - r.top, Scaled(600, 120, 144));
+  // Maximised on the 125 % monitor, or on the laptop set to 125 %.
+  for (bool moved : {true, false}) {
+    SCOPED_TRACE(moved ? "moved" : "laptop at 125 %");
+    Desk desk(Laptop());
+    desk.loadText(MixedForm(limits)).Show();
+    if (moved) {
+      desk.drag(kOnMonitor120);
+    } else {
+      ASSERT_TRUE(desk.d().setMonitorDpi(0, 120));
+    }
+    desk.d().maximize(desk.wnd());
+    EXPECT_EQ(desk.flex().CurrentDpi(), 120);
+    const win::RECT r = desk.windowRect();
+    EXPECT_EQ(r.right - r.left, Scaled(800, 120, 144));
+    EXPECT_EQ(r.bottom - r.top, Scaled(600, 120, 144));
+  }
 }
 
 TEST(DpiLimits, ScaleHalfUp) {
@@ -444,6 +452,10 @@ TEST(DpiMaximised, IsMaximisedOnItsMonitorAtTheNewDpi) {
        0,
        kOnLaptop,
        {200, 120, 200 + Scaled(600, 192, 144), 120 + Scaled(400, 192, 144)}},
+      {"    FormMaxWidth = 600\n    FormMaxHeight = 400\n",
+       1,
+       kOnMonitor96,
+       {2300, 200, 2300 + Scaled(600, 192, 144), 200 + Scaled(400, 192, 144)}},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(row.limits) + " on monitor " +
