@@ -1109,6 +1109,35 @@ TEST(CliScenario, PrintAndSvg) {
   EXPECT_TRUE(svg);
 }
 
+// `try` lets a script go on past what the framework or the script refuses,
+// never past an error inside the window procedure; a size of 0 is asked
+// for as an application may, and the window system's limits hold.
+TEST(CliScenario, TryGoesOnPastRefusals) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(
+      scratch, "load " + kForms +
+                   "contact.dfm\nshow\nmaximize\ntry drag left 10\n"
+                   "try set Flexarium1.FormPos = rpNowhere\n"
+                   "try destroy nothing\ntry set edName.Left = 'x'\n"
+                   "client 0x0\nexpect form state=normal\n"
+                   "try client 500x300\nexpect form client=500x300\n");
+  EXPECT_TRUE(r.result.passed()) << r.err;
+  EXPECT_EQ(r.result.expects, 2);
+
+  ScenarioRun stops = RunScript(
+      scratch, "load " + kForms + "contact.dfm\nshow\ndestroy nothing\n");
+  EXPECT_FALSE(stops.result.passed());
+  EXPECT_NE(stops.err.find(":3: no component named 'nothing'"),
+            std::string::npos)
+      << stops.err;
+  ScenarioRun bad = RunScript(scratch, "load " + kForms +
+                                           "contact.dfm\ntry expect form "
+                                           "state=normal\n");
+  EXPECT_NE(bad.err.find(":2: try: expected a step that may be refused"),
+            std::string::npos)
+      << bad.err;
+}
+
 TEST(CliScenario, RunCommandExitStatus) {
   Scratch scratch;
   const std::string good =
