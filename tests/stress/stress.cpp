@@ -375,6 +375,37 @@ void forEachScaled(flx::TFlexarium& f, flx::TComponent& form, Visit visit) {
   }
 }
 
+// The last pass's factors are those of the client size the form has now
+// (when it is not minimised, which no pass follows): the client size over
+// the reference size, times design DPI over run-time DPI.
+std::string checkFactors(flx::TFlexarium& f, flx::TCustomForm& form, double sx,
+                         double sy) {
+  if (!form.HandleAllocated() || win::IsIconic(form.Handle())) return {};
+  win::RECT c{};
+  win::GetClientRect(form.Handle(), &c);
+  auto factor = [](int client, int reference, int design, int run) {
+    if (reference == 0 || run == 0) return 1.0;
+    return static_cast<double>((static_cast<long double>(client) / reference) *
+                               (static_cast<long double>(design) / run));
+  };
+  const double wx =
+      factor(c.right, TFlexariumAccess::OwnerWidth(f),
+             TFlexariumAccess::DesignDpiW(f), TFlexariumAccess::RunDpiW(f));
+  const double wy =
+      factor(c.bottom, TFlexariumAccess::OwnerHeight(f),
+             TFlexariumAccess::DesignDpiH(f), TFlexariumAccess::RunDpiH(f));
+  // Within a part in 10^12: the pass may compute the same ratio in
+  // another order.
+  auto near = [](double a, double b) {
+    return std::fabs(a - b) <= 1e-12 * std::max(1.0, std::fabs(b));
+  };
+  if (near(sx, wx) && near(sy, wy)) return {};
+  return "wrong factors: x " + std::to_string(sx) + ", y " +
+         std::to_string(sy) + " for a client area of " +
+         std::to_string(c.right) + "x" + std::to_string(c.bottom) +
+         ", which gives x " + std::to_string(wx) + ", y " + std::to_string(wy);
+}
+
 class Checker {
  public:
   // Design bounds of every control of the form file the component took a
@@ -432,6 +463,12 @@ class Checker {
     if (f == nullptr || s.passes() == 0) return {};
     const double sx = TFlexariumAccess::ScaleX(*f);
     const double sy = TFlexariumAccess::ScaleY(*f);
+    // The factors the last pass reported; the component's own stay where
+    // the controls stand, which a pass without a recorded control leaves.
+    if (std::optional<flexarium_cli::Factors> last = s.lastFactors()) {
+      error = checkFactors(*f, form, last->x, last->y);
+      if (!error.empty()) return error;
+    }
     forEachScaled(*f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
       if (!error.empty() || movedByFramework(c)) return;
       const Bounds want{
