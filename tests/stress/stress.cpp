@@ -5,6 +5,7 @@
 // made up as it runs from a seed: a form (an example or a generated one)
 // on a random screen, then hundreds of random steps. After each step:
 //   - no window or control has a negative size;
+//   - the last rescale pass's factors are those of the form's client size;
 //   - after a rescale pass, every control the pass sets stands at its
 //     recorded base times the pass's factors, rounded half up, a 0 lifted
 //     to 1;
