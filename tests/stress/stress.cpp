@@ -186,6 +186,13 @@ class Random {
         return between(120, 2600);
     }
   }
+  // A value a form file or a property write may carry: now and then one
+  // at the ends of the Integer range.
+  int extreme(int usual) {
+    if (!chance(4)) return usual;
+    return pick(
+        std::vector<int>{2147483647, -2147483647 - 1, 65535, 65536, -65536});
+  }
   int distance() {
     return chance(10) ? between(-5000, 5000) : between(-300, 300);
   }
@@ -733,9 +740,10 @@ class StepMaker {
                    "FormWidth", "FormHeight", "FormMaxWidth", "FormMaxHeight",
                    "FormMinWidth", "FormMinHeight"}) +
                " = " +
-               std::to_string(random_.chance(15)   ? random_.between(-500, -1)
-                              : random_.chance(20) ? 0
-                                                   : random_.size());
+               std::to_string(random_.extreme(
+                   random_.chance(15)   ? random_.between(-500, -1)
+                   : random_.chance(20) ? 0
+                                        : random_.size()));
       case 1:
         return f + ".FormPos = " +
                random_.pick(std::vector<std::string>{
@@ -763,7 +771,8 @@ class StepMaker {
         return c + "." +
                random_.pick(
                    std::vector<std::string>{"Left", "Top", "Width", "Height"}) +
-               " = " + std::to_string(random_.between(-50, 900));
+               " = " +
+               std::to_string(random_.extreme(random_.between(-50, 900)));
       case 1:
         return c + ".Font.Size = " + std::to_string(random_.between(-4, 40));
       case 2:
