@@ -477,6 +477,28 @@ TEST(CliPreview, TableNamesEveryControl) {
       << o.out;
 }
 
+// Fonts and bounds at the ends of the Integer range are reported and drawn
+// without overflow (the sanitizer build stops at any).
+TEST(CliPreview, ExtremeFontsAndBoundsAreReported) {
+  Scratch scratch;
+  const std::string form =
+      "object F: TForm\n  Font.Height = -2147483648\n"
+      "  object B: TButton\n    Left = 2147483647\n    Top = -2147483648\n"
+      "    Width = 2147483647\n    Height = 2147483647\n"
+      "    Font.Height = 2147483647\n    ParentFont = False\n  end\n"
+      "  object L: TLabel\n    Caption = 'x'\n"
+      "    Font.Height = -2147483648\n    ParentFont = False\n  end\n"
+      "  object Flexarium1: TFlexarium\n  end\nend\n";
+  Outcome o = RunCli({"preview", "-", "--json", "--client", "70000x300",
+                      "--svg", scratch.Path("svg")},
+                     form);
+  ASSERT_EQ(o.status, 0) << o.err;
+  json doc = json::parse(o.out);
+  ASSERT_EQ(doc["steps"].size(), 2u);
+  EXPECT_GT(Control(doc["steps"][0], "L")["font_size"].get<int>(), 0);
+  EXPECT_LT(Control(doc["steps"][0], "B")["font_size"].get<int>(), 0);
+}
+
 TEST(CliPreview, WritesPicturesAndPage) {
   Scratch scratch;
   Outcome o = RunCli({"preview", kForms + "order_dialog.dfm", "--client",

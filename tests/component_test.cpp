@@ -131,6 +131,29 @@ TEST_F(Component, DestroyingRemovesOnlyItsOwnEntryAndLeavesTheControls) {
   EXPECT_EQ(ctl("B").Left(), 150);
 }
 
+// The destructor frees every record with its font copy, the form's font
+// copy and the lists; the controls stay as the last pass left them.
+TEST_F(Component, DestroyingFreesEveryRecordAndFontCopy) {
+  load(FormText(Button("A", 10, 10, 75, 25) + Button("B", 10, 50, 75, 25) +
+                "  object Line: TBevel\n    Left = 10\n    Top = 90\n"
+                "    Width = 75\n    Height = 2\n  end\n"));
+  auto* frame = new TFrame(root.get());
+  frame->SetName("Frame1");
+  frame->SetParent(&form());
+  auto* inner = new TButton(frame);
+  inner->SetName("Inner");
+  inner->SetParent(frame);
+  flex().DynamicAdd();
+  ASSERT_EQ(A::Ctrls(flex())->Count(), 4);
+  ASSERT_EQ(A::ChildCtrls(flex())->Count(), 1);
+  // Font copies: A, B, the frame and Inner (the bevel has no font), and
+  // the form's; with the component itself, six objects go.
+  const std::int64_t before = LiveObjectCount();
+  delete &flex();
+  EXPECT_EQ(LiveObjectCount(), before - 6);
+  EXPECT_EQ(ctl("A").Left(), 10);
+}
+
 // ---- Unit state and registration
 
 TEST_F(Component, UnitStartBindsTheDesktopWindowManagerOnlyFrom6) {

@@ -107,5 +107,21 @@ TEST_F(DesignMetrics, MadeInCodeItKeepsZeroMetrics) {
                EReadError);
 }
 
+// A running form streamed out carries the client size it has now and the
+// screen DPI of the moment, not the metrics it was read with.
+TEST_F(DesignMetrics, ARunningFormWritesItsCurrentClientAndDpi) {
+  load(FormText(Button("B", 10, 10, 75, 25)));
+  form().Show();
+  client(1000, 700);
+  desktop->mutableConfig().dpiX = 120;
+  desktop->mutableConfig().dpiY = 144;
+  const std::string written = WriteFormText(*root);
+  EXPECT_NE(written.find("    DesignFrmW = 1000\n    DesignFrmH = 700\n"
+                         "    DesignDpiW = 120\n    DesignDpiH = 144\n"),
+            std::string::npos)
+      << written;
+  EXPECT_EQ(A::DesignFrmW(flex()), 800);  // the fields keep what was read
+}
+
 }  // namespace
 }  // namespace flx

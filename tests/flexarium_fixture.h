@@ -63,10 +63,16 @@ struct TFlexariumAccess {
 class FlexTest : public ::testing::Test {
  protected:
   explicit FlexTest(sim::DesktopConfig config = {}) : desktop(config) {}
-  void SetUp() override { FlexariumInitialization(); }
+  void SetUp() override {
+    liveObjects_ = LiveObjectCount();
+    FlexariumInitialization();
+  }
+  // Every test leaves as many framework objects alive as it found: the
+  // component frees its records and font copies, the form its controls.
   void TearDown() override {
     root.reset();
     FlexariumFinalization();
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
   }
 
   // Reads a form (as a running application unless `designing`).
@@ -107,6 +113,9 @@ class FlexTest : public ::testing::Test {
 
   sim::ScopedDesktop desktop;
   std::unique_ptr<TComponent> root;
+
+ private:
+  std::int64_t liveObjects_ = 0;
 };
 
 // Both ways the component reaches the form's messages: the subclassed

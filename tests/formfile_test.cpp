@@ -49,7 +49,14 @@ FormLoadOptions corpusOptions() {
 
 class FormFileCorpus : public ::testing::TestWithParam<std::string> {
  protected:
+  void SetUp() override { liveObjects_ = LiveObjectCount(); }
+  void TearDown() override {
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
+  }
   sim::ScopedDesktop desktop;
+
+ private:
+  std::int64_t liveObjects_ = 0;
 };
 
 // Reading a corpus form into components and writing it back gives exactly
@@ -80,7 +87,14 @@ INSTANTIATE_TEST_SUITE_P(Corpus, FormFileCorpus,
 
 class FormFile : public ::testing::Test {
  protected:
+  void SetUp() override { liveObjects_ = LiveObjectCount(); }
+  void TearDown() override {
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
+  }
   sim::ScopedDesktop desktop;
+
+ private:
+  std::int64_t liveObjects_ = 0;
 };
 
 TEST_F(FormFile, RootKeepsItsClassAndGetsAFieldPerComponent) {

@@ -2,6 +2,8 @@
 // parent, alignment, anchors and constraints, windows made on first use.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "flexarium/sim_desktop.h"
 #include "flexarium/stdctrls.h"
 #include "flexarium/winapi.h"
@@ -11,7 +13,14 @@ namespace {
 
 class Framework : public ::testing::Test {
  protected:
+  void SetUp() override { liveObjects_ = LiveObjectCount(); }
+  void TearDown() override {
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
+  }
   sim::ScopedDesktop desktop;
+
+ private:
+  std::int64_t liveObjects_ = 0;
 };
 
 TEST_F(Framework, OwnerFreesWhatItOwnsAndForgetsWhatGoes) {
@@ -56,6 +65,12 @@ TEST_F(Framework, NamesAreValidatedAndUniqueIgnoringCase) {
   } catch (const EComponentError& e) {
     EXPECT_STREQ(e.what(), "A component named BUTTON1 already exists");
   }
+  // Names with letters beyond ASCII ignore their case as well.
+  auto* c = new TButton(&form);
+  c->SetName("\u00c4rger");
+  EXPECT_EQ(form.FindComponent("\u00e4RGER"), c);
+  EXPECT_THROW(b->SetName("\u00e4rger"), EComponentError);
+  EXPECT_NO_THROW(b->SetName("\u00c5rger"));
 }
 
 TEST_F(Framework, PublishedFieldFollowsTheComponentsLife) {
@@ -285,6 +300,8 @@ TEST_F(Framework, StringListLooksUpIgnoringCaseAndKeepsDuplicates) {
   EXPECT_EQ(list.IndexOf("BUTTON1"), 0);
   EXPECT_EQ(list.IndexOf(""), 1);
   EXPECT_EQ(list.IndexOf(" Button1"), -1);
+  list.Add("\u0434\u043e\u043c");
+  EXPECT_EQ(list.IndexOf("\u0414\u041e\u041c"), 3);
   TList pointers;
   int a = 0, b = 0;
   pointers.Add(&a);
@@ -316,9 +333,35 @@ TEST(MulDiv, RoundsHalfAwayFromZero) {
   };
   for (Case k : {Case{9, 144, 72, 18}, Case{8, 96, 72, 11},
                  Case{-11, 72, 96, -8}, Case{11, 72, 96, 8}, Case{3, 1, 2, 2},
-                 Case{-3, 1, 2, -2}, Case{1, 1, 0, -1}}) {
+                 Case{-3, 1, 2, -2}, Case{1, 1, 0, -1},
+                 // Beyond an int Windows answers -1, as for a zero divisor.
+                 Case{INT_MAX, 96, 72, -1}, Case{INT_MIN, 2, 1, -1},
+                 Case{INT_MAX, 72, 96, 1610612735}, Case{INT_MIN, -1, 1, -1}}) {
     EXPECT_EQ(MulDiv(k.a, k.b, k.c), k.want) << k.a << "*" << k.b << "/" << k.c;
   }
+}
+
+// A font's size and height convert wide: the largest sizes and heights
+// saturate instead of wrapping around to a small or positive value.
+TEST_F(Framework, FontSizeAndHeightConvertWithoutWrapping) {
+  struct Case {
+    int points, ppi, height, size;
+  };
+  for (Case k : {Case{8, 96, -11, 8}, Case{-8, 96, 11, -8},
+                 Case{INT_MAX, 96, -INT_MAX, 1610612735},
+                 Case{INT_MIN, 96, INT_MAX, -1610612735},
+                 Case{INT_MAX, 144, -INT_MAX, 1073741824},
+                 Case{INT_MAX, 72, -INT_MAX, INT_MAX}}) {
+    EXPECT_EQ(TFont::HeightOfSize(k.points, k.ppi), k.height) << k.points;
+    EXPECT_EQ(TFont::SizeOfHeight(k.height, k.ppi), k.size) << k.height;
+  }
+  EXPECT_EQ(TFont::SizeOfHeight(INT_MIN, 96), 1610612736);
+  TFont font;
+  font.SetSize(INT_MAX);
+  EXPECT_LT(font.Height(), 0);
+  EXPECT_GT(font.Size(), 0);
+  font.SetHeight(INT_MIN);
+  EXPECT_GT(font.Size(), 0);
 }
 
 TEST_F(Framework, AParentTakesItsControlsWithItWhoeverOwnsThem) {

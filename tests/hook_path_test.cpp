@@ -48,6 +48,25 @@ TEST_F(HookPath, ReadDisabledRemovesTheHookAndInstallsNoProcedure) {
   EXPECT_NE(HookHandle, nullptr);
 }
 
+TEST_F(HookPath, EnablingRekeysToARecreatedWindowWhileAnotherHoldsTheHook) {
+  load(FormText(Button("B", 100, 100, 75, 25)));
+  TForm other(nullptr);
+  auto* keeper = new TFlexarium(&other);  // keeps the hook alive
+  keeper->SetName("Keeper");
+  keeper->Start();
+  TFlexarium& f = flex();
+  f.SetEnabled(false);
+  ASSERT_NE(HookHandle, nullptr);
+  // The form's window is made anew while the component is off.
+  form().DestroyHandle();
+  win::HWND fresh = form().Handle();
+  f.SetEnabled(true);
+  EXPECT_EQ(f.OwnerHandle(), fresh);
+  form().Show();
+  client(1200, 900);
+  EXPECT_EQ(ctl("B").Left(), 150);
+}
+
 // ---- Windows 98
 
 class Windows98 : public FlexTest {
@@ -143,6 +162,56 @@ TEST_F(Windows98, AWindowOfNoComponentIsLeftAlone) {
   EXPECT_TRUE(TFlexariumAccess::IsResized(flex()));
   // A negative code goes to the next hook only.
   EXPECT_EQ(CallWndHookProc(-1, 0, 0), 0);
+}
+
+// A code other than HC_ACTION is answered with 0 and handled no further.
+TEST_F(Windows98, ACodeOtherThanActionIsNotHandled) {
+  load(FormText(Button("B", 100, 100, 75, 25)));
+  win::CWPSTRUCT m{win::MAKELPARAM(1600, 1200), win::SIZE_RESTORED,
+                   win::WM_SIZE, wnd()};
+  EXPECT_EQ(CallWndHookProc(1, 1, reinterpret_cast<win::LPARAM>(&m)), 0);
+  EXPECT_FALSE(TFlexariumAccess::IsResized(flex()));
+  EXPECT_EQ(ctl("B").Left(), 100);
+  EXPECT_EQ(CallWndHookProc(0, 1, reinterpret_cast<win::LPARAM>(&m)), 0);
+  EXPECT_EQ(ctl("B").Left(), 200);
+}
+
+// WM_NCPAINT records a changed primary screen size on Windows 98, but only
+// after the first pass and not while the form is minimised.
+TEST_F(Windows98, PaintingRecordsTheScreenOnlyAfterTheFirstPass) {
+  struct Case {
+    const char* name;
+    bool afterPass;
+    bool minimised;
+    bool screenChanged;
+    int expectedWidth;
+  };
+  const Case cases[] = {
+      {"changed screen after the first pass", true, false, true, 1600},
+      {"unchanged screen", true, false, false, 1920},
+      {"before the first pass", false, false, true, 1920},
+      {"while minimised", true, true, true, 1920},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    desktop->mutableConfig().monitors[0].rect = {0, 0, 1920, 1080};
+    load(FormText(""));
+    LastScreenWidth = LastScreenHeight = 0;
+    if (c.afterPass) {
+      form().Show();  // records 1920 x 1080 and runs the first pass
+      ASSERT_TRUE(TFlexariumAccess::IsResized(flex()));
+    } else {
+      LastScreenWidth = 1920;
+      LastScreenHeight = 1080;
+    }
+    if (c.minimised) desktop->minimize(wnd());
+    if (c.screenChanged) {
+      desktop->mutableConfig().monitors[0].rect = {0, 0, 1600, 900};
+    }
+    win::SendMessageW(wnd(), win::WM_NCPAINT, 1, 0);
+    EXPECT_EQ(LastScreenWidth, c.expectedWidth);
+    root.reset();
+  }
 }
 
 }  // namespace

@@ -1,6 +1,15 @@
 // Measuring the screen around a form (monitor, taskbar, invisible frame
 // margins) and placing the form on it, on the simulated desktop: where its
 // FormPos says, and at its start size when it is first shown.
+//
+// Sections:
+//   Desktops         one monitor or several, taskbars, margins, versions
+//   GetMonitorSize   the monitor that shows the window
+//   GetTaskbarArea   the bar off its own edge, on the monitor holding it
+//   GetFrameBounds   the invisible margins of desktop composition
+//   PlaceForm        the nine positions, margins, taskbars, secondaries
+//   SetFormPos       placing at run time, at design time, from the file
+//   First show       the start size, once, and not for a busy form
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -50,10 +59,15 @@ using win::RECT;
 // is installed, stopped before it goes.
 class UnitSession {
  public:
-  explicit UnitSession(DesktopConfig config) : desktop_(std::move(config)) {
+  explicit UnitSession(DesktopConfig config)
+      : desktop_(std::move(config)), liveObjects_(LiveObjectCount()) {
     FlexariumInitialization();
   }
-  ~UnitSession() { FlexariumFinalization(); }
+  // The forms of a session are gone by now: nothing may be left alive.
+  ~UnitSession() {
+    FlexariumFinalization();
+    EXPECT_EQ(LiveObjectCount(), liveObjects_) << "framework objects leaked";
+  }
   UnitSession(const UnitSession&) = delete;
   UnitSession& operator=(const UnitSession&) = delete;
   sim::Desktop& desktop() { return desktop_.desktop(); }
@@ -69,6 +83,7 @@ class UnitSession {
 
  private:
   sim::ScopedDesktop desktop_;
+  std::int64_t liveObjects_;
 };
 
 // A form that records every move or size its window is asked for, before
@@ -268,6 +283,82 @@ TEST(Measure, TaskbarAreaTakesTheBarOffItsOwnEdge) {
     EXPECT_EQ(session.Count("SHAppBarMessage"), asked ? 2 : 0);
     EXPECT_EQ(data.cbSize, asked ? sizeof(win::APPBARDATA) : 0u);
     EXPECT_EQ(data.hWnd, nullptr);
+  }
+}
+
+// The shell reports one taskbar, often a few pixels past its monitor. It
+// belongs to the monitor that holds the larger part of that report, and
+// counts (clamped to it) on that monitor only.
+TEST(Measure, TaskbarCountsOnTheMonitorHoldingMostOfItsReport) {
+  struct Case {
+    const char* name;
+    DesktopConfig config;
+    RECT window;
+    int width, height, edge;
+    RECT bar;
+  };
+  const RECT kLeft{-1920, 0, 0, 1200};
+  const RECT kAbove{0, -1080, 1920, 0};
+  const RECT kRight{1920, 0, 3200, 1024};
+  const RECT kBelow{0, 1080, 1600, 1980};
+  const RECT bottomOver{-2, 1040, 1922, 1082};
+  const RECT leftOver{-2, -2, 62, 1082};
+  const RECT topOver{-2, -2, 1922, 42};
+  const RECT rightOver{1878, -2, 1922, 1082};
+  const RECT onPrimary = Bounds(100, 100, 800, 600);
+  const Case cases[] = {
+      {"bottom bar, form on a monitor left of it",
+       Reporting(WithMonitor(Desk(), kLeft), bottomOver),
+       Bounds(-1500, 100, 800, 500), 1920, 1200, teNone,
+       RECT{-1920, 0, -1920, 0}},
+      {"left bar, form on a monitor left of it",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Left, 64), kLeft), leftOver),
+       Bounds(-1500, 100, 800, 500), 1920, 1200, teNone,
+       RECT{-1920, 0, -1920, 0}},
+      {"top bar, form on a monitor above it",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Top, 44), kAbove), topOver),
+       Bounds(100, -900, 800, 500), 1920, 1080, teNone,
+       RECT{0, -1080, 0, -1080}},
+      {"right bar, form on a monitor right of it",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Right, 44), kRight), rightOver),
+       Bounds(2000, 100, 800, 500), 1280, 1024, teNone, RECT{1920, 0, 1920, 0}},
+      {"bottom bar, form on a monitor below it",
+       Reporting(WithMonitor(Desk(), kBelow), bottomOver),
+       Bounds(100, 1200, 800, 500), 1600, 900, teNone, RECT{0, 1080, 0, 1080}},
+      {"auto-hidden bottom bar, form on a monitor below it",
+       AutoHidden(Reporting(WithMonitor(Desk(), kBelow), bottomOver)),
+       Bounds(100, 1200, 800, 500), 1600, 900, teNone, RECT{0, 1080, 0, 1080}},
+      {"bottom bar on the primary beside a left monitor is clamped",
+       Reporting(WithMonitor(Desk(), kLeft), bottomOver), onPrimary, 1920, 1040,
+       teBottom, RECT{0, 1040, 1920, 1080}},
+      {"left bar on the primary beside a left monitor is clamped",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Left, 64), kLeft), leftOver),
+       onPrimary, 1858, 1080, teLeft, RECT{0, 0, 62, 1080}},
+      {"top bar on the primary below a monitor is clamped",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Top, 44), kAbove), topOver),
+       onPrimary, 1920, 1038, teTop, RECT{0, 0, 1920, 42}},
+      {"right bar on the primary beside a right monitor is clamped",
+       Reporting(WithMonitor(Desk(TaskbarEdge::Right, 44), kRight), rightOver),
+       onPrimary, 1878, 1080, teRight, RECT{1878, 0, 1920, 1080}},
+      {"a report off the only monitor takes nothing",
+       Reporting(Desk(TaskbarEdge::Right, 44), RECT{3000, 0, 3044, 1080}),
+       onPrimary, 1920, 1080, teNone, RECT{0, 0, 0, 0}},
+      {"auto-hidden bottom bar on the primary above a monitor",
+       AutoHidden(Reporting(WithMonitor(Desk(), kBelow), bottomOver)),
+       onPrimary, 1920, 1080, teBottom, RECT{0, 1080, 1920, 1080}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    UnitSession session(c.config);
+    ProbeForm form(nullptr);
+    win::HWND wnd = Open(session, form, TFormBorderStyle::bsSizeable, c.window);
+    int width = -1, height = -1, edge = -2;
+    win::APPBARDATA data{};
+    GetTaskbarArea(wnd, width, height, edge, true, data);
+    EXPECT_EQ(width, c.width);
+    EXPECT_EQ(height, c.height);
+    EXPECT_EQ(edge, c.edge);
+    EXPECT_EQ(data.rc, c.bar);
   }
 }
 
@@ -487,6 +578,26 @@ INSTANTIATE_TEST_SUITE_P(
                   WithMonitor(Plain(), kBelow1600), true,
                   Bounds(100, 1200, 400, 300), 800, 600, rpBottomCenter,
                   POINT{400, 1380}},
+        PlaceCase{"secondary left: the primary's overhanging bottom bar "
+                  "takes nothing",
+                  Reporting(WithMonitor(Plain(), RECT{-1920, 0, 0, 1200}),
+                            RECT{-2, 1040, 1922, 1082}),
+                  true, Bounds(-1500, 100, 400, 300), 800, 500, rpBottomLeft,
+                  POINT{-1920, 700}},
+        PlaceCase{"secondary left: the primary's overhanging left bar "
+                  "pushes nothing onto the primary",
+                  Reporting(WithMonitor(Plain(TaskbarEdge::Left, 64),
+                                        RECT{-1920, 0, 0, 1200}),
+                            RECT{-2, -2, 62, 1082}),
+                  true, Bounds(-1500, 100, 400, 300), 800, 500, rpTopLeft,
+                  POINT{-1920, 0}},
+        PlaceCase{"secondary above: the primary's overhanging top bar "
+                  "pushes nothing onto the primary",
+                  Reporting(WithMonitor(Plain(TaskbarEdge::Top, 44),
+                                        RECT{0, -1080, 1920, 0}),
+                            RECT{-2, -2, 1922, 42}),
+                  true, Bounds(100, -900, 400, 300), 800, 500, rpBottomLeft,
+                  POINT{0, -500}},
         PlaceCase{"primary with a secondary beside it",
                   WithMonitor(Plain(), kLeft1280), true,
                   Bounds(100, 100, 400, 300), 800, 600, rpBottomRight,
@@ -644,6 +755,17 @@ end
   }
 }
 
+TEST(PlaceForm, FormPosOnAnOwnerWithoutAWindowOnlyStores) {
+  UnitSession session(Desk());
+  TComponent owner(nullptr);
+  auto* f = new TFlexarium(&owner);
+  session.desktop().clearRecords();
+  f->SetFormPos(rpMiddleCenter);
+  EXPECT_EQ(f->FormPos(), rpMiddleCenter);
+  EXPECT_EQ(session.Count("MoveWindow"), 0);
+  EXPECT_EQ(session.Count("GetWindowRect"), 0);
+}
+
 // ---- First show
 
 class FirstShow : public FlexTest {};
@@ -664,6 +786,86 @@ TEST_F(FirstShow, PlacesTheFormAtItsStartSizeOnce) {
   r = windowRect();
   EXPECT_EQ(r.left, 5);
   EXPECT_EQ(r.right - r.left, 700);
+}
+
+// The start size goes no further than the usable area; it is FormWidth x
+// FormHeight only when both are set, the window's own size otherwise.
+TEST_F(FirstShow, StartSizeNeedsBothValuesAndIsCappedToTheUsableArea) {
+  struct Case {
+    const char* name;
+    int formWidth, formHeight;
+    RECT before;  // the window's outer size before the first show
+    int width, height;
+  };
+  const Case cases[] = {
+      {"both set", 800, 600, Bounds(0, 0, 500, 400), 800, 600},
+      {"both larger than the area", 3000, 2000, Bounds(0, 0, 500, 400), 1920,
+       1040},
+      {"only the width set", 800, 0, Bounds(0, 0, 500, 400), 500, 400},
+      {"only the height set", 0, 600, Bounds(0, 0, 500, 400), 500, 400},
+      {"none set, the window wider than the area", 0, 0,
+       Bounds(0, 0, 2500, 300), 1920, 300},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText("", "    FormWidth = " + std::to_string(c.formWidth) +
+                          "\n    FormHeight = " + std::to_string(c.formHeight) +
+                          "\n"));
+    // Sized with the component off: a pass would count as the first.
+    flex().SetEnabled(false);
+    win::MoveWindow(wnd(), c.before.left, c.before.top,
+                    c.before.right - c.before.left,
+                    c.before.bottom - c.before.top, win::TRUE);
+    flex().SetEnabled(true);
+    form().Show();
+    const RECT r = windowRect();
+    EXPECT_EQ(r.right - r.left, c.width);
+    EXPECT_EQ(r.bottom - r.top, c.height);
+    root.reset();
+  }
+}
+
+// A minimised form, or an MDI child that is not in its normal state, is
+// neither sized nor placed when shown.
+TEST_F(FirstShow, ABusyFormIsNotPlaced) {
+  struct Case {
+    const char* name;
+    bool minimised;
+    TFormStyle style;
+    TWindowState state;
+    bool placed;
+  };
+  const Case cases[] = {
+      {"normal form", false, TFormStyle::fsNormal, TWindowState::wsNormal,
+       true},
+      {"minimised", true, TFormStyle::fsNormal, TWindowState::wsNormal, false},
+      {"MDI child, normal", false, TFormStyle::fsMDIChild,
+       TWindowState::wsNormal, true},
+      {"MDI child, maximised", false, TFormStyle::fsMDIChild,
+       TWindowState::wsMaximized, false},
+      {"MDI child, minimised", false, TFormStyle::fsMDIChild,
+       TWindowState::wsMinimized, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText("",
+                  "    FormPos = rpTopLeft\n    FormWidth = 800\n"
+                  "    FormHeight = 600\n"));
+    flex().SetEnabled(false);  // no pass before the first show
+    win::MoveWindow(wnd(), 300, 200, 500, 400, win::TRUE);
+    if (c.minimised) desktop->minimize(wnd());
+    flex().SetEnabled(true);
+    form().SetFormStyle(c.style);
+    form().SetWindowState(c.state);  // not shown yet: only the flag
+    desktop->clearRecords();
+    win::SendMessageW(wnd(), win::WM_SHOWWINDOW, win::TRUE, 0);
+    int moves = 0;
+    for (const auto& call : desktop->calls()) {
+      moves += call.op == "MoveWindow" ? 1 : 0;
+    }
+    EXPECT_EQ(moves, c.placed ? 1 : 0);
+    root.reset();
+  }
 }
 
 }  // namespace

@@ -141,6 +141,81 @@ TEST_P(Rescale, ParentFontSurvivesThePass) {
   EXPECT_FALSE(ctl("Follows").ParentFont());
 }
 
+// Another window holds the drawing lock: the pass runs all the same, and
+// its closing release leaves no window locked.
+TEST_P(Rescale, ALockHeldByAnotherWindowDoesNotStopThePass) {
+  load(FormText(Button("B", 100, 100, 75, 25)));
+  form().Show();
+  TForm other(nullptr);
+  other.HandleNeeded();
+  ASSERT_TRUE(win::LockWindowUpdate(other.Handle()));
+  client(1200, 900);
+  EXPECT_EQ(boundsOf(ctl("B")), (Bounds{150, 150, 113, 38}));
+  EXPECT_EQ(desktop->lockedWindow(), nullptr);
+}
+
+// The form's own name in NoResizeFntCtl keeps the form's font; the
+// controls' own fonts are still rescaled.
+TEST_P(Rescale, TheFormsOwnNameKeepsItsFont) {
+  load(FormText(Button("B", 10, 10, 75, 25,
+                       "    Font.Size = 8\n    ParentFont = False\n"),
+                "    NoResizeFntCtl = 'mainform'\n", "  Font.Size = 8\n"));
+  form().Show();
+  client(1200, 900);
+  EXPECT_EQ(form().Font().Size(), 8);
+  EXPECT_EQ(ctl("B").Font().Size(), 12);
+}
+
+// A frame inside a frame is a control of the outer frame; the controls
+// inside it are not visited.
+TEST_P(Rescale, AFrameInsideAFrameIsNotVisited) {
+  TCustomForm& f = load(FormText(""));
+  auto* outer = new TFrame(&f);
+  outer->SetName("Outer");
+  outer->SetParent(&f);
+  outer->SetBounds(100, 100, 400, 300);
+  auto* nested = new TFrame(outer);
+  nested->SetName("Nested");
+  nested->SetParent(outer);
+  nested->SetBounds(10, 10, 200, 100);
+  auto* deep = new TButton(nested);
+  deep->SetName("Deep");
+  deep->SetParent(nested);
+  deep->SetBounds(20, 20, 50, 20);
+  f.Show();
+  client(1200, 900);  // frames come with their controls on the next pass
+  client(1600, 900);
+  EXPECT_EQ(boundsOf(*outer), (Bounds{200, 150, 800, 450}));
+  EXPECT_EQ(boundsOf(*nested), (Bounds{20, 15, 400, 150}));
+  EXPECT_EQ(boundsOf(*deep), (Bounds{20, 20, 50, 20}));
+}
+
+// WM_SIZE carries the client size in 16 bits. The window system never makes
+// a window larger than it can report, so on a screen wide enough for any
+// size the factors still follow the client size the form really has.
+TEST_P(Rescale, ClientSizesAtTheWindowSystemsCapGiveTheirOwnFactors) {
+  desktop->mutableConfig().monitors = {
+      sim::MonitorConfig{{0, 0, 80000, 80000}, true}};
+  load(FormText(Button("B", 100, 100, 75, 25)));
+  form().Show();
+  double gotX = 0, gotY = 0;
+  flex().SetOnExitResize({[&](TObject*, double x, double y) {
+                            gotX = x;
+                            gotY = y;
+                          },
+                          ""});
+  for (int width : {70000, 65537, 40000}) {
+    SCOPED_TRACE(width);
+    client(width, 300);
+    const int cw = form().ClientWidth();
+    EXPECT_LE(cw, 32767);
+    EXPECT_GT(cw, 32000);  // at the cap, not wrapped around
+    EXPECT_EQ(gotX, cw / 800.0);
+    EXPECT_EQ(gotY, 0.5);
+    EXPECT_EQ(ctl("B").Left(), (200 * cw + 800) / 1600);  // half up
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, Rescale, ::testing::ValuesIn(kBothPaths),
                          PathName);
 
@@ -162,6 +237,63 @@ TEST_F(RescaleFontBase, IsDerivedWithThePreviousPassesFactor) {
   PCtrlInfo r = TFlexariumAccess::Ctrl(flex(), "Follows");
   EXPECT_EQ(r->Font->Size(), 8);  // 12 / 1.5, not 12 / the new factor
   EXPECT_FALSE(r->OrgParentFont);
+}
+
+// The font bracket around each control: a control without a font is left
+// alone, and a changed ParentFont derives the base font anew from the size
+// the control shows, by the factor that size was made at.
+TEST_F(RescaleFontBase, FollowsAChangedParentFontFlag) {
+  load(FormText(Button("Own", 10, 10, 75, 25,
+                       "    Font.Size = 10\n    ParentFont = False\n") +
+                    "  object Line: TBevel\n    Left = 10\n    Top = 50\n"
+                    "    Width = 75\n    Height = 2\n  end\n",
+                "", "  Font.Size = 8\n"));
+  form().Show();
+  client(1200, 900);  // factor 1.5: Own 15, the form's font 12
+  ASSERT_EQ(ctl("Own").Font().Size(), 15);
+  EXPECT_EQ(A::Ctrl(flex(), "Line")->Font, nullptr);
+  // False to True: the base comes from the parent's font it now shows (a
+  // pass at the same size, so that the form's font stays where it is).
+  ctl("Own").SetParentFont(true);
+  ASSERT_EQ(ctl("Own").Font().Size(), 12);
+  win::SendMessageW(wnd(), win::WM_SIZE, win::SIZE_RESTORED,
+                    win::MAKELPARAM(1200, 900));
+  PCtrlInfo r = A::Ctrl(flex(), "Own");
+  EXPECT_EQ(r->Font->Size(), 8);  // half-up(12 / 1.5)
+  EXPECT_TRUE(r->OrgParentFont);
+  EXPECT_TRUE(ctl("Own").ParentFont());
+  // A control without a font keeps the font it was given, flag and all.
+  ctl("Line").Font().SetSize(20);
+  client(1200, 900);
+  EXPECT_EQ(ctl("Line").Font().Size(), 20);
+  EXPECT_FALSE(ctl("Line").ParentFont());
+}
+
+TEST_F(RescaleFontBase, DerivationRoundsHalfUpAndSkipsAZeroFactor) {
+  struct Case {
+    const char* name;
+    double prevFactor;
+    int shown;     // the size the control shows after leaving its parent
+    int expected;  // the base font the pass derives
+  };
+  const Case cases[] = {
+      {"7.5 gives 8", 2.0, 15, 8},
+      {"-7.5 gives -7", 2.0, -15, -7},
+      {"a factor of 0 derives nothing", 0.0, 15, 8},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText(Button("B", 10, 10, 75, 25), "", "  Font.Size = 8\n"));
+    form().Show();
+    A::SetPrevScale(flex(), 1.0, 1.0, c.prevFactor);
+    ctl("B").Font().SetSize(c.shown);  // no longer follows the form
+    win::SendMessageW(wnd(), win::WM_SIZE, win::SIZE_RESTORED,
+                      win::MAKELPARAM(800, 600));
+    PCtrlInfo r = A::Ctrl(flex(), "B");
+    EXPECT_EQ(r->Font->Size(), c.expected);
+    EXPECT_FALSE(r->OrgParentFont);  // recorded even when nothing derived
+    root.reset();
+  }
 }
 
 }  // namespace

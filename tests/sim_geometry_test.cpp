@@ -3,6 +3,8 @@
 // style and DPI, and child coordinates.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <limits>
 #include <optional>
 #include <tuple>
 
@@ -258,6 +260,104 @@ TEST(SimGeometry, SizingClampsToTrackingLimits) {
     env.d().moveWindow(wnd, 0, 0, c.w, c.h, TRUE);
     EXPECT_EQ(tie(env.windowRect(wnd)), rect(0, 0, c.expectW, c.expectH));
   }
+}
+
+// SetWindowPos holds positions to -32768..32767 and sizes to 0..32767, as
+// Windows does, so that every WM_SIZE and WM_MOVE carries what the window
+// really has; windows that get WM_GETMINMAXINFO stop at their tracking
+// size first.
+TEST(SimGeometry, PositionsAndSizesStayWithinWhatMessagesCarry) {
+  constexpr int kMax = std::numeric_limits<int>::max();
+  constexpr int kMin = std::numeric_limits<int>::min();
+  struct Case {
+    const char* name;
+    DWORD style;
+    bool child;
+    std::optional<POINT> maxTrack;
+    RECT asked;  // x, y, width, height
+    RECT expected;
+  };
+  const Case cases[] = {
+      {"popup wider than 16 bits",
+       WS_POPUP,
+       false,
+       {},
+       {0, 0, 70000, 300},
+       {0, 0, 32767, 300}},
+      {"popup just past 64K",
+       WS_POPUP,
+       false,
+       {},
+       {0, 0, 65537, 300},
+       {0, 0, 32767, 300}},
+      {"popup at the cap",
+       WS_POPUP,
+       false,
+       {},
+       {0, 0, 32767, 32767},
+       {0, 0, 32767, 32767}},
+      {"sizing frame, procedure allows more",
+       WS_OVERLAPPEDWINDOW,
+       false,
+       POINT{100000, 100000},
+       {0, 0, 90000, 90000},
+       {0, 0, 32767, 32767}},
+      {"sizing frame, default tracking size first",
+       WS_OVERLAPPEDWINDOW,
+       false,
+       {},
+       {0, 0, 90000, 90000},
+       {0, 0, 1940, 1100}},
+      {"child (its parent at 100, 100)",
+       WS_CHILD | WS_VISIBLE,
+       true,
+       {},
+       {10, 10, 70000, 70000},
+       {110, 110, 32877, 32877}},
+      {"far positions",
+       WS_POPUP,
+       false,
+       {},
+       {40000, -40000, 100, 100},
+       {32767, -32768, 32867, -32668}},
+      {"extreme values",
+       WS_POPUP,
+       false,
+       {},
+       {kMax, kMin, kMax, kMax},
+       {32767, -32768, 65534, -1}},
+      {"negative sizes", WS_POPUP, false, {}, {5, 5, kMin, -1}, {5, 5, 5, 5}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Env env;
+    gHandler = [&](HWND, UINT msg, WPARAM,
+                   LPARAM lp) -> std::optional<LRESULT> {
+      if (msg == WM_GETMINMAXINFO && c.maxTrack) {
+        reinterpret_cast<MINMAXINFO*>(lp)->ptMaxTrackSize = *c.maxTrack;
+        return 0;
+      }
+      return std::nullopt;
+    };
+    const HWND parent = c.child ? env.top(WS_POPUP | WS_VISIBLE) : nullptr;
+    const HWND wnd = c.child ? env.child(parent, {0, 0, 10, 10}, c.style)
+                             : env.top(c.style | WS_VISIBLE);
+    env.d().clearRecords();
+    env.d().moveWindow(wnd, c.asked.left, c.asked.top, c.asked.right,
+                       c.asked.bottom, TRUE);
+    EXPECT_EQ(tie(env.windowRect(wnd)), tie(c.expected));
+    const RECT client = env.clientRect(wnd);
+    for (const auto& m : env.records(wnd, WM_SIZE)) {
+      const auto lp = static_cast<std::uintptr_t>(m.lParam);
+      EXPECT_EQ(static_cast<int>(LOWORD(lp)), client.right);
+      EXPECT_EQ(static_cast<int>(HIWORD(lp)), client.bottom);
+    }
+  }
+  // Windows made at such a size start at the cap.
+  Env env;
+  const HWND big = env.d().createWindowEx(0, u"Test", u"big", WS_POPUP, kMax,
+                                          kMin, kMax, 70000, nullptr, nullptr);
+  EXPECT_EQ(tie(env.windowRect(big)), rect(32767, -32768, 65534, -1));
 }
 
 TEST(SimGeometry, DefaultMinMaxInfo) {

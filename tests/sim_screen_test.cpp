@@ -116,6 +116,8 @@ TEST(SimScreen, MonitorsPickTheLargestOverlapOrTheNearest) {
     SCOPED_TRACE(c.name);
     const HWND wnd = env.top(WS_POPUP, c.r);
     const HMONITOR m = env.d().monitorFromWindow(wnd, c.flags);
+    // The rectangle alone gives the same monitor.
+    EXPECT_EQ(env.d().monitorFromRect(&c.r, c.flags), m);
     if (c.expected < 0) {
       EXPECT_EQ(m, nullptr);
       continue;

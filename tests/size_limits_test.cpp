@@ -1,11 +1,14 @@
 // The form's size limits in force: a drag stops at the minimum and maximum
 // outer sizes, and a maximised form takes the maximum size and stays inside
 // the usable area.
+#include <vector>
+
 #include "flexarium_fixture.h"
 
 namespace flx {
 namespace {
 
+using A = TFlexariumAccess;
 using win::RECT;
 
 // ---- Dragging
@@ -110,6 +113,273 @@ TEST_F(Maximise, MaximiseAndRestoreRescaleAndComeBack) {
   EXPECT_GT(ctl("B").Width(), 75);
   desktop->restore(wnd());
   EXPECT_EQ(boundsOf(ctl("B")), before);
+}
+
+// A minimised form, or an MDI child not in its normal state, gets the
+// system's proposal untouched.
+TEST_F(Maximise, ABusyFormLeavesMinMaxInfoAlone) {
+  struct Case {
+    const char* name;
+    bool minimised;
+    TFormStyle style;
+    TWindowState state;
+    bool limited;
+  };
+  const Case cases[] = {
+      {"normal form", false, TFormStyle::fsNormal, TWindowState::wsNormal,
+       true},
+      {"minimised", true, TFormStyle::fsNormal, TWindowState::wsNormal, false},
+      {"MDI child, normal", false, TFormStyle::fsMDIChild,
+       TWindowState::wsNormal, true},
+      {"MDI child, maximised", false, TFormStyle::fsMDIChild,
+       TWindowState::wsMaximized, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText("", "    FormMaxWidth = 800\n    FormMaxHeight = 600\n"));
+    form().Show();
+    if (c.minimised) desktop->minimize(wnd());
+    form().SetFormStyle(c.style);
+    if (!c.minimised) {
+      form().Hide();  // the state is only stored while hidden
+      form().SetWindowState(c.state);
+    }
+    win::MINMAXINFO info{};
+    info.ptMaxSize = {1936, 1056};
+    info.ptMaxPosition = {-8, -8};
+    info.ptMaxTrackSize = {5000, 5000};
+    win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                      reinterpret_cast<win::LPARAM>(&info));
+    EXPECT_EQ(info.ptMaxSize.x, c.limited ? 800 : 1936);
+    EXPECT_EQ(info.ptMaxTrackSize.x, c.limited ? 800 : 5000);
+    root.reset();
+  }
+}
+
+// A negative proposed size widens the usable area by as much.
+TEST_F(Maximise, ANegativeProposalWidensTheLimit) {
+  load(FormText(""));
+  form().Show();
+  win::MINMAXINFO info{};
+  info.ptMaxSize = {-10, -20};
+  info.ptMaxPosition = {-8, -8};
+  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                    reinterpret_cast<win::LPARAM>(&info));
+  EXPECT_EQ(info.ptMaxSize.x, 1930);
+  EXPECT_EQ(info.ptMaxSize.y, 1060);
+  EXPECT_EQ(info.ptMaxTrackSize.x, 1930);
+  EXPECT_EQ(info.ptMaxTrackSize.y, 1060);
+}
+
+// While maximised without a maximum size, the monitor size is measured
+// afresh at every WM_GETMINMAXINFO (and only then).
+TEST_F(Maximise, TheMonitorSizeIsRefreshedWhileMaximised) {
+  load(FormText(""));
+  form().Show();
+  EXPECT_EQ(A::MaxSize(flex()).x, 1920);
+  desktop->mutableConfig().monitors[0].rect = {0, 0, 1600, 900};
+  win::MINMAXINFO info{};
+  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                    reinterpret_cast<win::LPARAM>(&info));
+  EXPECT_EQ(A::MaxSize(flex()).x, 1920);  // not maximised: kept
+  desktop->maximize(wnd());
+  EXPECT_EQ(A::MaxSize(flex()).x, 1600);
+  EXPECT_EQ(A::MaxSize(flex()).y, 900);
+  desktop->mutableConfig().monitors[0].rect = {0, 0, 1280, 1024};
+  info = {};
+  info.ptMaxSize = {7, 7};
+  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                    reinterpret_cast<win::LPARAM>(&info));
+  EXPECT_EQ(A::MaxSize(flex()).x, 1280);
+  EXPECT_EQ(A::MaxSize(flex()).y, 1024);
+  EXPECT_EQ(info.ptMaxSize.x, 7);  // the record itself is left alone
+}
+
+// The custom-style correction resizes the maximised form from inside the
+// pass: the size message it causes runs a whole nested pass, which leaves
+// the controls and the factors at the final client size; the outer pass
+// then raises its own event.
+TEST_F(Maximise, TheCustomStyleCorrectionRunsANestedPass) {
+  desktop->mutableConfig().customStyle = true;
+  load(FormText(Button("B", 100, 100, 75, 25)));
+  form().Show();
+  std::vector<double> factors;
+  flex().SetOnExitResize(
+      {[&](TObject*, double x, double) { factors.push_back(x); }, ""});
+  desktop->maximize(wnd());
+  const int cw = form().ClientWidth();
+  ASSERT_EQ(factors.size(), 2u);
+  EXPECT_EQ(factors[0], cw / 800.0);  // the nested pass ends first
+  EXPECT_NE(factors[1], factors[0]);  // then the outer one, at its size
+  EXPECT_EQ(A::PrevScaleX(flex()), cw / 800.0);
+  EXPECT_EQ(ctl("B").Left(), (200 * cw + 800) / 1600);
+}
+
+// The keep-inside MoveWindow keeps the size, so it causes no pass of its
+// own; where the window system changes the size on the way (here the
+// form's own constraints), the size message runs a nested pass, and the
+// controls end at the final client size.
+TEST_F(Maximise, KeepingInsideRunsANestedPassOnlyWhenTheSizeChanges) {
+  for (int constraint : {0, 550}) {
+    SCOPED_TRACE(constraint);
+    load(FormText(Button("B", 100, 100, 75, 25),
+                  "    FormMaxWidth = 600\n    FormMaxHeight = 500\n"));
+    form().Show();
+    win::MoveWindow(wnd(), 1500, 100, 600, 500, win::TRUE);
+    form().Constraints().MaxWidth = constraint;  // in force from now on
+    int events = 0;
+    flex().SetOnExitResize({[&](TObject*, double, double) { ++events; }, ""});
+    win::RECT c{};
+    win::GetClientRect(wnd(), &c);
+    win::SendMessageW(wnd(), win::WM_SIZE, win::SIZE_MAXIMIZED,
+                      win::MAKELPARAM(c.right, c.bottom));
+    const RECT r = windowRect();
+    EXPECT_EQ(r.left, 1320);
+    EXPECT_EQ(r.right - r.left, constraint == 0 ? 600 : 550);
+    EXPECT_EQ(events, constraint == 0 ? 1 : 2);
+    const int cw = form().ClientWidth();
+    EXPECT_EQ(ctl("B").Width(), (150 * cw + 800) / 1600);  // half up
+    root.reset();
+  }
+}
+
+// ---- Maximised on a monitor beside the primary
+
+// Every rule that keeps a maximised form inside the usable area works
+// relative to the monitor that shows the form, as placement does.
+class MaximiseBeside : public FlexTest {
+ protected:
+  void SetUp() override {
+    desktop->mutableConfig().monitors = {
+        sim::MonitorConfig{{0, 0, 1920, 1080}, true},
+        sim::MonitorConfig{{1920, 0, 3200, 1024}, false},
+        sim::MonitorConfig{{-1280, 0, 0, 1024}, false}};
+    FlexTest::SetUp();
+  }
+};
+
+TEST_F(MaximiseBeside, MinMaxInfoPlacesTheFormOnItsOwnMonitor) {
+  struct Case {
+    const char* name;
+    RECT frame;
+    win::POINT position;
+  };
+  const Case cases[] = {
+      {"right monitor, inside", {2000, 100, 2500, 500}, {2000, 100}},
+      {"right monitor, past its right edge",
+       {2900, 100, 3400, 500},
+       {2400, 100}},
+      {"right monitor, past its bottom edge",
+       {2000, 700, 2500, 1100},
+       {2000, 424}},
+      {"left monitor, inside", {-1000, 100, -500, 500}, {-1000, 100}},
+      {"left monitor, above its top", {-1000, -50, -500, 350}, {-1000, 0}},
+      {"primary, past its right edge", {1500, 100, 2000, 500}, {1120, 100}},
+  };
+  load(FormText("", "    FormMaxWidth = 800\n    FormMaxHeight = 600\n"));
+  form().Show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    win::MoveWindow(wnd(), c.frame.left, c.frame.top,
+                    c.frame.right - c.frame.left, c.frame.bottom - c.frame.top,
+                    win::TRUE);
+    win::MINMAXINFO info{};
+    info.ptMaxSize = {1296, 1040};
+    info.ptMaxPosition = {1912, -8};
+    win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
+                      reinterpret_cast<win::LPARAM>(&info));
+    EXPECT_EQ(info.ptMaxSize.x, 800);
+    EXPECT_EQ(info.ptMaxSize.y, 600);
+    EXPECT_EQ(info.ptMaxPosition.x, c.position.x);
+    EXPECT_EQ(info.ptMaxPosition.y, c.position.y);
+  }
+}
+
+TEST_F(MaximiseBeside, KeepingInsideMovesWithinTheFormsMonitor) {
+  struct Case {
+    const char* name;
+    RECT frame;
+    RECT after;
+  };
+  const Case cases[] = {
+      {"right monitor, past its right edge",
+       {2900, 100, 3500, 600},
+       {2600, 100, 3200, 600}},
+      {"right monitor, past its bottom edge",
+       {2000, 700, 2600, 1200},
+       {2000, 524, 2600, 1024}},
+      {"right monitor, inside: not moved",
+       {2000, 100, 2600, 600},
+       {2000, 100, 2600, 600}},
+      {"left monitor, past its right edge",
+       {-400, 100, 200, 600},
+       {-600, 100, 0, 600}},
+      {"primary, past its right edge",
+       {1500, 100, 2100, 600},
+       {1320, 100, 1920, 600}},
+  };
+  load(FormText("", "    FormMaxWidth = 600\n    FormMaxHeight = 500\n"));
+  form().Show();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    win::MoveWindow(wnd(), c.frame.left, c.frame.top,
+                    c.frame.right - c.frame.left, c.frame.bottom - c.frame.top,
+                    win::TRUE);
+    win::RECT client{};
+    win::GetClientRect(wnd(), &client);
+    win::SendMessageW(wnd(), win::WM_SIZE, win::SIZE_MAXIMIZED,
+                      win::MAKELPARAM(client.right, client.bottom));
+    const RECT r = windowRect();
+    EXPECT_EQ(r.left, c.after.left);
+    EXPECT_EQ(r.top, c.after.top);
+    EXPECT_EQ(r.right, c.after.right);
+    EXPECT_EQ(r.bottom, c.after.bottom);
+  }
+}
+
+TEST_F(MaximiseBeside, AMaximumSizeKeepsAMaximisedFormOnItsMonitor) {
+  load(FormText(Button("B", 100, 100, 75, 25),
+                "    FormMaxWidth = 800\n    FormMaxHeight = 600\n"));
+  form().Show();
+  win::MoveWindow(wnd(), 2900, 100, 300, 300, win::TRUE);
+  desktop->maximize(wnd());
+  ASSERT_TRUE(win::IsZoomed(wnd()));
+  const RECT r = windowRect();
+  EXPECT_EQ(r.left, 2400);
+  EXPECT_EQ(r.top, 100);
+  EXPECT_EQ(r.right - r.left, 800);
+  EXPECT_EQ(r.bottom - r.top, 600);
+}
+
+// Under a custom style a maximised form without a maximum size reaches to
+// the right and bottom edges of its own monitor.
+TEST_F(MaximiseBeside, CustomStyleFillsTheFormsOwnMonitor) {
+  struct Case {
+    const char* name;
+    RECT frame;
+    RECT after;
+  };
+  const Case cases[] = {
+      {"right monitor", {2000, 100, 2500, 500}, {1912, -8, 3200, 1024}},
+      {"left monitor", {-1000, 100, -500, 500}, {-1288, -8, 0, 1024}},
+      {"primary", {100, 100, 600, 500}, {-8, -8, 1920, 1080}},
+  };
+  desktop->mutableConfig().customStyle = true;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    load(FormText(Button("B", 100, 100, 75, 25)));
+    form().Show();
+    win::MoveWindow(wnd(), c.frame.left, c.frame.top,
+                    c.frame.right - c.frame.left, c.frame.bottom - c.frame.top,
+                    win::TRUE);
+    desktop->maximize(wnd());
+    const RECT r = windowRect();
+    EXPECT_EQ(r.left, c.after.left);
+    EXPECT_EQ(r.top, c.after.top);
+    EXPECT_EQ(r.right, c.after.right);
+    EXPECT_EQ(r.bottom, c.after.bottom);
+    root.reset();
+  }
 }
 
 }  // namespace

@@ -91,6 +91,19 @@ TEST_F(StartupAt144Dpi, DialogsWithoutAStartSizeKeepTheirDesignedBounds) {
   }
 }
 
+// ResizeFont False acts in the rescale pass only: start-up still takes
+// every font of its own from the design to the run-time DPI.
+TEST_F(StartupAt144Dpi, FontsFollowTheDpiEvenWithoutResizeFont) {
+  load(FormText(kDpiControls, "    ResizeFont = False\n", "  Font.Size = 9\n"));
+  EXPECT_EQ(form().Font().Size(), 14);
+  EXPECT_EQ(ctl("Own").Font().Size(), 14);
+  EXPECT_EQ(ctl("Keep").Font().Size(), 14);
+  EXPECT_EQ(A::Ctrl(flex(), "Own")->Font->Size(), 14);
+  form().Show();
+  client(1200, 900);  // the pass itself leaves the fonts alone
+  EXPECT_EQ(ctl("Own").Font().Size(), 14);
+}
+
 // ---- At the design DPI
 
 class Startup : public FlexTest {};
@@ -185,6 +198,45 @@ TEST_F(Startup, UnnamedControlsKeepTheirOwnBounds) {
   EXPECT_EQ(bounds(b), (std::vector<int>{200, 100, 240, 42}));
   EXPECT_EQ(a->GetText(), "A");
   EXPECT_EQ(b->GetText(), "");
+}
+
+// A generated name skips every name already taken by a component of the
+// same owner, in any letter case: a form that loads without the component
+// loads with it.
+TEST_F(Startup, GeneratedNamesSkipNamesAlreadyTaken) {
+  struct Case {
+    const char* name;
+    std::string controls;
+    const char* expected;  // the unnamed control's name after start-up
+  };
+  const std::string unnamed =
+      "  object TButton\n    Left = 10\n    Top = 10\n"
+      "    Width = 75\n    Height = 25\n  end\n";
+  const Case cases[] = {
+      {"nothing taken", unnamed, "FlxmAdd0001"},
+      {"the first number taken by a later control",
+       unnamed + Button("FlxmAdd0001", 100, 10, 75, 25), "FlxmAdd0002"},
+      {"taken in another letter case, before it",
+       Button("FLXMADD0001", 100, 10, 75, 25) + unnamed, "FlxmAdd0002"},
+      {"two numbers in a row taken",
+       unnamed + Button("FlxmAdd0001", 100, 10, 75, 25) +
+           Button("FlxmAdd0002", 200, 10, 75, 25),
+       "FlxmAdd0003"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    // Without the component the form loads as it is.
+    const std::string bare =
+        "object MainForm: TMainForm\n" + c.controls + "end\n";
+    ASSERT_NO_THROW(root = LoadFormText(bare, "bare.dfm"));
+    ASSERT_NO_THROW(load(FormText(c.controls)));
+    TComponent* named = root->FindComponent(c.expected);
+    ASSERT_NE(named, nullptr);
+    EXPECT_EQ(named->Name(), c.expected);
+    EXPECT_EQ(dynamic_cast<TControl*>(named)->Left(), 10);
+    EXPECT_NE(A::Ctrl(flex(), c.expected), nullptr);
+    EXPECT_EQ(A::AddCnt(flex()), std::stoi(c.expected + 7));
+  }
 }
 
 TEST_F(Startup, OnWindows4NoProcedureIsInstalled) {

@@ -38,13 +38,22 @@ enum TAnchorKind : std::uint8_t {
 using TAnchors = std::uint8_t;
 extern const TEnumInfo AnchorKindInfo;
 
+// Sums and differences of bounds are worked out in 64 bits; a result beyond
+// the Integer range saturates rather than wraps.
+inline int HeldInt(std::int64_t v) {
+  if (v < INT32_MIN) return INT32_MIN;
+  if (v > INT32_MAX) return INT32_MAX;
+  return static_cast<int>(v);
+}
+
 struct TRect {
   int Left = 0;
   int Top = 0;
   int Right = 0;
   int Bottom = 0;
-  int Width() const { return Right - Left; }
-  int Height() const { return Bottom - Top; }
+  // Held within the Integer range when the edges lie further apart.
+  int Width() const { return HeldInt(std::int64_t{Right} - Left); }
+  int Height() const { return HeldInt(std::int64_t{Bottom} - Top); }
 };
 
 // Minimum and maximum width and height of a control; 0 is no limit.

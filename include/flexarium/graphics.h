@@ -49,6 +49,11 @@ class TFont : public TPersistent {
   // cell height) stays negative.
   int Size() const;
   void SetSize(int points);
+  // The two conversions, computed wide and held within -INT_MAX..INT_MAX
+  // (so either can be negated): the height a size in points sets, and the
+  // size in points a height reads as.
+  static int HeightOfSize(int points, int pixelsPerInch);
+  static int SizeOfHeight(int height, int pixelsPerInch);
   int PixelsPerInch() const { return FPixelsPerInch; }
   void SetPixelsPerInch(int v) { FPixelsPerInch = v; }
   TFontStyles Style() const { return FStyle; }

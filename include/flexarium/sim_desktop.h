@@ -2,8 +2,11 @@
 // monitors, a taskbar, screen DPI, desktop-composition frame margins, a user
 // locale, a Windows version and a visual-style flag. Messages are delivered
 // synchronously in Windows' order, through subclass chains and
-// WH_CALLWNDPROC thread hooks. It is the default window system of the CLI,
-// the tests and the benchmarks.
+// WH_CALLWNDPROC thread hooks. Window positions are held to -32768..32767
+// and sizes to 0..32767 (after the maximum tracking size of windows that
+// get WM_GETMINMAXINFO), as SetWindowPos does under Wine, so that WM_MOVE
+// and WM_SIZE always carry what a window has. It is the default window
+// system of the CLI, the tests and the benchmarks.
 #pragma once
 
 #include <functional>
@@ -193,6 +196,7 @@ class Desktop final : public win::WindowSystem {
   int getDeviceCaps(win::HDC dc, int index) override;
   int getSystemMetrics(int index) override;
   win::HMONITOR monitorFromWindow(HWND wnd, win::DWORD flags) override;
+  win::HMONITOR monitorFromRect(const RECT* rect, win::DWORD flags) override;
   win::BOOL getMonitorInfo(win::HMONITOR monitor,
                            win::MONITORINFO* info) override;
   win::UINT_PTR shAppBarMessage(win::DWORD message,

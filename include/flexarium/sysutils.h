@@ -90,9 +90,13 @@ namespace detail {
 // ASCII upper-casing (the framework's AnsiUpperCase for the characters the
 // locale test can meet).
 std::string AnsiUpperCase(std::string_view s);
+// Upper and lower case of UTF-8 text: ASCII letters and the letters of
+// Latin-1, Latin Extended-A/B, Greek and Cyrillic; other bytes are kept.
+// The length never changes.
 std::string UpperCase(std::string_view s);
 std::string LowerCase(std::string_view s);
-// Case-insensitive ASCII comparison.
+// Comparison without regard to letter case (as UpperCase folds it): the
+// one the framework uses for names.
 bool SameText(std::string_view a, std::string_view b);
 // Removes leading and trailing characters <= ' '.
 std::string Trim(std::string_view s);
@@ -106,7 +110,8 @@ std::string Utf16ToUtf8(std::u16string_view s);
 // above U+FFFF, else one code unit.
 void AppendUtf16(std::u16string& out, char32_t cp);
 
-// Windows' MulDiv: a * b / c rounded half away from zero; -1 when c is 0.
+// Windows' MulDiv: a * b / c rounded half away from zero; -1 when c is 0
+// or the result does not fit an int.
 int MulDiv(int a, int b, int c);
 
 // The running Windows version, read from the current window system (so

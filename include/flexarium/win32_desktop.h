@@ -87,6 +87,8 @@ class Desktop final : public win::WindowSystem {
   int getDeviceCaps(win::HDC dc, int index) override;
   int getSystemMetrics(int index) override;
   win::HMONITOR monitorFromWindow(win::HWND wnd, win::DWORD flags) override;
+  win::HMONITOR monitorFromRect(const win::RECT* rect,
+                                win::DWORD flags) override;
   win::BOOL getMonitorInfo(win::HMONITOR monitor,
                            win::MONITORINFO* info) override;
   win::UINT_PTR shAppBarMessage(win::DWORD message,

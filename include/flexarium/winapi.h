@@ -309,6 +309,9 @@ inline int GetSystemMetrics(int index) {
 inline HMONITOR MonitorFromWindow(HWND wnd, DWORD flags) {
   return currentWindowSystem().monitorFromWindow(wnd, flags);
 }
+inline HMONITOR MonitorFromRect(const RECT* rect, DWORD flags) {
+  return currentWindowSystem().monitorFromRect(rect, flags);
+}
 inline BOOL GetMonitorInfoW(HMONITOR monitor, MONITORINFO* info) {
   return currentWindowSystem().getMonitorInfo(monitor, info);
 }

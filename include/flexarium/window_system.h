@@ -76,6 +76,8 @@ class WindowSystem {
   virtual int getDeviceCaps(HDC dc, int index) = 0;
   virtual int getSystemMetrics(int index) = 0;
   virtual HMONITOR monitorFromWindow(HWND wnd, DWORD flags) = 0;
+  // The monitor holding the largest part of the rectangle (else as flags).
+  virtual HMONITOR monitorFromRect(const RECT* rect, DWORD flags) = 0;
   virtual BOOL getMonitorInfo(HMONITOR monitor, MONITORINFO* info) = 0;
   virtual UINT_PTR shAppBarMessage(DWORD message, APPBARDATA* data) = 0;
   // Bound on first use: neither is reached on a system older than 6.0.

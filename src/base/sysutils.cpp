@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <iostream>
+#include <limits>
 
 namespace flx {
 
@@ -36,31 +37,143 @@ void assertionFailed(const char* expr, const char* file, int line) {
 }
 }  // namespace detail
 
-std::string AnsiUpperCase(std::string_view s) { return UpperCase(s); }
+// ---- Letter case
 
-std::string UpperCase(std::string_view s) {
+namespace {
+
+// Upper and lower case of the letters a name may hold beyond ASCII: Latin-1,
+// the Latin Extended-A and -B pairs, Greek and Cyrillic. Every one of them,
+// and its partner, lies between U+0080 and U+07FF, so folding keeps a
+// character's two UTF-8 bytes and a string's length.
+
+// Blocks where the lower-case letter lies `delta` above its capital.
+struct Shifted {
+  char32_t first, last;  // the lower-case letters
+  char32_t delta;
+};
+constexpr Shifted kShifted[] = {{0x00E0, 0x00F6, 0x20}, {0x00F8, 0x00FE, 0x20},
+                                {0x03AD, 0x03AF, 0x25}, {0x03B1, 0x03C1, 0x20},
+                                {0x03C3, 0x03CB, 0x20}, {0x03CD, 0x03CE, 0x3F},
+                                {0x0430, 0x044F, 0x20}, {0x0450, 0x045F, 0x50}};
+
+// Blocks of alternating pairs, each capital followed by its small letter.
+struct Alternating {
+  char32_t first, last;  // first is a capital
+};
+constexpr Alternating kAlternating[] = {
+    {0x0100, 0x012F}, {0x0132, 0x0137}, {0x0139, 0x0148}, {0x014A, 0x0177},
+    {0x0179, 0x017E}, {0x01CD, 0x01DC}, {0x01DE, 0x01EF}, {0x01F4, 0x01F5},
+    {0x01F8, 0x021F}, {0x0222, 0x0233}, {0x0246, 0x024F}, {0x03D8, 0x03EF},
+    {0x0460, 0x0481}, {0x048A, 0x04BF}, {0x04C1, 0x04CE}, {0x04D0, 0x052F}};
+
+// Pairs outside any block: small letter, capital.
+struct Single {
+  char32_t lower, upper;
+};
+constexpr Single kSingles[] = {
+    {0x00FF, 0x0178}, {0x03AC, 0x0386}, {0x03CC, 0x038C}, {0x04CF, 0x04C0},
+    {0x01C6, 0x01C4}, {0x01C9, 0x01C7}, {0x01CC, 0x01CA}, {0x01F3, 0x01F1}};
+
+char32_t upperOf(char32_t c) {
+  for (const Shifted& b : kShifted) {
+    if (c >= b.first && c <= b.last) return c - b.delta;
+  }
+  for (const Alternating& b : kAlternating) {
+    if (c > b.first && c <= b.last && (c - b.first) % 2 == 1) return c - 1;
+  }
+  for (const Single& p : kSingles) {
+    if (c == p.lower) return p.upper;
+  }
+  switch (c) {
+    case 0x03C2:  // final sigma
+      return 0x03A3;
+    case 0x01C5:  // the title-case digraphs Dz, Lj, Nj, Dz
+    case 0x01C8:
+    case 0x01CB:
+    case 0x01F2:
+      return c - 1;
+    default:
+      return c;
+  }
+}
+
+char32_t lowerOf(char32_t c) {
+  for (const Shifted& b : kShifted) {
+    if (c >= b.first - b.delta && c <= b.last - b.delta) return c + b.delta;
+  }
+  for (const Alternating& b : kAlternating) {
+    if (c >= b.first && c < b.last && (c - b.first) % 2 == 0) return c + 1;
+  }
+  for (const Single& p : kSingles) {
+    if (c == p.upper) return p.lower;
+  }
+  switch (c) {
+    case 0x01C5:
+    case 0x01C8:
+    case 0x01CB:
+    case 0x01F2:
+      return c + 1;
+    default:
+      return c;
+  }
+}
+
+// Folds every ASCII letter and every well-formed two-byte UTF-8 letter of
+// `s` with `fold`; all other bytes stay as they are.
+std::string foldCase(std::string_view s, char32_t (*fold)(char32_t)) {
   std::string out(s);
-  for (char& c : out) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (std::size_t i = 0; i < out.size(); ++i) {
+    const auto lead = static_cast<unsigned char>(out[i]);
+    if (lead < 0x80) {
+      out[i] = static_cast<char>(fold(lead));
+      continue;
+    }
+    if (lead < 0xC2 || lead > 0xDF || i + 1 == out.size()) continue;
+    const auto trail = static_cast<unsigned char>(out[i + 1]);
+    if ((trail & 0xC0) != 0x80) continue;
+    const char32_t c = fold(static_cast<char32_t>((lead & 0x1F) << 6) |
+                            static_cast<char32_t>(trail & 0x3F));
+    out[i] = static_cast<char>(0xC0 | (c >> 6));
+    out[i + 1] = static_cast<char>(0x80 | (c & 0x3F));
+    ++i;
   }
   return out;
 }
 
-std::string LowerCase(std::string_view s) {
-  std::string out(s);
-  for (char& c : out) {
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  }
-  return out;
+char32_t asciiUpper(char32_t c) {
+  return (c >= 'a' && c <= 'z') ? c - 'a' + 'A' : c;
 }
+char32_t asciiLower(char32_t c) {
+  return (c >= 'A' && c <= 'Z') ? c - 'A' + 'a' : c;
+}
+char32_t fullUpper(char32_t c) { return c < 0x80 ? asciiUpper(c) : upperOf(c); }
+// Through the capital, so that lower-cased names compare as upper-cased ones
+// do (final sigma meets sigma).
+char32_t fullLower(char32_t c) {
+  return c < 0x80 ? asciiLower(c) : lowerOf(upperOf(c));
+}
+
+}  // namespace
+
+std::string AnsiUpperCase(std::string_view s) {
+  return foldCase(s, &asciiUpper);
+}
+
+std::string UpperCase(std::string_view s) { return foldCase(s, &fullUpper); }
+
+std::string LowerCase(std::string_view s) { return foldCase(s, &fullLower); }
 
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
+  // Folding keeps the length, so ASCII can be compared in place up to the
+  // first byte beyond it.
   for (std::size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
-    if (x != y) return false;
+    const auto x = static_cast<unsigned char>(a[i]);
+    const auto y = static_cast<unsigned char>(b[i]);
+    if (x >= 0x80 || y >= 0x80) {
+      return UpperCase(a.substr(i)) == UpperCase(b.substr(i));
+    }
+    if (asciiUpper(x) != asciiUpper(y)) return false;
   }
   return true;
 }
@@ -187,6 +300,10 @@ int MulDiv(int a, int b, int c) {
   // Round half away from zero.
   if (2 * std::llabs(r) >= std::llabs(static_cast<long long>(c))) {
     q += ((p < 0) != (c < 0)) ? -1 : 1;
+  }
+  if (q < std::numeric_limits<int>::min() ||
+      q > std::numeric_limits<int>::max()) {
+    return -1;
   }
   return static_cast<int>(q);
 }

@@ -219,9 +219,10 @@ void TFlexarium::SetEnabled(bool Value) {
   if (ComponentState().Contains(csDesigning)) return;
   if (Win32MajorVersion() == 4) {
     if (Value) {
-      bool wasNone = HookHandle == nullptr;
       AcquireHook();
-      if (wasNone) RefreshOwnerHandle();
+      // The form's window may have been made anew while this component was
+      // off, also while another component kept the hook.
+      RefreshOwnerHandle();
     } else {
       ReleaseHook();
     }
@@ -276,17 +277,31 @@ void TFlexarium::DefineProperties(TFiler& Filer) {
       [this](TWriter& w) { WriteDesignDpiH(w); }, true);
 }
 
+namespace {
+// The designer writes a client size and a screen DPI, never below 0; 0
+// stands for a metric the file does not have. A negative one no form can
+// mean: it is refused (the reader adds the place and the property).
+int designMetric(TReader& reader, const char* what) {
+  const int value = reader.ReadInteger();
+  if (value < 0) {
+    throw EConvertError(std::to_string(value) + " is no " + what +
+                        " (0 or more expected)");
+  }
+  return value;
+}
+}  // namespace
+
 void TFlexarium::ReadDesignFrmW(TReader& Reader) {
-  FDesignFrmW = Reader.ReadInteger();
+  FDesignFrmW = designMetric(Reader, "client width");
 }
 void TFlexarium::ReadDesignFrmH(TReader& Reader) {
-  FDesignFrmH = Reader.ReadInteger();
+  FDesignFrmH = designMetric(Reader, "client height");
 }
 void TFlexarium::ReadDesignDpiW(TReader& Reader) {
-  FDesignDpiW = Reader.ReadInteger();
+  FDesignDpiW = designMetric(Reader, "screen DPI");
 }
 void TFlexarium::ReadDesignDpiH(TReader& Reader) {
-  FDesignDpiH = Reader.ReadInteger();
+  FDesignDpiH = designMetric(Reader, "screen DPI");
 }
 
 namespace {

@@ -173,8 +173,7 @@ void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
   // Current (already scaled) values back to base values. With a factor of
   // 0 nothing can be divided out: the current value is taken as the base.
   auto base = [](int value, double factor) {
-    return factor != 0 ? unit::HalfUp(value / static_cast<long double>(factor))
-                       : value;
+    return factor != 0 ? unit::HalfUpQuotient(value, factor) : value;
   };
   R->Left = base(ctl->Left(), FPrevScaleX);
   R->Width = base(ctl->Width(), FPrevScaleX);

@@ -31,8 +31,10 @@ void TFlexarium::Loaded() {
   if (FDesignDpiH <= 0) FDesignDpiH = FRunDpiH;
   if (FOwnerWidth <= 0) FOwnerWidth = form->ClientWidth();
   if (FOwnerHeight <= 0) FOwnerHeight = form->ClientHeight();
-  const double RatioX = FRunDpiW > 0 ? FDesignDpiW * 1.0L / FRunDpiW : 1.0;
-  const double RatioY = FRunDpiH > 0 ? FDesignDpiH * 1.0L / FRunDpiH : 1.0;
+  const double RatioX =
+      FRunDpiW > 0 ? unit::RatioNearest(FDesignDpiW, FRunDpiW) : 1.0;
+  const double RatioY =
+      FRunDpiH > 0 ? unit::RatioNearest(FDesignDpiH, FRunDpiH) : 1.0;
 
   FSelfPointer = Owner()->FieldAddress(Name());
   if (FSelfPointer == nullptr) return;
@@ -42,7 +44,7 @@ void TFlexarium::Loaded() {
 
   GetFontSetting(FOwnerFont, Owner());
   auto scaled = [](int v, double ratio) {
-    return unit::HalfUp(v / static_cast<long double>(ratio));
+    return unit::HalfUpQuotient(v, ratio);
   };
   form->Font().SetSize(scaled(form->Font().Size(), RatioX));
   if (FOwnerFont) FOwnerFont->SetSize(form->Font().Size());
@@ -53,7 +55,8 @@ void TFlexarium::Loaded() {
     // gets a generated one, as a control added later does, or every unnamed
     // control would take the first one's bounds.
     if (Trim(C->Name()).empty()) {
-      unit::GiveGeneratedName(*C, ++FAddCnt);
+      ++FAddCnt;
+      unit::GiveGeneratedName(*C, FAddCnt);
       unit::ClearGeneratedCaption(*C);
     }
     auto R = std::make_unique<TCtrlInfo>();

@@ -16,8 +16,8 @@ void TFlexarium::ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control) {
   Control->SetParentFont(false);
   if (Info->ParentFont == Info->OrgParentFont) return;
   if (FPrevScaleF != 0) {
-    Info->Font->SetSize(unit::HalfUp(Control->Font().Size() /
-                                     static_cast<long double>(FPrevScaleF)));
+    Info->Font->SetSize(
+        unit::HalfUpQuotient(Control->Font().Size(), FPrevScaleF));
     Info->OldFontSize = Control->Font().Size();
   }
   Info->OrgParentFont = Info->ParentFont;

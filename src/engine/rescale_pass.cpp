@@ -1,6 +1,7 @@
 // The rescale pass, the heart of the component: on WM_SIZE every recorded
 // control gets its base bounds and font size times the factors of the new
 // client size (and of design DPI to run-time DPI), one control step each.
+#include <cstdint>
 #include <limits>
 #include <utility>
 
@@ -41,14 +42,16 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
   const unsigned cw = LOWORD(static_cast<std::uintptr_t>(LParam));
   const unsigned ch = HIWORD(static_cast<std::uintptr_t>(LParam));
   double sx = 1.0, sy = 1.0;
-  // A zero reference size leaves its factor at 1.0 rather than dividing by 0.
-  if (FRunDpiW != 0 && FOwnerWidth != 0) {
-    sx = (static_cast<long double>(cw) / FOwnerWidth) *
-         (static_cast<long double>(FDesignDpiW) / FRunDpiW);
+  // (cw / FOwnerWidth) x (FDesignDpiW / FRunDpiW) as the Double nearest to
+  // that ratio. A reference size of 0 (or less, from a form without a
+  // client area) leaves its factor at 1.0 rather than dividing by it.
+  if (FRunDpiW != 0 && FOwnerWidth > 0) {
+    sx = unit::RatioNearest(std::int64_t{cw} * FDesignDpiW,
+                            std::int64_t{FOwnerWidth} * FRunDpiW);
   }
-  if (FRunDpiH != 0 && FOwnerHeight != 0) {
-    sy = (static_cast<long double>(ch) / FOwnerHeight) *
-         (static_cast<long double>(FDesignDpiH) / FRunDpiH);
+  if (FRunDpiH != 0 && FOwnerHeight > 0) {
+    sy = unit::RatioNearest(std::int64_t{ch} * FDesignDpiH,
+                            std::int64_t{FOwnerHeight} * FRunDpiH);
   }
   const double sf = sy >= sx ? sx : sy;
   SyncCtrlList();
@@ -70,8 +73,7 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
     });
     FactorsPending = false;
     if (FResizeFont && FOwnerFont && !FontExcluded(Owner()->Name())) {
-      form->Font().SetSize(
-          unit::HalfUp(FOwnerFont->Size() * static_cast<long double>(sf)));
+      form->Font().SetSize(unit::HalfUpProduct(FOwnerFont->Size(), sf));
     }
     ForEachRecordedControl(
         std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
@@ -86,29 +88,43 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
           return Info != nullptr;
         });
   }
-  if (WParam == SIZE_MAXIMIZED) {
-    if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
-      int W = 0, H = 0, Edge = teNone;
+  const bool keepInside = FFormMaxWidth > 0 && FFormMaxHeight > 0;
+  if (WParam == SIZE_MAXIMIZED &&
+      (keepInside || (!HookPath && TStyleManager::IsCustomStyleActive()))) {
+    // Both rules work relative to the monitor that shows the form (the
+    // primary one has its origin at (0, 0)), so a form maximised on a
+    // monitor beside it stays there.
+    const RECT Monitor = placement_detail::MonitorRect(Wnd);
+    RECT R{};
+    GetWindowRect(Wnd, &R);
+    const std::int64_t left = std::int64_t{R.left} - Monitor.left;
+    const std::int64_t top = std::int64_t{R.top} - Monitor.top;
+    const std::int64_t width = unit::Extent(R.left, R.right);
+    const std::int64_t height = unit::Extent(R.top, R.bottom);
+    if (keepInside) {
+      int AvailW = 0, AvailH = 0, Edge = teNone;
       APPBARDATA TaskbarData{};
-      GetTaskbarArea(Wnd, W, H, Edge, FValidTaskbar, TaskbarData);
-      RECT R{};
-      GetWindowRect(Wnd, &R);
-      const int tw = TaskbarData.rc.right - TaskbarData.rc.left;
-      const int th = TaskbarData.rc.bottom - TaskbarData.rc.top;
+      GetTaskbarArea(Wnd, AvailW, AvailH, Edge, FValidTaskbar, TaskbarData);
       // W and H become the right and bottom of the usable area.
-      if (Edge == teTop && FValidTaskbar) H += th;
-      if (Edge == teLeft && FValidTaskbar) W += tw;
-      if (R.bottom > H || R.right > W) {
-        int x = R.left, y = R.top;
-        if (R.bottom > H) y = H - (R.bottom - R.top);
-        if (R.right > W) x = W - (R.right - R.left);
-        MoveWindow(Wnd, x, y, R.right - R.left, R.bottom - R.top, TRUE);
+      std::int64_t W = AvailW, H = AvailH;
+      if (Edge == teTop && FValidTaskbar) {
+        H += unit::Extent(TaskbarData.rc.top, TaskbarData.rc.bottom);
       }
-    } else if (!HookPath && TStyleManager::IsCustomStyleActive()) {
-      RECT R{};
-      GetWindowRect(Wnd, &R);
-      MoveWindow(Wnd, R.left, R.top, FMaxSize.x - R.left, FMaxSize.y - R.top,
-                 TRUE);
+      if (Edge == teLeft && FValidTaskbar) {
+        W += unit::Extent(TaskbarData.rc.left, TaskbarData.rc.right);
+      }
+      if (top + height > H || left + width > W) {
+        std::int64_t x = left, y = top;
+        if (top + height > H) y = H - height;
+        if (left + width > W) x = W - width;
+        MoveWindow(Wnd, unit::Saturate(x + Monitor.left),
+                   unit::Saturate(y + Monitor.top), unit::Saturate(width),
+                   unit::Saturate(height), TRUE);
+      }
+    } else {
+      // The right and bottom edges land on those of the monitor.
+      MoveWindow(Wnd, R.left, R.top, unit::Saturate(FMaxSize.x - left),
+                 unit::Saturate(FMaxSize.y - top), TRUE);
     }
   }
   if (FOnExitResize) FOnExitResize.Code(this, sx, sy);
@@ -124,11 +140,10 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
   bool sizeSet = false;
   if (FResizeFont && Info->Font && !FontExcluded(Ctl->Name())) {
     // Control fonts truncate; only an exact 0 is lifted to 1.
-    int size =
-        unit::TruncInt(Info->Font->Size() * static_cast<long double>(sf));
+    int size = unit::TruncProduct(Info->Font->Size(), sf);
     const int ppi = Ctl->Font().PixelsPerInch();
     auto readBack = [ppi](int points) {
-      return -MulDiv(-MulDiv(points, ppi, 72), 72, ppi);
+      return TFont::SizeOfHeight(TFont::HeightOfSize(points, ppi), ppi);
     };
     fontSize = readBack(size);
     if (fontSize == 0) fontSize = readBack(1);
@@ -142,10 +157,10 @@ void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
       fontSize = Ctl->Font().Size();
     }
   }
-  Ctl->SetTop(unit::HalfUp(Info->Top * static_cast<long double>(sy)));
-  Ctl->SetLeft(unit::HalfUp(Info->Left * static_cast<long double>(sx)));
-  Ctl->SetWidth(unit::HalfUp(Info->Width * static_cast<long double>(sx)));
-  Ctl->SetHeight(unit::HalfUp(Info->Height * static_cast<long double>(sy)));
+  Ctl->SetTop(unit::HalfUpProduct(Info->Top, sy));
+  Ctl->SetLeft(unit::HalfUpProduct(Info->Left, sx));
+  Ctl->SetWidth(unit::HalfUpProduct(Info->Width, sx));
+  Ctl->SetHeight(unit::HalfUpProduct(Info->Height, sy));
   if (Ctl->Top() == 0) Ctl->SetTop(1);
   if (Ctl->Left() == 0) Ctl->SetLeft(1);
   if (Ctl->Width() == 0) Ctl->SetWidth(1);

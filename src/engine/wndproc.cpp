@@ -2,6 +2,7 @@
 // placement, the maximised size and the drag limits. The fourth handler,
 // WM_SIZE, is the rescale pass (rescale_pass.cpp).
 #include <algorithm>
+#include <cstdint>
 
 #include "flexarium/winapi.h"
 #include "unit/unit_private.h"
@@ -57,20 +58,21 @@ void TFlexarium::HandleShowWindow(HWND Wnd, WPARAM WParam, bool HookPath) {
   int W = 0, H = 0, Edge = teNone;
   APPBARDATA TaskbarData{};
   GetTaskbarArea(Wnd, W, H, Edge, FValidTaskbar, TaskbarData);
-  int w, h;
+  std::int64_t w, h;
   if (FFormWidth > 0 && FFormHeight > 0) {
     w = FFormWidth;
     h = FFormHeight;
   } else {
     RECT r{};
     GetWindowRect(Wnd, &r);
-    w = r.right - r.left;
-    h = r.bottom - r.top;
+    w = unit::Extent(r.left, r.right);
+    h = unit::Extent(r.top, r.bottom);
   }
-  w = std::min(w, W);
-  h = std::min(h, H);
+  w = std::min<std::int64_t>(w, W);
+  h = std::min<std::int64_t>(h, H);
   if (TWinControl* form = OwnerForm()) {
-    PlaceForm(form, FFormPos, FValidTaskbar, w, h);
+    PlaceForm(form, FFormPos, FValidTaskbar, unit::Saturate(w),
+              unit::Saturate(h));
   }
 }
 
@@ -78,13 +80,17 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
   if (BusyForm(Wnd)) return;
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   if (Info == nullptr) return;
-  int W = 0, H = 0, Edge = teNone;
+  int AvailW = 0, AvailH = 0, Edge = teNone;
   APPBARDATA TaskbarData{};
-  GetTaskbarArea(Wnd, W, H, Edge, FValidTaskbar, TaskbarData);
-  const int tw = TaskbarData.rc.right - TaskbarData.rc.left;
-  const int th = TaskbarData.rc.bottom - TaskbarData.rc.top;
-  int mx = Info->ptMaxSize.x, my = Info->ptMaxSize.y;
-  int px = Info->ptMaxPosition.x, py = Info->ptMaxPosition.y;
+  GetTaskbarArea(Wnd, AvailW, AvailH, Edge, FValidTaskbar, TaskbarData);
+  // Wide: the proposal may hold any value, a negative one widens the area.
+  std::int64_t W = AvailW, H = AvailH;
+  const std::int64_t tw =
+      unit::Extent(TaskbarData.rc.left, TaskbarData.rc.right);
+  const std::int64_t th =
+      unit::Extent(TaskbarData.rc.top, TaskbarData.rc.bottom);
+  std::int64_t mx = Info->ptMaxSize.x, my = Info->ptMaxSize.y;
+  std::int64_t px = Info->ptMaxPosition.x, py = Info->ptMaxPosition.y;
   const bool maxSet = FFormMaxWidth > 0 && FFormMaxHeight > 0;
   if (maxSet) {
     mx = FFormMaxWidth;
@@ -102,50 +108,61 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
   mx = std::min(mx, W);
   my = std::min(my, H);
   if (maxSet) {
+    // Worked out relative to the monitor that shows the form, so that a
+    // form on a monitor beside the primary stays on it.
+    const RECT Monitor = placement_detail::MonitorRect(Wnd);
     RECT R{};
     GetWindowRect(Wnd, &R);
-    if (R.left < 0) {
+    const std::int64_t left = std::int64_t{R.left} - Monitor.left;
+    const std::int64_t top = std::int64_t{R.top} - Monitor.top;
+    const std::int64_t right = std::int64_t{R.right} - Monitor.left;
+    const std::int64_t bottom = std::int64_t{R.bottom} - Monitor.top;
+    if (left < 0) {
       px = Edge == teLeft ? tw : 0;
-    } else if (R.right <= W) {
-      px = (Edge == teLeft && R.left <= tw) ? tw : R.left;
+    } else if (right <= W) {
+      px = (Edge == teLeft && left <= tw) ? tw : left;
     } else {
       px = W - mx + (Edge == teLeft ? tw : 0);
     }
-    if (R.top < 0) {
+    if (top < 0) {
       py = Edge == teTop ? th : 0;
-    } else if (R.bottom <= H) {
-      py = (Edge == teTop && R.top <= th) ? th : R.top;
+    } else if (bottom <= H) {
+      py = (Edge == teTop && top <= th) ? th : top;
     } else {
       py = H - my + (Edge == teTop ? th : 0);
     }
-    px = std::max(px, 0);
-    py = std::max(py, 0);
+    px = std::max<std::int64_t>(px, 0) + Monitor.left;
+    py = std::max<std::int64_t>(py, 0) + Monitor.top;
   }
   // Windows 98 puts the maximised position under a top or left taskbar.
   if (HookPath && Win32MajorVersion() == 4 && Win32MinorVersion() == 10) {
     if (Edge == teTop) py -= th;
     if (Edge == teLeft) px -= tw;
   }
-  Info->ptMaxSize = {mx, my};
-  Info->ptMaxTrackSize = {mx, my};
-  Info->ptMaxPosition = {px, py};
+  const POINT size{unit::Saturate(mx), unit::Saturate(my)};
+  Info->ptMaxSize = size;
+  Info->ptMaxTrackSize = size;
+  Info->ptMaxPosition = {unit::Saturate(px), unit::Saturate(py)};
 }
 
 void TFlexarium::HandleSizing(LPARAM LParam) {
   auto* R = reinterpret_cast<RECT*>(LParam);
   if (R == nullptr) return;
   // Only the right and bottom edges move; the minimum wins over the maximum.
-  if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
-    if (R->right - R->left > FFormMaxWidth) R->right = R->left + FFormMaxWidth;
-    if (R->bottom - R->top > FFormMaxHeight) {
-      R->bottom = R->top + FFormMaxHeight;
+  // An edge that the limit would push past the coordinate range stops there.
+  auto limit = [](LONG lo, LONG& hi, int size, bool atMost) {
+    const std::int64_t extent = unit::Extent(lo, hi);
+    if (atMost ? extent > size : extent < size) {
+      hi = unit::Saturate(std::int64_t{lo} + size);
     }
+  };
+  if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
+    limit(R->left, R->right, FFormMaxWidth, true);
+    limit(R->top, R->bottom, FFormMaxHeight, true);
   }
   if (FFormMinWidth > 0 && FFormMinHeight > 0) {
-    if (R->right - R->left < FFormMinWidth) R->right = R->left + FFormMinWidth;
-    if (R->bottom - R->top < FFormMinHeight) {
-      R->bottom = R->top + FFormMinHeight;
-    }
+    limit(R->left, R->right, FFormMinWidth, false);
+    limit(R->top, R->bottom, FFormMinHeight, false);
   }
 }
 

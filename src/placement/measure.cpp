@@ -2,33 +2,44 @@
 // left by the taskbar, and the invisible frame margins that desktop
 // composition draws around it. Every call asks the system afresh.
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 #include "flexarium/flexarium.h"
 #include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 
 namespace placement_detail {
 
-// The monitor that shows the window, in screen coordinates. The primary
-// monitor always has its origin at (0, 0), so for it (and for every
-// fallback) the screen metrics suffice.
-win::RECT MonitorRect(win::HWND Wnd) {
+namespace {
+
+// The monitor that shows the window, and its handle when the system has
+// several (nullptr where the screen metrics stand for it).
+win::RECT MonitorOf(win::HWND Wnd, win::HMONITOR* Handle) {
   using namespace win;
+  if (Handle != nullptr) *Handle = nullptr;
   if (Win32MajorVersion() >= 5 && GetSystemMetrics(SM_CMONITORS) > 1) {
     HMONITOR Monitor = MonitorFromWindow(Wnd, MONITOR_DEFAULTTONEAREST);
     MONITORINFO Info{};
     Info.cbSize = sizeof(MONITORINFO);
-    if (GetMonitorInfoW(Monitor, &Info) != FALSE &&
-        (Info.dwFlags & MONITORINFOF_PRIMARY) == 0) {
-      return Info.rcMonitor;
+    if (GetMonitorInfoW(Monitor, &Info) != FALSE) {
+      if (Handle != nullptr) *Handle = Monitor;
+      if ((Info.dwFlags & MONITORINFOF_PRIMARY) == 0) return Info.rcMonitor;
     }
   }
   return RECT{0, 0, GetSystemMetrics(SM_CXSCREEN),
               GetSystemMetrics(SM_CYSCREEN)};
 }
+
+}  // namespace
+
+// The monitor that shows the window, in screen coordinates. The primary
+// monitor always has its origin at (0, 0), so for it (and for every
+// fallback) the screen metrics suffice.
+win::RECT MonitorRect(win::HWND Wnd) { return MonitorOf(Wnd, nullptr); }
 
 }  // namespace placement_detail
 
@@ -38,9 +49,18 @@ bool HasArea(const win::RECT& R) {
   return R.right > R.left && R.bottom > R.top;
 }
 
-bool Overlap(const win::RECT& A, const win::RECT& B) {
-  return std::max(A.left, B.left) < std::min(A.right, B.right) &&
-         std::max(A.top, B.top) < std::min(A.bottom, B.bottom);
+// The shell reports one taskbar, often a few pixels past the edge of its
+// monitor, e.g. (-2, 1040, 1922, 1082): it belongs to the monitor that
+// holds the larger part of that report, as the system itself decides, and
+// only if it overlaps it at all (clamping it would invert it otherwise).
+bool TaskbarOnMonitor(const win::RECT& Bar, const win::RECT& Rect,
+                      win::HMONITOR Monitor) {
+  const bool overlap =
+      std::max(Bar.left, Rect.left) < std::min(Bar.right, Rect.right) &&
+      std::max(Bar.top, Rect.top) < std::min(Bar.bottom, Rect.bottom);
+  if (!overlap) return false;
+  if (Monitor == nullptr) return true;  // one screen: the bar is on it
+  return win::MonitorFromRect(&Bar, win::MONITOR_DEFAULTTONEAREST) == Monitor;
 }
 
 int TaskbarEdgeOf(win::UINT SystemEdge) {
@@ -62,17 +82,20 @@ int TaskbarEdgeOf(win::UINT SystemEdge) {
 
 void GetMonitorSize(win::HWND Wnd, int& Width, int& Height) {
   const win::RECT Monitor = placement_detail::MonitorRect(Wnd);
-  Width = Monitor.right - Monitor.left;
-  Height = Monitor.bottom - Monitor.top;
+  Width = unit::Saturate(unit::Extent(Monitor.left, Monitor.right));
+  Height = unit::Saturate(unit::Extent(Monitor.top, Monitor.bottom));
 }
 
 void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
                     bool ValidTaskbar, win::APPBARDATA& TaskbarData) {
   using namespace win;
   std::memset(&TaskbarData, 0, sizeof(TaskbarData));
-  const RECT Monitor = placement_detail::MonitorRect(Wnd);
-  Width = Monitor.right - Monitor.left;
-  Height = Monitor.bottom - Monitor.top;
+  HMONITOR MonitorHandle = nullptr;
+  const RECT Monitor = placement_detail::MonitorOf(Wnd, &MonitorHandle);
+  std::int64_t W = unit::Extent(Monitor.left, Monitor.right);
+  std::int64_t H = unit::Extent(Monitor.top, Monitor.bottom);
+  Width = unit::Saturate(W);
+  Height = unit::Saturate(H);
   Edge = teNone;
   if (Win32MajorVersion() < 4) return;
 
@@ -86,9 +109,9 @@ void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
     // record, which lies at the origin of the primary monitor, moved to the
     // origin of this one so that it stays a bar of no thickness here too.
     Bar = RECT{Monitor.left, Monitor.top, Monitor.left, Monitor.top};
-  } else if (!Overlap(Bar, Monitor)) {
-    // The shell reports one taskbar; on another monitor it takes nothing
-    // away from this one. Clamping it would yield a negative thickness.
+  } else if (!TaskbarOnMonitor(Bar, Monitor, MonitorHandle)) {
+    // On another monitor the bar takes nothing away from this one, even
+    // where its report overhangs onto it.
     Bar = RECT{Monitor.left, Monitor.top, Monitor.left, Monitor.top};
     return;
   } else {
@@ -123,11 +146,13 @@ void GetTaskbarArea(win::HWND Wnd, int& Width, int& Height, int& Edge,
 
   if (ValidTaskbar) {
     if (Edge == teLeft || Edge == teRight) {
-      Width -= Bar.right - Bar.left;
+      W -= unit::Extent(Bar.left, Bar.right);
     } else if (Edge == teTop || Edge == teBottom) {
-      Height -= Bar.bottom - Bar.top;
+      H -= unit::Extent(Bar.top, Bar.bottom);
     }
   }
+  Width = unit::Saturate(W);
+  Height = unit::Saturate(H);
 }
 
 void GetFrameBounds(win::HWND Wnd, win::POINT& FrameOffset,
@@ -147,12 +172,14 @@ void GetFrameBounds(win::HWND Wnd, win::POINT& FrameOffset,
   }
   if (EqualRect(&WindowRect, &Visible) != FALSE) return;
 
-  FrameOffset.x = Visible.left - WindowRect.left;
-  FrameOffset.y = Visible.top - WindowRect.top;
+  FrameOffset.x = unit::Saturate(unit::Extent(WindowRect.left, Visible.left));
+  FrameOffset.y = unit::Saturate(unit::Extent(WindowRect.top, Visible.top));
   FrameExtra.x =
-      (WindowRect.right - WindowRect.left) - (Visible.right - Visible.left);
+      unit::Saturate(unit::Extent(WindowRect.left, WindowRect.right) -
+                     unit::Extent(Visible.left, Visible.right));
   FrameExtra.y =
-      (WindowRect.bottom - WindowRect.top) - (Visible.bottom - Visible.top);
+      unit::Saturate(unit::Extent(WindowRect.top, WindowRect.bottom) -
+                     unit::Extent(Visible.top, Visible.bottom));
 }
 
 }  // namespace flx

@@ -2,17 +2,14 @@
 // usable area of its monitor, corrected for the taskbar and for the
 // invisible frame margins of desktop composition.
 #include <algorithm>
+#include <cstdint>
 
 #include "flexarium/flexarium.h"
 #include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
+#include "unit/unit_private.h"
 
 namespace flx {
-
-namespace placement_detail {
-// Defined in measure.cpp: the monitor that shows the window.
-win::RECT MonitorRect(win::HWND Wnd);
-}  // namespace placement_detail
 
 void PlaceForm(TWinControl* Form, TResizeFormPos FormPos, bool ValidTaskbar,
                int Width, int Height) {
@@ -35,44 +32,47 @@ void PlaceForm(TWinControl* Form, TResizeFormPos FormPos, bool ValidTaskbar,
   // (the primary one has its origin at (0, 0)), so a form on a secondary
   // monitor stays there.
   const RECT Monitor = placement_detail::MonitorRect(Wnd);
-  const int OriginX = Monitor.left;
-  const int OriginY = Monitor.top;
+  // Worked out wide: sizes and positions may lie anywhere in the Integer
+  // range, and the window system holds the result to what it can show.
+  using I64 = std::int64_t;
+  const I64 OriginX = Monitor.left;
+  const I64 OriginY = Monitor.top;
 
-  int X = WindowRect.left - OriginX;
-  int Y = WindowRect.top - OriginY;
-  if (X + Width > AvailW) X = AvailW - Width;
-  if (Y + Height > AvailH) Y = AvailH - Height;
+  I64 X = WindowRect.left - OriginX;
+  I64 Y = WindowRect.top - OriginY;
+  if (X + Width > AvailW) X = I64{AvailW} - Width;
+  if (Y + Height > AvailH) Y = I64{AvailH} - Height;
 
   const bool Margins =
       DwmComposition != FALSE && FrameExtra.x > 0 && FrameExtra.y > 0;
   // The halving truncates toward zero, as Pascal's div does.
-  int Left, Center, Right, Top, Middle, Bottom;
+  I64 Left, Center, Right, Top, Middle, Bottom;
   if (Margins) {
-    const int VisW = Width - FrameExtra.x;
-    const int VisH = Height - FrameExtra.y;
-    Left = -FrameOffset.x;
+    const I64 VisW = I64{Width} - FrameExtra.x;
+    const I64 VisH = I64{Height} - FrameExtra.y;
+    Left = -I64{FrameOffset.x};
     Center = (AvailW - VisW) / 2 - FrameOffset.x;
     // The visible frame, not the window, meets the right and bottom edges:
     // the invisible margin in front of it is taken off as for Left and Top.
     Right = AvailW - VisW - FrameOffset.x;
-    Top = -FrameOffset.y;
+    Top = -I64{FrameOffset.y};
     Middle = (AvailH - VisH) / 2 - FrameOffset.y;
     Bottom = AvailH - VisH - FrameOffset.y;
   } else {
     Left = 0;
-    Center = (AvailW - Width) / 2;
-    Right = AvailW - Width;
+    Center = (I64{AvailW} - Width) / 2;
+    Right = I64{AvailW} - Width;
     Top = 0;
-    Middle = (AvailH - Height) / 2;
-    Bottom = AvailH - Height;
+    Middle = (I64{AvailH} - Height) / 2;
+    Bottom = I64{AvailH} - Height;
   }
 
   // rpTopLeft .. rpBottomRight run row by row, three columns each; rpDefault
   // and any ordinal beyond the enumeration keep the position.
   if (FormPos >= rpTopLeft && FormPos <= rpBottomRight) {
     const int Cell = FormPos - rpTopLeft;
-    const int Columns[3] = {Left, Center, Right};
-    const int Rows[3] = {Top, Middle, Bottom};
+    const I64 Columns[3] = {Left, Center, Right};
+    const I64 Rows[3] = {Top, Middle, Bottom};
     X = Columns[Cell % 3];
     Y = Rows[Cell / 3];
   }
@@ -81,22 +81,23 @@ void PlaceForm(TWinControl* Form, TResizeFormPos FormPos, bool ValidTaskbar,
   // where the caption and system menu stay within reach. With margins only
   // the invisible frame may lie beyond the edge.
   if (Margins) {
-    X = std::max(X, -FrameOffset.x);
-    Y = std::max(Y, -FrameOffset.y);
+    X = std::max(X, -I64{FrameOffset.x});
+    Y = std::max(Y, -I64{FrameOffset.y});
   } else {
-    X = std::max(X, 0);
-    Y = std::max(Y, 0);
+    X = std::max<I64>(X, 0);
+    Y = std::max<I64>(Y, 0);
   }
 
   // Windows 98 (4.10) is left out of the push-out from under the taskbar.
   if (!(Win32MajorVersion() == 4 && Win32MinorVersion() == 10)) {
-    const int BarRight = Taskbar.rc.right - OriginX;
-    const int BarBottom = Taskbar.rc.bottom - OriginY;
+    const I64 BarRight = Taskbar.rc.right - OriginX;
+    const I64 BarBottom = Taskbar.rc.bottom - OriginY;
     if (Edge == teTop && Y < BarBottom) Y = BarBottom;
     if (Edge == teLeft && X < BarRight) X = BarRight;
   }
 
-  MoveWindow(Wnd, X + OriginX, Y + OriginY, Width, Height, TRUE);
+  MoveWindow(Wnd, unit::Saturate(X + OriginX), unit::Saturate(Y + OriginY),
+             Width, Height, TRUE);
 }
 
 void TFlexarium::SetFormPos(TResizeFormPos Value) {
@@ -108,8 +109,9 @@ void TFlexarium::SetFormPos(TResizeFormPos Value) {
   win::RECT Bounds{0, 0, 0, 0};
   // Without the current size the form would be shrunk to nothing.
   if (win::GetWindowRect(Form->Handle(), &Bounds) == win::FALSE) return;
-  win::OffsetRect(&Bounds, -Bounds.left, -Bounds.top);
-  PlaceForm(Form, FFormPos, FValidTaskbar, Bounds.right, Bounds.bottom);
+  PlaceForm(Form, FFormPos, FValidTaskbar,
+            unit::Saturate(unit::Extent(Bounds.left, Bounds.right)),
+            unit::Saturate(unit::Extent(Bounds.top, Bounds.bottom)));
 }
 
 }  // namespace flx

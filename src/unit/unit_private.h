@@ -3,7 +3,6 @@
 // the generated names of unnamed controls.
 #pragma once
 
-#include <cmath>
 #include <cstdio>
 #include <limits>
 #include <string>
@@ -12,6 +11,7 @@
 
 #include "flexarium/flexarium.h"
 #include "flexarium/forms.h"
+#include "unit/rounding.h"
 
 namespace flx {
 
@@ -31,21 +31,15 @@ struct TFlexarium::Index {
 
 }  // namespace flx
 
+namespace flx::placement_detail {
+
+// The monitor that shows the window, in screen coordinates (measure.cpp).
+// Rules that keep a form on the screen work relative to its origin.
+win::RECT MonitorRect(win::HWND Wnd);
+
+}  // namespace flx::placement_detail
+
 namespace flx::unit {
-
-// Truncation toward zero of an extended-precision value, held inside the
-// Integer range (a wild factor must not overflow into undefined behaviour).
-inline int TruncInt(long double v) {
-  if (std::isnan(v)) return 0;
-  constexpr long double lo = std::numeric_limits<int>::min();
-  constexpr long double hi = std::numeric_limits<int>::max();
-  if (v <= lo) return std::numeric_limits<int>::min();
-  if (v >= hi) return std::numeric_limits<int>::max();
-  return static_cast<int>(v);
-}
-
-// Half-up: add 0.5, then truncate toward zero (so -2.7 gives -2).
-inline int HalfUp(long double v) { return TruncInt(v + 0.5L); }
 
 // The window property that keeps the form's own procedure, the one found
 // before FormWndProc was first installed on it.
@@ -71,11 +65,21 @@ inline int OwnedSum(const TComponent& owner, int count) {
 }
 
 // Names an unnamed control "FlxmAdd" and the four-digit number `serial`:
-// records are found by name, so every control needs one. A name already
-// taken raises EComponentError.
-inline void GiveGeneratedName(TControl& control, int serial) {
+// records are found by name, so every control needs one. A name that
+// another component of the control's owner already bears (in any letter
+// case) is skipped, and `serial` moves on with it, so that a form that
+// loads without the component loads with it.
+inline void GiveGeneratedName(TControl& control, int& serial) {
+  const TComponent* owner = control.Owner();
   char name[32];
-  std::snprintf(name, sizeof name, "FlxmAdd%.4d", serial);
+  for (;;) {
+    std::snprintf(name, sizeof name, "FlxmAdd%.4d", serial);
+    const TComponent* other =
+        owner != nullptr ? owner->FindComponent(name) : nullptr;
+    if (other == nullptr || other == &control) break;
+    if (serial == std::numeric_limits<int>::max()) break;  // the error says
+    ++serial;
+  }
   control.SetName(name);
 }
 

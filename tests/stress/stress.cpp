@@ -61,6 +61,7 @@
 #include "scenario_language.h"
 #include "scenario_runner.h"
 #include "simulation.h"
+#include "unit/rounding.h"
 
 namespace flx {
 
@@ -321,14 +322,6 @@ std::vector<std::string> formFiles(const Options& o) {
 
 // ---- Invariants
 
-// The pass's rounding: half up, then toward zero.
-int halfUp(long double v) {
-  v += 0.5L;
-  if (v >= 2147483647.0L) return 2147483647;
-  if (v <= -2147483648.0L) return -2147483647 - 1;
-  return static_cast<int>(v);
-}
-
 int lifted(int v) { return v == 0 ? 1 : v; }
 
 struct Bounds {
@@ -392,7 +385,7 @@ std::string checkFactors(flx::TFlexarium& f, flx::TCustomForm& form, double sx,
   win::RECT c{};
   win::GetClientRect(form.Handle(), &c);
   auto factor = [](int client, int reference, int design, int run) {
-    if (reference == 0 || run == 0) return 1.0;
+    if (reference <= 0 || run == 0) return 1.0;
     return static_cast<double>((static_cast<long double>(client) / reference) *
                                (static_cast<long double>(design) / run));
   };
@@ -479,11 +472,11 @@ class Checker {
     }
     forEachScaled(*f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
       if (!error.empty() || movedByFramework(c)) return;
-      const Bounds want{
-          lifted(halfUp(info.Left * static_cast<long double>(sx))),
-          lifted(halfUp(info.Top * static_cast<long double>(sy))),
-          lifted(halfUp(info.Width * static_cast<long double>(sx))),
-          lifted(halfUp(info.Height * static_cast<long double>(sy)))};
+      // Half up on the exact product, as the pass rounds.
+      const Bounds want{lifted(flx::unit::HalfUpProduct(info.Left, sx)),
+                        lifted(flx::unit::HalfUpProduct(info.Top, sy)),
+                        lifted(flx::unit::HalfUpProduct(info.Width, sx)),
+                        lifted(flx::unit::HalfUpProduct(info.Height, sy))};
       if (boundsOf(c) != want) {
         error = "after a rescale pass at x " + std::to_string(sx) + ", y " +
                 std::to_string(sy) + ": " + pathOf(c, form) + " is " +

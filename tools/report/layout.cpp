@@ -1,5 +1,6 @@
 #include "layout.h"
 
+#include <cstdint>
 #include <set>
 
 #include "flexarium/flexarium.h"
@@ -76,7 +77,8 @@ Look lookOf(const flx::TControl& control) {
 int fontPixels(const flx::TFont& font) {
   // A negative height is the character height; a cell height includes the
   // internal leading, about a fifth of it.
-  return font.Height() < 0 ? -font.Height() : font.Height() * 4 / 5;
+  const std::int64_t height = font.Height();
+  return flx::HeldInt(height < 0 ? -height : height * 4 / 5);
 }
 
 ControlLayout readControlLayout(flx::TControl& c, int depth) {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstdlib>
 
 #include "flexarium/forms.h"
 #include "flexarium/winapi.h"
@@ -219,46 +221,57 @@ void TControl::UpdateAnchorRules() {
   FAnchorRules.Top = FTop;
   FAnchorRules.Width = FWidth;
   FAnchorRules.Height = FHeight;
-  FAnchorRules.Right = r.Width() - (FLeft + FWidth);
-  FAnchorRules.Bottom = r.Height() - (FTop + FHeight);
+  FAnchorRules.Right =
+      HeldInt(std::int64_t{r.Width()} - (std::int64_t{FLeft} + FWidth));
+  FAnchorRules.Bottom =
+      HeldInt(std::int64_t{r.Height()} - (std::int64_t{FTop} + FHeight));
   FAnchorRules.ParentWidth = r.Width();
   FAnchorRules.ParentHeight = r.Height();
 }
 
+namespace {
+// The centre's relative place: MulDiv(centre, parent, was) less half the
+// size, rounded as MulDiv does, on the exact values.
+std::int64_t centred(int start, int size, int parent, int was) {
+  const std::int64_t p = (std::int64_t{start} + size / 2) * parent;
+  std::int64_t q = p / was;
+  if (2 * std::llabs(p % was) >= was) q += p < 0 ? -1 : 1;
+  return q - size / 2;
+}
+}  // namespace
+
 void TControl::ApplyAnchors(int parentWidth, int parentHeight) {
   const AnchorRules& a = FAnchorRules;
   if (!a.Valid || FAnchors == (akLeft | akTop)) return;
-  int left = FLeft, top = FTop, width = FWidth, height = FHeight;
+  std::int64_t left = FLeft, top = FTop, width = FWidth, height = FHeight;
   if (FAnchors & akRight) {
     if (FAnchors & akLeft) {
       left = a.Left;
-      width = parentWidth - a.Left - a.Right;
+      width = std::int64_t{parentWidth} - a.Left - a.Right;
     } else {
       width = a.Width;
-      left = parentWidth - a.Right - a.Width;
+      left = std::int64_t{parentWidth} - a.Right - a.Width;
     }
   } else if (!(FAnchors & akLeft) && a.ParentWidth > 0) {
     // Neither edge: the control keeps its centre's relative place.
-    left =
-        MulDiv(a.Left + a.Width / 2, parentWidth, a.ParentWidth) - a.Width / 2;
+    left = centred(a.Left, a.Width, parentWidth, a.ParentWidth);
     width = a.Width;
   }
   if (FAnchors & akBottom) {
     if (FAnchors & akTop) {
       top = a.Top;
-      height = parentHeight - a.Top - a.Bottom;
+      height = std::int64_t{parentHeight} - a.Top - a.Bottom;
     } else {
       height = a.Height;
-      top = parentHeight - a.Bottom - a.Height;
+      top = std::int64_t{parentHeight} - a.Bottom - a.Height;
     }
   } else if (!(FAnchors & akTop) && a.ParentHeight > 0) {
-    top = MulDiv(a.Top + a.Height / 2, parentHeight, a.ParentHeight) -
-          a.Height / 2;
+    top = centred(a.Top, a.Height, parentHeight, a.ParentHeight);
     height = a.Height;
   }
   FAnchoring = true;
   try {
-    SetBounds(left, top, width, height);
+    SetBounds(HeldInt(left), HeldInt(top), HeldInt(width), HeldInt(height));
   } catch (...) {
     FAnchoring = false;
     throw;
@@ -528,31 +541,37 @@ void TWinControl::AlignControls() {
         return key(a) < key(b);
       });
     };
+    // Edges move wide and saturate: sizes may lie anywhere in the range.
+    auto moved = [](int edge, int by) {
+      return HeldInt(std::int64_t{edge} + by);
+    };
     auto& tops = byAlign[static_cast<int>(TAlign::alTop)];
-    byKey(tops, [](TControl* c) { return c->Top(); });
+    byKey(tops, [](TControl* c) { return std::int64_t{c->Top()}; });
     for (TControl* c : tops) {
       c->SetBounds(rect.Left, rect.Top, std::max(rect.Width(), 0), c->Height());
-      rect.Top += c->Height();
+      rect.Top = moved(rect.Top, c->Height());
     }
     auto& bottoms = byAlign[static_cast<int>(TAlign::alBottom)];
-    byKey(bottoms, [](TControl* c) { return -(c->Top() + c->Height()); });
+    byKey(bottoms,
+          [](TControl* c) { return -(std::int64_t{c->Top()} + c->Height()); });
     for (TControl* c : bottoms) {
-      c->SetBounds(rect.Left, rect.Bottom - c->Height(),
+      c->SetBounds(rect.Left, moved(rect.Bottom, -c->Height()),
                    std::max(rect.Width(), 0), c->Height());
-      rect.Bottom -= c->Height();
+      rect.Bottom = moved(rect.Bottom, -c->Height());
     }
     auto& lefts = byAlign[static_cast<int>(TAlign::alLeft)];
-    byKey(lefts, [](TControl* c) { return c->Left(); });
+    byKey(lefts, [](TControl* c) { return std::int64_t{c->Left()}; });
     for (TControl* c : lefts) {
       c->SetBounds(rect.Left, rect.Top, c->Width(), std::max(rect.Height(), 0));
-      rect.Left += c->Width();
+      rect.Left = moved(rect.Left, c->Width());
     }
     auto& rights = byAlign[static_cast<int>(TAlign::alRight)];
-    byKey(rights, [](TControl* c) { return -(c->Left() + c->Width()); });
+    byKey(rights,
+          [](TControl* c) { return -(std::int64_t{c->Left()} + c->Width()); });
     for (TControl* c : rights) {
-      c->SetBounds(rect.Right - c->Width(), rect.Top, c->Width(),
+      c->SetBounds(moved(rect.Right, -c->Width()), rect.Top, c->Width(),
                    std::max(rect.Height(), 0));
-      rect.Right -= c->Width();
+      rect.Right = moved(rect.Right, -c->Width());
     }
     for (TControl* c : byAlign[static_cast<int>(TAlign::alClient)]) {
       c->SetBounds(rect.Left, rect.Top, std::max(rect.Width(), 0),

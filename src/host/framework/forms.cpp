@@ -112,8 +112,8 @@ void TCustomForm::FrameSize(int& dx, int& dy) const {
   if (!win::hasWindowSystem()) return;
   win::RECT r{0, 0, 0, 0};
   win::AdjustWindowRectEx(&r, WindowStyle(), win::FALSE, WindowExStyle());
-  dx = r.right - r.left;
-  dy = r.bottom - r.top;
+  dx = HeldInt(std::int64_t{r.right} - r.left);
+  dy = HeldInt(std::int64_t{r.bottom} - r.top);
 }
 
 win::DWORD TCustomForm::WindowStyle() const {
@@ -173,7 +173,9 @@ void TCustomForm::SetWindowState(TWindowState v) {
 int TCustomForm::ClientWidth() const {
   if (FHandle != nullptr) {
     win::RECT r{};
-    if (win::GetClientRect(FHandle, &r)) return r.right - r.left;
+    if (win::GetClientRect(FHandle, &r)) {
+      return HeldInt(std::int64_t{r.right} - r.left);
+    }
   }
   return FClientWidth;
 }
@@ -181,7 +183,9 @@ int TCustomForm::ClientWidth() const {
 int TCustomForm::ClientHeight() const {
   if (FHandle != nullptr) {
     win::RECT r{};
-    if (win::GetClientRect(FHandle, &r)) return r.bottom - r.top;
+    if (win::GetClientRect(FHandle, &r)) {
+      return HeldInt(std::int64_t{r.bottom} - r.top);
+    }
   }
   return FClientHeight;
 }
@@ -190,14 +194,14 @@ void TCustomForm::SetClientWidth(int v) {
   int dx, dy;
   FrameSize(dx, dy);
   if (FHandle == nullptr) FClientWidth = v;
-  SetBounds(FLeft, FTop, v + dx, FHeight);
+  SetBounds(FLeft, FTop, HeldInt(std::int64_t{v} + dx), FHeight);
 }
 
 void TCustomForm::SetClientHeight(int v) {
   int dx, dy;
   FrameSize(dx, dy);
   if (FHandle == nullptr) FClientHeight = v;
-  SetBounds(FLeft, FTop, FWidth, v + dy);
+  SetBounds(FLeft, FTop, FWidth, HeldInt(std::int64_t{v} + dy));
 }
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
@@ -212,8 +216,8 @@ void TCustomForm::SetBounds(int left, int top, int width, int height) {
   if (FHandle == nullptr) {
     int dx, dy;
     FrameSize(dx, dy);
-    FClientWidth = FWidth - dx;
-    FClientHeight = FHeight - dy;
+    FClientWidth = HeldInt(std::int64_t{FWidth} - dx);
+    FClientHeight = HeldInt(std::int64_t{FHeight} - dy);
   }
 }
 
@@ -234,8 +238,9 @@ void TCustomForm::UpdateBoundsFromWindow() {
   }
   FSyncing = true;
   try {
-    TScrollingWinControl::SetBounds(r.left, r.top, r.right - r.left,
-                                    r.bottom - r.top);
+    TScrollingWinControl::SetBounds(r.left, r.top,
+                                    HeldInt(std::int64_t{r.right} - r.left),
+                                    HeldInt(std::int64_t{r.bottom} - r.top));
   } catch (...) {
     FSyncing = false;
     throw;

@@ -1,6 +1,9 @@
 #include "flexarium/graphics.h"
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <limits>
 
 #include "flexarium/winapi.h"
 #include "host/framework/rtti_util.h"
@@ -161,11 +164,34 @@ const TClassInfo& TFont::StaticClass() {
   return info;
 }
 
+namespace {
+// MulDiv's rounding on the exact product, held within -INT_MAX..INT_MAX;
+// -1 for a zero divisor, as MulDiv.
+int mulDivHeld(int a, int b, int c) {
+  if (c == 0) return -1;
+  const long long p = static_cast<long long>(a) * b;
+  long long q = p / c;
+  if (2 * std::llabs(p % c) >= std::llabs(static_cast<long long>(c))) {
+    q += ((p < 0) != (c < 0)) ? -1 : 1;
+  }
+  constexpr long long kLimit = std::numeric_limits<int>::max();
+  return static_cast<int>(std::clamp(q, -kLimit, kLimit));
+}
+}  // namespace
+
+int TFont::HeightOfSize(int points, int pixelsPerInch) {
+  return -mulDivHeld(points, pixelsPerInch, 72);
+}
+
+int TFont::SizeOfHeight(int height, int pixelsPerInch) {
+  return -mulDivHeld(height, 72, pixelsPerInch);
+}
+
 TFont::TFont()
     : FPixelsPerInch(win::hasWindowSystem() ? ScreenPixelsPerInch() : 96),
       FColor{kSys | 8, "clWindowText"},
       FCharset{1, "DEFAULT_CHARSET"} {
-  FHeight = -MulDiv(8, FPixelsPerInch, 72);
+  FHeight = HeightOfSize(8, FPixelsPerInch);
 }
 
 TFont::~TFont() { ReleaseHandle(); }
@@ -182,10 +208,10 @@ void TFont::SetHeight(int v) {
   Changed();
 }
 
-int TFont::Size() const { return -MulDiv(FHeight, 72, FPixelsPerInch); }
+int TFont::Size() const { return SizeOfHeight(FHeight, FPixelsPerInch); }
 
 void TFont::SetSize(int points) {
-  SetHeight(-MulDiv(points, FPixelsPerInch, 72));
+  SetHeight(HeightOfSize(points, FPixelsPerInch));
 }
 
 void TFont::SetStyle(TFontStyles v) {
@@ -220,7 +246,7 @@ void TFont::Assign(const TPersistent& source) {
   if (f->FPixelsPerInch == FPixelsPerInch) {
     FHeight = f->FHeight;
   } else {
-    int h = -MulDiv(f->Size(), FPixelsPerInch, 72);
+    int h = HeightOfSize(f->Size(), FPixelsPerInch);
     changed = changed || h != FHeight;
     FHeight = h;
   }

@@ -213,7 +213,8 @@ std::string WithoutAccelerator(const std::string& text) {
 }
 
 RECT BoundsOf(const TControl& c) {
-  return RECT{c.Left(), c.Top(), c.Left() + c.Width(), c.Top() + c.Height()};
+  return RECT{c.Left(), c.Top(), HeldInt(std::int64_t{c.Left()} + c.Width()),
+              HeldInt(std::int64_t{c.Top()} + c.Height())};
 }
 
 // Draws the caption in the control's font, leaving the background as is.
@@ -262,7 +263,8 @@ TPageControl::TPageControl(TComponent* owner) : TWinControl(owner) {
 TRect TPageControl::DisplayRect() const {
   // The tabs run along the top; the sheets fill the framed area below.
   int w = ClientWidth(), h = ClientHeight();
-  return {4, 24, std::max(w - 4, 4), std::max(h - 4, 24)};
+  return {4, 24, HeldInt(std::max<std::int64_t>(std::int64_t{w} - 4, 4)),
+          HeldInt(std::max<std::int64_t>(std::int64_t{h} - 4, 24))};
 }
 
 #define FLX_COMPONENT_CTOR(Name) \

@@ -57,6 +57,20 @@ inline constexpr std::size_t kPaintDc = 2;
 inline int width(const RECT& r) { return r.right - r.left; }
 inline int height(const RECT& r) { return r.bottom - r.top; }
 
+// What SetWindowPos and CreateWindowEx let through (as measured under
+// Wine): a position within 16 signed bits, a size from 0 to 32767. So every
+// WM_MOVE and WM_SIZE carries what the window really has, and no edge
+// overflows.
+inline constexpr int kMinPos = -32768;
+inline constexpr int kMaxPos = 32767;
+inline constexpr int kMaxExtent = 32767;
+inline int heldPos(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, kMinPos, kMaxPos));
+}
+inline int heldExtent(long long v) {
+  return static_cast<int>(std::clamp<long long>(v, 0, kMaxExtent));
+}
+
 struct Desktop::Impl {
   enum class State { Normal, Minimized, Maximized };
 

@@ -1,6 +1,8 @@
 // Geometry of the simulated desktop's windows: frames and client areas,
 // SetWindowPos with its messages, the show states (shown, hidden, maximised,
 // minimised, restored) and the user's drag of an edge.
+#include <limits>
+
 #include "host/sim/desktop_impl.h"
 
 namespace flx::sim {
@@ -101,18 +103,22 @@ void Desktop::Impl::announce(HWND wnd, bool forceSize) {
 
 // Offset that turns the window's stored coordinates into screen ones.
 POINT Desktop::Impl::screenOffset(const Window& w) const {
-  POINT off{0, 0};
+  long long x = 0, y = 0;
   const Window* cur = &w;
   int guard = 0;
   while (cur->child && guard++ < 100000) {
     const Window* p = find(cur->parent);
     if (p == nullptr) break;
     const POINT o = clientOrigin(*p);
-    off.x += o.x;
-    off.y += o.y;
+    x += o.x;
+    y += o.y;
     cur = p;
   }
-  return off;
+  // Deep nests of far children lie beyond any screen; held in range.
+  constexpr long long lo = std::numeric_limits<int>::min() / 2;
+  constexpr long long hi = std::numeric_limits<int>::max() / 2;
+  return POINT{static_cast<int>(std::clamp(x, lo, hi)),
+               static_cast<int>(std::clamp(y, lo, hi))};
 }
 
 RECT Desktop::Impl::screenRect(const Window& w) const {
@@ -143,7 +149,9 @@ BOOL Desktop::Impl::position(HWND wnd, HWND after, int x, int y, int cx, int cy,
   Window* w = find(wnd);
   if (w == nullptr) return FALSE;
 
-  WINDOWPOS pos{wnd, after, x, y, std::max(0, cx), std::max(0, cy), flags};
+  WINDOWPOS pos{wnd,        after,          heldPos(x),
+                heldPos(y), heldExtent(cx), heldExtent(cy),
+                flags};
   if (flags & SWP_NOMOVE) {
     pos.x = w->rect.left;
     pos.y = w->rect.top;
@@ -155,6 +163,11 @@ BOOL Desktop::Impl::position(HWND wnd, HWND after, int x, int y, int cx, int cy,
   deliverPtr(wnd, WM_WINDOWPOSCHANGING, 0, &pos);
   w = find(wnd);
   if (w == nullptr) return FALSE;
+  // A procedure may have asked for more than a window can have.
+  pos.x = heldPos(pos.x);
+  pos.y = heldPos(pos.y);
+  pos.cx = heldExtent(pos.cx);
+  pos.cy = heldExtent(pos.cy);
 
   const bool sizing = !(pos.flags & SWP_NOSIZE);
   if (sizing && clampable(*w)) {
@@ -164,8 +177,10 @@ BOOL Desktop::Impl::position(HWND wnd, HWND after, int x, int y, int cx, int cy,
     if (w == nullptr) return FALSE;
     // A minimized window keeps its icon size whatever the tracking limits.
     if (w->state != State::Minimized) {
-      pos.cx = clampTrack(pos.cx, mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x);
-      pos.cy = clampTrack(pos.cy, mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y);
+      pos.cx = heldExtent(
+          clampTrack(pos.cx, mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
+      pos.cy = heldExtent(
+          clampTrack(pos.cy, mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
     }
   }
 
@@ -174,8 +189,8 @@ BOOL Desktop::Impl::position(HWND wnd, HWND after, int x, int y, int cx, int cy,
     next = RECT{pos.x, pos.y, pos.x + width(next), pos.y + height(next)};
   }
   if (sizing) {
-    next.right = next.left + std::max(0, pos.cx);
-    next.bottom = next.top + std::max(0, pos.cy);
+    next.right = next.left + pos.cx;
+    next.bottom = next.top + pos.cy;
   }
 
   if (sizing || (pos.flags & SWP_FRAMECHANGED)) {
@@ -375,11 +390,12 @@ void Desktop::Impl::drag(HWND wnd, WPARAM edge, int dx, int dy) {
   deliver(wnd, WM_ENTERSIZEMOVE, 0, 0);
   w = find(wnd);
   if (w == nullptr) return;
+  // The pointer cannot take an edge past what a window may hold.
   RECT r = w->rect;
-  if (left) r.left += dx;
-  if (right) r.right += dx;
-  if (top) r.top += dy;
-  if (bottom) r.bottom += dy;
+  if (left) r.left = heldPos(static_cast<long long>(r.left) + dx);
+  if (right) r.right = heldPos(static_cast<long long>(r.right) + dx);
+  if (top) r.top = heldPos(static_cast<long long>(r.top) + dy);
+  if (bottom) r.bottom = heldPos(static_cast<long long>(r.bottom) + dy);
 
   MINMAXINFO mmi = defaultMinMax(*w);
   deliverPtr(wnd, WM_GETMINMAXINFO, 0, &mmi);

@@ -227,6 +227,23 @@ HMONITOR Desktop::monitorFromWindow(HWND wnd, DWORD flags) {
   return makeHandle<HMONITOR>(index + 1, kTagMonitor);
 }
 
+HMONITOR Desktop::monitorFromRect(const RECT* rect, DWORD flags) {
+  impl_->recordCall("MonitorFromRect", nullptr);
+  long long hit = rect != nullptr ? impl_->bestIntersecting(*rect) : -1;
+  std::size_t index = 0;
+  if (hit >= 0) {
+    index = static_cast<std::size_t>(hit);
+  } else if (flags == MONITOR_DEFAULTTONEAREST && rect != nullptr) {
+    index = impl_->nearestMonitor(*rect);
+  } else if (flags == MONITOR_DEFAULTTONEAREST ||
+             flags == MONITOR_DEFAULTTOPRIMARY) {
+    index = impl_->primaryIndex();
+  } else {
+    return nullptr;
+  }
+  return makeHandle<HMONITOR>(index + 1, kTagMonitor);
+}
+
 BOOL Desktop::getMonitorInfo(HMONITOR monitor, MONITORINFO* info) {
   impl_->recordCall("GetMonitorInfoW", nullptr);
   const std::size_t serial = handleSerial(monitor, kTagMonitor);

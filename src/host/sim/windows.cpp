@@ -93,7 +93,9 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
     w->exStyle = exStyle;
     w->child = child;
     w->parent = parent;
-    w->rect = RECT{x, y, x + std::max(0, cx), y + std::max(0, cy)};
+    x = heldPos(x);
+    y = heldPos(y);
+    w->rect = RECT{x, y, x + heldExtent(cx), y + heldExtent(cy)};
     w->normalRect = w->rect;
     w->text = std::u16string(windowName);
     recalcFrame(*w);
@@ -108,12 +110,12 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
     deliverPtr(wnd, WM_GETMINMAXINFO, 0, &mmi);
     w = find(wnd);
     if (w == nullptr) return nullptr;
-    w->rect.right =
-        w->rect.left +
-        clampTrack(width(w->rect), mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x);
-    w->rect.bottom =
-        w->rect.top +
-        clampTrack(height(w->rect), mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y);
+    w->rect.right = w->rect.left +
+                    heldExtent(clampTrack(width(w->rect), mmi.ptMinTrackSize.x,
+                                          mmi.ptMaxTrackSize.x));
+    w->rect.bottom = w->rect.top + heldExtent(clampTrack(height(w->rect),
+                                                         mmi.ptMinTrackSize.y,
+                                                         mmi.ptMaxTrackSize.y));
     w->normalRect = w->rect;
     markReported(*w);
   }

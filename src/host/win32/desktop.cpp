@@ -349,6 +349,10 @@ HMONITOR Desktop::monitorFromWindow(HWND wnd, fw::DWORD flags) {
   return ::MonitorFromWindow(wnd, flags);
 }
 
+HMONITOR Desktop::monitorFromRect(const fw::RECT* rect, fw::DWORD flags) {
+  return ::MonitorFromRect(sys(rect), flags);
+}
+
 BOOL Desktop::getMonitorInfo(HMONITOR monitor, fw::MONITORINFO* info) {
   if (info == nullptr) return FALSE;
   return ::GetMonitorInfoW(monitor, sys(info));
