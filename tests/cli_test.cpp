@@ -320,6 +320,35 @@ const json& Control(const json& step, const std::string& name) {
   return none;
 }
 
+// A size step restores the form first, and a minimised form that was
+// maximised restores to maximised: it takes a second restore to be sized.
+TEST(CliPreview, SizeStepsEndInTheNormalState) {
+  for (const char* size : {"--client", "--outer"}) {
+    json doc = PreviewJson(
+        {kForms + "contact.dfm", "--maximize", "--minimize", size, "440x292"});
+    const json& last = doc["steps"].back();
+    EXPECT_EQ(last["form"]["window_state"], "normal") << size;
+    if (std::string(size) == "--client") {
+      EXPECT_EQ(last["form"]["client_width"], 440);
+      EXPECT_EQ(last["form"]["client_height"], 292);
+    } else {
+      EXPECT_EQ(last["form"]["width"], 440);
+    }
+  }
+}
+
+// Preview and run read the layout, never the desktop's records of calls
+// and messages, so they keep none.
+TEST(CliPreview, SessionKeepsNoRecordsOfTheDesktop) {
+  Session session{ScreenSettings{}};
+  session.load(kForms + "contact.dfm", flx::FormLoadOptions{});
+  session.show();
+  for (int i = 0; i < 20; ++i) session.setClientSize({400 + i, 300});
+  EXPECT_TRUE(session.desktop().calls().empty());
+  EXPECT_TRUE(session.desktop().messages().empty());
+  EXPECT_EQ(session.capture("client").form.clientWidth, 419);
+}
+
 TEST(CliPreview, JsonHasEveryStepInOrder) {
   json doc =
       PreviewJson({kForms + "contact.dfm", "--maximize", "--client", "960x600",
@@ -493,6 +522,88 @@ TEST(CliPreview, WritesPicturesAndPage) {
   }
   EXPECT_EQ(pictures, 2u);
   EXPECT_NE(html.find("x 2.0000, y 2.0000, font 2.0000"), std::string::npos);
+}
+
+// Valid UTF-8 with every lone surrogate (and any other byte that is not
+// UTF-8) shown as U+FFFD, as each output must write text.
+bool ValidUtf8(const std::string& s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t n = b < 0x80                ? 1
+                    : b >= 0xC2 && b < 0xE0 ? 2
+                    : b >= 0xE0 && b < 0xF0 ? 3
+                    : b >= 0xF0 && b < 0xF5 ? 4
+                                            : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    }
+    const auto b1 = static_cast<unsigned char>(n > 1 ? s[i + 1] : 0);
+    if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) ||
+        (b == 0xF0 && b1 < 0x90) || (b == 0xF4 && b1 >= 0x90)) {
+      return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+const std::string kReplacement = "\xEF\xBF\xBD";
+
+// A caption, a control's text and a font name holding lone surrogates (high
+// and low): the form file keeps them, every output shows U+FFFD.
+const std::string kSurrogateForm =
+    "object F: TForm\n  Caption = 'A'#55296'B'\n  ClientWidth = 200\n"
+    "  ClientHeight = 100\n  object L: TLabel\n    Left = 8\n    Top = 8\n"
+    "    Width = 50\n    Height = 14\n    Caption = #56320\n"
+    "    Font.Name = 'X'#55296\n  end\n  object Flexarium1: TFlexarium\n"
+    "  end\nend\n";
+
+TEST(CliOutputText, LoneSurrogatesShowAsReplacementCharacter) {
+  Scratch scratch;
+  const std::string form = scratch.Write("lone.dfm", kSurrogateForm);
+  EXPECT_EQ(RunCli({"check", form}).status, 0);
+
+  Outcome doc = RunCli({"preview", form, "--json", "--client", "300x150"});
+  ASSERT_EQ(doc.status, 0) << doc.err;
+  ASSERT_TRUE(ValidUtf8(doc.out));
+  EXPECT_EQ(json::parse(doc.out)["steps"][0]["form"]["caption"],
+            "A" + kReplacement + "B");
+
+  Outcome table = RunCli({"preview", form});
+  ASSERT_EQ(table.status, 0) << table.err;
+  EXPECT_TRUE(ValidUtf8(table.out));
+
+  const std::string page = scratch.Path("page.html");
+  Outcome pictures =
+      RunCli({"preview", form, "--svg", scratch.Path("svg"), "--html", page});
+  ASSERT_EQ(pictures.status, 0) << pictures.err;
+  std::vector<std::string> files{page};
+  for (const auto& e : fs::directory_iterator(scratch.Path("svg"))) {
+    files.push_back(e.path().string());
+  }
+  ASSERT_GE(files.size(), 2u);
+  for (const std::string& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_TRUE(ValidUtf8(text.str())) << file;
+    EXPECT_NE(text.str().find("A" + kReplacement + "B"), std::string::npos)
+        << file;
+  }
+
+  const std::string script =
+      scratch.Write("lone.scn",
+                    "load lone.dfm\nshow\nprint\nprint json\n"
+                    "set L.Caption = 'c'#56320\nprint json\n");
+  Outcome run = RunCli({"run", script});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(ValidUtf8(run.out));
+  EXPECT_NE(run.out.find("c" + kReplacement), std::string::npos) << run.out;
+
+  // The form file itself keeps the surrogates for a loss-free round trip.
+  Outcome formatted = RunCli({"format", form});
+  EXPECT_NE(formatted.out.find("#55296"), std::string::npos) << formatted.err;
 }
 
 // ---- Standard input
@@ -1019,6 +1130,35 @@ TEST(CliScenario, PrintAndSvg) {
   EXPECT_EQ(step["passes"], 1);
   std::ifstream svg(scratch.Path("out/pics/wide.svg"));
   EXPECT_TRUE(svg);
+}
+
+// `try` lets a script go on past what the framework or the script refuses,
+// never past an error inside the window procedure; a size of 0 is asked
+// for as an application may, and the window system's limits hold.
+TEST(CliScenario, TryGoesOnPastRefusals) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(
+      scratch, "load " + kForms +
+                   "contact.dfm\nshow\nmaximize\ntry drag left 10\n"
+                   "try set Flexarium1.FormPos = rpNowhere\n"
+                   "try destroy nothing\ntry set edName.Left = 'x'\n"
+                   "client 0x0\nexpect form state=normal\n"
+                   "try client 500x300\nexpect form client=500x300\n");
+  EXPECT_TRUE(r.result.passed()) << r.err;
+  EXPECT_EQ(r.result.expects, 2);
+
+  ScenarioRun stops = RunScript(
+      scratch, "load " + kForms + "contact.dfm\nshow\ndestroy nothing\n");
+  EXPECT_FALSE(stops.result.passed());
+  EXPECT_NE(stops.err.find(":3: no component named 'nothing'"),
+            std::string::npos)
+      << stops.err;
+  ScenarioRun bad = RunScript(scratch, "load " + kForms +
+                                           "contact.dfm\ntry expect form "
+                                           "state=normal\n");
+  EXPECT_NE(bad.err.find(":2: try: expected a step that may be refused"),
+            std::string::npos)
+      << bad.err;
 }
 
 TEST(CliScenario, RunCommandExitStatus) {

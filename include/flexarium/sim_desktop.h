@@ -156,6 +156,11 @@ class Desktop final : public win::WindowSystem {
   bool setMonitorDpi(std::size_t index, int dpi);
 
   // ---- Inspection
+  // Calls, messages and drawing calls are recorded while recording is on
+  // (the default, for tests). Each list keeps at least the latest
+  // kRecordLimit records and never more than twice that: a long run stays
+  // bounded. A program that reads no records turns recording off.
+  static constexpr std::size_t kRecordLimit = std::size_t{1} << 16;
   void setRecording(bool on);
   const std::vector<CallRecord>& calls() const;
   const std::vector<MessageRecord>& messages() const;

@@ -215,7 +215,7 @@ void captionButtons(Svg& svg, double right, double top, double height) {
 std::string xmlEscape(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
+  for (char c : outputText(text)) {
     switch (c) {
       case '&':
         out += "&amp;";

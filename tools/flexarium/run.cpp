@@ -26,6 +26,7 @@ void addRunCommand(CLI::App& app, int& exitCode) {
       "  set NAME.PROPERTY = VALUE\n"
       "  create CLASS [NAME] [in PARENT] [at LEFT TOP [WIDTH HEIGHT]]\n"
       "  destroy NAME | dynamicadd [COMPONENT] | dynamicdelete [COMPONENT]\n"
+      "  try STEP (a step from show to dynamicdelete; goes on if refused)\n"
       "  expect NAME|form|factors KEY=VALUE...\n"
       "  print [json] | svg FILE\n"
       "Files named in a scenario are relative to its folder; svg pictures "

@@ -28,7 +28,12 @@ struct CommandInfo {
   int maxArgs;  // -1: no limit
   When when;
   const char* usage;
+  bool tolerable = false;  // may follow `try`
 };
+
+constexpr const char* kTolerable =
+    "show, client, outer, move, drag, maximize, minimize, restore, monitordpi, "
+    "set, create, destroy, dynamicadd, dynamicdelete";
 
 constexpr CommandInfo kCommands[] = {
     {"screen", 1, 1, When::Anytime, "screen WxH"},
@@ -44,22 +49,22 @@ constexpr CommandInfo kCommands[] = {
     {"search", 1, 1, When::BeforeLoad, "search DIR"},
     {"ancestor", 1, 1, When::BeforeLoad, "ancestor CLASS=FILE"},
     {"load", 1, 1, When::Load, "load FILE"},
-    {"show", 0, 0, When::AfterLoad, "show"},
-    {"client", 1, 1, When::AfterLoad, "client WxH"},
-    {"outer", 1, 1, When::AfterLoad, "outer WxH"},
-    {"move", 2, 2, When::AfterLoad, "move X Y"},
+    {"show", 0, 0, When::AfterLoad, "show", true},
+    {"client", 1, 1, When::AfterLoad, "client WxH", true},
+    {"outer", 1, 1, When::AfterLoad, "outer WxH", true},
+    {"move", 2, 2, When::AfterLoad, "move X Y", true},
     {"drag", 2, 3, When::AfterLoad,
-     "drag left|right DX | drag top|bottom DY | drag CORNER DX DY"},
-    {"maximize", 0, 0, When::AfterLoad, "maximize"},
-    {"minimize", 0, 0, When::AfterLoad, "minimize"},
-    {"restore", 0, 0, When::AfterLoad, "restore"},
-    {"monitordpi", 2, 2, When::AfterLoad, "monitordpi INDEX DPI"},
-    {"set", 0, -1, When::AfterLoad, "set NAME.PROPERTY = VALUE"},
+     "drag left|right DX | drag top|bottom DY | drag CORNER DX DY", true},
+    {"maximize", 0, 0, When::AfterLoad, "maximize", true},
+    {"minimize", 0, 0, When::AfterLoad, "minimize", true},
+    {"restore", 0, 0, When::AfterLoad, "restore", true},
+    {"monitordpi", 2, 2, When::AfterLoad, "monitordpi INDEX DPI", true},
+    {"set", 0, -1, When::AfterLoad, "set NAME.PROPERTY = VALUE", true},
     {"create", 1, 9, When::AfterLoad,
-     "create CLASS [NAME] [in PARENT] [at LEFT TOP [WIDTH HEIGHT]]"},
-    {"destroy", 1, 1, When::AfterLoad, "destroy NAME"},
-    {"dynamicadd", 0, 1, When::AfterLoad, "dynamicadd [COMPONENT]"},
-    {"dynamicdelete", 0, 1, When::AfterLoad, "dynamicdelete [COMPONENT]"},
+     "create CLASS [NAME] [in PARENT] [at LEFT TOP [WIDTH HEIGHT]]", true},
+    {"destroy", 1, 1, When::AfterLoad, "destroy NAME", true},
+    {"dynamicadd", 0, 1, When::AfterLoad, "dynamicadd [COMPONENT]", true},
+    {"dynamicdelete", 0, 1, When::AfterLoad, "dynamicdelete [COMPONENT]", true},
     {"expect", 2, -1, When::AfterLoad, "expect TARGET KEY=VALUE..."},
     {"print", 0, 1, When::AfterLoad, "print [json]"},
     {"svg", 1, 1, When::AfterLoad, "svg FILE"},
@@ -301,8 +306,14 @@ std::string checkLine(const ScenarioLine& line) {
   auto expected = [&](const char* form, const std::string& got) {
     return std::string("expected ") + form + ", got '" + got + "'";
   };
-  if (cmd == "screen" || cmd == "client" || cmd == "outer") {
+  if (cmd == "screen") {
     if (!parseSize(a[0])) return expected(kSizeForm, a[0]);
+  } else if (cmd == "client" || cmd == "outer") {
+    // An application may ask for nothing at all; the window system's
+    // limits apply.
+    if (!parseDims(a[0])) {
+      return expected("WxH with whole numbers from 0 to 100000", a[0]);
+    }
   } else if (cmd == "dpi") {
     if (!parseDpi(a[0])) return expected(kDpiForm, a[0]);
   } else if (cmd == "taskbar") {
@@ -437,10 +448,20 @@ std::vector<ScenarioLine> parseScenario(std::string_view text,
     ScenarioLine line;
     line.number = number;
     std::size_t space = trimmed.find_first_of(" \t");
+    if (flx::SameText(trimmed.substr(0, space), "try")) {
+      line.tolerant = true;
+      trimmed =
+          space == std::string::npos ? "" : flx::Trim(trimmed.substr(space));
+      space = trimmed.find_first_of(" \t");
+    }
     line.command = flx::LowerCase(trimmed.substr(0, space));
     line.rest =
         space == std::string::npos ? "" : flx::Trim(trimmed.substr(space));
     const CommandInfo* info = findCommand(line.command);
+    if (line.tolerant && (info == nullptr || !info->tolerable)) {
+      fail("try: expected a step that may be refused (" +
+           std::string(kTolerable) + "), got '" + trimmed + "'");
+    }
     if (info == nullptr) {
       fail("unknown command '" + trimmed.substr(0, space) +
            "' (run 'flexarium run --help' for the commands)");

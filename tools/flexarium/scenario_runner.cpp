@@ -24,8 +24,6 @@
 
 namespace flexarium_cli {
 
-namespace {
-
 namespace fs = std::filesystem;
 
 class Runner {
@@ -40,33 +38,46 @@ class Runner {
   // Stops at the first error; failed expects only count.
   ScenarioResult run(const std::vector<ScenarioLine>& lines) {
     for (const ScenarioLine& line : lines) {
-      line_ = line.number;
-      std::string error;
-      try {
-        execute(line);
-        if (session_) {
-          for (const std::string& e : session_->takeErrors()) {
-            error = "error inside the form's window procedure: " + e;
-            break;
-          }
-        }
-      } catch (const ScenarioError& e) {
-        err_ << e.what() << "\n";
-        result_.error = true;
-        break;
-      } catch (const flx::Exception& e) {
-        error = e.what();
-      } catch (const std::exception& e) {
-        error = std::string("internal error: ") + e.what();
-      }
-      if (!error.empty()) {
-        err_ << where() << error << "\n";
-        result_.error = true;
-        break;
-      }
+      if (!step(line)) break;
     }
     return result_;
   }
+
+  // One line; false when the script stops at an error there. A `try` line
+  // goes on past what the script or the framework refuses, never past an
+  // error inside the window procedure.
+  bool step(const ScenarioLine& line) {
+    line_ = line.number;
+    std::string error;
+    try {
+      execute(line);
+    } catch (const ScenarioError& e) {
+      if (!line.tolerant) {
+        err_ << e.what() << "\n";
+        result_.error = true;
+        return false;
+      }
+    } catch (const flx::Exception& e) {
+      if (!line.tolerant) error = e.what();
+    } catch (const std::exception& e) {
+      error = std::string("internal error: ") + e.what();
+    }
+    if (error.empty() && session_) {
+      for (const std::string& e : session_->takeErrors()) {
+        error = "error inside the form's window procedure: " + e;
+        break;
+      }
+    }
+    if (!error.empty()) {
+      err_ << where() << error << "\n";
+      result_.error = true;
+      return false;
+    }
+    return true;
+  }
+
+  Session* current() const { return session_.get(); }
+  const ScenarioResult& result() const { return result_; }
 
  private:
   [[noreturn]] void fail(const std::string& message) {
@@ -149,9 +160,9 @@ class Runner {
     } else if (cmd == "show") {
       session().show();
     } else if (cmd == "client") {
-      session().setClientSize(*parseSize(a[0]));
+      session().setClientSize(*parseDims(a[0]));
     } else if (cmd == "outer") {
-      session().setOuterSize(*parseSize(a[0]));
+      session().setOuterSize(*parseDims(a[0]));
     } else if (cmd == "move") {
       session().moveTo(*parseInt(a[0], -kDistanceLimit, kDistanceLimit),
                        *parseInt(a[1], -kDistanceLimit, kDistanceLimit));
@@ -598,7 +609,22 @@ class Runner {
   ScenarioResult result_;
 };
 
-}  // namespace
+ScenarioStepper::ScenarioStepper(std::string file,
+                                 const ScenarioOptions& options,
+                                 std::ostream& out, std::ostream& err)
+    : runner_(std::make_unique<Runner>(std::move(file), options, out, err)) {}
+
+ScenarioStepper::~ScenarioStepper() = default;
+
+bool ScenarioStepper::step(const ScenarioLine& line) {
+  return runner_->step(line);
+}
+
+Session* ScenarioStepper::session() { return runner_->current(); }
+
+const ScenarioResult& ScenarioStepper::result() const {
+  return runner_->result();
+}
 
 ScenarioResult runScenario(const std::string& file,
                            const ScenarioOptions& options, std::ostream& out,

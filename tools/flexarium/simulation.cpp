@@ -28,6 +28,9 @@ std::vector<std::string> splitPath(const std::string& path) {
 
 Session::Session(const ScreenSettings& screen)
     : screen_(screen), desktop_(screen.desktopConfig()) {
+  // Nothing here reads the desktop's records: a long scenario must not
+  // grow with them.
+  desktop().setRecording(false);
   flx::FlexariumInitialization();
   previousHandler_ = flx::SetExceptionHandler(
       [this](const std::exception& e) { errors_.push_back(e.what()); });
@@ -77,7 +80,12 @@ void Session::show() { form().Show(); }
 
 void Session::restoreForSizing() {
   win::HWND wnd = window();
-  if (win::IsIconic(wnd) || win::IsZoomed(wnd)) desktop().restore(wnd);
+  // A minimised form that was maximised restores to maximised; one more
+  // restore gives the normal state. Bounded, in case a procedure keeps
+  // maximising the form.
+  for (int i = 0; i < 2 && (win::IsIconic(wnd) || win::IsZoomed(wnd)); ++i) {
+    desktop().restore(wnd);
+  }
 }
 
 void Session::setClientSize(Size size) {

@@ -70,6 +70,8 @@ class Session {
   // (again after one was created).
   void watchComponents();
   std::optional<Factors> lastFactors() const { return last_; }
+  // Rescale passes since the step began.
+  int passes() const { return passes_; }
 
   // A component of the form by dotted path: "edName", "Frame1.edName", the
   // form's own name or "form".

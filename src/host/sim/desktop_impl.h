@@ -150,6 +150,7 @@ struct Desktop::Impl {
   bool recording = true;
   bool dwmLoaded = false;
   std::vector<CallRecord> calls;
+  std::size_t callsDropped = 0;  // since the desktop was made
   std::vector<MessageRecord> messages;
   std::vector<PaintRecord> paints;
   // The one paint DC: the window it paints and its selected state.
@@ -179,8 +180,23 @@ struct Desktop::Impl {
 
   explicit Impl(DesktopConfig c) : config(std::move(c)) {}
 
+  // Keeps the latest records: past twice the limit the older half goes, so
+  // that a long run under test stays bounded at an amortised constant cost.
+  // Returns how many were dropped.
+  template <typename Record>
+  static std::size_t keep(std::vector<Record>& records, Record record) {
+    std::size_t dropped = 0;
+    if (records.size() >= 2 * kRecordLimit) {
+      dropped = records.size() - kRecordLimit;
+      records.erase(records.begin(),
+                    records.begin() + static_cast<std::ptrdiff_t>(dropped));
+    }
+    records.push_back(std::move(record));
+    return dropped;
+  }
+
   void recordCall(const char* op, HWND wnd) {
-    if (recording) calls.push_back(CallRecord{op, wnd});
+    if (recording) callsDropped += keep(calls, CallRecord{op, wnd});
   }
 
   Window* find(HWND wnd) const {

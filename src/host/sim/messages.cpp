@@ -33,7 +33,7 @@ LRESULT Desktop::Impl::invoke(WNDPROC proc, HWND wnd, UINT msg, WPARAM wp,
 
 LRESULT Desktop::Impl::deliver(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (find(wnd) == nullptr) return 0;
-  if (recording) messages.push_back(MessageRecord{wnd, msg, wp, lp});
+  if (recording) keep(messages, MessageRecord{wnd, msg, wp, lp});
   // A hook that sends messages itself is not re-entered, which keeps a
   // logging hook from recursing without end.
   if (!hooks.empty() && hookDepth == 0) {

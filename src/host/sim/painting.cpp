@@ -84,9 +84,10 @@ int Desktop::drawText(HDC dc, std::u16string_view text, RECT* rect,
   impl_->recordCall("DrawTextW", impl_->paintWnd);
   if (handleSerial(dc, kTagDc) != kPaintDc || rect == nullptr) return 0;
   if (impl_->recording) {
-    impl_->paints.push_back(PaintRecord{"DrawTextW", impl_->paintWnd,
-                                        std::u16string(text), *rect, format, 0,
-                                        impl_->paintFont, impl_->paintBkMode});
+    Impl::keep(
+        impl_->paints,
+        PaintRecord{"DrawTextW", impl_->paintWnd, std::u16string(text), *rect,
+                    format, 0, impl_->paintFont, impl_->paintBkMode});
   }
   return 1;  // a height; nothing is measured
 }
@@ -95,14 +96,14 @@ BOOL Desktop::drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
   impl_->recordCall("DrawEdge", impl_->paintWnd);
   if (handleSerial(dc, kTagDc) != kPaintDc || rect == nullptr) return FALSE;
   if (impl_->recording) {
-    impl_->paints.push_back(PaintRecord{"DrawEdge",
-                                        impl_->paintWnd,
-                                        {},
-                                        *rect,
-                                        edge,
-                                        flags,
-                                        impl_->paintFont,
-                                        impl_->paintBkMode});
+    Impl::keep(impl_->paints, PaintRecord{"DrawEdge",
+                                          impl_->paintWnd,
+                                          {},
+                                          *rect,
+                                          edge,
+                                          flags,
+                                          impl_->paintFont,
+                                          impl_->paintBkMode});
   }
   return TRUE;
 }
