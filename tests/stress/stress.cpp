@@ -415,6 +415,7 @@ class Checker {
   void recordDesign(flx::TCustomForm& form, flx::TFlexarium* f) {
     design_.clear();
     if (f == nullptr) return;
+    designDpi_ = dpiOf(form);
     forEachScaled(*f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
       design_.push_back({pathOf(c, form), boundsOf(c), &info});
     });
@@ -486,7 +487,9 @@ class Checker {
       }
     });
     if (!error.empty() || sx != 1.0 || sy != 1.0) return error;
-    // At factors of exactly 1 the form looks as designed.
+    // At factors of exactly 1 the form looks as designed, at the DPI the
+    // design was taken at (a monitor of another DPI has layouts of its own).
+    if (dpiOf(form) != designDpi_) return {};
     for (const auto& [path, bounds, record] : design_) {
       auto* c = dynamic_cast<flx::TControl*>(s.find(path));
       if (c == nullptr || movedByFramework(*c)) continue;
@@ -514,7 +517,12 @@ class Checker {
     Bounds bounds;
     const flx::TCtrlInfo* record;
   };
+  static unsigned dpiOf(flx::TCustomForm& form) {
+    return form.HandleAllocated() ? win::GetDpiForWindow(form.Handle()) : 0;
+  }
+
   std::vector<Design> design_;
+  unsigned designDpi_ = 0;
 };
 
 // ---- Running a script
