@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -310,7 +309,12 @@ class TComponent : public TPersistent {
     std::string Name;
     TComponent* Value = nullptr;
   };
-  std::deque<Field> FFields;  // deque: field addresses stay valid
+  // Each field on its own, so that its address stays valid; only roots
+  // have fields, and an empty vector costs a component nothing on the heap.
+  std::vector<std::unique_ptr<Field>> FFields;
+  // FFields by upper-cased name, as FNames: a form of many controls must
+  // not search its fields from the start for each one.
+  std::unordered_map<std::string, Field*> FFieldIndex;
   std::unique_ptr<TStoredState, TStoredStateDeleter> FStoredState;
 };
 

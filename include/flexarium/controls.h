@@ -130,6 +130,9 @@ class TControl : public TComponent {
   bool ParentFont() const { return FParentFont; }
   // True takes the parent's font (now and whenever the parent's changes).
   void SetParentFont(bool v);
+  // The DPI this control's font is for, and its children's: their heights
+  // in pixels stay, their sizes in points read at the new DPI.
+  virtual void ChangePixelsPerInch(int ppi) { FFont->SetPixelsPerInch(ppi); }
 
   // Caption or text.
   virtual std::string GetText() const { return FText; }
@@ -230,6 +233,7 @@ class TWinControl : public TControl {
   void SetText(const std::string& v) override;
   void SetVisible(bool v) override;
   void Loaded() override;
+  void ChangePixelsPerInch(int ppi) override;
 
   // The child control whose window is `wnd`, or nullptr.
   TWinControl* ChildOfWindow(win::HWND wnd) const;

@@ -71,6 +71,18 @@ struct TCtrlInfo {
   bool OrgParentFont = false;
   std::string ParentName;  // owning frame's name, for frame children
   int ChildCtlCnt = 0;
+  // What a change of the form's DPI derives the base from, so that already
+  // scaled values are never scaled again: the bounds as designed (for a
+  // control recorded later: its base at BoundsDpiW x BoundsDpiH) and the
+  // font's height in pixels as designed.
+  int DesignLeft = 0;
+  int DesignTop = 0;
+  int DesignWidth = 0;
+  int DesignHeight = 0;
+  int BoundsDpiW = 0;  // 0: designed bounds, scaled as start-up scales them
+  int BoundsDpiH = 0;
+  int DesignFontHeight = 0;
+  bool FontFromDesign = false;  // the base font is start-up's, from design
 };
 using PCtrlInfo = TCtrlInfo*;
 
@@ -139,6 +151,13 @@ class TFlexarium : public TComponent {
   // design metrics default to the current client size and screen DPI.
   void Start();
 
+  // The DPI the layout is for: the run-time DPI at start-up (the window's
+  // own in a per-monitor aware process), then each DPI WM_DPICHANGED
+  // brings. FormMinWidth... are pixels at StartupDpi() and hold scaled by
+  // CurrentDpi() / StartupDpi() (half-up).
+  int StartupDpi() const;
+  int CurrentDpi() const { return FRunDpiH; }
+
  private:
   friend struct TFlexariumAccess;  // tests and tools inspect the state
   friend win::LRESULT FLX_CALLBACK FormWndProc(win::HWND, win::UINT,
@@ -184,16 +203,38 @@ class TFlexarium : public TComponent {
   win::LRESULT PassOn(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                       win::LPARAM LParam);
   bool BusyForm(win::HWND Wnd);
-  void HandleMessage(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
+  // True when the message's answer is TRUE (a size written into
+  // WM_GETDPISCALEDSIZE's record).
+  bool HandleMessage(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                      win::LPARAM LParam, bool HookPath);
   void HandleShowWindow(win::HWND Wnd, win::WPARAM WParam, bool HookPath);
-  void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath);
+  // Maximising: as for a form about to be maximised, also when it is
+  // maximised already.
+  void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath,
+                           bool Maximising = false);
   void HandleSizing(win::LPARAM LParam);
   void HandleSize(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam,
                   bool HookPath);
   void ControlStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy,
                    double sf, bool UpdateFactors);
   void ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control);
+  // The base font anew from the size the control shows now, when its
+  // ParentFont changed since the base was taken.
+  void DeriveBaseFont(PCtrlInfo Info, TControl* Control);
+
+  // Per-monitor DPI (dpi_change.cpp).
+  void StartDpi(int DesignDpiW, int DesignDpiH);
+  void NoteClientSize(win::WPARAM WParam, win::LPARAM LParam);
+  bool PerMonitorAware();
+  win::SIZE ScaledOuterSize(win::HWND Wnd, int DpiX, int DpiY);
+  bool HandleGetDpiScaledSize(win::HWND Wnd, win::WPARAM WParam,
+                              win::LPARAM LParam);
+  void HandleDpiChanged(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam);
+  void DeriveForDpi(int DpiX, int DpiY);
+  int FollowedFontSize(TControl* Control);
+  // A size limit (FormMinWidth...) at the current DPI.
+  int LimitW(int Value) const;
+  int LimitH(int Value) const;
   void InstallWndProc();
   void RefreshOwnerHandle();
   TWinControl* OwnerForm() const;
@@ -245,6 +286,9 @@ class TFlexarium : public TComponent {
   // over the exclusion lists, so a pass costs time linear in the controls.
   struct Index;
   std::unique_ptr<Index> FIndex;
+  // What a change of DPI starts from (unit_private.h).
+  struct DpiState;
+  std::unique_ptr<DpiState> FDpi;
   bool FHoldsHook = false;      // counted among the hook's users
   bool FactorsPending = false;  // a control of this pass had a snapshot
   std::string FLastError;       // last error caught inside a message handler

@@ -17,6 +17,7 @@ struct HMONITOR__;
 struct HDC__;
 struct HFONT__;
 struct HINSTANCE__;
+struct DPI_AWARENESS_CONTEXT__;
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define FLX_CALLBACK __stdcall
@@ -50,6 +51,12 @@ using HMONITOR = ::HMONITOR__*;
 using HDC = ::HDC__*;
 using HFONT = ::HFONT__*;
 using HINSTANCE = ::HINSTANCE__*;
+// A thread's or window's DPI awareness; compare only through
+// GetAwarenessFromDpiAwarenessContext, as Windows asks.
+using DPI_AWARENESS_CONTEXT = ::DPI_AWARENESS_CONTEXT__*;
+// DPI_AWARENESS_INVALID (-1), _UNAWARE (0), _SYSTEM_AWARE (1),
+// _PER_MONITOR_AWARE (2).
+using DPI_AWARENESS = int;
 
 using WNDPROC = LRESULT(FLX_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using HOOKPROC = LRESULT(FLX_CALLBACK*)(int, WPARAM, LPARAM);

@@ -48,6 +48,9 @@ inline constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
 inline constexpr UINT WM_SIZING = 0x0214;
 inline constexpr UINT WM_ENTERSIZEMOVE = 0x0231;
 inline constexpr UINT WM_EXITSIZEMOVE = 0x0232;
+inline constexpr UINT WM_MOVING = 0x0216;
+inline constexpr UINT WM_DPICHANGED = 0x02E0;
+inline constexpr UINT WM_GETDPISCALEDSIZE = 0x02E4;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT WM_APP = 0x8000;
 
@@ -262,6 +265,26 @@ inline constexpr int SM_CYMAXIMIZED = 62;
 inline constexpr int SM_CMONITORS = 80;
 inline constexpr int SM_CXPADDEDBORDER = 92;
 
+// DPI awareness (the values of GetAwarenessFromDpiAwarenessContext), and
+// the pseudo contexts of a process's awareness.
+inline constexpr DPI_AWARENESS DPI_AWARENESS_INVALID = -1;
+inline constexpr DPI_AWARENESS DPI_AWARENESS_UNAWARE = 0;
+inline constexpr DPI_AWARENESS DPI_AWARENESS_SYSTEM_AWARE = 1;
+inline constexpr DPI_AWARENESS DPI_AWARENESS_PER_MONITOR_AWARE = 2;
+inline DPI_AWARENESS_CONTEXT DpiAwarenessContextOf(std::intptr_t value) {
+  return reinterpret_cast<DPI_AWARENESS_CONTEXT>(value);
+}
+inline const DPI_AWARENESS_CONTEXT DPI_AWARENESS_CONTEXT_UNAWARE =
+    DpiAwarenessContextOf(-1);
+inline const DPI_AWARENESS_CONTEXT DPI_AWARENESS_CONTEXT_SYSTEM_AWARE =
+    DpiAwarenessContextOf(-2);
+inline const DPI_AWARENESS_CONTEXT DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE =
+    DpiAwarenessContextOf(-3);
+inline const DPI_AWARENESS_CONTEXT DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 =
+    DpiAwarenessContextOf(-4);
+// The DPI Windows calls 100 %.
+inline constexpr UINT USER_DEFAULT_SCREEN_DPI = 96;
+
 // Device capabilities.
 inline constexpr int LOGPIXELSX = 88;
 inline constexpr int LOGPIXELSY = 90;
@@ -349,6 +372,11 @@ inline constexpr COLORREF RGB(int r, int g, int b) {
 inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 inline WORD HIWORD(std::uintptr_t v) {
   return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+inline WPARAM MAKEWPARAM(int low, int high) {
+  return static_cast<WPARAM>(
+      static_cast<DWORD>((static_cast<DWORD>(low) & 0xFFFF) |
+                         ((static_cast<DWORD>(high) & 0xFFFF) << 16)));
 }
 inline LPARAM MAKELPARAM(int low, int high) {
   return static_cast<LPARAM>(
@@ -476,6 +504,27 @@ inline HRESULT DwmIsCompositionEnabled(BOOL* enabled) {
 inline HRESULT DwmGetWindowAttribute(HWND wnd, DWORD attr, void* value,
                                      DWORD size) {
   return currentWindowSystem().dwmGetWindowAttribute(wnd, attr, value, size);
+}
+inline UINT GetDpiForWindow(HWND wnd) {
+  return currentWindowSystem().getDpiForWindow(wnd);
+}
+inline UINT GetDpiForSystem() {
+  return currentWindowSystem().getDpiForSystem();
+}
+inline BOOL AdjustWindowRectExForDpi(RECT* rect, DWORD style, BOOL menu,
+                                     DWORD exStyle, UINT dpi) {
+  return currentWindowSystem().adjustWindowRectExForDpi(rect, style, menu,
+                                                        exStyle, dpi);
+}
+inline int GetSystemMetricsForDpi(int index, UINT dpi) {
+  return currentWindowSystem().getSystemMetricsForDpi(index, dpi);
+}
+inline DPI_AWARENESS_CONTEXT GetThreadDpiAwarenessContext() {
+  return currentWindowSystem().getThreadDpiAwarenessContext();
+}
+inline DPI_AWARENESS GetAwarenessFromDpiAwarenessContext(
+    DPI_AWARENESS_CONTEXT context) {
+  return currentWindowSystem().getAwarenessFromDpiAwarenessContext(context);
 }
 inline HFONT CreateFontIndirectW(const LOGFONTW* font) {
   return currentWindowSystem().createFontIndirect(font);

@@ -85,6 +85,25 @@ class WindowSystem {
   virtual HRESULT dwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value,
                                         DWORD size) = 0;
 
+  // Per-monitor DPI (Windows 10 1607 and later; the native desktop binds
+  // them on first use and falls back to the screen DC's LOGPIXELSX/Y, the
+  // one DPI of every window, where they are missing). DPI values are
+  // pixels per inch, the same on both axes.
+  // The window's DPI: its monitor's for a per-monitor aware process, the
+  // system DPI for a system-aware one, 96 for an unaware one.
+  virtual UINT getDpiForWindow(HWND wnd) = 0;
+  // The system DPI as the process sees it (96 when unaware).
+  virtual UINT getDpiForSystem() = 0;
+  // AdjustWindowRectEx with the non-client metrics of `dpi`.
+  virtual BOOL adjustWindowRectExForDpi(RECT* rect, DWORD style, BOOL menu,
+                                        DWORD exStyle, UINT dpi) = 0;
+  // GetSystemMetrics as at `dpi` (the metrics that scale with the DPI).
+  virtual int getSystemMetricsForDpi(int index, UINT dpi) = 0;
+  // The calling thread's awareness, and the DPI_AWARENESS it stands for.
+  virtual DPI_AWARENESS_CONTEXT getThreadDpiAwarenessContext() = 0;
+  virtual DPI_AWARENESS getAwarenessFromDpiAwarenessContext(
+      DPI_AWARENESS_CONTEXT context) = 0;
+
   // Fonts (the native backend realises them; the simulation records them).
   virtual HFONT createFontIndirect(const LOGFONTW* font) = 0;
   virtual BOOL deleteFont(HFONT font) = 0;

@@ -83,6 +83,9 @@ session() {
   set_dpi 144
   run dpi-144 "$x/dpi_test.exe" FLX_EXPECT_DPI=144
   set_dpi 96
+  run dpi-change "$x/dpi_change_test.exe" \
+    FLX_FORMS="$(winepath -w "$FLX_FORMS")" \
+    FLX_DPI_REPORT="$(winepath -w "$FLX_LOGS/dpi-change.report")"
   local demo="$x/flexarium-demo.exe"
   if [ -f "$FLX_LOGS/parity.list" ] && [ -e "$demo" ]; then
     local name file args
@@ -179,6 +182,7 @@ export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export FLX_LOGS="$logs" FLX_EXES="$exe_dir" FLX_BENCH="$bench"
 export FLX_SHOTS="$build_dir/pictures" FLX_HERE="$here"
+export FLX_FORMS="$root/examples/forms"
 parity=0
 pictures=0
 parity_skipped=""
@@ -305,6 +309,22 @@ if [ "$mouse" = 1 ]; then
     tail -n 1)
   if [ -n "$line" ]; then
     line=${line#mouse: }
+    passed=$((passed + ${line%% passed*}))
+    f=${line#*, }
+    failed=$((failed + ${f%% failed}))
+  else
+    failed=$((failed + 1))
+  fi
+fi
+# The layouts measured after a change of DPI, against the command's.
+if [ "$parity" = 1 ] && [ -f "$logs/dpi-change.report" ]; then
+  python3 "$here/dpi_parity.py" "$cli" "$logs/dpi-change.report" \
+    "$root/examples/forms" > "$logs/dpi-parity.txt" 2>&1
+  cat "$logs/dpi-parity.txt"
+  line=$(grep -E '^dpi-parity: [0-9]+ passed, [0-9]+ failed$' \
+    "$logs/dpi-parity.txt" | tail -n 1)
+  if [ -n "$line" ]; then
+    line=${line#dpi-parity: }
     passed=$((passed + ${line%% passed*}))
     f=${line#*, }
     failed=$((failed + ${f%% failed}))

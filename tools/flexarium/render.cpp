@@ -495,7 +495,7 @@ void captionButtons(Svg& svg, double right, double top, double height) {
 std::string xmlEscape(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
+  for (char c : outputText(text)) {
     switch (c) {
       case '&':
         out += "&amp;";
@@ -548,7 +548,14 @@ std::string renderSvg(const StepLayout& step, int number,
   const int W = std::max(1, static_cast<int>(f.window.right - f.window.left));
   const int H = std::max(1, static_cast<int>(f.window.bottom - f.window.top));
   const int canvasW = std::max(W + 2 * kPad, options.footer ? 420 : 0);
-  const int canvasH = H + 2 * kPad + (options.footer ? kFooter : 0);
+  // Several monitors: a map of them under the picture, with the form on it.
+  double mapHeight = 0;
+  const std::string map =
+      renderMonitorMap(step, std::max(canvasW - 2 * kPad, 1), mapHeight);
+  const int mapTop = H + 2 * kPad + (options.footer ? kFooter : 0);
+  const int canvasH =
+      mapTop +
+      (map.empty() ? 0 : static_cast<int>(std::ceil(mapHeight)) + kPad);
   const std::string hatch = options.idPrefix + "-hatch";
 
   std::ostringstream out;
@@ -630,10 +637,18 @@ std::string renderSvg(const StepLayout& step, int number,
     svg.text(kPad, y + 23,
              "window " + std::to_string(W) + "x" + std::to_string(H) +
                  ", client " + std::to_string(f.clientWidth) + "x" +
-                 std::to_string(f.clientHeight) + ", " + f.state,
+                 std::to_string(f.clientHeight) + ", " + f.state +
+                 (map.empty()
+                      ? std::string()
+                      : ", " + std::to_string(step.dpi) + " DPI on monitor " +
+                            std::to_string(step.monitor)),
              12, xmlEscape(kUiFont), "#444444");
     svg.text(kPad, y + 40, "factors " + formatFactors(step), 12,
              xmlEscape(kUiFont), "#444444");
+  }
+  if (!map.empty()) {
+    out << "<g transform=\"translate(" << kPad << " " << mapTop << ")\">\n"
+        << map << "</g>\n";
   }
   out << "</svg>\n";
   return out.str();
@@ -708,6 +723,10 @@ std::string renderHtml(const PreviewReport& report) {
     row("client", std::to_string(f.clientWidth) + "x" +
                       std::to_string(f.clientHeight) + ", font " +
                       std::to_string(f.fontSize) + " pt");
+    if (s.monitors.size() > 1) {
+      row("DPI",
+          std::to_string(s.dpi) + " on monitor " + std::to_string(s.monitor));
+    }
     out << "</table>\n";
     for (const std::string& e : s.errors) {
       out << "<div class=\"error\">" << xmlEscape(e) << "</div>\n";

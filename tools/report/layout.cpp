@@ -411,6 +411,7 @@ ControlLayout readControlLayout(flx::TControl& c, int depth) {
   l.height = c.Height();
   if (publishes(c, "Font")) {
     l.fontSize = c.Font().Size();
+    l.fontHeight = c.Font().Height();
     l.parentFont = c.ParentFont();
   }
   const flx::TFont& font = c.Font();

@@ -77,7 +77,8 @@ struct ControlLayout {
   int top = 0;
   int width = 0;
   int height = 0;
-  std::optional<int> fontSize;  // points; none for a control without a font
+  std::optional<int> fontSize;    // points; none for a control without a font
+  std::optional<int> fontHeight;  // pixels, as the framework keeps it
   std::optional<bool> parentFont;
   int fontPixels = 0;
   std::string fontName;
@@ -132,6 +133,7 @@ struct FormLayout {
   int captionHeight = 0;
   int fontSize = 0;
   int fontPixels = 0;
+  int fontHeight = 0;  // as the framework keeps it (negative: character)
   std::string fontName;
   std::string state;  // normal, maximized or minimized
   bool shown = false;
@@ -143,6 +145,13 @@ struct Factors {
   double font() const { return x < y ? x : y; }
 };
 
+// A monitor of the desktop, as the process sees it.
+struct MonitorLayout {
+  flx::win::RECT rect{};
+  int dpi = 0;
+  bool primary = false;
+};
+
 struct StepLayout {
   std::string action;
   // Factors of the last rescale pass so far; none before the first.
@@ -151,6 +160,9 @@ struct StepLayout {
   FormLayout form;
   std::vector<ControlLayout> controls;
   std::vector<std::string> errors;  // raised inside the window procedure
+  int dpi = 0;                      // the form's DPI (its window's)
+  int monitor = -1;                 // the monitor that holds it, counted from 0
+  std::vector<MonitorLayout> monitors;
 };
 
 struct PreviewReport {

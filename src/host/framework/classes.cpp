@@ -417,17 +417,16 @@ void TComponent::Notification(TComponent*, TOperation) {}
 
 TComponent** TComponent::DeclareField(const std::string& name) {
   if (TComponent** existing = FieldAddress(name)) return existing;
-  FFields.push_back(Field{name, nullptr});
-  Field& f = FFields.back();
+  FFields.push_back(std::make_unique<Field>(Field{name, nullptr}));
+  Field& f = *FFields.back();
+  FFieldIndex.emplace(UpperCase(name), &f);
   if (TComponent* c = FindComponent(name)) f.Value = c;
   return &f.Value;
 }
 
 TComponent** TComponent::FieldAddress(std::string_view name) {
-  for (Field& f : FFields) {
-    if (SameText(f.Name, name)) return &f.Value;
-  }
-  return nullptr;
+  auto it = FFieldIndex.find(UpperCase(name));
+  return it == FFieldIndex.end() ? nullptr : &it->second->Value;
 }
 
 }  // namespace flx

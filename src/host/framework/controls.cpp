@@ -122,6 +122,14 @@ void TControl::SetParent(TWinControl* parent) {
   if (FParent != nullptr) FParent->RemoveControl(this);
   if (parent != nullptr) {
     parent->InsertControl(this);
+    // On a parent for another DPI (a form on a monitor of its own DPI) the
+    // control takes that DPI: its own font keeps its size in points.
+    const int ppi = parent->Font().PixelsPerInch();
+    if (FFont->PixelsPerInch() != ppi) {
+      const int size = FFont->Size();
+      FFont->SetPixelsPerInch(ppi);
+      if (!FParentFont) FFont->SetSize(size);
+    }
     if (FParentFont) ParentFontChanged();
     if (!ComponentState().Contains(csLoading)) UpdateAnchorRules();
   }
@@ -549,6 +557,11 @@ void TWinControl::Loaded() {
   // A window made while the form file was still being read (a component
   // placing the form as it reads) gets what the file says now.
   if (FHandle != nullptr) WindowCreated();
+}
+
+void TWinControl::ChangePixelsPerInch(int ppi) {
+  TControl::ChangePixelsPerInch(ppi);
+  for (TControl* c : FControls) c->ChangePixelsPerInch(ppi);
 }
 
 void TWinControl::BoundsChanged() {

@@ -34,7 +34,7 @@ LRESULT Desktop::Impl::invoke(WNDPROC proc, HWND wnd, UINT msg, WPARAM wp,
 
 LRESULT Desktop::Impl::deliver(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (find(wnd) == nullptr) return 0;
-  if (recording) messages.push_back(MessageRecord{wnd, msg, wp, lp});
+  if (recording) keep(messages, MessageRecord{wnd, msg, wp, lp});
   // A message sent from inside a hook procedure reaches the hooks again, as
   // on the real system. Wine skips the hooks once 25 hook calls are in
   // progress, so a hook that sends a message for each one it sees ends.

@@ -114,6 +114,7 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
     w->rect = RECT{x, y, x + heldExtent(cx), y + heldExtent(cy)};
     w->normalRect = w->rect;
     w->text = std::u16string(windowName);
+    if (!child) w->dpi = decideDpi(w->rect);
     recalcFrame(*w);
     markReported(*w);
     windows.push_back(std::move(w));
@@ -236,12 +237,14 @@ HWND Desktop::createWindowEx(DWORD exStyle, std::u16string_view className,
                              int y, int width, int height, HWND parent,
                              void* createParam) {
   const bool rec = impl_->recording;
-  const std::size_t slot = impl_->calls.size();
+  const std::size_t serial = impl_->callsDropped + impl_->calls.size();
   impl_->recordCall("CreateWindowExW", nullptr);
   HWND wnd = impl_->create(exStyle, className, windowName, style, x, y, width,
                            height, parent, createParam);
-  // Calls made during creation follow the record; patch in the handle.
-  if (rec && slot < impl_->calls.size() &&
+  // Calls made during creation follow the record; patch in the handle
+  // (unless the record has been dropped since).
+  const std::size_t slot = serial - std::min(serial, impl_->callsDropped);
+  if (rec && serial >= impl_->callsDropped && slot < impl_->calls.size() &&
       impl_->calls[slot].op == "CreateWindowExW" &&
       impl_->calls[slot].wnd == nullptr) {
     impl_->calls[slot].wnd = wnd;

@@ -32,6 +32,8 @@ static_assert(std::is_same_v<fw::HMONITOR, ::HMONITOR>);
 static_assert(std::is_same_v<fw::HDC, ::HDC>);
 static_assert(std::is_same_v<fw::HFONT, ::HFONT>);
 static_assert(std::is_same_v<fw::HINSTANCE, ::HINSTANCE>);
+static_assert(
+    std::is_same_v<fw::DPI_AWARENESS_CONTEXT, ::DPI_AWARENESS_CONTEXT>);
 static_assert(std::is_same_v<fw::WPARAM, ::WPARAM>);
 static_assert(std::is_same_v<fw::LPARAM, ::LPARAM>);
 static_assert(std::is_same_v<fw::LRESULT, ::LRESULT>);
