@@ -90,9 +90,9 @@ int Desktop::setBkMode(HDC dc, int mode) {
 void Desktop::Impl::recordPaint(const char* op, std::u16string_view text,
                                 const RECT& rect, UINT format, UINT flags) {
   if (!recording) return;
-  keep(paints, PaintRecord{op, paintWnd, std::u16string(text), rect, format,
-                           flags, paintFont, paintBkMode, paintTextColor,
-                           paintBkColor});
+  keep(paints,
+       PaintRecord{op, paintWnd, std::u16string(text), rect, format, flags,
+                   paintFont, paintBkMode, paintTextColor, paintBkColor});
 }
 
 int Desktop::drawText(HDC dc, std::u16string_view text, RECT* rect,
