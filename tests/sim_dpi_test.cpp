@@ -43,6 +43,8 @@ TEST(SimDpi, EachAwarenessSeesItsOwnDpi) {
     int logPixels, screenWidth;
     DPI_AWARENESS reported;
   };
+  // One row a line.
+  // clang-format off
   const Row rows[] = {
       {DpiAwareness::PerMonitor, {10, 0}, 144, 96, 144, 144, 1920,
        DPI_AWARENESS_PER_MONITOR_AWARE},
@@ -57,6 +59,7 @@ TEST(SimDpi, EachAwarenessSeesItsOwnDpi) {
       {DpiAwareness::PerMonitor, {6, 1}, 144, 144, 144, 144, 1920,
        DPI_AWARENESS_SYSTEM_AWARE},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(std::string(sim::toString(row.awareness)) + " on " +
                  std::to_string(row.version.major));
@@ -114,14 +117,14 @@ TEST(SimDpi, NonClientMetricsScaleWithTheDpiAskedFor) {
     int caption, frame;
   };
   Env env(TwoDpis());
-  for (const Row& row : {Row{96, 23, 8}, Row{120, 29, 10}, Row{144, 35, 12},
-                         Row{192, 46, 16}}) {
+  for (const Row& row :
+       {Row{96, 23, 8}, Row{120, 29, 10}, Row{144, 35, 12}, Row{192, 46, 16}}) {
     SCOPED_TRACE(row.dpi);
     EXPECT_EQ(env.d().getSystemMetricsForDpi(SM_CYCAPTION, row.dpi),
               row.caption);
     RECT r{0, 0, 400, 300};
-    ASSERT_TRUE(env.d().adjustWindowRectExForDpi(&r, kSizeable, FALSE, 0,
-                                                 row.dpi));
+    ASSERT_TRUE(
+        env.d().adjustWindowRectExForDpi(&r, kSizeable, FALSE, 0, row.dpi));
     EXPECT_EQ(tie(r), rect(-row.frame, -row.frame - row.caption,
                            400 + row.frame, 300 + row.frame));
   }
@@ -245,6 +248,7 @@ TEST(SimDpiChange, OnlyAPerMonitorAwareWindowCrossingToAnotherDpiIsTold) {
   oneDpi.monitors = {Monitor(0, 1920, 0, true), Monitor(1920, 1920, 0)};
   DesktopConfig sameDpi = TwoDpis();
   sameDpi.monitors[1].dpi = 144;
+  // clang-format off
   const Row rows[] = {
       {"per-monitor, to 96", TwoDpis(), {2100, 100, 2700, 500}, true},
       {"per-monitor, on its monitor", TwoDpis(), {900, 100, 1500, 500}, false},
@@ -256,6 +260,7 @@ TEST(SimDpiChange, OnlyAPerMonitorAwareWindowCrossingToAnotherDpiIsTold) {
       {"unaware", TwoDpis(DpiAwareness::Unaware), {2100, 100, 2700, 500},
        false},
   };
+  // clang-format on
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
     Env env(row.config);
