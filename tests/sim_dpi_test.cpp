@@ -332,23 +332,30 @@ TEST(SimDpiChange, AMaximisedWindowIsOfferedItsMonitorAtTheNewDpi) {
 
 TEST(SimDpiChange, AMoveInsideTheChangeStartsNoOther) {
   // The window puts itself back on the 144 DPI monitor while told of 96:
-  // the DPI is decided once per move.
-  Env env(TwoDpis());
-  const HWND wnd = env.top(kSizeable, {100, 100, 700, 500});
-  int changes = 0;
-  gHandler = [&](HWND w, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
-    if (msg != WM_DPICHANGED) return std::nullopt;
-    ++changes;
-    SetWindowPos(w, nullptr, 100, 100, 600, 400, SWP_NOZORDER);
-    return 0;
-  };
-  env.d().moveWindow(wnd, 2100, 150, 600, 400, TRUE);
-  EXPECT_EQ(changes, 1);
-  EXPECT_EQ(env.d().getDpiForWindow(wnd), 96u);
-  // The next move decides afresh.
-  env.d().moveWindow(wnd, 110, 100, 600, 400, TRUE);
-  EXPECT_EQ(changes, 2);
-  EXPECT_EQ(env.d().getDpiForWindow(wnd), 144u);
+  // the DPI is decided once per move. Moved without a size, its frame is
+  // still the old DPI's when the handler returns; fitting the new frame
+  // must not start another change either (the two monitors would hand the
+  // window back and forth without end).
+  for (const UINT flags :
+       {UINT{SWP_NOZORDER}, UINT{SWP_NOZORDER | SWP_NOSIZE}}) {
+    SCOPED_TRACE(flags);
+    Env env(TwoDpis());
+    const HWND wnd = env.top(kSizeable, {100, 100, 700, 500});
+    int changes = 0;
+    gHandler = [&](HWND w, UINT msg, WPARAM, LPARAM) -> std::optional<LRESULT> {
+      if (msg != WM_DPICHANGED) return std::nullopt;
+      ++changes;
+      SetWindowPos(w, nullptr, 100, 100, 600, 400, flags);
+      return 0;
+    };
+    env.d().moveWindow(wnd, 2100, 150, 600, 400, TRUE);
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(env.d().getDpiForWindow(wnd), 96u);
+    // The next move decides afresh.
+    env.d().moveWindow(wnd, 110, 100, 600, 400, TRUE);
+    EXPECT_EQ(changes, 2);
+    EXPECT_EQ(env.d().getDpiForWindow(wnd), 144u);
+  }
 }
 
 }  // namespace

@@ -108,12 +108,39 @@ struct Options {
   bool verbose = false;
 };
 
+constexpr const char* kUsage =
+    "usage: flexarium_stress --forms DIR [--seed N] [--scenarios N] "
+    "[--steps N] [--work DIR] [--verbose]\n"
+    "       flexarium_stress --replay FILE\n";
+
 [[noreturn]] void usage(const std::string& error) {
-  std::cerr << "flexarium_stress: " << error << "\n"
-            << "usage: flexarium_stress --forms DIR [--seed N] "
-               "[--scenarios N] [--steps N] [--work DIR] [--verbose]\n"
-               "       flexarium_stress --replay FILE\n";
+  std::cerr << "flexarium_stress: " << error << "\n" << kUsage;
   std::exit(2);
+}
+
+[[noreturn]] void help() {
+  std::cout
+      << "flexarium_stress: random scenarios on the simulated desktop, with "
+         "the invariants\nchecked after every step\n\n"
+      << kUsage
+      << "\n  --forms DIR      the form files to load (and generated ones)\n"
+         "  --seed N         seed of the run; scenario i takes one made "
+         "from N and i\n"
+         "                   (default 1)\n"
+         "  --scenarios N    how many scenarios to run (default 20)\n"
+         "  --steps N        random steps in each scenario (default "
+         "300)\n"
+         "  --work DIR       where generated forms and reproducers go "
+         "(default: a\n"
+         "                   folder in the temporary directory)\n"
+         "  --verbose        name every scenario as it runs\n"
+         "  --replay FILE    run a reproducer (a scenario file) with the "
+         "invariants\n"
+         "                   checked\n\n"
+         "A failure is shrunk to a short scenario, written under "
+         "DIR/failures and\nprinted; the exit status is 1 when any "
+         "scenario failed.\n";
+  std::exit(0);
 }
 
 Options parseOptions(int argc, char** argv) {
@@ -147,6 +174,8 @@ Options parseOptions(int argc, char** argv) {
       o.replay = value();
     } else if (a == "--verbose") {
       o.verbose = true;
+    } else if (a == "--help" || a == "-h") {
+      help();
     } else {
       usage("unknown option '" + a + "'");
     }
@@ -465,11 +494,20 @@ class Checker {
     if (f == nullptr || s.passes() == 0) return {};
     const double sx = TFlexariumAccess::ScaleX(*f);
     const double sy = TFlexariumAccess::ScaleY(*f);
-    // The factors the last pass reported; the component's own stay where
-    // the controls stand, which a pass without a recorded control leaves.
-    if (std::optional<flexarium_cli::Factors> last = s.lastFactors()) {
-      error = checkFactors(*f, form, last->x, last->y);
-      if (!error.empty()) return error;
+    // The factors the passes of the step reported; the component's own
+    // stay where the controls stand, which a pass without a recorded
+    // control leaves. A pass that moves the form (the maximised keep-inside
+    // rule) runs a nested one and reports after it, so the client size's
+    // factors may come from any pass of the step, not only the last.
+    if (!s.stepFactors().empty()) {
+      const auto& reported = s.stepFactors();
+      for (auto it = reported.rbegin(); it != reported.rend(); ++it) {
+        error = checkFactors(*f, form, it->x, it->y);
+        if (error.empty()) break;
+      }
+      if (!error.empty()) {
+        return checkFactors(*f, form, reported.back().x, reported.back().y);
+      }
     }
     forEachScaled(*f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
       if (!error.empty() || movedByFramework(c)) return;
@@ -629,6 +667,27 @@ class StepMaker {
 
   std::vector<std::string> setup() {
     std::vector<std::string> lines;
+    monitors_ = 0;
+    if (random_.chance(20)) {
+      // Monitors of their own DPI instead of one screen: moves, drags and
+      // new scales carry the form from one DPI to another.
+      monitors_ = random_.between(2, 3);
+      int x = 0;
+      for (int i = 0; i < monitors_; ++i) {
+        const int w = random_.between(640, 2560);
+        lines.push_back("monitor " + std::to_string(w) + "x" +
+                        std::to_string(random_.between(480, 1440)) + "@" +
+                        std::to_string(x) + ",0:" + dpi());
+        x += w;
+      }
+      if (random_.chance(20)) {
+        lines.push_back("awareness " + random_.pick(std::vector<std::string>{
+                                           "unaware", "system"}));
+      }
+      lines.push_back("load " + random_.pick(forms_));
+      if (random_.chance(90)) lines.push_back("show");
+      return lines;
+    }
     if (random_.chance(30)) {
       lines.push_back("dpi " + random_.pick(std::vector<std::string>{
                                    "120", "144", "192", "72", "96x120"}));
@@ -686,6 +745,10 @@ class StepMaker {
   std::string screen() {
     return "screen " + std::to_string(random_.between(320, 3840)) + "x" +
            std::to_string(random_.between(240, 2160));
+  }
+  std::string dpi() {
+    return random_.pick(
+        std::vector<std::string>{"96", "120", "144", "168", "192", "72"});
   }
   std::string taskbar() {
     if (random_.chance(15)) return "taskbar none";
@@ -846,7 +909,13 @@ class StepMaker {
     if (roll < 46) return "maximize";
     if (roll < 49) return "minimize";
     if (roll < 53) return "restore";
-    if (roll < 55) return screen();
+    if (roll < 55) {
+      if (monitors_ > 0) {
+        return "monitordpi " +
+               std::to_string(random_.between(0, monitors_ - 1)) + " " + dpi();
+      }
+      return screen();
+    }
     if (roll < 57) return taskbar();
     if (roll < 66 && !flexName_.empty()) {
       return "try set " + componentProperty();
@@ -876,6 +945,7 @@ class StepMaker {
   std::vector<std::string> framed_;
   std::string flexName_;
   std::string design_;
+  int monitors_ = 0;  // of the setup; 0: one screen
   int made_ = 0;
 };
 

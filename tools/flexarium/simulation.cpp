@@ -165,6 +165,7 @@ void Session::watchComponents() {
   if (!root_) return;
   watchRescalePasses(*root_, [this](const Factors& factors) {
     last_ = factors;
+    stepFactors_.push_back(factors);
     ++passes_;
   });
 }
@@ -187,6 +188,7 @@ flx::TComponent* Session::find(const std::string& path) {
 
 void Session::beginStep() {
   passes_ = 0;
+  stepFactors_.clear();
   errors_.clear();
 }
 

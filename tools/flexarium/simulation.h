@@ -70,8 +70,10 @@ class Session {
   // (again after one was created).
   void watchComponents();
   std::optional<Factors> lastFactors() const { return last_; }
-  // Rescale passes since the step began.
+  // Rescale passes since the step began, and the factors each reported (a
+  // pass nested in another reports before the one it is nested in).
   int passes() const { return passes_; }
+  const std::vector<Factors>& stepFactors() const { return stepFactors_; }
 
   // A component of the form by dotted path: "edName", "Frame1.edName", the
   // form's own name or "form".
@@ -95,6 +97,7 @@ class Session {
   flx::TExceptionHandler previousHandler_;
   std::vector<std::string> errors_;
   std::optional<Factors> last_;
+  std::vector<Factors> stepFactors_;
   int passes_ = 0;
 };
 

@@ -158,14 +158,18 @@ void Desktop::Impl::changeDpi(HWND wnd, Dpi next) {
   deliverPtr(wnd, WM_DPICHANGED, MAKEWPARAM(next.x, next.y), &suggested);
   w = find(wnd);
   if (w == nullptr) return;
-  w->dpiChanging = false;
   // The system scales the non-client area whatever the window does with
-  // the suggestion.
+  // the suggestion. Still within the change: a window that the new frame
+  // tips back over the boundary keeps the new DPI until it moves again
+  // (else two monitors would hand it back and forth without end).
   const Frame now = frameFor(false, w->style, w->exStyle, w->dpi);
   if (now.x != w->frameX || now.y != w->frameY || now.caption != w->caption) {
     position(wnd, nullptr, 0, 0, 0, 0,
              SWP_NOMOVE | SWP_NOSIZE | SWP_FRAMECHANGED | kQuietFlags);
+    w = find(wnd);
+    if (w == nullptr) return;
   }
+  w->dpiChanging = false;
 }
 
 void Desktop::Impl::moveByCaption(HWND wnd, int x, int y) {
