@@ -28,6 +28,8 @@ import subprocess
 import sys
 import time
 
+from parity import screen_args  # the same screen for both checks
+
 STEPS = ("design", "1.5x")
 
 
@@ -219,17 +221,6 @@ def preview(cli, form, screen, steps, svg_dir):
     if out.returncode != 0:
         return None, out.stderr.strip()
     return json.loads(out.stdout), ""
-
-
-def screen_args(screen):
-    return [
-        "--screen", f"{screen['width']}x{screen['height']}",
-        "--dpi", f"{screen['dpi_x']}x{screen['dpi_y']}",
-        "--taskbar", screen["taskbar"],
-        "--windows", screen["windows"],
-        "--locale", screen["locale"],
-        "--composition", "on" if screen["composition"] else "off",
-    ] + (["--frame", screen["frame"]] if screen.get("frame") else [])
 
 
 def check(cli, plan_path, out):
