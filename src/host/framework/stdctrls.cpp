@@ -1,6 +1,9 @@
 // The standard controls (buttons, check boxes, edits, lists, labels), the
 // type information the standard classes share, the painting helpers of the
 // controls the framework draws, and the class registry.
+//
+// Sections: shared published properties; TBorderedControl; buttons; edits;
+// lists; texts; others; painting helpers; registry.
 #include "flexarium/stdctrls.h"
 
 #include <algorithm>
