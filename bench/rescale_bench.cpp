@@ -1,7 +1,9 @@
 // One rescale pass on the simulated desktop against its floor: the same
 // controls given the same bounds and font sizes through their setters, with
 // no look-up at all. Forms of 10 to 10,000 controls, a tenth of them inside
-// frames of ten.
+// frames of ten. And the pass a change of DPI makes (the user switching the
+// monitor between 100 % and 150 %) against a resize of the same form
+// between the same two client sizes.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -29,7 +31,8 @@ struct Scene {
   std::vector<Target> targets;
   win::LPARAM sizes[2];
 
-  explicit Scene(int controls) {
+  explicit Scene(int controls, sim::DesktopConfig config = {})
+      : desktop(std::move(config)) {
     desktop->setRecording(false);
     FlexariumInitialization();
     form = std::make_unique<TForm>(nullptr);
@@ -128,6 +131,64 @@ void BM_SetterFloor(benchmark::State& state) {
   }
   state.SetItemsProcessed(state.iterations() * state.range(0));
 }
+
+// The pass of a change of DPI and a resize pass between the same client
+// sizes: the monitor alternates between 96 and 144 DPI under the form, or
+// the form between its client sizes at those DPIs.
+struct DpiScene {
+  Scene scene;
+  win::RECT outer[2]{};
+  explicit DpiScene(int controls) : scene(controls) {
+    const win::HWND wnd = scene.form->Handle();
+    // 800 x 600 at 100 % is 1200 x 900 at 150 %: both fit the monitor, so
+    // every bound and font changes between the two.
+    win::RECT r{}, c{};
+    win::GetWindowRect(wnd, &r);
+    win::GetClientRect(wnd, &c);
+    win::MoveWindow(wnd, 0, 0, 800 + (r.right - r.left) - c.right,
+                    600 + (r.bottom - r.top) - c.bottom, win::TRUE);
+    scene.desktop->setMonitorDpi(0, 144);
+    win::GetWindowRect(wnd, &outer[1]);
+    scene.desktop->setMonitorDpi(0, 96);
+    win::GetWindowRect(wnd, &outer[0]);
+  }
+};
+
+[[gnu::noinline]] void DpiChangePassOnce(DpiScene& s, int k) {
+  s.scene.desktop->setMonitorDpi(0, k == 0 ? 96 : 144);
+}
+
+[[gnu::noinline]] void ResizePassOnce(DpiScene& s, int k) {
+  const win::RECT& r = s.outer[k];
+  win::MoveWindow(s.scene.form->Handle(), r.left, r.top, r.right - r.left,
+                  r.bottom - r.top, win::TRUE);
+}
+
+void BM_DpiChangePass(benchmark::State& state) {
+  DpiScene scene(static_cast<int>(state.range(0)));
+  int k = 1;
+  for (auto _ : state) {
+    DpiChangePassOnce(scene, k);
+    k ^= 1;
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+void BM_ResizePass(benchmark::State& state) {
+  DpiScene scene(static_cast<int>(state.range(0)));
+  int k = 1;
+  for (auto _ : state) {
+    ResizePassOnce(scene, k);
+    k ^= 1;
+  }
+  state.SetItemsProcessed(state.iterations() * state.range(0));
+}
+
+BENCHMARK(BM_DpiChangePass)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ResizePass)->Arg(1000)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 BENCHMARK(BM_RescalePass)
     ->Arg(10)

@@ -1,48 +1,59 @@
 #!/usr/bin/env bash
-# Runs a built fuzz target over a scratch copy of the form-file corpus.
-# Usage: fuzz/run.sh FUZZ_BINARY [SECONDS]   (default 120 seconds)
+# Runs a built fuzz target from the seed corpus kept in the repository (our
+# example forms and the small forms in fuzz/corpus) with the form-text
+# dictionary, plus fuzz/<target>.dict where there is one.
+# Usage: fuzz/run.sh FUZZ_BINARY [SECONDS [MIN_START_EDGES]]
+#   SECONDS          how long to fuzz (default 120)
+#   MIN_START_EDGES  fail unless the seeds alone cover at least this many
+#                    edges: a library built without coverage instrumentation
+#                    shows a few dozen (default 0, no check)
 # Exits non-zero when the fuzzer reports a crash, leak or sanitizer error.
 set -euo pipefail
 
 if [[ $# -lt 1 ]]; then
-  echo "usage: $0 FUZZ_BINARY [SECONDS]" >&2
+  echo "usage: $0 FUZZ_BINARY [SECONDS [MIN_START_EDGES]]" >&2
   exit 2
 fi
-binary=$1
+binary=$(realpath "$1")
 seconds=${2:-120}
+min_edges=${3:-0}
 here=$(cd "$(dirname "$0")" && pwd)
-seeds="$here/../../shared/corpus/dfm"
-dict="$here/form_text.dict"
+target=$(basename "$binary")
 
 if [[ ! -x "$binary" ]]; then
   echo "$0: $binary is not an executable" >&2
   exit 2
 fi
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/form_text_fuzz.XXXXXX")
+work=$(mktemp -d "${TMPDIR:-/tmp}/${target}.XXXXXX")
 mkdir -p "$work/corpus" "$work/artifacts"
-if [[ -d "$seeds" ]]; then
-  find "$seeds" -name '*.dfm' -type f -print0 |
-    while IFS= read -r -d '' f; do
-      # Flattened names keep seeds from different projects apart.
-      rel=${f#"$seeds"/}
-      cp "$f" "$work/corpus/${rel//\//_}"
-    done
-else
-  echo "$0: no seed corpus at $seeds, starting empty" >&2
+cp "$here"/corpus/*.dfm "$here"/../examples/forms/*.dfm "$work/corpus/"
+cat "$here/form_text.dict" > "$work/dict"
+if [[ -f "$here/$target.dict" ]]; then
+  cat "$here/$target.dict" >> "$work/dict"
 fi
 
 echo "fuzzing $binary for $seconds s in $work" >&2
-status=0
-"$binary" "$work/corpus" \
-  -dict="$dict" \
+# From the work folder: nothing in the current folder is read as a frame.
+set +e
+(cd "$work" && "$binary" corpus \
+  -dict=dict \
   -max_len=65536 \
   -max_total_time="$seconds" \
   -timeout=25 \
   -detect_leaks=1 \
-  -artifact_prefix="$work/artifacts/" \
-  -print_final_stats=1 || status=$?
+  -artifact_prefix=artifacts/ \
+  -print_final_stats=1) 2>&1 | tee "$work/log" >&2
+status=${PIPESTATUS[0]}
+set -e
 
+start=$(sed -n 's/.*INITED cov: \([0-9]*\).*/\1/p' "$work/log" | head -n 1)
+echo "$0: the seeds cover ${start:-no} edges" >&2
+if [[ $status -eq 0 && "${start:-0}" -lt "$min_edges" ]]; then
+  echo "$0: fewer than $min_edges edges from the seeds: is the library" \
+       "built with -fsanitize=fuzzer-no-link (the fuzz preset)?" >&2
+  status=1
+fi
 if compgen -G "$work/artifacts/*" >/dev/null; then
   echo "$0: fuzzer left artifacts in $work/artifacts:" >&2
   ls -l "$work/artifacts" >&2

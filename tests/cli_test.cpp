@@ -8,6 +8,7 @@
 //   Standard input        "-" for each subcommand, errors, a real pipe
 //   Pictures              SVG nesting, escaping, file names
 //   Scenarios             the language's errors, the runner, `run`
+//   Monitors and DPI      --monitor, --awareness, --move; scenario lines
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -319,6 +320,35 @@ const json& Control(const json& step, const std::string& name) {
   return none;
 }
 
+// A size step restores the form first, and a minimised form that was
+// maximised restores to maximised: it takes a second restore to be sized.
+TEST(CliPreview, SizeStepsEndInTheNormalState) {
+  for (const char* size : {"--client", "--outer"}) {
+    json doc = PreviewJson(
+        {kForms + "contact.dfm", "--maximize", "--minimize", size, "440x292"});
+    const json& last = doc["steps"].back();
+    EXPECT_EQ(last["form"]["window_state"], "normal") << size;
+    if (std::string(size) == "--client") {
+      EXPECT_EQ(last["form"]["client_width"], 440);
+      EXPECT_EQ(last["form"]["client_height"], 292);
+    } else {
+      EXPECT_EQ(last["form"]["width"], 440);
+    }
+  }
+}
+
+// Preview and run read the layout, never the desktop's records of calls
+// and messages, so they keep none.
+TEST(CliPreview, SessionKeepsNoRecordsOfTheDesktop) {
+  Session session{ScreenSettings{}};
+  session.load(kForms + "contact.dfm", flx::FormLoadOptions{});
+  session.show();
+  for (int i = 0; i < 20; ++i) session.setClientSize({400 + i, 300});
+  EXPECT_TRUE(session.desktop().calls().empty());
+  EXPECT_TRUE(session.desktop().messages().empty());
+  EXPECT_EQ(session.capture("client").form.clientWidth, 419);
+}
+
 TEST(CliPreview, JsonHasEveryStepInOrder) {
   json doc =
       PreviewJson({kForms + "contact.dfm", "--maximize", "--client", "960x600",
@@ -373,6 +403,36 @@ TEST(CliPreview, ControlsWithoutFontAndFramesChildren) {
     }
   }
   EXPECT_EQ(streets, 2);
+}
+
+TEST(CliPreview, ControlsReportWhatTheyShow) {
+  const json settings = PreviewJson({kForms + "settings_form.dfm"})["steps"][0];
+  const json& combo = Control(settings, "cbLanguage");
+  EXPECT_EQ(combo["look"], "combo");
+  EXPECT_EQ(combo["items"].size(), 4u);
+  EXPECT_EQ(combo["items"][2], "Fran\u00e7ais");
+  EXPECT_EQ(combo["item_index"], 0);
+  EXPECT_EQ(Control(settings, "rbRestore")["checked"], 1);
+  EXPECT_EQ(Control(settings, "rbBlank")["checked"], 0);
+  EXPECT_EQ(Control(settings, "trkZoom")["look"], "track");
+  const json gallery = PreviewJson({kForms + "gallery.dfm"})["steps"][0];
+  struct Case {
+    const char* name;
+    const char* look;
+    bool drawn;
+  };
+  for (const Case& c :
+       {Case{"pnlInfo", "panel", true}, Case{"pbxCanvas", "blank", false},
+        Case{"tsFirst", "sheet", false}, Case{"imgLogo", "image", true},
+        Case{"synCode", "generic", true}, Case{"chkGrayed", "check", true}}) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(Control(gallery, c.name)["look"], c.look);
+    EXPECT_EQ(Control(gallery, c.name)["drawn"], c.drawn);
+  }
+  EXPECT_EQ(Control(gallery, "chkGrayed")["checked"], 2);
+  EXPECT_EQ(Control(gallery, "pcPages")["items"],
+            json::array({"First page", "Second page"}));
+  EXPECT_EQ(Control(gallery, "tsSecond")["visible"], false);
 }
 
 TEST(CliPreview, HighDpiStartsAtTwoThirds) {
@@ -492,6 +552,88 @@ TEST(CliPreview, WritesPicturesAndPage) {
   }
   EXPECT_EQ(pictures, 2u);
   EXPECT_NE(html.find("x 2.0000, y 2.0000, font 2.0000"), std::string::npos);
+}
+
+// Valid UTF-8 with every lone surrogate (and any other byte that is not
+// UTF-8) shown as U+FFFD, as each output must write text.
+bool ValidUtf8(const std::string& s) {
+  for (std::size_t i = 0; i < s.size();) {
+    const auto b = static_cast<unsigned char>(s[i]);
+    std::size_t n = b < 0x80                ? 1
+                    : b >= 0xC2 && b < 0xE0 ? 2
+                    : b >= 0xE0 && b < 0xF0 ? 3
+                    : b >= 0xF0 && b < 0xF5 ? 4
+                                            : 0;
+    if (n == 0 || i + n > s.size()) return false;
+    for (std::size_t k = 1; k < n; ++k) {
+      if ((static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80) return false;
+    }
+    const auto b1 = static_cast<unsigned char>(n > 1 ? s[i + 1] : 0);
+    if ((b == 0xE0 && b1 < 0xA0) || (b == 0xED && b1 >= 0xA0) ||
+        (b == 0xF0 && b1 < 0x90) || (b == 0xF4 && b1 >= 0x90)) {
+      return false;
+    }
+    i += n;
+  }
+  return true;
+}
+
+const std::string kReplacement = "\xEF\xBF\xBD";
+
+// A caption, a control's text and a font name holding lone surrogates (high
+// and low): the form file keeps them, every output shows U+FFFD.
+const std::string kSurrogateForm =
+    "object F: TForm\n  Caption = 'A'#55296'B'\n  ClientWidth = 200\n"
+    "  ClientHeight = 100\n  object L: TLabel\n    Left = 8\n    Top = 8\n"
+    "    Width = 50\n    Height = 14\n    Caption = #56320\n"
+    "    Font.Name = 'X'#55296\n  end\n  object Flexarium1: TFlexarium\n"
+    "  end\nend\n";
+
+TEST(CliOutputText, LoneSurrogatesShowAsReplacementCharacter) {
+  Scratch scratch;
+  const std::string form = scratch.Write("lone.dfm", kSurrogateForm);
+  EXPECT_EQ(RunCli({"check", form}).status, 0);
+
+  Outcome doc = RunCli({"preview", form, "--json", "--client", "300x150"});
+  ASSERT_EQ(doc.status, 0) << doc.err;
+  ASSERT_TRUE(ValidUtf8(doc.out));
+  EXPECT_EQ(json::parse(doc.out)["steps"][0]["form"]["caption"],
+            "A" + kReplacement + "B");
+
+  Outcome table = RunCli({"preview", form});
+  ASSERT_EQ(table.status, 0) << table.err;
+  EXPECT_TRUE(ValidUtf8(table.out));
+
+  const std::string page = scratch.Path("page.html");
+  Outcome pictures =
+      RunCli({"preview", form, "--svg", scratch.Path("svg"), "--html", page});
+  ASSERT_EQ(pictures.status, 0) << pictures.err;
+  std::vector<std::string> files{page};
+  for (const auto& e : fs::directory_iterator(scratch.Path("svg"))) {
+    files.push_back(e.path().string());
+  }
+  ASSERT_GE(files.size(), 2u);
+  for (const std::string& file : files) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    EXPECT_TRUE(ValidUtf8(text.str())) << file;
+    EXPECT_NE(text.str().find("A" + kReplacement + "B"), std::string::npos)
+        << file;
+  }
+
+  const std::string script =
+      scratch.Write("lone.scn",
+                    "load lone.dfm\nshow\nprint\nprint json\n"
+                    "set L.Caption = 'c'#56320\nprint json\n");
+  Outcome run = RunCli({"run", script});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(ValidUtf8(run.out));
+  EXPECT_NE(run.out.find("c" + kReplacement), std::string::npos) << run.out;
+
+  // The form file itself keeps the surrogates for a loss-free round trip.
+  Outcome formatted = RunCli({"format", form});
+  EXPECT_NE(formatted.out.find("#55296"), std::string::npos) << formatted.err;
 }
 
 // ---- Standard input
@@ -757,7 +899,7 @@ StepLayout SampleStep() {
                 control("btn", Look::Button, 1, true),
                 control("hidden", Look::Panel, 0, false),
                 control("underHidden", Look::Edit, 1, true),
-                control("pic", Look::Picture, 0, true)};
+                control("pic", Look::Image, 0, true)};
   s.controls.back().fontSize.reset();
   return s;
 }
@@ -786,6 +928,102 @@ TEST(CliPictures, SvgNestsControlsAndEscapesText) {
   // The composition margins show as a dashed outline of the whole window.
   EXPECT_NE(svg.find("width=\"315\" height=\"238\" fill=\"none\""),
             std::string::npos);
+}
+
+// One control alone on a form without a caption bar.
+std::string SvgOf(ControlLayout c) {
+  StepLayout s;
+  s.action = "show";
+  s.form.name = "F";
+  s.form.window = flx::win::RECT{0, 0, 300, 200};
+  s.form.visible = s.form.window;
+  s.form.clientWidth = 300;
+  s.form.clientHeight = 200;
+  c.parent = "F";
+  c.width = c.width ? c.width : 200;
+  c.height = c.height ? c.height : 100;
+  c.fontSize = 9;
+  c.fontPixels = 12;
+  s.controls = {c};
+  SvgOptions options;
+  options.footer = false;
+  return renderSvg(s, 1, options);
+}
+
+TEST(CliPictures, SvgShowsWhatTheControlsShow) {
+  struct Case {
+    const char* name;
+    ControlLayout control;
+    std::vector<const char*> present;
+    std::vector<const char*> absent;
+  };
+  auto make = [](Look look, std::vector<std::string> items = {},
+                 int index = -1) {
+    ControlLayout c;
+    c.name = "C";
+    c.look = look;
+    c.items = std::move(items);
+    c.itemIndex = index;
+    return c;
+  };
+  ControlLayout checked = make(Look::Check);
+  checked.text = "On";
+  checked.check = 1;
+  ControlLayout unchecked = checked;
+  unchecked.check = 0;
+  ControlLayout group = make(Look::RadioGroup, {"Small", "Large"}, 1);
+  group.text = "&Size";
+  group.itemRects = {Box{8, 14, 90, 20}, Box{8, 40, 90, 20}};
+  ControlLayout bare = make(Look::Panel);
+  ControlLayout raised = make(Look::Panel);
+  raised.bevel = "raised";
+  raised.text = "Panel";
+  ControlLayout picture = make(Look::Image);
+  picture.image = "data:image/bmp;base64,Qk0=";
+  picture.imageRect = Box{0, 0, 32, 32};
+  ControlLayout grid = make(Look::Grid, {"Key\tValue", "Width\t760"});
+  grid.columns = {80, 100};
+  grid.rows = {18, 18};
+  grid.fixedRows = 1;
+  const Case cases[] = {
+      {"a combo box shows its selected item",
+       make(Look::Combo, {"Japan", "Germany"}, 1),
+       {">Germany<"},
+       {">Japan<"}},
+      {"a list shows its items and the selection",
+       make(Look::List, {"Apple", "Cherry"}, 1),
+       {">Apple<", ">Cherry<", "#0078d7"},
+       {}},
+      {"a checked box has a tick",
+       checked,
+       {"fill=\"none\" stroke=\"#000000\""},
+       {}},
+      {"an unchecked box has none",
+       unchecked,
+       {">On<"},
+       {"fill=\"none\" stroke=\"#000000\""}},
+      {"a radio group's items, the selected one filled",
+       group,
+       {">Size<", ">Small<", ">Large<", "fill=\"#000000\""},
+       {"&amp;"}},
+      {"a panel without bevels or caption draws no line",
+       bare,
+       {},
+       {"<line", "<text"}},
+      {"a raised panel", raised, {"<line", ">Panel<"}, {}},
+      {"a bitmap", picture, {"<image", "data:image/bmp;base64,Qk0="}, {}},
+      {"a grid's cells", grid, {">Key<", ">760<"}, {}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::string svg = SvgOf(c.control);
+    for (const char* p : c.present) {
+      EXPECT_NE(svg.find(p), std::string::npos) << p;
+    }
+    for (const char* a : c.absent) {
+      EXPECT_EQ(svg.find(a), std::string::npos) << a;
+    }
+  }
 }
 
 TEST(CliPictures, FileNames) {
@@ -838,6 +1076,8 @@ TEST(CliScenario, ReadingErrorsNameTheLine) {
       {"load a.dfm\nprint yaml\n", "print: expected print or print json"},
       {"taskbar top\n", "taskbar: expected EDGE:THICKNESS"},
       {"ancestor TFoo\n", "ancestor: expected CLASS=FILE"},
+      {"frame 19x4\n", "frame: expected CAPTION:FRAME[:PADDED]"},
+      {"load a.dfm\nframe 19:4:0\n", "frame must come before load"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
@@ -1003,6 +1243,17 @@ TEST(CliScenario, ScreenChangesWhileRunning) {
   EXPECT_TRUE(r.result.passed()) << r.err;
 }
 
+// A real system's frame (Wine's: a 19-pixel caption, 4-pixel sizing
+// frames, no padding) around the same client area.
+TEST(CliScenario, TheFrameOfARealSystem) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(scratch, "frame 19:4:0\nload " + kForms +
+                                         "contact.dfm\nshow\n"
+                                         "expect form size=488x327 "
+                                         "client=480x300\n");
+  EXPECT_TRUE(r.result.passed()) << r.err << r.out;
+}
+
 TEST(CliScenario, PrintAndSvg) {
   Scratch scratch;
   ScenarioRun r = RunScript(
@@ -1018,6 +1269,35 @@ TEST(CliScenario, PrintAndSvg) {
   EXPECT_EQ(step["passes"], 1);
   std::ifstream svg(scratch.Path("out/pics/wide.svg"));
   EXPECT_TRUE(svg);
+}
+
+// `try` lets a script go on past what the framework or the script refuses,
+// never past an error inside the window procedure; a size of 0 is asked
+// for as an application may, and the window system's limits hold.
+TEST(CliScenario, TryGoesOnPastRefusals) {
+  Scratch scratch;
+  ScenarioRun r = RunScript(
+      scratch, "load " + kForms +
+                   "contact.dfm\nshow\nmaximize\ntry drag left 10\n"
+                   "try set Flexarium1.FormPos = rpNowhere\n"
+                   "try destroy nothing\ntry set edName.Left = 'x'\n"
+                   "client 0x0\nexpect form state=normal\n"
+                   "try client 500x300\nexpect form client=500x300\n");
+  EXPECT_TRUE(r.result.passed()) << r.err;
+  EXPECT_EQ(r.result.expects, 2);
+
+  ScenarioRun stops = RunScript(
+      scratch, "load " + kForms + "contact.dfm\nshow\ndestroy nothing\n");
+  EXPECT_FALSE(stops.result.passed());
+  EXPECT_NE(stops.err.find(":3: no component named 'nothing'"),
+            std::string::npos)
+      << stops.err;
+  ScenarioRun bad = RunScript(scratch, "load " + kForms +
+                                           "contact.dfm\ntry expect form "
+                                           "state=normal\n");
+  EXPECT_NE(bad.err.find(":2: try: expected a step that may be refused"),
+            std::string::npos)
+      << bad.err;
 }
 
 TEST(CliScenario, RunCommandExitStatus) {
@@ -1040,6 +1320,204 @@ TEST(CliScenario, RunCommandExitStatus) {
       << failed.err;
   EXPECT_NE(failed.err.find("bad.scn: 1 of 1 expects failed"),
             std::string::npos);
+}
+
+// ---- Monitors and DPI
+
+TEST(CliDpi, MonitorAwarenessAndPointParse) {
+  struct Row {
+    const char* text;
+    bool ok;
+    flx::win::RECT rect;
+    int dpi;
+  };
+  const Row rows[] = {
+      {"1920x1080@0,0:144", true, {0, 0, 1920, 1080}, 144},
+      {"1280x1024@-1280,56:96", true, {-1280, 56, 0, 1080}, 96},
+      {"1920x1080@1920,0", false, {}, 0},
+      {"1920x1080:96", false, {}, 0},
+      {"1920x1080@1920,0:0", false, {}, 0},
+      {"1920x1080@a,0:96", false, {}, 0},
+      {"0x1080@0,0:96", false, {}, 0},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.text);
+    auto m = parseMonitor(row.text);
+    ASSERT_EQ(m.has_value(), row.ok);
+    if (!m) continue;
+    EXPECT_EQ(m->rect.left, row.rect.left);
+    EXPECT_EQ(m->rect.top, row.rect.top);
+    EXPECT_EQ(m->rect.right, row.rect.right);
+    EXPECT_EQ(m->rect.bottom, row.rect.bottom);
+    EXPECT_EQ(m->dpi, row.dpi);
+    EXPECT_EQ(describeMonitor(*m), row.text);
+  }
+  EXPECT_EQ(parseAwareness("System"), flx::sim::DpiAwareness::System);
+  EXPECT_EQ(parseAwareness("permonitor"), flx::sim::DpiAwareness::PerMonitor);
+  EXPECT_FALSE(parseAwareness("permonitorv2"));
+  auto p = parsePoint("-20,+300");
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->x, -20);
+  EXPECT_EQ(p->y, 300);
+  EXPECT_FALSE(parsePoint("20"));
+  EXPECT_FALSE(parsePoint("20,200000"));
+}
+
+TEST(CliDpi, TheIssuesExampleComesBackToItsFirstLayout) {
+  Outcome o = RunCli({"preview", kForms + "contact.dfm", "--monitor",
+                      "1920x1080@0,0:144", "--monitor", "1920x1080@1920,0:96",
+                      "--move", "2300,200", "--move", "300,200", "--json"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  json doc = json::parse(o.out);
+  EXPECT_EQ(doc["screen"]["monitors"],
+            json::array({"1920x1080@0,0:144", "1920x1080@1920,0:96"}));
+  EXPECT_EQ(doc["screen"]["awareness"], "permonitor");
+  const json& steps = doc["steps"];
+  ASSERT_EQ(steps.size(), 3u);
+  EXPECT_EQ(steps[0]["dpi"], 144);
+  EXPECT_EQ(steps[0]["monitor"], 0);
+  EXPECT_EQ(steps[1]["action"], "move 2300,200");
+  EXPECT_EQ(steps[1]["dpi"], 96);
+  EXPECT_EQ(steps[1]["monitor"], 1);
+  EXPECT_EQ(steps[1]["form"]["left"], 2300);
+  EXPECT_EQ(steps[1]["form"]["client_width"], 320);
+  EXPECT_EQ(steps[1]["passes"], 1);
+  EXPECT_EQ(steps[2]["dpi"], 144);
+  EXPECT_EQ(steps[2]["monitor"], 0);
+  for (const char* key : {"client_width", "client_height", "width", "height",
+                          "font_size", "font_height"}) {
+    EXPECT_EQ(steps[2]["form"][key], steps[0]["form"][key]) << key;
+  }
+  EXPECT_EQ(steps[2]["controls"], steps[0]["controls"]);
+  EXPECT_NE(steps[1]["controls"], steps[0]["controls"]);
+  EXPECT_EQ(steps[0]["controls"][0]["font_height"], -12);
+}
+
+TEST(CliDpi, AMoveGivesWhatPreviewAtThatDpiReports) {
+  Outcome moved =
+      RunCli({"preview", kForms + "order_dialog.dfm", "--monitor",
+              "1920x1080@0,0:144", "--monitor", "1600x900@1920,0:120",
+              "--client", "700x600", "--move", "2000,100", "--json"});
+  ASSERT_EQ(moved.status, 0) << moved.err;
+  const json step = json::parse(moved.out)["steps"][2];
+  const std::string client =
+      std::to_string(step["form"]["client_width"].get<int>()) + "x" +
+      std::to_string(step["form"]["client_height"].get<int>());
+  EXPECT_EQ(client, "583x500");
+  Outcome direct = RunCli({"preview", kForms + "order_dialog.dfm", "--dpi",
+                           "120", "--client", client, "--json"});
+  ASSERT_EQ(direct.status, 0) << direct.err;
+  const json want = json::parse(direct.out)["steps"][1];
+  EXPECT_EQ(step["controls"], want["controls"]);
+  EXPECT_EQ(step["form"]["font_height"], want["form"]["font_height"]);
+}
+
+TEST(CliDpi, UnawareAndSystemAwareNeverChange) {
+  for (const char* awareness : {"unaware", "system"}) {
+    SCOPED_TRACE(awareness);
+    Outcome o =
+        RunCli({"preview", kForms + "contact.dfm", "--monitor",
+                "1920x1080@0,0:144", "--monitor", "1920x1080@1920,0:96",
+                "--awareness", awareness, "--move", "2300,200", "--json"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    const json steps = json::parse(o.out)["steps"];
+    EXPECT_EQ(steps[1]["passes"], 0);
+    EXPECT_EQ(steps[1]["dpi"], steps[0]["dpi"]);
+    EXPECT_EQ(steps[1]["controls"], steps[0]["controls"]);
+  }
+}
+
+TEST(CliDpi, BadMonitorsAreBadUsage) {
+  struct Row {
+    std::vector<std::string> args;
+    const char* message;
+  };
+  const Row rows[] = {
+      {{"--monitor", "1920x1080@1920,0:96"}, "lies at 0,0"},
+      {{"--monitor", "1920x1080@0,0:96", "--monitor", "800x600@1000,0:96"},
+       "overlap"},
+      {{"--monitor", "1920x1080@0,0:96", "--dpi", "120"},
+       "leave out --screen and --dpi"},
+      {{"--monitor", "1920x1080"}, "expected WxH@X,Y:DPI"},
+      {{"--awareness", "some"}, "expected unaware, system or permonitor"},
+      {{"--move", "3"}, "expected X,Y"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args{"preview", kForms + "contact.dfm"};
+    args.insert(args.end(), row.args.begin(), row.args.end());
+    SCOPED_TRACE(args.back());
+    Outcome o = RunCli(args);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find(row.message), std::string::npos) << o.err;
+  }
+}
+
+TEST(CliDpi, OneMonitorReportsAsBefore) {
+  Outcome table = RunCli({"preview", kForms + "contact.dfm"});
+  ASSERT_EQ(table.status, 0);
+  EXPECT_EQ(table.out.find("DPI on monitor"), std::string::npos);
+  EXPECT_NE(table.out.find("screen 1920x1080, 96 DPI, taskbar bottom:40"),
+            std::string::npos);
+  Outcome two =
+      RunCli({"preview", kForms + "contact.dfm", "--monitor",
+              "1920x1080@0,0:96", "--monitor", "1920x1080@0,1080:96"});
+  EXPECT_NE(two.out.find(", 96 DPI on monitor 0"), std::string::npos);
+  EXPECT_NE(two.out.find("screen 1920x1080@0,0:96 (primary), "
+                         "1920x1080@0,1080:96, taskbar"),
+            std::string::npos)
+      << two.out;
+}
+
+TEST(CliDpi, PicturesDrawTheMonitorsAndTheFormOnThem) {
+  StepLayout step;
+  step.form.name = "F";
+  step.form.window = flx::win::RECT{2300, 200, 2636, 439};
+  step.form.visible = step.form.window;
+  step.dpi = 96;
+  step.monitor = 1;
+  EXPECT_EQ(renderSvg(step, 1).find("monitor 0"), std::string::npos);
+  step.monitors = {MonitorLayout{{0, 0, 1920, 1080}, 144, true},
+                   MonitorLayout{{1920, 0, 3840, 1080}, 96, false}};
+  const std::string svg = renderSvg(step, 1);
+  EXPECT_NE(svg.find("monitor 0, 144 DPI, primary"), std::string::npos);
+  EXPECT_NE(svg.find("monitor 1, 96 DPI"), std::string::npos);
+  EXPECT_NE(svg.find("<title>F</title></rect>"), std::string::npos);
+  EXPECT_NE(svg.find("96 DPI on monitor 1"), std::string::npos);
+}
+
+TEST(CliDpi, ScenarioLinesForMonitors) {
+  Scratch scratch;
+  const std::string load = "load " + kForms + "contact.dfm\n";
+  const std::string two =
+      "monitor 1920x1080@0,0:144\nmonitor 1920x1080@1920,0:96\n";
+  ScenarioRun ok = RunScript(
+      scratch, two + load +
+                   "show\nexpect form dpi=144 monitor=0 fontheight=-12\n"
+                   "move 2300 200\nexpect form dpi=96 monitor=1 "
+                   "fontheight=-8\nexpect edName fontheight=-8\n"
+                   "monitordpi 1 120\nexpect form dpi=120 monitor=1\n");
+  EXPECT_TRUE(ok.result.passed()) << ok.err;
+  EXPECT_EQ(ok.result.expects, 4);
+  struct Case {
+    std::string script;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"dpi 120\nmonitor 1920x1080@0,0:96\n", "t.scn:2: monitor: each"},
+      {"monitor 1920x1080@0,0:96\ndpi 120\n", "t.scn:2: dpi: each monitor"},
+      {"monitor 1920x1080@10,0:96\n", "t.scn:1: monitor: the first"},
+      {two + "screen 800x600\n", "t.scn:3: screen: the monitors"},
+      {two + load + "monitordpi 2 120\n", "t.scn:4: there is no monitor 2"},
+      {load + "awareness system\n", "awareness must come before load"},
+      {"monitor 1920x1080\n", "t.scn:1: monitor: expected WxH@X,Y:DPI"},
+      {load + "monitordpi 0 0\n", "monitordpi: expected a DPI"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.script);
+    ScenarioRun r = RunScript(scratch, c.script);
+    EXPECT_TRUE(r.result.error);
+    EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
+  }
 }
 
 }  // namespace

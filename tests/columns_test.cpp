@@ -7,6 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "dpi_fixture.h"
+#include "flexarium/column_sizes.h"
+#include "flexarium/comctrls.h"
+#include "flexarium/grids.h"
 #include "flexarium_fixture.h"
 
 namespace flx {
@@ -40,12 +44,33 @@ const std::string kHeader =
     "      item\n        ImageIndex = -1\n        Width = 33\n      end>\n"
     "  end\n";
 
-std::vector<int> columns(TControl& c) {
-  if (auto* l = dynamic_cast<TListView*>(&c)) return l->Columns().Widths();
-  return dynamic_cast<THeaderControl&>(c).Sections().Widths();
-}
+std::vector<int> columns(TControl& c) { return ColumnSizes(c); }
 
-TStringGrid& grid(TControl& c) { return dynamic_cast<TStringGrid&>(c); }
+// Every column's width and every row's height, as the grid draws them.
+struct GridSizes {
+  TCustomGrid& g;
+  std::vector<int> EffectiveColWidths() const {
+    std::vector<int> out;
+    for (int i = 0; i < g.ColCount(); ++i) out.push_back(g.ColWidth(i));
+    return out;
+  }
+  std::vector<int> EffectiveRowHeights() const {
+    std::vector<int> out;
+    for (int i = 0; i < g.RowCount(); ++i) out.push_back(g.RowHeight(i));
+    return out;
+  }
+  std::vector<int> ColumnSizes() const { return flx::ColumnSizes(g); }
+  std::vector<int> RowSizes() const { return flx::RowSizes(g); }
+  int DefaultRowHeight() const { return g.DefaultRowHeight(); }
+};
+GridSizes grid(TControl& c) { return {dynamic_cast<TCustomGrid&>(c)}; }
+
+void addColumn(TListView& list, const std::string& caption, int width) {
+  FormCollectionItem item;
+  item.props.push_back(FormProperty{"Caption", FormValue::Utf8(caption), {}});
+  item.props.push_back(FormProperty{"Width", FormValue::Int(width), {}});
+  list.ColumnsValue.items.push_back(std::move(item));
+}
 
 // ---- Reading and writing
 
@@ -72,14 +97,7 @@ TEST_F(Columns, AWrongValueIsReportedAtItsProperty) {
     std::string said;  // expected in the message
   } cases[] = {
       {"  object L: TListView\n    Columns = 3\n  end\n", "Columns"},
-      {"  object L: TListView\n    Columns = <\n      item\n"
-       "        Width = 'wide'\n      end>\n  end\n",
-       "item 0: Width"},
-      {"  object G: TStringGrid\n    ColWidths = (\n      64\n      'x')\n"
-       "  end\n",
-       "element 1"},
       {"  object G: TStringGrid\n    RowHeights = 5\n  end\n", "RowHeights"},
-      {"  object G: TStringGrid\n    ColCount = -1\n  end\n", "ColCount"},
       {"  object H: THeaderControl\n    Sections = (1)\n  end\n", "Sections"},
   };
   for (const Case& c : cases) {
@@ -93,6 +111,24 @@ TEST_F(Columns, AWrongValueIsReportedAtItsProperty) {
           << e.what();
     }
   }
+}
+
+TEST_F(Columns, EntriesThatAreNoSizesAreKeptAsReadAndLeftAlone) {
+  const std::string odd =
+      "  object L: TListView\n    Columns = <\n      item\n"
+      "        Width = 'wide'\n      end\n      item\n        Width = 80\n"
+      "      end>\n  end\n"
+      "  object G: TStringGrid\n    ColWidths = (\n      64\n      'x')\n"
+      "  end\n";
+  load(FormText(odd));
+  form().Show();
+  client(1200, 900);
+  EXPECT_EQ(columns(ctl("L")), (std::vector<int>{50, 120}));
+  EXPECT_EQ(grid(ctl("G")).ColumnSizes(), (std::vector<int>{96, 96, 96}));
+  const std::string written = WriteFormText(*root);
+  EXPECT_NE(written.find("        Width = 'wide'\n"), std::string::npos);
+  EXPECT_NE(written.find("      96\n      'x')\n"), std::string::npos)
+      << written;
 }
 
 // ---- The rescale pass
@@ -158,15 +194,15 @@ TEST_P(ColumnPass, AListViewAddedLaterTakesItsBasesFromItsCurrentWidths) {
   auto* list = new TListView(&form());
   list->SetName("Later");
   list->SetParent(&form());
-  list->Columns().Add("A", 150);  // made at 1.5
-  list->Columns().Add("B", 75);
+  addColumn(*list, "A", 150);  // made at 1.5
+  addColumn(*list, "B", 75);
   flex().DynamicAdd();
   client(800, 600);
-  EXPECT_EQ(list->Columns().Widths(), (std::vector<int>{100, 50}));
+  EXPECT_EQ(columns(*list), (std::vector<int>{100, 50}));
   // A column added after the bases were taken: the bases are taken anew.
-  list->Columns().Add("C", 30);
+  addColumn(*list, "C", 30);
   client(1000, 750);
-  EXPECT_EQ(list->Columns().Widths(), (std::vector<int>{125, 63, 38}));
+  EXPECT_EQ(columns(*list), (std::vector<int>{125, 63, 38}));
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, ColumnPass, ::testing::ValuesIn(kBothPaths),
@@ -199,6 +235,36 @@ TEST_F(ColumnDpi, ScaledAtStartUpAsBoundsAreBorderStyleRuleIncluded) {
     EXPECT_EQ(grid(ctl("Grid")).DefaultRowHeight(), c.rowHeight) << c.formProps;
     EXPECT_EQ(ctl("List").Width(), c.firstColumn == 180 ? 450 : 300);
     root.reset();
+  }
+}
+
+// ---- A change of the form's DPI
+
+TEST(ColumnDpiChange, BasesFollowTheMonitorsDpiWithoutDrift) {
+  // A laptop at 150 % with a 100 % monitor beside it: the form, designed at
+  // 96 DPI, is dragged across and back.
+  dpitest::Desk desk(dpitest::Laptop());
+  desk.loadText(FormText(kListView + kGrid)).Show();
+  auto list = [&] {
+    return ColumnSizes(
+        *dynamic_cast<TControl*>(desk.form().FindComponent("List")));
+  };
+  auto rows = [&] {
+    return RowSizes(
+        *dynamic_cast<TControl*>(desk.form().FindComponent("Grid")));
+  };
+  desk.client(1200, 900);  // factor 1 at 144 DPI
+  EXPECT_EQ(list(), (std::vector<int>{180, 122, -2, 0, 75}));
+  EXPECT_EQ(rows(), (std::vector<int>{29, 38}));
+  for (int round = 0; round < 3; ++round) {
+    desk.drag(dpitest::kOnMonitor96);
+    EXPECT_EQ(desk.flex().CurrentDpi(), 96);
+    desk.client(800, 600);
+    EXPECT_EQ(list(), (std::vector<int>{120, 81, -2, 0, 50}));
+    EXPECT_EQ(rows(), (std::vector<int>{19, 25}));
+    desk.drag(dpitest::kOnLaptop);
+    desk.client(1200, 900);
+    EXPECT_EQ(list(), (std::vector<int>{180, 122, -2, 0, 75}));
   }
 }
 

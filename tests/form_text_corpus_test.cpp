@@ -12,6 +12,7 @@
 #include <system_error>
 #include <vector>
 
+#include "corpus.h"
 #include "flexarium/form_text.h"
 
 namespace flx {
@@ -39,33 +40,16 @@ std::string Normalise(std::string text) {
   return out;
 }
 
-std::vector<std::string> CorpusFiles() {
-  std::vector<std::string> files;
-  std::error_code ec;
-  const fs::path dir(FLEXARIUM_CORPUS_DIR);
-  if (fs::is_directory(dir, ec)) {
-    for (const auto& entry : fs::recursive_directory_iterator(dir, ec)) {
-      if (entry.is_regular_file() && entry.path().extension() == ".dfm") {
-        files.push_back(fs::relative(entry.path(), dir).generic_string());
-      }
-    }
-  }
-  std::sort(files.begin(), files.end());
-  // An empty entry lets the suite report a skip instead of vanishing.
-  if (files.empty()) files.push_back("");
-  return files;
-}
-
 class FormTextCorpus : public testing::TestWithParam<std::string> {
  protected:
   std::string Load() {
     if (GetParam().empty()) return {};
-    return ReadFile(fs::path(FLEXARIUM_CORPUS_DIR) / GetParam());
+    return ReadFile(corpus::Dir() / GetParam());
   }
 };
 
 TEST_P(FormTextCorpus, RoundTripsByteIdentically) {
-  if (GetParam().empty()) GTEST_SKIP() << "no corpus at " FLEXARIUM_CORPUS_DIR;
+  if (GetParam().empty()) GTEST_SKIP() << corpus::Missing();
   const std::string raw = Load();
   ASSERT_FALSE(raw.empty());
   auto doc = ParseFormText(raw, GetParam());
@@ -90,7 +74,7 @@ void ExpectSameDocument(const FormObject& a, const FormObject& b) {
 }
 
 TEST_P(FormTextCorpus, FormattingIsIdempotentAndKeepsValues) {
-  if (GetParam().empty()) GTEST_SKIP() << "no corpus at " FLEXARIUM_CORPUS_DIR;
+  if (GetParam().empty()) GTEST_SKIP() << corpus::Missing();
   auto doc = ParseFormText(Load(), GetParam());
   const std::string once = FormatFormText(*doc);
   auto again = ParseFormText(once, GetParam());
@@ -100,7 +84,7 @@ TEST_P(FormTextCorpus, FormattingIsIdempotentAndKeepsValues) {
 
 // CRLF files and the BOM must not shift positions.
 TEST_P(FormTextCorpus, PositionsPointAtTheSource) {
-  if (GetParam().empty()) GTEST_SKIP() << "no corpus at " FLEXARIUM_CORPUS_DIR;
+  if (GetParam().empty()) GTEST_SKIP() << corpus::Missing();
   const std::string raw = Load();
   const std::string text = Normalise(raw);
   std::vector<std::string> lines;
@@ -131,15 +115,9 @@ TEST_P(FormTextCorpus, PositionsPointAtTheSource) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, FormTextCorpus,
-                         testing::ValuesIn(CorpusFiles()),
+                         testing::ValuesIn(corpus::Files()),
                          [](const testing::TestParamInfo<std::string>& info) {
-                           std::string name =
-                               info.param.empty() ? "missing" : info.param;
-                           for (char& c : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(c)))
-                               c = '_';
-                           }
-                           return name;
+                           return corpus::TestName(info.param);
                          });
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "corpus.h"
 #include "flexarium/formfile.h"
 #include "flexarium/sim_desktop.h"
 #include "flexarium/stdctrls.h"
@@ -14,7 +15,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const fs::path kCorpus = FLEXARIUM_CORPUS_DIR;
+const fs::path kCorpus = corpus::Dir();
 
 std::string slurp(const fs::path& p) {
   std::ifstream in(p, std::ios::binary);
@@ -46,19 +47,6 @@ FormLoadOptions corpusOptions() {
   return o;
 }
 
-std::vector<std::string> corpusFiles() {
-  std::vector<std::string> files;
-  std::error_code ec;
-  if (!fs::exists(kCorpus, ec)) return files;
-  for (const auto& e : fs::recursive_directory_iterator(kCorpus)) {
-    if (e.path().extension() == ".dfm") {
-      files.push_back(fs::relative(e.path(), kCorpus).string());
-    }
-  }
-  std::sort(files.begin(), files.end());
-  return files;
-}
-
 class FormFileCorpus : public ::testing::TestWithParam<std::string> {
  protected:
   void SetUp() override { liveObjects_ = LiveObjectCount(); }
@@ -74,6 +62,7 @@ class FormFileCorpus : public ::testing::TestWithParam<std::string> {
 // Reading a corpus form into components and writing it back gives exactly
 // the document the file holds.
 TEST_P(FormFileCorpus, ReadsAndWritesBackEveryObjectAndProperty) {
+  if (GetParam().empty()) GTEST_SKIP() << corpus::Missing();
   fs::path path = kCorpus / GetParam();
   std::vector<std::string> warnings;
   FormLoadOptions options = corpusOptions();
@@ -91,17 +80,10 @@ TEST_P(FormFileCorpus, ReadsAndWritesBackEveryObjectAndProperty) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Corpus, FormFileCorpus,
-                         ::testing::ValuesIn(corpusFiles()),
+                         ::testing::ValuesIn(corpus::Files()),
                          [](const auto& info) {
-                           std::string n = info.param;
-                           for (char& c : n) {
-                             if (!std::isalnum(static_cast<unsigned char>(c))) {
-                               c = '_';
-                             }
-                           }
-                           return n;
+                           return corpus::TestName(info.param);
                          });
-GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(FormFileCorpus);
 
 class FormFile : public ::testing::Test {
  protected:

@@ -389,6 +389,7 @@ TEST_F(Framework, ParentPaintsItsControlsWithoutAWindow) {
   label->SetParent(&form);
   label->SetBounds(10, 20, 80, 15);
   label->SetText("&Name && more");
+  label->SetTransparent(true);
   auto* panel = new TPanel(&form);
   panel->SetParent(&form);
   panel->SetBounds(100, 100, 150, 80);
@@ -432,18 +433,21 @@ TEST_F(Framework, ParentPaintsItsControlsWithoutAWindow) {
 
   desktop->clearRecords();
   SendMessageW(panelWnd, WM_PAINT, 0, 0);
-  ASSERT_EQ(paints.size(), 3u);
+  // The panel's own bevel first, then its controls in order.
+  ASSERT_EQ(paints.size(), 4u);
   EXPECT_EQ(paints[0].op, "DrawEdge");
   EXPECT_EQ(paints[0].wnd, panelWnd);
-  EXPECT_EQ(paints[0].rect.left, 5);
-  EXPECT_EQ(paints[0].rect.bottom, 36);
+  EXPECT_EQ(paints[0].rect.right, 150);
   EXPECT_EQ(paints[1].op, "DrawEdge");
-  EXPECT_EQ(paints[1].format, EDGE_RAISED);
-  EXPECT_EQ(paints[2].op, "DrawTextW");
-  EXPECT_EQ(paints[2].text, u"Go");
-  EXPECT_EQ(paints[2].rect.left, 50);
-  EXPECT_EQ(paints[2].rect.right, 73);
-  EXPECT_NE(paints[2].format & DT_CENTER, 0u);
+  EXPECT_EQ(paints[1].rect.left, 5);
+  EXPECT_EQ(paints[1].rect.bottom, 36);
+  EXPECT_EQ(paints[2].op, "DrawEdge");
+  EXPECT_EQ(paints[2].format, EDGE_RAISED);
+  EXPECT_EQ(paints[3].op, "DrawTextW");
+  EXPECT_EQ(paints[3].text, u"Go");
+  EXPECT_EQ(paints[3].rect.left, 50);
+  EXPECT_EQ(paints[3].rect.right, 73);
+  EXPECT_NE(paints[3].format & DT_CENTER, 0u);
 }
 
 }  // namespace

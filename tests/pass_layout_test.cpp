@@ -1,7 +1,6 @@
 // How the rescale pass meets the framework's own alignment and anchoring:
 // aligned controls are placed by their parent, anchored ones end where the
-// pass puts them (whatever order their parents took their sizes in), and a
-// page control's row of tabs follows its font.
+// pass puts them (whatever order their parents took their sizes in).
 #include <string>
 
 #include "flexarium_fixture.h"
@@ -48,21 +47,6 @@ TEST_P(PassLayout, AnchoredControlsEndWhereThePassPutsThem) {
 
 INSTANTIATE_TEST_SUITE_P(Paths, PassLayout, ::testing::ValuesIn(kBothPaths),
                          PathName);
-
-TEST(PageControl, TheRowOfTabsFollowsTheFont) {
-  sim::ScopedDesktop desktop;
-  TPageControl pages(nullptr);
-  pages.SetBounds(0, 0, 300, 200);
-  struct Case {
-    int height;  // Font.Height
-    int top;     // of the sheets' area
-  } cases[] = {{-11, 24}, {-8, 21}, {-22, 24}, {9, 21}, {0, 24}};
-  for (const Case& c : cases) {
-    pages.Font().SetHeight(c.height);
-    EXPECT_EQ(pages.DisplayRect().Top, c.top) << c.height;
-    EXPECT_EQ(pages.DisplayRect().Bottom, 196) << c.height;
-  }
-}
 
 }  // namespace
 }  // namespace flx

@@ -2,6 +2,7 @@
 // window system, and the records it keeps of calls and messages.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,32 @@ TEST(SimHarness, CallRecordsNameClientCallsOnly) {
   ASSERT_FALSE(env.d().calls().empty());
   EXPECT_EQ(env.d().calls()[0].op, "CreateWindowExW");
   EXPECT_EQ(env.d().calls()[0].wnd, made);
+}
+
+// A long run under test keeps the latest records and no more than twice the
+// limit, and what creation patches in still lands on its own record.
+TEST(SimHarness, RecordsStayBoundedAndKeepTheLatest) {
+  Env env;
+  const HWND wnd = env.top();
+  constexpr std::size_t kLimit = sim::Desktop::kRecordLimit;
+  const std::size_t sends = 2 * kLimit + 100;
+  for (std::size_t i = 0; i < sends; ++i) {
+    env.d().sendMessage(wnd, WM_APP, i, 0);
+  }
+  for (std::size_t size : {env.d().calls().size(), env.d().messages().size()}) {
+    EXPECT_GE(size, kLimit);
+    EXPECT_LE(size, 2 * kLimit);
+  }
+  EXPECT_EQ(env.d().messages().back().wParam, sends - 1);
+  env.d().getDC(nullptr);
+  EXPECT_EQ(env.d().calls().back().op, "GetDC");
+  const HWND made = env.top();
+  const auto& calls = env.d().calls();
+  auto created = std::find_if(calls.rbegin(), calls.rend(), [](const auto& c) {
+    return c.op == "CreateWindowExW";
+  });
+  ASSERT_NE(created, calls.rend());
+  EXPECT_EQ(created->wnd, made);
 }
 
 TEST(SimHarness, ScopedDesktopInstallsAndRestores) {

@@ -54,6 +54,46 @@ TEST_P(SizeLimits, AMaximumNeedsBothValues) {
   EXPECT_GT(r.right - r.left, 500);
 }
 
+// A form larger than its maximum when first shown: the component places it
+// while WM_SHOWWINDOW is handled, and the limit comes with the
+// WM_GETMINMAXINFO sent from inside that handling (on Windows 4.x from
+// inside the hook, which the message reaches again). The size change made
+// there is rescaled too.
+TEST_P(SizeLimits, TheFirstShowIsHeldToTheMaximumSize) {
+  load(FormText(Button("B", 100, 100, 80, 20),
+                "    FormPos = rpTopLeft\n"
+                "    FormMaxWidth = 600\n    FormMaxHeight = 400\n"));
+  form().Show();
+  RECT r = windowRect();
+  EXPECT_EQ(r.right - r.left, 600);
+  EXPECT_EQ(r.bottom - r.top, 400);
+  RECT c{};
+  win::GetClientRect(wnd(), &c);
+  EXPECT_EQ(ctl("B").Left(), (100 * c.right + 400) / 800);
+  EXPECT_EQ(ctl("B").Width(), (80 * c.right + 400) / 800);
+}
+
+// An application that resizes its form from OnExitResize, which the
+// component raises inside the WM_SIZE it handles: the nested size change
+// gets a pass of its own, and the controls follow the final size.
+TEST_P(SizeLimits, ASizeChangeMadeInsideAHandledMessageIsRescaled) {
+  load(FormText(Button("B", 100, 100, 80, 20)));
+  form().Show();
+  int passes = 0;
+  TExitResizeEvent keepAspect;
+  keepAspect.Code = [&](TObject*, double, double) {
+    if (++passes == 1) client(800, 600);
+  };
+  flex().SetOnExitResize(std::move(keepAspect));
+  client(1000, 600);
+  RECT c{};
+  win::GetClientRect(wnd(), &c);
+  EXPECT_EQ(c.right, 800);
+  EXPECT_EQ(passes, 2);
+  EXPECT_EQ(ctl("B").Left(), 100);
+  EXPECT_EQ(ctl("B").Width(), 80);
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, SizeLimits, ::testing::ValuesIn(kBothPaths),
                          PathName);
 

@@ -55,6 +55,11 @@ object NotesForm: TNotesForm
     Font.Height = -13
     Font.Name = 'Courier New'
     Font.Style = []
+    Lines.Strings = (
+      'Agenda'
+      '- budget for the new year'
+      '- who joins the support team'
+      '- demo of the resizable forms')
     ParentFont = False
     TabOrder = 1
   end

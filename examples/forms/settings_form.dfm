@@ -33,6 +33,8 @@ object SettingsForm: TSettingsForm
       Width = 200
       Height = 20
       Caption = 'Large icons'
+      Checked = True
+      State = cbChecked
       TabOrder = 1
     end
     object trkZoom: TTrackBar
@@ -40,6 +42,7 @@ object SettingsForm: TSettingsForm
       Top = 80
       Width = 352
       Height = 28
+      Position = 6
       TabOrder = 2
     end
   end
@@ -56,7 +59,9 @@ object SettingsForm: TSettingsForm
       Width = 240
       Height = 20
       Caption = 'Restore the last session'
+      Checked = True
       TabOrder = 0
+      TabStop = True
     end
     object rbBlank: TRadioButton
       Left = 16
@@ -71,8 +76,14 @@ object SettingsForm: TSettingsForm
       Top = 80
       Width = 200
       Height = 22
+      ItemIndex = 0
       TabOrder = 2
       Text = 'English'
+      Items.Strings = (
+        'English'
+        'Deutsch'
+        'Fran'#231'ais'
+        #26085#26412#35486)
     end
   end
   object btnApply: TButton

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <memory>
 #include <string>
@@ -56,8 +55,10 @@ enum class TTypeKind {
   Float,
   Method,      // an event: stored as the handler's name
   Class,       // a sub-object such as Font or Constraints
-  List,        // ( 64 64 ), a grid's ColWidths
-  Collection,  // < item ... end >, a list view's Columns
+  List,        // ( ... ): the lines of a TStrings, column widths
+  Collection,  // < item ... end >: status bar panels, list view columns
+  Binary,      // { hex }: a picture's data
+  Reference,   // another component, by name (ActivePage = TabSheet1)
 };
 
 // One published property. Values travel as FormValue, the form file's own
@@ -193,6 +194,29 @@ class TStringList {
   std::vector<std::string> FStrings;
 };
 
+// The framework's TStrings as form files store it: the lines of a list
+// ("Items.Strings = ( 'a' 'b' )"), kept as the UTF-16 code units read.
+class TStrings : public TPersistent {
+  FLX_CLASS(TStrings)
+ public:
+  int Count() const { return static_cast<int>(FLines.size()); }
+  // Line i as UTF-8.
+  std::string Strings(int i) const;
+  const std::vector<std::u16string>& Lines() const { return FLines; }
+  void SetLines(std::vector<std::u16string> lines);
+  void Add(const std::string& line);
+  void Clear() { SetLines({}); }
+  // The lines joined with CR LF, as a multi-line edit shows them.
+  std::u16string Text() const;
+  void Assign(const TPersistent& source) override;
+
+  // Called after every change.
+  std::function<void()> OnChange;
+
+ private:
+  std::vector<std::u16string> FLines;
+};
+
 // ---- Components
 
 enum TComponentStateFlag : std::uint32_t {
@@ -285,7 +309,12 @@ class TComponent : public TPersistent {
     std::string Name;
     TComponent* Value = nullptr;
   };
-  std::deque<Field> FFields;  // deque: field addresses stay valid
+  // Each field on its own, so that its address stays valid; only roots
+  // have fields, and an empty vector costs a component nothing on the heap.
+  std::vector<std::unique_ptr<Field>> FFields;
+  // FFields by upper-cased name, as FNames: a form of many controls must
+  // not search its fields from the start for each one.
+  std::unordered_map<std::string, Field*> FFieldIndex;
   std::unique_ptr<TStoredState, TStoredStateDeleter> FStoredState;
 };
 

@@ -38,6 +38,18 @@ enum TAnchorKind : std::uint8_t {
 using TAnchors = std::uint8_t;
 extern const TEnumInfo AnchorKindInfo;
 
+// Horizontal alignment of captions (labels, panels, static texts, check
+// boxes: taLeftJustify puts a check box's text left of the box).
+enum class TAlignment { taLeftJustify, taRightJustify, taCenter };
+extern const TEnumInfo AlignmentInfo;
+// The two values a check box or radio button takes.
+extern const TEnumInfo LeftRightInfo;
+
+// The frame of an edit, memo or list box: bsSingle is a sunken client edge
+// (a flat line without Ctl3D).
+enum class TBorderStyle { bsNone, bsSingle };
+extern const TEnumInfo BorderStyleInfo;
+
 // Sums and differences of bounds are worked out in 64 bits; a result beyond
 // the Integer range saturates rather than wraps.
 inline int HeldInt(std::int64_t v) {
@@ -118,6 +130,9 @@ class TControl : public TComponent {
   bool ParentFont() const { return FParentFont; }
   // True takes the parent's font (now and whenever the parent's changes).
   void SetParentFont(bool v);
+  // The DPI this control's font is for, and its children's: their heights
+  // in pixels stay, their sizes in points read at the new DPI.
+  virtual void ChangePixelsPerInch(int ppi) { FFont->SetPixelsPerInch(ppi); }
 
   // Caption or text.
   virtual std::string GetText() const { return FText; }
@@ -218,6 +233,10 @@ class TWinControl : public TControl {
   void SetText(const std::string& v) override;
   void SetVisible(bool v) override;
   void Loaded() override;
+  void ChangePixelsPerInch(int ppi) override;
+
+  // The child control whose window is `wnd`, or nullptr.
+  TWinControl* ChildOfWindow(win::HWND wnd) const;
 
  protected:
   // Window class and styles of the window to make. Standard controls use
@@ -227,6 +246,17 @@ class TWinControl : public TControl {
   virtual win::DWORD WindowStyle() const;
   virtual win::DWORD WindowExStyle() const { return 0; }
   virtual void CreateWnd();
+  // After the window is made and given its font, before the children's
+  // are: hands the window what the form file says (items, check state,
+  // range...).
+  virtual void WindowCreated() {}
+  // Whether the framework paints this window's face (PaintWindow) on
+  // WM_PAINT, after the system's own painting.
+  virtual bool PaintsItself() const { return false; }
+  virtual void PaintWindow(win::HDC /*dc*/) {}
+  // A notification from this control's window to its parent (WM_COMMAND's
+  // code, WM_NOTIFY's code), handed back to the control.
+  virtual void Notify(win::UINT /*code*/) {}
   void CreateChildHandles();
   void BoundsChanged() override;
   void Resized() override;
@@ -253,6 +283,27 @@ class TCustomControl : public TWinControl {
   FLX_CLASS(TCustomControl)
  public:
   using TWinControl::TWinControl;
+};
+
+// A windowed control with a frame: BorderStyle bsSingle gives a sunken
+// client edge with Ctl3D (the default) and a flat line without (edits,
+// memos, list boxes, list and tree views, grids).
+class TBorderedControl : public TWinControl {
+  FLX_CLASS(TBorderedControl)
+ public:
+  using TWinControl::TWinControl;
+  TBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TBorderStyle v) { FBorderStyle = v; }
+  bool Ctl3D() const { return FCtl3D; }
+  void SetCtl3D(bool v) { FCtl3D = v; }
+
+ protected:
+  win::DWORD WindowStyle() const override;
+  win::DWORD WindowExStyle() const override;
+
+ private:
+  TBorderStyle FBorderStyle = TBorderStyle::bsSingle;
+  bool FCtl3D = true;
 };
 
 }  // namespace flx

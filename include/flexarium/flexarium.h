@@ -76,6 +76,25 @@ struct TCtrlInfo {
   // them (TColumnSizes); a negative width is an automatic one, kept as is.
   std::vector<int> ColWidths;
   std::vector<int> RowHeights;
+  // What a change of the form's DPI derives those bases from, as for the
+  // bounds: the sizes as designed (ColDpiW 0), or bases taken at run time
+  // at ColDpiW x ColDpiH.
+  std::vector<int> DesignColWidths;
+  std::vector<int> DesignRowHeights;
+  int ColDpiW = 0;
+  int ColDpiH = 0;
+  // What a change of the form's DPI derives the base from, so that already
+  // scaled values are never scaled again: the bounds as designed (for a
+  // control recorded later: its base at BoundsDpiW x BoundsDpiH) and the
+  // font's height in pixels as designed.
+  int DesignLeft = 0;
+  int DesignTop = 0;
+  int DesignWidth = 0;
+  int DesignHeight = 0;
+  int BoundsDpiW = 0;  // 0: designed bounds, scaled as start-up scales them
+  int BoundsDpiH = 0;
+  int DesignFontHeight = 0;
+  bool FontFromDesign = false;  // the base font is start-up's, from design
 };
 using PCtrlInfo = TCtrlInfo*;
 
@@ -166,6 +185,13 @@ class TFlexarium : public TComponent {
   // design client size at this screen's DPI. False before start-up.
   bool UnscaledClientSize(int& Width, int& Height) const;
 
+  // The DPI the layout is for: the run-time DPI at start-up (the window's
+  // own in a per-monitor aware process), then each DPI WM_DPICHANGED
+  // brings. FormMinWidth... are pixels at StartupDpi() and hold scaled by
+  // CurrentDpi() / StartupDpi() (half-up).
+  int StartupDpi() const;
+  int CurrentDpi() const { return FRunDpiH; }
+
  private:
   friend struct TFlexariumAccess;  // tests and tools inspect the state
   friend win::LRESULT FLX_CALLBACK FormWndProc(win::HWND, win::UINT,
@@ -211,10 +237,15 @@ class TFlexarium : public TComponent {
   win::LRESULT PassOn(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                       win::LPARAM LParam);
   bool BusyForm(win::HWND Wnd);
-  void HandleMessage(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
+  // True when the message's answer is TRUE (a size written into
+  // WM_GETDPISCALEDSIZE's record).
+  bool HandleMessage(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                      win::LPARAM LParam, bool HookPath);
   void HandleShowWindow(win::HWND Wnd, win::WPARAM WParam, bool HookPath);
-  void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath);
+  // Maximising: as for a form about to be maximised, also when it is
+  // maximised already.
+  void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath,
+                           bool Maximising = false);
   void HandleSizing(win::LPARAM LParam);
   // KeepAspect: the dragged rectangle and the maximised size and position
   // corrected to the design client aspect ratio (aspect_lock.cpp).
@@ -233,6 +264,26 @@ class TFlexarium : public TComponent {
   // the factors it stands at, and one pass's step.
   void TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx, double fy);
   void ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy);
+  // The bases for a new DPI, from what they were taken from.
+  void DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY, double ScaleX,
+                         double ScaleY);
+  // The base font anew from the size the control shows now, when its
+  // ParentFont changed since the base was taken.
+  void DeriveBaseFont(PCtrlInfo Info, TControl* Control);
+
+  // Per-monitor DPI (dpi_change.cpp).
+  void StartDpi(int DesignDpiW, int DesignDpiH);
+  void NoteClientSize(win::WPARAM WParam, win::LPARAM LParam);
+  bool PerMonitorAware();
+  win::SIZE ScaledOuterSize(win::HWND Wnd, int DpiX, int DpiY);
+  bool HandleGetDpiScaledSize(win::HWND Wnd, win::WPARAM WParam,
+                              win::LPARAM LParam);
+  void HandleDpiChanged(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam);
+  void DeriveForDpi(int DpiX, int DpiY);
+  int FollowedFontSize(TControl* Control);
+  // A size limit (FormMinWidth...) at the current DPI.
+  int LimitW(int Value) const;
+  int LimitH(int Value) const;
   void InstallWndProc();
   void RefreshOwnerHandle();
   TWinControl* OwnerForm() const;
@@ -287,6 +338,9 @@ class TFlexarium : public TComponent {
   // over the exclusion lists, so a pass costs time linear in the controls.
   struct Index;
   std::unique_ptr<Index> FIndex;
+  // What a change of DPI starts from (unit_private.h).
+  struct DpiState;
+  std::unique_ptr<DpiState> FDpi;
   bool FHoldsHook = false;      // counted among the hook's users
   bool FactorsPending = false;  // a control of this pass had a snapshot
   std::string FLastError;       // last error caught inside a message handler

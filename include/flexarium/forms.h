@@ -49,6 +49,15 @@ class TCustomForm : public TScrollingWinControl {
   void SetPixelsPerInch(int v) { FPixelsPerInch = v; }
   bool Scaled() const { return FScaled; }
   void SetScaled(bool v) { FScaled = v; }
+  // The DPI of the form's window when it is not the system DPI the screen
+  // DC reports (a per-monitor aware process with the window on a monitor
+  // of another DPI, or after WM_DPICHANGED); 0 otherwise. The frame is
+  // measured at it.
+  int CurrentPPI() const { return FCurrentPPI; }
+  // Takes `ppi` as the window's DPI: the form's font and the fonts of every
+  // control it holds, at any depth, are for that DPI from now on (their
+  // heights in pixels stay; their sizes in points read at the new DPI).
+  void SetCurrentPPI(int ppi);
 
   // Client size in pixels: read from the window once it exists.
   int ClientWidth() const override;
@@ -86,6 +95,7 @@ class TCustomForm : public TScrollingWinControl {
   TWindowState FWindowState = TWindowState::wsNormal;
   TFormStyle FFormStyle = TFormStyle::fsNormal;
   int FPixelsPerInch = 96;
+  int FCurrentPPI = 0;
   bool FScaled = true;
   int FClientWidth = 0;
   int FClientHeight = 0;

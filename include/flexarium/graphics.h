@@ -32,6 +32,62 @@ struct TIdentInt {
 // The screen's logical pixels per inch (LOGPIXELSY of the screen DC).
 int ScreenPixelsPerInch();
 
+// A colour as the form file gives it (clBtnFace, clNavy, $00FF8000,
+// -16777201) as the system's 0x00BBGGRR: system colours (clBtnFace,
+// clWindowText...) are read from the window system; clNone, clDefault and
+// unknown names give `fallback`.
+win::COLORREF ColorToRGB(const TIdentInt& color, win::COLORREF fallback);
+// A colour value read from a form file: a known name keeps its name, a
+// number its value; throws EConvertError for anything else.
+TIdentInt ColorFromValue(const FormValue& value);
+FormValue ColorToValue(const TIdentInt& color);
+// clWindowText, clBtnFace, clWhite, clBlack as TIdentInt.
+TIdentInt NamedColor(const char* name);
+
+enum class TBrushStyle {
+  bsSolid,
+  bsClear,
+  bsHorizontal,
+  bsVertical,
+  bsFDiagonal,
+  bsBDiagonal,
+  bsCross,
+  bsDiagCross
+};
+extern const TEnumInfo BrushStyleInfo;
+
+// The fill of a shape: white and solid by default.
+class TBrush : public TPersistent {
+  FLX_CLASS(TBrush)
+ public:
+  TIdentInt Color = NamedColor("clWhite");
+  TBrushStyle Style = TBrushStyle::bsSolid;
+  void Assign(const TPersistent& source) override;
+};
+
+enum class TPenStyle {
+  psSolid,
+  psDash,
+  psDot,
+  psDashDot,
+  psDashDotDot,
+  psClear,
+  psInsideFrame,
+  psUserStyle,
+  psAlternate
+};
+extern const TEnumInfo PenStyleInfo;
+
+// The outline of a shape: black, solid, one pixel wide by default.
+class TPen : public TPersistent {
+  FLX_CLASS(TPen)
+ public:
+  TIdentInt Color = NamedColor("clBlack");
+  TPenStyle Style = TPenStyle::psSolid;
+  int Width = 1;
+  void Assign(const TPersistent& source) override;
+};
+
 class TFont : public TPersistent {
   FLX_CLASS(TFont)
  public:

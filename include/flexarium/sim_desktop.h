@@ -28,9 +28,26 @@ enum class TaskbarEdge { None, Left, Top, Right, Bottom };
 std::string_view toString(TaskbarEdge edge);
 
 struct MonitorConfig {
-  RECT rect{0, 0, 1920, 1080};  // screen coordinates
+  RECT rect{0, 0, 1920, 1080};  // screen coordinates, physical pixels
   bool primary = true;
+  // The monitor's DPI (the same on both axes); 0 takes the desktop's
+  // dpiX and dpiY, the system DPI.
+  int dpi = 0;
 };
+
+// How the process handles DPI, as its manifest declares it.
+//  - Unaware: sees 96 DPI everywhere; the system would stretch its windows
+//    as bitmaps, and a monitor of another DPI appears to it with its
+//    coordinates scaled by 96 / the monitor's DPI.
+//  - System: sees the system DPI everywhere; monitors of another DPI appear
+//    scaled by the system DPI / theirs. Never told of a DPI change.
+//  - PerMonitor (per-monitor v2, Windows 10 and later; on older versions
+//    it acts as System): each top-level window has the DPI of the monitor
+//    that holds the larger part of it, and a move or a drag that carries it
+//    onto a monitor of another DPI, or a new DPI of its monitor, sends it
+//    WM_GETDPISCALEDSIZE and then WM_DPICHANGED.
+enum class DpiAwareness { Unaware, System, PerMonitor };
+std::string_view toString(DpiAwareness awareness);
 
 struct TaskbarConfig {
   TaskbarEdge edge = TaskbarEdge::Bottom;
@@ -52,14 +69,18 @@ struct FrameMargins {
 
 struct DesktopConfig {
   std::vector<MonitorConfig> monitors{MonitorConfig{}};
+  // The system DPI: what the screen DC reports (LOGPIXELSX/Y), and the DPI
+  // of every monitor without one of its own.
   int dpiX = 96;
   int dpiY = 96;
+  DpiAwareness awareness = DpiAwareness::PerMonitor;
   TaskbarConfig taskbar;
   bool composition = true;
   // Margins reported by DWMWA_EXTENDED_FRAME_BOUNDS for windows with a
   // sizing frame; windows without one report no margin.
   FrameMargins margins;
-  // Non-client metrics at 96 DPI, scaled with dpiY/dpiX unless overridden.
+  // Non-client metrics at 96 DPI, scaled with the DPI unless overridden
+  // (then they are the metrics at the system DPI, and scale from it).
   int captionHeight = 23;  // SM_CYCAPTION
   int sizeFrame = 4;       // SM_CXFRAME / SM_CYFRAME
   int paddedBorder = 4;    // SM_CXPADDEDBORDER (added to a sizing frame)
@@ -86,17 +107,22 @@ struct MessageRecord {
   win::LPARAM lParam;
 };
 
-// A drawing call made during BeginPaint/EndPaint (DrawTextW or DrawEdge),
-// with the window painted and the DC's font and background mode then.
+// A drawing call made during BeginPaint/EndPaint (DrawTextW, DrawEdge,
+// ExtTextOutW, StretchDIBits), with the window painted and the DC's font,
+// background mode and colours then.
 struct PaintRecord {
   std::string op;
   HWND wnd = nullptr;
   std::u16string text;
-  RECT rect{};
-  win::UINT format = 0;  // DrawTextW format, or DrawEdge edge
-  win::UINT flags = 0;   // DrawEdge flags
+  RECT rect{};  // StretchDIBits: the destination
+  // DrawTextW format, DrawEdge edge, ExtTextOutW options, StretchDIBits the
+  // source width.
+  win::UINT format = 0;
+  win::UINT flags = 0;  // DrawEdge flags; StretchDIBits the source height
   win::HFONT font = nullptr;
   int bkMode = 0;
+  win::COLORREF textColor = 0;
+  win::COLORREF bkColor = 0;
 };
 
 class Desktop final : public win::WindowSystem {
@@ -123,8 +149,23 @@ class Desktop final : public win::WindowSystem {
   void maximize(HWND wnd);  // ShowWindow(SW_MAXIMIZE)
   void minimize(HWND wnd);  // ShowWindow(SW_MINIMIZE)
   void restore(HWND wnd);   // ShowWindow(SW_RESTORE)
+  // Drags the caption of a top-level window in its normal state so that
+  // its top-left corner lands on screen point (x, y): WM_ENTERSIZEMOVE,
+  // WM_MOVING (which may change the rectangle), the move, WM_EXITSIZEMOVE.
+  // The cursor holds the corner, so a change of DPI on arrival keeps the
+  // corner where it is.
+  void dragCaption(HWND wnd, int x, int y);
+  // The user sets monitor `index`'s scale to `dpi` (a monitor without a DPI
+  // of its own gets one). Per-monitor aware windows on it are told. False
+  // for an index beyond the monitors or a DPI outside 1..10000.
+  bool setMonitorDpi(std::size_t index, int dpi);
 
   // ---- Inspection
+  // Calls, messages and drawing calls are recorded while recording is on
+  // (the default, for tests). Each list keeps at least the latest
+  // kRecordLimit records and never more than twice that: a long run stays
+  // bounded. A program that reads no records turns recording off.
+  static constexpr std::size_t kRecordLimit = std::size_t{1} << 16;
   void setRecording(bool on);
   const std::vector<CallRecord>& calls() const;
   const std::vector<MessageRecord>& messages() const;
@@ -137,6 +178,15 @@ class Desktop final : public win::WindowSystem {
   int hookCount() const;      // installed WH_CALLWNDPROC hooks
   // The font handed to the window by WM_SETFONT, if any.
   std::optional<win::LOGFONTW> windowFont(HWND wnd) const;
+  // The index (in the configuration's order) of the monitor that holds
+  // the larger part of the window, and that monitor's rectangle as the
+  // process sees it.
+  std::size_t monitorOf(HWND wnd) const;
+  RECT monitorRect(std::size_t index) const;
+  // The DPI each monitor has now (its own, or the system DPI).
+  int monitorDpi(std::size_t index) const;
+  // The awareness in effect: PerMonitor acts as System before Windows 10.
+  DpiAwareness effectiveAwareness() const;
 
   // ---- WindowSystem
   bool registerClass(std::u16string_view className, win::WNDPROC proc) override;
@@ -199,6 +249,15 @@ class Desktop final : public win::WindowSystem {
   win::HRESULT dwmIsCompositionEnabled(win::BOOL* enabled) override;
   win::HRESULT dwmGetWindowAttribute(HWND wnd, win::DWORD attribute,
                                      void* value, win::DWORD size) override;
+  win::UINT getDpiForWindow(HWND wnd) override;
+  win::UINT getDpiForSystem() override;
+  win::BOOL adjustWindowRectExForDpi(RECT* rect, win::DWORD style,
+                                     win::BOOL menu, win::DWORD exStyle,
+                                     win::UINT dpi) override;
+  int getSystemMetricsForDpi(int index, win::UINT dpi) override;
+  win::DPI_AWARENESS_CONTEXT getThreadDpiAwarenessContext() override;
+  win::DPI_AWARENESS getAwarenessFromDpiAwarenessContext(
+      win::DPI_AWARENESS_CONTEXT context) override;
   win::HFONT createFontIndirect(const win::LOGFONTW* font) override;
   win::BOOL deleteFont(win::HFONT font) override;
   win::HDC beginPaint(win::HWND wnd, win::PAINTSTRUCT* paint) override;
@@ -209,6 +268,16 @@ class Desktop final : public win::WindowSystem {
                win::UINT format) override;
   win::BOOL drawEdge(win::HDC dc, win::RECT* rect, win::UINT edge,
                      win::UINT flags) override;
+  win::COLORREF setTextColor(win::HDC dc, win::COLORREF color) override;
+  win::COLORREF setBkColor(win::HDC dc, win::COLORREF color) override;
+  win::BOOL extTextOut(win::HDC dc, int x, int y, win::UINT options,
+                       const win::RECT* rect,
+                       std::u16string_view text) override;
+  int stretchDIBits(win::HDC dc, int x, int y, int width, int height, int srcX,
+                    int srcY, int srcWidth, int srcHeight, const void* bits,
+                    const void* info, win::UINT usage, win::DWORD rop) override;
+  // Windows 10's default colours.
+  win::COLORREF getSysColor(int index) override;
   int getLocaleInfoA(win::LCID locale, win::LCTYPE type, char* data,
                      int size) override;
   win::OSVersion getVersion() override;

@@ -1,13 +1,20 @@
-// The framework's standard control and component classes. Which of them
-// publish Font, Caption and Text follows the real framework: TImage, TShape
-// and TBevel publish no font; edits and combo boxes publish Text; buttons,
-// labels, panels, group boxes, tab sheets and check boxes publish Caption.
+// The framework's standard control and component classes: buttons, check
+// boxes, edits, lists, labels (here), containers and pictures
+// (extctrls.h), common controls (comctrls.h) and grids (grids.h).
+//
+// Which classes publish Font, Caption and Text follows the real framework:
+// TImage, TShape and TBevel publish no font; edits and combo boxes publish
+// Text; buttons, labels, panels, group boxes, tab sheets and check boxes
+// publish Caption. The properties that decide what a control shows (items,
+// check state, borders, alignment...) are read from the form file and given
+// to the control's window when it is made; docs/controls.md lists what each
+// class shows on real windows.
 #pragma once
 
-#include <string>
-#include <vector>
-
+#include "flexarium/comctrls.h"
+#include "flexarium/extctrls.h"
 #include "flexarium/forms.h"
+#include "flexarium/grids.h"
 
 namespace flx {
 
@@ -18,53 +25,257 @@ namespace flx {
     explicit Name(TComponent* owner); \
   };
 
-// A control without a window that draws itself on its parent.
-#define FLX_PAINTED_CLASS(Name)         \
-  class Name : public TGraphicControl { \
-    FLX_CLASS(Name)                     \
-   public:                              \
-    explicit Name(TComponent* owner);   \
-    void Paint(win::HDC dc) override;   \
-  };
+// ---- Buttons
 
-// Windowed controls on system window classes.
 FLX_STD_CLASS(TButton, TWinControl)
 FLX_STD_CLASS(TBitBtn, TButton)
-FLX_STD_CLASS(TCheckBox, TWinControl)
-FLX_STD_CLASS(TRadioButton, TWinControl)
-FLX_STD_CLASS(TEdit, TWinControl)
+
+// A button without a window of its own, drawn by its parent.
+class TSpeedButton : public TGraphicControl {
+  FLX_CLASS(TSpeedButton)
+ public:
+  explicit TSpeedButton(TComponent* owner);
+  void Paint(win::HDC dc) override;
+};
+
+enum class TCheckBoxState { cbUnchecked, cbChecked, cbGrayed };
+extern const TEnumInfo CheckBoxStateInfo;
+
+// A check box: State (and Checked, which is State == cbChecked) sets the
+// box when the window is made.
+class TCheckBox : public TWinControl {
+  FLX_CLASS(TCheckBox)
+ public:
+  explicit TCheckBox(TComponent* owner);
+  bool Checked() const { return FState == TCheckBoxState::cbChecked; }
+  void SetChecked(bool v);
+  TCheckBoxState State() const { return FState; }
+  void SetState(TCheckBoxState v);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment v) { FAlignment = v; }
+
+ protected:
+  win::DWORD WindowStyle() const override;
+  void WindowCreated() override;
+
+ private:
+  TCheckBoxState FState = TCheckBoxState::cbUnchecked;
+  TAlignment FAlignment = TAlignment::taRightJustify;
+};
+
+class TRadioButton : public TWinControl {
+  FLX_CLASS(TRadioButton)
+ public:
+  explicit TRadioButton(TComponent* owner);
+  bool Checked() const { return FChecked; }
+  void SetChecked(bool v);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment v) { FAlignment = v; }
+
+ protected:
+  win::DWORD WindowStyle() const override;
+  void WindowCreated() override;
+
+ private:
+  bool FChecked = false;
+  TAlignment FAlignment = TAlignment::taRightJustify;
+};
+
+// ---- Edits
+
+class TEdit : public TBorderedControl {
+  FLX_CLASS(TEdit)
+ public:
+  explicit TEdit(TComponent* owner);
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool v) { FReadOnly = v; }
+
+ protected:
+  win::DWORD WindowStyle() const override;
+
+ private:
+  bool FReadOnly = false;
+};
+
 FLX_STD_CLASS(TMaskEdit, TEdit)
-FLX_STD_CLASS(TLabeledEdit, TEdit)
 FLX_STD_CLASS(TButtonedEdit, TEdit)
-FLX_STD_CLASS(TMemo, TWinControl)
+
+// An edit with a caption above it (EditLabel.Caption); the caption is not
+// shown on real windows (docs/controls.md).
+class TLabeledEdit : public TEdit {
+  FLX_CLASS(TLabeledEdit)
+ public:
+  explicit TLabeledEdit(TComponent* owner);
+};
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+extern const TEnumInfo ScrollStyleInfo;
+
+// A multi-line edit showing Lines.
+class TMemo : public TBorderedControl {
+  FLX_CLASS(TMemo)
+ public:
+  explicit TMemo(TComponent* owner);
+  TStrings& Lines() { return *FLines; }
+  const TStrings& Lines() const { return *FLines; }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool v) { FWordWrap = v; }
+  TScrollStyle ScrollBars() const { return FScrollBars; }
+  void SetScrollBars(TScrollStyle v) { FScrollBars = v; }
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool v) { FReadOnly = v; }
+
+ protected:
+  win::DWORD WindowStyle() const override;
+  void WindowCreated() override;
+
+ private:
+  std::unique_ptr<TStrings> FLines;
+  bool FWordWrap = true;
+  TScrollStyle FScrollBars = TScrollStyle::ssNone;
+  bool FReadOnly = false;
+};
+
 FLX_STD_CLASS(TRichEdit, TMemo)
-FLX_STD_CLASS(TComboBox, TWinControl)
-FLX_STD_CLASS(TListBox, TWinControl)
+
+// ---- Lists
+
+enum class TComboBoxStyle {
+  csDropDown,
+  csSimple,
+  csDropDownList,
+  csOwnerDrawFixed,
+  csOwnerDrawVariable
+};
+extern const TEnumInfo ComboBoxStyleInfo;
+
+// A combo box with Items; ItemIndex selects one, else Text stands in the
+// edit part (a drop-down list selects the item equal to Text).
+class TComboBox : public TWinControl {
+  FLX_CLASS(TComboBox)
+ public:
+  explicit TComboBox(TComponent* owner);
+  TStrings& Items() { return *FItems; }
+  const TStrings& Items() const { return *FItems; }
+  int ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int v) { FItemIndex = v; }
+  TComboBoxStyle Style() const { return FStyle; }
+  void SetStyle(TComboBoxStyle v) { FStyle = v; }
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool v) { FSorted = v; }
+  // What the closed box shows: the selected item, else Text.
+  std::string DisplayText() const;
+
+ protected:
+  win::DWORD WindowStyle() const override;
+  void WindowCreated() override;
+  void Notify(win::UINT code) override;
+
+ private:
+  std::unique_ptr<TStrings> FItems;
+  int FItemIndex = -1;
+  TComboBoxStyle FStyle = TComboBoxStyle::csDropDown;
+  bool FSorted = false;
+};
+
+// A drop-down list of colours by name with Selected chosen (the colour
+// swatches of the real framework are not drawn).
+class TColorBox : public TWinControl {
+  FLX_CLASS(TColorBox)
+ public:
+  explicit TColorBox(TComponent* owner);
+  const TIdentInt& Selected() const { return FSelected; }
+  void SetSelected(const TIdentInt& v) { FSelected = v; }
+  // "Black", "Maroon"... the names the list shows, and the selected one.
+  static std::vector<std::string> ColorNames();
+  std::string SelectedName() const;
+
+ protected:
+  void WindowCreated() override;
+
+ private:
+  TIdentInt FSelected = NamedColor("clBlack");
+};
+
+class TListBox : public TBorderedControl {
+  FLX_CLASS(TListBox)
+ public:
+  explicit TListBox(TComponent* owner);
+  TStrings& Items() { return *FItems; }
+  const TStrings& Items() const { return *FItems; }
+  int ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int v) { FItemIndex = v; }
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool v) { FSorted = v; }
+
+ protected:
+  win::DWORD WindowStyle() const override;
+  void WindowCreated() override;
+
+ private:
+  std::unique_ptr<TStrings> FItems;
+  int FItemIndex = -1;
+  bool FSorted = false;
+};
+
 FLX_STD_CLASS(TCheckListBox, TListBox)
 
-// Windowed controls on the framework's container class.
-FLX_STD_CLASS(TPanel, TCustomControl)
-FLX_STD_CLASS(TGroupBox, TCustomControl)
-FLX_STD_CLASS(TRadioGroup, TGroupBox)
+// ---- Texts
+
+enum class TTextLayout { tlTop, tlCenter, tlBottom };
+extern const TEnumInfo TextLayoutInfo;
+
+// A caption drawn by the parent: Alignment, Layout (vertical place),
+// WordWrap, Transparent (else the parent's colour is filled behind it) and
+// the font's colour.
+class TLabel : public TGraphicControl {
+  FLX_CLASS(TLabel)
+ public:
+  explicit TLabel(TComponent* owner);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment v) { FAlignment = v; }
+  TTextLayout Layout() const { return FLayout; }
+  void SetLayout(TTextLayout v) { FLayout = v; }
+  bool WordWrap() const { return FWordWrap; }
+  void SetWordWrap(bool v) { FWordWrap = v; }
+  bool Transparent() const { return FTransparent; }
+  void SetTransparent(bool v) { FTransparent = v; }
+  void Paint(win::HDC dc) override;
+
+ private:
+  TAlignment FAlignment = TAlignment::taLeftJustify;
+  TTextLayout FLayout = TTextLayout::tlTop;
+  bool FWordWrap = false;
+  bool FTransparent = false;
+};
+
+enum class TStaticBorderStyle { sbsNone, sbsSingle, sbsSunken };
+extern const TEnumInfo StaticBorderStyleInfo;
+
+// A caption with a window of its own (the system's STATIC class).
+class TStaticText : public TWinControl {
+  FLX_CLASS(TStaticText)
+ public:
+  explicit TStaticText(TComponent* owner);
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment v) { FAlignment = v; }
+  TStaticBorderStyle BorderStyle() const { return FBorderStyle; }
+  void SetBorderStyle(TStaticBorderStyle v) { FBorderStyle = v; }
+
+ protected:
+  win::DWORD WindowStyle() const override;
+
+ private:
+  TAlignment FAlignment = TAlignment::taLeftJustify;
+  TStaticBorderStyle FBorderStyle = TStaticBorderStyle::sbsNone;
+};
+
+// ---- Others
+
 FLX_STD_CLASS(TScrollBox, TScrollingWinControl)
-FLX_STD_CLASS(TTabSheet, TWinControl)
-FLX_STD_CLASS(TStatusBar, TWinControl)
-FLX_STD_CLASS(TToolBar, TWinControl)
-FLX_STD_CLASS(TTreeView, TWinControl)
-FLX_STD_CLASS(TUpDown, TWinControl)
-FLX_STD_CLASS(TTrackBar, TWinControl)
-FLX_STD_CLASS(TProgressBar, TWinControl)
 
-// Controls without a window.
-FLX_PAINTED_CLASS(TLabel)
-FLX_PAINTED_CLASS(TSpeedButton)
-FLX_STD_CLASS(TPaintBox, TGraphicControl)
-FLX_STD_CLASS(TImage, TGraphicControl)
-FLX_PAINTED_CLASS(TShape)
-FLX_PAINTED_CLASS(TBevel)
-FLX_STD_CLASS(TSplitter, TGraphicControl)
-
-// Non-visual components.
+// Non-visual components (a dialog's font is its own business, not a sign of
+// a control).
 FLX_STD_CLASS(TTimer, TComponent)
 FLX_STD_CLASS(TActionList, TComponent)
 FLX_STD_CLASS(TImageList, TComponent)
@@ -73,129 +284,38 @@ FLX_STD_CLASS(TPopupMenu, TComponent)
 FLX_STD_CLASS(TMenuItem, TComponent)
 FLX_STD_CLASS(TOpenDialog, TComponent)
 FLX_STD_CLASS(TSaveDialog, TComponent)
-
-// ---- Columns and rows
-
-// Sizes a control keeps apart from its bounds that scale with it: column
-// widths (with the horizontal factor) and row heights (with the vertical
-// one), each in a fixed order. A negative width is an automatic one (the
-// list view's "fit the text" and "fit the header" widths) and means no
-// pixel size.
-class TColumnSizes {
- public:
-  virtual ~TColumnSizes() = default;
-  virtual std::vector<int> ColumnSizes() const = 0;
-  virtual void SetColumnSizes(const std::vector<int>& sizes) = 0;
-  virtual std::vector<int> RowSizes() const { return {}; }
-  virtual void SetRowSizes(const std::vector<int>& /*sizes*/) {}
-};
-
-// A collection of items with a Width (list-view columns, header sections).
-// Each item is kept as read, so that a form file reads and writes back
-// without loss; only the widths are the model's.
-class TWidthCollection {
- public:
-  explicit TWidthCollection(int defaultWidth) : FDefaultWidth(defaultWidth) {}
-  int Count() const { return static_cast<int>(FValue.items.size()); }
-  // An item without a Width has the collection's default.
-  int Width(int i) const;
-  void SetWidth(int i, int width);
-  void Add(const std::string& caption, int width);
-  const FormValue& Value() const { return FValue; }
-  // Throws EConvertError for a value that is not a collection or an item
-  // whose Width is not an integer.
-  void SetValue(const FormValue& value);
-  std::vector<int> Widths() const;
-
- private:
-  int FDefaultWidth;
-  FormValue FValue = EmptyCollection();
-  static FormValue EmptyCollection();
-};
-
-// A list view: its report-style columns.
-class TListView : public TWinControl, public TColumnSizes {
-  FLX_CLASS(TListView)
- public:
-  explicit TListView(TComponent* owner);
-  TWidthCollection& Columns() { return FColumns; }
-  const TWidthCollection& Columns() const { return FColumns; }
-  std::vector<int> ColumnSizes() const override { return FColumns.Widths(); }
-  void SetColumnSizes(const std::vector<int>& sizes) override;
-
- private:
-  TWidthCollection FColumns{50};
-};
-
-// A header control: its sections.
-class THeaderControl : public TWinControl, public TColumnSizes {
-  FLX_CLASS(THeaderControl)
- public:
-  explicit THeaderControl(TComponent* owner);
-  TWidthCollection& Sections() { return FSections; }
-  const TWidthCollection& Sections() const { return FSections; }
-  std::vector<int> ColumnSizes() const override { return FSections.Widths(); }
-  void SetColumnSizes(const std::vector<int>& sizes) override;
-
- private:
-  TWidthCollection FSections{50};
-};
-
-// A string grid: ColCount x RowCount cells, each column DefaultColWidth
-// wide unless ColWidths says otherwise, each row DefaultRowHeight high
-// unless RowHeights does. ColWidths and RowHeights hold what the form file
-// gave, which need not be one per column or row.
-class TStringGrid : public TCustomControl, public TColumnSizes {
-  FLX_CLASS(TStringGrid)
- public:
-  explicit TStringGrid(TComponent* owner);
-  int ColCount() const { return FColCount; }
-  void SetColCount(int v);
-  int RowCount() const { return FRowCount; }
-  void SetRowCount(int v);
-  int DefaultColWidth() const { return FDefaultColWidth; }
-  void SetDefaultColWidth(int v);
-  int DefaultRowHeight() const { return FDefaultRowHeight; }
-  void SetDefaultRowHeight(int v);
-  const std::vector<int>& ColWidths() const { return FColWidths; }
-  void SetColWidths(std::vector<int> v);
-  const std::vector<int>& RowHeights() const { return FRowHeights; }
-  void SetRowHeights(std::vector<int> v);
-  // The width of every column and the height of every row, in order.
-  std::vector<int> EffectiveColWidths() const;
-  std::vector<int> EffectiveRowHeights() const;
-  // The default first, then the list.
-  std::vector<int> ColumnSizes() const override;
-  void SetColumnSizes(const std::vector<int>& sizes) override;
-  std::vector<int> RowSizes() const override;
-  void SetRowSizes(const std::vector<int>& sizes) override;
-
- private:
-  int FColCount = 5;
-  int FRowCount = 5;
-  int FDefaultColWidth = 64;
-  int FDefaultRowHeight = 24;
-  std::vector<int> FColWidths;
-  std::vector<int> FRowHeights;
-};
-
-// The page control lays its tab sheets over its display area.
-class TPageControl : public TWinControl {
-  FLX_CLASS(TPageControl)
- public:
-  explicit TPageControl(TComponent* owner);
-  TRect DisplayRect() const override;
-};
+FLX_STD_CLASS(TFontDialog, TComponent)
+FLX_STD_CLASS(TColorDialog, TComponent)
+FLX_STD_CLASS(TPrintDialog, TComponent)
+FLX_STD_CLASS(TPrinterSetupDialog, TComponent)
+FLX_STD_CLASS(TPageSetupDialog, TComponent)
+FLX_STD_CLASS(TFindDialog, TComponent)
+FLX_STD_CLASS(TReplaceDialog, TComponent)
 
 // Classes the library does not know, kept as read: a control with a window
 // (for unknown classes with child objects or windowed looks), a control
-// without one, and a non-visual component.
-FLX_STD_CLASS(TGenericWinControl, TCustomControl)
-FLX_STD_CLASS(TGenericControl, TGraphicControl)
+// without one, and a non-visual component. The controls are drawn as
+// labelled placeholders: a dashed frame with their name and class.
+class TGenericWinControl : public TCustomControl {
+  FLX_CLASS(TGenericWinControl)
+ public:
+  explicit TGenericWinControl(TComponent* owner);
+
+ protected:
+  bool PaintsItself() const override { return true; }
+  void PaintWindow(win::HDC dc) override;
+};
+
+class TGenericControl : public TGraphicControl {
+  FLX_CLASS(TGenericControl)
+ public:
+  explicit TGenericControl(TComponent* owner);
+  void Paint(win::HDC dc) override;
+};
+
 FLX_STD_CLASS(TGenericComponent, TComponent)
 
 #undef FLX_STD_CLASS
-#undef FLX_PAINTED_CLASS
 
 // Registers the classes above (idempotent; called before reading forms).
 void RegisterStandardClasses();

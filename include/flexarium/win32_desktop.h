@@ -1,5 +1,8 @@
 // The native window system: every operation of win::WindowSystem forwarded
-// to the real user32/gdi32/shell32 services (dwmapi bound on first use).
+// to the real user32/gdi32/shell32/comctl32 services (dwmapi, and user32's
+// DPI functions of Windows 10, bound on first use). Making one registers the
+// common control classes (track bars, tab controls, up-down controls, list
+// and tree views...).
 // Built on Windows only; a program installs it once at start, for instance
 // with a ScopedDesktop in main().
 //
@@ -96,6 +99,15 @@ class Desktop final : public win::WindowSystem {
   win::HRESULT dwmIsCompositionEnabled(win::BOOL* enabled) override;
   win::HRESULT dwmGetWindowAttribute(win::HWND wnd, win::DWORD attribute,
                                      void* value, win::DWORD size) override;
+  win::UINT getDpiForWindow(win::HWND wnd) override;
+  win::UINT getDpiForSystem() override;
+  win::BOOL adjustWindowRectExForDpi(win::RECT* rect, win::DWORD style,
+                                     win::BOOL menu, win::DWORD exStyle,
+                                     win::UINT dpi) override;
+  int getSystemMetricsForDpi(int index, win::UINT dpi) override;
+  win::DPI_AWARENESS_CONTEXT getThreadDpiAwarenessContext() override;
+  win::DPI_AWARENESS getAwarenessFromDpiAwarenessContext(
+      win::DPI_AWARENESS_CONTEXT context) override;
   win::HFONT createFontIndirect(const win::LOGFONTW* font) override;
   win::BOOL deleteFont(win::HFONT font) override;
   win::HDC beginPaint(win::HWND wnd, win::PAINTSTRUCT* paint) override;
@@ -106,6 +118,15 @@ class Desktop final : public win::WindowSystem {
                win::UINT format) override;
   win::BOOL drawEdge(win::HDC dc, win::RECT* rect, win::UINT edge,
                      win::UINT flags) override;
+  win::COLORREF setTextColor(win::HDC dc, win::COLORREF color) override;
+  win::COLORREF setBkColor(win::HDC dc, win::COLORREF color) override;
+  win::BOOL extTextOut(win::HDC dc, int x, int y, win::UINT options,
+                       const win::RECT* rect,
+                       std::u16string_view text) override;
+  int stretchDIBits(win::HDC dc, int x, int y, int width, int height, int srcX,
+                    int srcY, int srcWidth, int srcHeight, const void* bits,
+                    const void* info, win::UINT usage, win::DWORD rop) override;
+  win::COLORREF getSysColor(int index) override;
   int getLocaleInfoA(win::LCID locale, win::LCTYPE type, char* data,
                      int size) override;
   win::OSVersion getVersion() override;

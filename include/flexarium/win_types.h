@@ -17,6 +17,7 @@ struct HMONITOR__;
 struct HDC__;
 struct HFONT__;
 struct HINSTANCE__;
+struct DPI_AWARENESS_CONTEXT__;
 
 #if defined(_WIN32) && !defined(_WIN64)
 #define FLX_CALLBACK __stdcall
@@ -42,6 +43,7 @@ using WPARAM = UINT_PTR;
 using LPARAM = LONG_PTR;
 using LRESULT = LONG_PTR;
 using HANDLE = void*;
+using COLORREF = DWORD;  // 0x00BBGGRR
 
 using HWND = ::HWND__*;
 using HHOOK = ::HHOOK__*;
@@ -49,6 +51,12 @@ using HMONITOR = ::HMONITOR__*;
 using HDC = ::HDC__*;
 using HFONT = ::HFONT__*;
 using HINSTANCE = ::HINSTANCE__*;
+// A thread's or window's DPI awareness; compare only through
+// GetAwarenessFromDpiAwarenessContext, as Windows asks.
+using DPI_AWARENESS_CONTEXT = ::DPI_AWARENESS_CONTEXT__*;
+// DPI_AWARENESS_INVALID (-1), _UNAWARE (0), _SYSTEM_AWARE (1),
+// _PER_MONITOR_AWARE (2).
+using DPI_AWARENESS = int;
 
 using WNDPROC = LRESULT(FLX_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using HOOKPROC = LRESULT(FLX_CALLBACK*)(int, WPARAM, LPARAM);
@@ -162,6 +170,69 @@ struct PAINTSTRUCT {
   BOOL fRestore;
   BOOL fIncUpdate;
   BYTE rgbReserved[32];
+};
+
+// The common header of WM_NOTIFY.
+struct NMHDR {
+  HWND hwndFrom;
+  UINT_PTR idFrom;
+  UINT code;
+};
+
+// A tab of a tab control (TCM_INSERTITEMW).
+struct TCITEMW {
+  UINT mask;
+  DWORD dwState;
+  DWORD dwStateMask;
+  char16_t* pszText;
+  int cchTextMax;
+  int iImage;
+  LPARAM lParam;
+};
+
+// A column of a list view in report view (LVM_INSERTCOLUMNW), as Windows
+// Vista and later have it.
+struct LVCOLUMNW {
+  UINT mask;
+  int fmt;
+  int cx;
+  char16_t* pszText;
+  int cchTextMax;
+  int iSubItem;
+  int iImage;
+  int iOrder;
+  int cxMin;
+  int cxDefault;
+  int cxIdeal;
+};
+
+// A section of a header control (HDM_INSERTITEMW), as Windows Vista and
+// later have it.
+struct HDITEMW {
+  UINT mask;
+  int cxy;
+  char16_t* pszText;
+  HANDLE hbm;
+  int cchTextMax;
+  int fmt;
+  LPARAM lParam;
+  int iImage;
+  int iOrder;
+  UINT type;
+  void* pvFilter;
+  UINT state;
+};
+
+// A date and time as its parts (DTM_SETSYSTEMTIME).
+struct SYSTEMTIME {
+  WORD wYear;
+  WORD wMonth;
+  WORD wDayOfWeek;
+  WORD wDay;
+  WORD wHour;
+  WORD wMinute;
+  WORD wSecond;
+  WORD wMilliseconds;
 };
 
 // The running Windows version as the system reports it (not shimmed).

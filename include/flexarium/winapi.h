@@ -34,14 +34,23 @@ inline constexpr UINT WM_SETFONT = 0x0030;
 inline constexpr UINT WM_GETFONT = 0x0031;
 inline constexpr UINT WM_WINDOWPOSCHANGING = 0x0046;
 inline constexpr UINT WM_WINDOWPOSCHANGED = 0x0047;
+inline constexpr UINT WM_NOTIFY = 0x004E;
 inline constexpr UINT WM_NCCREATE = 0x0081;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
 inline constexpr UINT WM_NCCALCSIZE = 0x0083;
 inline constexpr UINT WM_NCPAINT = 0x0085;
+inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
+inline constexpr UINT WM_CTLCOLOREDIT = 0x0133;
+inline constexpr UINT WM_CTLCOLORLISTBOX = 0x0134;
+inline constexpr UINT WM_CTLCOLORBTN = 0x0135;
+inline constexpr UINT WM_CTLCOLORSTATIC = 0x0138;
 inline constexpr UINT WM_SIZING = 0x0214;
 inline constexpr UINT WM_ENTERSIZEMOVE = 0x0231;
 inline constexpr UINT WM_EXITSIZEMOVE = 0x0232;
+inline constexpr UINT WM_MOVING = 0x0216;
+inline constexpr UINT WM_DPICHANGED = 0x02E0;
+inline constexpr UINT WM_GETDPISCALEDSIZE = 0x02E4;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT WM_APP = 0x8000;
 
@@ -88,6 +97,8 @@ inline constexpr DWORD WS_SYSMENU = 0x00080000;
 inline constexpr DWORD WS_THICKFRAME = 0x00040000;
 inline constexpr DWORD WS_MINIMIZEBOX = 0x00020000;
 inline constexpr DWORD WS_MAXIMIZEBOX = 0x00010000;
+inline constexpr DWORD WS_GROUP = 0x00020000;
+inline constexpr DWORD WS_TABSTOP = 0x00010000;
 inline constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
 inline constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001;
 inline constexpr DWORD WS_EX_TOPMOST = 0x00000008;
@@ -96,6 +107,120 @@ inline constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100;
 inline constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 inline constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
 inline constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
+
+// Styles and messages of the system's control classes (the low 16 bits of
+// a style are the class's own).
+inline constexpr DWORD BS_AUTOCHECKBOX = 0x3;
+inline constexpr DWORD BS_AUTO3STATE = 0x6;
+inline constexpr DWORD BS_AUTORADIOBUTTON = 0x9;
+inline constexpr DWORD BS_LEFTTEXT = 0x20;
+inline constexpr UINT BM_GETCHECK = 0x00F0;
+inline constexpr UINT BM_SETCHECK = 0x00F1;
+inline constexpr WPARAM BST_UNCHECKED = 0;
+inline constexpr WPARAM BST_CHECKED = 1;
+inline constexpr WPARAM BST_INDETERMINATE = 2;
+inline constexpr DWORD ES_CENTER = 0x1;
+inline constexpr DWORD ES_RIGHT = 0x2;
+inline constexpr DWORD ES_MULTILINE = 0x4;
+inline constexpr DWORD ES_AUTOVSCROLL = 0x40;
+inline constexpr DWORD ES_AUTOHSCROLL = 0x80;
+inline constexpr DWORD ES_READONLY = 0x800;
+inline constexpr DWORD ES_WANTRETURN = 0x1000;
+inline constexpr DWORD SS_CENTER = 0x1;
+inline constexpr DWORD SS_RIGHT = 0x2;
+inline constexpr DWORD SS_NOPREFIX = 0x80;
+inline constexpr DWORD SS_SUNKEN = 0x1000;
+inline constexpr DWORD CBS_SIMPLE = 0x1;
+inline constexpr DWORD CBS_DROPDOWN = 0x2;
+inline constexpr DWORD CBS_DROPDOWNLIST = 0x3;
+inline constexpr DWORD CBS_AUTOHSCROLL = 0x40;
+inline constexpr DWORD CBS_SORT = 0x100;
+inline constexpr UINT CB_ADDSTRING = 0x0143;
+inline constexpr UINT CB_GETCOUNT = 0x0146;
+inline constexpr UINT CB_RESETCONTENT = 0x014B;
+inline constexpr UINT CB_GETCURSEL = 0x0147;
+inline constexpr UINT CB_SETCURSEL = 0x014E;
+inline constexpr UINT CB_GETITEMHEIGHT = 0x0154;
+inline constexpr UINT CB_FINDSTRINGEXACT = 0x0158;
+inline constexpr WORD CBN_DROPDOWN = 7;
+inline constexpr DWORD LBS_NOTIFY = 0x1;
+inline constexpr DWORD LBS_SORT = 0x2;
+inline constexpr DWORD LBS_NOINTEGRALHEIGHT = 0x100;
+inline constexpr UINT LB_ADDSTRING = 0x0180;
+inline constexpr UINT LB_RESETCONTENT = 0x0184;
+inline constexpr UINT LB_SETCURSEL = 0x0186;
+inline constexpr UINT LB_GETCURSEL = 0x0188;
+inline constexpr UINT LB_GETCOUNT = 0x018B;
+
+// Common controls (comctl32).
+inline constexpr DWORD CCS_NORESIZE = 0x4;
+inline constexpr DWORD CCS_NOPARENTALIGN = 0x8;
+inline constexpr DWORD CCS_NODIVIDER = 0x40;
+inline constexpr DWORD TBS_AUTOTICKS = 0x1;
+inline constexpr DWORD TBS_VERT = 0x2;
+inline constexpr DWORD TBS_BOTH = 0x8;
+inline constexpr DWORD TBS_NOTICKS = 0x10;
+inline constexpr UINT TBM_GETPOS = WM_USER;
+inline constexpr UINT TBM_SETPOS = WM_USER + 5;
+inline constexpr UINT TBM_SETRANGEMIN = WM_USER + 7;
+inline constexpr UINT TBM_SETRANGEMAX = WM_USER + 8;
+inline constexpr UINT TBM_SETTICFREQ = WM_USER + 20;
+inline constexpr DWORD PBS_SMOOTH = 0x1;
+inline constexpr DWORD PBS_VERTICAL = 0x4;
+inline constexpr UINT PBM_SETPOS = WM_USER + 2;
+inline constexpr UINT PBM_SETRANGE32 = WM_USER + 6;
+inline constexpr UINT PBM_GETPOS = WM_USER + 8;
+inline constexpr DWORD UDS_WRAP = 0x1;
+inline constexpr DWORD UDS_SETBUDDYINT = 0x2;
+inline constexpr DWORD UDS_ARROWKEYS = 0x20;
+inline constexpr DWORD UDS_HORZ = 0x40;
+inline constexpr DWORD UDS_NOTHOUSANDS = 0x80;
+inline constexpr UINT UDM_SETBUDDY = WM_USER + 105;
+inline constexpr UINT UDM_SETRANGE32 = WM_USER + 111;
+inline constexpr UINT UDM_SETPOS32 = WM_USER + 113;
+inline constexpr UINT UDM_GETPOS32 = WM_USER + 114;
+inline constexpr DWORD TCS_MULTILINE = 0x200;
+inline constexpr UINT TCM_GETITEMCOUNT = 0x1300 + 4;
+inline constexpr UINT TCM_DELETEALLITEMS = 0x1300 + 9;
+inline constexpr UINT TCM_GETCURSEL = 0x1300 + 11;
+inline constexpr UINT TCM_SETCURSEL = 0x1300 + 12;
+inline constexpr UINT TCM_INSERTITEMW = 0x1300 + 62;
+inline constexpr UINT TCIF_TEXT = 0x1;
+inline constexpr UINT TCN_SELCHANGE = 0u - 551u;
+inline constexpr DWORD SBARS_SIZEGRIP = 0x100;
+inline constexpr UINT SB_SETPARTS = WM_USER + 4;
+inline constexpr UINT SB_SIMPLE = WM_USER + 9;
+inline constexpr UINT SB_SETTEXTW = WM_USER + 11;
+inline constexpr WPARAM SB_SIMPLEID = 0xFF;
+inline constexpr DWORD LVS_ICON = 0x0;
+inline constexpr DWORD LVS_REPORT = 0x1;
+inline constexpr DWORD LVS_SMALLICON = 0x2;
+inline constexpr DWORD LVS_LIST = 0x3;
+inline constexpr DWORD LVS_SHOWSELALWAYS = 0x8;
+inline constexpr UINT LVM_DELETECOLUMN = 0x1000 + 28;
+inline constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = 0x1000 + 54;
+inline constexpr UINT LVM_INSERTCOLUMNW = 0x1000 + 97;
+inline constexpr UINT LVM_SETCOLUMNWIDTH = 0x1000 + 30;
+inline constexpr LPARAM LVS_EX_FULLROWSELECT = 0x20;
+inline constexpr UINT LVCF_FMT = 0x1;
+inline constexpr UINT LVCF_WIDTH = 0x2;
+inline constexpr UINT LVCF_TEXT = 0x4;
+inline constexpr DWORD TVS_HASBUTTONS = 0x1;
+inline constexpr DWORD TVS_HASLINES = 0x2;
+inline constexpr DWORD TVS_LINESATROOT = 0x4;
+inline constexpr DWORD DTS_SHOWNONE = 0x2;
+inline constexpr DWORD DTS_LONGDATEFORMAT = 0x4;
+inline constexpr DWORD DTS_TIMEFORMAT = 0x9;
+inline constexpr UINT DTM_SETSYSTEMTIME = 0x1000 + 2;
+inline constexpr WPARAM GDT_VALID = 0;
+inline constexpr DWORD HDS_BUTTONS = 0x2;
+inline constexpr UINT HDM_DELETEITEM = 0x1200 + 2;
+inline constexpr UINT HDM_INSERTITEMW = 0x1200 + 10;
+inline constexpr UINT HDM_SETITEMW = 0x1200 + 12;
+inline constexpr UINT HDI_WIDTH = 0x1;
+inline constexpr UINT HDI_TEXT = 0x2;
+inline constexpr UINT HDI_FORMAT = 0x4;
+inline constexpr int HDF_STRING = 0x4000;
 
 // ShowWindow commands.
 inline constexpr int SW_HIDE = 0;
@@ -142,6 +267,26 @@ inline constexpr int SM_CYMAXIMIZED = 62;
 inline constexpr int SM_CMONITORS = 80;
 inline constexpr int SM_CXPADDEDBORDER = 92;
 
+// DPI awareness (the values of GetAwarenessFromDpiAwarenessContext), and
+// the pseudo contexts of a process's awareness.
+inline constexpr DPI_AWARENESS DPI_AWARENESS_INVALID = -1;
+inline constexpr DPI_AWARENESS DPI_AWARENESS_UNAWARE = 0;
+inline constexpr DPI_AWARENESS DPI_AWARENESS_SYSTEM_AWARE = 1;
+inline constexpr DPI_AWARENESS DPI_AWARENESS_PER_MONITOR_AWARE = 2;
+inline DPI_AWARENESS_CONTEXT DpiAwarenessContextOf(std::intptr_t value) {
+  return reinterpret_cast<DPI_AWARENESS_CONTEXT>(value);
+}
+inline const DPI_AWARENESS_CONTEXT DPI_AWARENESS_CONTEXT_UNAWARE =
+    DpiAwarenessContextOf(-1);
+inline const DPI_AWARENESS_CONTEXT DPI_AWARENESS_CONTEXT_SYSTEM_AWARE =
+    DpiAwarenessContextOf(-2);
+inline const DPI_AWARENESS_CONTEXT DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE =
+    DpiAwarenessContextOf(-3);
+inline const DPI_AWARENESS_CONTEXT DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2 =
+    DpiAwarenessContextOf(-4);
+// The DPI Windows calls 100 %.
+inline constexpr UINT USER_DEFAULT_SCREEN_DPI = 96;
+
 // Device capabilities.
 inline constexpr int LOGPIXELSX = 88;
 inline constexpr int LOGPIXELSY = 90;
@@ -180,7 +325,14 @@ inline constexpr BYTE DEFAULT_CHARSET = 1;
 // Painting.
 inline constexpr int TRANSPARENT = 1;
 inline constexpr int OPAQUE = 2;
+inline constexpr UINT DT_LEFT = 0x0000;
+inline constexpr UINT DT_TOP = 0x0000;
 inline constexpr UINT DT_CENTER = 0x0001;
+inline constexpr UINT DT_RIGHT = 0x0002;
+inline constexpr UINT DT_BOTTOM = 0x0008;
+inline constexpr UINT DT_EXPANDTABS = 0x0040;
+inline constexpr UINT DT_CALCRECT = 0x0400;
+inline constexpr UINT DT_END_ELLIPSIS = 0x8000;
 inline constexpr UINT DT_VCENTER = 0x0004;
 inline constexpr UINT DT_WORDBREAK = 0x0010;
 inline constexpr UINT DT_SINGLELINE = 0x0020;
@@ -190,13 +342,43 @@ inline constexpr UINT BDR_SUNKENOUTER = 0x0002;
 inline constexpr UINT BDR_RAISEDINNER = 0x0004;
 inline constexpr UINT BDR_SUNKENINNER = 0x0008;
 inline constexpr UINT EDGE_RAISED = BDR_RAISEDOUTER | BDR_RAISEDINNER;
+inline constexpr UINT EDGE_SUNKEN = BDR_SUNKENOUTER | BDR_SUNKENINNER;
+inline constexpr UINT EDGE_ETCHED = BDR_SUNKENOUTER | BDR_RAISEDINNER;
+inline constexpr UINT BF_LEFT = 0x0001;
+inline constexpr UINT BF_TOP = 0x0002;
+inline constexpr UINT BF_RIGHT = 0x0004;
+inline constexpr UINT BF_BOTTOM = 0x0008;
 inline constexpr UINT BF_RECT = 0x000F;
 inline constexpr UINT BF_FLAT = 0x4000;
 inline constexpr UINT BF_MONO = 0x8000;
+inline constexpr UINT ETO_OPAQUE = 0x0002;
+inline constexpr UINT ETO_CLIPPED = 0x0004;
+inline constexpr UINT DIB_RGB_COLORS = 0;
+inline constexpr DWORD SRCCOPY = 0x00CC0020;
+
+// Display elements (GetSysColor).
+inline constexpr int COLOR_WINDOW = 5;
+inline constexpr int COLOR_WINDOWFRAME = 6;
+inline constexpr int COLOR_WINDOWTEXT = 8;
+inline constexpr int COLOR_BTNFACE = 15;
+inline constexpr int COLOR_BTNSHADOW = 16;
+inline constexpr int COLOR_GRAYTEXT = 17;
+inline constexpr int COLOR_BTNTEXT = 18;
+inline constexpr int COLOR_BTNHIGHLIGHT = 20;
+
+inline constexpr COLORREF RGB(int r, int g, int b) {
+  return static_cast<COLORREF>((r & 0xFF) | ((g & 0xFF) << 8) |
+                               ((b & 0xFF) << 16));
+}
 
 inline WORD LOWORD(std::uintptr_t v) { return static_cast<WORD>(v & 0xFFFF); }
 inline WORD HIWORD(std::uintptr_t v) {
   return static_cast<WORD>((v >> 16) & 0xFFFF);
+}
+inline WPARAM MAKEWPARAM(int low, int high) {
+  return static_cast<WPARAM>(
+      static_cast<DWORD>((static_cast<DWORD>(low) & 0xFFFF) |
+                         ((static_cast<DWORD>(high) & 0xFFFF) << 16)));
 }
 inline LPARAM MAKELPARAM(int low, int high) {
   return static_cast<LPARAM>(
@@ -325,6 +507,27 @@ inline HRESULT DwmGetWindowAttribute(HWND wnd, DWORD attr, void* value,
                                      DWORD size) {
   return currentWindowSystem().dwmGetWindowAttribute(wnd, attr, value, size);
 }
+inline UINT GetDpiForWindow(HWND wnd) {
+  return currentWindowSystem().getDpiForWindow(wnd);
+}
+inline UINT GetDpiForSystem() {
+  return currentWindowSystem().getDpiForSystem();
+}
+inline BOOL AdjustWindowRectExForDpi(RECT* rect, DWORD style, BOOL menu,
+                                     DWORD exStyle, UINT dpi) {
+  return currentWindowSystem().adjustWindowRectExForDpi(rect, style, menu,
+                                                        exStyle, dpi);
+}
+inline int GetSystemMetricsForDpi(int index, UINT dpi) {
+  return currentWindowSystem().getSystemMetricsForDpi(index, dpi);
+}
+inline DPI_AWARENESS_CONTEXT GetThreadDpiAwarenessContext() {
+  return currentWindowSystem().getThreadDpiAwarenessContext();
+}
+inline DPI_AWARENESS GetAwarenessFromDpiAwarenessContext(
+    DPI_AWARENESS_CONTEXT context) {
+  return currentWindowSystem().getAwarenessFromDpiAwarenessContext(context);
+}
 inline HFONT CreateFontIndirectW(const LOGFONTW* font) {
   return currentWindowSystem().createFontIndirect(font);
 }
@@ -349,6 +552,25 @@ inline int DrawTextW(HDC dc, std::u16string_view text, RECT* rect,
 }
 inline BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
   return currentWindowSystem().drawEdge(dc, rect, edge, flags);
+}
+inline COLORREF SetTextColor(HDC dc, COLORREF color) {
+  return currentWindowSystem().setTextColor(dc, color);
+}
+inline COLORREF SetBkColor(HDC dc, COLORREF color) {
+  return currentWindowSystem().setBkColor(dc, color);
+}
+inline BOOL ExtTextOutW(HDC dc, int x, int y, UINT options, const RECT* rect,
+                        std::u16string_view text) {
+  return currentWindowSystem().extTextOut(dc, x, y, options, rect, text);
+}
+inline int StretchDIBits(HDC dc, int x, int y, int w, int h, int sx, int sy,
+                         int sw, int sh, const void* bits, const void* info,
+                         UINT usage, DWORD rop) {
+  return currentWindowSystem().stretchDIBits(dc, x, y, w, h, sx, sy, sw, sh,
+                                             bits, info, usage, rop);
+}
+inline COLORREF GetSysColor(int index) {
+  return currentWindowSystem().getSysColor(index);
 }
 inline int GetLocaleInfoA(LCID locale, LCTYPE type, char* data, int size) {
   return currentWindowSystem().getLocaleInfoA(locale, type, data, size);

@@ -85,6 +85,25 @@ class WindowSystem {
   virtual HRESULT dwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value,
                                         DWORD size) = 0;
 
+  // Per-monitor DPI (Windows 10 1607 and later; the native desktop binds
+  // them on first use and falls back to the screen DC's LOGPIXELSX/Y, the
+  // one DPI of every window, where they are missing). DPI values are
+  // pixels per inch, the same on both axes.
+  // The window's DPI: its monitor's for a per-monitor aware process, the
+  // system DPI for a system-aware one, 96 for an unaware one.
+  virtual UINT getDpiForWindow(HWND wnd) = 0;
+  // The system DPI as the process sees it (96 when unaware).
+  virtual UINT getDpiForSystem() = 0;
+  // AdjustWindowRectEx with the non-client metrics of `dpi`.
+  virtual BOOL adjustWindowRectExForDpi(RECT* rect, DWORD style, BOOL menu,
+                                        DWORD exStyle, UINT dpi) = 0;
+  // GetSystemMetrics as at `dpi` (the metrics that scale with the DPI).
+  virtual int getSystemMetricsForDpi(int index, UINT dpi) = 0;
+  // The calling thread's awareness, and the DPI_AWARENESS it stands for.
+  virtual DPI_AWARENESS_CONTEXT getThreadDpiAwarenessContext() = 0;
+  virtual DPI_AWARENESS getAwarenessFromDpiAwarenessContext(
+      DPI_AWARENESS_CONTEXT context) = 0;
+
   // Fonts (the native backend realises them; the simulation records them).
   virtual HFONT createFontIndirect(const LOGFONTW* font) = 0;
   virtual BOOL deleteFont(HFONT font) = 0;
@@ -98,6 +117,22 @@ class WindowSystem {
   virtual int drawText(HDC dc, std::u16string_view text, RECT* rect,
                        UINT format) = 0;
   virtual BOOL drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) = 0;
+  // Colour of text, and of the text background in OPAQUE mode; each
+  // returns the previous colour.
+  virtual COLORREF setTextColor(HDC dc, COLORREF color) = 0;
+  virtual COLORREF setBkColor(HDC dc, COLORREF color) = 0;
+  // Text at (x, y); with ETO_OPAQUE `rect` is first filled with the
+  // background colour, which is how a solid rectangle is drawn.
+  virtual BOOL extTextOut(HDC dc, int x, int y, UINT options, const RECT* rect,
+                          std::u16string_view text) = 0;
+  // A device-independent bitmap (`info` is its BITMAPINFO: header and
+  // colour table, as in a .bmp file) drawn into the destination rectangle.
+  virtual int stretchDIBits(HDC dc, int x, int y, int width, int height,
+                            int srcX, int srcY, int srcWidth, int srcHeight,
+                            const void* bits, const void* info, UINT usage,
+                            DWORD rop) = 0;
+  // The colour of a display element (COLOR_BTNFACE...).
+  virtual COLORREF getSysColor(int index) = 0;
 
   // Locale, version, visual style.
   virtual int getLocaleInfoA(LCID locale, LCTYPE type, char* data,

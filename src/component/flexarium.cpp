@@ -246,6 +246,12 @@ void TFlexarium::SetEnabled(bool Value) {
   } else if (Value) {
     InstallWndProc();
     RefreshOwnerHandle();
+    // The form may have changed DPI while nothing served it.
+    auto* f = dynamic_cast<TCustomForm*>(form);
+    if (FDpi != nullptr && f != nullptr && f->CurrentPPI() > 0 &&
+        (f->CurrentPPI() != FRunDpiW || f->CurrentPPI() != FRunDpiH)) {
+      DeriveForDpi(f->CurrentPPI(), f->CurrentPPI());
+    }
   }
 }
 

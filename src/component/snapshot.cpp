@@ -155,6 +155,8 @@ void TFlexarium::GetFontSetting(std::unique_ptr<TFont>& Font,
   auto* control = dynamic_cast<TControl*>(Component);
   if (control != nullptr && GetPropInfo(*Component, "Font") != nullptr) {
     Font = std::make_unique<TFont>();
+    // For the control's DPI, so that the copy keeps its height exactly.
+    Font->SetPixelsPerInch(control->Font().PixelsPerInch());
     Font->Assign(control->Font());
   } else {
     Font.reset();
@@ -183,6 +185,13 @@ void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
   R->OldTop = ctl->Top();
   R->OldWidth = ctl->Width();
   R->OldHeight = ctl->Height();
+  // A change of DPI converts this base from the DPI it was taken at.
+  R->DesignLeft = R->Left;
+  R->DesignTop = R->Top;
+  R->DesignWidth = R->Width;
+  R->DesignHeight = R->Height;
+  R->BoundsDpiW = FRunDpiW;
+  R->BoundsDpiH = FRunDpiH;
   GetFontSetting(R->Font, Control);
   R->ParentFont = true;
   R->OrgParentFont = true;

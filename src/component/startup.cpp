@@ -1,6 +1,7 @@
 // Start-up once the form file is read: the reference client size and DPI,
 // the DPI scaling of fonts and bounds, the snapshot of every control, the
 // monitor size and the form window procedure.
+#include "flexarium/column_sizes.h"
 #include "flexarium/winapi.h"
 #include "unit/unit_private.h"
 
@@ -24,6 +25,8 @@ void TFlexarium::Loaded() {
   FRunDpiW = win::GetDeviceCaps(dc, win::LOGPIXELSX);
   FRunDpiH = win::GetDeviceCaps(dc, win::LOGPIXELSY);
   win::ReleaseDC(nullptr, dc);
+  const int StoredDpiW = FDesignDpiW;
+  const int StoredDpiH = FDesignDpiH;
   // Without stored design metrics (a form file written without them, or a
   // component made in code) the form keeps its layout at its first size:
   // the run-time DPI and the current client size stand in for them.
@@ -31,21 +34,20 @@ void TFlexarium::Loaded() {
   if (FDesignDpiH <= 0) FDesignDpiH = FRunDpiH;
   if (FOwnerWidth <= 0) FOwnerWidth = form->ClientWidth();
   if (FOwnerHeight <= 0) FOwnerHeight = form->ClientHeight();
-  const double RatioX =
-      FRunDpiW > 0 ? unit::RatioNearest(FDesignDpiW, FRunDpiW) : 1.0;
-  const double RatioY =
-      FRunDpiH > 0 ? unit::RatioNearest(FDesignDpiH, FRunDpiH) : 1.0;
 
   FSelfPointer = Owner()->FieldAddress(Name());
   if (FSelfPointer == nullptr) return;
   if (InstanceList != nullptr) InstanceList->Add(FSelfPointer);
   FOwnerFormName = Owner()->Name();
   FOwnerHandle = window->Handle();
+  // A per-monitor aware form starts at its window's own DPI.
+  StartDpi(StoredDpiW, StoredDpiH);
+  const double RatioX = unit::DpiRatio(FDesignDpiW, FRunDpiW);
+  const double RatioY = unit::DpiRatio(FDesignDpiH, FRunDpiH);
 
   GetFontSetting(FOwnerFont, Owner());
-  auto scaled = [](int v, double ratio) {
-    return unit::HalfUpQuotient(v, ratio);
-  };
+  const auto scaled = &unit::DpiScaled;
+  FDpi->DesignFontHeight = form->Font().Height();
   form->Font().SetSize(scaled(form->Font().Size(), RatioX));
   if (FOwnerFont) FOwnerFont->SetSize(form->Font().Size());
 
@@ -64,16 +66,18 @@ void TFlexarium::Loaded() {
     GetFontSetting(R->Font, C);
     R->ParentFont = true;
     R->OrgParentFont = true;
+    R->DesignFontHeight = C->Font().Height();
+    R->FontFromDesign = true;
     if (R->Font) {
       R->ParentFont = R->OrgParentFont = C->ParentFont();
       if (!C->ParentFont()) C->Font().SetSize(scaled(C->Font().Size(), RatioX));
       R->Font->SetSize(C->Font().Size());
       R->OldFontSize = C->Font().Size();
     }
-    R->Left = C->Left();
-    R->Top = C->Top();
-    R->Width = C->Width();
-    R->Height = C->Height();
+    R->Left = R->DesignLeft = C->Left();
+    R->Top = R->DesignTop = C->Top();
+    R->Width = R->DesignWidth = C->Width();
+    R->Height = R->DesignHeight = C->Height();
     R->ParentName = parentName;
     R->ChildCtlCnt = parentName.empty() ? N : 0;
     AppendRecord(R.release());
@@ -92,19 +96,21 @@ void TFlexarium::Loaded() {
 
   // A borderless or dialog-bordered form without a start size keeps its
   // controls' designed bounds, unless it is borderless and maximised.
-  double ScaleX = RatioX, ScaleY = RatioY;
+  bool keepDesigned = false;
   if (auto* f = dynamic_cast<TCustomForm*>(Owner())) {
     TFormBorderStyle bs = f->BorderStyle();
     if ((bs == TFormBorderStyle::bsNone || bs == TFormBorderStyle::bsDialog) &&
         FFormWidth == 0 && FFormHeight == 0) {
-      ScaleX = ScaleY = 1.0;
+      keepDesigned = true;
     }
     if (bs == TFormBorderStyle::bsNone &&
         f->WindowState() == TWindowState::wsMaximized) {
-      ScaleX = RatioX;
-      ScaleY = RatioY;
+      keepDesigned = false;
     }
   }
+  FDpi->KeepDesignedBounds = keepDesigned;
+  const double ScaleX = keepDesigned ? 1.0 : RatioX;
+  const double ScaleY = keepDesigned ? 1.0 : RatioY;
   auto place = [&](TControl* C, PCtrlInfo R) {
     C->SetLeft(scaled(R->Left, ScaleX));
     C->SetTop(scaled(R->Top, ScaleY));
@@ -115,8 +121,11 @@ void TFlexarium::Loaded() {
     R->Width = R->OldWidth = C->Width();
     R->Height = R->OldHeight = C->Height();
     // Columns and rows are DPI-scaled with the bounds, by the same rule.
-    if (FResizeColumns) {
+    if (FResizeColumns && HasColumnSizes(*C)) {
       TakeColumnBases(C, R, ScaleX, ScaleY);
+      R->DesignColWidths = ColumnSizes(*C);
+      R->DesignRowHeights = RowSizes(*C);
+      R->ColDpiW = R->ColDpiH = 0;
       ColumnStep(C, R, 1.0, 1.0);
     }
   };

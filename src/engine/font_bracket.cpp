@@ -32,12 +32,18 @@ void TFlexarium::ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control) {
   // The pass sets the control's own font size, which needs this off.
   Control->SetParentFont(false);
   if (Info->ParentFont == Info->OrgParentFont) return;
+  DeriveBaseFont(Info, Control);
+}
+
+void TFlexarium::DeriveBaseFont(PCtrlInfo Info, TControl* Control) {
   if (FPrevScaleF != 0) {
     Info->Font->SetSize(
         unit::HalfUpQuotient(Control->Font().Size(), FPrevScaleF));
     Info->OldFontSize = Control->Font().Size();
   }
   Info->OrgParentFont = Info->ParentFont;
+  // Taken from what the control shows, no longer from its design.
+  Info->FontFromDesign = false;
 }
 
 }  // namespace flx

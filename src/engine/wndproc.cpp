@@ -76,7 +76,8 @@ void TFlexarium::HandleShowWindow(HWND Wnd, WPARAM WParam, bool HookPath) {
   }
 }
 
-void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
+void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
+                                     bool Maximising) {
   if (BusyForm(Wnd)) return;
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   if (Info == nullptr) return;
@@ -93,10 +94,10 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath) {
   std::int64_t px = Info->ptMaxPosition.x, py = Info->ptMaxPosition.y;
   const bool maxSet = FFormMaxWidth > 0 && FFormMaxHeight > 0;
   if (maxSet) {
-    mx = FFormMaxWidth;
-    my = FFormMaxHeight;
+    mx = LimitW(FFormMaxWidth);
+    my = LimitH(FFormMaxHeight);
   } else {
-    if (!HookPath && IsZoomed(Wnd)) {
+    if (!HookPath && !Maximising && IsZoomed(Wnd)) {
       GetMonitorSize(Wnd, FMaxSize.x, FMaxSize.y);
       return;
     }
@@ -156,20 +157,22 @@ void TFlexarium::HandleSizing(LPARAM LParam) {
       hi = unit::Saturate(std::int64_t{lo} + size);
     }
   };
+  // The limits are pixels at the start-up DPI, held at the current one.
   if (FFormMaxWidth > 0 && FFormMaxHeight > 0) {
-    limit(R->left, R->right, FFormMaxWidth, true);
-    limit(R->top, R->bottom, FFormMaxHeight, true);
+    limit(R->left, R->right, LimitW(FFormMaxWidth), true);
+    limit(R->top, R->bottom, LimitH(FFormMaxHeight), true);
   }
   if (FFormMinWidth > 0 && FFormMinHeight > 0) {
-    limit(R->left, R->right, FFormMinWidth, false);
-    limit(R->top, R->bottom, FFormMinHeight, false);
+    limit(R->left, R->right, LimitW(FFormMinWidth), false);
+    limit(R->top, R->bottom, LimitH(FFormMinHeight), false);
   }
 }
 
-void TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
+bool TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
                                bool HookPath) {
   // Errors of a handler are the application's to hear about; they never
   // cross the window or hook procedure.
+  bool answered = false;
   try {
     switch (Msg) {
       case WM_SHOWWINDOW:
@@ -184,7 +187,15 @@ void TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
         if (FKeepAspect) KeepAspectSizing(Wnd, WParam, LParam);
         break;
       case WM_SIZE:
+        NoteClientSize(WParam, LParam);
         HandleSize(Wnd, WParam, LParam, HookPath);
+        break;
+      // Windows 4.x knows no DPI change.
+      case WM_GETDPISCALEDSIZE:
+        answered = !HookPath && HandleGetDpiScaledSize(Wnd, WParam, LParam);
+        break;
+      case WM_DPICHANGED:
+        if (!HookPath) HandleDpiChanged(Wnd, WParam, LParam);
         break;
       default:
         break;
@@ -196,6 +207,7 @@ void TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
     FLastError = "unknown error";
     HandleException(Exception("unknown error in a message handler"));
   }
+  return answered;
 }
 
 LRESULT FLX_CALLBACK FormWndProc(HWND Wnd, UINT Msg, WPARAM WParam,
@@ -203,12 +215,17 @@ LRESULT FLX_CALLBACK FormWndProc(HWND Wnd, UINT Msg, WPARAM WParam,
   // Nothing may cross into the window system: errors of a handler are
   // reported to the application and the message still goes on.
   TFlexarium* self = unit::FindInstance(Wnd);
+  bool answered = false;
   if (self != nullptr && self->FEnabled) {
-    self->HandleMessage(Wnd, Msg, WParam, LParam, false);
+    answered = self->HandleMessage(Wnd, Msg, WParam, LParam, false);
   }
   try {
-    return self != nullptr ? self->PassOn(Wnd, Msg, WParam, LParam)
-                           : passToForm(Wnd, Msg, WParam, LParam);
+    const LRESULT result = self != nullptr
+                               ? self->PassOn(Wnd, Msg, WParam, LParam)
+                               : passToForm(Wnd, Msg, WParam, LParam);
+    // The form's own procedure may answer in our stead; DefWindowProc's
+    // FALSE would have the system scale linearly after all.
+    return answered && result == 0 ? TRUE : result;
   } catch (const std::exception& e) {
     HandleException(e);
   } catch (...) {

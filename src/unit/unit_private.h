@@ -29,6 +29,26 @@ struct TFlexarium::Index {
   std::unordered_set<std::string> noResizeFont;
 };
 
+// What a change of DPI starts from, kept from start-up on.
+struct TFlexarium::DpiState {
+  int StartDpiW = 0;  // FRunDpiW and FRunDpiH at start-up
+  int StartDpiH = 0;
+  // The form file stored no design DPI, so it follows the run-time DPI.
+  bool DesignDpiFromRun = false;
+  // Start-up's border-style rule kept the designed bounds (divisor 1.0).
+  bool KeepDesignedBounds = false;
+  int DesignFontHeight = 0;  // the form's font as designed, in pixels
+  // The client size last given (by the user or the application) and the
+  // DPI it was given at: a change of DPI scales it from here, so that no
+  // rounding builds up however often the form crosses monitors.
+  int ClientWidth = 0;
+  int ClientHeight = 0;
+  int ClientDpiW = 0;
+  int ClientDpiH = 0;
+  bool Changing = false;  // inside WM_DPICHANGED
+  int Passes = 0;         // rescale passes run so far
+};
+
 }  // namespace flx
 
 namespace flx::placement_detail {
@@ -40,6 +60,19 @@ win::RECT MonitorRect(win::HWND Wnd);
 }  // namespace flx::placement_detail
 
 namespace flx::unit {
+
+// Start-up's DPI ratio, design DPI over run-time DPI (1.0 without a
+// run-time DPI), and its scaling rule: half-up of the value over the ratio.
+inline double DpiRatio(int designDpi, int runDpi) {
+  return runDpi > 0 ? RatioNearest(designDpi, runDpi) : 1.0;
+}
+inline int DpiScaled(int v, double ratio) { return HalfUpQuotient(v, ratio); }
+
+// Half-up of v * num / den, computed exactly in integers (den > 0): the
+// quotient (2 v num + den) / (2 den) truncates toward zero as half-up does.
+inline int ScaleHalfUp(int v, int num, int den) {
+  return Saturate((2LL * v * num + den) / (2LL * den));
+}
 
 // The window property that keeps the form's own procedure, the one found
 // before FormWndProc was first installed on it.

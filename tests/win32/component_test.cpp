@@ -11,9 +11,11 @@
 // <windows.h>.
 #include "native_env.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 using flx::win32::ScopedDesktop;
 using native::rect;
@@ -151,6 +153,122 @@ TEST(MaximizeRescalesAndRestoreComesBack) {
   CHECK_EQ(native::clientRect(wnd), rect(0, 0, 800, 600));
   CHECK_EQ(rectInParent(s.handleOf("P")), rect(400, 300, 200, 100));
   CHECK_EQ(rectInParent(s.handleOf("B")), rect(10, 20, 75, 21));
+}
+
+// The button's rectangle as the rescale pass gives it for this client size
+// (bounds scale half up with the client's factors against 800 x 600).
+RECT scaledButton(const RECT& client) {
+  // As the pass computes them: the factor a double from an extended
+  // quotient, each bound rounded in extended precision.
+  const double fx = static_cast<long double>(client.right) / 800;
+  const double fy = static_cast<long double>(client.bottom) / 600;
+  auto halfUp = [](int v, double f) {
+    return static_cast<int>(v * static_cast<long double>(f) + 0.5L);
+  };
+  return rect(halfUp(10, fx), halfUp(20, fy), halfUp(75, fx), halfUp(21, fy));
+}
+
+// Records, for the form's window, how deeply nested each WM_GETMINMAXINFO
+// arrives at the thread's hooks, and hands every message on to the hook
+// installed before it (the component's, on Windows 4.x).
+struct HookProbe {
+  static HWND form;
+  static HHOOK hook;
+  static int depth;
+  static std::vector<int> minMaxDepths;
+  static LRESULT CALLBACK proc(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    ++depth;
+    if (code == HC_ACTION && m->hwnd == form &&
+        m->message == WM_GETMINMAXINFO) {
+      minMaxDepths.push_back(depth);
+    }
+    const LRESULT result = ::CallNextHookEx(hook, code, wParam, lParam);
+    --depth;
+    return result;
+  }
+};
+HWND HookProbe::form = nullptr;
+HHOOK HookProbe::hook = nullptr;
+int HookProbe::depth = 0;
+std::vector<int> HookProbe::minMaxDepths;
+
+bool underWine() {
+  return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"),
+                          "wine_get_version") != nullptr;
+}
+
+// A form larger than its maximum when first shown. The component places it
+// while the system shows it (WM_SHOWWINDOW); the size limit comes with the
+// WM_GETMINMAXINFO that this placement causes, which on Windows 4.x only the
+// hook sees: a message sent from inside the hook reaches it again.
+TEST(TheFirstShowIsHeldToTheMaximumSize) {
+  Session s;
+  std::string text = kForm;
+  const std::string limits =
+      "    FormPos = rpTopLeft\n"
+      "    FormMaxWidth = 600\n    FormMaxHeight = 400\n";
+  text.insert(text.find("    DesignFrmW"), limits);
+  flx::TCustomForm& form = s.load(text);
+  const HWND wnd = form.Handle();
+  HookProbe::form = wnd;
+  HookProbe::minMaxDepths.clear();
+  HookProbe::hook = ::SetWindowsHookExW(WH_CALLWNDPROC, &HookProbe::proc,
+                                        nullptr, ::GetCurrentThreadId());
+  REQUIRE(HookProbe::hook != nullptr);
+  form.Show();
+  ::UnhookWindowsHookEx(HookProbe::hook);
+  const bool hookPath = flx::Win32MajorVersion() == 4;
+  // The placement's WM_GETMINMAXINFO reached the hooks: on the hook path
+  // while WM_SHOWWINDOW was still at them (nested), on the subclass path
+  // from the window procedure, after them.
+  const int depth = hookPath ? 2 : 1;
+  CHECK(std::find(HookProbe::minMaxDepths.begin(),
+                  HookProbe::minMaxDepths.end(),
+                  depth) != HookProbe::minMaxDepths.end());
+  RECT window{};
+  ::GetWindowRect(wnd, &window);
+  // Wine hands a hook a copy of the MINMAXINFO that the system sends, so
+  // the hook's limit does not reach the system there (Windows 4.x passes
+  // the record itself).
+  const bool limited = !(hookPath && underWine());
+  CHECK_EQ(
+      window.right - window.left == 600 && window.bottom - window.top == 400,
+      limited);
+  // Whatever size the form took, its controls follow it.
+  const RECT client = native::clientRect(wnd);
+  CHECK_EQ(rectInParent(s.handleOf("B")), scaledButton(client));
+}
+
+// An application that resizes its form from OnExitResize, which the
+// component raises inside the WM_SIZE it handles: the size change made
+// there is rescaled as well, on the hook path as on the subclass path.
+TEST(ASizeChangeMadeInsideAHandledMessageIsRescaled) {
+  Session s;
+  flx::TCustomForm& form = s.load(kForm);
+  form.Show();
+  const HWND wnd = form.Handle();
+  auto* flex =
+      dynamic_cast<flx::TFlexarium*>(s.root->FindComponent("Flexarium1"));
+  REQUIRE(flex != nullptr);
+  int passes = 0;
+  bool corrected = false;
+  flx::TExitResizeEvent event;
+  event.Code = [&](flx::TObject*, double, double) {
+    ++passes;
+    // Keeps the width to four thirds of the height, once.
+    if (corrected) return;
+    corrected = true;
+    const RECT c = native::clientRect(wnd);
+    resizeClient(wnd, c.bottom * 4 / 3, c.bottom);
+  };
+  flex->SetOnExitResize(std::move(event));
+  resizeClient(wnd, 1000, 600);
+  const RECT client = native::clientRect(wnd);
+  CHECK_EQ(client, rect(0, 0, 800, 600));
+  CHECK(passes >= 2);
+  CHECK_EQ(rectInParent(s.handleOf("B")), scaledButton(client));
+  CHECK_EQ(rectInParent(s.handleOf("P")), rect(400, 300, 200, 100));
 }
 
 // Disabling, enabling again and freeing the component leave the form's own

@@ -111,7 +111,7 @@ def compare_step(real, sim, problems, notes):
         for key in ("left", "top", "width", "height", "font_size", "visible"):
             if rc_[key] == sc_[key]:
                 continue
-            if key == "height" and rc_["class"] == "TComboBox":
+            if key == "height" and rc_.get("look") == "combo":
                 notes.append(f"{action}: {name}.height {rc_[key]} real, "
                              f"{sc_[key]} simulated (combo box height "
                              "follows its font)")

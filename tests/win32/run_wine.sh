@@ -6,6 +6,7 @@
 # builds with warnings as errors.
 #
 #   run_wine.sh [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench]
+#               [--docs]
 #
 #   --build-dir DIR  build tree and Wine prefix (default build/win32-native)
 #   --exe-dir DIR    run the exes found there instead of building
@@ -13,12 +14,15 @@
 #                    (default build/default/flexarium; without it or
 #                    python3 the check is skipped)
 #   --bench          also run the native benchmarks (not part of the tests)
+#   --docs           copy the screenshots and previews to docs/images/native
 #
 # The parity check (parity.py) runs each example form through the same steps
 # with flexarium-demo.exe on real windows and with `flexarium preview` on a
 # simulated desktop set up as Wine reports the real one, and compares the
-# layouts. Screenshots of the demo at design size and at 1.5x land in the
-# build dir when xwd and convert are there.
+# layouts. The picture check (pictures.py, with xwd and ImageMagick) takes a
+# screenshot of each example form at design size and at 1.5x, writes the
+# preview of the same step beside it (BUILD_DIR/pictures) and checks that
+# every control the preview draws shows on the real window.
 #
 # The prefix is made once under the build dir (about 8 s) and reused: crash
 # dialogs off (a crash would otherwise wait on a dialog forever), unmanaged
@@ -79,6 +83,9 @@ session() {
   set_dpi 144
   run dpi-144 "$x/dpi_test.exe" FLX_EXPECT_DPI=144
   set_dpi 96
+  run dpi-change "$x/dpi_change_test.exe" \
+    FLX_FORMS="$(winepath -w "$FLX_FORMS")" \
+    FLX_DPI_REPORT="$(winepath -w "$FLX_LOGS/dpi-change.report")"
   local demo="$x/flexarium-demo.exe"
   if [ -f "$FLX_LOGS/parity.list" ] && [ -e "$demo" ]; then
     local name file args
@@ -88,21 +95,17 @@ session() {
         > "$FLX_LOGS/parity-$name.json" 2> "$FLX_LOGS/parity-$name.err"
     done < "$FLX_LOGS/parity.list"
   fi
-  if [ -n "$FLX_SHOTS" ] && [ -e "$demo" ] &&
-     command -v xwd > /dev/null && command -v convert > /dev/null; then
-    shot() {
-      local png=$1
-      shift
-      timeout 60 wine "$demo" "$(winepath -w "$FLX_SHOT_FORM")" "$@" \
-        --linger 4000 > "$FLX_LOGS/shot.log" 2>&1 &
-      local pid=$!
-      # Wine draws the frame itself (Managed=N); the black root is trimmed.
-      sleep 2.5
-      xwd -root -silent | convert xwd:- -trim +repage "$png"
-      wait "$pid"
-    }
-    shot "$FLX_SHOTS/demo-design.png"
-    shot "$FLX_SHOTS/demo-1.5x.png" --client "$FLX_SHOT_CLIENT"
+  # Wine draws the frame itself (Managed=N), so a crop of the screen to the
+  # window's rectangle is the whole window.
+  if [ "$FLX_PICTURES" = 1 ] && [ -e "$demo" ]; then
+    python3 "$FLX_HERE/pictures.py" shoot "$demo" "$FLX_LOGS/parity.list" \
+      "$FLX_SHOTS" > "$FLX_LOGS/pictures-shoot.log" 2>&1
+  fi
+  # A person's mouse through the X test extension.
+  if [ "$FLX_MOUSE" = 1 ] && [ -e "$demo" ]; then
+    timeout 150 python3 "$FLX_HERE/mouse.py" run "$demo" \
+      "$FLX_HERE/mouse_form.dfm" "$FLX_LOGS/mouse" \
+      > "$FLX_LOGS/mouse-run.log" 2>&1
   fi
   if [ "$FLX_BENCH" = 1 ]; then
     for b in "$FLX_EXES"/*_bench.exe; do
@@ -124,13 +127,15 @@ build_dir="$root/build/win32-native"
 exe_dir=""
 cli="$root/build/default/flexarium"
 bench=0
+docs=0
 while [ $# -gt 0 ]; do
   case "$1" in
     --build-dir) build_dir=$2; shift 2 ;;
     --exe-dir) exe_dir=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
     --bench) bench=1; shift ;;
-    *) echo "usage: $0 [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench]" >&2; exit 2 ;;
+    --docs) docs=1; shift ;;
+    *) echo "usage: $0 [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench] [--docs]" >&2; exit 2 ;;
   esac
 done
 
@@ -176,16 +181,20 @@ export WINEDEBUG=-all
 # No Mono or Gecko install prompts while the prefix is made.
 export WINEDLLOVERRIDES="mscoree,mshtml="
 export FLX_LOGS="$logs" FLX_EXES="$exe_dir" FLX_BENCH="$bench"
-export FLX_SHOTS="$build_dir"
-# The screenshots show the contact form at design size and at 1.5x.
-export FLX_SHOT_FORM="$root/examples/forms/contact.dfm" FLX_SHOT_CLIENT=720x450
+export FLX_SHOTS="$build_dir/pictures" FLX_HERE="$here"
+export FLX_FORMS="$root/examples/forms"
 parity=0
+pictures=0
 parity_skipped=""
 if [ ! -e "$exe_dir/flexarium-demo.exe" ]; then
   parity_skipped="no flexarium-demo.exe in $exe_dir"
 elif [ -x "$cli" ] && command -v python3 > /dev/null 2>&1; then
   python3 "$here/parity.py" plan "$cli" "$root/examples/forms" \
     "$logs/parity.list" && parity=1
+  if [ "$parity" = 1 ] && command -v xwd > /dev/null &&
+     command -v convert > /dev/null; then
+    pictures=1
+  fi
 else
   parity_skipped="$cli or python3 not found"
 fi
@@ -196,6 +205,26 @@ if [ -n "$parity_skipped" ]; then
   fi
   echo "parity: SKIPPED ($parity_skipped)"
 fi
+if [ "$parity" = 1 ] && [ "$pictures" = 0 ]; then
+  if [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+    echo "pictures: FAILED (xwd or ImageMagick's convert not found;" \
+      "FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
+  echo "pictures: SKIPPED (xwd or ImageMagick's convert not found)"
+fi
+export FLX_PICTURES="$pictures"
+mouse=0
+if [ "$parity" = 1 ] && command -v xdotool > /dev/null; then
+  mouse=1
+elif [ "$parity" = 1 ]; then
+  if [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+    echo "mouse: FAILED (xdotool not found; FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
+  echo "mouse: SKIPPED (xdotool not found)"
+fi
+export FLX_MOUSE="$mouse"
 # What the tests are told to expect (see the session below).
 export FLX_SCREEN_WIDTH=1920 FLX_SCREEN_HEIGHT=1080
 
@@ -223,7 +252,7 @@ REG
 
 
 echo "== running under Wine + Xvfb"
-session_limit=200
+session_limit=300
 [ "$bench" = 1 ] && session_limit=800
 timeout "$session_limit" xvfb-run -a -s "-screen 0 ${FLX_SCREEN_WIDTH}x${FLX_SCREEN_HEIGHT}x24" \
   "$here/run_wine.sh" --session > "$logs/session.log" 2>&1
@@ -272,9 +301,58 @@ if [ "$parity" = 1 ]; then
     failed=$((failed + 1))
   fi
 fi
-for shot in "$build_dir"/demo-*.png; do
-  [ -e "$shot" ] && echo "screenshot: $shot"
-done
+if [ "$mouse" = 1 ]; then
+  python3 "$here/mouse.py" check "$cli" "$here/mouse_form.dfm" \
+    "$logs/mouse" > "$logs/mouse.txt" 2>&1
+  cat "$logs/mouse-run.log" "$logs/mouse.txt" 2> /dev/null
+  line=$(grep -E '^mouse: [0-9]+ passed, [0-9]+ failed$' "$logs/mouse.txt" |
+    tail -n 1)
+  if [ -n "$line" ]; then
+    line=${line#mouse: }
+    passed=$((passed + ${line%% passed*}))
+    f=${line#*, }
+    failed=$((failed + ${f%% failed}))
+  else
+    failed=$((failed + 1))
+  fi
+fi
+# The layouts measured after a change of DPI, against the command's.
+if [ "$parity" = 1 ] && [ -f "$logs/dpi-change.report" ]; then
+  python3 "$here/dpi_parity.py" "$cli" "$logs/dpi-change.report" \
+    "$root/examples/forms" > "$logs/dpi-parity.txt" 2>&1
+  cat "$logs/dpi-parity.txt"
+  line=$(grep -E '^dpi-parity: [0-9]+ passed, [0-9]+ failed$' \
+    "$logs/dpi-parity.txt" | tail -n 1)
+  if [ -n "$line" ]; then
+    line=${line#dpi-parity: }
+    passed=$((passed + ${line%% passed*}))
+    f=${line#*, }
+    failed=$((failed + ${f%% failed}))
+  else
+    failed=$((failed + 1))
+  fi
+fi
+if [ "$pictures" = 1 ]; then
+  python3 "$here/pictures.py" check "$cli" "$logs/parity.list" \
+    "$FLX_SHOTS" > "$logs/pictures.txt" 2>&1
+  cat "$FLX_LOGS/pictures-shoot.log" "$logs/pictures.txt" 2> /dev/null
+  line=$(grep -E '^pictures: [0-9]+ passed, [0-9]+ failed$' \
+    "$logs/pictures.txt" | tail -n 1)
+  if [ -n "$line" ]; then
+    line=${line#pictures: }
+    passed=$((passed + ${line%% passed*}))
+    f=${line#*, }
+    failed=$((failed + ${f%% failed}))
+  else
+    failed=$((failed + 1))
+  fi
+  echo "screenshots and previews: $FLX_SHOTS"
+  if [ "$docs" = 1 ]; then
+    mkdir -p "$root/docs/images/native"
+    cp "$FLX_SHOTS"/*.png "$FLX_SHOTS"/*.svg "$root/docs/images/native/"
+    echo "copied to docs/images/native"
+  fi
+fi
 
 if [ "$session_rc" -ne 0 ] && [ "$failed" -eq 0 ]; then
   echo "the Wine session failed (exit $session_rc); its log:"

@@ -1,22 +1,30 @@
 // flexarium-demo: a form file shown on real windows.
 //
-//   flexarium-demo FORM.dfm [--client WxH]... [--outer WxH]... [--maximize]
-//                  [--minimize] [--restore] [--json] [--linger MS]
+//   flexarium-demo FORM.dfm [STEP]... [--json] [--linger MS [--until FILE]]
+//   (STEP: --client WxH, --outer WxH, --move X Y, --maximize, --minimize,
+//   --restore)
+//   flexarium-demo FORM.dfm [--watch]
 //
-// Without a step it runs a message loop until the form is closed, so that a
-// person can drag the frame and watch the form rescale. With steps it runs
-// them in the order given, after the form is first shown, and reports the
-// layout after each one as `flexarium preview` does (a table, or with --json
-// the same JSON document). Every number is read back from the real windows;
-// only controls without a window of their own (labels, shapes) report the
+// Without a step the form stays on the screen until it is closed, so that a
+// person can drag the frame and watch the form rescale; the caption shows
+// the component's factors and the screen DPI after every rescale pass.
+// --watch also prints the layout after each gesture (a drag of the frame,
+// maximise, restore) as one line of JSON. With steps it runs them in the
+// order given, after the form is first shown, and reports the layout after
+// each one as `flexarium preview` does (a table, or with --json the same
+// JSON document). Every number is read back from the real windows; only
+// controls without a window of their own (labels, shapes) report the
 // framework's bounds. --linger keeps the form on the screen, answering
-// messages, for MS milliseconds after the report (for screenshots).
+// messages, for MS milliseconds after the report (for screenshots), or
+// until FILE exists.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <iostream>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "flexarium/flexarium.h"
@@ -48,8 +56,8 @@ namespace cli = flexarium_cli;
 namespace {
 
 struct Step {
-  enum Kind { Client, Outer, Maximize, Minimize, Restore } kind;
-  cli::Size size;
+  enum Kind { Client, Outer, Move, Maximize, Minimize, Restore } kind;
+  cli::Size size;  // the size, or the top-left corner of a move
   std::string action;
 };
 
@@ -58,11 +66,56 @@ struct Args {
   std::vector<Step> steps;
   bool json = false;
   int lingerMs = 0;
+  std::string until;
+  bool watch = false;
+  bool help = false;
 };
 
 const char* kUsage =
     "usage: flexarium-demo FORM.dfm [--client WxH]... [--outer WxH]... "
-    "[--maximize] [--minimize] [--restore] [--json] [--linger MS]\n";
+    "[--move X Y]... [--maximize] [--minimize] [--restore] [--json] "
+    "[--linger MS "
+    "[--until FILE]]\n"
+    "       flexarium-demo FORM.dfm [--watch]\n"
+    "       flexarium-demo --help\n";
+
+const char* kHelp =
+    "Shows a form file on real windows with its TFlexarium at work.\n"
+    "\n"
+    "Without a step the form stays until it is closed: drag its frame,\n"
+    "maximise and restore it, and watch it rescale. The caption shows the\n"
+    "component's last factors (x, y and the font's) and the screen DPI.\n"
+    "\n"
+    "Steps, run in the order given after the form is first shown:\n"
+    "  --client WxH   give the form this client size (repeatable)\n"
+    "  --outer WxH    give the form this outer window size (repeatable)\n"
+    "  --move X Y     move the window's top-left corner to this screen\n"
+    "                 point (repeatable)\n"
+    "  --maximize     maximise the form\n"
+    "  --minimize     minimise the form\n"
+    "  --restore      restore it from maximised or minimised\n"
+    "A size or move step on a maximised or minimised form restores it\n"
+    "first.\n"
+    "\n"
+    "Reports (with steps, or with --json or --linger alone):\n"
+    "  (none)         the layout after each step as a table, as `flexarium\n"
+    "                 preview` prints it, every number read from the real\n"
+    "                 windows\n"
+    "  --json         the same as one JSON document (`flexarium preview\n"
+    "                 --json`'s)\n"
+    "  --linger MS    afterwards keep the form on the screen for MS\n"
+    "                 milliseconds (0..600000), e.g. for a screenshot\n"
+    "  --until FILE   stop lingering as soon as FILE exists\n"
+    "\n"
+    "Interactive:\n"
+    "  --watch        as without steps, and after each gesture (a drag of\n"
+    "                 the frame ending, maximise, restore) print the layout\n"
+    "                 as one line of JSON (a step of --json's document) with\n"
+    "                 where the frame's edges and caption buttons are\n"
+    "  -h, --help     this text\n"
+    "\n"
+    "Exit status: 0, 1 when the form cannot be read, 2 for a wrong command\n"
+    "line.\n";
 
 bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
   for (int i = 1; i < argc; ++i) {
@@ -81,6 +134,21 @@ bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
       const bool client = a == "--client";
       args.steps.push_back({client ? Step::Client : Step::Outer, *size,
                             (client ? "client " : "outer ") + text});
+    } else if (a == "--move") {
+      std::optional<int> x, y;
+      if (i + 2 < argc) {
+        x = cli::parseInt(argv[i + 1], -100000, 100000);
+        y = cli::parseInt(argv[i + 2], -100000, 100000);
+      }
+      if (!x || !y) {
+        error = "--move needs a screen position X Y";
+        return false;
+      }
+      args.steps.push_back(
+          {Step::Move,
+           {*x, *y},
+           std::string("move ") + argv[i + 1] + " " + argv[i + 2]});
+      i += 2;
     } else if (a == "--maximize") {
       args.steps.push_back({Step::Maximize, {}, "maximize"});
     } else if (a == "--minimize") {
@@ -89,6 +157,17 @@ bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
       args.steps.push_back({Step::Restore, {}, "restore"});
     } else if (a == "--json") {
       args.json = true;
+    } else if (a == "--watch") {
+      args.watch = true;
+    } else if (a == "--help" || a == "-h") {
+      args.help = true;
+      return true;
+    } else if (a == "--until") {
+      if (i + 1 >= argc) {
+        error = "--until needs a file name";
+        return false;
+      }
+      args.until = argv[++i];
     } else if (a == "--linger") {
       auto ms =
           i + 1 < argc ? cli::parseInt(argv[i + 1], 0, 600000) : std::nullopt;
@@ -112,6 +191,14 @@ bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
     error = "no form file";
     return false;
   }
+  if (args.watch && (!args.steps.empty() || args.json || args.lingerMs > 0)) {
+    error = "--watch takes no steps, --json or --linger";
+    return false;
+  }
+  if (!args.until.empty() && args.lingerMs == 0) {
+    error = "--until goes with --linger";
+    return false;
+  }
   return true;
 }
 
@@ -132,6 +219,16 @@ std::string utf8(const std::wstring& w) {
   ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()),
                         s.data(), n, nullptr, nullptr);
   return s;
+}
+
+std::wstring wide(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  const int n = ::MultiByteToWideChar(
+      CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring w(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                        w.data(), n);
+  return w;
 }
 
 HWND hwndOf(flx::win::HWND h) { return reinterpret_cast<HWND>(h); }
@@ -195,6 +292,102 @@ cli::ControlLayout layoutOf(flx::TControl& c, int depth, int dpi) {
   return l;
 }
 
+// The message the watch hook posts to the form when a gesture has ended;
+// WParam says which.
+constexpr UINT kGestureEnded = WM_APP + 0x2F0;
+enum Gesture : WPARAM { kSize, kMaximize, kRestore, kMinimize };
+const char* const kGestureNames[] = {"size", "maximize", "restore", "minimize"};
+
+// What the watch hook sees of the form's messages, after its procedures
+// have handled them.
+struct WatchState {
+  HWND form = nullptr;
+  bool sizing = false;      // inside the system's move and size loop
+  std::vector<SIZE> sizes;  // window sizes during that loop
+};
+WatchState gWatch;
+HHOOK gWatchHook = nullptr;
+
+LRESULT CALLBACK watchHook(int code, WPARAM wParam, LPARAM lParam) {
+  const auto* m = reinterpret_cast<const CWPRETSTRUCT*>(lParam);
+  if (code == HC_ACTION && m != nullptr && m->hwnd == gWatch.form) {
+    switch (m->message) {
+      case WM_ENTERSIZEMOVE:
+        gWatch.sizing = true;
+        gWatch.sizes.clear();
+        break;
+      case WM_EXITSIZEMOVE:
+        gWatch.sizing = false;
+        // Posted: the report is made once the system's loop has ended.
+        ::PostMessageW(gWatch.form, kGestureEnded, kSize, 0);
+        break;
+      case WM_SIZE: {
+        RECT r{};
+        ::GetWindowRect(gWatch.form, &r);
+        if (gWatch.sizing) {
+          gWatch.sizes.push_back(SIZE{r.right - r.left, r.bottom - r.top});
+        } else if (m->wParam == SIZE_MAXIMIZED) {
+          ::PostMessageW(gWatch.form, kGestureEnded, kMaximize, 0);
+        } else if (m->wParam == SIZE_RESTORED) {
+          ::PostMessageW(gWatch.form, kGestureEnded, kRestore, 0);
+        } else if (m->wParam == SIZE_MINIMIZED) {
+          ::PostMessageW(gWatch.form, kGestureEnded, kMinimize, 0);
+        }
+        break;
+      }
+      default:
+        break;
+    }
+  }
+  return ::CallNextHookEx(gWatchHook, code, wParam, lParam);
+}
+
+// Screen points where a person's mouse finds each part of the frame, found
+// by asking the window (WM_NCHITTEST) along its edges and caption.
+nlohmann::ordered_json frameTargets(HWND wnd) {
+  RECT r{};
+  ::GetWindowRect(wnd, &r);
+  auto hit = [&](LONG x, LONG y) {
+    return ::SendMessageW(wnd, WM_NCHITTEST, 0, MAKELPARAM(x, y));
+  };
+  nlohmann::ordered_json targets = nlohmann::ordered_json::object();
+  auto point = [&](const char* name, LONG x, LONG y, LRESULT code) {
+    if (hit(x, y) == code) targets[name] = {x, y};
+  };
+  const LONG midX = (r.left + r.right) / 2, midY = (r.top + r.bottom) / 2;
+  point("left", r.left + 1, midY, HTLEFT);
+  point("right", r.right - 2, midY, HTRIGHT);
+  point("top", midX, r.top + 1, HTTOP);
+  point("bottom", midX, r.bottom - 2, HTBOTTOM);
+  point("topleft", r.left + 1, r.top + 1, HTTOPLEFT);
+  point("topright", r.right - 2, r.top + 1, HTTOPRIGHT);
+  point("bottomleft", r.left + 1, r.bottom - 2, HTBOTTOMLEFT);
+  point("bottomright", r.right - 2, r.bottom - 2, HTBOTTOMRIGHT);
+  // Down the middle to the caption, then along it from the right to the
+  // maximise (or restore) button.
+  for (LONG y = r.top; y < midY; ++y) {
+    if (hit(midX, y) != HTCAPTION) continue;
+    const LONG captionY = y + ::GetSystemMetrics(SM_CYCAPTION) / 2;
+    point("caption", midX, captionY, HTCAPTION);
+    auto button = [&](const char* name, LRESULT code) {
+      LONG first = 0, last = 0;
+      for (LONG x = r.right - 1; x > midX; --x) {
+        if (hit(x, captionY) == code) {
+          if (last == 0) last = x;
+          first = x;
+        } else if (last != 0) {
+          break;
+        }
+      }
+      if (last != 0) targets[name] = {(first + last) / 2, captionY};
+    };
+    button("maxbutton", HTMAXBUTTON);
+    button("closebutton", HTCLOSE);
+    break;
+  }
+  return targets;
+}
+
 class Demo {
  public:
   explicit Demo(flx::win32::Desktop& desktop) : desktop_(desktop) {
@@ -224,7 +417,24 @@ class Demo {
     cli::watchRescalePasses(*root_, [this](const cli::Factors& factors) {
       last_ = factors;
       ++passes_;
+      if (factorsInCaption_) showFactorsInCaption();
     });
+  }
+
+  // From now on the caption also shows the factors and the screen DPI.
+  void putFactorsInCaption() {
+    factorsInCaption_ = true;
+    showFactorsInCaption();
+  }
+
+  // Prints the layout as one line of JSON after each gesture (see the hook),
+  // the first (the form shown) with the screen.
+  void watchGestures(const cli::PreviewReport& report) {
+    screen_ = cli::reportToJson(report)["screen"];
+    gWatch.form = window();
+    gWatchHook = ::SetWindowsHookExW(WH_CALLWNDPROCRET, &watchHook, nullptr,
+                                     ::GetCurrentThreadId());
+    printWatched("show");
   }
 
   const std::optional<std::string>& component() const { return component_; }
@@ -244,6 +454,17 @@ class Demo {
   void run(const Step& step) {
     HWND wnd = window();
     switch (step.kind) {
+      case Step::Move: {
+        if (::IsIconic(wnd) || ::IsZoomed(wnd)) {
+          ::ShowWindow(wnd, SW_RESTORE);
+          pump();
+        }
+        RECT outer{};
+        ::GetWindowRect(wnd, &outer);
+        ::MoveWindow(wnd, step.size.width, step.size.height,
+                     outer.right - outer.left, outer.bottom - outer.top, TRUE);
+        break;
+      }
       case Step::Client:
       case Step::Outer: {
         // A size step on a maximised or minimised form restores it first.
@@ -307,6 +528,13 @@ class Demo {
     ::GetClientRect(wnd, &client);
     fl.clientWidth = client.right;
     fl.clientHeight = client.bottom;
+    POINT origin{0, 0};
+    ::ClientToScreen(wnd, &origin);
+    fl.clientLeft = origin.x - r.left;
+    fl.clientTop = origin.y - r.top;
+    if ((::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_CAPTION) == WS_CAPTION) {
+      fl.captionHeight = ::GetSystemMetrics(SM_CYCAPTION);
+    }
     fl.state = ::IsIconic(wnd)   ? "minimized"
                : ::IsZoomed(wnd) ? "maximized"
                                  : "normal";
@@ -318,31 +546,72 @@ class Demo {
     return step;
   }
 
-  // Answers messages for `ms` milliseconds, or less if the form is closed.
-  void linger(int ms) {
-    HWND wnd = window();
-    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(ms);
-    while (::IsWindow(wnd) && ::IsWindowVisible(wnd)) {
-      const ULONGLONG now = ::GetTickCount64();
-      if (now >= end) break;
-      ::MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                                  static_cast<DWORD>(end - now), QS_ALLINPUT);
-      pump();
-    }
-  }
-
   // Until the person closes the form.
   void loop() {
     HWND wnd = window();
     MSG msg;
     while (::IsWindow(wnd) && ::IsWindowVisible(wnd) &&
            ::GetMessageW(&msg, nullptr, 0, 0) > 0) {
+      if (msg.hwnd == wnd && msg.message == kGestureEnded) {
+        printWatched(kGestureNames[msg.wParam & 3]);
+        continue;
+      }
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
+    }
+    if (gWatchHook != nullptr) ::UnhookWindowsHookEx(gWatchHook);
+    gWatchHook = nullptr;
+  }
+
+  // Answers messages for `ms` milliseconds, or until the form is closed or
+  // `until` names a file that exists.
+  void linger(int ms, const std::string& until) {
+    HWND wnd = window();
+    const ULONGLONG end = ::GetTickCount64() + static_cast<ULONGLONG>(ms);
+    const std::wstring file = wide(until);
+    while (::IsWindow(wnd) && ::IsWindowVisible(wnd)) {
+      const ULONGLONG now = ::GetTickCount64();
+      if (now >= end) break;
+      if (!file.empty() &&
+          ::GetFileAttributesW(file.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        break;
+      }
+      ::MsgWaitForMultipleObjects(
+          0, nullptr, FALSE,
+          static_cast<DWORD>(std::min<ULONGLONG>(end - now, 50)), QS_ALLINPUT);
+      pump();
     }
   }
 
  private:
+  void showFactorsInCaption() {
+    std::string caption = form_->GetText();
+    char text[96];
+    if (last_) {
+      std::snprintf(text, sizeof text,
+                    "  [x %.3f, y %.3f, font %.3f at %d DPI]", last_->x,
+                    last_->y, last_->font(), screenDpi());
+    } else {
+      std::snprintf(text, sizeof text, "  [%s at %d DPI]",
+                    component_ ? "no rescale pass yet" : "no TFlexarium",
+                    screenDpi());
+    }
+    ::SetWindowTextW(window(), wide(caption + text).c_str());
+  }
+
+  void printWatched(const char* gesture) {
+    cli::StepLayout step = capture(gesture);
+    nlohmann::ordered_json line = cli::stepToJson(step);
+    line["gesture"] = gesture;
+    nlohmann::ordered_json sizes = nlohmann::ordered_json::array();
+    for (const SIZE& size : gWatch.sizes) sizes.push_back({size.cx, size.cy});
+    line["sizes_while_dragging"] = std::move(sizes);
+    line["targets"] = frameTargets(window());
+    if (!screen_.is_null()) line["screen"] = std::exchange(screen_, nullptr);
+    gWatch.sizes.clear();
+    std::cout << line.dump() << std::endl;
+  }
+
   flx::win32::Desktop& desktop_;
   std::unique_ptr<flx::TComponent> root_;
   flx::TCustomForm* form_ = nullptr;
@@ -351,6 +620,8 @@ class Demo {
   std::vector<std::string> errors_;
   std::optional<cli::Factors> last_;
   int passes_ = 0;
+  bool factorsInCaption_ = false;
+  nlohmann::ordered_json screen_;
 };
 
 // The screen as the system reports it, in the preview's terms.
@@ -426,6 +697,10 @@ int main(int argc, char** argv) {
     std::cerr << "flexarium-demo: " << error << "\n" << kUsage;
     return 2;
   }
+  if (args.help) {
+    std::cout << kUsage << "\n" << kHelp;
+    return 0;
+  }
   flx::win32::ScopedDesktop desktop;
   cli::PreviewReport report;
   report.file = args.file;
@@ -437,6 +712,8 @@ int main(int argc, char** argv) {
     demo.beginStep();
     demo.show();
     if (args.steps.empty() && !args.json && args.lingerMs == 0) {
+      demo.putFactorsInCaption();
+      if (args.watch) demo.watchGestures(report);
       demo.loop();
       return 0;
     }
@@ -447,7 +724,7 @@ int main(int argc, char** argv) {
       report.steps.push_back(demo.capture(step.action));
     }
     print(args, report);
-    demo.linger(args.lingerMs);
+    demo.linger(args.lingerMs, args.until);
   } catch (const flx::Exception& e) {
     std::cerr << e.what() << "\n";
     return 1;

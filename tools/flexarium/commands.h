@@ -31,7 +31,11 @@ struct ScreenStrings {
   std::string locale;
   std::string composition;
   std::string frame;
+  std::vector<std::string> monitors;
+  std::string awareness;
   ScreenSettings settings() const;
+  // What is wrong with the options together ("" when nothing).
+  std::string problem() const;
 };
 void addScreenOptions(CLI::App& cmd, ScreenStrings& screen);
 

@@ -79,6 +79,29 @@ void addScreenOptions(CLI::App& cmd, ScreenStrings& s) {
                  "(default Windows 10's 23:4:4 at 96 DPI, scaled)")
       ->check(checkWith(parseFrame, kFrameForm))
       ->type_name("CAPTION:FRAME[:PADDED]");
+  cmd.add_option("--monitor", s.monitors,
+                 "A monitor of this size, top-left corner and DPI "
+                 "(repeatable; the first is the primary, at 0,0, and its DPI "
+                 "is the system DPI); instead of --screen and --dpi")
+      ->check(checkWith(parseMonitor, kMonitorForm))
+      ->type_name("WxH@X,Y:DPI");
+  cmd.add_option("--awareness", s.awareness,
+                 "How the application handles DPI, as its manifest declares "
+                 "(default permonitor: each window has its monitor's DPI and "
+                 "follows it from monitor to monitor)")
+      ->check(checkWith(parseAwareness, kAwarenessForm))
+      ->type_name("unaware|system|permonitor");
+}
+
+std::string ScreenStrings::problem() const {
+  if (monitors.empty()) return {};
+  if (!screen.empty() || !dpi.empty()) {
+    return "--monitor gives each monitor's size and DPI: leave out --screen "
+           "and --dpi";
+  }
+  std::vector<flx::sim::MonitorConfig> list;
+  for (const std::string& m : monitors) list.push_back(*parseMonitor(m));
+  return checkMonitors(list);
 }
 
 ScreenSettings ScreenStrings::settings() const {
@@ -90,6 +113,14 @@ ScreenSettings ScreenStrings::settings() const {
   if (!locale.empty()) s.locale = *parseLocale(locale);
   if (!composition.empty()) s.composition = *parseOnOff(composition);
   if (!frame.empty()) s.frame = parseFrame(frame);
+  for (const std::string& m : monitors) s.monitors.push_back(*parseMonitor(m));
+  if (!s.monitors.empty()) {
+    const auto& primary = s.monitors[0];
+    s.screen = Size{primary.rect.right - primary.rect.left,
+                    primary.rect.bottom - primary.rect.top};
+    s.dpi = Size{primary.dpi, primary.dpi};
+  }
+  if (!awareness.empty()) s.awareness = *parseAwareness(awareness);
   return s;
 }
 
@@ -101,13 +132,16 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
       "layout after each step: every control's bounds (relative to its "
       "parent) and font size, and the component's factors.");
   cmd->footer(
-      "Steps (--client, --outer, --scale, --maximize, --minimize, --restore) "
-      "run in "
-      "the order given, after the form is first shown; a size step on a "
-      "maximised or minimised form restores it first. Without a step the "
-      "form is shown and reported once.\n\n"
-      "Example:\n  flexarium preview examples/forms/contact.dfm --dpi 144 "
-      "--client 720x450 --client 1080x675 --html contact.html");
+      "Steps (--client, --outer, --scale, --move, --maximize, --minimize, "
+      "--restore) run in the order given, after the form is first shown; a "
+      "size or move step on a maximised or minimised form restores it "
+      "first. Without a step the form is shown and reported once.\n\n"
+      "Examples:\n  flexarium preview examples/forms/contact.dfm --dpi 144 "
+      "--client 720x450 --client 1080x675 --html contact.html\n"
+      "  flexarium preview examples/forms/contact.dfm --monitor "
+      "1920x1080@0,0:144 --monitor 1920x1080@1920,0:96 --move 2300,200 "
+      "--move 300,200 --json\n"
+      "  flexarium preview some_dialog.dfm --attach --scale 1.5 --scale 0.75");
   struct Args {
     std::string file;
     ScreenStrings screen;
@@ -115,6 +149,7 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     std::vector<std::string> outers;
     std::vector<std::string> scales;
     bool attach = false;
+    std::vector<std::string> moves;
     bool json = false;
     std::string svgDir;
     std::string htmlFile;
@@ -141,13 +176,22 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
                     ->check(checkWith(parseScale, kScaleForm))
                     ->type_name("F");
   // One size per occurrence, so that the order of the steps is kept.
-  client->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  outer->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   scale->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   cmd->add_flag("--attach", args->attach,
                 "Put a started TFlexarium with default properties on a form "
                 "that has none, designed for the form file's client size and "
                 "PixelsPerInch (96 without one)");
+  auto* move =
+      cmd->add_option("--move", args->moves,
+                      "Drag the form by its caption so that its top-left "
+                      "corner lands on this screen point; onto a monitor of "
+                      "another DPI it takes that DPI (repeatable)")
+          ->check(checkWith(parsePoint, kPointForm))
+          ->type_name("X,Y");
+  // One value per occurrence, so that the order of the steps is kept.
+  client->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  outer->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  move->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   CLI::Option* maximize =
       cmd->add_flag("--maximize")->description("Maximise the form");
   CLI::Option* minimize =
@@ -165,8 +209,11 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
       ->type_name("FILE");
   args->search.addTo(*cmd);
 
-  cmd->callback([cmd, args, client, outer, scale, maximize, minimize, restore,
-                 &exitCode] {
+  cmd->callback([cmd, args, client, outer, scale, move, maximize, minimize,
+                 restore, &exitCode] {
+    if (std::string problem = args->screen.problem(); !problem.empty()) {
+      throw CLI::ValidationError(problem);
+    }
     flx::FormLoadOptions options = args->search.loadOptions(false);
     PreviewReport report;
     report.file = inputName(args->file);
@@ -179,7 +226,7 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
       session.beginStep();
       session.show();
       report.steps.push_back(session.capture("show"));
-      std::size_t nextClient = 0, nextOuter = 0, nextScale = 0;
+      std::size_t nextClient = 0, nextOuter = 0, nextScale = 0, nextMove = 0;
       for (const CLI::Option* opt : cmd->parse_order()) {
         session.beginStep();
         if (opt == client) {
@@ -196,6 +243,11 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
           const std::string& text = args->scales.at(nextScale++);
           session.setScale(*parseScale(text));
           report.steps.push_back(session.capture("scale " + text));
+        } else if (opt == move) {
+          const std::string& text = args->moves.at(nextMove++);
+          const flx::win::POINT to = *parsePoint(text);
+          session.dragCaption(to.x, to.y);
+          report.steps.push_back(session.capture("move " + text));
         } else if (opt == maximize) {
           session.maximize();
           report.steps.push_back(session.capture("maximize"));

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "report.h"
@@ -88,15 +89,95 @@ class Svg {
   std::ostringstream& out_;
 };
 
-// What a control shows: its caption or text, else its name.
+// "&&" stands for "&"; a single "&" only marks the accelerator.
+std::string withoutAccelerator(const std::string& text) {
+  std::string out;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '&' && ++i == text.size()) break;
+    out += text[i];
+  }
+  return out;
+}
+
+std::string firstLine(const std::string& text) {
+  // One line is enough for a picture; the rest would be clipped anyway.
+  auto nl = text.find_first_of("\r\n");
+  return nl == std::string::npos ? text : text.substr(0, nl);
+}
+
+// What a control shows: its caption or text, else (in grey) its name.
 std::string label(const ControlLayout& c, bool& isName) {
   isName = c.text.empty();
-  if (!isName) {
-    // One line is enough for a picture; the rest would be clipped anyway.
-    auto nl = c.text.find_first_of("\r\n");
-    return nl == std::string::npos ? c.text : c.text.substr(0, nl);
-  }
+  if (!isName) return firstLine(withoutAccelerator(c.text));
   return c.name.empty() ? c.className : c.name;
+}
+
+constexpr const char* kFace = "#f0f0f0";
+constexpr const char* kShadow = "#a0a0a0";
+constexpr const char* kLight = "#ffffff";
+constexpr const char* kSunken = "#7a7a7a";
+constexpr const char* kSelected = "#0078d7";
+
+// A one-pixel bevel: light above and left, shadow below and right (or the
+// other way round when lowered).
+void bevelBox(Svg& svg, double x, double y, double w, double h, bool raised) {
+  const char* topLeft = raised ? kLight : kShadow;
+  const char* bottomRight = raised ? kShadow : kLight;
+  svg.line(x, y + 0.5, x + w, y + 0.5, topLeft);
+  svg.line(x + 0.5, y, x + 0.5, y + h, topLeft);
+  svg.line(x, y + h - 0.5, x + w, y + h - 0.5, bottomRight);
+  svg.line(x + w - 0.5, y, x + w - 0.5, y + h, bottomRight);
+}
+
+// The anchor and x of a caption aligned in a box of width w.
+std::pair<std::string, double> aligned(const std::string& align, double w,
+                                       double inset) {
+  if (align == "center") return {"middle", w / 2};
+  if (align == "right") return {"end", w - inset};
+  return {"start", inset};
+}
+
+// A column of lines from the top: memo lines, list items.
+void lines(Svg& svg, const ControlLayout& c, const std::string& family, int px,
+           double w, double h) {
+  const double step = std::max(1.0, px * 1.25);
+  for (std::size_t i = 0; i < c.items.size(); ++i) {
+    const double top = 2 + step * static_cast<double>(i);
+    if (top >= h) break;
+    const bool selected =
+        c.look == Look::List && static_cast<int>(i) == c.itemIndex;
+    if (selected) svg.rect(2, top, w - 4, step, kSelected, "");
+    svg.text(4, top + px * 0.95, c.items[i], px, family,
+             selected ? "#ffffff" : "#000000", "start", c.bold, c.italic);
+  }
+}
+
+void checkMark(Svg& svg, double x, double y, double box) {
+  svg.raw() << "<path d=\"M" << num(x + box * 0.2) << " " << num(y + box * 0.5)
+            << " L" << num(x + box * 0.42) << " " << num(y + box * 0.72) << " L"
+            << num(x + box * 0.8) << " " << num(y + box * 0.28)
+            << "\" fill=\"none\" stroke=\"#000000\" stroke-width=\""
+            << num(std::max(1.0, box / 7)) << "\"/>\n";
+}
+
+void radioButton(Svg& svg, double x, double cy, double box, bool checked) {
+  svg.raw() << "<circle cx=\"" << num(x + box / 2) << "\" cy=\"" << num(cy)
+            << "\" r=\"" << num(box / 2) << "\" fill=\"#ffffff\" stroke=\""
+            << "#333333\"/>\n";
+  if (checked) {
+    svg.raw() << "<circle cx=\"" << num(x + box / 2) << "\" cy=\"" << num(cy)
+              << "\" r=\"" << num(box / 5) << "\" fill=\"#000000\"/>\n";
+  }
+}
+
+void groupFrame(Svg& svg, const ControlLayout& c, const std::string& text,
+                const std::string& family, int px, const std::string& ink) {
+  const double top = px / 2.0;
+  svg.rect(0.5, top, c.width - 1, c.height - top - 0.5, "none", "#c5c5c5",
+           "rx=\"2\"");
+  if (text.empty()) return;
+  svg.rect(6, 0, textWidth(text, px) + 6, px + 2, kFace, "");
+  svg.text(9, px * 0.9, text, px, family, ink, "start", c.bold, c.italic);
 }
 
 void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
@@ -107,10 +188,11 @@ void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
       c.fontSize ? fontFamily(c.fontName) : xmlEscape(kUiFont);
   bool isName = false;
   const std::string text = label(c, isName);
-  const std::string ink = isName ? "#8a8a8a" : "#000000";
+  const std::string textInk = c.textColor.empty() ? "#000000" : c.textColor;
+  const std::string ink = isName ? "#8a8a8a" : textInk;
   const bool italic = c.italic || isName;
   const double middle = h / 2 + px * 0.35;
-  const double firstLine = 2 + px * 0.9;
+  const double topLine = 2 + px * 0.9;
   switch (c.look) {
     case Look::Button:
       svg.rect(0.5, 0.5, w - 1, h - 1, "#e1e1e1", "#adadad", "rx=\"2\"");
@@ -121,77 +203,275 @@ void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
       const double box = std::max(4.0, std::min(h - 2, px * 1.1));
       const double top = (h - box) / 2;
       if (c.look == Look::Check) {
-        svg.rect(1.5, top, box, box, "#ffffff", "#333333");
+        svg.rect(1.5, top, box, box, c.check == 2 ? "#d0d0d0" : "#ffffff",
+                 "#333333");
+        if (c.check != 0) checkMark(svg, 1.5, top, box);
       } else {
-        svg.raw() << "<circle cx=\"" << num(1.5 + box / 2) << "\" cy=\""
-                  << num(top + box / 2) << "\" r=\"" << num(box / 2)
-                  << "\" fill=\"#ffffff\" stroke=\"#333333\"/>\n";
+        radioButton(svg, 1.5, top + box / 2, box, c.check != 0);
       }
       svg.text(box + 6, middle, text, px, family, ink, "start", c.bold, italic);
       break;
     }
     case Look::Edit:
-      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", "#7a7a7a");
+      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", c.bordered ? kSunken : "");
       svg.text(4, middle, text, px, family, ink, "start", c.bold, italic);
       break;
+    case Look::Date:
     case Look::Combo: {
-      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", "#7a7a7a");
+      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", kSunken);
       const double arrow = std::min(h - 2, 17.0 * h / 21.0);
       svg.rect(w - arrow - 1, 1, arrow, h - 2, "#e5e5e5", "");
       svg.raw() << "<path d=\"M" << num(w - arrow * 0.75 - 1) << " "
                 << num(h * 0.42) << " L" << num(w - arrow / 2 - 1) << " "
                 << num(h * 0.6) << " L" << num(w - arrow * 0.25 - 1) << " "
                 << num(h * 0.42) << "\" fill=\"none\" stroke=\"#444444\"/>\n";
-      svg.text(4, middle, text, px, family, ink, "start", c.bold, italic);
+      const bool selected =
+          c.itemIndex >= 0 && c.itemIndex < static_cast<int>(c.items.size());
+      if (selected) {
+        svg.text(4, middle, c.items[static_cast<std::size_t>(c.itemIndex)], px,
+                 family, textInk, "start", c.bold, c.italic);
+      } else {
+        svg.text(4, middle, text, px, family, ink, "start", c.bold, italic);
+      }
       break;
     }
     case Look::Memo:
     case Look::List:
-      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", "#7a7a7a");
-      svg.text(4, firstLine, text, px, family, ink, "start", c.bold, italic);
+      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", c.bordered ? kSunken : "");
+      if (c.items.empty() && isName) {
+        svg.text(4, topLine, text, px, family, ink, "start", c.bold, italic);
+      }
+      lines(svg, c, family, px, w, h);
       break;
-    case Look::Label:
+    case Look::Label: {
+      // The dotted outline marks the bounds; the real label shows only its
+      // caption.
       svg.rect(0.5, 0.5, w - 1, h - 1, "none", "#c9d3df",
                "stroke-dasharray=\"2 2\"");
-      svg.text(0, px * 0.9, text, px, family, ink, "start", c.bold, italic);
-      break;
-    case Look::Group: {
-      const double top = px / 2.0;
-      svg.rect(0.5, top, w - 1, h - top - 0.5, "none", "#c5c5c5", "rx=\"2\"");
-      svg.rect(6, 0, textWidth(text, px) + 6, px + 2, "#f0f0f0", "");
-      svg.text(9, px * 0.9, text, px, family, ink, "start", c.bold, italic);
+      const auto [anchor, x] = aligned(c.align, w, 0);
+      svg.text(x, px * 0.9, text, px, family, ink, anchor, c.bold, italic);
       break;
     }
-    case Look::Panel:
-      svg.rect(0.5, 0.5, w - 1, h - 1, "#f0f0f0", "#a0a0a0");
-      if (!isName) {
-        svg.text(w / 2, middle, text, px, family, ink, "middle", c.bold,
-                 c.italic);
+    case Look::Static: {
+      if (c.bordered) svg.rect(0.5, 0.5, w - 1, h - 1, "none", kSunken);
+      const auto [anchor, x] = aligned(c.align, w, 1);
+      svg.text(x, px * 0.9, text, px, family, ink, anchor, c.bold, italic);
+      break;
+    }
+    case Look::Group:
+      groupFrame(svg, c, isName ? "" : text, family, px, ink);
+      break;
+    case Look::RadioGroup:
+      groupFrame(svg, c, isName ? "" : text, family, px, ink);
+      for (std::size_t i = 0; i < c.items.size() && i < c.itemRects.size();
+           ++i) {
+        const Box& b = c.itemRects[i];
+        const double box = std::max(4.0, std::min(b.height - 2.0, px * 1.1));
+        const double cy = b.top + b.height / 2.0;
+        radioButton(svg, b.left + 1.5, cy, box,
+                    static_cast<int>(i) == c.itemIndex);
+        svg.text(b.left + box + 6, cy + px * 0.35, c.items[i], px, family,
+                 textInk, "start", c.bold, c.italic);
       }
       break;
+    case Look::Panel: {
+      svg.rect(0, 0, w, h, kFace, "");
+      if (!c.bevel.empty()) bevelBox(svg, 0, 0, w, h, c.bevel == "raised");
+      if (!c.innerBevel.empty()) {
+        const double in = c.bevel.empty() ? 0 : 1;
+        bevelBox(svg, in, in, w - 2 * in, h - 2 * in, c.innerBevel == "raised");
+      }
+      if (!isName) {
+        const auto [anchor, x] = aligned(c.align, w, 4);
+        svg.text(x, middle, text, px, family, ink, anchor, c.bold, c.italic);
+      }
+      break;
+    }
     case Look::Frame:
       svg.rect(0.5, 0.5, w - 1, h - 1, "none", "#6f8fb0",
                "stroke-dasharray=\"6 3\"");
-      svg.text(3, firstLine, c.name, px, family, "#6f8fb0", "start", false,
-               true);
+      svg.text(3, topLine, c.name, px, family, "#6f8fb0", "start", false, true);
       break;
-    case Look::Page:
-      svg.rect(0.5, 0.5, w - 1, h - 1, "#f9f9f9", "#adadad");
-      svg.text(6, firstLine, text, px, family, ink, "start", c.bold, italic);
+    case Look::Tabs: {
+      // Tabs as high as the text plus nine pixels, then the framed pages.
+      const double tabs = std::round(px * 1.2) + 9;
+      svg.rect(0.5, tabs - 1.5, w - 1, h - tabs + 1, kFace, kShadow);
+      double x = 2;
+      for (std::size_t i = 0; i < c.items.size() && x < w; ++i) {
+        const std::string caption = withoutAccelerator(c.items[i]);
+        const double tw = textWidth(caption, px) + 12;
+        const bool active = static_cast<int>(i) == c.itemIndex;
+        const double top = active ? 0 : 2;
+        svg.rect(x + 0.5, top + 0.5, tw, tabs - top - 1, kFace, kShadow);
+        if (active) svg.rect(x + 1, tabs - 2.5, tw - 1, 2, kFace, "");
+        svg.text(x + tw / 2, top + (tabs - top) / 2 + px * 0.3, caption, px,
+                 family, textInk, "middle", c.bold, c.italic);
+        x += tw;
+      }
       break;
-    case Look::Bar:
-      svg.rect(0, 0, w, h, "#e8e8e8", "#c2c2c2");
-      svg.text(4, middle, text, px, family, ink, "start", c.bold, italic);
+    }
+    case Look::Sheet:
+      svg.rect(0, 0, w, h, kFace, "");
       break;
-    case Look::Picture:
-      svg.rect(0.5, 0.5, w - 1, h - 1, "url(#" + hatch + ")", "#9a9a9a");
-      svg.text(w / 2, middle, text, px, family, "#6a6a6a", "middle", false,
-               true);
+    case Look::Track: {
+      const double span = std::max(1, c.rangeMax - c.rangeMin);
+      const double at = (c.position - c.rangeMin) / span;
+      if (c.vertical) {
+        svg.rect(w * 0.4, 8, 4, h - 16, "#ffffff", kSunken);
+        svg.rect(w * 0.4 - 8, 8 + (h - 16) * at - 5, 20, 10, "#e1e1e1",
+                 "#707070");
+      } else {
+        svg.rect(8, h * 0.35, w - 16, 4, "#ffffff", kSunken);
+        svg.rect(8 + (w - 16) * at - 5, h * 0.35 - 8, 10, 20, "#e1e1e1",
+                 "#707070");
+        const int ticks = std::min(c.rangeMax - c.rangeMin, 100);
+        for (int i = 0; i <= ticks; ++i) {
+          const double x = 8 + (w - 16) * i / std::max(1, ticks);
+          svg.line(x + 0.5, h * 0.35 + 16, x + 0.5, h * 0.35 + 19, "#333333");
+        }
+      }
+      break;
+    }
+    case Look::Progress: {
+      svg.rect(0.5, 0.5, w - 1, h - 1, kFace, kSunken);
+      const double span = std::max(1, c.rangeMax - c.rangeMin);
+      const double part =
+          std::clamp((c.position - c.rangeMin) / span, 0.0, 1.0);
+      if (c.vertical) {
+        svg.rect(2, h - 2 - (h - 4) * part, w - 4, (h - 4) * part, kSelected,
+                 "");
+      } else {
+        svg.rect(2, 2, (w - 4) * part, h - 4, kSelected, "");
+      }
+      break;
+    }
+    case Look::UpDown:
+      if (c.vertical) {
+        svg.rect(0.5, 0.5, w - 1, h / 2 - 1, "#e1e1e1", "#adadad");
+        svg.rect(0.5, h / 2 + 0.5, w - 1, h / 2 - 1, "#e1e1e1", "#adadad");
+      } else {
+        svg.rect(0.5, 0.5, w / 2 - 1, h - 1, "#e1e1e1", "#adadad");
+        svg.rect(w / 2 + 0.5, 0.5, w / 2 - 1, h - 1, "#e1e1e1", "#adadad");
+      }
+      break;
+    case Look::Status: {
+      svg.rect(0, 0, w, h, kFace, "");
+      double x = 0;
+      for (std::size_t i = 0; i < c.items.size(); ++i) {
+        const bool last = i + 1 == c.items.size() || i >= c.columns.size();
+        const double pw = last ? w - x : c.columns[i];
+        svg.rect(x + 0.5, 1.5, pw - 3, h - 3, "none", kShadow);
+        svg.text(x + 4, middle, c.items[i], px, family, textInk, "start",
+                 c.bold, c.italic);
+        x += pw;
+      }
+      break;
+    }
+    case Look::Header: {
+      if (c.bordered) svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", kSunken);
+      const double row = std::min(h, std::round(px * 1.2) + 6);
+      double x = c.bordered ? 2 : 0;
+      for (std::size_t i = 0; i < c.items.size() && i < c.columns.size(); ++i) {
+        svg.rect(x + 0.5, (c.bordered ? 2 : 0) + 0.5, c.columns[i] - 1, row - 1,
+                 kFace, kShadow);
+        svg.text(x + 5, (c.bordered ? 2 : 0) + row / 2 + px * 0.35, c.items[i],
+                 px, family, textInk, "start", c.bold, c.italic);
+        x += c.columns[i];
+      }
+      break;
+    }
+    case Look::Tree:
+      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", c.bordered ? kSunken : "");
+      break;
+    case Look::Grid: {
+      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", c.bordered ? kSunken : "");
+      double y = 2;
+      for (std::size_t r = 0; r < c.rows.size() && y < h; ++r) {
+        double x = 2;
+        std::string line = r < c.items.size() ? c.items[r] : std::string();
+        for (std::size_t col = 0; col < c.columns.size() && x < w; ++col) {
+          const auto tab = line.find('\t');
+          const std::string cell = line.substr(0, tab);
+          line = tab == std::string::npos ? "" : line.substr(tab + 1);
+          const bool fixed = static_cast<int>(r) < c.fixedRows ||
+                             static_cast<int>(col) < c.fixedCols;
+          svg.rect(x, y, c.columns[col], c.rows[r], fixed ? kFace : "#ffffff",
+                   "#d8d8d8");
+          svg.text(x + 2, y + c.rows[r] / 2.0 + px * 0.35, cell, px, family,
+                   textInk, "start", c.bold, c.italic);
+          x += c.columns[col];
+        }
+        y += c.rows[r];
+      }
+      break;
+    }
+    case Look::Image:
+      if (!c.image.empty()) {
+        svg.raw() << "<image x=\"" << c.imageRect.left << "\" y=\""
+                  << c.imageRect.top << "\" width=\"" << c.imageRect.width
+                  << "\" height=\"" << c.imageRect.height
+                  << "\" preserveAspectRatio=\"none\" "
+                     "style=\"image-rendering:pixelated\" href=\""
+                  << c.image << "\"/>\n";
+      } else {
+        // Without a picture nothing shows at run time; the hatched box
+        // marks the bounds.
+        svg.rect(0.5, 0.5, w - 1, h - 1, "url(#" + hatch + ")", "#c9d3df",
+                 "stroke-dasharray=\"2 2\"");
+      }
+      break;
+    case Look::Shape:
+      svg.rect(0.5, 0.5, w - 1, h - 1, c.fill.empty() ? "none" : c.fill,
+               c.stroke);
+      break;
+    case Look::Bevel: {
+      const char* dark = c.raised ? kLight : kShadow;
+      const char* bright = c.raised ? kShadow : kLight;
+      if (c.bevel == "box") {
+        bevelBox(svg, 0, 0, w, h, c.raised);
+      } else if (c.bevel == "frame") {
+        svg.rect(0.5, 0.5, w - 2, h - 2, "none", dark);
+        svg.rect(1.5, 1.5, w - 2, h - 2, "none", bright);
+      } else if (c.bevel == "top") {
+        svg.line(0, 0.5, w, 0.5, dark);
+        svg.line(0, 1.5, w, 1.5, bright);
+      } else if (c.bevel == "bottom") {
+        svg.line(0, h - 1.5, w, h - 1.5, dark);
+        svg.line(0, h - 0.5, w, h - 0.5, bright);
+      } else if (c.bevel == "left") {
+        svg.line(0.5, 0, 0.5, h, dark);
+        svg.line(1.5, 0, 1.5, h, bright);
+      } else if (c.bevel == "right") {
+        svg.line(w - 1.5, 0, w - 1.5, h, dark);
+        svg.line(w - 0.5, 0, w - 0.5, h, bright);
+      }
+      break;
+    }
+    case Look::ToolBar:
+      svg.rect(0, 0, w, h, kFace, "");
+      svg.line(0, 0.5, w, 0.5, kShadow);
+      svg.line(0, 1.5, w, 1.5, kLight);
+      break;
+    case Look::ToolButton:
+      if (c.bevel == "divider") {
+        svg.line(w / 2 - 0.5, 0, w / 2 - 0.5, h, kShadow);
+        svg.line(w / 2 + 0.5, 0, w / 2 + 0.5, h, kLight);
+      } else if (c.bevel.empty()) {
+        bevelBox(svg, 0, 0, w, h, true);
+        svg.text(w / 2, middle, text, px, family, ink, "middle", c.bold,
+                 italic);
+      }
+      break;
+    case Look::Blank:
+      // Drawn by the application at run time; the outline marks the bounds.
+      svg.rect(0.5, 0.5, w - 1, h - 1, "none", "#c9d3df",
+               "stroke-dasharray=\"2 2\"");
       break;
     case Look::Generic:
       svg.rect(0.5, 0.5, w - 1, h - 1, "#fafafa", "#999999",
                "stroke-dasharray=\"3 2\"");
-      svg.text(4, firstLine, text, px, family, ink, "start", c.bold, italic);
+      svg.text(4, topLine, isName ? c.name + ": " + c.className : text, px,
+               family, ink, "start", c.bold, italic);
       break;
   }
 }
@@ -215,7 +495,7 @@ void captionButtons(Svg& svg, double right, double top, double height) {
 std::string xmlEscape(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
+  for (char c : outputText(text)) {
     switch (c) {
       case '&':
         out += "&amp;";
@@ -268,7 +548,14 @@ std::string renderSvg(const StepLayout& step, int number,
   const int W = std::max(1, static_cast<int>(f.window.right - f.window.left));
   const int H = std::max(1, static_cast<int>(f.window.bottom - f.window.top));
   const int canvasW = std::max(W + 2 * kPad, options.footer ? 420 : 0);
-  const int canvasH = H + 2 * kPad + (options.footer ? kFooter : 0);
+  // Several monitors: a map of them under the picture, with the form on it.
+  double mapHeight = 0;
+  const std::string map =
+      renderMonitorMap(step, std::max(canvasW - 2 * kPad, 1), mapHeight);
+  const int mapTop = H + 2 * kPad + (options.footer ? kFooter : 0);
+  const int canvasH =
+      mapTop +
+      (map.empty() ? 0 : static_cast<int>(std::ceil(mapHeight)) + kPad);
   const std::string hatch = options.idPrefix + "-hatch";
 
   std::ostringstream out;
@@ -350,10 +637,18 @@ std::string renderSvg(const StepLayout& step, int number,
     svg.text(kPad, y + 23,
              "window " + std::to_string(W) + "x" + std::to_string(H) +
                  ", client " + std::to_string(f.clientWidth) + "x" +
-                 std::to_string(f.clientHeight) + ", " + f.state,
+                 std::to_string(f.clientHeight) + ", " + f.state +
+                 (map.empty()
+                      ? std::string()
+                      : ", " + std::to_string(step.dpi) + " DPI on monitor " +
+                            std::to_string(step.monitor)),
              12, xmlEscape(kUiFont), "#444444");
     svg.text(kPad, y + 40, "factors " + formatFactors(step), 12,
              xmlEscape(kUiFont), "#444444");
+  }
+  if (!map.empty()) {
+    out << "<g transform=\"translate(" << kPad << " " << mapTop << ")\">\n"
+        << map << "</g>\n";
   }
   out << "</svg>\n";
   return out.str();
@@ -428,6 +723,10 @@ std::string renderHtml(const PreviewReport& report) {
     row("client", std::to_string(f.clientWidth) + "x" +
                       std::to_string(f.clientHeight) + ", font " +
                       std::to_string(f.fontSize) + " pt");
+    if (s.monitors.size() > 1) {
+      row("DPI",
+          std::to_string(s.dpi) + " on monitor " + std::to_string(s.monitor));
+    }
     out << "</table>\n";
     for (const std::string& e : s.errors) {
       out << "<div class=\"error\">" << xmlEscape(e) << "</div>\n";

@@ -20,6 +20,12 @@ std::string renderSvg(const StepLayout& step, int number,
                       const SvgOptions& options = {});
 std::string renderHtml(const PreviewReport& report);
 
+// The monitors of a desktop with several, with the form's window on them,
+// scaled into `width` pixels; its height goes to `height`. Empty (and 0)
+// for one monitor.
+std::string renderMonitorMap(const StepLayout& step, double width,
+                             double& height);
+
 // "01-show.svg", "02-client-800x600.svg".
 std::string svgFileName(const StepLayout& step, int number);
 

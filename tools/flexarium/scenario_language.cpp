@@ -28,7 +28,13 @@ struct CommandInfo {
   int maxArgs;  // -1: no limit
   When when;
   const char* usage;
+  bool tolerable = false;  // may follow `try`
 };
+
+constexpr const char* kTolerable =
+    "show, client, outer, scale, move, drag, maximize, minimize, restore, "
+    "monitordpi, "
+    "set, create, destroy, dynamicadd, dynamicdelete";
 
 constexpr CommandInfo kCommands[] = {
     {"screen", 1, 1, When::Anytime, "screen WxH"},
@@ -38,26 +44,31 @@ constexpr CommandInfo kCommands[] = {
     {"windows", 1, 1, When::BeforeLoad, "windows MAJOR.MINOR"},
     {"locale", 1, 1, When::BeforeLoad, "locale ABBR"},
     {"composition", 1, 1, When::BeforeLoad, "composition on|off"},
+    {"frame", 1, 1, When::BeforeLoad, "frame CAPTION:FRAME[:PADDED]"},
+    {"monitor", 1, 1, When::BeforeLoad, "monitor WxH@X,Y:DPI"},
+    {"awareness", 1, 1, When::BeforeLoad,
+     "awareness unaware|system|permonitor"},
     {"search", 1, 1, When::BeforeLoad, "search DIR"},
     {"ancestor", 1, 1, When::BeforeLoad, "ancestor CLASS=FILE"},
     {"load", 1, 1, When::Load, "load FILE"},
-    {"show", 0, 0, When::AfterLoad, "show"},
-    {"client", 1, 1, When::AfterLoad, "client WxH"},
-    {"outer", 1, 1, When::AfterLoad, "outer WxH"},
-    {"move", 2, 2, When::AfterLoad, "move X Y"},
+    {"show", 0, 0, When::AfterLoad, "show", true},
+    {"client", 1, 1, When::AfterLoad, "client WxH", true},
+    {"outer", 1, 1, When::AfterLoad, "outer WxH", true},
+    {"move", 2, 2, When::AfterLoad, "move X Y", true},
     {"drag", 2, 3, When::AfterLoad,
-     "drag left|right DX | drag top|bottom DY | drag CORNER DX DY"},
-    {"scale", 1, 1, When::AfterLoad, "scale F"},
+     "drag left|right DX | drag top|bottom DY | drag CORNER DX DY", true},
+    {"scale", 1, 1, When::AfterLoad, "scale F", true},
     {"attach", 0, 0, When::AfterLoad, "attach"},
-    {"maximize", 0, 0, When::AfterLoad, "maximize"},
-    {"minimize", 0, 0, When::AfterLoad, "minimize"},
-    {"restore", 0, 0, When::AfterLoad, "restore"},
-    {"set", 0, -1, When::AfterLoad, "set NAME.PROPERTY = VALUE"},
+    {"maximize", 0, 0, When::AfterLoad, "maximize", true},
+    {"minimize", 0, 0, When::AfterLoad, "minimize", true},
+    {"restore", 0, 0, When::AfterLoad, "restore", true},
+    {"monitordpi", 2, 2, When::AfterLoad, "monitordpi INDEX DPI", true},
+    {"set", 0, -1, When::AfterLoad, "set NAME.PROPERTY = VALUE", true},
     {"create", 1, 9, When::AfterLoad,
-     "create CLASS [NAME] [in PARENT] [at LEFT TOP [WIDTH HEIGHT]]"},
-    {"destroy", 1, 1, When::AfterLoad, "destroy NAME"},
-    {"dynamicadd", 0, 1, When::AfterLoad, "dynamicadd [COMPONENT]"},
-    {"dynamicdelete", 0, 1, When::AfterLoad, "dynamicdelete [COMPONENT]"},
+     "create CLASS [NAME] [in PARENT] [at LEFT TOP [WIDTH HEIGHT]]", true},
+    {"destroy", 1, 1, When::AfterLoad, "destroy NAME", true},
+    {"dynamicadd", 0, 1, When::AfterLoad, "dynamicadd [COMPONENT]", true},
+    {"dynamicdelete", 0, 1, When::AfterLoad, "dynamicdelete [COMPONENT]", true},
     {"expect", 2, -1, When::AfterLoad, "expect TARGET KEY=VALUE..."},
     {"print", 0, 1, When::AfterLoad, "print [json]"},
     {"svg", 1, 1, When::AfterLoad, "svg FILE"},
@@ -155,6 +166,9 @@ constexpr KeyInfo kKeys[] = {
     {"size", KeyKind::Dims, true, true, false},
     {"bounds", KeyKind::Bounds, true, true, false},
     {"font", KeyKind::FontSize, true, true, false},
+    {"fontheight", KeyKind::Int, true, true, false},
+    {"dpi", KeyKind::Int, false, true, false},
+    {"monitor", KeyKind::Int, false, true, false},
     {"parentfont", KeyKind::Bool, true, false, false},
     {"visible", KeyKind::Bool, true, true, false},
     {"parent", KeyKind::Name, true, false, false},
@@ -312,10 +326,16 @@ std::string checkLine(const ScenarioLine& line) {
   auto expected = [&](const char* form, const std::string& got) {
     return std::string("expected ") + form + ", got '" + got + "'";
   };
-  if (cmd == "screen" || cmd == "client" || cmd == "outer") {
+  if (cmd == "screen") {
     if (!parseSize(a[0])) return expected(kSizeForm, a[0]);
   } else if (cmd == "scale") {
     if (!parseScale(a[0])) return expected(kScaleForm, a[0]);
+  } else if (cmd == "client" || cmd == "outer") {
+    // An application may ask for nothing at all; the window system's
+    // limits apply.
+    if (!parseDims(a[0])) {
+      return expected("WxH with whole numbers from 0 to 100000", a[0]);
+    }
   } else if (cmd == "dpi") {
     if (!parseDpi(a[0])) return expected(kDpiForm, a[0]);
   } else if (cmd == "taskbar") {
@@ -326,6 +346,15 @@ std::string checkLine(const ScenarioLine& line) {
     if (!parseLocale(a[0])) return expected(kLocaleForm, a[0]);
   } else if (cmd == "composition") {
     if (!parseOnOff(a[0])) return expected(kOnOffForm, a[0]);
+  } else if (cmd == "frame") {
+    if (!parseFrame(a[0])) return expected(kFrameForm, a[0]);
+  } else if (cmd == "monitor") {
+    if (!parseMonitor(a[0])) return expected(kMonitorForm, a[0]);
+  } else if (cmd == "awareness") {
+    if (!parseAwareness(a[0])) return expected(kAwarenessForm, a[0]);
+  } else if (cmd == "monitordpi") {
+    if (!parseInt(a[0], 0, 99)) return expected("a monitor number 0..99", a[0]);
+    if (!parseInt(a[1], 1, 10000)) return expected("a DPI 1..10000", a[1]);
   } else if (cmd == "ancestor") {
     auto eq = a[0].find('=');
     if (eq == std::string::npos || eq == 0 || eq + 1 == a[0].size()) {
@@ -443,10 +472,20 @@ std::vector<ScenarioLine> parseScenario(std::string_view text,
     ScenarioLine line;
     line.number = number;
     std::size_t space = trimmed.find_first_of(" \t");
+    if (flx::SameText(trimmed.substr(0, space), "try")) {
+      line.tolerant = true;
+      trimmed =
+          space == std::string::npos ? "" : flx::Trim(trimmed.substr(space));
+      space = trimmed.find_first_of(" \t");
+    }
     line.command = flx::LowerCase(trimmed.substr(0, space));
     line.rest =
         space == std::string::npos ? "" : flx::Trim(trimmed.substr(space));
     const CommandInfo* info = findCommand(line.command);
+    if (line.tolerant && (info == nullptr || !info->tolerable)) {
+      fail("try: expected a step that may be refused (" +
+           std::string(kTolerable) + "), got '" + trimmed + "'");
+    }
     if (info == nullptr) {
       fail("unknown command '" + trimmed.substr(0, space) +
            "' (run 'flexarium run --help' for the commands)");

@@ -24,6 +24,8 @@ struct ScenarioLine {
   std::string command;  // lower case
   std::vector<std::string> args;
   std::string rest;
+  // Written `try COMMAND ...`: a refusal does not stop the script.
+  bool tolerant = false;
 };
 
 // "FILE:LINE: MESSAGE".

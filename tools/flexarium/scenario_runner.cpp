@@ -24,8 +24,6 @@
 
 namespace flexarium_cli {
 
-namespace {
-
 namespace fs = std::filesystem;
 
 class Runner {
@@ -40,33 +38,46 @@ class Runner {
   // Stops at the first error; failed expects only count.
   ScenarioResult run(const std::vector<ScenarioLine>& lines) {
     for (const ScenarioLine& line : lines) {
-      line_ = line.number;
-      std::string error;
-      try {
-        execute(line);
-        if (session_) {
-          for (const std::string& e : session_->takeErrors()) {
-            error = "error inside the form's window procedure: " + e;
-            break;
-          }
-        }
-      } catch (const ScenarioError& e) {
-        err_ << e.what() << "\n";
-        result_.error = true;
-        break;
-      } catch (const flx::Exception& e) {
-        error = e.what();
-      } catch (const std::exception& e) {
-        error = std::string("internal error: ") + e.what();
-      }
-      if (!error.empty()) {
-        err_ << where() << error << "\n";
-        result_.error = true;
-        break;
-      }
+      if (!step(line)) break;
     }
     return result_;
   }
+
+  // One line; false when the script stops at an error there. A `try` line
+  // goes on past what the script or the framework refuses, never past an
+  // error inside the window procedure.
+  bool step(const ScenarioLine& line) {
+    line_ = line.number;
+    std::string error;
+    try {
+      execute(line);
+    } catch (const ScenarioError& e) {
+      if (!line.tolerant) {
+        err_ << e.what() << "\n";
+        result_.error = true;
+        return false;
+      }
+    } catch (const flx::Exception& e) {
+      if (!line.tolerant) error = e.what();
+    } catch (const std::exception& e) {
+      error = std::string("internal error: ") + e.what();
+    }
+    if (error.empty() && session_) {
+      for (const std::string& e : session_->takeErrors()) {
+        error = "error inside the form's window procedure: " + e;
+        break;
+      }
+    }
+    if (!error.empty()) {
+      err_ << where() << error << "\n";
+      result_.error = true;
+      return false;
+    }
+    return true;
+  }
+
+  Session* current() const { return session_.get(); }
+  const ScenarioResult& result() const { return result_; }
 
  private:
   [[noreturn]] void fail(const std::string& message) {
@@ -94,11 +105,33 @@ class Runner {
     const bool step = cmd != "expect" && cmd != "print" && cmd != "svg";
     if (step && session_) session_->beginStep();
     if (cmd == "screen") {
+      if (!settings_.monitors.empty()) {
+        fail("screen: the monitors are given by monitor lines");
+      }
       Size size = *parseSize(a[0]);
       settings_.screen = size;
       if (session_) session_->setScreenSize(size);
     } else if (cmd == "dpi") {
+      if (!settings_.monitors.empty()) {
+        fail("dpi: each monitor line gives its monitor's DPI");
+      }
       settings_.dpi = *parseDpi(a[0]);
+      dpiSet_ = true;
+    } else if (cmd == "monitor") {
+      if (dpiSet_)
+        fail("monitor: each monitor line gives its DPI; leave out dpi");
+      settings_.monitors.push_back(*parseMonitor(a[0]));
+      const std::string problem = checkMonitors(settings_.monitors);
+      if (!problem.empty()) fail("monitor: " + problem);
+      const auto& primary = settings_.monitors[0];
+      settings_.screen = Size{primary.rect.right - primary.rect.left,
+                              primary.rect.bottom - primary.rect.top};
+      settings_.dpi = Size{primary.dpi, primary.dpi};
+    } else if (cmd == "awareness") {
+      settings_.awareness = *parseAwareness(a[0]);
+    } else if (cmd == "monitordpi") {
+      session().setMonitorDpi(*parseInt(a[0], 0, 99),
+                              *parseInt(a[1], 1, 10000));
     } else if (cmd == "taskbar") {
       settings_.taskbar = *parseTaskbar(a[0]);
       if (session_) session_->setTaskbar(settings_.taskbar);
@@ -108,6 +141,8 @@ class Runner {
       settings_.locale = *parseLocale(a[0]);
     } else if (cmd == "composition") {
       settings_.composition = *parseOnOff(a[0]);
+    } else if (cmd == "frame") {
+      settings_.frame = *parseFrame(a[0]);
     } else if (cmd == "search") {
       std::string dir = resolve(a[0]);
       std::error_code ec;
@@ -127,9 +162,9 @@ class Runner {
     } else if (cmd == "show") {
       session().show();
     } else if (cmd == "client") {
-      session().setClientSize(*parseSize(a[0]));
+      session().setClientSize(*parseDims(a[0]));
     } else if (cmd == "outer") {
-      session().setOuterSize(*parseSize(a[0]));
+      session().setOuterSize(*parseDims(a[0]));
     } else if (cmd == "move") {
       session().moveTo(*parseInt(a[0], -kDistanceLimit, kDistanceLimit),
                        *parseInt(a[1], -kDistanceLimit, kDistanceLimit));
@@ -483,6 +518,7 @@ class Runner {
             compareFont(k, hasFont ? std::optional<int>(c.Font().Size())
                                    : std::nullopt);
           }
+          if (key == "fontheight") compareInt(k, c.Font().Height());
           if (key == "parentfont") {
             compareText(k, c.ParentFont() ? "true" : "false");
             k.ok = *parseBool(k.want) == c.ParentFont();
@@ -496,7 +532,7 @@ class Runner {
           }
           if (key == "columns" || key == "colwidths" || key == "rowheights") {
             const ControlLayout l = readControlLayout(c, 0);
-            const auto& got = key == "columns"     ? l.columns
+            const auto& got = key == "columns"     ? l.columnWidths
                               : key == "colwidths" ? l.colWidths
                                                    : l.rowHeights;
             compareList(k, got);
@@ -530,6 +566,9 @@ class Runner {
           if (key == "clientwidth") compareInt(k, f.clientWidth);
           if (key == "clientheight") compareInt(k, f.clientHeight);
           if (key == "font") compareFont(k, f.fontSize);
+          if (key == "fontheight") compareInt(k, f.fontHeight);
+          if (key == "dpi") compareInt(k, now.dpi);
+          if (key == "monitor") compareInt(k, now.monitor);
           if (key == "state") compareText(k, f.state);
           if (key == "visible") {
             compareText(k, f.shown ? "true" : "false");
@@ -588,6 +627,7 @@ class Runner {
   fs::path dir_;
   int line_ = 0;
   ScreenSettings settings_;
+  bool dpiSet_ = false;
   flx::FormLoadOptions loadOptions_;
   std::string formFile_;
   std::unique_ptr<Session> session_;
@@ -597,7 +637,22 @@ class Runner {
   ScenarioResult result_;
 };
 
-}  // namespace
+ScenarioStepper::ScenarioStepper(std::string file,
+                                 const ScenarioOptions& options,
+                                 std::ostream& out, std::ostream& err)
+    : runner_(std::make_unique<Runner>(std::move(file), options, out, err)) {}
+
+ScenarioStepper::~ScenarioStepper() = default;
+
+bool ScenarioStepper::step(const ScenarioLine& line) {
+  return runner_->step(line);
+}
+
+Session* ScenarioStepper::session() { return runner_->current(); }
+
+const ScenarioResult& ScenarioStepper::result() const {
+  return runner_->result();
+}
 
 ScenarioResult runScenario(const std::string& file,
                            const ScenarioOptions& options, std::ostream& out,

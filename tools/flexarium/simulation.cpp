@@ -1,5 +1,6 @@
 #include "simulation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -28,6 +29,9 @@ std::vector<std::string> splitPath(const std::string& path) {
 
 Session::Session(const ScreenSettings& screen)
     : screen_(screen), desktop_(screen.desktopConfig()) {
+  // Nothing here reads the desktop's records: a long scenario must not
+  // grow with them.
+  desktop().setRecording(false);
   flx::FlexariumInitialization();
   previousHandler_ = flx::SetExceptionHandler(
       [this](const std::exception& e) { errors_.push_back(e.what()); });
@@ -123,7 +127,12 @@ void Session::show() { form().Show(); }
 
 void Session::restoreForSizing() {
   win::HWND wnd = window();
-  if (win::IsIconic(wnd) || win::IsZoomed(wnd)) desktop().restore(wnd);
+  // A minimised form that was maximised restores to maximised; one more
+  // restore gives the normal state. Bounded, in case a procedure keeps
+  // maximising the form.
+  for (int i = 0; i < 2 && (win::IsIconic(wnd) || win::IsZoomed(wnd)); ++i) {
+    desktop().restore(wnd);
+  }
 }
 
 void Session::setClientSize(Size size) {
@@ -156,6 +165,24 @@ void Session::moveTo(int x, int y) {
                   win::TRUE);
 }
 
+void Session::dragCaption(int x, int y) {
+  restoreForSizing();
+  requireShown("move");
+  desktop().dragCaption(window(), x, y);
+}
+
+void Session::setMonitorDpi(int index, int dpi) {
+  const int count = static_cast<int>(desktop().config().monitors.size());
+  if (index < 0 || index >= std::max(count, 1)) {
+    throw StepError("there is no monitor " + std::to_string(index) +
+                    ": the monitors are counted from 0 to " +
+                    std::to_string(std::max(count, 1) - 1));
+  }
+  if (!desktop().setMonitorDpi(static_cast<std::size_t>(index), dpi)) {
+    throw StepError("a DPI is 1 to 10000, not " + std::to_string(dpi));
+  }
+}
+
 void Session::requireShown(const char* what) {
   win::HWND wnd = window();
   if (!win::IsWindowVisible(wnd)) {
@@ -185,6 +212,7 @@ void Session::watchComponents() {
   if (!root_) return;
   watchRescalePasses(*root_, [this](const Factors& factors) {
     last_ = factors;
+    stepFactors_.push_back(factors);
     ++passes_;
   });
 }
@@ -207,6 +235,7 @@ flx::TComponent* Session::find(const std::string& path) {
 
 void Session::beginStep() {
   passes_ = 0;
+  stepFactors_.clear();
   errors_.clear();
 }
 
@@ -230,6 +259,7 @@ StepLayout Session::capture(const std::string& action) {
   fl.caption = f.GetText();
   fl.fontSize = f.Font().Size();
   fl.fontPixels = fontPixels(f.Font());
+  fl.fontHeight = f.Font().Height();
   fl.fontName = f.Font().Name();
   if (f.HandleAllocated()) {
     win::HWND wnd = f.Handle();
@@ -252,18 +282,23 @@ StepLayout Session::capture(const std::string& action) {
     const auto exStyle =
         static_cast<win::DWORD>(win::GetWindowLongPtrW(wnd, win::GWL_EXSTYLE));
     win::RECT insets{0, 0, 0, 0};
-    win::AdjustWindowRectEx(&insets, style, win::FALSE, exStyle);
+    // The frame as it is at the window's own DPI.
+    step.dpi = static_cast<int>(win::GetDpiForWindow(wnd));
+    const auto dpi = static_cast<win::UINT>(step.dpi);
+    win::AdjustWindowRectExForDpi(&insets, style, win::FALSE, exStyle, dpi);
     fl.clientLeft = -insets.left;
     fl.clientTop = -insets.top;
     if ((style & win::WS_CAPTION) == win::WS_CAPTION) {
-      fl.captionHeight = win::GetSystemMetrics((exStyle & win::WS_EX_TOOLWINDOW)
-                                                   ? win::SM_CYSMCAPTION
-                                                   : win::SM_CYCAPTION);
+      fl.captionHeight = win::GetSystemMetricsForDpi(
+          (exStyle & win::WS_EX_TOOLWINDOW) ? win::SM_CYSMCAPTION
+                                            : win::SM_CYCAPTION,
+          dpi);
     }
     fl.state = win::IsIconic(wnd)   ? "minimized"
                : win::IsZoomed(wnd) ? "maximized"
                                     : "normal";
     fl.shown = win::IsWindowVisible(wnd) != win::FALSE;
+    step.monitor = static_cast<int>(desktop().monitorOf(wnd));
   } else {
     fl.window = win::RECT{f.Left(), f.Top(), f.Left() + f.Width(),
                           f.Top() + f.Height()};
@@ -275,6 +310,15 @@ StepLayout Session::capture(const std::string& action) {
                                                                    : "normal";
   }
 
+  const std::size_t count =
+      std::max<std::size_t>(desktop().config().monitors.size(), 1);
+  for (std::size_t i = 0; i < count; ++i) {
+    step.monitors.push_back(
+        MonitorLayout{desktop().monitorRect(i), desktop().monitorDpi(i),
+                      i < desktop().config().monitors.size()
+                          ? desktop().config().monitors[i].primary
+                          : true});
+  }
   for (auto [control, depth] : controlsInReportOrder(f)) {
     step.controls.push_back(readControlLayout(*control, depth));
   }

@@ -51,6 +51,13 @@ class Session {
   void setClientSize(Size size);
   void setOuterSize(Size size);
   void moveTo(int x, int y);
+  // A person drags the caption of the shown form so that its top-left
+  // corner lands on screen point (x, y); a maximised or minimised form is
+  // restored first.
+  void dragCaption(int x, int y);
+  // The user sets the scale of monitor `index` (from 0, in the order given)
+  // to `dpi`.
+  void setMonitorDpi(int index, int dpi);
   // A person dragging an edge or corner (WMSZ_* code) of the shown form.
   void drag(flx::win::WPARAM edge, int dx, int dy);
   void maximize();
@@ -73,6 +80,10 @@ class Session {
   // (again after one was created).
   void watchComponents();
   std::optional<Factors> lastFactors() const { return last_; }
+  // Rescale passes since the step began, and the factors each reported (a
+  // pass nested in another reports before the one it is nested in).
+  int passes() const { return passes_; }
+  const std::vector<Factors>& stepFactors() const { return stepFactors_; }
 
   // A component of the form by dotted path: "edName", "Frame1.edName", the
   // form's own name or "form".
@@ -96,6 +107,7 @@ class Session {
   flx::TExceptionHandler previousHandler_;
   std::vector<std::string> errors_;
   std::optional<Factors> last_;
+  std::vector<Factors> stepFactors_;
   int passes_ = 0;
   // The form file's client size and PixelsPerInch, as loaded.
   Size fileClient_;

@@ -7,6 +7,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -36,10 +37,34 @@ enum class Look {
   Group,
   Panel,
   Frame,
-  Page,
-  Bar,
-  Picture,
   Generic,
+  RadioGroup,  // a group box with radio buttons (`itemRects`)
+  Static,      // a caption with a window of its own
+  Track,       // a track bar's channel and thumb (`range`)
+  Progress,    // a progress bar's filled part (`range`)
+  UpDown,      // two arrow buttons
+  Status,      // status bar parts (`items`, `columns`)
+  Header,      // header sections, or a list view's columns
+  Tree,        // a tree view: a sunken, white box
+  Grid,        // cells (`items`: rows of tab-separated texts)
+  Image,       // a bitmap (`image`, `imageRect`), or nothing
+  Shape,       // a filled, outlined rectangle (`fill`, `stroke`)
+  Bevel,       // a box, frame or line (`bevel`: its shape)
+  Tabs,        // a page control's tabs (`items`, `itemIndex`)
+  Sheet,       // a tab sheet: nothing of its own
+  ToolBar,     // a strip with an etched top line
+  ToolButton,  // a flat button, or a divider (`bevel` "divider")
+  Blank,       // drawn by the application: nothing of the framework's
+  Date,        // a date picker: its date (`text`) and a drop-down button
+};
+std::string_view toString(Look look);
+
+// A rectangle in a control's own coordinates.
+struct Box {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
 };
 
 struct ControlLayout {
@@ -52,7 +77,8 @@ struct ControlLayout {
   int top = 0;
   int width = 0;
   int height = 0;
-  std::optional<int> fontSize;  // points; none for a control without a font
+  std::optional<int> fontSize;    // points; none for a control without a font
+  std::optional<int> fontHeight;  // pixels, as the framework keeps it
   std::optional<bool> parentFont;
   int fontPixels = 0;
   std::string fontName;
@@ -61,11 +87,43 @@ struct ControlLayout {
   bool visible = true;
   int depth = 0;  // 0 for the form's own children
   Look look = Look::Generic;
-  // List-view columns or header sections, in order; none for other classes.
-  std::optional<std::vector<int>> columns;
+  // List-view columns or header sections, in order, as stored (negative
+  // for an automatic width); none for other classes.
+  std::optional<std::vector<int>> columnWidths;
   // A grid's every column width and row height; none for other classes.
   std::optional<std::vector<int>> colWidths;
   std::optional<std::vector<int>> rowHeights;
+
+  // What the control shows, as the framework hands it to the window.
+  // Whether anything of it can be seen: a frame, a caption, a text or an
+  // item (false for an empty caption without a frame, a panel without
+  // bevels or caption, a paint box, an image without a bitmap...).
+  bool drawn = true;
+  // List and combo items, memo lines, radio group items, tab captions,
+  // status bar parts, header sections, grid rows (cells split by tabs).
+  std::vector<std::string> items;
+  int itemIndex = -1;          // the selected item or the active page
+  int check = 0;               // 0 unchecked, 1 checked, 2 grayed
+  std::vector<Box> itemRects;  // radio group buttons
+  std::vector<int> columns;    // widths of parts, sections, grid columns
+  std::vector<int> rows;       // grid row heights
+  int fixedCols = 0;
+  int fixedRows = 0;
+  std::string align;      // "left", "center", "right" for captions
+  std::string textColor;  // "#rrggbb" when not the system's text colour
+  // Panels: outer and inner bevel ("raised", "lowered", "" for none);
+  // bevels: their shape ("box", "frame", "top", "bottom", "left",
+  // "right") and `raised`.
+  std::string bevel;
+  std::string innerBevel;
+  bool raised = false;
+  bool bordered = true;  // edits, memos and lists: a sunken frame
+  bool vertical = false;
+  int rangeMin = 0, rangeMax = 0, position = 0;
+  std::string image;  // "data:image/bmp;base64,..." of a bitmap
+  Box imageRect;
+  std::string fill;    // "#rrggbb", "" when not filled
+  std::string stroke;  // "#rrggbb", "" when not outlined
 };
 
 struct FormLayout {
@@ -81,6 +139,7 @@ struct FormLayout {
   int captionHeight = 0;
   int fontSize = 0;
   int fontPixels = 0;
+  int fontHeight = 0;  // as the framework keeps it (negative: character)
   std::string fontName;
   std::string state;  // normal, maximized or minimized
   bool shown = false;
@@ -92,6 +151,13 @@ struct Factors {
   double font() const { return x < y ? x : y; }
 };
 
+// A monitor of the desktop, as the process sees it.
+struct MonitorLayout {
+  flx::win::RECT rect{};
+  int dpi = 0;
+  bool primary = false;
+};
+
 struct StepLayout {
   std::string action;
   // Factors of the last rescale pass so far; none before the first.
@@ -100,6 +166,9 @@ struct StepLayout {
   FormLayout form;
   std::vector<ControlLayout> controls;
   std::vector<std::string> errors;  // raised inside the window procedure
+  int dpi = 0;                      // the form's DPI (its window's)
+  int monitor = -1;                 // the monitor that holds it, counted from 0
+  std::vector<MonitorLayout> monitors;
 };
 
 struct PreviewReport {

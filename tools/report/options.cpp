@@ -1,5 +1,6 @@
 #include "options.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "flexarium/sysutils.h"
@@ -186,12 +187,85 @@ std::string describeFrame(const FrameMetrics& f) {
          std::to_string(f.padded);
 }
 
+std::optional<flx::sim::MonitorConfig> parseMonitor(const std::string& text) {
+  const auto at = text.find('@');
+  const auto colon = text.rfind(':');
+  if (at == std::string::npos || colon == std::string::npos || colon < at) {
+    return std::nullopt;
+  }
+  auto size = parseSize(text.substr(0, at));
+  auto origin = parsePoint(text.substr(at + 1, colon - at - 1));
+  auto dpi = parsePositive(text.substr(colon + 1), 10000);
+  if (!size || !origin || !dpi) return std::nullopt;
+  flx::sim::MonitorConfig m;
+  m.rect = flx::win::RECT{origin->x, origin->y, origin->x + size->width,
+                          origin->y + size->height};
+  m.primary = false;
+  m.dpi = *dpi;
+  return m;
+}
+
+std::string describeMonitor(const flx::sim::MonitorConfig& m) {
+  return std::to_string(m.rect.right - m.rect.left) + "x" +
+         std::to_string(m.rect.bottom - m.rect.top) + "@" +
+         std::to_string(m.rect.left) + "," + std::to_string(m.rect.top) + ":" +
+         std::to_string(m.dpi);
+}
+
+std::string checkMonitors(const std::vector<flx::sim::MonitorConfig>& list) {
+  if (list.empty()) return {};
+  if (list[0].rect.left != 0 || list[0].rect.top != 0) {
+    return "the first --monitor is the primary one and lies at 0,0, not at " +
+           std::to_string(list[0].rect.left) + "," +
+           std::to_string(list[0].rect.top);
+  }
+  for (std::size_t i = 0; i < list.size(); ++i) {
+    for (std::size_t j = i + 1; j < list.size(); ++j) {
+      const auto& a = list[i].rect;
+      const auto& b = list[j].rect;
+      if (std::max(a.left, b.left) < std::min(a.right, b.right) &&
+          std::max(a.top, b.top) < std::min(a.bottom, b.bottom)) {
+        return "monitors " + std::to_string(i + 1) + " (" +
+               describeMonitor(list[i]) + ") and " + std::to_string(j + 1) +
+               " (" + describeMonitor(list[j]) + ") overlap";
+      }
+    }
+  }
+  return {};
+}
+
+std::optional<flx::sim::DpiAwareness> parseAwareness(const std::string& text) {
+  using flx::sim::DpiAwareness;
+  for (DpiAwareness a : {DpiAwareness::Unaware, DpiAwareness::System,
+                         DpiAwareness::PerMonitor}) {
+    if (flx::SameText(text, std::string(flx::sim::toString(a)))) return a;
+  }
+  return std::nullopt;
+}
+
+std::optional<flx::win::POINT> parsePoint(const std::string& text) {
+  const auto comma = text.find(',');
+  if (comma == std::string::npos) return std::nullopt;
+  auto x = parseInt(text.substr(0, comma), -100000, 100000);
+  auto y = parseInt(text.substr(comma + 1), -100000, 100000);
+  if (!x || !y) return std::nullopt;
+  return flx::win::POINT{*x, *y};
+}
+
 flx::sim::DesktopConfig ScreenSettings::desktopConfig() const {
   flx::sim::DesktopConfig config;
   config.monitors = {flx::sim::MonitorConfig{
       flx::win::RECT{0, 0, screen.width, screen.height}, true}};
   config.dpiX = dpi.width;
   config.dpiY = dpi.height;
+  if (!monitors.empty()) {
+    config.monitors = monitors;
+    for (auto& m : config.monitors) m.primary = false;
+    config.monitors[0].primary = true;
+    // The primary monitor's DPI is the system DPI.
+    config.dpiX = config.dpiY = monitors[0].dpi;
+  }
+  config.awareness = awareness;
   config.taskbar = taskbar;
   config.composition = composition;
   if (windows.major < 10) config.margins = flx::sim::FrameMargins{0, 0, 0, 0};
@@ -207,16 +281,27 @@ flx::sim::DesktopConfig ScreenSettings::desktopConfig() const {
 }
 
 std::string ScreenSettings::describe() const {
-  std::string text =
-      std::to_string(screen.width) + "x" + std::to_string(screen.height) + ", ";
-  text += dpi.width == dpi.height
-              ? std::to_string(dpi.width)
-              : std::to_string(dpi.width) + "x" + std::to_string(dpi.height);
-  text += " DPI, taskbar " + describeTaskbar(taskbar) + ", Windows " +
+  std::string text;
+  if (monitors.empty()) {
+    text = std::to_string(screen.width) + "x" + std::to_string(screen.height) +
+           ", ";
+    text += dpi.width == dpi.height
+                ? std::to_string(dpi.width)
+                : std::to_string(dpi.width) + "x" + std::to_string(dpi.height);
+    text += " DPI";
+  } else {
+    for (std::size_t i = 0; i < monitors.size(); ++i) {
+      text += (i == 0 ? "" : ", ") + describeMonitor(monitors[i]) +
+              (i == 0 ? " (primary)" : "");
+    }
+  }
+  text += ", taskbar " + describeTaskbar(taskbar) + ", Windows " +
           std::to_string(windows.major) + "." + std::to_string(windows.minor) +
           ", locale " + locale + ", composition " +
           (composition ? "on" : "off");
   if (frame) text += ", frame " + describeFrame(*frame);
+  if (awareness == flx::sim::DpiAwareness::System) text += ", system DPI aware";
+  if (awareness == flx::sim::DpiAwareness::Unaware) text += ", DPI unaware";
   return text;
 }
 

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "flexarium/sim_desktop.h"
 
@@ -28,6 +29,18 @@ std::optional<flx::win::OSVersion> parseWindowsVersion(const std::string& text);
 std::optional<std::string> parseLocale(const std::string& text);
 // "on" or "off".
 std::optional<bool> parseOnOff(const std::string& text);
+
+// "WxH@X,Y:DPI": a monitor of that size in pixels with its top-left corner
+// at screen point X,Y and that DPI (1..10000); nullopt otherwise.
+std::optional<flx::sim::MonitorConfig> parseMonitor(const std::string& text);
+std::string describeMonitor(const flx::sim::MonitorConfig& monitor);
+// What is wrong with these monitors as a desktop ("" when nothing): the
+// first is the primary, at 0,0, and no two overlap.
+std::string checkMonitors(const std::vector<flx::sim::MonitorConfig>& list);
+// "unaware", "system" or "permonitor".
+std::optional<flx::sim::DpiAwareness> parseAwareness(const std::string& text);
+// "X,Y", each within +-100000.
+std::optional<flx::win::POINT> parsePoint(const std::string& text);
 
 // Non-client metrics of the screen in pixels: caption height, sizing-frame
 // width and padded border (SM_CYCAPTION, SM_CXFRAME, SM_CXPADDEDBORDER).
@@ -56,6 +69,10 @@ inline constexpr const char* kOnOffForm = "on or off";
 inline constexpr const char* kScaleForm =
     "a factor above 0 and at most 100 such as 1.5";
 inline constexpr const char* kFrameForm = "CAPTION:FRAME[:PADDED] in pixels";
+inline constexpr const char* kMonitorForm =
+    "WxH@X,Y:DPI such as 1920x1080@1920,0:96";
+inline constexpr const char* kAwarenessForm = "unaware, system or permonitor";
+inline constexpr const char* kPointForm = "X,Y in pixels";
 
 // "bottom:40", "left:60:autohide", "none".
 std::string describeTaskbar(const flx::sim::TaskbarConfig& taskbar);
@@ -71,6 +88,10 @@ struct ScreenSettings {
   // When set, the frame metrics at the run-time DPI as they are, instead of
   // Windows 10's scaled with the DPI.
   std::optional<FrameMetrics> frame;
+  // Monitors of their own size, place and DPI (the first is the primary,
+  // its DPI the system DPI); empty: one monitor of `screen` at `dpi`.
+  std::vector<flx::sim::MonitorConfig> monitors;
+  flx::sim::DpiAwareness awareness = flx::sim::DpiAwareness::PerMonitor;
 
   // The desktop for these settings. Only Windows 10 and later draw the
   // invisible frame margins; earlier versions report none.

@@ -34,7 +34,60 @@ std::string pad(const std::string& s, std::size_t width, bool right) {
   return right ? fill + s : s + fill;
 }
 
+// Every string in the document, made valid UTF-8.
+void makeOutputText(nlohmann::ordered_json& j) {
+  if (j.is_string()) {
+    j = outputText(j.get_ref<const std::string&>());
+  } else if (j.is_structured()) {
+    for (auto& item : j) makeOutputText(item);
+  }
+}
+
 }  // namespace
+
+std::string outputText(std::string_view text) {
+  static constexpr char kReplacement[] = "\xEF\xBF\xBD";
+  std::string out;
+  out.reserve(text.size());
+  auto byte = [&](std::size_t i) {
+    return i < text.size() ? static_cast<unsigned char>(text[i]) : 0u;
+  };
+  auto follows = [&](std::size_t i) { return (byte(i) & 0xC0) == 0x80; };
+  for (std::size_t i = 0; i < text.size();) {
+    const unsigned b = byte(i);
+    std::size_t n = 0;
+    if (b < 0x80) {
+      n = 1;
+    } else if (b >= 0xC2 && b < 0xE0) {
+      n = follows(i + 1) ? 2 : 0;
+    } else if (b >= 0xE0 && b < 0xF0) {
+      const unsigned b1 = byte(i + 1);
+      if (follows(i + 1) && follows(i + 2) && (b != 0xE0 || b1 >= 0xA0)) {
+        // ED A0..BF: a surrogate, one replacement for its three bytes.
+        if (b == 0xED && b1 >= 0xA0) {
+          out += kReplacement;
+          i += 3;
+          continue;
+        }
+        n = 3;
+      }
+    } else if (b >= 0xF0 && b < 0xF5) {
+      const unsigned b1 = byte(i + 1);
+      if (follows(i + 1) && follows(i + 2) && follows(i + 3) &&
+          (b != 0xF0 || b1 >= 0x90) && (b != 0xF4 || b1 < 0x90)) {
+        n = 4;
+      }
+    }
+    if (n == 0) {
+      out += kReplacement;
+      ++i;
+    } else {
+      out.append(text.substr(i, n));
+      i += n;
+    }
+  }
+  return out;
+}
 
 std::string formatHeader(const PreviewReport& report) {
   std::ostringstream out;
@@ -48,7 +101,7 @@ std::string formatHeader(const PreviewReport& report) {
     out << " has no TFlexarium: nothing rescales\n";
   }
   out << "screen " << report.screen.describe() << "\n";
-  return out.str();
+  return outputText(out.str());
 }
 
 std::string formatFactors(const StepLayout& step) {
@@ -69,7 +122,12 @@ std::string formatStep(const StepLayout& step, int number) {
       << f.window.top << " " << (f.window.right - f.window.left) << "x"
       << (f.window.bottom - f.window.top) << ", client " << f.clientWidth << "x"
       << f.clientHeight << ", font " << f.fontSize << " pt, " << f.state
-      << (f.shown ? "" : ", hidden") << "\n";
+      << (f.shown ? "" : ", hidden");
+  // Where the DPI can differ from monitor to monitor.
+  if (step.monitors.size() > 1) {
+    out << ", " << step.dpi << " DPI on monitor " << step.monitor;
+  }
+  out << "\n";
   out << "  factors: " << formatFactors(step) << "\n";
   for (const std::string& e : step.errors) out << "  error: " << e << "\n";
 
@@ -100,7 +158,7 @@ std::string formatStep(const StepLayout& step, int number) {
     out << line << "\n";
   }
   if (step.controls.empty()) out << "  (no controls)\n";
-  return out.str();
+  return outputText(out.str());
 }
 
 nlohmann::ordered_json stepToJson(const StepLayout& step) {
@@ -117,6 +175,8 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     s["font_scale"] = nullptr;
   }
   s["passes"] = step.passes;
+  s["dpi"] = step.dpi;
+  s["monitor"] = step.monitor;
   const FormLayout& f = step.form;
   json form;
   form["name"] = f.name;
@@ -128,7 +188,11 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
   form["height"] = f.window.bottom - f.window.top;
   form["client_width"] = f.clientWidth;
   form["client_height"] = f.clientHeight;
+  // Where the client area starts within the window rectangle.
+  form["client_left"] = f.clientLeft;
+  form["client_top"] = f.clientTop;
   form["font_size"] = f.fontSize;
+  form["font_height"] = f.fontHeight;
   form["window_state"] = f.state;
   form["shown"] = f.shown;
   form["visible_frame"] = {{"left", f.visible.left},
@@ -148,16 +212,26 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     j["width"] = c.width;
     j["height"] = c.height;
     j["font_size"] = c.fontSize ? json(*c.fontSize) : json(nullptr);
+    j["font_height"] = c.fontHeight ? json(*c.fontHeight) : json(nullptr);
     j["parent_font"] = c.parentFont ? json(*c.parentFont) : json(nullptr);
     j["caption"] = c.text;
     j["visible"] = c.visible;
-    if (c.columns) j["columns"] = *c.columns;
+    if (c.columnWidths) j["columns"] = *c.columnWidths;
     if (c.colWidths) j["col_widths"] = *c.colWidths;
     if (c.rowHeights) j["row_heights"] = *c.rowHeights;
+    j["look"] = std::string(toString(c.look));
+    // Whether the control shows a frame, a caption, a text or an item.
+    j["drawn"] = c.drawn;
+    if (!c.items.empty()) {
+      j["items"] = c.items;
+      j["item_index"] = c.itemIndex;
+    }
+    if (c.look == Look::Check || c.look == Look::Radio) j["checked"] = c.check;
     controls.push_back(std::move(j));
   }
   s["controls"] = std::move(controls);
   s["errors"] = step.errors;
+  makeOutputText(s);
   return s;
 }
 
@@ -176,11 +250,16 @@ nlohmann::ordered_json reportToJson(const PreviewReport& report) {
                       std::to_string(sc.windows.minor)},
       {"locale", sc.locale},
       {"composition", sc.composition},
-      {"frame", sc.frame ? json(describeFrame(*sc.frame)) : json(nullptr)}};
+      {"frame", sc.frame ? json(describeFrame(*sc.frame)) : json(nullptr)},
+      {"awareness", std::string(flx::sim::toString(sc.awareness))}};
+  json monitors = json::array();
+  for (const auto& m : sc.monitors) monitors.push_back(describeMonitor(m));
+  doc["screen"]["monitors"] = std::move(monitors);
   doc["component"] = report.component ? json(*report.component) : json(nullptr);
   json steps = json::array();
   for (const StepLayout& step : report.steps) steps.push_back(stepToJson(step));
   doc["steps"] = std::move(steps);
+  makeOutputText(doc);
   return doc;
 }
 

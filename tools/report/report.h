@@ -3,10 +3,16 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <string_view>
 
 #include "layout.h"
 
 namespace flexarium_cli {
+
+// Text as every output writes it: valid UTF-8. The framework keeps a lone
+// UTF-16 surrogate (three bytes, so that a form file round-trips), and a
+// file name may hold any bytes; each such sequence becomes U+FFFD here.
+std::string outputText(std::string_view text);
 
 // "FILE: ContactForm (TContactForm), rescaled by Flexarium1" and the
 // screen, or a note that nothing rescales without a component.

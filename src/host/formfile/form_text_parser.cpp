@@ -206,10 +206,14 @@ class Parser {
       std::string_view word = peekWord();
       if (SameText(word, "end")) {
         p_ += word.size();
+        if (!inChildren) obj->props.shrink_to_fit();
         return obj;
       }
       if (SameText(word, "object") || SameText(word, "inherited") ||
           SameText(word, "inline")) {
+        // A property is large and a form may hold thousands of objects: no
+        // room to spare once the properties are all read.
+        if (!inChildren) obj->props.shrink_to_fit();
         inChildren = true;
         obj->children.push_back(parseObject(depth + 1));
         continue;

@@ -104,9 +104,33 @@ class Loader {
     std::vector<TComponent*> all;
     collect(root.get(), all);
     for (TComponent* c : all) {
-      if (TStoredState* s = c->StoredState()) s->readValues = snapshot(*c);
+      if (TStoredState* s = c->StoredState()) keepReadValues(*c, *s);
     }
     return root;
+  }
+
+  // What the writer will need to know of the values read (see
+  // TStoredState::readValues).
+  void keepReadValues(TComponent& c, TStoredState& s) {
+    s.readAgainstAncestor = comparesWithAncestor(&s);
+    const std::map<std::string, FormValue>* ref = &s.ancestorValues;
+    if (!s.readAgainstAncestor) {
+      auto it = defaults_.find(&c.ClassType());
+      if (it == defaults_.end()) {
+        it = defaults_.emplace(&c.ClassType(), classDefaults(c.ClassType()))
+                 .first;
+      }
+      ref = &it->second;
+    }
+    std::set<std::string> stored;
+    for (const StoredEntry& e : s.entries) stored.insert(lower(e.name));
+    s.readValues.clear();
+    for (auto& [key, value] : snapshot(c)) {
+      if (stored.count(key) != 0) continue;
+      auto it = ref->find(key);
+      if (it != ref->end() && it->second == value) continue;
+      s.readValues.emplace(key, std::move(value));
+    }
   }
 
   const Doc& parseFile(const std::string& path) {
@@ -419,8 +443,12 @@ class Loader {
     };
     if (info != nullptr && info->Kind != TTypeKind::Class && info->Set) {
       atProperty([&] { info->Set(*object, prop.value); });
-      s.entries.push_back(
-          StoredEntry{prop.name, StoredEntry::Kind::Published, prop.value});
+      // publishedLeaves reaches one level of sub-object: a deeper path
+      // keeps its value for the writer.
+      const bool leaf = parts.size() <= 2;
+      s.entries.push_back(StoredEntry{
+          prop.name, StoredEntry::Kind::Published,
+          leaf ? nullptr : std::make_unique<const FormValue>(prop.value)});
       return;
     }
     if (parts.size() == 1) {
@@ -428,12 +456,14 @@ class Loader {
       atProperty([&] { c->DefineProperties(reader); });
       if (reader.consumed()) {
         s.entries.push_back(
-            StoredEntry{prop.name, StoredEntry::Kind::Hidden, prop.value});
+            StoredEntry{prop.name, StoredEntry::Kind::Hidden,
+                        std::make_unique<const FormValue>(prop.value)});
         return;
       }
     }
     s.entries.push_back(
-        StoredEntry{prop.name, StoredEntry::Kind::Unknown, prop.value});
+        StoredEntry{prop.name, StoredEntry::Kind::Unknown,
+                    std::make_unique<const FormValue>(prop.value)});
   }
 
   // The generic class for a class name the library does not know.
@@ -604,6 +634,7 @@ class Loader {
   const FormLoadOptions& options_;
   std::map<std::string, std::unique_ptr<Doc>> docs_;
   std::vector<TComponent*> created_;
+  std::map<const TClassInfo*, std::map<std::string, FormValue>> defaults_;
   long serial_ = 0;
 };
 

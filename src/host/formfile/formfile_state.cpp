@@ -48,6 +48,18 @@ std::map<std::string, FormValue> snapshot(TComponent& c) {
   return values;
 }
 
+std::map<std::string, FormValue> classDefaults(const TClassInfo& cls) {
+  const TClassInfo* make = &cls;
+  while (!make->Factory && make->Parent != nullptr) make = make->Parent;
+  if (!make->Factory) return {};
+  // A designing owner keeps the instance free of run-time effects.
+  TComponent owner(nullptr);
+  owner.SetDesigning(true);
+  TComponent* instance = make->Factory(&owner);
+  instance->SetDynamicClass(&cls);
+  return snapshot(*instance);
+}
+
 void collect(TComponent* c, std::vector<TComponent*>& out) {
   out.push_back(c);
   for (int i = 0; i < c->ComponentCount(); ++i) collect(c->Components(i), out);

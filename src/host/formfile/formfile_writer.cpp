@@ -111,18 +111,20 @@ class Writer {
   const std::map<std::string, FormValue>& defaults(const TClassInfo& cls) {
     auto it = defaults_.find(&cls);
     if (it != defaults_.end()) return it->second;
-    std::map<std::string, FormValue> values;
-    const TClassInfo* make = &cls;
-    while (!make->Factory && make->Parent != nullptr) make = make->Parent;
-    if (make->Factory) {
-      // A designing owner keeps the instance free of run-time effects.
-      TComponent owner(nullptr);
-      owner.SetDesigning(true);
-      TComponent* instance = make->Factory(&owner);
-      instance->SetDynamicClass(&cls);
-      values = snapshot(*instance);
-    }
-    return defaults_[&cls] = std::move(values);
+    return defaults_[&cls] = classDefaults(cls);
+  }
+
+  // The value a leaf the file did not store had when it was read: kept
+  // where it differed from the reference it was read against, else that
+  // reference's.
+  const FormValue* readValue(TComponent& c, const TStoredState& s,
+                             const std::string& key) {
+    auto read = s.readValues.find(key);
+    if (read != s.readValues.end()) return &read->second;
+    const auto& ref =
+        s.readAgainstAncestor ? s.ancestorValues : defaults(c.ClassType());
+    auto it = ref.find(key);
+    return it == ref.end() ? nullptr : &it->second;
   }
 
   struct Out {
@@ -160,7 +162,7 @@ class Writer {
     if (s != nullptr) {
       for (const StoredEntry& e : s->entries) {
         present.insert(lower(e.name));
-        FormProperty p{e.name, e.value, {}};
+        FormProperty p{e.name, e.value ? *e.value : FormValue{}, {}};
         int order = -1;
         if (e.kind == StoredEntry::Kind::Published) {
           if (const Leaf* l = findLeaf(e.name)) {
@@ -179,8 +181,7 @@ class Writer {
         out.push_back(Out{std::move(p), order});
       }
     }
-    bool hasReference = s != nullptr && (s->fromAncestor || s->isInline ||
-                                         !s->ancestorValues.empty());
+    const bool hasReference = comparesWithAncestor(s);
     // What the library does not know it does not add.
     bool unknownClass = c.InheritsFrom(TGenericControl::StaticClass()) ||
                         c.InheritsFrom(TGenericWinControl::StaticClass()) ||
@@ -201,11 +202,9 @@ class Writer {
         auto it = ref.find(key);
         include = it == ref.end() || it->second != live;
         if (include && s != nullptr) {
-          auto read = s->readValues.find(key);
           // Unchanged since it was read: the file chose not to store it.
-          if (read != s->readValues.end() && read->second == live) {
-            include = false;
-          }
+          const FormValue* read = readValue(c, *s, key);
+          if (read != nullptr && *read == live) include = false;
         }
       }
       if (include) insert(out, Out{FormProperty{l.path, live, {}}, l.order});

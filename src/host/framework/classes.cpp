@@ -202,6 +202,73 @@ int TStringList::IndexOf(std::string_view s) const {
   return -1;
 }
 
+// ---- TStrings
+
+const TClassInfo& TStrings::StaticClass() {
+  static const TClassInfo info = [] {
+    TClassInfo c{"TStrings", &TPersistent::StaticClass(), {}, {}, false};
+    TPropInfo lines;
+    lines.Name = "Strings";
+    lines.Kind = TTypeKind::List;
+    lines.Get = [](const TPersistent& o) {
+      FormValue v;
+      v.kind = FormValue::Kind::List;
+      for (const std::u16string& line : static_cast<const TStrings&>(o).FLines)
+        v.list.push_back(FormValue::Str(line));
+      return v;
+    };
+    lines.Set = [](TPersistent& o, const FormValue& v) {
+      if (v.kind != FormValue::Kind::List) {
+        throw EConvertError("a list of strings ( ... ) is expected");
+      }
+      std::vector<std::u16string> read;
+      for (const FormValue& e : v.list) {
+        if (e.kind != FormValue::Kind::String) {
+          throw EConvertError("a list of strings ( ... ) is expected");
+        }
+        read.push_back(e.str);
+      }
+      static_cast<TStrings&>(o).SetLines(std::move(read));
+    };
+    c.Props.push_back(std::move(lines));
+    return c;
+  }();
+  return info;
+}
+
+std::string TStrings::Strings(int i) const {
+  FLX_ASSERT(i >= 0 && i < Count());
+  return Utf16ToUtf8(FLines[static_cast<std::size_t>(i)]);
+}
+
+void TStrings::SetLines(std::vector<std::u16string> lines) {
+  FLines = std::move(lines);
+  if (OnChange) OnChange();
+}
+
+void TStrings::Add(const std::string& line) {
+  FLines.push_back(Utf8ToUtf16(line));
+  if (OnChange) OnChange();
+}
+
+std::u16string TStrings::Text() const {
+  std::u16string text;
+  for (std::size_t i = 0; i < FLines.size(); ++i) {
+    if (i > 0) text += u"\r\n";
+    text += FLines[i];
+  }
+  return text;
+}
+
+void TStrings::Assign(const TPersistent& source) {
+  const auto* s = dynamic_cast<const TStrings*>(&source);
+  if (s == nullptr) {
+    TPersistent::Assign(source);
+    return;
+  }
+  SetLines(s->FLines);
+}
+
 // ---- TComponent
 
 const TClassInfo& TComponent::StaticClass() {
@@ -350,17 +417,16 @@ void TComponent::Notification(TComponent*, TOperation) {}
 
 TComponent** TComponent::DeclareField(const std::string& name) {
   if (TComponent** existing = FieldAddress(name)) return existing;
-  FFields.push_back(Field{name, nullptr});
-  Field& f = FFields.back();
+  FFields.push_back(std::make_unique<Field>(Field{name, nullptr}));
+  Field& f = *FFields.back();
+  FFieldIndex.emplace(UpperCase(name), &f);
   if (TComponent* c = FindComponent(name)) f.Value = c;
   return &f.Value;
 }
 
 TComponent** TComponent::FieldAddress(std::string_view name) {
-  for (Field& f : FFields) {
-    if (SameText(f.Name, name)) return &f.Value;
-  }
-  return nullptr;
+  auto it = FFieldIndex.find(UpperCase(name));
+  return it == FFieldIndex.end() ? nullptr : &it->second->Value;
 }
 
 }  // namespace flx

@@ -16,6 +16,11 @@ const TEnumInfo AlignInfo{"TAlign",
                            "alClient", "alCustom"}};
 const TEnumInfo AnchorKindInfo{"TAnchorKind",
                                {"akLeft", "akTop", "akRight", "akBottom"}};
+const TEnumInfo AlignmentInfo{"TAlignment",
+                              {"taLeftJustify", "taRightJustify", "taCenter"}};
+const TEnumInfo LeftRightInfo{"TLeftRight",
+                              {"taLeftJustify", "taRightJustify"}};
+const TEnumInfo BorderStyleInfo{"TBorderStyle", {"bsNone", "bsSingle"}};
 
 // ---- TSizeConstraints
 
@@ -117,6 +122,14 @@ void TControl::SetParent(TWinControl* parent) {
   if (FParent != nullptr) FParent->RemoveControl(this);
   if (parent != nullptr) {
     parent->InsertControl(this);
+    // On a parent for another DPI (a form on a monitor of its own DPI) the
+    // control takes that DPI: its own font keeps its size in points.
+    const int ppi = parent->Font().PixelsPerInch();
+    if (FFont->PixelsPerInch() != ppi) {
+      const int size = FFont->Size();
+      FFont->SetPixelsPerInch(ppi);
+      if (!FParentFont) FFont->SetSize(size);
+    }
     if (FParentFont) ParentFontChanged();
     if (!ComponentState().Contains(csLoading)) UpdateAnchorRules();
   }
@@ -368,7 +381,17 @@ void TWinControl::CreateWnd() {
   }
   FHandle = wnd;
   SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), 0);
+  WindowCreated();
   CreateChildHandles();
+}
+
+TWinControl* TWinControl::ChildOfWindow(win::HWND wnd) const {
+  if (wnd == nullptr) return nullptr;
+  for (TControl* c : FControls) {
+    auto* w = dynamic_cast<TWinControl*>(c);
+    if (w != nullptr && w->FHandle == wnd) return w;
+  }
+  return nullptr;
 }
 
 void TWinControl::CreateChildHandles() {
@@ -425,31 +448,70 @@ win::LRESULT FLX_CALLBACK TWinControl::MainWndProc(win::HWND wnd, win::UINT msg,
 
 win::LRESULT TWinControl::WndProc(win::UINT msg, win::WPARAM wParam,
                                   win::LPARAM lParam) {
-  if (msg == win::WM_PAINT) return PaintHandler(wParam, lParam);
+  using namespace win;
+  switch (msg) {
+    case WM_PAINT:
+      return PaintHandler(wParam, lParam);
+    case WM_COMMAND:
+      // A child's notification goes back to the child that sent it.
+      if (TWinControl* c = ChildOfWindow(reinterpret_cast<HWND>(lParam))) {
+        c->Notify(HIWORD(wParam));
+      }
+      break;
+    case WM_NOTIFY:
+      if (const auto* header = reinterpret_cast<const NMHDR*>(lParam)) {
+        if (TWinControl* c = ChildOfWindow(header->hwndFrom)) {
+          c->Notify(header->code);
+        }
+      }
+      break;
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC: {
+      // The system's colours and brush, then the text in the child's font
+      // colour.
+      const LRESULT brush = DefaultHandler(msg, wParam, lParam);
+      if (TWinControl* c = ChildOfWindow(reinterpret_cast<HWND>(lParam))) {
+        const COLORREF standard = GetSysColor(COLOR_WINDOWTEXT);
+        const COLORREF color = ColorToRGB(c->Font().Color(), standard);
+        if (color != standard) {
+          SetTextColor(reinterpret_cast<HDC>(wParam), color);
+        }
+      }
+      return brush;
+    }
+    default:
+      break;
+  }
   return DefaultHandler(msg, wParam, lParam);
 }
 
 win::LRESULT TWinControl::PaintHandler(win::WPARAM wParam, win::LPARAM lParam) {
   using namespace win;
   const bool painted =
+      PaintsItself() ||
       std::any_of(FControls.begin(), FControls.end(), [](TControl* c) {
         return c->Visible() && dynamic_cast<TGraphicControl*>(c) != nullptr;
       });
-  // Without such children, the window paints as it always did.
+  // Nothing of the framework's own to draw: the window paints as it always
+  // did.
   if (!painted) return DefaultHandler(WM_PAINT, wParam, lParam);
-  if (wParam != 0) {
-    // A DC handed in with the message: paint into it.
-    const LRESULT result = DefaultHandler(WM_PAINT, wParam, lParam);
-    PaintControls(reinterpret_cast<HDC>(wParam));
+  auto paintInto = [&](HDC dc) {
+    const LRESULT result =
+        DefaultHandler(WM_PAINT, reinterpret_cast<WPARAM>(dc), lParam);
+    if (PaintsItself()) PaintWindow(dc);
+    PaintControls(dc);
     return result;
-  }
+  };
+  // A DC handed in with the message: paint into it.
+  if (wParam != 0) return paintInto(reinterpret_cast<HDC>(wParam));
   PAINTSTRUCT paint{};
   const HDC dc = BeginPaint(FHandle, &paint);
   if (dc == nullptr) return DefaultHandler(WM_PAINT, wParam, lParam);
   LRESULT result = 0;
   try {
-    result = DefaultHandler(WM_PAINT, reinterpret_cast<WPARAM>(dc), lParam);
-    PaintControls(dc);
+    result = paintInto(dc);
   } catch (...) {
     EndPaint(FHandle, &paint);  // the window must not stay mid-paint
     throw;
@@ -492,6 +554,14 @@ void TWinControl::Loaded() {
   // The stored bounds are the design environment's own alignment result;
   // children are realigned when this control's size next changes.
   TControl::Loaded();
+  // A window made while the form file was still being read (a component
+  // placing the form as it reads) gets what the file says now.
+  if (FHandle != nullptr) WindowCreated();
+}
+
+void TWinControl::ChangePixelsPerInch(int ppi) {
+  TControl::ChangePixelsPerInch(ppi);
+  for (TControl* c : FControls) c->ChangePixelsPerInch(ppi);
 }
 
 void TWinControl::BoundsChanged() {

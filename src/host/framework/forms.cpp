@@ -2,6 +2,7 @@
 
 #include "flexarium/winapi.h"
 #include "host/framework/rtti_util.h"
+#include "host/framework/std_classes.h"
 
 namespace flx {
 
@@ -14,9 +15,9 @@ const TEnumInfo WindowStateInfo{"TWindowState",
 const TEnumInfo FormStyleInfo{
     "TFormStyle", {"fsNormal", "fsMDIChild", "fsMDIForm", "fsStayOnTop"}};
 
-TPropInfo FontPropInfo();
-TPropInfo ParentFontPropInfo();
-TPropInfo CaptionPropInfo();
+using std_classes::CaptionPropInfo;
+using std_classes::FontPropInfo;
+using std_classes::ParentFontPropInfo;
 
 const TClassInfo& TScrollingWinControl::StaticClass() {
   static const TClassInfo info{
@@ -111,7 +112,13 @@ void TCustomForm::FrameSize(int& dx, int& dy) const {
   dx = dy = 0;
   if (!win::hasWindowSystem()) return;
   win::RECT r{0, 0, 0, 0};
-  win::AdjustWindowRectEx(&r, WindowStyle(), win::FALSE, WindowExStyle());
+  if (FCurrentPPI > 0) {
+    win::AdjustWindowRectExForDpi(&r, WindowStyle(), win::FALSE,
+                                  WindowExStyle(),
+                                  static_cast<win::UINT>(FCurrentPPI));
+  } else {
+    win::AdjustWindowRectEx(&r, WindowStyle(), win::FALSE, WindowExStyle());
+  }
   dx = HeldInt(std::int64_t{r.right} - r.left);
   dy = HeldInt(std::int64_t{r.bottom} - r.top);
 }
@@ -248,6 +255,12 @@ void TCustomForm::UpdateBoundsFromWindow() {
   FSyncing = false;
 }
 
+void TCustomForm::SetCurrentPPI(int ppi) {
+  if (ppi <= 0) return;
+  FCurrentPPI = ppi;
+  ChangePixelsPerInch(ppi);
+}
+
 void TCustomForm::CreateWnd() {
   using namespace win;
   RegisterWindowClass(FWindowClass, &MainWndProc);
@@ -258,6 +271,19 @@ void TCustomForm::CreateWnd() {
     throw EInvalidOperation("Error creating window for " + Name());
   }
   FHandle = wnd;
+  // A per-monitor aware window made on a monitor of another DPI than the
+  // system's has its frame, and its fonts, at that monitor's DPI: the
+  // client size stays as given.
+  if (Win32MajorVersion() >= 10) {
+    const int dpi = static_cast<int>(GetDpiForWindow(wnd));
+    if (dpi > 0 && dpi != static_cast<int>(GetDpiForSystem())) {
+      SetCurrentPPI(dpi);
+      int dx, dy;
+      FrameSize(dx, dy);
+      MoveWindow(wnd, FLeft, FTop, FClientWidth + dx, FClientHeight + dy,
+                 FALSE);
+    }
+  }
   SendMessageW(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), 0);
   UpdateBoundsFromWindow();
   CreateChildHandles();
@@ -299,6 +325,15 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
     case WM_MOVE:
     case WM_WINDOWPOSCHANGED:
       UpdateBoundsFromWindow();
+      break;
+    case WM_DPICHANGED:
+      // Taken when the window is at that DPI now (Windows 8.1 and later,
+      // a per-monitor aware window). Sizing the form for the new DPI is
+      // the application's part.
+      if (CheckWin32Version(6, 3) &&
+          GetDpiForWindow(FHandle) == LOWORD(wParam)) {
+        SetCurrentPPI(LOWORD(wParam));
+      }
       break;
     case WM_GETMINMAXINFO: {
       LRESULT result = DefaultHandler(msg, wParam, lParam);

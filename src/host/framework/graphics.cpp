@@ -108,7 +108,130 @@ FormValue FromIdentInt(const TIdentInt& v) {
 const TEnumInfo kFontStyleInfo{
     "TFontStyle", {"fsBold", "fsItalic", "fsUnderline", "fsStrikeOut"}};
 
+// A colour property of a sub-object (Brush.Color, Pen.Color).
+template <class T>
+TPropInfo ColorField(TIdentInt T::*member) {
+  TPropInfo p;
+  p.Name = "Color";
+  p.Kind = TTypeKind::Integer;
+  p.Get = [member](const TPersistent& o) {
+    return ColorToValue(static_cast<const T&>(o).*member);
+  };
+  p.Set = [member](TPersistent& o, const FormValue& v) {
+    static_cast<T&>(o).*member = ColorFromValue(v);
+  };
+  return p;
+}
+
+template <class T, class E>
+TPropInfo EnumField(const char* name, const TEnumInfo& info, E T::*member) {
+  TPropInfo p;
+  p.Name = name;
+  p.Kind = TTypeKind::Enumeration;
+  p.EnumType = &info;
+  p.Get = [member, &info](const TPersistent& o) {
+    auto i = static_cast<std::size_t>(static_cast<const T&>(o).*member);
+    return FormValue::Identifier(info.Names[i]);
+  };
+  p.Set = [member, &info](TPersistent& o, const FormValue& v) {
+    static_cast<T&>(o).*member = static_cast<E>(rtti::ToEnum(v, info));
+  };
+  return p;
+}
+
 }  // namespace
+
+TIdentInt ColorFromValue(const FormValue& value) {
+  return ToIdentInt(value, kColors);
+}
+
+FormValue ColorToValue(const TIdentInt& color) { return FromIdentInt(color); }
+
+TIdentInt NamedColor(const char* name) {
+  for (const IdentEntry& e : kColors) {
+    if (SameText(e.name, name)) return TIdentInt{e.value, e.name};
+  }
+  FLX_ASSERT(false);
+  return {};
+}
+
+win::COLORREF ColorToRGB(const TIdentInt& color, win::COLORREF fallback) {
+  if (!color.Ident.empty()) {
+    bool known = false;
+    for (const IdentEntry& e : kColors) known = known || e.name == color.Ident;
+    if (!known) return fallback;
+  }
+  // System colours are 0xFF0000nn (negative when read as a 32-bit number).
+  const auto value = static_cast<std::uint32_t>(color.Value);
+  if ((value & 0xFF000000u) == 0xFF000000u) {
+    return win::hasWindowSystem()
+               ? win::GetSysColor(static_cast<int>(value & 0xFF))
+               : fallback;
+  }
+  if ((value & 0xFF000000u) != 0) return fallback;  // clNone, clDefault
+  return static_cast<win::COLORREF>(value);
+}
+
+const TEnumInfo BrushStyleInfo{
+    "TBrushStyle",
+    {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
+     "bsBDiagonal", "bsCross", "bsDiagCross"}};
+
+const TEnumInfo PenStyleInfo{
+    "TPenStyle",
+    {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot", "psClear",
+     "psInsideFrame", "psUserStyle", "psAlternate"}};
+
+const TClassInfo& TBrush::StaticClass() {
+  static const TClassInfo info = [] {
+    TClassInfo c{"TBrush", &TPersistent::StaticClass(), {}, {}, false};
+    c.Props.push_back(ColorField(&TBrush::Color));
+    c.Props.push_back(EnumField("Style", BrushStyleInfo, &TBrush::Style));
+    return c;
+  }();
+  return info;
+}
+
+void TBrush::Assign(const TPersistent& source) {
+  const auto* b = dynamic_cast<const TBrush*>(&source);
+  if (b == nullptr) {
+    TPersistent::Assign(source);
+    return;
+  }
+  Color = b->Color;
+  Style = b->Style;
+}
+
+const TClassInfo& TPen::StaticClass() {
+  static const TClassInfo info = [] {
+    TClassInfo c{"TPen", &TPersistent::StaticClass(), {}, {}, false};
+    c.Props.push_back(ColorField(&TPen::Color));
+    c.Props.push_back(EnumField("Style", PenStyleInfo, &TPen::Style));
+    TPropInfo width;
+    width.Name = "Width";
+    width.Kind = TTypeKind::Integer;
+    width.Get = [](const TPersistent& o) {
+      return FormValue::Int(static_cast<const TPen&>(o).Width);
+    };
+    width.Set = [](TPersistent& o, const FormValue& v) {
+      static_cast<TPen&>(o).Width = rtti::ToInt(v);
+    };
+    c.Props.push_back(std::move(width));
+    return c;
+  }();
+  return info;
+}
+
+void TPen::Assign(const TPersistent& source) {
+  const auto* p = dynamic_cast<const TPen*>(&source);
+  if (p == nullptr) {
+    TPersistent::Assign(source);
+    return;
+  }
+  Color = p->Color;
+  Style = p->Style;
+  Width = p->Width;
+}
 
 int ScreenPixelsPerInch() {
   using namespace win;

@@ -162,4 +162,47 @@ TPropInfo ClassProp(std::string name, const TClassInfo& info, C& (T::*get)()) {
   return p;
 }
 
+// Another component by name (ActivePage = TabSheet1), kept as the name.
+template <class T>
+TPropInfo RefProp(std::string name, const std::string& (T::*get)() const,
+                  void (T::*set)(const std::string&)) {
+  TPropInfo p;
+  p.Name = std::move(name);
+  p.Kind = TTypeKind::Reference;
+  p.Get = [get](const TPersistent& o) {
+    return FormValue::Identifier((static_cast<const T&>(o).*get)());
+  };
+  p.Set = [set](TPersistent& o, const FormValue& v) {
+    if (v.kind != FormValue::Kind::Ident) {
+      throw EConvertError("a component name is expected");
+    }
+    (static_cast<T&>(o).*set)(v.text);
+  };
+  return p;
+}
+
+// A value kept as the form file has it (collections, binary data), for the
+// control to read when it needs it.
+template <class T>
+TPropInfo ValueProp(std::string name, TTypeKind kind, FormValue::Kind stored,
+                    FormValue T::*member) {
+  TPropInfo p;
+  p.Name = std::move(name);
+  p.Kind = kind;
+  p.Get = [member](const TPersistent& o) {
+    return static_cast<const T&>(o).*member;
+  };
+  p.Set = [member, stored](TPersistent& o, const FormValue& v) {
+    if (v.kind != stored) {
+      throw EConvertError(stored == FormValue::Kind::Collection
+                              ? "a collection < ... > is expected"
+                          : stored == FormValue::Kind::Float
+                              ? "a number such as 45000.5 is expected"
+                              : "binary data { ... } is expected");
+    }
+    static_cast<T&>(o).*member = v;
+  };
+  return p;
+}
+
 }  // namespace flx::rtti

@@ -1,7 +1,8 @@
 // The simulated desktop's state, shared by its parts: windows.cpp (creation,
 // destruction, window data), geometry.cpp (positions, frames, show states and
 // the user's drag), messages.cpp (delivery, hooks, the default procedure),
-// screen.cpp (monitors, taskbar, metrics, DPI, composition), painting.cpp
+// screen.cpp (monitors, taskbar, metrics, composition), dpi.cpp (the DPI of
+// the process and of each window, and DPI changes), painting.cpp
 // (fonts and paint DCs) and desktop.cpp (the object, records, locale and
 // version).
 //
@@ -71,6 +72,15 @@ inline int heldExtent(long long v) {
   return static_cast<int>(std::clamp<long long>(v, 0, kMaxExtent));
 }
 
+// A DPI pair. Windows has one DPI for both axes; a desktop configured with
+// two (dpiX, dpiY) keeps them apart for its system DPI.
+struct Dpi {
+  int x = 96;
+  int y = 96;
+  bool operator==(const Dpi& o) const { return x == o.x && y == o.y; }
+  bool operator!=(const Dpi& o) const { return !(*this == o); }
+};
+
 struct Desktop::Impl {
   enum class State { Normal, Minimized, Maximized };
 
@@ -97,6 +107,10 @@ struct Desktop::Impl {
     RECT normalRect{};
     RECT maximizedRect{};
     bool shownOnce = false;
+    // A top-level window's DPI: decided when it is made and changed by a
+    // DPI change (children take their top-level window's).
+    Dpi dpi;
+    bool dpiChanging = false;  // inside its WM_GETDPISCALEDSIZE/WM_DPICHANGED
     // Client geometry as last announced by WM_MOVE / WM_SIZE (or creation),
     // so that a SetWindowPos nested in WM_WINDOWPOSCHANGED neither repeats
     // nor contradicts what the nested call already announced.
@@ -108,6 +122,12 @@ struct Desktop::Impl {
     LONG_PTR userData = 0;
     HFONT font = nullptr;
     std::vector<std::pair<std::u16string, HANDLE>> props;
+    // What a window of one of the system's control classes was told to
+    // show, kept as the control keeps it (controls.cpp).
+    std::vector<std::u16string> items;
+    LRESULT selection = -1;
+    WPARAM check = 0;
+    LRESULT position = 0;
   };
 
   struct Hook {
@@ -136,12 +156,15 @@ struct Desktop::Impl {
   bool recording = true;
   bool dwmLoaded = false;
   std::vector<CallRecord> calls;
+  std::size_t callsDropped = 0;  // since the desktop was made
   std::vector<MessageRecord> messages;
   std::vector<PaintRecord> paints;
   // The one paint DC: the window it paints and its selected state.
   HWND paintWnd = nullptr;
   HFONT paintFont = nullptr;
   int paintBkMode = OPAQUE;
+  COLORREF paintTextColor = 0;
+  COLORREF paintBkColor = 0xFFFFFF;
 
   // The desktop whose procedure call is in progress on this thread, so that
   // the built-in class procedure reaches the right desktop.
@@ -165,8 +188,27 @@ struct Desktop::Impl {
 
   explicit Impl(DesktopConfig c) : config(std::move(c)) {}
 
+  // A drawing call on the paint DC, with its state now.
+  void recordPaint(const char* op, std::u16string_view text, const RECT& rect,
+                   UINT format, UINT flags);
+
+  // Keeps the latest records: past twice the limit the older half goes, so
+  // that a long run under test stays bounded at an amortised constant cost.
+  // Returns how many were dropped.
+  template <typename Record>
+  static std::size_t keep(std::vector<Record>& records, Record record) {
+    std::size_t dropped = 0;
+    if (records.size() >= 2 * kRecordLimit) {
+      dropped = records.size() - kRecordLimit;
+      records.erase(records.begin(),
+                    records.begin() + static_cast<std::ptrdiff_t>(dropped));
+    }
+    records.push_back(std::move(record));
+    return dropped;
+  }
+
   void recordCall(const char* op, HWND wnd) {
-    if (recording) calls.push_back(CallRecord{op, wnd});
+    if (recording) callsDropped += keep(calls, CallRecord{op, wnd});
   }
 
   Window* find(HWND wnd) const {
@@ -175,13 +217,29 @@ struct Desktop::Impl {
     return windows[serial].get();
   }
 
-  // System metrics at 96 DPI scaled to the configured DPI.
-  int sx(int v) const {
-    return config.scaleMetricsWithDpi ? MulDiv(v, config.dpiX, 96) : v;
-  }
-  int sy(int v) const {
-    return config.scaleMetricsWithDpi ? MulDiv(v, config.dpiY, 96) : v;
-  }
+  // ---- DPI (dpi.cpp)
+  DpiAwareness awareness() const;
+  Dpi systemDpi() const;     // the configured one
+  Dpi appSystemDpi() const;  // as the process sees it (96 when unaware)
+  Dpi monitorDpiAt(std::size_t i) const;
+  // The DPI the process sees for things on monitor i.
+  Dpi appDpiAt(std::size_t i) const;
+  Dpi dpiOf(const Window& w) const;  // a child's is its top-level window's
+  // The DPI a top-level window at `r` (screen) gets.
+  Dpi decideDpi(const RECT& r) const;
+  // A metric given at 96 DPI (or, with scaleMetricsWithDpi off, at the
+  // system DPI) on one axis at `dpi`.
+  int metricX(int v, const Dpi& dpi) const;
+  int metricY(int v, const Dpi& dpi) const;
+  // Tells a per-monitor aware top-level window that its DPI is now `next`.
+  void changeDpi(HWND wnd, Dpi next);
+  // After a position change: the DPI change, if the move calls for one.
+  void checkDpi(HWND wnd);
+  void moveByCaption(HWND wnd, int x, int y);
+
+  // System metrics at 96 DPI scaled to the system DPI the process sees.
+  int sx(int v) const { return metricX(v, appSystemDpi()); }
+  int sy(int v) const { return metricY(v, appSystemDpi()); }
 
   static int clampTrack(int v, LONG lo, LONG hi) {
     return std::max<int>(std::min<int>(v, hi), lo);
@@ -201,7 +259,7 @@ struct Desktop::Impl {
   BOOL destroy(HWND wnd);
 
   // ---- Geometry and show states (geometry.cpp)
-  Frame frameFor(bool child, DWORD style, DWORD exStyle) const;
+  Frame frameFor(bool child, DWORD style, DWORD exStyle, const Dpi& dpi) const;
   void recalcFrame(Window& w);
   static bool clampable(const Window& w);
   int clientWidth(const Window& w) const;
@@ -235,9 +293,12 @@ struct Desktop::Impl {
   }
   LRESULT callNext(HHOOK hook, int code, WPARAM wp, LPARAM lp);
   LRESULT def(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  // The part of a system control class's procedure that keeps its items,
+  // selection, check state and position; the rest is def's.
+  LRESULT control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
 
   // ---- Monitors, taskbar, metrics (screen.cpp)
-  int smallCaptionHeight() const;
+  int smallCaptionHeight(const Dpi& dpi) const;
   std::vector<MonitorConfig> monitorList() const;
   std::size_t primaryIndex() const;
   MonitorConfig monitorAt(std::size_t i) const;
@@ -250,8 +311,9 @@ struct Desktop::Impl {
   long long bestIntersecting(const RECT& r) const;
   std::size_t nearestMonitor(const RECT& r) const;
   RECT monitorProbeRect(const Window& w) const;
-  POINT minTrack() const;
-  POINT maxTrack() const;
+  POINT minTrack(const Dpi& dpi) const;
+  POINT maxTrack(const Dpi& dpi) const;
+  int systemMetric(int index, const Dpi& dpi) const;
   MINMAXINFO defaultMinMax(const Window& w) const;
   POINT workspaceOffset(const Window& w) const;
 };

@@ -22,7 +22,8 @@ constexpr UINT kStateFlags = SWP_NOZORDER | SWP_NOACTIVATE;
 // ---- Frames and client areas
 
 Desktop::Impl::Frame Desktop::Impl::frameFor(bool child, DWORD style,
-                                             DWORD exStyle) const {
+                                             DWORD exStyle,
+                                             const Dpi& dpi) const {
   Frame f;
   if (child) {
     const int b =
@@ -31,24 +32,27 @@ Desktop::Impl::Frame Desktop::Impl::frameFor(bool child, DWORD style,
     return f;
   }
   if ((style & WS_CAPTION) == WS_CAPTION) {
-    f.caption = (exStyle & WS_EX_TOOLWINDOW) ? smallCaptionHeight()
-                                             : sy(config.captionHeight);
+    f.caption = (exStyle & WS_EX_TOOLWINDOW)
+                    ? smallCaptionHeight(dpi)
+                    : metricY(config.captionHeight, dpi);
   }
   if (style & WS_THICKFRAME) {
-    f.x = sx(config.sizeFrame) + sx(config.paddedBorder);
-    f.y = sy(config.sizeFrame) + sy(config.paddedBorder);
+    f.x = metricX(config.sizeFrame, dpi) + metricX(config.paddedBorder, dpi);
+    f.y = metricY(config.sizeFrame, dpi) + metricY(config.paddedBorder, dpi);
   } else if ((style & WS_DLGFRAME) || (exStyle & WS_EX_DLGMODALFRAME)) {
-    f.x = sx(config.fixedFrame);
-    f.y = sy(config.fixedFrame);
+    f.x = metricX(config.fixedFrame, dpi);
+    f.y = metricY(config.fixedFrame, dpi);
   } else if (style & WS_BORDER) {
-    f.x = sx(config.border);
-    f.y = sy(config.border);
+    f.x = metricX(config.border, dpi);
+    f.y = metricY(config.border, dpi);
   }
   return f;
 }
 
 void Desktop::Impl::recalcFrame(Window& w) {
-  const Frame f = frameFor(w.child, w.style, w.exStyle);
+  // A child's border does not scale; only a top-level window's frame does.
+  const Frame f =
+      frameFor(w.child, w.style, w.exStyle, w.child ? appSystemDpi() : w.dpi);
   w.frameX = f.x;
   w.frameY = f.y;
   w.caption = f.caption;
@@ -213,6 +217,10 @@ BOOL Desktop::Impl::position(HWND wnd, HWND after, int x, int y, int cx, int cy,
 
   deliverPtr(wnd, WM_WINDOWPOSCHANGED, 0, &pos);
   announce(wnd, forceSize);
+  // Only top-level windows have a DPI of their own.
+  if (const Window* moved = find(wnd); moved != nullptr && !moved->child) {
+    checkDpi(wnd);
+  }
   return TRUE;
 }
 
@@ -497,7 +505,8 @@ BOOL Desktop::adjustWindowRectEx(RECT* rect, DWORD style, BOOL /*menu*/,
                                  DWORD exStyle) {
   impl_->recordCall("AdjustWindowRectEx", nullptr);
   if (rect == nullptr) return FALSE;
-  const auto f = impl_->frameFor((style & WS_CHILD) != 0, style, exStyle);
+  const auto f = impl_->frameFor((style & WS_CHILD) != 0, style, exStyle,
+                                 impl_->appSystemDpi());
   rect->left -= f.x;
   rect->right += f.x;
   rect->top -= f.y + f.caption;

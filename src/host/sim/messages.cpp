@@ -9,6 +9,7 @@ namespace flx::sim {
 namespace {
 
 constexpr DWORD kThreadId = 1;
+constexpr int kHookDepthLimit = 25;
 constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 
 }  // namespace
@@ -17,7 +18,7 @@ thread_local Desktop::Impl* Desktop::Impl::active = nullptr;
 
 LRESULT FLX_CALLBACK Desktop::Impl::systemClassProc(HWND wnd, UINT msg,
                                                     WPARAM wp, LPARAM lp) {
-  if (active != nullptr) return active->def(wnd, msg, wp, lp);
+  if (active != nullptr) return active->control(wnd, msg, wp, lp);
   if (hasWindowSystem()) {
     return currentWindowSystem().defWindowProc(wnd, msg, wp, lp);
   }
@@ -33,10 +34,11 @@ LRESULT Desktop::Impl::invoke(WNDPROC proc, HWND wnd, UINT msg, WPARAM wp,
 
 LRESULT Desktop::Impl::deliver(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   if (find(wnd) == nullptr) return 0;
-  if (recording) messages.push_back(MessageRecord{wnd, msg, wp, lp});
-  // A hook that sends messages itself is not re-entered, which keeps a
-  // logging hook from recursing without end.
-  if (!hooks.empty() && hookDepth == 0) {
+  if (recording) keep(messages, MessageRecord{wnd, msg, wp, lp});
+  // A message sent from inside a hook procedure reaches the hooks again, as
+  // on the real system. Wine skips the hooks once 25 hook calls are in
+  // progress, so a hook that sends a message for each one it sees ends.
+  if (!hooks.empty() && hookDepth < kHookDepthLimit) {
     const HOOKPROC hook = hooks.back().proc;
     CWPSTRUCT cwp{lp, wp, msg, wnd};
     {

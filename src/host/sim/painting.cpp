@@ -1,6 +1,12 @@
 // Fonts and painting on the simulated desktop: font handles are recorded
-// LOGFONTs, and the one paint DC records the drawing calls of the controls
-// that their parent paints.
+// LOGFONTs, and the one paint DC records the drawing calls of what the
+// framework paints (its containers, and the controls that their parent
+// paints).
+#include <algorithm>
+#include <cstdint>
+#include <iterator>
+#include <utility>
+
 #include "host/sim/desktop_impl.h"
 
 namespace flx::sim {
@@ -51,6 +57,8 @@ HDC Desktop::beginPaint(HWND wnd, PAINTSTRUCT* paint) {
   impl_->paintWnd = wnd;
   impl_->paintFont = nullptr;
   impl_->paintBkMode = OPAQUE;
+  impl_->paintTextColor = 0;
+  impl_->paintBkColor = 0xFFFFFF;
   return paint->hdc;
 }
 
@@ -79,32 +87,93 @@ int Desktop::setBkMode(HDC dc, int mode) {
   return previous;
 }
 
+void Desktop::Impl::recordPaint(const char* op, std::u16string_view text,
+                                const RECT& rect, UINT format, UINT flags) {
+  if (!recording) return;
+  keep(paints,
+       PaintRecord{op, paintWnd, std::u16string(text), rect, format, flags,
+                   paintFont, paintBkMode, paintTextColor, paintBkColor});
+}
+
 int Desktop::drawText(HDC dc, std::u16string_view text, RECT* rect,
                       UINT format) {
   impl_->recordCall("DrawTextW", impl_->paintWnd);
   if (handleSerial(dc, kTagDc) != kPaintDc || rect == nullptr) return 0;
-  if (impl_->recording) {
-    impl_->paints.push_back(PaintRecord{"DrawTextW", impl_->paintWnd,
-                                        std::u16string(text), *rect, format, 0,
-                                        impl_->paintFont, impl_->paintBkMode});
+  if (format & DT_CALCRECT) {
+    // Measured, not drawn: a line is as high as the font's cell (a fifth
+    // more than its characters) and each character half as wide as high.
+    auto held = [](std::int64_t v) {
+      return static_cast<LONG>(
+          std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+    };
+    LONG h = 13;
+    const std::size_t font = handleSerial(impl_->paintFont, kTagFont);
+    if (font != 0 && font < impl_->fonts.size() && impl_->fonts[font] &&
+        impl_->fonts[font]->lfHeight != 0) {
+      const std::int64_t lf = impl_->fonts[font]->lfHeight;
+      h = lf < 0 ? held((-lf * 6 + 2) / 5) : static_cast<LONG>(lf);
+    }
+    rect->right =
+        held(rect->left + static_cast<std::int64_t>(text.size()) * h / 2);
+    rect->bottom = held(std::int64_t{rect->top} + h);
+    return h;
   }
+  impl_->recordPaint("DrawTextW", text, *rect, format, 0);
   return 1;  // a height; nothing is measured
 }
 
 BOOL Desktop::drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
   impl_->recordCall("DrawEdge", impl_->paintWnd);
   if (handleSerial(dc, kTagDc) != kPaintDc || rect == nullptr) return FALSE;
-  if (impl_->recording) {
-    impl_->paints.push_back(PaintRecord{"DrawEdge",
-                                        impl_->paintWnd,
-                                        {},
-                                        *rect,
-                                        edge,
-                                        flags,
-                                        impl_->paintFont,
-                                        impl_->paintBkMode});
-  }
+  impl_->recordPaint("DrawEdge", {}, *rect, edge, flags);
   return TRUE;
+}
+
+COLORREF Desktop::setTextColor(HDC dc, COLORREF color) {
+  impl_->recordCall("SetTextColor", impl_->paintWnd);
+  if (handleSerial(dc, kTagDc) != kPaintDc) return 0xFFFFFFFF;  // CLR_INVALID
+  return std::exchange(impl_->paintTextColor, color);
+}
+
+COLORREF Desktop::setBkColor(HDC dc, COLORREF color) {
+  impl_->recordCall("SetBkColor", impl_->paintWnd);
+  if (handleSerial(dc, kTagDc) != kPaintDc) return 0xFFFFFFFF;
+  return std::exchange(impl_->paintBkColor, color);
+}
+
+BOOL Desktop::extTextOut(HDC dc, int x, int y, UINT options, const RECT* rect,
+                         std::u16string_view text) {
+  impl_->recordCall("ExtTextOutW", impl_->paintWnd);
+  if (handleSerial(dc, kTagDc) != kPaintDc) return FALSE;
+  impl_->recordPaint("ExtTextOutW", text,
+                     rect != nullptr ? *rect : RECT{x, y, x, y}, options, 0);
+  return TRUE;
+}
+
+int Desktop::stretchDIBits(HDC dc, int x, int y, int width, int height,
+                           int /*srcX*/, int /*srcY*/, int srcWidth,
+                           int srcHeight, const void* bits, const void* info,
+                           UINT /*usage*/, DWORD /*rop*/) {
+  impl_->recordCall("StretchDIBits", impl_->paintWnd);
+  if (handleSerial(dc, kTagDc) != kPaintDc || bits == nullptr ||
+      info == nullptr) {
+    return 0;
+  }
+  impl_->recordPaint("StretchDIBits", {}, RECT{x, y, x + width, y + height},
+                     static_cast<UINT>(srcWidth), static_cast<UINT>(srcHeight));
+  return srcHeight;  // the lines copied
+}
+
+COLORREF Desktop::getSysColor(int index) {
+  // Windows 10's defaults, 0x00BBGGRR.
+  static constexpr COLORREF kColors[] = {
+      0xC8C8C8, 0x000000, 0xD1B499, 0xDBCDBF, 0xF0F0F0, 0xFFFFFF, 0x646464,
+      0x000000, 0x000000, 0x000000, 0xB4B4B4, 0xFCF7F4, 0xABABAB, 0xD77800,
+      0xFFFFFF, 0xF0F0F0, 0xA0A0A0, 0x6D6D6D, 0x000000, 0x000000, 0xFFFFFF,
+      0x696969, 0xE3E3E3, 0x000000, 0xE1FFFF, 0x000000, 0xCC6600, 0xEAD1B9,
+      0xF2E4D7, 0xFF9933, 0xF0F0F0};
+  if (index < 0 || index >= static_cast<int>(std::size(kColors))) return 0;
+  return kColors[index];
 }
 
 }  // namespace flx::sim

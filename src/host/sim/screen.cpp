@@ -1,5 +1,5 @@
 // The simulated screen: monitors, the taskbar and work areas, system
-// metrics scaled with the screen DPI, and desktop composition (DWM).
+// metrics scaled with the DPI, and desktop composition (DWM).
 #include <climits>
 #include <cstring>
 
@@ -52,8 +52,9 @@ std::string_view toString(TaskbarEdge edge) {
 // ---- Monitors and the taskbar
 
 std::vector<MonitorConfig> Desktop::Impl::monitorList() const {
-  if (config.monitors.empty()) return {MonitorConfig{}};
-  return config.monitors;
+  std::vector<MonitorConfig> list;
+  for (std::size_t i = 0; i < monitorCount(); ++i) list.push_back(monitorAt(i));
+  return list;
 }
 
 std::size_t Desktop::Impl::primaryIndex() const {
@@ -64,9 +65,21 @@ std::size_t Desktop::Impl::primaryIndex() const {
   return 0;
 }
 
+// The monitor as the process sees it: a process that is not per-monitor
+// aware sees a monitor of another DPI than its own with virtualised
+// coordinates, scaled by its DPI over the monitor's.
 MonitorConfig Desktop::Impl::monitorAt(std::size_t i) const {
-  if (config.monitors.empty()) return MonitorConfig{};
-  return config.monitors[i];
+  MonitorConfig m =
+      config.monitors.empty() ? MonitorConfig{} : config.monitors[i];
+  const Dpi real = monitorDpiAt(i);
+  const Dpi seen = appDpiAt(i);
+  if (real != seen) {
+    m.rect = RECT{MulDiv(m.rect.left, seen.x, real.x),
+                  MulDiv(m.rect.top, seen.y, real.y),
+                  MulDiv(m.rect.right, seen.x, real.x),
+                  MulDiv(m.rect.bottom, seen.y, real.y)};
+  }
+  return m;
 }
 
 std::size_t Desktop::Impl::monitorCount() const {
@@ -92,9 +105,13 @@ RECT Desktop::Impl::virtualScreen() const {
 // The strip the taskbar occupies on the primary monitor.
 RECT Desktop::Impl::taskbarStrip() const {
   const RECT m = primaryRect();
-  const int tx = std::clamp(config.taskbar.thickness, 0, std::max(0, width(m)));
-  const int ty =
-      std::clamp(config.taskbar.thickness, 0, std::max(0, height(m)));
+  // The thickness is in the primary monitor's pixels.
+  const Dpi real = monitorDpiAt(primaryIndex());
+  const Dpi seen = appDpiAt(primaryIndex());
+  const int tx = std::clamp(MulDiv(config.taskbar.thickness, seen.x, real.x), 0,
+                            std::max(0, width(m)));
+  const int ty = std::clamp(MulDiv(config.taskbar.thickness, seen.y, real.y), 0,
+                            std::max(0, height(m)));
   RECT r = m;
   switch (config.taskbar.edge) {
     case TaskbarEdge::None:
@@ -117,7 +134,17 @@ RECT Desktop::Impl::taskbarStrip() const {
 
 RECT Desktop::Impl::reportedTaskbar() const {
   if (config.taskbar.edge == TaskbarEdge::None) return RECT{0, 0, 0, 0};
-  if (config.taskbar.reportedRect) return *config.taskbar.reportedRect;
+  if (config.taskbar.reportedRect) {
+    RECT r = *config.taskbar.reportedRect;
+    const Dpi real = monitorDpiAt(primaryIndex());
+    const Dpi seen = appDpiAt(primaryIndex());
+    if (real != seen) {
+      r = RECT{MulDiv(r.left, seen.x, real.x), MulDiv(r.top, seen.y, real.y),
+               MulDiv(r.right, seen.x, real.x),
+               MulDiv(r.bottom, seen.y, real.y)};
+    }
+    return r;
+  }
   return taskbarStrip();
 }
 
@@ -279,19 +306,26 @@ UINT_PTR Desktop::shAppBarMessage(DWORD message, APPBARDATA* data) {
   }
 }
 
-// ---- Metrics and DPI
+// ---- Metrics
 
-int Desktop::Impl::smallCaptionHeight() const {
-  return sy(config.captionHeight * 3 / 4);
+int Desktop::Impl::smallCaptionHeight(const Dpi& dpi) const {
+  return metricY(config.captionHeight * 3 / 4, dpi);
 }
 
-POINT Desktop::Impl::minTrack() const { return POINT{sx(136), sy(39)}; }
+POINT Desktop::Impl::minTrack(const Dpi& dpi) const {
+  return POINT{metricX(136, dpi), metricY(39, dpi)};
+}
 
-POINT Desktop::Impl::maxTrack() const {
+POINT Desktop::Impl::maxTrack(const Dpi& dpi) const {
   const RECT v = virtualScreen();
-  return POINT{
-      width(v) + 2 * (sx(config.sizeFrame) + sx(config.paddedBorder)) + 4,
-      height(v) + 2 * (sy(config.sizeFrame) + sy(config.paddedBorder)) + 4};
+  return POINT{width(v) +
+                   2 * (metricX(config.sizeFrame, dpi) +
+                        metricX(config.paddedBorder, dpi)) +
+                   4,
+               height(v) +
+                   2 * (metricY(config.sizeFrame, dpi) +
+                        metricY(config.paddedBorder, dpi)) +
+                   4};
 }
 
 MINMAXINFO Desktop::Impl::defaultMinMax(const Window& w) const {
@@ -300,8 +334,8 @@ MINMAXINFO Desktop::Impl::defaultMinMax(const Window& w) const {
   mmi.ptMaxSize =
       POINT{width(work) + 2 * w.frameX, height(work) + 2 * w.frameY};
   mmi.ptMaxPosition = POINT{work.left - w.frameX, work.top - w.frameY};
-  mmi.ptMinTrackSize = minTrack();
-  mmi.ptMaxTrackSize = maxTrack();
+  mmi.ptMinTrackSize = minTrack(dpiOf(w));
+  mmi.ptMaxTrackSize = maxTrack(dpiOf(w));
   return mmi;
 }
 
@@ -319,54 +353,59 @@ int Desktop::releaseDC(HWND wnd, HDC /*dc*/) {
 int Desktop::getDeviceCaps(HDC dc, int index) {
   impl_->recordCall("GetDeviceCaps", nullptr);
   if (handleSerial(dc, kTagDc) != kScreenDc) return 0;
-  if (index == LOGPIXELSX) return impl_->config.dpiX;
-  if (index == LOGPIXELSY) return impl_->config.dpiY;
+  if (index == LOGPIXELSX) return impl_->appSystemDpi().x;
+  if (index == LOGPIXELSY) return impl_->appSystemDpi().y;
   return 0;
 }
 
 int Desktop::getSystemMetrics(int index) {
   impl_->recordCall("GetSystemMetrics", nullptr);
-  const auto& c = impl_->config;
-  const Impl& m = *impl_;
+  return impl_->systemMetric(index, impl_->appSystemDpi());
+}
+
+// A metric as it is at `dpi`; the screen's size and the monitor count do
+// not depend on it.
+int Desktop::Impl::systemMetric(int index, const Dpi& dpi) const {
+  const auto& c = config;
   switch (index) {
     case SM_CXSCREEN:
-      return width(m.primaryRect());
+      return width(primaryRect());
     case SM_CYSCREEN:
-      return height(m.primaryRect());
+      return height(primaryRect());
     case SM_CMONITORS:
-      return static_cast<int>(m.monitorCount());
+      return static_cast<int>(monitorCount());
     case SM_CYCAPTION:
-      return m.sy(c.captionHeight);
+      return metricY(c.captionHeight, dpi);
     case SM_CYSMCAPTION:
-      return m.smallCaptionHeight();
+      return smallCaptionHeight(dpi);
     case SM_CXFRAME:
-      return m.sx(c.sizeFrame);
+      return metricX(c.sizeFrame, dpi);
     case SM_CYFRAME:
-      return m.sy(c.sizeFrame);
+      return metricY(c.sizeFrame, dpi);
     case SM_CXPADDEDBORDER:
-      return m.sx(c.paddedBorder);
+      return metricX(c.paddedBorder, dpi);
     case SM_CXDLGFRAME:
-      return m.sx(c.fixedFrame);
+      return metricX(c.fixedFrame, dpi);
     case SM_CYDLGFRAME:
-      return m.sy(c.fixedFrame);
+      return metricY(c.fixedFrame, dpi);
     case SM_CXBORDER:
-      return m.sx(c.border);
+      return metricX(c.border, dpi);
     case SM_CYBORDER:
-      return m.sy(c.border);
+      return metricY(c.border, dpi);
     case SM_CXMINTRACK:
-      return m.minTrack().x;
+      return minTrack(dpi).x;
     case SM_CYMINTRACK:
-      return m.minTrack().y;
+      return minTrack(dpi).y;
     case SM_CXMAXTRACK:
-      return m.maxTrack().x;
+      return maxTrack(dpi).x;
     case SM_CYMAXTRACK:
-      return m.maxTrack().y;
+      return maxTrack(dpi).y;
     case SM_CXMAXIMIZED:
-      return width(m.workAreaOf(m.primaryIndex())) +
-             2 * (m.sx(c.sizeFrame) + m.sx(c.paddedBorder));
+      return width(workAreaOf(primaryIndex())) +
+             2 * (metricX(c.sizeFrame, dpi) + metricX(c.paddedBorder, dpi));
     case SM_CYMAXIMIZED:
-      return height(m.workAreaOf(m.primaryIndex())) +
-             2 * (m.sy(c.sizeFrame) + m.sy(c.paddedBorder));
+      return height(workAreaOf(primaryIndex())) +
+             2 * (metricY(c.sizeFrame, dpi) + metricY(c.paddedBorder, dpi));
     default:
       return 0;
   }
@@ -394,11 +433,13 @@ HRESULT Desktop::dwmGetWindowAttribute(HWND wnd, DWORD attribute, void* value,
   RECT r = impl_->screenRect(*w);
   if (!w->child && (w->style & WS_THICKFRAME) &&
       w->state == Impl::State::Normal) {
+    // The margins are drawn at the window's DPI.
     const auto& m = impl_->config.margins;
-    r.left += impl_->sx(m.left);
-    r.top += impl_->sy(m.top);
-    r.right -= impl_->sx(m.right);
-    r.bottom -= impl_->sy(m.bottom);
+    const Dpi dpi = impl_->dpiOf(*w);
+    r.left += impl_->metricX(m.left, dpi);
+    r.top += impl_->metricY(m.top, dpi);
+    r.right -= impl_->metricX(m.right, dpi);
+    r.bottom -= impl_->metricY(m.bottom, dpi);
   }
   std::memcpy(value, &r, sizeof r);
   return S_OK;

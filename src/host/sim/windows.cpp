@@ -23,9 +23,25 @@ bool sameClassName(std::u16string_view a, std::u16string_view b) {
 }
 
 bool isSystemClass(std::u16string_view name) {
+  // The user32 classes, then those of the common controls.
   static constexpr std::u16string_view kNames[] = {
-      u"BUTTON",   u"EDIT",      u"STATIC", u"LISTBOX",
-      u"COMBOBOX", u"SCROLLBAR", u"#32770"};
+      u"BUTTON",
+      u"EDIT",
+      u"STATIC",
+      u"LISTBOX",
+      u"COMBOBOX",
+      u"SCROLLBAR",
+      u"#32770",
+      u"msctls_trackbar32",
+      u"msctls_progress32",
+      u"msctls_updown32",
+      u"SysTabControl32",
+      u"msctls_statusbar32",
+      u"SysListView32",
+      u"SysTreeView32",
+      u"SysHeader32",
+      u"SysDateTimePick32",
+  };
   for (auto n : kNames) {
     if (sameClassName(n, name)) return true;
   }
@@ -98,6 +114,7 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
     w->rect = RECT{x, y, x + heldExtent(cx), y + heldExtent(cy)};
     w->normalRect = w->rect;
     w->text = std::u16string(windowName);
+    if (!child) w->dpi = decideDpi(w->rect);
     recalcFrame(*w);
     markReported(*w);
     windows.push_back(std::move(w));
@@ -220,12 +237,14 @@ HWND Desktop::createWindowEx(DWORD exStyle, std::u16string_view className,
                              int y, int width, int height, HWND parent,
                              void* createParam) {
   const bool rec = impl_->recording;
-  const std::size_t slot = impl_->calls.size();
+  const std::size_t serial = impl_->callsDropped + impl_->calls.size();
   impl_->recordCall("CreateWindowExW", nullptr);
   HWND wnd = impl_->create(exStyle, className, windowName, style, x, y, width,
                            height, parent, createParam);
-  // Calls made during creation follow the record; patch in the handle.
-  if (rec && slot < impl_->calls.size() &&
+  // Calls made during creation follow the record; patch in the handle
+  // (unless the record has been dropped since).
+  const std::size_t slot = serial - std::min(serial, impl_->callsDropped);
+  if (rec && serial >= impl_->callsDropped && slot < impl_->calls.size() &&
       impl_->calls[slot].op == "CreateWindowExW" &&
       impl_->calls[slot].wnd == nullptr) {
     impl_->calls[slot].wnd = wnd;

@@ -16,6 +16,15 @@ namespace {
 using RtlGetVersionFn = LONG(WINAPI*)(OSVERSIONINFOW*);
 using DwmIsCompositionEnabledFn = HRESULT(WINAPI*)(BOOL*);
 using DwmGetWindowAttributeFn = HRESULT(WINAPI*)(HWND, DWORD, void*, DWORD);
+using GetDpiForWindowFn = UINT(WINAPI*)(HWND);
+using GetDpiForSystemFn = UINT(WINAPI*)();
+using AdjustWindowRectExForDpiFn = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD,
+                                                 UINT);
+using GetSystemMetricsForDpiFn = int(WINAPI*)(int, UINT);
+using GetThreadDpiAwarenessContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)();
+using GetAwarenessFromDpiAwarenessContextFn =
+    int(WINAPI*)(DPI_AWARENESS_CONTEXT);
+using IsProcessDPIAwareFn = BOOL(WINAPI*)();
 
 constexpr HRESULT kNotImplemented = static_cast<HRESULT>(0x80004001u);
 
@@ -67,6 +76,14 @@ HWND windowOfClass(ATOM atom) {
   return search.found;
 }
 
+// The one DPI of every window where Windows has no per-monitor DPI.
+UINT screenDpi() {
+  HDC dc = ::GetDC(nullptr);
+  const int dpi = ::GetDeviceCaps(dc, LOGPIXELSY);
+  ::ReleaseDC(nullptr, dc);
+  return dpi > 0 ? static_cast<UINT>(dpi) : 96u;
+}
+
 bool sizeOrPositionCommand(int cmdShow) {
   return cmdShow != SW_HIDE && cmdShow != SW_SHOW && cmdShow != SW_SHOWNA &&
          cmdShow != SW_SHOWNOACTIVATE;
@@ -82,6 +99,16 @@ struct Desktop::Impl {
   DwmGetWindowAttributeFn dwmGetWindowAttribute = nullptr;
   bool versionKnown = false;
   fw::OSVersion version;
+  // user32's DPI functions of Windows 10 1607 (null where missing).
+  bool dpiTried = false;
+  GetDpiForWindowFn getDpiForWindow = nullptr;
+  GetDpiForSystemFn getDpiForSystem = nullptr;
+  AdjustWindowRectExForDpiFn adjustWindowRectExForDpi = nullptr;
+  GetSystemMetricsForDpiFn getSystemMetricsForDpi = nullptr;
+  GetThreadDpiAwarenessContextFn getThreadDpiAwarenessContext = nullptr;
+  GetAwarenessFromDpiAwarenessContextFn getAwarenessFromDpiAwarenessContext =
+      nullptr;
+  IsProcessDPIAwareFn isProcessDpiAware = nullptr;
 
   ~Impl() {
     // A lock left behind would keep its window from ever drawing again.
@@ -106,6 +133,26 @@ struct Desktop::Impl {
         procAddress<DwmGetWindowAttributeFn>(dwm, "DwmGetWindowAttribute");
   }
 
+  void bindDpi() {
+    if (dpiTried) return;
+    dpiTried = true;
+    // user32 is linked, so it is loaded already.
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    getDpiForWindow = procAddress<GetDpiForWindowFn>(user32, "GetDpiForWindow");
+    getDpiForSystem = procAddress<GetDpiForSystemFn>(user32, "GetDpiForSystem");
+    adjustWindowRectExForDpi = procAddress<AdjustWindowRectExForDpiFn>(
+        user32, "AdjustWindowRectExForDpi");
+    getSystemMetricsForDpi =
+        procAddress<GetSystemMetricsForDpiFn>(user32, "GetSystemMetricsForDpi");
+    getThreadDpiAwarenessContext = procAddress<GetThreadDpiAwarenessContextFn>(
+        user32, "GetThreadDpiAwarenessContext");
+    getAwarenessFromDpiAwarenessContext =
+        procAddress<GetAwarenessFromDpiAwarenessContextFn>(
+            user32, "GetAwarenessFromDpiAwarenessContext");
+    isProcessDpiAware =
+        procAddress<IsProcessDPIAwareFn>(user32, "IsProcessDPIAware");
+  }
+
   // Suspended redrawing hides the locked window's WS_VISIBLE from the
   // system; around a call that shows or hides it, the true bit is back.
   template <typename Call>
@@ -118,7 +165,14 @@ struct Desktop::Impl {
   }
 };
 
-Desktop::Desktop() : impl_(std::make_unique<Impl>()) {}
+Desktop::Desktop() : impl_(std::make_unique<Impl>()) {
+  // The framework's track bars, page controls, up-downs, status bars, list
+  // and tree views are windows of these classes.
+  INITCOMMONCONTROLSEX classes{};
+  classes.dwSize = sizeof classes;
+  classes.dwICC = ICC_WIN95_CLASSES | ICC_DATE_CLASSES;
+  ::InitCommonControlsEx(&classes);
+}
 
 Desktop::~Desktop() = default;
 
@@ -389,6 +443,63 @@ fw::HRESULT Desktop::dwmGetWindowAttribute(HWND wnd, fw::DWORD attribute,
   return impl_->dwmGetWindowAttribute(wnd, attribute, value, size);
 }
 
+// ---- DPI
+
+UINT Desktop::getDpiForWindow(HWND wnd) {
+  impl_->bindDpi();
+  if (impl_->getDpiForWindow != nullptr) return impl_->getDpiForWindow(wnd);
+  return ::IsWindow(wnd) ? screenDpi() : 0u;
+}
+
+UINT Desktop::getDpiForSystem() {
+  impl_->bindDpi();
+  if (impl_->getDpiForSystem != nullptr) return impl_->getDpiForSystem();
+  return screenDpi();
+}
+
+BOOL Desktop::adjustWindowRectExForDpi(fw::RECT* rect, fw::DWORD style,
+                                       BOOL menu, fw::DWORD exStyle, UINT dpi) {
+  impl_->bindDpi();
+  if (impl_->adjustWindowRectExForDpi != nullptr) {
+    return impl_->adjustWindowRectExForDpi(sys(rect), style, menu, exStyle,
+                                           dpi);
+  }
+  return ::AdjustWindowRectEx(sys(rect), style, menu, exStyle);
+}
+
+int Desktop::getSystemMetricsForDpi(int index, UINT dpi) {
+  impl_->bindDpi();
+  if (impl_->getSystemMetricsForDpi != nullptr) {
+    return impl_->getSystemMetricsForDpi(index, dpi);
+  }
+  return ::GetSystemMetrics(index);
+}
+
+fw::DPI_AWARENESS_CONTEXT Desktop::getThreadDpiAwarenessContext() {
+  impl_->bindDpi();
+  if (impl_->getThreadDpiAwarenessContext != nullptr) {
+    return impl_->getThreadDpiAwarenessContext();
+  }
+  // Before Windows 10 1607 a process is DPI aware for the system or not.
+  const bool aware = impl_->isProcessDpiAware != nullptr &&
+                     impl_->isProcessDpiAware() != FALSE;
+  return aware ? DPI_AWARENESS_CONTEXT_SYSTEM_AWARE
+               : DPI_AWARENESS_CONTEXT_UNAWARE;
+}
+
+fw::DPI_AWARENESS Desktop::getAwarenessFromDpiAwarenessContext(
+    fw::DPI_AWARENESS_CONTEXT context) {
+  impl_->bindDpi();
+  if (impl_->getAwarenessFromDpiAwarenessContext != nullptr) {
+    return impl_->getAwarenessFromDpiAwarenessContext(context);
+  }
+  if (context == DPI_AWARENESS_CONTEXT_UNAWARE) return DPI_AWARENESS_UNAWARE;
+  if (context == DPI_AWARENESS_CONTEXT_SYSTEM_AWARE) {
+    return DPI_AWARENESS_SYSTEM_AWARE;
+  }
+  return DPI_AWARENESS_INVALID;
+}
+
 // ---- Fonts
 
 HFONT Desktop::createFontIndirect(const fw::LOGFONTW* font) {
@@ -424,6 +535,32 @@ int Desktop::drawText(HDC dc, std::u16string_view text, fw::RECT* rect,
 BOOL Desktop::drawEdge(HDC dc, fw::RECT* rect, fw::UINT edge, fw::UINT flags) {
   return ::DrawEdge(dc, sys(rect), edge, flags);
 }
+
+fw::COLORREF Desktop::setTextColor(HDC dc, fw::COLORREF color) {
+  return ::SetTextColor(dc, color);
+}
+
+fw::COLORREF Desktop::setBkColor(HDC dc, fw::COLORREF color) {
+  return ::SetBkColor(dc, color);
+}
+
+BOOL Desktop::extTextOut(HDC dc, int x, int y, fw::UINT options,
+                         const fw::RECT* rect, std::u16string_view text) {
+  return ::ExtTextOutW(dc, x, y, options, sys(rect),
+                       reinterpret_cast<const wchar_t*>(text.data()),
+                       static_cast<UINT>(text.size()), nullptr);
+}
+
+int Desktop::stretchDIBits(HDC dc, int x, int y, int width, int height,
+                           int srcX, int srcY, int srcWidth, int srcHeight,
+                           const void* bits, const void* info, fw::UINT usage,
+                           fw::DWORD rop) {
+  return ::StretchDIBits(dc, x, y, width, height, srcX, srcY, srcWidth,
+                         srcHeight, bits, static_cast<const BITMAPINFO*>(info),
+                         usage, rop);
+}
+
+fw::COLORREF Desktop::getSysColor(int index) { return ::GetSysColor(index); }
 
 // ---- Locale, version, visual style
 

@@ -11,7 +11,8 @@
 #endif
 #include <windows.h>
 
-// Needs <windows.h> first.
+// Need <windows.h> first.
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <cstddef>
@@ -31,6 +32,8 @@ static_assert(std::is_same_v<fw::HMONITOR, ::HMONITOR>);
 static_assert(std::is_same_v<fw::HDC, ::HDC>);
 static_assert(std::is_same_v<fw::HFONT, ::HFONT>);
 static_assert(std::is_same_v<fw::HINSTANCE, ::HINSTANCE>);
+static_assert(
+    std::is_same_v<fw::DPI_AWARENESS_CONTEXT, ::DPI_AWARENESS_CONTEXT>);
 static_assert(std::is_same_v<fw::WPARAM, ::WPARAM>);
 static_assert(std::is_same_v<fw::LPARAM, ::LPARAM>);
 static_assert(std::is_same_v<fw::LRESULT, ::LRESULT>);
@@ -111,6 +114,27 @@ FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, fErase);
 FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, rcPaint);
 FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, fIncUpdate);
 FLX_SAME_FIELD(fw::PAINTSTRUCT, ::PAINTSTRUCT, rgbReserved);
+
+FLX_SAME_RECORD(fw::NMHDR, ::NMHDR);
+FLX_SAME_FIELD(fw::NMHDR, ::NMHDR, idFrom);
+FLX_SAME_FIELD(fw::NMHDR, ::NMHDR, code);
+FLX_SAME_RECORD(fw::TCITEMW, ::TCITEMW);
+FLX_SAME_FIELD(fw::TCITEMW, ::TCITEMW, pszText);
+FLX_SAME_FIELD(fw::TCITEMW, ::TCITEMW, cchTextMax);
+FLX_SAME_FIELD(fw::TCITEMW, ::TCITEMW, lParam);
+FLX_SAME_RECORD(fw::LVCOLUMNW, ::LVCOLUMNW);
+FLX_SAME_FIELD(fw::LVCOLUMNW, ::LVCOLUMNW, cx);
+FLX_SAME_FIELD(fw::LVCOLUMNW, ::LVCOLUMNW, pszText);
+FLX_SAME_FIELD(fw::LVCOLUMNW, ::LVCOLUMNW, cxIdeal);
+FLX_SAME_RECORD(fw::HDITEMW, ::HDITEMW);
+FLX_SAME_FIELD(fw::HDITEMW, ::HDITEMW, cxy);
+FLX_SAME_FIELD(fw::HDITEMW, ::HDITEMW, pszText);
+FLX_SAME_FIELD(fw::HDITEMW, ::HDITEMW, fmt);
+FLX_SAME_FIELD(fw::HDITEMW, ::HDITEMW, state);
+FLX_SAME_RECORD(fw::SYSTEMTIME, ::SYSTEMTIME);
+FLX_SAME_FIELD(fw::SYSTEMTIME, ::SYSTEMTIME, wDay);
+FLX_SAME_FIELD(fw::SYSTEMTIME, ::SYSTEMTIME, wMilliseconds);
+static_assert(sizeof(fw::COLORREF) == sizeof(::COLORREF));
 
 #undef FLX_SAME_RECORD
 #undef FLX_SAME_FIELD

@@ -1,0 +1,291 @@
+// Per-monitor DPI: a form whose window moves onto a monitor of another DPI
+// (or whose monitor changes its scale) gets WM_GETDPISCALEDSIZE and then
+// WM_DPICHANGED. The component answers with the client size it keeps,
+// scaled to the new DPI, derives every base value afresh from the values
+// start-up began with, exactly as start-up would at the new DPI, and lets
+// one rescale pass apply them. Nothing already scaled is scaled again, so
+// any number of moves that end on the first monitor ends in the first
+// layout.
+#include <algorithm>
+
+#include "flexarium/winapi.h"
+#include "unit/unit_private.h"
+
+namespace flx {
+
+using namespace win;
+
+namespace {
+
+// Clears a flag on every way out.
+class FlagScope {
+ public:
+  explicit FlagScope(bool& flag) : flag_(flag) { flag_ = true; }
+  ~FlagScope() { flag_ = false; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  bool& flag_;
+};
+
+}  // namespace
+
+// ---- Start-up and bookkeeping
+
+void TFlexarium::StartDpi(int DesignDpiW, int DesignDpiH) {
+  FDpi = std::make_unique<DpiState>();
+  DpiState& s = *FDpi;
+  s.DesignDpiFromRun = DesignDpiW <= 0 || DesignDpiH <= 0;
+  // The framework knows the window's DPI when, in a per-monitor aware
+  // process, it is not the system DPI the screen DC reports.
+  auto* form = dynamic_cast<TCustomForm*>(Owner());
+  const int ppi = form != nullptr ? form->CurrentPPI() : 0;
+  if (ppi > 0 && (ppi != FRunDpiW || ppi != FRunDpiH)) {
+    FRunDpiW = FRunDpiH = ppi;
+    if (DesignDpiW <= 0) FDesignDpiW = ppi;
+    if (DesignDpiH <= 0) FDesignDpiH = ppi;
+  }
+  s.StartDpiW = FRunDpiW;
+  s.StartDpiH = FRunDpiH;
+  if (auto* control = dynamic_cast<TControl*>(Owner())) {
+    s.ClientWidth = control->ClientWidth();
+    s.ClientHeight = control->ClientHeight();
+  }
+  s.ClientDpiW = FRunDpiW;
+  s.ClientDpiH = FRunDpiH;
+}
+
+int TFlexarium::StartupDpi() const {
+  return FDpi != nullptr ? FDpi->StartDpiH : FRunDpiH;
+}
+
+void TFlexarium::NoteClientSize(WPARAM WParam, LPARAM LParam) {
+  if (FDpi == nullptr || WParam == SIZE_MINIMIZED) return;
+  DpiState& s = *FDpi;
+  ++s.Passes;
+  // The size a DPI change gives is derived from the kept one, never kept
+  // itself; a maximised size is the monitor's, not one the form was given.
+  if (s.Changing || WParam != SIZE_RESTORED) return;
+  s.ClientWidth = LOWORD(static_cast<std::uintptr_t>(LParam));
+  s.ClientHeight = HIWORD(static_cast<std::uintptr_t>(LParam));
+  s.ClientDpiW = FRunDpiW;
+  s.ClientDpiH = FRunDpiH;
+}
+
+int TFlexarium::LimitW(int Value) const {
+  if (FDpi == nullptr || Value <= 0 || FRunDpiW == FDpi->StartDpiW ||
+      FDpi->StartDpiW <= 0) {
+    return Value;
+  }
+  return std::max(1, unit::ScaleHalfUp(Value, FRunDpiW, FDpi->StartDpiW));
+}
+
+int TFlexarium::LimitH(int Value) const {
+  if (FDpi == nullptr || Value <= 0 || FRunDpiH == FDpi->StartDpiH ||
+      FDpi->StartDpiH <= 0) {
+    return Value;
+  }
+  return std::max(1, unit::ScaleHalfUp(Value, FRunDpiH, FDpi->StartDpiH));
+}
+
+// Only a per-monitor aware process acts on a DPI change: Windows stretches
+// the windows of the others, which keep their layout.
+bool TFlexarium::PerMonitorAware() {
+  return GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()) ==
+         DPI_AWARENESS_PER_MONITOR_AWARE;
+}
+
+// The outer size for the kept client size scaled to the DPI, with the
+// non-client area as it is at that DPI.
+SIZE TFlexarium::ScaledOuterSize(HWND Wnd, int DpiX, int DpiY) {
+  const DpiState& s = *FDpi;
+  const int cw = s.ClientDpiW > 0
+                     ? unit::ScaleHalfUp(s.ClientWidth, DpiX, s.ClientDpiW)
+                     : s.ClientWidth;
+  const int ch = s.ClientDpiH > 0
+                     ? unit::ScaleHalfUp(s.ClientHeight, DpiY, s.ClientDpiH)
+                     : s.ClientHeight;
+  RECT r{0, 0, cw, ch};
+  const auto style =
+      static_cast<DWORD>(GetWindowLongPtrW(Wnd, GWL_STYLE) &
+                         ~static_cast<LONG_PTR>(WS_MAXIMIZE | WS_MINIMIZE));
+  const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(Wnd, GWL_EXSTYLE));
+  AdjustWindowRectExForDpi(&r, style, FALSE, exStyle, static_cast<UINT>(DpiY));
+  return SIZE{r.right - r.left, r.bottom - r.top};
+}
+
+// ---- The messages
+
+bool TFlexarium::HandleGetDpiScaledSize(HWND Wnd, WPARAM WParam,
+                                        LPARAM LParam) {
+  auto* Size = reinterpret_cast<SIZE*>(LParam);
+  const int dpi = static_cast<int>(WParam);
+  if (Size == nullptr || FDpi == nullptr || dpi <= 0 || dpi > 0xFFFF) {
+    return false;
+  }
+  if (IsZoomed(Wnd) || IsIconic(Wnd) || !PerMonitorAware()) return false;
+  *Size = ScaledOuterSize(Wnd, dpi, dpi);
+  return true;
+}
+
+void TFlexarium::HandleDpiChanged(HWND Wnd, WPARAM WParam, LPARAM LParam) {
+  const auto* Suggested = reinterpret_cast<const RECT*>(LParam);
+  const int dpiX = LOWORD(WParam);
+  const int dpiY = HIWORD(WParam);
+  if (Suggested == nullptr || FDpi == nullptr || dpiX == 0 || dpiY == 0) {
+    return;
+  }
+  if (!PerMonitorAware()) return;
+  DpiState& s = *FDpi;
+  const FlagScope changing(s.Changing);
+  const int passes = s.Passes;
+  if (dpiX != FRunDpiW || dpiY != FRunDpiH) DeriveForDpi(dpiX, dpiY);
+  GetMonitorSize(Wnd, FMaxSize.x, FMaxSize.y);
+  // A minimised form takes its new layout when it is restored.
+  if (IsIconic(Wnd)) return;
+  RECT Target = *Suggested;
+  if (IsZoomed(Wnd)) {
+    // Maximised there: the monitor's maximised rectangle at the new DPI,
+    // held to the maximum size as maximising holds it.
+    MINMAXINFO Info{};
+    Info.ptMaxSize = {Suggested->right - Suggested->left,
+                      Suggested->bottom - Suggested->top};
+    Info.ptMaxPosition = {Suggested->left, Suggested->top};
+    HandleGetMinMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info), false, true);
+    Target = RECT{Info.ptMaxPosition.x, Info.ptMaxPosition.y,
+                  Info.ptMaxPosition.x + Info.ptMaxSize.x,
+                  Info.ptMaxPosition.y + Info.ptMaxSize.y};
+  } else {
+    // The suggested place; the size is the kept client size at the new
+    // DPI, which the answer to WM_GETDPISCALEDSIZE made the suggestion's
+    // too (a system that did not ask gets it all the same).
+    const SIZE Outer = ScaledOuterSize(Wnd, dpiX, dpiY);
+    Target.right = Target.left + Outer.cx;
+    Target.bottom = Target.top + Outer.cy;
+  }
+  SetWindowPos(Wnd, nullptr, Target.left, Target.top,
+               Target.right - Target.left, Target.bottom - Target.top,
+               SWP_NOZORDER | SWP_NOACTIVATE);
+  if (s.Passes != passes) return;
+  // The client size happened to stay: the layout follows the DPI anyway,
+  // in the one pass a change of DPI makes.
+  RECT Client{};
+  GetClientRect(Wnd, &Client);
+  HandleSize(Wnd, IsZoomed(Wnd) ? SIZE_MAXIMIZED : SIZE_RESTORED,
+             MAKELPARAM(Client.right, Client.bottom), false);
+  ++s.Passes;
+}
+
+// ---- Deriving the bases at a DPI
+
+// The font size a control that follows its parent's font had at start-up:
+// the base of the nearest font of its own up the parent chain.
+int TFlexarium::FollowedFontSize(TControl* Control) {
+  const TComponent* form = Owner();
+  for (TWinControl* p = Control->Parent(); p != nullptr; p = p->Parent()) {
+    if (p == form) return FOwnerFont ? FOwnerFont->Size() : p->Font().Size();
+    PCtrlInfo Info = nullptr;
+    if (p->Owner() == form) {
+      Info = FindCtrlOf(p);
+    } else if (p->Owner() != nullptr && unit::isFrame(p->Owner())) {
+      Info = FindChildCtrl(p->Owner()->Name(), p->Name());
+    }
+    if (Info != nullptr && Info->Font && !Info->OrgParentFont) {
+      return Info->Font->Size();
+    }
+    if (!p->ParentFont()) return p->Font().Size();
+  }
+  return Control->Font().Size();
+}
+
+void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
+  DpiState& s = *FDpi;
+  auto* form = dynamic_cast<TControl*>(Owner());
+  if (form == nullptr) return;
+  SyncCtrlList();
+  FRunDpiW = DpiX;
+  FRunDpiH = DpiY;
+  if (s.DesignDpiFromRun) {
+    FDesignDpiW = DpiX;
+    FDesignDpiH = DpiY;
+  }
+  const double RatioX = unit::DpiRatio(FDesignDpiW, FRunDpiW);
+  const double RatioY = unit::DpiRatio(FDesignDpiH, FRunDpiH);
+  const double ScaleX = s.KeepDesignedBounds ? 1.0 : RatioX;
+  const double ScaleY = s.KeepDesignedBounds ? 1.0 : RatioY;
+
+  // A font as start-up makes it from its designed height at this DPI.
+  auto startupFont = [&](TFont& font, int designHeight) {
+    font.SetPixelsPerInch(DpiY);
+    font.SetHeight(designHeight);
+    font.SetSize(unit::DpiScaled(font.Size(), RatioX));
+  };
+  if (FOwnerFont) startupFont(*FOwnerFont, s.DesignFontHeight);
+
+  auto bounds = [&](PCtrlInfo R, TControl* C) {
+    if (R->BoundsDpiW > 0 && R->BoundsDpiH > 0) {
+      R->Left = unit::ScaleHalfUp(R->DesignLeft, DpiX, R->BoundsDpiW);
+      R->Top = unit::ScaleHalfUp(R->DesignTop, DpiY, R->BoundsDpiH);
+      R->Width = unit::ScaleHalfUp(R->DesignWidth, DpiX, R->BoundsDpiW);
+      R->Height = unit::ScaleHalfUp(R->DesignHeight, DpiY, R->BoundsDpiH);
+    } else {
+      R->Left = unit::DpiScaled(R->DesignLeft, ScaleX);
+      R->Top = unit::DpiScaled(R->DesignTop, ScaleY);
+      R->Width = unit::DpiScaled(R->DesignWidth, ScaleX);
+      R->Height = unit::DpiScaled(R->DesignHeight, ScaleY);
+    }
+    // What the control would have read back at start-up.
+    int w = std::max(R->Width, 0), h = std::max(R->Height, 0);
+    C->Constraints().Apply(w, h);
+    R->Width = w;
+    R->Height = h;
+    DeriveColumnBases(R, DpiX, DpiY, ScaleX, ScaleY);
+  };
+  // Fonts the pass leaves alone (ResizeFont False, NoResizeFntCtl) still
+  // carry start-up's DPI scaling; set once every font is for the new DPI.
+  std::vector<std::pair<TControl*, int>> unscaled;
+  std::vector<std::pair<PCtrlInfo, TControl*>> followers;
+  ForEachRecordedControl(
+      std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
+        PCtrlInfo R = frame != nullptr ? FindChildCtrl(frame->Name(), C->Name())
+                                       : FindCtrlOf(C);
+        if (R == nullptr) return frame != nullptr;
+        bounds(R, C);
+        if (!R->Font) return true;
+        // A ParentFont that changed since the last pass is taken into the
+        // base now, while the control's font still reads at the old DPI.
+        if (C->ParentFont() != R->OrgParentFont) {
+          R->ParentFont = C->ParentFont();
+          DeriveBaseFont(R, C);
+        }
+        if (!R->FontFromDesign) {
+          // A base taken at run time is in points at factor 1.0, which
+          // mean the same at any DPI.
+          const int size = R->Font->Size();
+          R->Font->SetPixelsPerInch(DpiY);
+          R->Font->SetSize(size);
+        } else if (R->OrgParentFont) {
+          followers.emplace_back(R, C);
+        } else {
+          startupFont(*R->Font, R->DesignFontHeight);
+          if (!FResizeFont || FontExcluded(C->Name())) {
+            unscaled.emplace_back(C, R->Font->Size());
+          }
+        }
+        return true;
+      });
+
+  // Every font of the form is for the new DPI from here on.
+  if (auto* f = dynamic_cast<TCustomForm*>(Owner())) f->SetCurrentPPI(DpiY);
+  if ((!FResizeFont || FontExcluded(Owner()->Name())) && FOwnerFont) {
+    form->Font().SetSize(FOwnerFont->Size());
+  }
+  for (auto [C, size] : unscaled) C->Font().SetSize(size);
+  for (auto [R, C] : followers) {
+    R->Font->SetPixelsPerInch(DpiY);
+    R->Font->SetSize(FollowedFontSize(C));
+  }
+}
+
+}  // namespace flx

@@ -1,0 +1,159 @@
+// The system's control classes on the simulated desktop: a list, combo box,
+// tab control, list view or header keeps the items it is given and its
+// selection; a button its check state; a track bar, progress bar or
+// up-down its position; a status bar the texts of its parts. What a
+// program reads back is what it set, as from the real controls; nothing is
+// drawn.
+#include <algorithm>
+
+#include "host/sim/desktop_impl.h"
+
+namespace flx::sim {
+
+namespace {
+
+std::u16string textAt(LPARAM lp) {
+  return lp ? std::u16string(reinterpret_cast<const char16_t*>(lp))
+            : std::u16string();
+}
+
+bool sameText(std::u16string_view a, std::u16string_view b) {
+  auto upper = [](char16_t c) {
+    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A')
+                                    : c;
+  };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
+           return upper(x) == upper(y);
+         });
+}
+
+constexpr LRESULT kError = -1;  // CB_ERR, LB_ERR
+
+}  // namespace
+
+LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  Window* w = find(wnd);
+  if (w == nullptr) return 0;
+  auto& items = w->items;
+  const auto count = static_cast<LRESULT>(items.size());
+  const auto is = [&](std::u16string_view cls) {
+    return sameText(w->className, cls);
+  };
+  // The classes share message numbers (WM_USER and up): each answers its
+  // own.
+  if (is(u"COMBOBOX") || is(u"LISTBOX")) {
+    const bool combo = is(u"COMBOBOX");
+    const UINT add = combo ? CB_ADDSTRING : LB_ADDSTRING;
+    const UINT reset = combo ? CB_RESETCONTENT : LB_RESETCONTENT;
+    const UINT setSel = combo ? CB_SETCURSEL : LB_SETCURSEL;
+    const UINT getSel = combo ? CB_GETCURSEL : LB_GETCURSEL;
+    const UINT getCount = combo ? CB_GETCOUNT : LB_GETCOUNT;
+    if (msg == add) {
+      items.push_back(textAt(lp));
+      return count;
+    }
+    if (msg == reset) {
+      items.clear();
+      w->selection = -1;
+      return TRUE;
+    }
+    if (msg == getCount) return count;
+    if (msg == setSel) {
+      // Out of range clears the selection, and says so.
+      const auto at = static_cast<LRESULT>(wp);
+      w->selection = at >= 0 && at < count ? at : -1;
+      return w->selection < 0 && at != -1 ? kError : w->selection;
+    }
+    if (msg == getSel) return w->selection;
+    if (combo && msg == CB_FINDSTRINGEXACT) {
+      const std::u16string wanted = textAt(lp);
+      // The search starts after item WParam and wraps round.
+      const LRESULT start = static_cast<LRESULT>(wp) + 1;
+      for (LRESULT n = 0; n < count; ++n) {
+        const LRESULT i = (start + n) % count;
+        if (sameText(items[static_cast<std::size_t>(i)], wanted)) return i;
+      }
+      return kError;
+    }
+    if (combo && msg == CB_GETITEMHEIGHT) return 16;
+  } else if (is(u"SysTabControl32") || is(u"SysListView32") ||
+             is(u"SysHeader32")) {
+    const char16_t* text = nullptr;
+    bool insert = false;
+    if (msg == TCM_INSERTITEMW && is(u"SysTabControl32") && lp != 0) {
+      const auto* item = reinterpret_cast<const TCITEMW*>(lp);
+      insert = true;
+      if (item->mask & TCIF_TEXT) text = item->pszText;
+    } else if (msg == LVM_INSERTCOLUMNW && is(u"SysListView32") && lp != 0) {
+      const auto* column = reinterpret_cast<const LVCOLUMNW*>(lp);
+      insert = true;
+      if (column->mask & LVCF_TEXT) text = column->pszText;
+    } else if (msg == HDM_INSERTITEMW && is(u"SysHeader32") && lp != 0) {
+      const auto* item = reinterpret_cast<const HDITEMW*>(lp);
+      insert = true;
+      if (item->mask & HDI_TEXT) text = item->pszText;
+    }
+    if (insert) {
+      const std::size_t i = std::min<std::size_t>(wp, items.size());
+      items.insert(items.begin() + static_cast<std::ptrdiff_t>(i),
+                   text ? std::u16string(text) : std::u16string());
+      return static_cast<LRESULT>(i);
+    }
+    if ((msg == LVM_DELETECOLUMN && is(u"SysListView32")) ||
+        (msg == HDM_DELETEITEM && is(u"SysHeader32"))) {
+      if (static_cast<LRESULT>(wp) >= count) return FALSE;
+      items.erase(items.begin() + static_cast<std::ptrdiff_t>(wp));
+      return TRUE;
+    }
+    if (is(u"SysTabControl32")) {
+      switch (msg) {
+        case TCM_DELETEALLITEMS:
+          items.clear();
+          w->selection = -1;
+          return TRUE;
+        case TCM_GETITEMCOUNT:
+          return count;
+        case TCM_SETCURSEL: {
+          const LRESULT previous = w->selection;
+          const auto at = static_cast<LRESULT>(wp);
+          w->selection = at >= 0 && at < count ? at : -1;
+          return previous;
+        }
+        case TCM_GETCURSEL:
+          return w->selection;
+        default:
+          break;
+      }
+    }
+  } else if (is(u"msctls_statusbar32") && msg == SB_SETTEXTW) {
+    // The part's number is the low byte (SB_SIMPLEID for the simple one).
+    const std::size_t part = wp & 0xFF;
+    if (items.size() <= part) items.resize(part + 1);
+    items[part] = textAt(lp);
+    return TRUE;
+  } else if (is(u"BUTTON")) {
+    if (msg == BM_SETCHECK) {
+      w->check = wp;
+      return 0;
+    }
+    if (msg == BM_GETCHECK) return static_cast<LRESULT>(w->check);
+  } else if (is(u"msctls_trackbar32")) {
+    if (msg == TBM_SETPOS) {
+      w->position = lp;
+      return 0;
+    }
+    if (msg == TBM_GETPOS) return w->position;
+  } else if (is(u"msctls_progress32") || is(u"msctls_updown32")) {
+    const bool progress = is(u"msctls_progress32");
+    if (msg == (progress ? PBM_SETPOS : UDM_SETPOS32)) {
+      const LRESULT previous = w->position;
+      w->position = progress ? static_cast<LRESULT>(wp) : lp;
+      return previous;
+    }
+    if (msg == (progress ? PBM_GETPOS : UDM_GETPOS32)) return w->position;
+  }
+  return def(wnd, msg, wp, lp);
+}
+
+}  // namespace flx::sim
