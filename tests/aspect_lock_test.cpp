@@ -78,6 +78,29 @@ TEST_P(AspectLock, TheDraggedEdgeDecidesAndTheOppositeEdgesStay) {
   }
 }
 
+TEST_P(AspectLock, ADragOfManySmallMovesEndsAsOneLongMove) {
+  // The corner goes 200 right and 40 down in ten moves, each proposing the
+  // dragged edges where the pointer is: over the whole drag the width
+  // changes more, though against the size the moves before gave it the
+  // last proposal changes the height more.
+  load(FormText("", "    KeepAspect = True\n"));
+  form().Show();
+  const win::RECT start = windowRect();
+  win::SendMessageW(wnd(), win::WM_ENTERSIZEMOVE, 0, 0);
+  win::RECT r = start;
+  for (int i = 1; i <= 10; ++i) {
+    r.right = start.right + (i < 10 ? 20 * i : 200);
+    r.bottom = start.bottom + (i < 10 ? 0 : 40);
+    win::SendMessageW(wnd(), win::WM_SIZING, win::WMSZ_BOTTOMRIGHT,
+                      reinterpret_cast<win::LPARAM>(&r));
+    win::MoveWindow(wnd(), r.left, r.top, r.right - r.left, r.bottom - r.top,
+                    win::TRUE);
+    r = windowRect();
+  }
+  win::SendMessageW(wnd(), win::WM_EXITSIZEMOVE, 0, 0);
+  EXPECT_EQ(clientSize(), (Client{1000, 750}));
+}
+
 TEST_P(AspectLock, StaysWithinTheMinimumAndMaximumSizes) {
   // Outer limits: the frame (nc) comes on top of the client.
   load(FormText("",

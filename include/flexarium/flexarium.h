@@ -251,6 +251,7 @@ class TFlexarium : public TComponent {
   // corrected to the design client aspect ratio (aspect_lock.cpp).
   void KeepAspectSizing(win::HWND Wnd, win::WPARAM Edge, win::LPARAM LParam);
   void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam);
+  static win::POINT ClientSizeOf(win::HWND Wnd);
   void HandleSize(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam,
                   bool HookPath);
   void ControlStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy,
@@ -333,6 +334,10 @@ class TFlexarium : public TComponent {
   std::unique_ptr<TList> FChildCtrls;
   int FChildCtlCnt = 0;
   win::POINT FMaxSize{0, 0};
+  // The client size when the user began to drag the frame ({0, 0} outside
+  // a drag): the aspect lock's corner rule compares with it, so that a drag
+  // made of many small moves ends as one long move would.
+  win::POINT FDragStart{0, 0};
 
   // Look-up indexes over FCtrls and FChildCtrls (first record per key) and
   // over the exclusion lists, so a pass costs time linear in the controls.

@@ -84,16 +84,16 @@ void TFlexarium::KeepAspectSizing(HWND Wnd, WPARAM Edge, LPARAM LParam) {
   if (!left && !right && !top && !bottom) return;
 
   const POINT nc = nonClient(Wnd);
-  RECT now{};
-  GetClientRect(Wnd, &now);
-  const std::int64_t nowW = std::max<std::int64_t>(now.right - now.left, 1);
-  const std::int64_t nowH = std::max<std::int64_t>(now.bottom - now.top, 1);
+  const POINT now =
+      FDragStart.x > 0 && FDragStart.y > 0 ? FDragStart : ClientSizeOf(Wnd);
+  const std::int64_t nowW = std::max<std::int64_t>(now.x, 1);
+  const std::int64_t nowH = std::max<std::int64_t>(now.y, 1);
   std::int64_t cw =
       std::max<std::int64_t>(unit::Extent(R->left, R->right) - nc.x, 1);
   std::int64_t ch =
       std::max<std::int64_t>(unit::Extent(R->top, R->bottom) - nc.y, 1);
   // A side edge drives the height, a top or bottom edge the width, a corner
-  // whichever side changed more (relative to its present size).
+  // whichever side changed more (relative to its size when the drag began).
   bool byWidth = left || right;
   if ((left || right) && (top || bottom)) {
     byWidth = (cw > nowW ? cw - nowW : nowW - cw) * nowH >=
@@ -135,6 +135,12 @@ void TFlexarium::KeepAspectSizing(HWND Wnd, WPARAM Edge, LPARAM LParam) {
   } else {
     R->bottom = unit::Saturate(std::int64_t{R->top} + outerH);
   }
+}
+
+POINT TFlexarium::ClientSizeOf(HWND Wnd) {
+  RECT c{};
+  GetClientRect(Wnd, &c);
+  return POINT{c.right - c.left, c.bottom - c.top};
 }
 
 void TFlexarium::KeepAspectMaxInfo(HWND Wnd, LPARAM LParam) {

@@ -186,6 +186,12 @@ bool TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
         HandleSizing(LParam);
         if (FKeepAspect) KeepAspectSizing(Wnd, WParam, LParam);
         break;
+      case WM_ENTERSIZEMOVE:
+        FDragStart = ClientSizeOf(Wnd);
+        break;
+      case WM_EXITSIZEMOVE:
+        FDragStart = {0, 0};
+        break;
       case WM_SIZE:
         NoteClientSize(WParam, LParam);
         HandleSize(Wnd, WParam, LParam, HookPath);

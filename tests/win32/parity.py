@@ -9,7 +9,8 @@ preview --json` on a simulated desktop set up as the real one reported.
 
 The steps: show, client 1.5x and 0.75x the design client size, maximize,
 restore, minimize, restore. Compared exactly: each control's bounds (in its
-parent's client area) and font size, the form's client size, window state
+parent's client area) and font size, list-view columns and header sections
+(read from the real windows), the form's client size, window state
 and factors. Not compared: non-client sizes and the form's position, which
 depend on the system's frame metrics. A step whose client sizes differ (a
 maximized form, whose client area is the screen less those metrics) is
@@ -108,6 +109,11 @@ def compare_step(real, sim, problems, notes):
             problems.append(f"{action}: control {name} real, "
                             f"{sc_['name']} simulated")
             continue
+        # List-view columns and header sections as the real windows have
+        # them (an automatic width only as stored).
+        if rc_.get("columns") != sc_.get("columns"):
+            problems.append(f"{action}: {name}.columns {rc_.get('columns')} "
+                            f"real, {sc_.get('columns')} simulated")
         for key in ("left", "top", "width", "height", "font_size", "visible"):
             if rc_[key] == sc_[key]:
                 continue

@@ -46,7 +46,8 @@
 #endif
 #include <windows.h>
 
-// Needs <windows.h> first.
+// Need <windows.h> first.
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include "flexarium/win32_desktop.h"
@@ -287,6 +288,28 @@ cli::ControlLayout layoutOf(flx::TControl& c, int depth, int dpi) {
     l.visible = (::GetWindowLongPtrW(wnd, GWL_STYLE) & WS_VISIBLE) != 0;
     if (l.fontSize) {
       if (auto pt = windowFontPoints(wnd, dpi)) l.fontSize = *pt;
+    }
+    // The widths the list view's columns or the header's sections have on
+    // the window; an automatic width stays as stored, the window measures it.
+    if (l.columnWidths) {
+      wchar_t cls[32] = {};
+      ::GetClassNameW(wnd, cls, 32);
+      const bool list = ::lstrcmpiW(cls, L"SysListView32") == 0;
+      const bool header = ::lstrcmpiW(cls, L"SysHeader32") == 0;
+      for (std::size_t i = 0; i < l.columnWidths->size(); ++i) {
+        if ((*l.columnWidths)[i] < 0) continue;
+        if (list) {
+          (*l.columnWidths)[i] =
+              static_cast<int>(::SendMessageW(wnd, LVM_GETCOLUMNWIDTH, i, 0));
+        } else if (header) {
+          HDITEMW item{};
+          item.mask = HDI_WIDTH;
+          if (::SendMessageW(wnd, HDM_GETITEMW, i,
+                             reinterpret_cast<LPARAM>(&item))) {
+            (*l.columnWidths)[i] = item.cxy;
+          }
+        }
+      }
     }
   }
   return l;
