@@ -16,6 +16,9 @@ desktop's answer to the same gestures.
                                  compares; the last line is
                                  "mouse: N passed, M failed"
 
+A form with KeepAspect = True gets a gesture list of its own (the drags
+of the list above would take it off the screen).
+
 Compared for each gesture: the window's rectangle and state, the sizes
 the window took while the edge moved (all within FormMin* and FormMax*),
 every control's bounds and font size once the window came to rest
@@ -65,6 +68,26 @@ GESTURES = [
     ("dblclick", "caption", 0, 0),     # maximise
     ("dblclick", "caption", 0, 0),     # restore
 ]
+
+# For a form that keeps its aspect ratio (KeepAspect = True): every edge
+# drives the other dimension, so the drags stay well inside the limits and
+# the screen; a corner goes the way of its larger change.
+ASPECT_GESTURES = [
+    ("drag", "right", 200, 0),
+    ("drag", "bottom", 0, -100),
+    ("drag", "bottomright", 150, 20),
+    ("drag", "left", 100, 0),
+    ("drag", "top", 0, -50),
+    ("drag", "topleft", -40, -100),
+    ("click", "maxbutton", 0, 0),      # maximise: the ratio kept, centred
+    ("click", "maxbutton", 0, 0),      # restore
+]
+
+
+def gestures_for(form):
+    with open(form, encoding="utf-8", errors="replace") as f:
+        aspect = "KeepAspect = True" in f.read()
+    return ASPECT_GESTURES if aspect else GESTURES
 
 
 def xdotool(*args):
@@ -127,7 +150,7 @@ def run(demo, form, out):
         time.sleep(0.5)
         screen = watch.lines[0]["screen"]
         width, height = screen["width"], screen["height"]
-        for kind, target, dx, dy in GESTURES:
+        for kind, target, dx, dy in gestures_for(form):
             last = watch.lines[at]
             point = last["targets"].get(target)
             if point is None:
@@ -269,8 +292,9 @@ def check(cli, form, out):
             gestures = json.load(f)
     except (OSError, ValueError):
         gestures = []
-    if not watch.lines or len(gestures) != len(GESTURES):
-        print(f"mouse: FAILED, {len(gestures)} of {len(GESTURES)} gestures "
+    expected = gestures_for(form)
+    if not watch.lines or len(gestures) != len(expected):
+        print(f"mouse: FAILED, {len(gestures)} of {len(expected)} gestures "
               "made on real windows")
         print("mouse: 0 passed, 1 failed")
         return False

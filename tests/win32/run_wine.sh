@@ -106,6 +106,10 @@ session() {
     timeout 150 python3 "$FLX_HERE/mouse.py" run "$demo" \
       "$FLX_HERE/mouse_form.dfm" "$FLX_LOGS/mouse" \
       > "$FLX_LOGS/mouse-run.log" 2>&1
+    # The same gestures on a form that keeps its aspect ratio.
+    timeout 150 python3 "$FLX_HERE/mouse.py" run "$demo" \
+      "$FLX_HERE/aspect_form.dfm" "$FLX_LOGS/aspect" \
+      > "$FLX_LOGS/aspect-run.log" 2>&1
   fi
   if [ "$FLX_BENCH" = 1 ]; then
     for b in "$FLX_EXES"/*_bench.exe; do
@@ -302,19 +306,25 @@ if [ "$parity" = 1 ]; then
   fi
 fi
 if [ "$mouse" = 1 ]; then
-  python3 "$here/mouse.py" check "$cli" "$here/mouse_form.dfm" \
-    "$logs/mouse" > "$logs/mouse.txt" 2>&1
-  cat "$logs/mouse-run.log" "$logs/mouse.txt" 2> /dev/null
-  line=$(grep -E '^mouse: [0-9]+ passed, [0-9]+ failed$' "$logs/mouse.txt" |
-    tail -n 1)
-  if [ -n "$line" ]; then
-    line=${line#mouse: }
-    passed=$((passed + ${line%% passed*}))
-    f=${line#*, }
-    failed=$((failed + ${f%% failed}))
-  else
-    failed=$((failed + 1))
-  fi
+  # The form with size limits, then the one that keeps its aspect ratio.
+  for run in mouse aspect; do
+    [ "$run" = aspect ] && echo "aspect lock, the same gestures:"
+    form="$here/mouse_form.dfm"
+    [ "$run" = aspect ] && form="$here/aspect_form.dfm"
+    python3 "$here/mouse.py" check "$cli" "$form" \
+      "$logs/$run" > "$logs/$run.txt" 2>&1
+    cat "$logs/$run-run.log" "$logs/$run.txt" 2> /dev/null
+    line=$(grep -E '^mouse: [0-9]+ passed, [0-9]+ failed$' "$logs/$run.txt" |
+      tail -n 1)
+    if [ -n "$line" ]; then
+      line=${line#mouse: }
+      passed=$((passed + ${line%% passed*}))
+      f=${line#*, }
+      failed=$((failed + ${f%% failed}))
+    else
+      failed=$((failed + 1))
+    fi
+  done
 fi
 # The layouts measured after a change of DPI, against the command's.
 if [ "$parity" = 1 ] && [ -f "$logs/dpi-change.report" ]; then
