@@ -248,7 +248,7 @@ class TFlexarium : public TComponent {
                            bool Maximising = false);
   void HandleSizing(win::LPARAM LParam);
   // KeepAspect: the dragged rectangle and the maximised size and position
-  // corrected to the design client aspect ratio (aspect_lock.cpp).
+  // corrected to the design client aspect ratio (ratio_lock.cpp).
   void KeepAspectSizing(win::HWND Wnd, win::WPARAM Edge, win::LPARAM LParam);
   void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam);
   static win::POINT ClientSizeOf(win::HWND Wnd);

@@ -108,7 +108,7 @@ session() {
       > "$FLX_LOGS/mouse-run.log" 2>&1
     # The same gestures on a form that keeps its aspect ratio.
     timeout 150 python3 "$FLX_HERE/mouse.py" run "$demo" \
-      "$FLX_HERE/aspect_form.dfm" "$FLX_LOGS/aspect" \
+      "$FLX_HERE/ratio_form.dfm" "$FLX_LOGS/aspect" \
       > "$FLX_LOGS/aspect-run.log" 2>&1
   fi
   if [ "$FLX_BENCH" = 1 ]; then
@@ -310,7 +310,7 @@ if [ "$mouse" = 1 ]; then
   for run in mouse aspect; do
     [ "$run" = aspect ] && echo "aspect lock, the same gestures:"
     form="$here/mouse_form.dfm"
-    [ "$run" = aspect ] && form="$here/aspect_form.dfm"
+    [ "$run" = aspect ] && form="$here/ratio_form.dfm"
     python3 "$here/mouse.py" check "$cli" "$form" \
       "$logs/$run" > "$logs/$run.txt" 2>&1
     cat "$logs/$run-run.log" "$logs/$run.txt" 2> /dev/null
