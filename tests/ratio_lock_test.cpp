@@ -5,6 +5,7 @@
 // centred in the usable area. The correction happens in WM_SIZING, so the
 // pass sees equal factors on its first WM_SIZE.
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "flexarium_fixture.h"
@@ -123,6 +124,29 @@ TEST_P(AspectLock, StaysWithinTheMinimumAndMaximumSizes) {
   EXPECT_GE(small.width + ncx, 500);
   EXPECT_GE(small.height + ncy, 300);
   EXPECT_EQ(small.width * 3, small.height * 4) << small;
+}
+
+// Design metrics at the ends of what a form file can hold: the ratio's
+// products pass 64 bits and are reduced, never wrapped (the sanitizer
+// build stops at an overflow). Here the ratio is 1 to within 10^-8.
+TEST_P(AspectLock, DesignMetricsAtTheIntegerLimitsKeepTheirRatio) {
+  load(
+      "object MainForm: TMainForm\n"
+      "  Left = 100\n  Top = 100\n  ClientHeight = 600\n"
+      "  ClientWidth = 800\n"
+      "  object Flexarium1: TFlexarium\n    KeepAspect = True\n"
+      "    DesignFrmW = 2147483647\n    DesignFrmH = 2147483646\n"
+      "    DesignDpiW = 2147483647\n    DesignDpiH = 2147483629\n"
+      "  end\nend\n");
+  form().Show();
+  for (const auto& [edge, dx, dy] :
+       {std::tuple{win::WMSZ_RIGHT, 200, 0}, std::tuple{win::WMSZ_TOP, 0, -100},
+        std::tuple{win::WMSZ_BOTTOMLEFT, -50, 40}}) {
+    desktop->dragEdge(wnd(), edge, dx, dy);
+    const Client c = clientSize();
+    EXPECT_EQ(c.width, c.height) << edge;
+    EXPECT_GT(c.width, 1) << edge;
+  }
 }
 
 TEST_P(AspectLock, WithoutItTheDragIsFree) {

@@ -4,6 +4,7 @@
 // the maximised window goes. Correcting in WM_SIZING rather than WM_SIZE
 // means the window is never drawn at the wrong shape and moved back.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <numeric>
 
@@ -16,20 +17,53 @@ using namespace win;
 
 namespace {
 
-// v x mul / div rounded half up (all positive), held within the Integer
-// range: the products of window sizes and DPIs need more than 64 bits.
-std::int64_t mulDivHalfUp(std::int64_t v, std::int64_t mul, std::int64_t div) {
-  using Wide = __int128;
-  if (v <= 0) return 0;
-  const Wide r = (Wide{2} * v * mul + div) / (Wide{2} * div);
-  return r > INT32_MAX ? INT32_MAX : static_cast<std::int64_t>(r);
+// Products of window sizes and DPIs need more than 64 bits; these few
+// steps of wide arithmetic are portable (no compiler's 128-bit type).
+constexpr std::uint64_t kFactorLimit = std::uint64_t{1} << 62;
+
+// a x b as two 64-bit words.
+void wideProduct(std::uint64_t a, std::uint64_t b, std::uint64_t& hi,
+                 std::uint64_t& lo) {
+  const std::uint64_t aL = a & 0xFFFFFFFFu, aH = a >> 32;
+  const std::uint64_t bL = b & 0xFFFFFFFFu, bH = b >> 32;
+  const std::uint64_t ll = aL * bL, lh = aL * bH, hl = aH * bL;
+  const std::uint64_t mid =
+      (ll >> 32) + (lh & 0xFFFFFFFFu) + (hl & 0xFFFFFFFFu);
+  hi = aH * bH + (lh >> 32) + (hl >> 32) + (mid >> 32);
+  lo = (mid << 32) | (ll & 0xFFFFFFFFu);
+}
+
+// v x mul / div rounded half up (v, mul, div positive, mul and div below
+// kFactorLimit), held within the Integer range.
+std::int64_t mulDivHalfUp(std::int64_t v, std::uint64_t mul,
+                          std::uint64_t div) {
+  if (v <= 0 || div == 0) return 0;
+  // (2 v mul + div) / (2 div)
+  std::uint64_t hi = 0, lo = 0;
+  wideProduct(2 * static_cast<std::uint64_t>(v), mul, hi, lo);
+  const std::uint64_t sum = lo + div;
+  hi += sum < lo ? 1 : 0;
+  lo = sum;
+  const std::uint64_t d = 2 * div;
+  if (hi >= d) return INT32_MAX;  // a quotient of 64 bits or more
+  std::uint64_t rem = hi, q = 0;
+  for (int bit = 63; bit >= 0; --bit) {
+    const bool carry = (rem >> 63) != 0;
+    rem = (rem << 1) | ((lo >> bit) & 1u);
+    q <<= 1;
+    if (carry || rem >= d) {
+      rem -= d;
+      q |= 1;
+    }
+  }
+  return q > INT32_MAX ? INT32_MAX : static_cast<std::int64_t>(q);
 }
 
 // The client aspect ratio as width:height = num:den, in run-time pixels:
 // the ratio at which both factors of the rescale pass are equal.
 struct Ratio {
-  std::int64_t num = 0;
-  std::int64_t den = 0;
+  std::uint64_t num = 0;
+  std::uint64_t den = 0;
   explicit operator bool() const { return num > 0 && den > 0; }
   // Half up, as the pass rounds.
   std::int64_t heightFor(std::int64_t w) const {
@@ -53,17 +87,45 @@ POINT nonClient(HWND wnd) {
           unit::Extent(w.top, w.bottom) - unit::Extent(c.top, c.bottom), 0))};
 }
 
-// The ratio the component keeps, none before start-up.
+// The ratio the component keeps, none before start-up: (ownerW x runDpiW x
+// designDpiH) : (ownerH x runDpiH x designDpiW), reduced. Factors from a
+// form file can be as large as the Integer range; where even the reduced
+// ratio passes kFactorLimit, it is kept to 62 bits (a ratio no window can
+// show the difference of).
 Ratio designRatio(int ownerW, int ownerH, int runDpiW, int runDpiH,
                   int designDpiW, int designDpiH) {
   if (ownerW <= 0 || ownerH <= 0 || runDpiW <= 0 || runDpiH <= 0 ||
       designDpiW <= 0 || designDpiH <= 0) {
     return {};
   }
-  const std::int64_t num = std::int64_t{ownerW} * runDpiW * designDpiH;
-  const std::int64_t den = std::int64_t{ownerH} * runDpiH * designDpiW;
-  const std::int64_t g = std::gcd(num, den);
-  return Ratio{num / g, den / g};
+  std::uint64_t n[3] = {static_cast<std::uint64_t>(ownerW),
+                        static_cast<std::uint64_t>(runDpiW),
+                        static_cast<std::uint64_t>(designDpiH)};
+  std::uint64_t d[3] = {static_cast<std::uint64_t>(ownerH),
+                        static_cast<std::uint64_t>(runDpiH),
+                        static_cast<std::uint64_t>(designDpiW)};
+  for (std::uint64_t& a : n) {
+    for (std::uint64_t& b : d) {
+      const std::uint64_t g = std::gcd(a, b);
+      a /= g;
+      b /= g;
+    }
+  }
+  // Each factor is below 2^31: the products fit in 93 bits, held here as
+  // doubles only to find how far to shift them down.
+  std::uint64_t num = n[0] * n[1], den = d[0] * d[1];
+  int shift = 0;
+  const double wide = static_cast<double>(num) * static_cast<double>(n[2]);
+  const double wideDen = static_cast<double>(den) * static_cast<double>(d[2]);
+  while (std::max(wide, wideDen) / std::ldexp(1.0, shift) >=
+         static_cast<double>(kFactorLimit)) {
+    ++shift;
+  }
+  if (shift == 0) return Ratio{num * n[2], den * d[2]};
+  const double scale = std::ldexp(1.0, -shift);
+  return Ratio{
+      std::max<std::uint64_t>(static_cast<std::uint64_t>(wide * scale), 1),
+      std::max<std::uint64_t>(static_cast<std::uint64_t>(wideDen * scale), 1)};
 }
 
 }  // namespace
