@@ -140,6 +140,27 @@ inline std::string PathName(
 }
 
 // A control's bounds, compared and printed as one value.
+// The states in which the component leaves a form alone at WM_SHOWWINDOW
+// and WM_GETMINMAXINFO (a minimised form, an MDI child not in its normal
+// state), with the states beside them that it does serve.
+struct BusyState {
+  const char* name;
+  bool minimised;
+  TFormStyle style;
+  TWindowState state;
+  bool busy;
+};
+inline const BusyState kBusyStates[] = {
+    {"normal form", false, TFormStyle::fsNormal, TWindowState::wsNormal, false},
+    {"minimised", true, TFormStyle::fsNormal, TWindowState::wsNormal, true},
+    {"MDI child, normal", false, TFormStyle::fsMDIChild, TWindowState::wsNormal,
+     false},
+    {"MDI child, maximised", false, TFormStyle::fsMDIChild,
+     TWindowState::wsMaximized, true},
+    {"MDI child, minimised", false, TFormStyle::fsMDIChild,
+     TWindowState::wsMinimized, true},
+};
+
 struct Bounds {
   int left, top, width, height;
   bool operator==(const Bounds& o) const {

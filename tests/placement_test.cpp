@@ -828,25 +828,7 @@ TEST_F(FirstShow, StartSizeNeedsBothValuesAndIsCappedToTheUsableArea) {
 // A minimised form, or an MDI child that is not in its normal state, is
 // neither sized nor placed when shown.
 TEST_F(FirstShow, ABusyFormIsNotPlaced) {
-  struct Case {
-    const char* name;
-    bool minimised;
-    TFormStyle style;
-    TWindowState state;
-    bool placed;
-  };
-  const Case cases[] = {
-      {"normal form", false, TFormStyle::fsNormal, TWindowState::wsNormal,
-       true},
-      {"minimised", true, TFormStyle::fsNormal, TWindowState::wsNormal, false},
-      {"MDI child, normal", false, TFormStyle::fsMDIChild,
-       TWindowState::wsNormal, true},
-      {"MDI child, maximised", false, TFormStyle::fsMDIChild,
-       TWindowState::wsMaximized, false},
-      {"MDI child, minimised", false, TFormStyle::fsMDIChild,
-       TWindowState::wsMinimized, false},
-  };
-  for (const Case& c : cases) {
+  for (const BusyState& c : kBusyStates) {
     SCOPED_TRACE(c.name);
     load(FormText("",
                   "    FormPos = rpTopLeft\n    FormWidth = 800\n"
@@ -863,7 +845,7 @@ TEST_F(FirstShow, ABusyFormIsNotPlaced) {
     for (const auto& call : desktop->calls()) {
       moves += call.op == "MoveWindow" ? 1 : 0;
     }
-    EXPECT_EQ(moves, c.placed ? 1 : 0);
+    EXPECT_EQ(moves, c.busy ? 0 : 1);
     root.reset();
   }
 }

@@ -99,17 +99,28 @@ INSTANTIATE_TEST_SUITE_P(Paths, SizeLimits, ::testing::ValuesIn(kBothPaths),
 
 // ---- Maximised forms
 
+// Sends WM_GETMINMAXINFO with the system's proposal (maximised size and
+// position, and the maximum tracking size when given); returns the record
+// as the form's procedures left it.
+win::MINMAXINFO AskMinMax(win::HWND wnd, win::POINT maxSize,
+                          win::POINT maxPosition,
+                          win::POINT maxTrack = {0, 0}) {
+  win::MINMAXINFO info{};
+  info.ptMaxSize = maxSize;
+  info.ptMaxPosition = maxPosition;
+  info.ptMaxTrackSize = maxTrack;
+  win::SendMessageW(wnd, win::WM_GETMINMAXINFO, 0,
+                    reinterpret_cast<win::LPARAM>(&info));
+  return info;
+}
+
 class Maximise : public FlexTest {};
 
 TEST_F(Maximise, MinMaxInfoWorkedExample) {
   load(FormText("", "    FormMaxWidth = 800\n    FormMaxHeight = 600\n"));
   form().Show();
   win::MoveWindow(wnd(), 1500, 100, 500, 400, win::TRUE);
-  win::MINMAXINFO info{};
-  info.ptMaxSize = {1936, 1056};
-  info.ptMaxPosition = {-8, -8};
-  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
-                    reinterpret_cast<win::LPARAM>(&info));
+  const win::MINMAXINFO info = AskMinMax(wnd(), {1936, 1056}, {-8, -8});
   EXPECT_EQ(info.ptMaxSize.x, 800);
   EXPECT_EQ(info.ptMaxSize.y, 600);
   EXPECT_EQ(info.ptMaxTrackSize.x, 800);
@@ -120,11 +131,7 @@ TEST_F(Maximise, MinMaxInfoWorkedExample) {
 TEST_F(Maximise, WithoutAMaximumTheUsableAreaIsTheLimit) {
   load(FormText(""));
   form().Show();
-  win::MINMAXINFO info{};
-  info.ptMaxSize = {1936, 1056};
-  info.ptMaxPosition = {-8, -8};
-  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
-                    reinterpret_cast<win::LPARAM>(&info));
+  const win::MINMAXINFO info = AskMinMax(wnd(), {1936, 1056}, {-8, -8});
   EXPECT_EQ(info.ptMaxSize.x, 1920);
   EXPECT_EQ(info.ptMaxSize.y, 1040);
   EXPECT_EQ(info.ptMaxPosition.x, -8);  // the system's proposal stays
@@ -158,23 +165,7 @@ TEST_F(Maximise, MaximiseAndRestoreRescaleAndComeBack) {
 // A minimised form, or an MDI child not in its normal state, gets the
 // system's proposal untouched.
 TEST_F(Maximise, ABusyFormLeavesMinMaxInfoAlone) {
-  struct Case {
-    const char* name;
-    bool minimised;
-    TFormStyle style;
-    TWindowState state;
-    bool limited;
-  };
-  const Case cases[] = {
-      {"normal form", false, TFormStyle::fsNormal, TWindowState::wsNormal,
-       true},
-      {"minimised", true, TFormStyle::fsNormal, TWindowState::wsNormal, false},
-      {"MDI child, normal", false, TFormStyle::fsMDIChild,
-       TWindowState::wsNormal, true},
-      {"MDI child, maximised", false, TFormStyle::fsMDIChild,
-       TWindowState::wsMaximized, false},
-  };
-  for (const Case& c : cases) {
+  for (const BusyState& c : kBusyStates) {
     SCOPED_TRACE(c.name);
     load(FormText("", "    FormMaxWidth = 800\n    FormMaxHeight = 600\n"));
     form().Show();
@@ -184,14 +175,10 @@ TEST_F(Maximise, ABusyFormLeavesMinMaxInfoAlone) {
       form().Hide();  // the state is only stored while hidden
       form().SetWindowState(c.state);
     }
-    win::MINMAXINFO info{};
-    info.ptMaxSize = {1936, 1056};
-    info.ptMaxPosition = {-8, -8};
-    info.ptMaxTrackSize = {5000, 5000};
-    win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
-                      reinterpret_cast<win::LPARAM>(&info));
-    EXPECT_EQ(info.ptMaxSize.x, c.limited ? 800 : 1936);
-    EXPECT_EQ(info.ptMaxTrackSize.x, c.limited ? 800 : 5000);
+    const win::MINMAXINFO info =
+        AskMinMax(wnd(), {1936, 1056}, {-8, -8}, {5000, 5000});
+    EXPECT_EQ(info.ptMaxSize.x, c.busy ? 1936 : 800);
+    EXPECT_EQ(info.ptMaxTrackSize.x, c.busy ? 5000 : 800);
     root.reset();
   }
 }
@@ -200,11 +187,7 @@ TEST_F(Maximise, ABusyFormLeavesMinMaxInfoAlone) {
 TEST_F(Maximise, ANegativeProposalWidensTheLimit) {
   load(FormText(""));
   form().Show();
-  win::MINMAXINFO info{};
-  info.ptMaxSize = {-10, -20};
-  info.ptMaxPosition = {-8, -8};
-  win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
-                    reinterpret_cast<win::LPARAM>(&info));
+  const win::MINMAXINFO info = AskMinMax(wnd(), {-10, -20}, {-8, -8});
   EXPECT_EQ(info.ptMaxSize.x, 1930);
   EXPECT_EQ(info.ptMaxSize.y, 1060);
   EXPECT_EQ(info.ptMaxTrackSize.x, 1930);
@@ -323,11 +306,7 @@ TEST_F(MaximiseBeside, MinMaxInfoPlacesTheFormOnItsOwnMonitor) {
     win::MoveWindow(wnd(), c.frame.left, c.frame.top,
                     c.frame.right - c.frame.left, c.frame.bottom - c.frame.top,
                     win::TRUE);
-    win::MINMAXINFO info{};
-    info.ptMaxSize = {1296, 1040};
-    info.ptMaxPosition = {1912, -8};
-    win::SendMessageW(wnd(), win::WM_GETMINMAXINFO, 0,
-                      reinterpret_cast<win::LPARAM>(&info));
+    const win::MINMAXINFO info = AskMinMax(wnd(), {1296, 1040}, {1912, -8});
     EXPECT_EQ(info.ptMaxSize.x, 800);
     EXPECT_EQ(info.ptMaxSize.y, 600);
     EXPECT_EQ(info.ptMaxPosition.x, c.position.x);
