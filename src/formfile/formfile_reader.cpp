@@ -11,7 +11,7 @@
 #include "flexarium/formfile.h"
 #include "flexarium/forms.h"
 #include "flexarium/stdctrls.h"
-#include "host/formfile/formfile_private.h"
+#include "formfile/formfile_private.h"
 
 namespace flx {
 

@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "flexarium/form_text.h"
-#include "host/formfile/form_text_scan.h"
+#include "formtext/form_text_scan.h"
 
 namespace flx {
 
