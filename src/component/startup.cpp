@@ -152,30 +152,4 @@ void TFlexarium::Start() {
   Loaded();
 }
 
-void TFlexarium::SetDesignMetrics(int ClientWidth, int ClientHeight, int DpiW,
-                                  int DpiH) {
-  if (ClientWidth < 0 || ClientHeight < 0 || DpiW < 0 || DpiH < 0) {
-    throw EInvalidOperation(
-        "design metrics cannot be negative (client " +
-        std::to_string(ClientWidth) + "x" + std::to_string(ClientHeight) +
-        ", DPI " + std::to_string(DpiW) + "x" + std::to_string(DpiH) + ")");
-  }
-  FDesignFrmW = ClientWidth;
-  FDesignFrmH = ClientHeight;
-  FDesignDpiW = DpiW;
-  FDesignDpiH = DpiH;
-}
-
-bool TFlexarium::UnscaledClientSize(int& Width, int& Height) const {
-  if (FOwnerWidth <= 0 || FOwnerHeight <= 0 || FDesignDpiW <= 0 ||
-      FDesignDpiH <= 0) {
-    return false;
-  }
-  Width = unit::HalfUpProduct(FOwnerWidth,
-                              unit::RatioNearest(FRunDpiW, FDesignDpiW));
-  Height = unit::HalfUpProduct(FOwnerHeight,
-                               unit::RatioNearest(FRunDpiH, FDesignDpiH));
-  return true;
-}
-
 }  // namespace flx
