@@ -16,6 +16,7 @@
 #include "flexarium/form_text.h"
 #include "flexarium/formfile.h"
 #include "flexarium/stdctrls.h"
+#include "number.h"
 #include "options.h"
 #include "render.h"
 #include "report.h"
@@ -596,10 +597,7 @@ class Runner {
                              : key == "y" ? factors->y
                                           : factors->font();
           Decimal want = *parseDecimal(k.want);
-          char buffer[48];
-          std::snprintf(buffer, sizeof buffer, "%.*f",
-                        std::max(want.decimals, 4), got);
-          k.got = buffer;
+          k.got = fixedNumber(got, std::max(want.decimals, 4));
           k.ok = std::fabs(got - want.value) <= want.tolerance;
         },
         out);

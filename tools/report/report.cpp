@@ -4,15 +4,11 @@
 #include <cstdio>
 #include <sstream>
 
+#include "number.h"
+
 namespace flexarium_cli {
 
 namespace {
-
-std::string fixed4(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.4f", v);
-  return buffer;
-}
 
 std::string fontText(const ControlLayout& c) {
   if (!c.fontSize) return "-";
@@ -106,9 +102,9 @@ std::string formatHeader(const PreviewReport& report) {
 
 std::string formatFactors(const StepLayout& step) {
   if (!step.factors) return "none yet (no rescale pass)";
-  std::string text = "x " + fixed4(step.factors->x) + ", y " +
-                     fixed4(step.factors->y) + ", font " +
-                     fixed4(step.factors->font());
+  std::string text = "x " + fixedNumber(step.factors->x, 4) + ", y " +
+                     fixedNumber(step.factors->y, 4) + ", font " +
+                     fixedNumber(step.factors->font(), 4);
   text += " (" + std::to_string(step.passes) +
           (step.passes == 1 ? " rescale pass)" : " rescale passes)");
   return text;
