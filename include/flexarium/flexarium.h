@@ -271,6 +271,9 @@ class TFlexarium : public TComponent {
   // The base font anew from the size the control shows now, when its
   // ParentFont changed since the base was taken.
   void DeriveBaseFont(PCtrlInfo Info, TControl* Control);
+  // What a control showing `Shown` points would show without the floor,
+  // when it shows the floored size of the font it follows.
+  int UnflooredFontSize(TControl* Control, int Shown);
 
   // Per-monitor DPI (dpi_change.cpp).
   void StartDpi(int DesignDpiW, int DesignDpiH);
