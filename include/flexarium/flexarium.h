@@ -221,7 +221,8 @@ class TFlexarium : public TComponent {
   // Calls visit(control, frame) for each control the lists are about, in
   // their order (defined in src/unit/unit_private.h).
   template <class Visit>
-  void ForEachRecordedControl(int Count, Visit&& visit) const;
+  void ForEachRecordedControl(int Count, Visit&& visit,
+                              bool WithExcluded = false) const;
 
   // Design metrics.
   void ReadDesignFrmW(TReader& Reader);
