@@ -204,6 +204,9 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
   auto* form = dynamic_cast<TControl*>(Owner());
   if (form == nullptr) return;
   SyncCtrlList();
+  // Columns added since the last pass are at that pass's factors and at the
+  // DPI being left: their bases are taken there, before the DPI changes.
+  SyncAllColumnBases();
   FRunDpiW = DpiX;
   FRunDpiH = DpiY;
   if (s.DesignDpiFromRun) {
