@@ -102,19 +102,6 @@ TEST_P(FontFloor, BasesAreDerivedFromTheSizeBeforeTheFloor) {
   }
 }
 
-TEST_P(FontFloor, AControlMadeWhileTheFloorHoldsTakesTheUnflooredBase) {
-  load(FormText("", floorProp(7), "  Font.Size = 9\n"));
-  form().Show();
-  client(400, 300);  // the form's font: 5, held at 7
-  auto* made = new TButton(&form());
-  made->SetName("Made");
-  made->SetParent(&form());
-  ASSERT_EQ(made->Font().Size(), 7);
-  flex().DynamicAdd();
-  client(800, 600);
-  EXPECT_EQ(made->Font().Size(), 9);  // not 14
-}
-
 INSTANTIATE_TEST_SUITE_P(Paths, FontFloor, ::testing::ValuesIn(kBothPaths),
                          PathName);
 

@@ -198,12 +198,7 @@ void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
   if (R->Font) {
     R->ParentFont = R->OrgParentFont = ctl->ParentFont();
     if (FPrevScaleF != 0) {
-      // A control that follows a font the floor lifted takes its base from
-      // the size that font would have without the floor.
-      const int shown = ctl->Font().Size();
-      R->Font->SetSize(
-          base(ctl->ParentFont() ? UnflooredFontSize(ctl, shown) : shown,
-               FPrevScaleF));
+      R->Font->SetSize(base(ctl->Font().Size(), FPrevScaleF));
     }
     R->OldFontSize = ctl->Font().Size();
   }
