@@ -275,7 +275,7 @@ TEST_F(ColumnDpi, ScaledAtStartUpAsBoundsAreBorderStyleRuleIncluded) {
 TEST_F(ColumnDpi, SwitchedOnLaterTheyAreScaledForTheDpiAsAtStartUp) {
   load(FormText(kListView, "    ResizeColumns = False\n"));
   form().Show();
-  client(600, 450);  // factor 0.5
+  client(600, 450);                         // factor 0.5
   EXPECT_EQ(columns(ctl("List"))[0], 120);  // not scaled while off
   flex().SetResizeColumns(true);
   client(1200, 900);  // factor 1 at 144 DPI
