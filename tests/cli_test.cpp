@@ -389,6 +389,16 @@ TEST(CliPreview, JsonHasEveryStepInOrder) {
   EXPECT_EQ(doc["steps"][5]["form"]["client_height"], 450);
 }
 
+TEST(CliPreview, AFontFloorHoldsAtTheSmallestScale) {
+  // file_browser has MinFontSize 7: at 0.05 every font would reach 0.
+  const json tiny =
+      PreviewJson({kForms + "file_browser.dfm", "--scale", "0.05"})["steps"][1];
+  EXPECT_EQ(tiny["form"]["font_size"], 7);
+  for (const json& c : tiny["controls"]) {
+    EXPECT_EQ(c["font_size"], 7) << c["name"];
+  }
+}
+
 TEST(CliPreview, ControlsWithoutFontAndFramesChildren) {
   json product = PreviewJson({kForms + "product_form.dfm"});
   EXPECT_TRUE(Control(product["steps"][0], "imgLogo")["font_size"].is_null());

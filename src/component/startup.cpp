@@ -1,7 +1,6 @@
 // Start-up once the form file is read: the reference client size and DPI,
 // the DPI scaling of fonts and bounds, the snapshot of every control, the
 // monitor size and the form window procedure.
-#include "flexarium/column_sizes.h"
 #include "flexarium/winapi.h"
 #include "unit/unit_private.h"
 
@@ -121,13 +120,10 @@ void TFlexarium::Loaded() {
     R->Width = R->OldWidth = C->Width();
     R->Height = R->OldHeight = C->Height();
     // Columns and rows are DPI-scaled with the bounds, by the same rule.
-    if (FResizeColumns && HasColumnSizes(*C)) {
-      TakeColumnBases(C, R, ScaleX, ScaleY);
-      R->DesignColWidths = ColumnSizes(*C);
-      R->DesignRowHeights = RowSizes(*C);
-      R->ColDpiW = R->ColDpiH = 0;
-      ColumnStep(C, R, 1.0, 1.0);
-    }
+    // Their bases are taken with ResizeColumns off too, so that switching
+    // it on later scales them from their design sizes.
+    DesignColumnBases(C, R, ScaleX, ScaleY);
+    ColumnStep(C, R, 1.0, 1.0);
   };
   ForEachRecordedControl(CompCount, [&](TControl* C, TComponent* frame) {
     PCtrlInfo R = frame != nullptr ? FindChildCtrl(frame->Name(), C->Name())
