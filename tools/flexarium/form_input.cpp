@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -32,10 +33,23 @@ std::string inputName(const std::string& file) {
 }
 
 std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
-                                          const flx::FormLoadOptions& options) {
-  if (!isStdin(file)) return flx::LoadFormFile(file, options);
+                                          const flx::FormLoadOptions& options,
+                                          std::string* text) {
+  if (!isStdin(file)) {
+    auto root = flx::LoadFormFile(file, options);
+    if (text != nullptr) {
+      std::ifstream in(file, std::ios::binary);
+      std::ostringstream read;
+      read << in.rdbuf();
+      *text = read.str();
+    }
+    return root;
+  }
   // Named without a folder, the form's neighbours are the current folder's.
-  return flx::LoadFormText(readStandardInput(), kStdinName, options);
+  std::string read = readStandardInput();
+  auto root = flx::LoadFormText(read, kStdinName, options);
+  if (text != nullptr) *text = std::move(read);
+  return root;
 }
 
 std::string freeComponentName(const flx::TComponent& owner,
