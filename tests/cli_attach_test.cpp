@@ -288,6 +288,55 @@ TEST(AttachScenario, BadLinesSayWhereAndWhat) {
   fs::remove_all(dir);
 }
 
+// ---- The design size
+
+TEST(AttachDesignSize, IsWhatStampAddWritesAtEveryDpi) {
+  // A form file that gives the outer size instead of the client size: its
+  // design client size is that less the frame at the file's DPI, whatever
+  // the DPI the preview runs at.
+  const fs::path dir = fs::temp_directory_path() / "flexarium_attach_size";
+  fs::create_directories(dir);
+  std::ifstream in(kSource + "/examples/forms/plain_dialog.dfm");
+  std::stringstream read;
+  read << in.rdbuf();
+  struct Row {
+    const char* name;
+    std::string from, to;
+  };
+  const Row rows[] = {
+      {"client size", "", ""},
+      {"outer size", "  ClientHeight = 120\n  ClientWidth = 360\n",
+       "  Width = 376\n  Height = 159\n"},
+  };
+  for (const Row& row : rows) {
+    std::string text = read.str();
+    if (!row.from.empty())
+      text.replace(text.find(row.from), row.from.size(), row.to);
+    const std::string plain = (dir / "Plain.dfm").string();
+    const std::string stamped = (dir / "Stamped.dfm").string();
+    std::ofstream(plain, std::ios::binary | std::ios::trunc) << text;
+    ASSERT_EQ(RunCommand({"stamp", plain, "--add", "-o", stamped}).status, 0);
+    for (const char* dpi : {"96", "120", "144", "192"}) {
+      SCOPED_TRACE(std::string(row.name) + " at " + dpi + " DPI");
+      auto factors = [&](const std::vector<std::string>& more) {
+        std::vector<std::string> args = {"preview",  "--dpi",   dpi,
+                                         "--client", "600x300", "--json"};
+        args.insert(args.begin() + 1, more.begin(), more.end());
+        const Outcome o = RunCommand(args);
+        EXPECT_EQ(o.status, 0) << o.err;
+        const json step = json::parse(o.out)["steps"].back();
+        return std::make_pair(step["xscale"].get<double>(),
+                              step["yscale"].get<double>());
+      };
+      const auto want = factors({stamped});
+      EXPECT_EQ(factors({plain, "--attach"}), want);
+      EXPECT_NEAR(want.first, 600.0 / 360 * 96 / std::stoi(dpi), 1e-12);
+      EXPECT_NEAR(want.second, 300.0 / 120 * 96 / std::stoi(dpi), 1e-12);
+    }
+  }
+  fs::remove_all(dir);
+}
+
 // ---- stamp --add
 
 TEST(StampAdd, WritesTheComponentAtTheEndAndNamesTheField) {

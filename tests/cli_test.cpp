@@ -1617,6 +1617,36 @@ TEST(CliDpi, AMoveGivesWhatPreviewAtThatDpiReports) {
   EXPECT_EQ(step["form"]["font_height"], want["form"]["font_height"]);
 }
 
+TEST(CliDpi, ScaleWithoutAComponentIsAtTheWindowsDpi) {
+  // The form file's client size at the DPI of the monitor the form is on,
+  // as on a screen of that DPI alone.
+  struct Row {
+    std::vector<std::string> screen;
+    std::string client;
+  };
+  const Row rows[] = {
+      {{"--dpi", "192"}, "720x240"},
+      {{"--monitor", "1920x1080@0,0:96", "--monitor", "1920x1080@1920,0:192",
+        "--move", "2000,100"},
+       "720x240"},
+      {{"--monitor", "1920x1080@0,0:192", "--monitor", "1920x1080@1920,0:96",
+        "--move", "2000,100"},
+       "360x120"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args = {"preview", kForms + "plain_dialog.dfm"};
+    args.insert(args.end(), row.screen.begin(), row.screen.end());
+    for (const char* more : {"--scale", "1", "--json"}) args.push_back(more);
+    SCOPED_TRACE(row.screen.back());
+    const Outcome o = RunCli(args);
+    ASSERT_EQ(o.status, 0) << o.err;
+    const json step = json::parse(o.out)["steps"].back();
+    EXPECT_EQ(std::to_string(step["form"]["client_width"].get<int>()) + "x" +
+                  std::to_string(step["form"]["client_height"].get<int>()),
+              row.client);
+  }
+}
+
 TEST(CliDpi, UnawareAndSystemAwareNeverChange) {
   for (const char* awareness : {"unaware", "system"}) {
     SCOPED_TRACE(awareness);

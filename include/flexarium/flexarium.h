@@ -54,6 +54,15 @@ void RegisterExitResizeHandler(const std::string& formClass,
                                const std::string& handlerName,
                                TFormExitResizeHandler handler);
 
+// A font as the form file gave it: a height in pixels, or a size in points
+// (Font.Size, or the default font of a form or control that names none),
+// which is another height at another DPI.
+struct TDesignFont {
+  int Height = 0;
+  int Size = 0;
+  bool InPoints = false;
+};
+
 // One control's snapshot: its base geometry at scale 1.0, what it was last
 // given, and a private copy of its font whose size is the base font size.
 struct TCtrlInfo {
@@ -91,14 +100,14 @@ struct TCtrlInfo {
   // What a change of the form's DPI derives the base from, so that already
   // scaled values are never scaled again: the bounds as designed (for a
   // control recorded later: its base at BoundsDpiW x BoundsDpiH) and the
-  // font's height in pixels as designed.
+  // font as designed.
   int DesignLeft = 0;
   int DesignTop = 0;
   int DesignWidth = 0;
   int DesignHeight = 0;
   int BoundsDpiW = 0;  // 0: designed bounds, scaled as start-up scales them
   int BoundsDpiH = 0;
-  int DesignFontHeight = 0;
+  TDesignFont DesignFont;
   bool FontFromDesign = false;  // the base font is start-up's, from design
 };
 using PCtrlInfo = TCtrlInfo*;
@@ -292,7 +301,9 @@ class TFlexarium : public TComponent {
   void StartDpi(int DesignDpiW, int DesignDpiH);
   void NoteClientSize(win::WPARAM WParam, win::LPARAM LParam);
   bool PerMonitorAware();
+  win::SIZE KeptClientSize(int DpiX, int DpiY) const;
   win::SIZE ScaledOuterSize(win::HWND Wnd, int DpiX, int DpiY);
+  void HandleWindowPosChanging(win::HWND Wnd, win::LPARAM LParam);
   bool HandleGetDpiScaledSize(win::HWND Wnd, win::WPARAM WParam,
                               win::LPARAM LParam);
   void HandleDpiChanged(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam);

@@ -46,7 +46,10 @@ void TFlexarium::Loaded() {
 
   GetFontSetting(FOwnerFont, Owner());
   const auto scaled = &unit::DpiScaled;
-  FDpi->DesignFontHeight = form->Font().Height();
+  // Fonts start from what the form file gave, at the window's DPI: a size
+  // in points read on a screen of another DPI is another height here.
+  FDpi->DesignFont = unit::DesignFontOf(form->Font());
+  unit::SetDesignFont(form->Font(), FDpi->DesignFont);
   form->Font().SetSize(scaled(form->Font().Size(), RatioX));
   if (FOwnerFont) FOwnerFont->SetSize(form->Font().Size());
 
@@ -65,11 +68,14 @@ void TFlexarium::Loaded() {
     GetFontSetting(R->Font, C);
     R->ParentFont = true;
     R->OrgParentFont = true;
-    R->DesignFontHeight = C->Font().Height();
+    R->DesignFont = unit::DesignFontOf(C->Font());
     R->FontFromDesign = true;
     if (R->Font) {
       R->ParentFont = R->OrgParentFont = C->ParentFont();
-      if (!C->ParentFont()) C->Font().SetSize(scaled(C->Font().Size(), RatioX));
+      if (!C->ParentFont()) {
+        unit::SetDesignFont(C->Font(), R->DesignFont);
+        C->Font().SetSize(scaled(C->Font().Size(), RatioX));
+      }
       R->Font->SetSize(C->Font().Size());
       R->OldFontSize = C->Font().Size();
     }

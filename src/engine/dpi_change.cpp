@@ -67,8 +67,15 @@ void TFlexarium::NoteClientSize(WPARAM WParam, LPARAM LParam) {
   // The size a DPI change gives is derived from the kept one, never kept
   // itself; a maximised size is the monitor's, not one the form was given.
   if (s.Changing || WParam != SIZE_RESTORED) return;
-  s.ClientWidth = LOWORD(static_cast<std::uintptr_t>(LParam));
-  s.ClientHeight = HIWORD(static_cast<std::uintptr_t>(LParam));
+  const int width = LOWORD(static_cast<std::uintptr_t>(LParam));
+  const int height = HIWORD(static_cast<std::uintptr_t>(LParam));
+  // The kept size itself at this DPI (a restore after a change while
+  // maximised) is kept as it was given: taken again here, rounded at this
+  // DPI, it would come back a pixel off.
+  const SIZE kept = KeptClientSize(FRunDpiW, FRunDpiH);
+  if (width == kept.cx && height == kept.cy) return;
+  s.ClientWidth = width;
+  s.ClientHeight = height;
   s.ClientDpiW = FRunDpiW;
   s.ClientDpiH = FRunDpiH;
 }
@@ -96,17 +103,21 @@ bool TFlexarium::PerMonitorAware() {
          DPI_AWARENESS_PER_MONITOR_AWARE;
 }
 
+// The kept client size scaled to the DPI.
+SIZE TFlexarium::KeptClientSize(int DpiX, int DpiY) const {
+  const DpiState& s = *FDpi;
+  return SIZE{
+      s.ClientDpiW > 0 ? unit::ScaleHalfUp(s.ClientWidth, DpiX, s.ClientDpiW)
+                       : s.ClientWidth,
+      s.ClientDpiH > 0 ? unit::ScaleHalfUp(s.ClientHeight, DpiY, s.ClientDpiH)
+                       : s.ClientHeight};
+}
+
 // The outer size for the kept client size scaled to the DPI, with the
 // non-client area as it is at that DPI.
 SIZE TFlexarium::ScaledOuterSize(HWND Wnd, int DpiX, int DpiY) {
-  const DpiState& s = *FDpi;
-  const int cw = s.ClientDpiW > 0
-                     ? unit::ScaleHalfUp(s.ClientWidth, DpiX, s.ClientDpiW)
-                     : s.ClientWidth;
-  const int ch = s.ClientDpiH > 0
-                     ? unit::ScaleHalfUp(s.ClientHeight, DpiY, s.ClientDpiH)
-                     : s.ClientHeight;
-  RECT r{0, 0, cw, ch};
+  const SIZE client = KeptClientSize(DpiX, DpiY);
+  RECT r{0, 0, client.cx, client.cy};
   const auto style =
       static_cast<DWORD>(GetWindowLongPtrW(Wnd, GWL_STYLE) &
                          ~static_cast<LONG_PTR>(WS_MAXIMIZE | WS_MINIMIZE));
@@ -140,7 +151,10 @@ void TFlexarium::HandleDpiChanged(HWND Wnd, WPARAM WParam, LPARAM LParam) {
   DpiState& s = *FDpi;
   const FlagScope changing(s.Changing);
   const int passes = s.Passes;
-  if (dpiX != FRunDpiW || dpiY != FRunDpiH) DeriveForDpi(dpiX, dpiY);
+  if (dpiX != FRunDpiW || dpiY != FRunDpiH) {
+    DeriveForDpi(dpiX, dpiY);
+    if (IsIconic(Wnd) || IsZoomed(Wnd)) s.RestoreKept = true;
+  }
   GetMonitorSize(Wnd, FMaxSize.x, FMaxSize.y);
   // A minimised form takes its new layout when it is restored.
   if (IsIconic(Wnd)) return;
@@ -175,6 +189,19 @@ void TFlexarium::HandleDpiChanged(HWND Wnd, WPARAM WParam, LPARAM LParam) {
   HandleSize(Wnd, IsZoomed(Wnd) ? SIZE_MAXIMIZED : SIZE_RESTORED,
              MAKELPARAM(Client.right, Client.bottom), false);
   ++s.Passes;
+}
+
+// The restore that follows a change while maximised or minimised: the
+// system scaled its restore rectangle itself, rounded its own way.
+void TFlexarium::HandleWindowPosChanging(HWND Wnd, LPARAM LParam) {
+  auto* Pos = reinterpret_cast<WINDOWPOS*>(LParam);
+  if (Pos == nullptr || FDpi == nullptr || !FDpi->RestoreKept) return;
+  if (IsIconic(Wnd) || IsZoomed(Wnd)) return;
+  FDpi->RestoreKept = false;
+  if ((Pos->flags & SWP_NOSIZE) != 0 || !PerMonitorAware()) return;
+  const SIZE Outer = ScaledOuterSize(Wnd, FRunDpiW, FRunDpiH);
+  Pos->cx = Outer.cx;
+  Pos->cy = Outer.cy;
 }
 
 // ---- Deriving the bases at a DPI
@@ -219,12 +246,12 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
   const double ScaleY = s.KeepDesignedBounds ? 1.0 : RatioY;
 
   // A font as start-up makes it from its designed height at this DPI.
-  auto startupFont = [&](TFont& font, int designHeight) {
+  auto startupFont = [&](TFont& font, const TDesignFont& design) {
     font.SetPixelsPerInch(DpiY);
-    font.SetHeight(designHeight);
+    unit::SetDesignFont(font, design);
     font.SetSize(unit::DpiScaled(font.Size(), RatioX));
   };
-  if (FOwnerFont) startupFont(*FOwnerFont, s.DesignFontHeight);
+  if (FOwnerFont) startupFont(*FOwnerFont, s.DesignFont);
 
   auto bounds = [&](PCtrlInfo R, TControl* C) {
     if (R->BoundsDpiW > 0 && R->BoundsDpiH > 0) {
@@ -274,7 +301,7 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
         } else if (R->OrgParentFont) {
           followers.emplace_back(R, C);
         } else {
-          startupFont(*R->Font, R->DesignFontHeight);
+          startupFont(*R->Font, R->DesignFont);
           const bool alone = Excluded(C->Name()) ||
                              (frame != nullptr && Excluded(frame->Name()));
           if ((!FResizeFont || FontExcluded(C->Name())) && !alone) {

@@ -192,6 +192,9 @@ bool TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
       case WM_EXITSIZEMOVE:
         FDragStart = {0, 0};
         break;
+      case WM_WINDOWPOSCHANGING:
+        if (!HookPath) HandleWindowPosChanging(Wnd, LParam);
+        break;
       case WM_SIZE:
         NoteClientSize(WParam, LParam);
         HandleSize(Wnd, WParam, LParam, HookPath);

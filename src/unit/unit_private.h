@@ -37,7 +37,7 @@ struct TFlexarium::DpiState {
   bool DesignDpiFromRun = false;
   // Start-up's border-style rule kept the designed bounds (divisor 1.0).
   bool KeepDesignedBounds = false;
-  int DesignFontHeight = 0;  // the form's font as designed, in pixels
+  TDesignFont DesignFont;  // the form's font as designed
   // The client size last given (by the user or the application) and the
   // DPI it was given at: a change of DPI scales it from here, so that no
   // rounding builds up however often the form crosses monitors.
@@ -45,6 +45,9 @@ struct TFlexarium::DpiState {
   int ClientHeight = 0;
   int ClientDpiW = 0;
   int ClientDpiH = 0;
+  // The DPI changed while the form was maximised or minimised: restored,
+  // it takes the kept size at its DPI, not the system's restore rectangle.
+  bool RestoreKept = false;
   bool Changing = false;  // inside WM_DPICHANGED
   int Passes = 0;         // rescale passes run so far
 };
@@ -72,6 +75,19 @@ inline int DpiScaled(int v, double ratio) { return HalfUpQuotient(v, ratio); }
 // quotient (2 v num + den) / (2 den) truncates toward zero as half-up does.
 inline int ScaleHalfUp(int v, int num, int den) {
   return Saturate((2LL * v * num + den) / (2LL * den));
+}
+
+// A font as the form file gave it, and that font at the font's current
+// pixel density: a size in points is another height there, a height is not.
+inline TDesignFont DesignFontOf(const TFont& font) {
+  return {font.Height(), font.GivenSize(), font.SizeGiven()};
+}
+inline void SetDesignFont(TFont& font, const TDesignFont& design) {
+  if (design.InPoints) {
+    font.SetSize(design.Size);
+  } else {
+    font.SetHeight(design.Height);
+  }
 }
 
 // The window property that keeps the form's own procedure, the one found

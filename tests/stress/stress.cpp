@@ -11,6 +11,9 @@
 //     to 1;
 //   - when those factors are exactly 1, every control of the form file
 //     stands at its design bounds (with the same lift of a 0);
+//   - a form moved onto a monitor of another DPI, changed only in its
+//     size, place and state since it was loaded, equals the same form
+//     opened on a screen of that DPI at that client size;
 // and when the form is freed, no framework object is left (LiveObjectCount)
 // and no window.
 // Controls whose bounds the framework changes by itself after the pass are
@@ -48,6 +51,7 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
 #include <map>
 #include <optional>
 #include <random>
@@ -271,7 +275,8 @@ std::string control(const std::string& cls, const std::string& name, int l,
 
 // Generated forms beside the examples: what the examples lack (zero and
 // odd bounds, unnamed controls, alignment, anchors, constraints, a frame in
-// a frame, a form designed at 144 DPI, no component at all).
+// a frame, a form designed at 144 DPI, fonts in points or the parent's, an
+// inherited form without its ancestor, no component at all).
 void writeGeneratedForms(const fs::path& dir) {
   fs::create_directories(dir);
   writeFile(dir / "gen_frame.dfm",
@@ -332,6 +337,37 @@ void writeGeneratedForms(const fs::path& dir) {
       "    DesignFrmW = 720\n    DesignFrmH = 450\n"
       "    DesignDpiW = 144\n    DesignDpiH = 144\n  end\nend\n";
   writeFile(dir / "gen_hidpi.dfm", hi);
+
+  // Fonts the file gives in points, or not at all (the form follows its
+  // parent's font; an inherited form whose ancestor is not found): points
+  // are another height on a monitor of another DPI.
+  std::string points =
+      "object PointsForm: TPointsForm\n  Left = 40\n  Top = 40\n"
+      "  ClientHeight = 300\n  ClientWidth = 480\n  ParentFont = True\n";
+  for (int i = 0; i < 8; ++i) {
+    points +=
+        control(i % 2 == 0 ? "TLabel" : "TButton", "p" + std::to_string(i),
+                16 + (i % 4) * 110, 20 + (i / 4) * 60, 100, 25,
+                i % 3 == 0 ? "    ParentFont = False\n    Font.Size = " +
+                                 std::to_string(7 + i) + "\n"
+                           : "");
+  }
+  points +=
+      control("TPanel", "pnSized", 16, 150, 440, 120,
+              "    ParentFont = False\n    Font.Size = 11\n" +
+                  control("TButton", "btInSized", 8, 8, 90, 25, "", "    "));
+  const std::string metrics =
+      "  object Flexarium1: TFlexarium\n    DesignFrmW = 480\n"
+      "    DesignFrmH = 300\n    DesignDpiW = 96\n    DesignDpiH = 96\n"
+      "  end\nend\n";
+  writeFile(dir / "gen_points.dfm", points + metrics);
+  writeFile(dir / "gen_orphan.dfm",
+            "inherited OrphanForm: TOrphanForm\n  ClientHeight = 300\n"
+            "  ClientWidth = 480\n" +
+                control("TButton", "btOrphan", 16, 20, 100, 25) +
+                control("TEdit", "edOrphan", 16, 60, 200, 21,
+                        "    ParentFont = False\n    Font.Size = 10\n") +
+                metrics);
 
   writeFile(dir / "gen_plain.dfm",
             "object PlainForm: TForm\n  ClientHeight = 200\n"
@@ -686,6 +722,108 @@ struct Outcome {
   int step = -1;  // index of the failing line
 };
 
+// A form moved to a monitor of another DPI equals the same form opened
+// there: after a step that carries a form onto another DPI, in its normal
+// state and changed since it was loaded only in its size, place and state,
+// its layout is the one the form file gives loaded and shown on a screen
+// of that DPI at that client size. The desktop is the process's, so the
+// forms opened there are compared once the scenario's is gone.
+class MoveCheck {
+ public:
+  void note(const ScenarioLine& line, flexarium_cli::Session& s, int step) {
+    static const char* const kGeometry[] = {
+        "show",  "client",   "outer",    "scale",   "move",
+        "drag",  "maximize", "minimize", "restore", "monitordpi",
+        "print", "svg",      "expect",   "screen",  "taskbar"};
+    if (line.command == "load") {
+      file_ = line.args.at(0);
+    } else if (std::none_of(std::begin(kGeometry), std::end(kGeometry),
+                            [&](const char* c) { return line.command == c; })) {
+      file_.clear();
+    }
+    flx::TCustomForm& form = s.form();
+    const unsigned dpi =
+        form.HandleAllocated() ? win::GetDpiForWindow(form.Handle()) : 0;
+    const bool changed = dpi != dpi_ && dpi_ != 0;
+    dpi_ = dpi;
+    if (!changed || file_.empty() || s.component() == nullptr ||
+        moved_.size() >= 4 || win::IsIconic(form.Handle()) ||
+        win::IsZoomed(form.Handle())) {
+      return;
+    }
+    moved_.push_back({step, file_, dpi, form.ClientWidth(), form.ClientHeight(),
+                      layoutOf(form)});
+  }
+
+  std::optional<Outcome> verify() const {
+    for (const Moved& m : moved_) {
+      std::ostringstream printed, errors;
+      flexarium_cli::ScenarioStepper stepper("opened.scn", {}, printed, errors);
+      const std::string script = "dpi " + std::to_string(m.dpi) +
+                                 "\nscreen 7680x4320\nload " + m.file +
+                                 "\nshow\nclient " + std::to_string(m.width) +
+                                 "x" + std::to_string(m.height) + "\n";
+      for (const ScenarioLine& line :
+           flexarium_cli::parseScenario(script, "opened.scn")) {
+        if (!stepper.step(line)) {
+          return Outcome{true,
+                         "moved: the form opened there fails: " + errors.str(),
+                         m.step};
+        }
+      }
+      flx::TCustomForm& form = stepper.session()->form();
+      // A size the form there refuses (its limits, unscaled) is another
+      // layout, not a different one.
+      if (form.ClientWidth() != m.width || form.ClientHeight() != m.height) {
+        continue;
+      }
+      const std::string there = layoutOf(form);
+      if (there != m.layout) {
+        return Outcome{true,
+                       "moved: at " + std::to_string(m.dpi) + " DPI, " +
+                           std::to_string(m.width) + "x" +
+                           std::to_string(m.height) + ", the moved form\n" +
+                           m.layout + "is not the form opened there\n" + there,
+                       m.step};
+      }
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // Every control's bounds and font, the form's font; what the framework
+  // moves by itself after a pass aside.
+  static std::string layoutOf(flx::TCustomForm& form) {
+    std::string text = "form font " + std::to_string(form.Font().Height()) +
+                       " px at " + std::to_string(form.Font().PixelsPerInch()) +
+                       "\n";
+    std::function<void(flx::TComponent&)> visit = [&](flx::TComponent& owner) {
+      for (int i = 0; i < owner.ComponentCount(); ++i) {
+        auto* c = dynamic_cast<flx::TControl*>(owner.Components(i));
+        if (c != nullptr && !movedByFramework(*c)) {
+          text += "  " + pathOf(*c, form) + " " + describe(boundsOf(*c)) +
+                  " font " + std::to_string(c->Font().Height()) + " px at " +
+                  std::to_string(c->Font().PixelsPerInch()) + "\n";
+        }
+        visit(*owner.Components(i));
+      }
+    };
+    visit(form);
+    return text;
+  }
+
+  struct Moved {
+    int step;
+    std::string file;
+    unsigned dpi;
+    int width, height;
+    std::string layout;
+  };
+  std::string file_;  // the form loaded, while it is unchanged
+  unsigned dpi_ = 0;
+  std::vector<Moved> moved_;
+};
+
 // Runs the lines in this process. `made` (when given) is asked for more
 // lines once the given ones are done, until it returns none; every line run
 // goes to `ran` first, so that a crash leaves the script behind it.
@@ -696,6 +834,7 @@ Outcome runScript(std::vector<std::string> lines,
                   const std::string& name) {
   const std::int64_t objectsBefore = flx::LiveObjectCount();
   Outcome out;
+  MoveCheck moves;
   {
     std::ostringstream printed, errors;
     flexarium_cli::ScenarioOptions options;
@@ -759,8 +898,10 @@ Outcome runScript(std::vector<std::string> lines,
         out = {true, broken, static_cast<int>(i)};
         break;
       }
+      moves.note(line, *s, static_cast<int>(i));
     }
   }
+  if (!out.failed) out = moves.verify().value_or(out);
   if (!out.failed) {
     const std::int64_t left = flx::LiveObjectCount() - objectsBefore;
     if (left != 0) {
@@ -788,19 +929,42 @@ class StepMaker {
       // new scales carry the form from one DPI to another.
       monitors_ = random_.between(2, 3);
       int x = 0;
+      std::vector<int> lefts;
       for (int i = 0; i < monitors_; ++i) {
         const int w = random_.between(640, 2560);
         lines.push_back("monitor " + std::to_string(w) + "x" +
                         std::to_string(random_.between(480, 1440)) + "@" +
                         std::to_string(x) + ",0:" + dpi());
+        lefts.push_back(x);
         x += w;
       }
       if (random_.chance(20)) {
         lines.push_back("awareness " + random_.pick(std::vector<std::string>{
                                            "unaware", "system"}));
       }
-      lines.push_back("load " + random_.pick(forms_));
-      if (random_.chance(90)) lines.push_back("show");
+      // Often a form whose fonts are in points or its parent's, which are
+      // another height at another DPI.
+      std::vector<std::string> points;
+      std::copy_if(forms_.begin(), forms_.end(), std::back_inserter(points),
+                   [](const std::string& f) {
+                     return f.find("gen_points") != std::string::npos ||
+                            f.find("gen_orphan") != std::string::npos;
+                   });
+      lines.push_back("load " +
+                      random_.pick(!points.empty() && random_.chance(30)
+                                       ? points
+                                       : forms_));
+      if (random_.chance(90)) {
+        lines.push_back("show");
+        // Onto another monitor as it is, to be compared with the form
+        // opened there.
+        if (random_.chance(50)) {
+          lines.push_back(
+              "move " +
+              std::to_string(lefts[random_.between(1, monitors_ - 1)] + 40) +
+              " 60");
+        }
+      }
       return lines;
     }
     if (random_.chance(30)) {

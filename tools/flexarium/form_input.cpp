@@ -33,9 +33,23 @@ std::string inputName(const std::string& file) {
 }
 
 std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
-                                          const flx::FormLoadOptions& options) {
-  TextLayout layout;
-  return loadForm(file, options, layout);
+                                          const flx::FormLoadOptions& options,
+                                          std::string* text) {
+  if (!isStdin(file)) {
+    auto root = flx::LoadFormFile(file, options);
+    if (text != nullptr) {
+      std::ifstream in(file, std::ios::binary);
+      std::ostringstream read;
+      read << in.rdbuf();
+      *text = read.str();
+    }
+    return root;
+  }
+  // Named without a folder, the form's neighbours are the current folder's.
+  std::string read = readStandardInput();
+  auto root = flx::LoadFormText(read, kStdinName, options);
+  if (text != nullptr) *text = std::move(read);
+  return root;
 }
 
 TextLayout layoutOf(std::string_view text) {
@@ -60,20 +74,20 @@ std::string applyLayout(const std::string& text, const TextLayout& layout) {
 std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
                                           const flx::FormLoadOptions& options,
                                           TextLayout& layout) {
-  if (!isStdin(file)) {
-    auto root = flx::LoadFormFile(file, options);
-    // The first line tells the layout; the file read whole is the library's.
-    std::ifstream in(file, std::ios::binary);
-    std::string first;
-    std::getline(in, first);
-    if (!in.eof()) first += '\n';
-    layout = layoutOf(first);
+  if (isStdin(file)) {
+    std::string text;
+    auto root = loadForm(file, options, &text);
+    layout = layoutOf(text);
     return root;
   }
-  // Named without a folder, the form's neighbours are the current folder's.
-  const std::string text = readStandardInput();
-  layout = layoutOf(text);
-  return flx::LoadFormText(text, kStdinName, options);
+  auto root = flx::LoadFormFile(file, options);
+  // The first line tells the layout; the file read whole is the library's.
+  std::ifstream in(file, std::ios::binary);
+  std::string first;
+  std::getline(in, first);
+  if (!in.eof()) first += '\n';
+  layout = layoutOf(first);
+  return root;
 }
 
 std::string freeComponentName(const flx::TComponent& owner,

@@ -21,9 +21,11 @@ std::string inputName(const std::string& file);
 // from standard input has no folder of its own: its ancestors and frames
 // are looked for in the current folder, then in the search folders (or
 // named outright by the options' ancestors). Throws flx::Exception, whose
-// message names "<stdin>" for standard input.
+// message names "<stdin>" for standard input. `text`, when given, receives
+// the form text read.
 std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
-                                          const flx::FormLoadOptions& options);
+                                          const flx::FormLoadOptions& options,
+                                          std::string* text = nullptr);
 
 // How a form file lays its text down: the line break and the UTF-8
 // byte-order mark, which a form written back keeps (a file from Windows

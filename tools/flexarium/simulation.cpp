@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "flexarium/form_text.h"
 #include "flexarium/winapi.h"
 #include "form_input.h"
 
@@ -62,7 +63,8 @@ void Session::load(const std::string& path,
   if (!isStdin(path) && std::filesystem::is_directory(path, ec)) {
     throw StepError(path + ": is a folder, not a form file");
   }
-  auto root = loadForm(path, options);
+  std::string text;
+  auto root = loadForm(path, options, &text);
   if (dynamic_cast<flx::TCustomForm*>(root.get()) == nullptr) {
     throw StepError(inputName(path) + ": the root is " + root->ClassName() +
                     ", not a form; load a form that uses it");
@@ -70,8 +72,39 @@ void Session::load(const std::string& path,
   root_ = std::move(root);
   auto& f = form();
   fileClient_ = Size{f.ClientWidth(), f.ClientHeight()};
+  fileOuter_ = Size{f.Width(), f.Height()};
   fileDpi_ = f.PixelsPerInch() > 0 ? f.PixelsPerInch() : 96;
+  // Which of the two sizes the file gives (the last one read wins): an
+  // outer size was the design client size plus the frame at the file's
+  // DPI, not at the DPI the form is loaded at.
+  outerWidth_ = outerHeight_ = false;
+  for (const flx::FormProperty& p :
+       flx::ParseFormText(text, inputName(path))->props) {
+    if (flx::SameText(p.name, "Width")) outerWidth_ = true;
+    if (flx::SameText(p.name, "ClientWidth")) outerWidth_ = false;
+    if (flx::SameText(p.name, "Height")) outerHeight_ = true;
+    if (flx::SameText(p.name, "ClientHeight")) outerHeight_ = false;
+  }
   watchComponents();
+}
+
+Size Session::designClient() {
+  if (!outerWidth_ && !outerHeight_) return fileClient_;
+  // The frame the form's window has, at the file's DPI.
+  win::HWND wnd = window();
+  const auto style = static_cast<win::DWORD>(
+      win::GetWindowLongPtrW(wnd, win::GWL_STYLE) &
+      ~static_cast<win::LONG_PTR>(win::WS_MAXIMIZE | win::WS_MINIMIZE));
+  const auto exStyle =
+      static_cast<win::DWORD>(win::GetWindowLongPtrW(wnd, win::GWL_EXSTYLE));
+  win::RECT frame{0, 0, 0, 0};
+  win::AdjustWindowRectExForDpi(&frame, style, win::FALSE, exStyle,
+                                static_cast<win::UINT>(fileDpi_));
+  return Size{
+      outerWidth_ ? std::max(0, fileOuter_.width - (frame.right - frame.left))
+                  : fileClient_.width,
+      outerHeight_ ? std::max(0, fileOuter_.height - (frame.bottom - frame.top))
+                   : fileClient_.height};
 }
 
 flx::TFlexarium& Session::attach() {
@@ -85,8 +118,8 @@ flx::TFlexarium& Session::attach() {
   }
   auto made = std::make_unique<flx::TFlexarium>(nullptr);
   made->SetName(freeComponentName(f, "Flexarium"));
-  made->SetDesignMetrics(fileClient_.width, fileClient_.height, fileDpi_,
-                         fileDpi_);
+  const Size design = designClient();
+  made->SetDesignMetrics(design.width, design.height, fileDpi_, fileDpi_);
   f.InsertComponent(made.get());
   flx::TFlexarium* c = made.release();
   c->Start();
@@ -127,11 +160,13 @@ void Session::setScale(double factor) {
   int w = 0, h = 0;
   flx::TFlexarium* c = component();
   if (c == nullptr || !c->UnscaledClientSize(w, h)) {
-    const flx::sim::DesktopConfig& config = desktop().config();
-    w = static_cast<int>(std::lround(static_cast<double>(fileClient_.width) *
-                                     config.dpiX / fileDpi_));
-    h = static_cast<int>(std::lround(static_cast<double>(fileClient_.height) *
-                                     config.dpiY / fileDpi_));
+    // At the DPI of the window, which a monitor of its own may give it.
+    const Size design = designClient();
+    const double dpi = win::GetDpiForWindow(window());
+    w = static_cast<int>(
+        std::lround(static_cast<double>(design.width) * dpi / fileDpi_));
+    h = static_cast<int>(
+        std::lround(static_cast<double>(design.height) * dpi / fileDpi_));
   }
   const double cw = std::floor(w * factor + 0.5);
   const double ch = std::floor(h * factor + 0.5);
