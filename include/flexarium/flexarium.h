@@ -250,7 +250,8 @@ class TFlexarium : public TComponent {
   // KeepAspect: the dragged rectangle and the maximised size and position
   // corrected to the design client aspect ratio (ratio_lock.cpp).
   void KeepAspectSizing(win::HWND Wnd, win::WPARAM Edge, win::LPARAM LParam);
-  void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam);
+  // Dpi: the frame at that DPI rather than the window's present one.
+  void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam, win::UINT Dpi = 0);
   static win::POINT ClientSizeOf(win::HWND Wnd);
   void HandleSize(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam,
                   bool HookPath);
