@@ -156,7 +156,7 @@ void TFlexarium::HandleDpiChanged(HWND Wnd, WPARAM WParam, LPARAM LParam) {
     // With the ratio lock, the maximised size of the ratio, as maximising
     // there gives it; the frame is already the new DPI's.
     if (FKeepAspect) {
-      KeepAspectMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info),
+      KeepAspectMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info), false,
                         static_cast<UINT>(dpiY));
     }
     Target = RECT{Info.ptMaxPosition.x, Info.ptMaxPosition.y,

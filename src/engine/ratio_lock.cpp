@@ -295,17 +295,21 @@ POINT TFlexarium::ClientSizeOf(HWND Wnd) {
   return POINT{c.right - c.left, c.bottom - c.top};
 }
 
-void TFlexarium::KeepAspectMaxInfo(HWND Wnd, LPARAM LParam, UINT Dpi) {
+void TFlexarium::KeepAspectMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
+                                   UINT Dpi) {
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   const Ratio ratio = designRatio(FOwnerWidth, FOwnerHeight, FRunDpiW, FRunDpiH,
                                   FDesignDpiW, FDesignDpiH);
-  if (Info == nullptr || !ratio) return;
-  // A minimised form asks too when it is maximised from there; an MDI child
-  // maximised inside its parent is the parent's to size.
-  auto* form = dynamic_cast<TCustomForm*>(Owner());
-  if (form != nullptr && form->FormStyle() == TFormStyle::fsMDIChild &&
-      form->WindowState() != TWindowState::wsNormal) {
-    return;
+  // An MDI child maximised inside its parent is the parent's to size.
+  if (Info == nullptr || !ratio || BusyMdiChild()) return;
+  if (IsIconic(Wnd)) {
+    // Maximised straight from minimised: the place a form in its normal
+    // state would be maximised to, which the ratio is fitted into.
+    MINMAXINFO Box = *Info;
+    HandleGetMinMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Box), HookPath, true,
+                        true);
+    Info->ptMaxSize = Box.ptMaxSize;
+    Info->ptMaxPosition = Box.ptMaxPosition;
   }
   const POINT nc = nonClient(Wnd, Dpi);
   const std::int64_t boxW = Info->ptMaxSize.x, boxH = Info->ptMaxSize.y;
