@@ -115,13 +115,19 @@ POINT nonClient(HWND wnd, UINT dpi = 0) {
         static_cast<LONG>(std::max<std::int64_t>(
             unit::Extent(w.top, w.bottom) - unit::Extent(c.top, c.bottom), 0))};
   }
-  if (dpi == 0) dpi = GetDpiForWindow(wnd);
   RECT r{0, 0, 0, 0};
   const auto style =
       static_cast<DWORD>(GetWindowLongPtrW(wnd, GWL_STYLE) &
                          ~static_cast<LONG_PTR>(WS_MAXIMIZE | WS_MINIMIZE));
   const auto exStyle = static_cast<DWORD>(GetWindowLongPtrW(wnd, GWL_EXSTYLE));
-  AdjustWindowRectExForDpi(&r, style, FALSE, exStyle, dpi);
+  // At the system DPI the system's own measures, which keep the axes
+  // apart where it has a DPI for each.
+  if (dpi == 0 && GetDpiForWindow(wnd) == GetDpiForSystem()) {
+    AdjustWindowRectEx(&r, style, FALSE, exStyle);
+  } else {
+    if (dpi == 0) dpi = GetDpiForWindow(wnd);
+    AdjustWindowRectExForDpi(&r, style, FALSE, exStyle, dpi);
+  }
   return POINT{static_cast<LONG>(
                    std::max<std::int64_t>(unit::Extent(r.left, r.right), 0)),
                static_cast<LONG>(

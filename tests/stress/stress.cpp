@@ -572,8 +572,31 @@ class Checker {
 // design ratio fit the limits with room to spare, the client area has the
 // ratio (its height the width's to half a pixel); where none comes near
 // fitting, the window stays within the usable area (the ratio given up).
-// Borderline limits are not judged.
-std::string checkAspect(flexarium_cli::Session& s, const std::string& cmd) {
+// Borderline limits are not judged, nor a drag that takes the form onto
+// another monitor (the lock measured the one it left; at another DPI the
+// size is the kept one at that DPI).
+class AspectChecker {
+ public:
+  std::string check(flexarium_cli::Session& s, const std::string& cmd) {
+    const unsigned before = dpi_;
+    const win::HMONITOR was = monitor_;
+    const bool shown = s.loaded() && s.form().HandleAllocated();
+    dpi_ = shown ? win::GetDpiForWindow(s.form().Handle()) : 0;
+    monitor_ = shown ? win::MonitorFromWindow(s.form().Handle(),
+                                              win::MONITOR_DEFAULTTONEAREST)
+                     : nullptr;
+    if (cmd == "drag" && (dpi_ != before || monitor_ != was)) return {};
+    return judge(s, cmd);
+  }
+
+ private:
+  static std::string judge(flexarium_cli::Session& s, const std::string& cmd);
+  unsigned dpi_ = 0;
+  win::HMONITOR monitor_ = nullptr;
+};
+
+std::string AspectChecker::judge(flexarium_cli::Session& s,
+                                 const std::string& cmd) {
   flx::TFlexarium* f = s.component();
   if (f == nullptr || !f->KeepAspect() || !f->Enabled() || !s.loaded() ||
       s.stepFactors().empty() || !s.form().HandleAllocated()) {
@@ -693,6 +716,7 @@ Outcome runScript(std::vector<std::string> lines,
         (fs::temp_directory_path() / "flexarium_stress_svg").string();
     flexarium_cli::ScenarioStepper stepper(name, options, printed, errors);
     Checker checker;
+    AspectChecker aspect;
     bool designKnown = false;
     bool loadSeen = false;
     for (std::size_t i = 0;; ++i) {
@@ -745,7 +769,7 @@ Outcome runScript(std::vector<std::string> lines,
         }
       }
       std::string broken = checker.check(*s);
-      if (broken.empty()) broken = checkAspect(*s, cmd);
+      if (broken.empty()) broken = aspect.check(*s, cmd);
       if (!broken.empty()) {
         out = {true, broken, static_cast<int>(i)};
         break;
@@ -848,7 +872,7 @@ class StepMaker {
             "client " + std::to_string(w / dw) + "x" + std::to_string(h / dh);
       }
     }
-    return aspect_ && random_.chance(60) ? aspectStep() : step(form);
+    return aspect_ ? aspectStep() : step(form);
   }
 
  private:
@@ -909,6 +933,17 @@ class StepMaker {
     if (roll < 88) {
       return "monitordpi " + std::to_string(random_.between(0, monitors_ - 1)) +
              " " + dpi();
+    }
+    if (roll < 92) {
+      return "client " + std::to_string(random_.between(1, 2000)) + "x" +
+             std::to_string(random_.between(1, 1400));
+    }
+    if (roll < 95) {
+      return "try set Flexarium1." +
+             random_.pick(
+                 std::vector<std::string>{"FormMinWidth", "FormMinHeight",
+                                          "FormMaxWidth", "FormMaxHeight"}) +
+             " = " + std::to_string(random_.between(0, 2500));
     }
     // Onto a monitor, where a drag can follow.
     const int m = random_.between(0, monitors_ - 1);
