@@ -236,16 +236,21 @@ TEST_P(AspectLock, AMinimisedFormMaximisedKeepsTheRatio) {
 TEST_P(AspectLock, TheSystemsMinimumTrackingSizeIsAMinimum) {
   const win::POINT track{win::GetSystemMetrics(win::SM_CXMINTRACK),
                          win::GetSystemMetrics(win::SM_CYMINTRACK)};
+  // 8:5, whose smallest window the tracking height decides (a corner drag
+  // that shrinks the height more); 8:1, whose smallest the tracking width
+  // decides.
   struct Case {
+    int designW, designH;
     win::WPARAM edge;
     int dx, dy;
-  } cases[] = {{win::WMSZ_BOTTOMRIGHT, -466 * 2, -341},
-               {win::WMSZ_BOTTOMRIGHT, -1000, -1000},
-               {win::WMSZ_LEFT, 2000, 0},
-               {win::WMSZ_TOP, 0, 2000}};
+  } cases[] = {{640, 400, win::WMSZ_BOTTOMRIGHT, 466, -341},
+               {640, 400, win::WMSZ_TOP, 0, 2000},
+               {800, 100, win::WMSZ_BOTTOMRIGHT, -932, -341},
+               {800, 100, win::WMSZ_BOTTOMRIGHT, -1000, -1000},
+               {800, 100, win::WMSZ_LEFT, 2000, 0},
+               {800, 100, win::WMSZ_TOP, 0, 2000}};
   for (const Case& c : cases) {
-    // A wide ratio (8:1), whose smallest window the tracking width decides.
-    load(DesignedAs("    KeepAspect = True\n", 800, 100));
+    load(DesignedAs("    KeepAspect = True\n", c.designW, c.designH));
     form().Show();
     watch();
     desktop->dragEdge(wnd(), c.edge, c.dx, c.dy);
@@ -253,7 +258,9 @@ TEST_P(AspectLock, TheSystemsMinimumTrackingSizeIsAMinimum) {
     const Client now = clientSize();
     EXPECT_GE(w.right - w.left, track.x) << c.edge;
     EXPECT_GE(w.bottom - w.top, track.y) << c.edge;
-    EXPECT_EQ(now.height, (now.width + 4) / 8) << now << " " << c.edge;
+    EXPECT_EQ(now.height,
+              (2LL * now.width * c.designH + c.designW) / (2LL * c.designW))
+        << now << " " << c.designW << ":" << c.designH << " " << c.edge;
     ASSERT_FALSE(factors.empty());
     EXPECT_NEAR(factors.back().first, factors.back().second, 0.01) << c.edge;
     root.reset();
