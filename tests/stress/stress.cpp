@@ -67,6 +67,9 @@ namespace flx {
 
 // The component's records and factors, as the checks read them.
 struct TFlexariumAccess {
+  // A size limit at the current DPI, as the drag is held to it.
+  static int LimitW(TFlexarium& f, int v) { return f.LimitW(v); }
+  static int LimitH(TFlexarium& f, int v) { return f.LimitH(v); }
   static PCtrlInfo Record(TFlexarium& f, const TComponent* c) {
     return f.FindCtrlOf(c);
   }
@@ -85,8 +88,6 @@ struct TFlexariumAccess {
   static int DesignDpiH(TFlexarium& f) { return f.FDesignDpiH; }
   static int RunDpiW(TFlexarium& f) { return f.FRunDpiW; }
   static int RunDpiH(TFlexarium& f) { return f.FRunDpiH; }
-  static int LimitW(TFlexarium& f, int v) { return f.LimitW(v); }
-  static int LimitH(TFlexarium& f, int v) { return f.LimitH(v); }
 };
 
 }  // namespace flx
