@@ -252,20 +252,24 @@ class TFlexarium : public TComponent {
   win::LRESULT PassOn(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                       win::LPARAM LParam);
   bool BusyForm(win::HWND Wnd);
+  bool BusyMdiChild();
   // True when the message's answer is TRUE (a size written into
   // WM_GETDPISCALEDSIZE's record).
   bool HandleMessage(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                      win::LPARAM LParam, bool HookPath);
   void HandleShowWindow(win::HWND Wnd, win::WPARAM WParam, bool HookPath);
   // Maximising: as for a form about to be maximised, also when it is
-  // maximised already.
+  // maximised already. Iconic: a minimised form served too (the ratio
+  // lock's box for a form maximised straight from minimised).
   void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath,
-                           bool Maximising = false);
+                           bool Maximising = false, bool Iconic = false);
   void HandleSizing(win::LPARAM LParam);
   // KeepAspect: the dragged rectangle and the maximised size and position
   // corrected to the design client aspect ratio (ratio_lock.cpp).
   void KeepAspectSizing(win::HWND Wnd, win::WPARAM Edge, win::LPARAM LParam);
-  void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam);
+  // Dpi: the frame at that DPI rather than the window's present one.
+  void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath,
+                         win::UINT Dpi = 0);
   static win::POINT ClientSizeOf(win::HWND Wnd);
   void HandleSize(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam,
                   bool HookPath);

@@ -167,6 +167,12 @@ void TFlexarium::HandleDpiChanged(HWND Wnd, WPARAM WParam, LPARAM LParam) {
                       Suggested->bottom - Suggested->top};
     Info.ptMaxPosition = {Suggested->left, Suggested->top};
     HandleGetMinMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info), false, true);
+    // With the ratio lock, the maximised size of the ratio, as maximising
+    // there gives it; the frame is already the new DPI's.
+    if (FKeepAspect) {
+      KeepAspectMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info), false,
+                        static_cast<UINT>(dpiY));
+    }
     Target = RECT{Info.ptMaxPosition.x, Info.ptMaxPosition.y,
                   Info.ptMaxPosition.x + Info.ptMaxSize.x,
                   Info.ptMaxPosition.y + Info.ptMaxSize.y};

@@ -41,8 +41,9 @@ LRESULT TFlexarium::PassOn(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   return result;
 }
 
-bool TFlexarium::BusyForm(HWND Wnd) {
-  if (IsIconic(Wnd)) return true;
+bool TFlexarium::BusyForm(HWND Wnd) { return IsIconic(Wnd) || BusyMdiChild(); }
+
+bool TFlexarium::BusyMdiChild() {
   auto* form = dynamic_cast<TCustomForm*>(Owner());
   return form != nullptr && form->FormStyle() == TFormStyle::fsMDIChild &&
          form->WindowState() != TWindowState::wsNormal;
@@ -77,8 +78,8 @@ void TFlexarium::HandleShowWindow(HWND Wnd, WPARAM WParam, bool HookPath) {
 }
 
 void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
-                                     bool Maximising) {
-  if (BusyForm(Wnd)) return;
+                                     bool Maximising, bool Iconic) {
+  if (BusyForm(Wnd) && !(Iconic && IsIconic(Wnd) && !BusyMdiChild())) return;
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   if (Info == nullptr) return;
   int AvailW = 0, AvailH = 0, Edge = teNone;
@@ -180,7 +181,7 @@ bool TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
         break;
       case WM_GETMINMAXINFO:
         HandleGetMinMaxInfo(Wnd, LParam, HookPath);
-        if (FKeepAspect) KeepAspectMaxInfo(Wnd, LParam);
+        if (FKeepAspect) KeepAspectMaxInfo(Wnd, LParam, HookPath);
         break;
       case WM_SIZING:
         HandleSizing(LParam);

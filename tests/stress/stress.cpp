@@ -74,6 +74,9 @@ namespace flx {
 
 // The component's records and factors, as the checks read them.
 struct TFlexariumAccess {
+  // A size limit at the current DPI, as the drag is held to it.
+  static int LimitW(TFlexarium& f, int v) { return f.LimitW(v); }
+  static int LimitH(TFlexarium& f, int v) { return f.LimitH(v); }
   static PCtrlInfo Record(TFlexarium& f, const TComponent* c) {
     return f.FindCtrlOf(c);
   }
@@ -714,6 +717,132 @@ class Checker {
   unsigned designDpi_ = 0;
 };
 
+// ---- Aspect lock
+
+// With KeepAspect, after a person's drag or a maximise (also straight from
+// minimised, or a DPI change while maximised): where client sizes of the
+// design ratio fit the limits with room to spare, the client area has the
+// ratio (its height the width's to half a pixel); where none comes near
+// fitting, the window stays within the usable area (the ratio given up).
+// Borderline limits are not judged, nor a drag that takes the form onto
+// another monitor (the lock measured the one it left; at another DPI the
+// size is the kept one at that DPI).
+class AspectChecker {
+ public:
+  std::string check(flexarium_cli::Session& s, const std::string& cmd) {
+    const unsigned before = dpi_;
+    const win::HMONITOR was = monitor_;
+    const bool shown = s.loaded() && s.form().HandleAllocated();
+    dpi_ = shown ? win::GetDpiForWindow(s.form().Handle()) : 0;
+    monitor_ = shown ? win::MonitorFromWindow(s.form().Handle(),
+                                              win::MONITOR_DEFAULTTONEAREST)
+                     : nullptr;
+    if (cmd == "drag" && (dpi_ != before || monitor_ != was)) return {};
+    return judge(s, cmd);
+  }
+
+ private:
+  static std::string judge(flexarium_cli::Session& s, const std::string& cmd);
+  unsigned dpi_ = 0;
+  win::HMONITOR monitor_ = nullptr;
+};
+
+std::string AspectChecker::judge(flexarium_cli::Session& s,
+                                 const std::string& cmd) {
+  flx::TFlexarium* f = s.component();
+  if (f == nullptr || !f->KeepAspect() || !f->Enabled() || !s.loaded() ||
+      s.stepFactors().empty() || !s.form().HandleAllocated()) {
+    return {};
+  }
+  flx::TCustomForm& form = s.form();
+  const win::HWND wnd = form.Handle();
+  const bool zoomed = win::IsZoomed(wnd) != 0;
+  const bool dragged = cmd == "drag" && !zoomed;
+  if (win::IsIconic(wnd) || form.FormStyle() == flx::TFormStyle::fsMDIChild ||
+      !(dragged || (zoomed && (cmd == "maximize" || cmd == "monitordpi")))) {
+    return {};
+  }
+  const flx::TSizeConstraints& k = form.Constraints();
+  if (k.MinWidth > 0 || k.MinHeight > 0 || k.MaxWidth > 0 || k.MaxHeight > 0) {
+    return {};
+  }
+  const long double num = 1.0L * TFlexariumAccess::OwnerWidth(*f) *
+                          TFlexariumAccess::RunDpiW(*f) *
+                          TFlexariumAccess::DesignDpiH(*f);
+  const long double den = 1.0L * TFlexariumAccess::OwnerHeight(*f) *
+                          TFlexariumAccess::RunDpiH(*f) *
+                          TFlexariumAccess::DesignDpiW(*f);
+  if (!(num > 0) || !(den > 0)) return {};
+  const long double ratio = num / den;  // width over height
+  win::RECT r{}, c{};
+  win::GetWindowRect(wnd, &r);
+  win::GetClientRect(wnd, &c);
+  const int ncx = (r.right - r.left) - c.right;
+  const int ncy = (r.bottom - r.top) - c.bottom;
+  if (std::max({std::abs(r.left), std::abs(r.top), std::abs(r.right),
+                std::abs(r.bottom)}) > 30000) {
+    return {};  // edges held by the window system's coordinate range
+  }
+  // The usable area of the window's monitor: no larger than the work area
+  // where sizes are to fit, no smaller than the monitor where they are
+  // not to outgrow it (the taskbar counts or not by ValidTaskbar).
+  win::MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!win::GetMonitorInfoW(
+          win::MonitorFromWindow(wnd, win::MONITOR_DEFAULTTONEAREST), &mi)) {
+    return {};
+  }
+  const long double areaW = mi.rcWork.right - mi.rcWork.left;
+  const long double areaH = mi.rcWork.bottom - mi.rcWork.top;
+  const long double screenW = mi.rcMonitor.right - mi.rcMonitor.left;
+  const long double screenH = mi.rcMonitor.bottom - mi.rcMonitor.top;
+  // The smallest window: the larger of what the system DPI and the
+  // window's DPI allow, a stricter minimum than either.
+  const win::UINT dpi = win::GetDpiForWindow(wnd);
+  long double minW =
+      std::max({1, win::GetSystemMetrics(win::SM_CXMINTRACK) - ncx,
+                win::GetSystemMetricsForDpi(win::SM_CXMINTRACK, dpi) - ncx});
+  long double minH =
+      std::max({1, win::GetSystemMetrics(win::SM_CYMINTRACK) - ncy,
+                win::GetSystemMetricsForDpi(win::SM_CYMINTRACK, dpi) - ncy});
+  long double maxW = areaW - ncx, maxH = areaH - ncy;
+  if (dragged && f->FormMinWidth() > 0 && f->FormMinHeight() > 0) {
+    minW = std::max<long double>(
+        minW, TFlexariumAccess::LimitW(*f, f->FormMinWidth()) - ncx);
+    minH = std::max<long double>(
+        minH, TFlexariumAccess::LimitH(*f, f->FormMinHeight()) - ncy);
+  }
+  if (f->FormMaxWidth() > 0 && f->FormMaxHeight() > 0) {
+    if (zoomed) return {};  // maximised to the maximum size, elsewhere
+    maxW = std::min<long double>(
+        maxW, TFlexariumAccess::LimitW(*f, f->FormMaxWidth()) - ncx);
+    maxH = std::min<long double>(
+        maxH, TFlexariumAccess::LimitH(*f, f->FormMaxHeight()) - ncy);
+  }
+  if (maxW < 1 || maxH < 1) return {};
+  const long double lo = std::max(minW, (minH - 0.5L) * ratio);
+  const long double hi = std::min(maxW, (maxH + 0.5L) * ratio);
+  const std::string size = std::to_string(c.right) + "x" +
+                           std::to_string(c.bottom) + " after " + cmd;
+  if (hi - lo > 2) {
+    const long double off = std::fabs(c.bottom - c.right / ratio);
+    if (off > 0.5L + 1e-6L) {
+      return "aspect lock: client area " + size + " is not of the ratio " +
+             std::to_string(static_cast<double>(ratio)) +
+             " though sizes of it fit";
+    }
+  } else if (lo - hi > 2 && dragged && minW + ncx <= areaW &&
+             minH + ncy <= areaH) {
+    if (r.right - r.left > screenW || r.bottom - r.top > screenH) {
+      return "aspect lock: window " + std::to_string(r.right - r.left) + "x" +
+             std::to_string(r.bottom - r.top) + " outgrows its monitor " +
+             std::to_string(static_cast<int>(screenW)) + "x" +
+             std::to_string(static_cast<int>(screenH)) + " (" + size + ")";
+    }
+  }
+  return {};
+}
+
 // ---- Running a script
 
 struct Outcome {
@@ -842,6 +971,7 @@ Outcome runScript(std::vector<std::string> lines,
         (fs::temp_directory_path() / "flexarium_stress_svg").string();
     flexarium_cli::ScenarioStepper stepper(name, options, printed, errors);
     Checker checker;
+    AspectChecker aspect;
     bool designKnown = false;
     bool loadSeen = false;
     for (std::size_t i = 0;; ++i) {
@@ -894,6 +1024,7 @@ Outcome runScript(std::vector<std::string> lines,
         }
       }
       std::string broken = checker.check(*s);
+      if (broken.empty()) broken = aspect.check(*s, cmd);
       if (!broken.empty()) {
         out = {true, broken, static_cast<int>(i)};
         break;
@@ -919,9 +1050,13 @@ Outcome runScript(std::vector<std::string> lines,
 class StepMaker {
  public:
   StepMaker(std::uint64_t seed, int steps, std::vector<std::string> forms)
-      : random_(seed), steps_(steps), forms_(std::move(forms)) {}
+      : random_(seed),
+        steps_(steps),
+        forms_(std::move(forms)),
+        aspect_(Random(seed ^ kAspectSalt).chance(15)) {}
 
   std::vector<std::string> setup() {
+    if (aspect_) return aspectSetup();
     std::vector<std::string> lines;
     monitors_ = 0;
     if (random_.chance(20)) {
@@ -1017,10 +1152,89 @@ class StepMaker {
             "client " + std::to_string(w / dw) + "x" + std::to_string(h / dh);
       }
     }
-    return step(form);
+    return aspect_ ? aspectStep() : step(form);
   }
 
  private:
+  // ---- Aspect-lock scenarios: a form with KeepAspect and, now and then,
+  // size limits, on monitors of their own DPI, dragged, maximised (also
+  // from minimised), rescaled while maximised and moved between monitors.
+  // Chosen apart from the other random draws, so that they stay as they
+  // were.
+  static constexpr std::uint64_t kAspectSalt = 0xA5BEC7ull;
+  std::vector<std::string> aspectSetup() {
+    std::vector<std::string> lines;
+    monitors_ = random_.between(1, 3);
+    lefts_.clear();
+    int x = 0;
+    for (int i = 0; i < monitors_; ++i) {
+      const int w = random_.between(800, 3840);
+      lefts_.push_back(x);
+      lines.push_back("monitor " + std::to_string(w) + "x" +
+                      std::to_string(random_.between(600, 2160)) + "@" +
+                      std::to_string(x) + ",0:" + dpi());
+      x += w;
+    }
+    lefts_.push_back(x);
+    if (random_.chance(30)) lines.push_back(taskbar());
+    lines.push_back("load " + random_.pick(forms_));
+    lines.push_back("try set Flexarium1.KeepAspect = True");
+    if (random_.chance(50)) {
+      const int minW = random_.between(100, 900),
+                minH = random_.between(60, 700);
+      lines.push_back("try set Flexarium1.FormMinWidth = " +
+                      std::to_string(minW));
+      lines.push_back("try set Flexarium1.FormMinHeight = " +
+                      std::to_string(minH));
+      if (random_.chance(60)) {
+        lines.push_back("try set Flexarium1.FormMaxWidth = " +
+                        std::to_string(minW + random_.between(0, 2500)));
+        lines.push_back("try set Flexarium1.FormMaxHeight = " +
+                        std::to_string(minH + random_.between(0, 1500)));
+      }
+    }
+    lines.push_back("show");
+    return lines;
+  }
+  std::string aspectStep() {
+    const int roll = random_.between(0, 99);
+    if (roll < 40) {
+      const std::string edge = random_.pick(
+          std::vector<std::string>{"left", "right", "top", "bottom", "topleft",
+                                   "topright", "bottomleft", "bottomright"});
+      std::string line =
+          "try drag " + edge + " " + std::to_string(random_.distance());
+      if (edge.size() > 6) line += " " + std::to_string(random_.distance());
+      return line;
+    }
+    if (roll < 52) return "minimize";
+    if (roll < 68) return "maximize";
+    if (roll < 76) return "restore";
+    if (roll < 88) {
+      return "monitordpi " + std::to_string(random_.between(0, monitors_ - 1)) +
+             " " + dpi();
+    }
+    if (roll < 92) {
+      return "client " + std::to_string(random_.between(1, 2000)) + "x" +
+             std::to_string(random_.between(1, 1400));
+    }
+    if (roll < 95) {
+      return "try set Flexarium1." +
+             random_.pick(
+                 std::vector<std::string>{"FormMinWidth", "FormMinHeight",
+                                          "FormMaxWidth", "FormMaxHeight"}) +
+             " = " + std::to_string(random_.between(0, 2500));
+    }
+    // Onto a monitor, where a drag can follow.
+    const int m = random_.between(0, monitors_ - 1);
+    return "move " +
+           std::to_string(
+               lefts_[m] +
+               random_.between(0,
+                               std::min(400, lefts_[m + 1] - lefts_[m] - 1))) +
+           " " + std::to_string(random_.between(0, 300));
+  }
+
   std::string screen() {
     return "screen " + std::to_string(random_.between(320, 3840)) + "x" +
            std::to_string(random_.between(240, 2160));
@@ -1302,6 +1516,8 @@ class StepMaker {
   std::string design_;
   int monitors_ = 0;  // of the setup; 0: one screen
   int made_ = 0;
+  bool aspect_ = false;     // an aspect-lock scenario
+  std::vector<int> lefts_;  // its monitors' left edges, then the right end
 };
 
 // ---- Child processes
