@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "form_text_fixture.h"
 
 namespace flx::formtest {
@@ -19,6 +20,8 @@ struct ValueCase {
   std::string source;
   FormValue expected;
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.source; }
 
 class FormTextParserValues : public testing::TestWithParam<ValueCase> {};
 
@@ -120,7 +123,7 @@ const ValueCase kValueCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, FormTextParserValues,
-                         testing::ValuesIn(kValueCases));
+                         testing::ValuesIn(kValueCases), testnames::BySource());
 
 TEST(FormTextParser, FloatKeepsExtendedPrecision) {
   FormValue v = ParseValue("0.1");
@@ -138,6 +141,8 @@ struct SpellingCase {
   FormValue::Kind kind;
   std::string text;
 };
+
+void PrintTo(const SpellingCase& c, std::ostream* os) { *os << c.source; }
 
 class FormTextParserSpelling : public testing::TestWithParam<SpellingCase> {};
 
@@ -160,7 +165,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SpellingCase{"-2.5d", FormValue::Kind::Float, "-2.5d"},
                     SpellingCase{"1.5s", FormValue::Kind::Float, "1.5s"},
                     SpellingCase{"clBtnFace", FormValue::Kind::Ident,
-                                 "clBtnFace"}));
+                                 "clBtnFace"}),
+    testnames::BySource());
 
 // ---- Documents
 
@@ -248,6 +254,8 @@ struct ErrorCase {
   int column;
   std::string message;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.label; }
 
 class FormTextParserErrors : public testing::TestWithParam<ErrorCase> {};
 

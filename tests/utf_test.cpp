@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "case_names.h"
 #include "flexarium/sysutils.h"
 
 namespace {
@@ -11,6 +12,8 @@ struct Utf8Case {
   std::string utf8;
   std::u16string utf16;
 };
+
+void PrintTo(const Utf8Case& c, std::ostream* os) { *os << c.name; }
 
 class Utf8ToUtf16 : public ::testing::TestWithParam<Utf8Case> {};
 
@@ -34,7 +37,8 @@ INSTANTIATE_TEST_SUITE_P(
         Utf8Case{"ShortSequenceBeforeTheEnd", "x\xE2y", u"x\uFFFDy"},
         Utf8Case{"CutOffAtTheEnd", "x\xE2\x82", u"x\uFFFD"},
         Utf8Case{"InvalidLeadByte", "\xFFok", u"\uFFFDok"}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& info) { return std::string(info.param.name); },
+    flx::testnames::ByName());
 
 // Lone surrogates are kept (three bytes each) so that any window text
 // survives a trip through UTF-8.
