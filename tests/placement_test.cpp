@@ -20,7 +20,6 @@
 #include <utility>
 #include <vector>
 
-#include "case_names.h"
 #include "flexarium/flexarium.h"
 #include "flexarium/formfile.h"
 #include "flexarium/forms.h"
@@ -617,8 +616,7 @@ INSTANTIATE_TEST_SUITE_P(
       }
       while (!name.empty() && name.back() == '_') name.pop_back();
       return name;
-    },
-    testnames::ByName());
+    });
 
 TEST(PlaceForm, MaximisedFormIsNeitherMovedNorSized) {
   for (bool composition : {false, true}) {
