@@ -2,7 +2,6 @@
 
 #include <string>
 
-#include "case_names.h"
 #include "flexarium/sysutils.h"
 
 namespace {
@@ -37,8 +36,7 @@ INSTANTIATE_TEST_SUITE_P(
         Utf8Case{"ShortSequenceBeforeTheEnd", "x\xE2y", u"x\uFFFDy"},
         Utf8Case{"CutOffAtTheEnd", "x\xE2\x82", u"x\uFFFD"},
         Utf8Case{"InvalidLeadByte", "\xFFok", u"\uFFFDok"}),
-    [](const auto& info) { return std::string(info.param.name); },
-    flx::testnames::ByName());
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Lone surrogates are kept (three bytes each) so that any window text
 // survives a trip through UTF-8.
