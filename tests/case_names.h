@@ -47,7 +47,9 @@ struct ByLabel {
 struct BySource {
   template <class Case>
   std::string operator()(const ::testing::TestParamInfo<Case>& info) const {
-    return std::to_string(info.index) + "_" + CaseName(info.param.source);
+    std::string name = CaseName(info.param.source);
+    if (name.front() == '_') name.erase(0, 1);
+    return std::to_string(info.index) + (name.empty() ? "" : "_" + name);
   }
 };
 
