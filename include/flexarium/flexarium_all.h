@@ -1,9 +1,9 @@
 // Everything a program that uses the component needs, in one include: the
-// run-time library, form text and form files, the window-system interface
-// and its Win32-named operations, the desktops this build has (the
-// simulated one everywhere, the native one on Windows), the framework model
-// with every standard control class, and TFlexarium. The per-concern
-// headers it includes stay usable one by one.
+// run-time library, form text and form files, Windows resources as data,
+// the window-system interface and its Win32-named operations, the desktops
+// this build has (the simulated one everywhere, the native one on
+// Windows), the framework model with every standard control class, and
+// TFlexarium. The per-concern headers it includes stay usable one by one.
 //
 // Like winapi.h, this header must not be included together with
 // <windows.h>: the Win32 constants here are macros there.
@@ -12,6 +12,7 @@
 #include "flexarium/sysutils.h"
 
 #include "flexarium/form_text.h"
+#include "flexarium/resources.h"
 
 #include "flexarium/win_types.h"
 #include "flexarium/winapi.h"
