@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "dpi_fixture.h"
 #include "flexarium/stdctrls.h"
 
@@ -123,7 +124,10 @@ TEST_P(MoveAcrossMonitors, GivesTheLayoutOfTheFormShownThere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ExampleForms, MoveAcrossMonitors,
-                         ::testing::ValuesIn(kForms));
+                         ::testing::ValuesIn(kForms),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return testnames::CaseName(info.param);
+                         });
 
 TEST(DpiChange, EveryKindOfControlTakesTheLayoutOfTheFormShownThere) {
   // Fonts of their own, followed, excluded from resizing (still scaled for

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "form_text_fixture.h"
 
 namespace flx::formtest {
@@ -20,6 +21,8 @@ struct ValueCase {
   std::string source;
   FormValue expected;
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.source; }
 
 class FormTextParserValues : public testing::TestWithParam<ValueCase> {};
 
@@ -121,7 +124,7 @@ const ValueCase kValueCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, FormTextParserValues,
-                         testing::ValuesIn(kValueCases));
+                         testing::ValuesIn(kValueCases), testnames::BySource());
 
 TEST(FormTextParser, FloatKeepsExtendedPrecision) {
   FormValue v = ParseValue("0.1");
@@ -139,6 +142,8 @@ struct SpellingCase {
   FormValue::Kind kind;
   std::string text;
 };
+
+void PrintTo(const SpellingCase& c, std::ostream* os) { *os << c.source; }
 
 class FormTextParserSpelling : public testing::TestWithParam<SpellingCase> {};
 
@@ -161,7 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SpellingCase{"-2.5d", FormValue::Kind::Float, "-2.5d"},
                     SpellingCase{"1.5s", FormValue::Kind::Float, "1.5s"},
                     SpellingCase{"clBtnFace", FormValue::Kind::Ident,
-                                 "clBtnFace"}));
+                                 "clBtnFace"}),
+    testnames::BySource());
 
 // ---- Documents
 
@@ -249,6 +255,8 @@ struct ErrorCase {
   int column;
   std::string message;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.label; }
 
 class FormTextParserErrors : public testing::TestWithParam<ErrorCase> {};
 
