@@ -78,6 +78,19 @@ const FaceMapping& TextMeasurer::Resolve(std::u16string_view face) {
 
 namespace {
 
+// Whether Windows-1252 has the character: what GDI draws of a bitmap font
+// (its strikes are of that code page, whatever else the file's character
+// map lists); control characters it draws as the default character too.
+bool InWindows1252(char32_t c) {
+  if (c >= 0x20 && c < 0x7F) return true;
+  if (c >= 0xA0 && c <= 0xFF) return true;
+  static constexpr char32_t kUpper[] = {
+      0x20AC, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030,
+      0x0160, 0x2039, 0x0152, 0x017D, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+      0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x017E, 0x0178};
+  return std::find(std::begin(kUpper), std::end(kUpper), c) != std::end(kUpper);
+}
+
 // Wine's own fonts: FLEXARIUM_WINE_FONTS, else where Debian's fonts-wine
 // puts them.
 std::filesystem::path WineFontDir() {
@@ -232,6 +245,19 @@ struct TextMeasurer::Impl {
     return chosen >= 0 && FT_Select_Size(face, chosen) == 0;
   }
 
+  // Past its tallest strike GDI draws a bitmap font at a whole multiple of
+  // it: the character height over the strike's cell, rounded half down
+  // (measured under Wine: MS Sans Serif's 20-pixel strike serves 16 to 30
+  // pixels at 1x, 32 to 48 at 2x, 53 and 64 at 3x). Needs the strike
+  // selected.
+  static int BitmapScale(const LoadedFont& font, int ppem) {
+    if (!font.bitmap) return 1;
+    const int cell =
+        static_cast<int>((font.face->size->metrics.height + 32) >> 6);
+    if (cell <= 0) return 1;
+    return std::max(1, (ppem + cell / 2 - 1) / cell);
+  }
+
   std::optional<TEXTMETRICW> Metrics(const LoadedFont& font, int ppem) {
     if (auto it = metrics.find({font.face, ppem}); it != metrics.end()) {
       return it->second;
@@ -268,6 +294,13 @@ struct TextMeasurer::Impl {
       tm.tmMaxCharWidth = scaled(face->bbox.xMax - face->bbox.xMin);
       tm.tmExternalLeading = hhea != nullptr ? scaled(hhea->Line_Gap) : 0;
     }
+    if (const int scale = BitmapScale(font, ppem); scale > 1) {
+      tm.tmAscent *= scale;
+      tm.tmDescent *= scale;
+      tm.tmAveCharWidth *= scale;
+      tm.tmMaxCharWidth *= scale;
+      em *= scale;
+    }
     tm.tmHeight = tm.tmAscent + tm.tmDescent;
     tm.tmInternalLeading = std::max<LONG>(0, tm.tmHeight - em);
     if (tm.tmAveCharWidth == 0) tm.tmAveCharWidth = (em + 1) / 2;
@@ -291,8 +324,13 @@ struct TextMeasurer::Impl {
   // One character's advance in whole pixels; -1 when the glyph cannot be
   // loaded. `missing` tells that the font has no glyph for it.
   int Advance(const LoadedFont& font, int ppem, char32_t c, bool* missing) {
-    const FT_UInt glyph = FT_Get_Char_Index(font.face, c);
+    FT_UInt glyph =
+        font.bitmap && !InWindows1252(c) ? 0 : FT_Get_Char_Index(font.face, c);
     *missing = glyph == 0;
+    // A bitmap font draws what it lacks as its default character, the box
+    // it has at U+0080 (measured under Wine: Cyrillic and tabs in MS Sans
+    // Serif); an outline font as its .notdef glyph.
+    if (glyph == 0 && font.bitmap) glyph = FT_Get_Char_Index(font.face, 0x80);
     const auto key = std::make_tuple(font.face, ppem, glyph);
     auto it = advances.find(key);
     if (it != advances.end()) return it->second;
@@ -303,7 +341,8 @@ struct TextMeasurer::Impl {
                                ? FT_LOAD_DEFAULT
                                : FT_LOAD_TARGET_NORMAL | FT_LOAD_NO_BITMAP;
     if (FT_Load_Glyph(font.face, glyph, flags) != 0) return -1;
-    int advance = static_cast<int>((font.face->glyph->advance.x + 32) >> 6);
+    int advance = static_cast<int>((font.face->glyph->advance.x + 32) >> 6) *
+                  BitmapScale(font, ppem);
     // GDI's emboldening widens each glyph by a pixel.
     if (font.fakeBold) ++advance;
     advances.emplace(key, advance);
