@@ -8,7 +8,8 @@ namespace flexarium_cli {
 
 int Main(int argc, const char* const* argv) {
   CLI::App app{
-      "flexarium: check, format, stamp and preview form files that use the "
+      "flexarium: check, format, stamp, preview and lint form files that use "
+      "the "
       "TFlexarium component, and run scenarios, on a simulated Windows "
       "desktop."};
   app.name("flexarium");
@@ -24,6 +25,8 @@ int Main(int argc, const char* const* argv) {
   addStampCommand(app, exitCode);
   addPreviewCommand(app, exitCode);
   addRunCommand(app, exitCode);
+  addLintCommand(app, exitCode);
+  addMeasureCommand(app, exitCode);
   flx::sim::ScopedDesktop desktop;
   flx::FlexariumInitialization();
   struct UnitScope {
@@ -38,7 +41,8 @@ int Main(int argc, const char* const* argv) {
   };
   if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
     std::cerr << "flexarium: unknown subcommand '" << argv[1]
-              << "': choose check, format, stamp, preview or run (run with "
+              << "': choose check, format, stamp, preview, run, lint or "
+                 "measure (run with "
                  "--help for usage)\n";
     return 2;
   }
