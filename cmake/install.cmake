@@ -19,7 +19,17 @@ install(EXPORT flexariumTargets NAMESPACE flexarium::
 write_basic_package_version_file(
   ${CMAKE_CURRENT_BINARY_DIR}/flexariumConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
+# The simulated desktop's text metrics link FreeType and fontconfig, which a
+# static library leaves to the program that links it.
+set(flexarium_config_dependencies "")
+if(FLEXARIUM_TEXT_METRICS)
+  string(CONCAT flexarium_config_dependencies
+         "include(CMakeFindDependencyMacro)\n"
+         "find_dependency(Freetype)\n"
+         "find_dependency(Fontconfig)\n")
+endif()
 file(WRITE ${CMAKE_CURRENT_BINARY_DIR}/flexariumConfig.cmake
+     "${flexarium_config_dependencies}"
      "include(\${CMAKE_CURRENT_LIST_DIR}/flexariumTargets.cmake)\n")
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/flexariumConfig.cmake
               ${CMAKE_CURRENT_BINARY_DIR}/flexariumConfigVersion.cmake

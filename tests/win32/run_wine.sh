@@ -86,6 +86,13 @@ session() {
   run dpi-change "$x/dpi_change_test.exe" \
     FLX_FORMS="$(winepath -w "$FLX_FORMS")" \
     FLX_DPI_REPORT="$(winepath -w "$FLX_LOGS/dpi-change.report")"
+  if [ -f "$FLX_LOGS/text.cases" ]; then
+    run text-metrics "$x/text_metrics_test.exe" \
+      FLX_TEXT_CASES="$(winepath -w "$FLX_LOGS/text.cases")" \
+      FLX_TEXT_REPORT="$(winepath -w "$FLX_LOGS/text.native")"
+  else
+    run text-metrics "$x/text_metrics_test.exe"
+  fi
   local demo="$x/flexarium-demo.exe"
   if [ -f "$FLX_LOGS/parity.list" ] && [ -e "$demo" ]; then
     local name file args
@@ -218,6 +225,19 @@ if [ "$parity" = 1 ] && [ "$pictures" = 0 ]; then
   echo "pictures: SKIPPED (xwd or ImageMagick's convert not found)"
 fi
 export FLX_PICTURES="$pictures"
+# Text metrics parity: every string of the example and corpus forms (and a
+# fixed set) in every face and size, measured by GDI and by the simulation.
+text_parity=0
+if [ -x "$cli" ]; then
+  corpus="${FLEXARIUM_CORPUS_DIR:-$root/../shared/corpus/dfm}"
+  forms=("$root"/examples/forms/*.dfm)
+  if [ -d "$corpus" ]; then
+    while IFS= read -r f; do forms+=("$f"); done \
+      < <(find "$corpus" -name '*.dfm' | sort)
+  fi
+  "$cli" measure --plan "${forms[@]}" > "$logs/text.cases" \
+    2> "$logs/text-plan.err" && text_parity=1
+fi
 mouse=0
 if [ "$parity" = 1 ] && command -v xdotool > /dev/null; then
   mouse=1
@@ -325,6 +345,20 @@ if [ "$mouse" = 1 ]; then
       failed=$((failed + 1))
     fi
   done
+fi
+# GDI's text widths against the simulation's.
+if [ "$text_parity" = 1 ]; then
+  "$cli" measure --cases "$logs/text.cases" > "$logs/text.sim" 2>&1
+  if python3 "$here/text_parity.py" "$logs/text.sim" "$logs/text.native" \
+    > "$logs/text-parity.txt" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
+  cat "$logs/text-parity.txt"
+elif [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+  echo "text-parity: FAILED ($cli measure --plan failed or no $cli)"
+  failed=$((failed + 1))
 fi
 # The layouts measured after a change of DPI, against the command's.
 if [ "$parity" = 1 ] && [ -f "$logs/dpi-change.report" ]; then

@@ -8,7 +8,8 @@ namespace flexarium_cli {
 
 int Main(int argc, const char* const* argv) {
   CLI::App app{
-      "flexarium: check, format, stamp and preview form files that use the "
+      "flexarium: check, format, stamp, preview and lint form files that use "
+      "the "
       "TFlexarium component, and run scenarios, on a simulated Windows "
       "desktop."};
   app.name("flexarium");
@@ -25,6 +26,8 @@ int Main(int argc, const char* const* argv) {
   addPreviewCommand(app, exitCode);
   addRunCommand(app, exitCode);
   addDialogsCommand(app, exitCode);
+  addLintCommand(app, exitCode);
+  addMeasureCommand(app, exitCode);
   flx::sim::ScopedDesktop desktop;
   flx::FlexariumInitialization();
   struct UnitScope {
@@ -38,10 +41,9 @@ int Main(int argc, const char* const* argv) {
     return false;
   };
   if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
-    std::cerr
-        << "flexarium: unknown subcommand '" << argv[1]
-        << "': choose check, format, stamp, preview, run or dialogs (run with "
-           "--help for usage)\n";
+    std::cerr << "flexarium: unknown subcommand '" << argv[1]
+              << "': choose check, format, stamp, preview, run, lint, "
+                 "measure or dialogs (run with --help for usage)\n";
     return 2;
   }
   try {
