@@ -21,12 +21,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// File names are UTF-8 strings. A path made from a plain string would read
+// it in the ANSI code page on Windows, so names go through char8_t both
+// ways (the same bytes elsewhere).
+fs::path pathOf(const std::string& name) {
+  return fs::path(std::u8string(name.begin(), name.end()));
+}
+std::string nameOf(const fs::path& path) {
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
+
 std::string readFileText(const std::string& path) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) {
+  if (fs::is_directory(pathOf(path), ec)) {
     throw EReadError(path, {}, "is a folder, not a form file");
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pathOf(path), std::ios::binary);
   if (!in) throw EReadError(path, {}, "cannot open the file");
   std::ostringstream ss;
   ss << in.rdbuf();
@@ -136,7 +147,7 @@ class Loader {
   const Doc& parseFile(const std::string& path) {
     // A pipe (/dev/stdin, a shell's <(...)) has no canonical path.
     std::error_code ec;
-    std::string key = fs::weakly_canonical(path, ec).string();
+    std::string key = nameOf(fs::weakly_canonical(pathOf(path), ec));
     if (ec) key = path;
     auto it = docs_.find(key);
     if (it != docs_.end()) return *it->second;
@@ -168,8 +179,8 @@ class Loader {
 
   std::vector<std::string> searchDirs(const std::string& nearPath) const {
     std::vector<std::string> dirs;
-    fs::path p(nearPath);
-    dirs.push_back(p.has_parent_path() ? p.parent_path().string() : ".");
+    fs::path p = pathOf(nearPath);
+    dirs.push_back(p.has_parent_path() ? nameOf(p.parent_path()) : ".");
     for (const std::string& d : options_.searchDirs) dirs.push_back(d);
     return dirs;
   }
@@ -182,18 +193,18 @@ class Loader {
     for (const std::string& dir : searchDirs(nearPath)) {
       std::error_code ec;
       std::vector<fs::path> files;
-      for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        std::string ext = lower(entry.path().extension().string());
+      for (const auto& entry : fs::directory_iterator(pathOf(dir), ec)) {
+        std::string ext = lower(nameOf(entry.path().extension()));
         if (ext == ".dfm" || ext == ".fmx" || ext == ".lfm") {
           files.push_back(entry.path());
         }
       }
       std::sort(files.begin(), files.end());
       for (const fs::path& f : files) {
-        std::string key = fs::weakly_canonical(f, ec).string();
+        std::string key = nameOf(fs::weakly_canonical(f, ec));
         if (!seen.insert(key).second) continue;
         try {
-          out.push_back(&parseFile(f.string()));
+          out.push_back(&parseFile(nameOf(f)));
         } catch (const Exception&) {
         }
       }
@@ -211,7 +222,7 @@ class Loader {
 
   // The ancestor class named by the unit source beside the form file.
   std::string ancestorFromSource(const Doc& doc) {
-    fs::path p(doc.path);
+    fs::path p = pathOf(doc.path);
     const std::string& cls = doc.root->className;
     for (const char* ext : {".pas", ".h", ".hpp"}) {
       fs::path src = p;
@@ -220,7 +231,7 @@ class Loader {
       if (!fs::exists(src, ec)) continue;
       std::string text;
       try {
-        text = readFileText(src.string());
+        text = readFileText(nameOf(src));
       } catch (const Exception&) {
         continue;
       }
