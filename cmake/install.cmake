@@ -26,8 +26,16 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/flexariumConfig.cmake
 
 # pkg-config, for programs built without CMake. The prefix is the one the
 # package is installed to (cpack installs to its own prefix), so it is
-# written at install time.
-set(FLEXARIUM_PC_PREFIX "@pc_prefix@")
+# written at install time; a zip is unpacked anywhere, so there it is the
+# .pc file's own place.
+if(WIN32)
+  file(RELATIVE_PATH flexarium_pc_up /root/${CMAKE_INSTALL_LIBDIR}/pkgconfig
+       /root)
+  string(REGEX REPLACE "/$" "" flexarium_pc_up "${flexarium_pc_up}")
+  set(FLEXARIUM_PC_PREFIX "\${pcfiledir}/${flexarium_pc_up}")
+else()
+  set(FLEXARIUM_PC_PREFIX "@pc_prefix@")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/flexarium.pc.in
                ${CMAKE_CURRENT_BINARY_DIR}/flexarium.pc.in @ONLY)
 install(CODE "
