@@ -147,7 +147,9 @@ run_side() {
     input=/dev/null
     [ -f "$dir/stdin" ] && input="$side/$(cat "$dir/stdin")"
     if [ "$kind" = win ]; then
-      (cd "$side" && env "${env[@]}" timeout 60 wine "$exe" "${args[@]}" \
+      # A console program: without an X display Wine starts it about three
+      # times faster.
+      (cd "$side" && env -u DISPLAY "${env[@]}" timeout 60 wine "$exe" "${args[@]}" \
         < "$input" > "$dir/win.out" 2> "$dir/win.err")
     else
       (cd "$side" && timeout 60 "$cli" "${args[@]}" \
