@@ -48,6 +48,9 @@ make_side() {
   sed 's/$/\r/' "$root/examples/forms/contact.dfm" > "$side/crlf/contact.dfm"
   sed 's/$/\r/' "$root/examples/forms/settings_form.dfm" \
     > "$side/crlf/settings_form.dfm"
+  # stamp writes the form back in place: a copy among the files compared.
+  mkdir -p "$side/out/stamp"
+  cp "$root/examples/forms/plain_dialog.dfm" "$side/out/stamp/plain ü.dfm"
   # A Ctrl-Z in a caption: a text-mode standard input would end there.
   sed "s/Caption = 'Contact'/Caption = 'Con\x1atact'/" \
     "$root/examples/forms/contact.dfm" > "$side/crlf/ctrl-z.dfm"
@@ -122,6 +125,9 @@ define_cases() {
   fi
   case_def error-position -- check "my forms/kaputt ü.dfm" -- \
     check 'my forms\kaputt ü.dfm'
+  case_def stamp -- stamp "out/stamp/plain ü.dfm" --add --client 640x400 \
+    --dpi 120 -- stamp 'out\stamp\plain ü.dfm' --add --client 640x400 \
+    --dpi 120
   case_def crlf-check -- check crlf/contact.dfm crlf/settings_form.dfm
   case_def crlf-format -- format crlf/settings_form.dfm
   case_def crlf-preview -- preview crlf/contact.dfm --scale 1.5 --json
@@ -186,6 +192,7 @@ paths_as_linux() {
   sed -e 's|C:\\forms\\|@SIDE@/cdrive/forms/|g' \
     -e 's|C:\\\\forms\\\\|@SIDE@/cdrive/forms/|g' \
     -e 's|my forms\\\\|my forms/|g' -e 's|my forms\\|my forms/|g' \
+    -e 's|out\\stamp\\|out/stamp/|g' \
     -e 's|examples\\\\forms\\\\|examples/forms/|g' \
     -e 's|examples\\forms\\|examples/forms/|g' "$1"
 }
