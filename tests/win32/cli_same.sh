@@ -39,7 +39,7 @@ done
 make_side() {
   local side=$1
   rm -rf "$side"
-  mkdir -p "$side/examples" "$side/my forms" "$side/crlf"
+  mkdir -p "$side/examples" "$side/my forms" "$side/crlf" "$side/Ördner 表"
   cp -r "$root/examples/forms" "$root/examples/scenarios" "$side/examples/"
   cp "$root/examples/forms/contact.dfm" "$side/my forms/Übersicht ñ 表.dfm"
   # A value missing on line 4: the error names the file, line and column.
@@ -123,6 +123,12 @@ define_cases() {
       check "my forms/kaputt ü.dfm" examples/forms/contact.dfm -- \
       check 'my forms\kaputt ü.dfm' 'examples\forms\contact.dfm'
   fi
+  case_def search-folder -- check --search "Ördner 表" \
+    examples/forms/contact.dfm -- check --search 'Ördner 表' \
+    'examples\forms\contact.dfm'
+  case_def search-missing -- check --search "Ördner 表/fehlt" \
+    examples/forms/contact.dfm -- check --search 'Ördner 表\fehlt' \
+    'examples\forms\contact.dfm'
   case_def error-position -- check "my forms/kaputt ü.dfm" -- \
     check 'my forms\kaputt ü.dfm'
   case_def stamp -- stamp "out/stamp/plain ü.dfm" --add --client 640x400 \
@@ -193,6 +199,7 @@ paths_as_linux() {
     -e 's|C:\\\\forms\\\\|@SIDE@/cdrive/forms/|g' \
     -e 's|my forms\\\\|my forms/|g' -e 's|my forms\\|my forms/|g' \
     -e 's|out\\stamp\\|out/stamp/|g' \
+    -e 's|Ördner 表\\|Ördner 表/|g' \
     -e 's|examples\\\\forms\\\\|examples/forms/|g' \
     -e 's|examples\\forms\\|examples/forms/|g' "$1"
 }
