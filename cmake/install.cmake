@@ -9,7 +9,8 @@ install(TARGETS flexarium EXPORT flexariumTargets
 # The native desktop's header only where its code is built.
 set(flexarium_not_here)
 if(NOT WIN32)
-  set(flexarium_not_here PATTERN win32_desktop.h EXCLUDE)
+  set(flexarium_not_here PATTERN win32_desktop.h EXCLUDE
+                         PATTERN win32_windows.h EXCLUDE)
 endif()
 install(DIRECTORY include/flexarium DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}
         ${flexarium_not_here})

@@ -349,6 +349,33 @@ TEST(DpiRoundTrip, AComponentTurnedOnAgainTakesTheDpiItMissed) {
   EXPECT_EQ(got, Reference(path, 96, 500, 320));
 }
 
+TEST(DpiRoundTrip, AControlExcludedAcrossAChangeTakesTheDpiItMissed) {
+  struct Case {
+    const char* form;
+    const char* control;
+  };
+  for (const Case& c :
+       {Case{"contact.dfm", "edName"}, Case{"file_browser.dfm", "lvFiles"}}) {
+    SCOPED_TRACE(c.control);
+    const std::string path = ExampleForm(c.form);
+    Layout got;
+    win::RECT client{};
+    {
+      Desk desk(Laptop());
+      desk.load(path).Show();
+      client = desk.clientRect();
+      desk.drag(kOnMonitor96);
+      desk.flex().SetNoResizeCtl(c.control);
+      desk.drag(kOnLaptop);
+      desk.flex().SetNoResizeCtl("");
+      desk.client(client.right + 1, client.bottom);
+      desk.client(client.right, client.bottom);
+      got = desk.layout();
+    }
+    EXPECT_EQ(got, Reference(path, 144, client.right, client.bottom));
+  }
+}
+
 // ---- Size limits
 
 TEST(DpiLimits, HoldAtTheNewDpiWhileDraggingAndMaximising) {

@@ -21,13 +21,7 @@
 
 // After the framework headers: classes.h declares names that are macros in
 // <windows.h>.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "flexarium/win32_windows.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,28 +29,16 @@
 #include <functional>
 #include <vector>
 
+#include "bench_util.h"
 #include "flexarium/win32_desktop.h"
 
 namespace {
 
-void pump() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
-
-double nowMs() {
-  static const double freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / freq;
-}
+using bench::median;
+using bench::nowMs;
+using bench::pump;
+using bench::report;
+using bench::timePasses;
 
 RECT rectInParent(HWND wnd) {
   RECT r{};
@@ -64,34 +46,6 @@ RECT rectInParent(HWND wnd) {
   ::MapWindowPoints(HWND_DESKTOP, ::GetParent(wnd),
                     reinterpret_cast<POINT*>(&r), 2);
   return r;
-}
-
-double median(std::vector<double> ms) {
-  std::sort(ms.begin(), ms.end());
-  return ms[ms.size() / 2];
-}
-
-void report(const char* name, int children, const std::vector<double>& ms) {
-  std::printf("%-10s %4d children: median %8.1f ms  min %8.1f  max %8.1f\n",
-              name, children, median(ms),
-              *std::min_element(ms.begin(), ms.end()),
-              *std::max_element(ms.begin(), ms.end()));
-  std::fflush(stdout);
-}
-
-// Pass p (and the warm-up pass) uses size p % 2; the warm-up is not counted.
-std::vector<double> timePasses(int passes, const std::function<void(int)>& f) {
-  std::vector<double> ms;
-  f(1);
-  pump();
-  for (int p = 0; p < passes; ++p) {
-    pump();
-    const double t0 = nowMs();
-    f(p);
-    ms.push_back(nowMs() - t0);
-  }
-  pump();
-  return ms;
 }
 
 LRESULT CALLBACK plainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -131,7 +85,7 @@ int main(int argc, char** argv) {
     const HWND wnd = form.Handle();
     RECT at{};
     ::GetWindowRect(wnd, &at);
-    component = timePasses(passes, [&](int p) {
+    component = timePasses(passes, 1, [&](int p) {
       const SIZE s = outer[p % 2];
       ::MoveWindow(wnd, at.left, at.top, s.cx, s.cy, repaint);
       ::UpdateWindow(wnd);
@@ -165,7 +119,7 @@ int main(int argc, char** argv) {
   ::ShowWindow(plain, SW_SHOW);
   ::UpdateWindow(plain);
   pump();
-  const std::vector<double> floor = timePasses(passes, [&](int p) {
+  const std::vector<double> floor = timePasses(passes, 1, [&](int p) {
     const SIZE s = outer[p % 2];
     const std::vector<RECT>& to = rects[p % 2];
     ::SendMessageW(plain, WM_SETREDRAW, FALSE, 0);

@@ -15,13 +15,7 @@
 
 // After the framework headers: classes.h declares names that are macros in
 // <windows.h>.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "flexarium/win32_windows.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -29,30 +23,18 @@
 #include <functional>
 #include <vector>
 
+#include "bench_util.h"
 #include "flexarium/win32_desktop.h"
 
 namespace {
 
+using bench::median;
+using bench::nowMs;
+using bench::pump;
+using bench::report;
+using bench::timePasses;
+
 constexpr UINT kMove = SWP_NOZORDER | SWP_NOACTIVATE;
-
-void pump() {
-  MSG msg;
-  while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    ::TranslateMessage(&msg);
-    ::DispatchMessageW(&msg);
-  }
-}
-
-double nowMs() {
-  static const double freq = [] {
-    LARGE_INTEGER f;
-    ::QueryPerformanceFrequency(&f);
-    return static_cast<double>(f.QuadPart);
-  }();
-  LARGE_INTEGER t;
-  ::QueryPerformanceCounter(&t);
-  return static_cast<double>(t.QuadPart) * 1000.0 / freq;
-}
 
 // Two layouts a pass alternates between, so that every window really moves.
 RECT layout(int i, int pass) {
@@ -62,30 +44,6 @@ RECT layout(int i, int pass) {
   const int x = 4 + (i % cols) * (w + 3);
   const int y = 4 + (i / cols) * (h + 3);
   return RECT{x, y, x + w, y + h};
-}
-
-void report(const char* name, int children, std::vector<double> ms) {
-  std::sort(ms.begin(), ms.end());
-  std::printf(
-      "%-10s %4d children: median %8.1f ms  min %8.1f  max %8.1f  "
-      "(%zu passes)\n",
-      name, children, ms[ms.size() / 2], ms.front(), ms.back(), ms.size());
-  std::fflush(stdout);
-}
-
-// The first pass warms caches up and is not counted.
-std::vector<double> timePasses(int passes, const std::function<void(int)>& f) {
-  std::vector<double> ms;
-  pump();
-  f(passes);
-  for (int p = 0; p < passes; ++p) {
-    pump();
-    const double t0 = nowMs();
-    f(p);
-    ms.push_back(nowMs() - t0);
-  }
-  pump();
-  return ms;
 }
 
 LRESULT CALLBACK formProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
@@ -118,7 +76,7 @@ int main(int argc, char** argv) {
               ::IsWindowVisible(form) ? "yes" : "no",
               ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN));
 
-  report("queued", children, timePasses(passes, [&](int p) {
+  report("queued", children, timePasses(passes, passes, [&](int p) {
            d.lockWindowUpdate(form);
            for (int i = 0; i < children; ++i) {
              const RECT r = layout(i, p);
@@ -128,7 +86,7 @@ int main(int argc, char** argv) {
            d.lockWindowUpdate(nullptr);
          }));
 
-  report("floor", children, timePasses(passes, [&](int p) {
+  report("floor", children, timePasses(passes, passes, [&](int p) {
            ::SendMessageW(form, WM_SETREDRAW, FALSE, 0);
            for (int i = 0; i < children; ++i) {
              const RECT r = layout(i, p + 1);
@@ -141,7 +99,7 @@ int main(int argc, char** argv) {
                               RDW_ALLCHILDREN | RDW_UPDATENOW);
          }));
 
-  report("floor+NR", children, timePasses(passes, [&](int p) {
+  report("floor+NR", children, timePasses(passes, passes, [&](int p) {
            ::SendMessageW(form, WM_SETREDRAW, FALSE, 0);
            for (int i = 0; i < children; ++i) {
              const RECT r = layout(i, p);
@@ -154,7 +112,7 @@ int main(int argc, char** argv) {
                               RDW_ALLCHILDREN | RDW_UPDATENOW);
          }));
 
-  report("plain", children, timePasses(1, [&](int p) {
+  report("plain", children, timePasses(1, 1, [&](int p) {
            for (int i = 0; i < children; ++i) {
              const RECT r = layout(i, p);
              ::SetWindowPos(kids[i], nullptr, r.left, r.top, r.right - r.left,
@@ -176,7 +134,7 @@ int main(int argc, char** argv) {
     }
     f.Show();
     pump();
-    report("framework", children, timePasses(passes, [&](int p) {
+    report("framework", children, timePasses(passes, passes, [&](int p) {
              d.lockWindowUpdate(f.Handle());
              for (int i = 0; i < children; ++i) {
                const RECT r = layout(i, p);

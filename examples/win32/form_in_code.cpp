@@ -6,13 +6,7 @@
 
 // After the framework headers: classes.h declares names that are macros in
 // <windows.h>.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "flexarium/win32_windows.h"
 
 #include "flexarium/win32_desktop.h"
 

@@ -76,13 +76,18 @@ struct TCtrlInfo {
   // them (TColumnSizes); a negative width is an automatic one, kept as is.
   std::vector<int> ColWidths;
   std::vector<int> RowHeights;
-  // What a change of the form's DPI derives those bases from, as for the
-  // bounds: the sizes as designed (ColDpiW 0), or bases taken at run time
-  // at ColDpiW x ColDpiH.
+  // What a change of the form's DPI derives those bases from, entry by
+  // entry as for the bounds: the size as designed (its ColDpis entry 0), or
+  // a base taken at run time at the DPI its entry holds.
   std::vector<int> DesignColWidths;
   std::vector<int> DesignRowHeights;
-  int ColDpiW = 0;
-  int ColDpiH = 0;
+  std::vector<int> ColDpis;
+  std::vector<int> RowDpis;
+  // The sizes the last pass gave (or those found when the bases were
+  // taken): an entry that still has it keeps its base when entries are
+  // added or removed.
+  std::vector<int> OldColWidths;
+  std::vector<int> OldRowHeights;
   // What a change of the form's DPI derives the base from, so that already
   // scaled values are never scaled again: the bounds as designed (for a
   // control recorded later: its base at BoundsDpiW x BoundsDpiH) and the
@@ -221,7 +226,8 @@ class TFlexarium : public TComponent {
   // Calls visit(control, frame) for each control the lists are about, in
   // their order (defined in src/unit/unit_private.h).
   template <class Visit>
-  void ForEachRecordedControl(int Count, Visit&& visit) const;
+  void ForEachRecordedControl(int Count, Visit&& visit,
+                              bool WithExcluded = false) const;
 
   // Design metrics.
   void ReadDesignFrmW(TReader& Reader);
@@ -264,6 +270,13 @@ class TFlexarium : public TComponent {
   // Columns and rows: the bases taken from the control's current sizes at
   // the factors it stands at, and one pass's step.
   void TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx, double fy);
+  // Start-up's bases: the sizes as designed, DPI-scaled by ScaleX x ScaleY.
+  void DesignColumnBases(TControl* Ctl, PCtrlInfo Info, double ScaleX,
+                         double ScaleY);
+  // Entries added or removed since the bases were taken: bases for them
+  // at the last pass's factors (for every recorded control: All).
+  void SyncColumnBases(TControl* Ctl, PCtrlInfo Info);
+  void SyncAllColumnBases();
   void ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy);
   // The bases for a new DPI, from what they were taken from.
   void DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY, double ScaleX,
@@ -271,6 +284,9 @@ class TFlexarium : public TComponent {
   // The base font anew from the size the control shows now, when its
   // ParentFont changed since the base was taken.
   void DeriveBaseFont(PCtrlInfo Info, TControl* Control);
+  // What a control showing `Shown` points would show without the floor,
+  // when it shows the floored size of the font it follows.
+  int UnflooredFontSize(TControl* Control, int Shown);
 
   // Per-monitor DPI (dpi_change.cpp).
   void StartDpi(int DesignDpiW, int DesignDpiH);

@@ -1,5 +1,5 @@
 // The component object: published properties, life cycle, Enabled, the
-// unit-global state, registration and the design metrics in form files.
+// unit-global state and registration.
 #include "flexarium/flexarium.h"
 
 #include <cstring>
@@ -7,7 +7,7 @@
 
 #include "flexarium/forms.h"
 #include "flexarium/winapi.h"
-#include "host/framework/rtti_util.h"
+#include "framework/rtti_util.h"
 #include "unit/unit_private.h"
 
 namespace flx {
@@ -271,79 +271,6 @@ bool TFlexarium::CheckJapan() {
   buffer[3] = 0;  // the first three characters are the language
   std::string name = AnsiUpperCase(buffer);
   return win::lstrcmpA(name.c_str(), "JPN") == 0;
-}
-
-// ---- Design metrics
-
-void TFlexarium::DefineProperties(TFiler& Filer) {
-  TComponent::DefineProperties(Filer);
-  Filer.DefineProperty(
-      "DesignFrmW", [this](TReader& r) { ReadDesignFrmW(r); },
-      [this](TWriter& w) { WriteDesignFrmW(w); }, true);
-  Filer.DefineProperty(
-      "DesignFrmH", [this](TReader& r) { ReadDesignFrmH(r); },
-      [this](TWriter& w) { WriteDesignFrmH(w); }, true);
-  Filer.DefineProperty(
-      "DesignDpiW", [this](TReader& r) { ReadDesignDpiW(r); },
-      [this](TWriter& w) { WriteDesignDpiW(w); }, true);
-  Filer.DefineProperty(
-      "DesignDpiH", [this](TReader& r) { ReadDesignDpiH(r); },
-      [this](TWriter& w) { WriteDesignDpiH(w); }, true);
-}
-
-namespace {
-// The designer writes a client size and a screen DPI, never below 0; 0
-// stands for a metric the file does not have. A negative one no form can
-// mean: it is refused (the reader adds the place and the property).
-int designMetric(TReader& reader, const char* what) {
-  const int value = reader.ReadInteger();
-  if (value < 0) {
-    throw EConvertError(std::to_string(value) + " is no " + what +
-                        " (0 or more expected)");
-  }
-  return value;
-}
-}  // namespace
-
-void TFlexarium::ReadDesignFrmW(TReader& Reader) {
-  FDesignFrmW = designMetric(Reader, "client width");
-}
-void TFlexarium::ReadDesignFrmH(TReader& Reader) {
-  FDesignFrmH = designMetric(Reader, "client height");
-}
-void TFlexarium::ReadDesignDpiW(TReader& Reader) {
-  FDesignDpiW = designMetric(Reader, "screen DPI");
-}
-void TFlexarium::ReadDesignDpiH(TReader& Reader) {
-  FDesignDpiH = designMetric(Reader, "screen DPI");
-}
-
-namespace {
-int ownerClient(TComponent* owner, bool width) {
-  auto* control = dynamic_cast<TControl*>(owner);
-  if (control == nullptr) return 0;
-  return width ? control->ClientWidth() : control->ClientHeight();
-}
-
-int screenDpi(int index) {
-  win::HDC dc = win::GetDC(nullptr);
-  int dpi = win::GetDeviceCaps(dc, index);
-  win::ReleaseDC(nullptr, dc);
-  return dpi;
-}
-}  // namespace
-
-void TFlexarium::WriteDesignFrmW(TWriter& Writer) {
-  Writer.WriteInteger(ownerClient(Owner(), true));
-}
-void TFlexarium::WriteDesignFrmH(TWriter& Writer) {
-  Writer.WriteInteger(ownerClient(Owner(), false));
-}
-void TFlexarium::WriteDesignDpiW(TWriter& Writer) {
-  Writer.WriteInteger(screenDpi(win::LOGPIXELSX));
-}
-void TFlexarium::WriteDesignDpiH(TWriter& Writer) {
-  Writer.WriteInteger(screenDpi(win::LOGPIXELSY));
 }
 
 // ---- Unit start and stop, registration

@@ -1,7 +1,6 @@
 // Start-up once the form file is read: the reference client size and DPI,
 // the DPI scaling of fonts and bounds, the snapshot of every control, the
 // monitor size and the form window procedure.
-#include "flexarium/column_sizes.h"
 #include "flexarium/winapi.h"
 #include "unit/unit_private.h"
 
@@ -121,13 +120,10 @@ void TFlexarium::Loaded() {
     R->Width = R->OldWidth = C->Width();
     R->Height = R->OldHeight = C->Height();
     // Columns and rows are DPI-scaled with the bounds, by the same rule.
-    if (FResizeColumns && HasColumnSizes(*C)) {
-      TakeColumnBases(C, R, ScaleX, ScaleY);
-      R->DesignColWidths = ColumnSizes(*C);
-      R->DesignRowHeights = RowSizes(*C);
-      R->ColDpiW = R->ColDpiH = 0;
-      ColumnStep(C, R, 1.0, 1.0);
-    }
+    // Their bases are taken with ResizeColumns off too, so that switching
+    // it on later scales them from their design sizes.
+    DesignColumnBases(C, R, ScaleX, ScaleY);
+    ColumnStep(C, R, 1.0, 1.0);
   };
   ForEachRecordedControl(CompCount, [&](TControl* C, TComponent* frame) {
     PCtrlInfo R = frame != nullptr ? FindChildCtrl(frame->Name(), C->Name())
@@ -150,32 +146,6 @@ void TFlexarium::Start() {
   if (Name().empty()) SetName("Flexarium1");
   Owner()->DeclareField(Name());
   Loaded();
-}
-
-void TFlexarium::SetDesignMetrics(int ClientWidth, int ClientHeight, int DpiW,
-                                  int DpiH) {
-  if (ClientWidth < 0 || ClientHeight < 0 || DpiW < 0 || DpiH < 0) {
-    throw EInvalidOperation(
-        "design metrics cannot be negative (client " +
-        std::to_string(ClientWidth) + "x" + std::to_string(ClientHeight) +
-        ", DPI " + std::to_string(DpiW) + "x" + std::to_string(DpiH) + ")");
-  }
-  FDesignFrmW = ClientWidth;
-  FDesignFrmH = ClientHeight;
-  FDesignDpiW = DpiW;
-  FDesignDpiH = DpiH;
-}
-
-bool TFlexarium::UnscaledClientSize(int& Width, int& Height) const {
-  if (FOwnerWidth <= 0 || FOwnerHeight <= 0 || FDesignDpiW <= 0 ||
-      FDesignDpiH <= 0) {
-    return false;
-  }
-  Width = unit::HalfUpProduct(FOwnerWidth,
-                              unit::RatioNearest(FRunDpiW, FDesignDpiW));
-  Height = unit::HalfUpProduct(FOwnerHeight,
-                               unit::RatioNearest(FRunDpiH, FDesignDpiH));
-  return true;
 }
 
 }  // namespace flx

@@ -204,6 +204,9 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
   auto* form = dynamic_cast<TControl*>(Owner());
   if (form == nullptr) return;
   SyncCtrlList();
+  // Columns added since the last pass are at that pass's factors and at the
+  // DPI being left: their bases are taken there, before the DPI changes.
+  SyncAllColumnBases();
   FRunDpiW = DpiX;
   FRunDpiH = DpiY;
   if (s.DesignDpiFromRun) {
@@ -244,10 +247,13 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
   };
   // Fonts the pass leaves alone (ResizeFont False, NoResizeFntCtl) still
   // carry start-up's DPI scaling; set once every font is for the new DPI.
+  // Controls in NoResizeCtl are left alone, but their records follow the
+  // DPI too, for the passes after they are no longer excluded.
   std::vector<std::pair<TControl*, int>> unscaled;
   std::vector<std::pair<PCtrlInfo, TControl*>> followers;
   ForEachRecordedControl(
-      std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
+      std::numeric_limits<int>::max(),
+      [&](TControl* C, TComponent* frame) {
         PCtrlInfo R = frame != nullptr ? FindChildCtrl(frame->Name(), C->Name())
                                        : FindCtrlOf(C);
         if (R == nullptr) return frame != nullptr;
@@ -269,12 +275,15 @@ void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
           followers.emplace_back(R, C);
         } else {
           startupFont(*R->Font, R->DesignFontHeight);
-          if (!FResizeFont || FontExcluded(C->Name())) {
+          const bool alone = Excluded(C->Name()) ||
+                             (frame != nullptr && Excluded(frame->Name()));
+          if ((!FResizeFont || FontExcluded(C->Name())) && !alone) {
             unscaled.emplace_back(C, R->Font->Size());
           }
         }
         return true;
-      });
+      },
+      true);
 
   // Every font of the form is for the new DPI from here on.
   if (auto* f = dynamic_cast<TCustomForm*>(Owner())) f->SetCurrentPPI(DpiY);

@@ -136,20 +136,26 @@ namespace flx {
 // that is not excluded. `visit(control, frame)` gets nullptr as the frame of
 // the form's own controls and then returns whether to go on into that
 // control's frame children (its return is ignored for those). Counts are
-// read again at every step: a handler may free components.
+// read again at every step: a handler may free components. WithExcluded
+// visits the excluded controls too, for work on the records that must not
+// wait until a control is no longer excluded.
 template <class Visit>
-void TFlexarium::ForEachRecordedControl(int Count, Visit&& visit) const {
+void TFlexarium::ForEachRecordedControl(int Count, Visit&& visit,
+                                        bool WithExcluded) const {
   TComponent* owner = Owner();
   if (owner == nullptr) return;
+  auto skipped = [&](const TComponent* c) {
+    return !WithExcluded && Excluded(c->Name());
+  };
   for (int i = 0; i < Count && i < owner->ComponentCount(); ++i) {
     TComponent* C = owner->Components(i);
     auto* control = dynamic_cast<TControl*>(C);
-    if (control == nullptr || Excluded(C->Name())) continue;
+    if (control == nullptr || skipped(C)) continue;
     if (!visit(control, static_cast<TComponent*>(nullptr))) continue;
     if (C->ComponentCount() == 0 || !unit::isFrame(C)) continue;
     for (int j = 0; j < C->ComponentCount(); ++j) {
       auto* child = dynamic_cast<TControl*>(C->Components(j));
-      if (child != nullptr && !Excluded(child->Name())) visit(child, C);
+      if (child != nullptr && !skipped(child)) visit(child, C);
     }
   }
 }

@@ -48,12 +48,15 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "flexarium/column_sizes.h"
+#include "flexarium/comctrls.h"
 #include "flexarium/flexarium.h"
 #include "flexarium/forms.h"
 #include "flexarium/stdctrls.h"
@@ -85,6 +88,12 @@ struct TFlexariumAccess {
   static int DesignDpiH(TFlexarium& f) { return f.FDesignDpiH; }
   static int RunDpiW(TFlexarium& f) { return f.FRunDpiW; }
   static int RunDpiH(TFlexarium& f) { return f.FRunDpiH; }
+  static bool FontExcluded(TFlexarium& f, const std::string& name) {
+    return f.FontExcluded(name);
+  }
+  static int OwnerFontSize(TFlexarium& f) {
+    return f.FOwnerFont ? f.FOwnerFont->Size() : 0;
+  }
 };
 
 }  // namespace flx
@@ -436,6 +445,105 @@ std::string checkFactors(flx::TFlexarium& f, flx::TCustomForm& form, double sx,
          ", which gives x " + std::to_string(wx) + ", y " + std::to_string(wy);
 }
 
+// After a pass, the columns and rows of every control the pass set stand
+// at their bases times the factors (half up; automatic and hidden entries
+// as they are), and with a font floor no font the component sets is 0.
+std::string checkColumnsAndFloor(flx::TFlexarium& f, flx::TCustomForm& form,
+                                 double sx, double sy) {
+  auto scaled = [](const std::vector<int>& bases, double factor) {
+    std::vector<int> out;
+    for (int v : bases) {
+      out.push_back(v > 0 ? flx::unit::HalfUpProduct(v, factor) : v);
+    }
+    return out;
+  };
+  auto list = [](const std::vector<int>& v) {
+    std::string text;
+    for (int x : v) text += (text.empty() ? "" : ",") + std::to_string(x);
+    return text;
+  };
+  const bool floored = f.MinFontSize() > 0 && f.ResizeFont();
+  std::string error;
+  forEachScaled(f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
+    if (!error.empty()) return;
+    if (f.ResizeColumns() && flx::HasColumnSizes(c)) {
+      const auto cols = flx::ColumnSizes(c);
+      const auto rows = flx::RowSizes(c);
+      const auto wantCols = scaled(info.ColWidths, sx);
+      const auto wantRows = scaled(info.RowHeights, sy);
+      if (cols != wantCols || rows != wantRows) {
+        error = "after a rescale pass: " + pathOf(c, form) + " has columns " +
+                list(cols) + " and rows " + list(rows) + ", its bases times " +
+                "the factors are " + list(wantCols) + " and " + list(wantRows);
+        return;
+      }
+    }
+    if (floored && info.Font && info.Font->Size() != 0 && !c.ParentFont() &&
+        !TFlexariumAccess::FontExcluded(f, c.Name()) && c.Font().Size() == 0) {
+      error = "a font of 0 points under MinFontSize " +
+              std::to_string(f.MinFontSize()) + ": " + pathOf(c, form) +
+              ", its base " + std::to_string(info.Font->Size());
+    }
+  });
+  if (error.empty() && floored && TFlexariumAccess::OwnerFontSize(f) != 0 &&
+      !TFlexariumAccess::FontExcluded(f, form.Name()) &&
+      form.Font().Size() == 0) {
+    error = "a font of 0 points under MinFontSize " +
+            std::to_string(f.MinFontSize()) + ": the form, its base " +
+            std::to_string(TFlexariumAccess::OwnerFontSize(f));
+  }
+  return error;
+}
+
+// A column the application leaves at the width the last pass gave it keeps
+// its base when the application adds or removes others, at one DPI: the
+// sizes after each pass are compared with what the steps after it left.
+class ColumnWatch {
+ public:
+  // After every step; `passed` when the step ran a rescale pass.
+  std::string step(flx::TFlexarium& f, flx::TCustomForm& form, bool passed) {
+    std::string error;
+    const int dpi = TFlexariumAccess::RunDpiW(f);
+    forEachScaled(f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
+      if (!flx::HasColumnSizes(c)) return;
+      Seen& w = seen_[{&c, &info}];
+      const std::vector<int> now = flx::ColumnSizes(c);
+      if (passed && f.ResizeColumns()) {
+        const bool added = w.left.size() != w.sizes.size();
+        for (std::size_t i = 0;
+             error.empty() && added && w.dpi == dpi && i < w.left.size() &&
+             i < w.sizes.size() && i < info.ColWidths.size();
+             ++i) {
+          if (w.left[i] > 0 && w.left[i] == w.sizes[i] &&
+              info.ColWidths[i] != w.bases[i]) {
+            error = pathOf(c, form) + ": column " + std::to_string(i) +
+                    " kept the width " + std::to_string(w.sizes[i]) +
+                    " the last pass gave it while columns were added or " +
+                    "removed, yet its base went from " +
+                    std::to_string(w.bases[i]) + " to " +
+                    std::to_string(info.ColWidths[i]);
+          }
+        }
+        w.sizes = now;
+        w.bases = info.ColWidths;
+        w.dpi = dpi;
+      }
+      w.left = now;
+    });
+    return error;
+  }
+  void clear() { seen_.clear(); }
+
+ private:
+  struct Seen {
+    std::vector<int> sizes;  // after the last pass
+    std::vector<int> bases;  // then
+    int dpi = 0;             // then
+    std::vector<int> left;   // what the last step left
+  };
+  std::map<std::pair<const void*, const void*>, Seen> seen_;
+};
+
 class Checker {
  public:
   // Design bounds of every control of the form file the component took a
@@ -459,7 +567,10 @@ class Checker {
              flx::SameText(d.path.substr(0, path.size() + 1), path + ".");
     });
   }
-  void forgetAll() { design_.clear(); }
+  void forgetAll() {
+    design_.clear();
+    columns_.clear();
+  }
 
   // The checks after a step; the first failure, or "".
   std::string check(flexarium_cli::Session& s) {
@@ -491,6 +602,8 @@ class Checker {
     if (!error.empty()) return error;
 
     flx::TFlexarium* f = s.component();
+    if (f != nullptr) error = columns_.step(*f, form, s.passes() != 0);
+    if (!error.empty()) return error;
     if (f == nullptr || s.passes() == 0) return {};
     const double sx = TFlexariumAccess::ScaleX(*f);
     const double sy = TFlexariumAccess::ScaleY(*f);
@@ -524,6 +637,7 @@ class Checker {
                 " times the factors is " + describe(want);
       }
     });
+    if (error.empty()) error = checkColumnsAndFloor(*f, form, sx, sy);
     if (!error.empty() || sx != 1.0 || sy != 1.0) return error;
     // At factors of exactly 1 the form looks as designed, at the DPI the
     // design was taken at (a monitor of another DPI has layouts of its own).
@@ -560,6 +674,7 @@ class Checker {
   }
 
   std::vector<Design> design_;
+  ColumnWatch columns_;
   unsigned designDpi_ = 0;
 };
 
@@ -888,7 +1003,83 @@ class StepMaker {
     return line;
   }
 
+  // Run-time columns, the font floor and exclusions, set between the moves
+  // across monitors, the DPI changes and the ParentFont changes of the
+  // other steps.
+  std::string columnsAndFloor(flx::TCustomForm& form) {
+    std::vector<std::string> lists;
+    for (int i = 0; i < form.ComponentCount(); ++i) {
+      flx::TComponent* c = form.Components(i);
+      if (dynamic_cast<flx::TListView*>(c) != nullptr && !c->Name().empty()) {
+        lists.push_back(c->Name());
+      }
+    }
+    const bool flex = !flexName_.empty();
+    switch (random_.between(0, 6)) {
+      case 0:
+        if (!lists.empty()) {
+          // The columns it has, one more or one fewer.
+          const std::string& name = random_.pick(lists);
+          std::vector<int> widths = flx::ColumnSizes(
+              *dynamic_cast<flx::TControl*>(form.FindComponent(name)));
+          if (!widths.empty() && random_.chance(30)) {
+            widths.pop_back();
+          } else {
+            widths.push_back(random_.between(1, 400));
+          }
+          std::string items;
+          for (int w : widths) {
+            items += "item Width = " + std::to_string(w) + " end ";
+          }
+          return "try set " + name + ".Columns = <" + items + ">";
+        }
+        break;
+      case 1:
+        if (!lists.empty()) {
+          std::string items;
+          for (int n = random_.between(0, 6); n > 0; --n) {
+            const int width = random_.chance(10) ? random_.between(-2, 0)
+                                                 : random_.between(1, 400);
+            items += "item Width = " + std::to_string(width) + " end ";
+          }
+          return "try set " + random_.pick(lists) + ".Columns = <" + items +
+                 ">";
+        }
+        break;
+      case 2:
+        if (flex) {
+          return "try set " + flexName_ +
+                 ".ResizeColumns = " + (random_.chance(70) ? "True" : "False");
+        }
+        break;
+      case 3:
+        if (flex) {
+          return "try set " + flexName_ +
+                 ".MinFontSize = " + std::to_string(random_.between(0, 12));
+        }
+        break;
+      case 4:
+        if (flex) {
+          const std::string name = !lists.empty() && random_.chance(50)
+                                       ? random_.pick(lists)
+                                       : anyControl();
+          return "try set " + flexName_ + ".NoResizeCtl = '" +
+                 (random_.chance(40) ? std::string() : name) + "'";
+        }
+        break;
+      default:
+        if (monitors_ > 0) {
+          return "monitordpi " +
+                 std::to_string(random_.between(0, monitors_ - 1)) + " " +
+                 dpi();
+        }
+    }
+    return "try set " + anyControl() +
+           ".ParentFont = " + (random_.chance(50) ? "True" : "False");
+  }
+
   std::string step(flx::TCustomForm& form) {
+    if (random_.chance(6)) return columnsAndFloor(form);
     const int roll = random_.between(0, 99);
     if (roll < 16) return "client " + dims();
     if (roll < 20) return "outer " + dims();

@@ -3,13 +3,7 @@
 // test), and the expectations the runner passes in the environment.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "flexarium/win32_windows.h"
 
 // Needs <windows.h> first.
 #include <shellapi.h>

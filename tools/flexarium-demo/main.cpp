@@ -38,13 +38,7 @@
 
 // After the framework headers: classes.h declares names that are macros in
 // <windows.h>.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "flexarium/win32_windows.h"
 
 // Need <windows.h> first.
 #include <commctrl.h>

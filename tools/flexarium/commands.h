@@ -44,6 +44,7 @@ void addFormatCommand(CLI::App& app, int& exitCode);
 void addStampCommand(CLI::App& app, int& exitCode);
 void addPreviewCommand(CLI::App& app, int& exitCode);
 void addRunCommand(CLI::App& app, int& exitCode);
+void addDialogsCommand(CLI::App& app, int& exitCode);
 
 // "flexarium VERSION (commit HASH)"; the commit only when the build knew it.
 std::string versionText();

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -42,9 +43,46 @@ std::string inputName(const std::string& file) {
 
 std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
                                           const flx::FormLoadOptions& options) {
-  if (!isStdin(file)) return flx::LoadFormFile(file, options);
+  TextLayout layout;
+  return loadForm(file, options, layout);
+}
+
+TextLayout layoutOf(std::string_view text) {
+  TextLayout layout;
+  layout.bom = text.substr(0, 3) == "\xEF\xBB\xBF";
+  const auto lf = text.find('\n');
+  layout.crlf = lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r';
+  return layout;
+}
+
+std::string applyLayout(const std::string& text, const TextLayout& layout) {
+  std::string out;
+  out.reserve(text.size() + (layout.crlf ? text.size() / 16 : 0) + 3);
+  if (layout.bom) out += "\xEF\xBB\xBF";
+  for (char c : text) {
+    if (c == '\n' && layout.crlf) out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
+                                          const flx::FormLoadOptions& options,
+                                          TextLayout& layout) {
+  if (!isStdin(file)) {
+    auto root = flx::LoadFormFile(file, options);
+    // The first line tells the layout; the file read whole is the library's.
+    std::ifstream in(file, std::ios::binary);
+    std::string first;
+    std::getline(in, first);
+    if (!in.eof()) first += '\n';
+    layout = layoutOf(first);
+    return root;
+  }
   // Named without a folder, the form's neighbours are the current folder's.
-  return flx::LoadFormText(readStandardInput(), kStdinName, options);
+  const std::string text = readStandardInput();
+  layout = layoutOf(text);
+  return flx::LoadFormText(text, kStdinName, options);
 }
 
 std::string freeComponentName(const flx::TComponent& owner,

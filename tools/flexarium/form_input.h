@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "flexarium/formfile.h"
 
@@ -30,6 +31,24 @@ std::string inputName(const std::string& file);
 // message names "<stdin>" for standard input.
 std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
                                           const flx::FormLoadOptions& options);
+
+// How a form file lays its text down: the line break and the UTF-8
+// byte-order mark, which a form written back keeps (a file from Windows
+// stays CRLF, so that version control shows only what changed).
+struct TextLayout {
+  bool bom = false;
+  bool crlf = false;
+};
+// The layout of this text: the BOM when it starts with one, CRLF when its
+// first line break is one (a file without a line break is LF).
+TextLayout layoutOf(std::string_view text);
+// `text` as written by the library (LF, no BOM) laid down as `layout` says.
+std::string applyLayout(const std::string& text, const TextLayout& layout);
+
+// As loadForm, and tells the layout of the text it read.
+std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
+                                          const flx::FormLoadOptions& options,
+                                          TextLayout& layout);
 
 // `base` and the first number from 1 on that no component of `owner`
 // bears (in any letter case): "Flexarium1".

@@ -5,19 +5,10 @@
 #include <cstdio>
 #include <sstream>
 
+#include "number.h"
 #include "render.h"
 
 namespace flexarium_cli {
-
-namespace {
-
-std::string fixed1(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f", v);
-  return buffer;
-}
-
-}  // namespace
 
 std::string renderMonitorMap(const StepLayout& step, double width,
                              double& height) {
@@ -34,9 +25,9 @@ std::string renderMonitorMap(const StepLayout& step, double width,
   const double spanH = std::max(1L, static_cast<long>(all.bottom - all.top));
   const double scale = std::min(width / spanW, 160.0 / spanH);
   height = spanH * scale + 4;
-  auto x = [&](long v) { return fixed1((v - all.left) * scale); };
-  auto y = [&](long v) { return fixed1((v - all.top) * scale); };
-  auto w = [&](long v) { return fixed1(v * scale); };
+  auto x = [&](long v) { return fixedNumber((v - all.left) * scale, 1); };
+  auto y = [&](long v) { return fixedNumber((v - all.top) * scale, 1); };
+  auto w = [&](long v) { return fixedNumber(v * scale, 1); };
   std::ostringstream out;
   out << "<g font-size=\"11\">\n";
   for (std::size_t i = 0; i < step.monitors.size(); ++i) {
@@ -46,8 +37,8 @@ std::string renderMonitorMap(const StepLayout& step, double width,
         << "\" width=\"" << w(m.rect.right - m.rect.left) << "\" height=\""
         << w(m.rect.bottom - m.rect.top) << "\" fill=\""
         << (here ? "#e3ecf7" : "#f4f4f4") << "\" stroke=\"#7d8a99\"/>\n";
-    out << "<text x=\"" << fixed1((m.rect.left - all.left) * scale + 4)
-        << "\" y=\"" << fixed1((m.rect.top - all.top) * scale + 13)
+    out << "<text x=\"" << fixedNumber((m.rect.left - all.left) * scale + 4, 1)
+        << "\" y=\"" << fixedNumber((m.rect.top - all.top) * scale + 13, 1)
         << "\" fill=\"#333333\">"
         << xmlEscape("monitor " + std::to_string(i) + ", " +
                      std::to_string(m.dpi) + " DPI" +

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "number.h"
 #include "report.h"
 
 namespace flexarium_cli {
@@ -16,16 +17,6 @@ namespace {
 constexpr int kPad = 16;
 constexpr int kFooter = 60;
 constexpr const char* kUiFont = "'Segoe UI', Tahoma, 'DejaVu Sans', sans-serif";
-
-std::string num(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.1f", v);
-  std::string s = buffer;
-  if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) {
-    s.resize(s.size() - 2);
-  }
-  return s == "-0" ? "0" : s;
-}
 
 std::string fontFamily(const std::string& name) {
   std::string family;
@@ -55,8 +46,9 @@ class Svg {
   void rect(double x, double y, double w, double h, const std::string& fill,
             const std::string& stroke, const std::string& extra = "") {
     if (w <= 0 || h <= 0) return;
-    out_ << "<rect x=\"" << num(x) << "\" y=\"" << num(y) << "\" width=\""
-         << num(w) << "\" height=\"" << num(h) << "\" fill=\"" << fill << "\"";
+    out_ << "<rect x=\"" << shortNumber(x) << "\" y=\"" << shortNumber(y)
+         << "\" width=\"" << shortNumber(w) << "\" height=\"" << shortNumber(h)
+         << "\" fill=\"" << fill << "\"";
     if (!stroke.empty()) out_ << " stroke=\"" << stroke << "\"";
     if (!extra.empty()) out_ << " " << extra;
     out_ << "/>\n";
@@ -64,9 +56,10 @@ class Svg {
 
   void line(double x1, double y1, double x2, double y2,
             const std::string& stroke, double width = 1) {
-    out_ << "<line x1=\"" << num(x1) << "\" y1=\"" << num(y1) << "\" x2=\""
-         << num(x2) << "\" y2=\"" << num(y2) << "\" stroke=\"" << stroke
-         << "\" stroke-width=\"" << num(width) << "\"/>\n";
+    out_ << "<line x1=\"" << shortNumber(x1) << "\" y1=\"" << shortNumber(y1)
+         << "\" x2=\"" << shortNumber(x2) << "\" y2=\"" << shortNumber(y2)
+         << "\" stroke=\"" << stroke << "\" stroke-width=\""
+         << shortNumber(width) << "\"/>\n";
   }
 
   void text(double x, double y, const std::string& content, int pixels,
@@ -74,9 +67,9 @@ class Svg {
             const std::string& anchor = "start", bool bold = false,
             bool italic = false) {
     if (content.empty() || pixels <= 0) return;
-    out_ << "<text x=\"" << num(x) << "\" y=\"" << num(y) << "\" font-size=\""
-         << pixels << "\" font-family=\"" << family << "\" fill=\"" << fill
-         << "\"";
+    out_ << "<text x=\"" << shortNumber(x) << "\" y=\"" << shortNumber(y)
+         << "\" font-size=\"" << pixels << "\" font-family=\"" << family
+         << "\" fill=\"" << fill << "\"";
     if (anchor != "start") out_ << " text-anchor=\"" << anchor << "\"";
     if (bold) out_ << " font-weight=\"bold\"";
     if (italic) out_ << " font-style=\"italic\"";
@@ -153,20 +146,23 @@ void lines(Svg& svg, const ControlLayout& c, const std::string& family, int px,
 }
 
 void checkMark(Svg& svg, double x, double y, double box) {
-  svg.raw() << "<path d=\"M" << num(x + box * 0.2) << " " << num(y + box * 0.5)
-            << " L" << num(x + box * 0.42) << " " << num(y + box * 0.72) << " L"
-            << num(x + box * 0.8) << " " << num(y + box * 0.28)
+  svg.raw() << "<path d=\"M" << shortNumber(x + box * 0.2) << " "
+            << shortNumber(y + box * 0.5) << " L" << shortNumber(x + box * 0.42)
+            << " " << shortNumber(y + box * 0.72) << " L"
+            << shortNumber(x + box * 0.8) << " " << shortNumber(y + box * 0.28)
             << "\" fill=\"none\" stroke=\"#000000\" stroke-width=\""
-            << num(std::max(1.0, box / 7)) << "\"/>\n";
+            << shortNumber(std::max(1.0, box / 7)) << "\"/>\n";
 }
 
 void radioButton(Svg& svg, double x, double cy, double box, bool checked) {
-  svg.raw() << "<circle cx=\"" << num(x + box / 2) << "\" cy=\"" << num(cy)
-            << "\" r=\"" << num(box / 2) << "\" fill=\"#ffffff\" stroke=\""
+  svg.raw() << "<circle cx=\"" << shortNumber(x + box / 2) << "\" cy=\""
+            << shortNumber(cy) << "\" r=\"" << shortNumber(box / 2)
+            << "\" fill=\"#ffffff\" stroke=\""
             << "#333333\"/>\n";
   if (checked) {
-    svg.raw() << "<circle cx=\"" << num(x + box / 2) << "\" cy=\"" << num(cy)
-              << "\" r=\"" << num(box / 5) << "\" fill=\"#000000\"/>\n";
+    svg.raw() << "<circle cx=\"" << shortNumber(x + box / 2) << "\" cy=\""
+              << shortNumber(cy) << "\" r=\"" << shortNumber(box / 5)
+              << "\" fill=\"#000000\"/>\n";
   }
 }
 
@@ -221,10 +217,12 @@ void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
       svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", kSunken);
       const double arrow = std::min(h - 2, 17.0 * h / 21.0);
       svg.rect(w - arrow - 1, 1, arrow, h - 2, "#e5e5e5", "");
-      svg.raw() << "<path d=\"M" << num(w - arrow * 0.75 - 1) << " "
-                << num(h * 0.42) << " L" << num(w - arrow / 2 - 1) << " "
-                << num(h * 0.6) << " L" << num(w - arrow * 0.25 - 1) << " "
-                << num(h * 0.42) << "\" fill=\"none\" stroke=\"#444444\"/>\n";
+      svg.raw() << "<path d=\"M" << shortNumber(w - arrow * 0.75 - 1) << " "
+                << shortNumber(h * 0.42) << " L"
+                << shortNumber(w - arrow / 2 - 1) << " " << shortNumber(h * 0.6)
+                << " L" << shortNumber(w - arrow * 0.25 - 1) << " "
+                << shortNumber(h * 0.42)
+                << "\" fill=\"none\" stroke=\"#444444\"/>\n";
       const bool selected =
           c.itemIndex >= 0 && c.itemIndex < static_cast<int>(c.items.size());
       if (selected) {
@@ -561,9 +559,9 @@ std::string renderSvg(const StepLayout& step, int number,
   std::ostringstream out;
   Svg svg(out);
   out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\""
-      << num(canvasW * options.scale) << "\" height=\""
-      << num(canvasH * options.scale) << "\" viewBox=\"0 0 " << canvasW << " "
-      << canvasH << "\" font-family=\"" << xmlEscape(kUiFont) << "\">\n";
+      << shortNumber(canvasW * options.scale) << "\" height=\""
+      << shortNumber(canvasH * options.scale) << "\" viewBox=\"0 0 " << canvasW
+      << " " << canvasH << "\" font-family=\"" << xmlEscape(kUiFont) << "\">\n";
   out << "<title>"
       << xmlEscape(f.name + ", step " + std::to_string(number) + ": " +
                    step.action)
@@ -709,10 +707,9 @@ std::string renderHtml(const PreviewReport& report) {
       out << "<tr><td>" << k << "</td><td>" << xmlEscape(v) << "</td></tr>\n";
     };
     if (s.factors) {
-      char buffer[96];
-      std::snprintf(buffer, sizeof buffer, "x %.4f, y %.4f, font %.4f",
-                    s.factors->x, s.factors->y, s.factors->font());
-      row("factors", buffer);
+      row("factors", "x " + fixedNumber(s.factors->x, 4) + ", y " +
+                         fixedNumber(s.factors->y, 4) + ", font " +
+                         fixedNumber(s.factors->font(), 4));
     } else {
       row("factors", "none (no rescale pass yet)");
     }

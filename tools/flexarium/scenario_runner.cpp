@@ -17,6 +17,7 @@
 #include "flexarium/formfile.h"
 #include "flexarium/stdctrls.h"
 #include "form_input.h"
+#include "number.h"
 #include "options.h"
 #include "render.h"
 #include "report.h"
@@ -531,12 +532,20 @@ class Runner {
           if (key == "parent") {
             compareText(k, c.Parent() != nullptr ? c.Parent()->Name() : "none");
           }
-          if (key == "columns" || key == "colwidths" || key == "rowheights") {
+          if (key == "columns") {
+            compareList(k, readControlLayout(c, 0).columnWidths);
+          }
+          if (key == "colwidths" || key == "rowheights") {
+            // Every size is expected: as many as the grid has.
             const ControlLayout l = readControlLayout(c, 0);
-            const auto& got = key == "columns"     ? l.columnWidths
-                              : key == "colwidths" ? l.colWidths
-                                                   : l.rowHeights;
-            compareList(k, got);
+            const auto& sizes = key == "colwidths" ? l.colWidths : l.rowHeights;
+            const std::size_t wanted = parseIntList(k.want)->size();
+            if (sizes && !sizes->all(wanted)) {
+              k.got = sizes->describe(wanted);
+              k.ok = false;
+            } else {
+              compareList(k, sizes ? sizes->all(wanted) : std::nullopt);
+            }
           }
         },
         out);
@@ -597,10 +606,7 @@ class Runner {
                              : key == "y" ? factors->y
                                           : factors->font();
           Decimal want = *parseDecimal(k.want);
-          char buffer[48];
-          std::snprintf(buffer, sizeof buffer, "%.*f",
-                        std::max(want.decimals, 4), got);
-          k.got = buffer;
+          k.got = fixedNumber(got, std::max(want.decimals, 4));
           k.ok = std::fabs(got - want.value) <= want.tolerance;
         },
         out);

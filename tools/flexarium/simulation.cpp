@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
 #include "flexarium/winapi.h"
 #include "form_input.h"
@@ -93,6 +94,32 @@ flx::TFlexarium& Session::attach() {
   return *c;
 }
 
+namespace {
+
+// Why `factor` times a design client size of w x h is no client size, with
+// the factors that give one: 1 to 100000 pixels each way.
+std::string scaleRangeProblem(double factor, int w, int h) {
+  std::ostringstream text;
+  text << "scale: " << factor << " times the design client size " << w << "x"
+       << h;
+  if (w < 1 || h < 1) {
+    text << " is no client size: there is nothing to scale";
+    return text.str();
+  }
+  // Half a pixel rounds up to 1; 100000.5 would round beyond the limit.
+  const double least = std::ceil(std::max(0.5 / w, 0.5 / h) * 1e4) / 1e4;
+  const double most =
+      std::floor(std::min(100000.5 / w, 100000.5 / h) * 1e4 - 1) / 1e4;
+  text << " is " << std::floor(w * factor + 0.5) << "x"
+       << std::floor(h * factor + 0.5)
+       << ", and a client size is 1 to 100000 pixels each way; for this form "
+          "and DPI the factor lies between "
+       << least << " and " << most;
+  return text.str();
+}
+
+}  // namespace
+
 void Session::setScale(double factor) {
   if (!(factor > 0) || factor > 100) {
     throw StepError("scale: expected a factor above 0 and at most 100");
@@ -109,9 +136,7 @@ void Session::setScale(double factor) {
   const double cw = std::floor(w * factor + 0.5);
   const double ch = std::floor(h * factor + 0.5);
   if (cw < 1 || ch < 1 || cw > 100000 || ch > 100000) {
-    throw StepError("scale: " + std::to_string(factor) +
-                    " times the design client size " + std::to_string(w) + "x" +
-                    std::to_string(h) + " is no window size");
+    throw StepError(scaleRangeProblem(factor, w, h));
   }
   setClientSize(Size{static_cast<int>(cw), static_cast<int>(ch)});
 }

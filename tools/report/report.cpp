@@ -4,15 +4,11 @@
 #include <cstdio>
 #include <sstream>
 
+#include "number.h"
+
 namespace flexarium_cli {
 
 namespace {
-
-std::string fixed4(double v) {
-  char buffer[32];
-  std::snprintf(buffer, sizeof buffer, "%.4f", v);
-  return buffer;
-}
 
 std::string fontText(const ControlLayout& c) {
   if (!c.fontSize) return "-";
@@ -106,9 +102,9 @@ std::string formatHeader(const PreviewReport& report) {
 
 std::string formatFactors(const StepLayout& step) {
   if (!step.factors) return "none yet (no rescale pass)";
-  std::string text = "x " + fixed4(step.factors->x) + ", y " +
-                     fixed4(step.factors->y) + ", font " +
-                     fixed4(step.factors->font());
+  std::string text = "x " + fixedNumber(step.factors->x, 4) + ", y " +
+                     fixedNumber(step.factors->y, 4) + ", font " +
+                     fixedNumber(step.factors->font(), 4);
   text += " (" + std::to_string(step.passes) +
           (step.passes == 1 ? " rescale pass)" : " rescale passes)");
   return text;
@@ -217,8 +213,18 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     j["caption"] = c.text;
     j["visible"] = c.visible;
     if (c.columnWidths) j["columns"] = *c.columnWidths;
-    if (c.colWidths) j["col_widths"] = *c.colWidths;
-    if (c.rowHeights) j["row_heights"] = *c.rowHeights;
+    // A grid's sizes: how many, the default, and the first ones up to the
+    // last that differs from the default.
+    if (c.colWidths) {
+      j["col_count"] = c.colWidths->count;
+      j["default_col_width"] = c.colWidths->defaultSize;
+      j["col_widths"] = c.colWidths->leading;
+    }
+    if (c.rowHeights) {
+      j["row_count"] = c.rowHeights->count;
+      j["default_row_height"] = c.rowHeights->defaultSize;
+      j["row_heights"] = c.rowHeights->leading;
+    }
     j["look"] = std::string(toString(c.look));
     // Whether the control shows a frame, a caption, a text or an item.
     j["drawn"] = c.drawn;

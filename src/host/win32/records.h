@@ -3,13 +3,7 @@
 // between them.
 #pragma once
 
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "flexarium/win32_windows.h"
 
 // Need <windows.h> first.
 #include <commctrl.h>

@@ -7,7 +7,7 @@
 
 #include "flexarium/forms.h"
 #include "flexarium/winapi.h"
-#include "host/framework/rtti_util.h"
+#include "framework/rtti_util.h"
 
 namespace flx {
 

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "host/framework/std_classes.h"
+#include "framework/std_classes.h"
 
 namespace flx {
 

@@ -1,8 +1,8 @@
 #include "flexarium/forms.h"
 
 #include "flexarium/winapi.h"
-#include "host/framework/rtti_util.h"
-#include "host/framework/std_classes.h"
+#include "framework/rtti_util.h"
+#include "framework/std_classes.h"
 
 namespace flx {
 

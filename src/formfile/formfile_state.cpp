@@ -1,6 +1,6 @@
 // The stored state of a component read from a form file, and the published
 // leaf properties that the reader and the writer compare.
-#include "host/formfile/formfile_private.h"
+#include "formfile/formfile_private.h"
 
 #include "flexarium/formfile.h"
 

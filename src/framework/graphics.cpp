@@ -6,7 +6,7 @@
 #include <limits>
 
 #include "flexarium/winapi.h"
-#include "host/framework/rtti_util.h"
+#include "framework/rtti_util.h"
 
 namespace flx {
 

@@ -7,7 +7,7 @@
 #include <system_error>
 
 #include "flexarium/form_text.h"
-#include "host/formfile/form_text_scan.h"
+#include "formtext/form_text_scan.h"
 
 namespace flx {
 

@@ -1,5 +1,5 @@
 // The lexical rules the parser and the writer share (form_text_scan.h).
-#include "host/formfile/form_text_scan.h"
+#include "formtext/form_text_scan.h"
 
 #include <charconv>
 #include <system_error>

@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "host/framework/std_classes.h"
+#include "framework/std_classes.h"
 
 namespace flx {
 

@@ -7,7 +7,7 @@
 
 #include "flexarium/controls.h"
 #include "flexarium/winapi.h"
-#include "host/framework/rtti_util.h"
+#include "framework/rtti_util.h"
 
 namespace flx::std_classes {
 

@@ -7,7 +7,7 @@
 
 #include "flexarium/formfile.h"
 #include "flexarium/stdctrls.h"
-#include "host/formfile/formfile_private.h"
+#include "formfile/formfile_private.h"
 
 namespace flx {
 
