@@ -3,8 +3,16 @@
 #include "commands.h"
 #include "flexarium/flexarium.h"
 #include "flexarium/sim_desktop.h"
+#include "flexarium_version.h"
 
 namespace flexarium_cli {
+
+std::string versionText() {
+  std::string text = "flexarium " FLEXARIUM_VERSION;
+  const std::string commit = FLEXARIUM_COMMIT;
+  if (!commit.empty()) text += " (commit " + commit + ")";
+  return text;
+}
 
 int Main(int argc, const char* const* argv) {
   CLI::App app{
@@ -15,6 +23,8 @@ int Main(int argc, const char* const* argv) {
   app.name("flexarium");
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Show the help of every subcommand");
+  app.set_version_flag("--version", versionText(),
+                       "Show the version and the commit it was built from");
   app.footer(
       "Run 'flexarium SUBCOMMAND --help' for a subcommand's options. Exit "
       "status: 0 success, 1 bad input (a file, a form, a failed scenario), "
@@ -51,6 +61,8 @@ int Main(int argc, const char* const* argv) {
   } catch (const CLI::CallForHelp& e) {
     return app.exit(e);
   } catch (const CLI::CallForAllHelp& e) {
+    return app.exit(e);
+  } catch (const CLI::CallForVersion& e) {
     return app.exit(e);
   } catch (const CLI::ParseError& e) {
     // One line, so that scripts and people see the whole story at once.

@@ -48,6 +48,9 @@ void addDialogsCommand(CLI::App& app, int& exitCode);
 void addLintCommand(CLI::App& app, int& exitCode);
 void addMeasureCommand(CLI::App& app, int& exitCode);
 
+// "flexarium VERSION (commit HASH)"; the commit only when the build knew it.
+std::string versionText();
+
 // The whole command: exit 0 on success, 1 for bad input (files, forms,
 // failed scenarios), 2 for bad usage.
 int Main(int argc, const char* const* argv);
