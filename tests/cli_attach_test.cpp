@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "cli_run.h"
 
 namespace flexarium_cli {
 namespace {
@@ -24,34 +24,6 @@ using nlohmann::json;
 
 const fs::path kCorpus = FLEXARIUM_CORPUS_DIR;
 const std::string kSource = FLEXARIUM_SOURCE_DIR;
-
-struct Outcome {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
-
-Outcome RunCommand(std::vector<std::string> args) {
-  args.insert(args.begin(), "flexarium");
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  auto* oldOut = std::cout.rdbuf(out.rdbuf());
-  auto* oldErr = std::cerr.rdbuf(err.rdbuf());
-  Outcome o;
-  try {
-    o.status = Main(static_cast<int>(argv.size()), argv.data());
-  } catch (...) {
-    std::cout.rdbuf(oldOut);
-    std::cerr.rdbuf(oldErr);
-    throw;
-  }
-  std::cout.rdbuf(oldOut);
-  std::cerr.rdbuf(oldErr);
-  o.out = out.str();
-  o.err = err.str();
-  return o;
-}
 
 // The ancestors of the corpus forms whose unit sources are not included.
 std::vector<std::string> corpusAncestors() {
@@ -174,7 +146,7 @@ TEST_P(AttachEveryForm, ScalesWithoutErrorsKeepingControlsInsideAndFontsUp) {
     if (text.str().find(": TFlexarium") != std::string::npos) {
       args.erase(std::find(args.begin(), args.end(), "--attach"));
     }
-    const Outcome o = RunCommand(args);
+    const Outcome o = RunCli(args);
     if (o.status != 0 && o.err.find("not a form") != std::string::npos) {
       // A frame is tried through the forms that place it.
       EXPECT_TRUE(o.out.empty());
@@ -249,7 +221,7 @@ TEST(AttachOptions, ErrorsSayWhatWasWrong) {
       {{"stamp", contact, "-o", "-"}, 2, "--client"},
   };
   for (const Case& c : cases) {
-    const Outcome o = RunCommand(c.args);
+    const Outcome o = RunCli(c.args);
     EXPECT_EQ(o.status, c.status) << c.args[1] << " " << o.err;
     EXPECT_NE(o.err.find(c.said), std::string::npos) << o.err;
   }
@@ -280,7 +252,7 @@ TEST(AttachScenario, BadLinesSayWhereAndWhat) {
   };
   for (const Case& c : cases) {
     std::ofstream(dir / "bad.scn") << c.script;
-    const Outcome o = RunCommand({"run", (dir / "bad.scn").string()});
+    const Outcome o = RunCli({"run", (dir / "bad.scn").string()});
     EXPECT_EQ(o.status, 1) << c.script;
     EXPECT_NE((o.out + o.err).find(c.said), std::string::npos)
         << o.out << o.err;
@@ -315,14 +287,14 @@ TEST(AttachDesignSize, IsWhatStampAddWritesAtEveryDpi) {
     const std::string plain = (dir / "Plain.dfm").string();
     const std::string stamped = (dir / "Stamped.dfm").string();
     std::ofstream(plain, std::ios::binary | std::ios::trunc) << text;
-    ASSERT_EQ(RunCommand({"stamp", plain, "--add", "-o", stamped}).status, 0);
+    ASSERT_EQ(RunCli({"stamp", plain, "--add", "-o", stamped}).status, 0);
     for (const char* dpi : {"96", "120", "144", "192"}) {
       SCOPED_TRACE(std::string(row.name) + " at " + dpi + " DPI");
       auto factors = [&](const std::vector<std::string>& more) {
         std::vector<std::string> args = {"preview",  "--dpi",   dpi,
                                          "--client", "600x300", "--json"};
         args.insert(args.begin() + 1, more.begin(), more.end());
-        const Outcome o = RunCommand(args);
+        const Outcome o = RunCli(args);
         EXPECT_EQ(o.status, 0) << o.err;
         const json step = json::parse(o.out)["steps"].back();
         return std::make_pair(step["xscale"].get<double>(),
@@ -348,7 +320,7 @@ TEST(StampAdd, WritesTheComponentAtTheEndAndNamesTheField) {
       "  object Flexarium1: TButton\n    Left = 8\n    Top = 8\n"
       "    Width = 75\n    Height = 25\n  end\nend\n";
   std::ofstream(dir / "Dlg.dfm") << form;
-  const Outcome o = RunCommand({"stamp", (dir / "Dlg.dfm").string(), "--add"});
+  const Outcome o = RunCli({"stamp", (dir / "Dlg.dfm").string(), "--add"});
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_NE(o.out.find("'Flexarium2: TFlexarium;' in TDlg"), std::string::npos)
       << o.out;
@@ -372,8 +344,8 @@ TEST(StampAdd, WritesTheComponentAtTheEndAndNamesTheField) {
   EXPECT_EQ(text.find("ResizeColumns"), std::string::npos);
   // Previewed, the form now rescales: twice its design client size at its
   // design DPI gives factors of 2.
-  const Outcome p = RunCommand({"preview", (dir / "Dlg.dfm").string(), "--dpi",
-                                "120", "--scale", "2", "--json"});
+  const Outcome p = RunCli({"preview", (dir / "Dlg.dfm").string(), "--dpi",
+                            "120", "--scale", "2", "--json"});
   ASSERT_EQ(p.status, 0) << p.err;
   const json doc = json::parse(p.out);
   EXPECT_EQ(doc["component"], "Flexarium2");
@@ -406,7 +378,7 @@ TEST(StampAdd, RefusesAFrameAndAFormWhoseAncestorIsMissing) {
     std::ifstream before(path, std::ios::binary);
     std::stringstream was;
     was << before.rdbuf();
-    const Outcome o = RunCommand({"stamp", path, "--add"});
+    const Outcome o = RunCli({"stamp", path, "--add"});
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find(c.said), std::string::npos) << o.err;
     EXPECT_EQ(o.out, "");
@@ -420,8 +392,8 @@ TEST(StampAdd, RefusesAFrameAndAFormWhoseAncestorIsMissing) {
       << "object Base: TBase\n  ClientHeight = 120\n  ClientWidth = 200\n"
          "  object btnOk: TButton\n    Left = 8\n  end\nend\n";
   const Outcome o =
-      RunCommand({"stamp", (dir / "Child.dfm").string(), "--add", "--ancestor",
-                  "TChild=" + (dir / "Base.dfm").string()});
+      RunCli({"stamp", (dir / "Child.dfm").string(), "--add", "--ancestor",
+              "TChild=" + (dir / "Base.dfm").string()});
   EXPECT_EQ(o.status, 0) << o.err;
   fs::remove_all(dir);
 }
@@ -439,8 +411,8 @@ TEST(PreviewColumns, ListAndGridSizesArePerControl) {
          "  object G: TStringGrid\n    Top = 160\n    ColCount = 3\n"
          "    RowCount = 2\n    ColWidths = (\n      30)\n  end\n"
          "  object B: TButton\n    Top = 290\n  end\nend\n";
-  const Outcome o = RunCommand({"preview", (dir / "F.dfm").string(), "--attach",
-                                "--scale", "1.5", "--json"});
+  const Outcome o = RunCli({"preview", (dir / "F.dfm").string(), "--attach",
+                            "--scale", "1.5", "--json"});
   ASSERT_EQ(o.status, 0) << o.err;
   const json step = json::parse(o.out)["steps"][1];
   std::map<std::string, json> controls;
@@ -470,7 +442,7 @@ TEST(PreviewColumns, GridsAtTheIntegerLimitAreReportedByTheirCounts) {
          "  object G: TStringGrid\n    ColCount = 2147483647\n"
          "    RowCount = 2147483647\n    DefaultRowHeight = 0\n"
          "    ColWidths = (\n      30\n      64\n      20)\n  end\nend\n";
-  const Outcome o = RunCommand({"preview", (dir / "F.dfm").string(), "--json"});
+  const Outcome o = RunCli({"preview", (dir / "F.dfm").string(), "--json"});
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_LT(o.out.size(), 20000u);
   const json g = json::parse(o.out)["steps"][0]["controls"][0];
@@ -486,7 +458,7 @@ TEST(PreviewColumns, GridsAtTheIntegerLimitAreReportedByTheirCounts) {
       << "load F.dfm\nshow\ncreate TStringGrid big\n"
          "set big.ColCount = 2147483647\nexpect big colwidths=64,64\n"
          "set big.ColCount = 2\nexpect big colwidths=64,64\n";
-  const Outcome r = RunCommand({"run", (dir / "g.scn").string()});
+  const Outcome r = RunCli({"run", (dir / "g.scn").string()});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("g.scn:5: expected big colwidths=64,64, got "
                        "colwidths=2147483647 sizes: 64 each"),

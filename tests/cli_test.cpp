@@ -28,6 +28,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli_run.h"
 #include "commands.h"
 #include "corpus.h"
 #include "options.h"
@@ -46,43 +47,6 @@ using nlohmann::json;
 
 const std::string kSource = FLEXARIUM_SOURCE_DIR;
 const std::string kForms = kSource + "/examples/forms/";
-
-struct Outcome {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
-
-// Runs the whole command with its standard streams captured; with `input`,
-// standard input reads that text.
-Outcome RunCli(std::vector<std::string> args,
-               const std::optional<std::string>& input = std::nullopt) {
-  args.insert(args.begin(), "flexarium");
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  std::istringstream in(input.value_or(""));
-  auto* oldOut = std::cout.rdbuf(out.rdbuf());
-  auto* oldErr = std::cerr.rdbuf(err.rdbuf());
-  auto* oldIn = input ? std::cin.rdbuf(in.rdbuf()) : std::cin.rdbuf();
-  auto restore = [&] {
-    std::cout.rdbuf(oldOut);
-    std::cerr.rdbuf(oldErr);
-    std::cin.rdbuf(oldIn);
-    std::cin.clear();
-  };
-  Outcome o;
-  try {
-    o.status = Main(static_cast<int>(argv.size()), argv.data());
-  } catch (...) {
-    restore();
-    throw;
-  }
-  restore();
-  o.out = out.str();
-  o.err = err.str();
-  return o;
-}
 
 int Lines(const std::string& text) {
   return static_cast<int>(std::count(text.begin(), text.end(), '\n'));

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "commands.h"
+#include "cli_run.h"
 #include "lint.h"
 
 namespace flexarium_cli {
@@ -167,26 +167,9 @@ INSTANTIATE_TEST_SUITE_P(
 
 // ---- The command
 
-struct Outcome {
-  int status = 0;
-  std::string out;
-  std::string err;
-};
-
 Outcome RunLint(std::vector<std::string> args) {
-  args.insert(args.begin(), {"flexarium", "lint"});
-  std::vector<const char*> argv;
-  for (const auto& a : args) argv.push_back(a.c_str());
-  std::ostringstream out, err;
-  auto* oldOut = std::cout.rdbuf(out.rdbuf());
-  auto* oldErr = std::cerr.rdbuf(err.rdbuf());
-  Outcome o;
-  o.status = Main(static_cast<int>(argv.size()), argv.data());
-  std::cout.rdbuf(oldOut);
-  std::cerr.rdbuf(oldErr);
-  o.out = out.str();
-  o.err = err.str();
-  return o;
+  args.insert(args.begin(), "lint");
+  return RunCli(std::move(args));
 }
 
 const std::string kClipped =

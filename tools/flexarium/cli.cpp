@@ -17,9 +17,8 @@ std::string versionText() {
 int Main(int argc, const char* const* argv) {
   CLI::App app{
       "flexarium: check, format, stamp, preview and lint form files that use "
-      "the "
-      "TFlexarium component, and run scenarios, on a simulated Windows "
-      "desktop."};
+      "the TFlexarium component, run scenarios, on a simulated Windows "
+      "desktop, and list the dialogs of resource files."};
   app.name("flexarium");
   app.require_subcommand(1);
   app.set_help_all_flag("--help-all", "Show the help of every subcommand");
