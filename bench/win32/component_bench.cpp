@@ -48,15 +48,12 @@ RECT rectInParent(HWND wnd) {
   return r;
 }
 
-LRESULT CALLBACK plainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  return ::DefWindowProcW(w, m, wp, lp);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int children = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
-  const int passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
+  const bench::Args args = bench::args(argc, argv);
+  const int children = args.children;
+  const int passes = args.passes;
   flx::win32::ScopedDesktop sd;
   flx::FlexariumInitialization();
   const int cols = 25;
@@ -104,7 +101,7 @@ int main(int argc, char** argv) {
   flx::FlexariumFinalization();
 
   flx::win32::Desktop& d = sd.desktop();
-  d.registerClass(u"FlxBenchPlain", &plainProc);
+  d.registerClass(u"FlxBenchPlain", &bench::plainProc);
   const HWND plain = d.createWindowEx(
       0, u"FlxBenchPlain", u"floor", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20,
       20, outer[1].cx, outer[1].cy, nullptr, nullptr);

@@ -46,19 +46,16 @@ RECT layout(int i, int pass) {
   return RECT{x, y, x + w, y + h};
 }
 
-LRESULT CALLBACK formProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  return ::DefWindowProcW(w, m, wp, lp);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int children = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
-  const int passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
+  const bench::Args args = bench::args(argc, argv);
+  const int children = args.children;
+  const int passes = args.passes;
   flx::win32::ScopedDesktop sd;
   flx::win32::Desktop& d = sd.desktop();
 
-  d.registerClass(u"FlxBenchForm", &formProc);
+  d.registerClass(u"FlxBenchForm", &bench::plainProc);
   const HWND form = d.createWindowEx(0, u"FlxBenchForm", u"bench",
                                      WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 20,
                                      20, 1240, 900, nullptr, nullptr);

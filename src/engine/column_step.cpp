@@ -29,8 +29,8 @@ std::vector<int> scaledBy(const std::vector<int>& sizes, double factor,
 
 }  // namespace
 
-void TFlexarium::TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx,
-                                 double fy) {
+void TFlexarium::Impl::TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx,
+                                       double fy) {
   if (!HasColumnSizes(*Ctl)) return;
   Info->ColWidths = scaledBy(ColumnSizes(*Ctl), fx, true);
   Info->RowHeights = scaledBy(RowSizes(*Ctl), fy, true);
@@ -41,8 +41,8 @@ void TFlexarium::TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx,
   Info->ColDpiH = FRunDpiH;
 }
 
-void TFlexarium::DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY,
-                                   double ScaleX, double ScaleY) {
+void TFlexarium::Impl::DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY,
+                                         double ScaleX, double ScaleY) {
   auto derive = [](const std::vector<int>& design, int dpi, int from,
                    double scale) {
     std::vector<int> out;
@@ -63,8 +63,8 @@ void TFlexarium::DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY,
       derive(Info->DesignRowHeights, DpiY, Info->ColDpiH, ScaleY);
 }
 
-void TFlexarium::ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx,
-                            double sy) {
+void TFlexarium::Impl::ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx,
+                                  double sy) {
   if (!FResizeColumns) return;
   if (!HasColumnSizes(*Ctl)) return;
   // Columns or rows added or removed since the bases were taken: the sizes

@@ -1,28 +1,12 @@
 // The font bracket around each control of a rescale pass: the control's
 // ParentFont choice survives the pass, and its base font is derived anew
 // when that choice changed since the base was taken.
-#include <algorithm>
-#include <cstdint>
-#include <cstdlib>
-
 #include "unit/unit_private.h"
 
 namespace flx {
 
-// Sizes are points, which the framework turns into pixels with the font's
-// own PixelsPerInch: the floor holds at any DPI. A negative size (a font
-// given by its cell height) compares by magnitude and stays negative; a
-// size of 0 (the system's default height) is left to the pass's own rule.
-int TFlexarium::FloorFontSize(int Size, int DesignSize) const {
-  if (FMinFontSize <= 0) return Size;
-  const std::int64_t magnitude = std::llabs(std::int64_t{Size});
-  const std::int64_t floor = std::min<std::int64_t>(
-      FMinFontSize, std::llabs(std::int64_t{DesignSize}));
-  if (Size == 0 || magnitude >= floor) return Size;
-  return static_cast<int>(Size < 0 ? -floor : floor);
-}
-
-void TFlexarium::ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control) {
+void TFlexarium::Impl::ScaleCtrlFont(bool Before, PCtrlInfo Info,
+                                     TControl* Control) {
   if (!Info->Font) return;
   if (!Before) {
     Control->SetParentFont(Info->ParentFont);
@@ -35,7 +19,7 @@ void TFlexarium::ScaleCtrlFont(bool Before, PCtrlInfo Info, TControl* Control) {
   DeriveBaseFont(Info, Control);
 }
 
-void TFlexarium::DeriveBaseFont(PCtrlInfo Info, TControl* Control) {
+void TFlexarium::Impl::DeriveBaseFont(PCtrlInfo Info, TControl* Control) {
   if (FPrevScaleF != 0) {
     Info->Font->SetSize(
         unit::HalfUpQuotient(Control->Font().Size(), FPrevScaleF));

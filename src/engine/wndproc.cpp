@@ -30,7 +30,8 @@ LRESULT passToForm(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-LRESULT TFlexarium::PassOn(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+LRESULT TFlexarium::Impl::PassOn(HWND Wnd, UINT Msg, WPARAM WParam,
+                                 LPARAM LParam) {
   // A second component on the form replaced FormWndProc with itself: its
   // previous procedure would lead back here, so go to the form's own one.
   if (lpPrevWndProc == nullptr || lpPrevWndProc == &FormWndProc) {
@@ -41,14 +42,15 @@ LRESULT TFlexarium::PassOn(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   return result;
 }
 
-bool TFlexarium::BusyForm(HWND Wnd) {
+bool TFlexarium::Impl::BusyForm(HWND Wnd) {
   if (IsIconic(Wnd)) return true;
   auto* form = dynamic_cast<TCustomForm*>(Owner());
   return form != nullptr && form->FormStyle() == TFormStyle::fsMDIChild &&
          form->WindowState() != TWindowState::wsNormal;
 }
 
-void TFlexarium::HandleShowWindow(HWND Wnd, WPARAM WParam, bool HookPath) {
+void TFlexarium::Impl::HandleShowWindow(HWND Wnd, WPARAM WParam,
+                                        bool HookPath) {
   if ((WParam & 0xFF) != 1 || FIsResized) return;
   if (BusyForm(Wnd)) return;
   if (HookPath) {
@@ -76,8 +78,8 @@ void TFlexarium::HandleShowWindow(HWND Wnd, WPARAM WParam, bool HookPath) {
   }
 }
 
-void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
-                                     bool Maximising) {
+void TFlexarium::Impl::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam,
+                                           bool HookPath, bool Maximising) {
   if (BusyForm(Wnd)) return;
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   if (Info == nullptr) return;
@@ -146,7 +148,7 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
   Info->ptMaxPosition = {unit::Saturate(px), unit::Saturate(py)};
 }
 
-void TFlexarium::HandleSizing(LPARAM LParam) {
+void TFlexarium::Impl::HandleSizing(LPARAM LParam) {
   auto* R = reinterpret_cast<RECT*>(LParam);
   if (R == nullptr) return;
   // Only the right and bottom edges move; the minimum wins over the maximum.
@@ -168,8 +170,39 @@ void TFlexarium::HandleSizing(LPARAM LParam) {
   }
 }
 
-bool TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
-                               bool HookPath) {
+// What WM_SIZE tells the per-monitor DPI code: the client size a change of
+// DPI scales from (dpi_change.cpp).
+void TFlexarium::Impl::NoteClientSize(WPARAM WParam, LPARAM LParam) {
+  if (FDpi == nullptr || WParam == SIZE_MINIMIZED) return;
+  DpiState& s = *FDpi;
+  ++s.Passes;
+  // The size a DPI change gives is derived from the kept one, never kept
+  // itself; a maximised size is the monitor's, not one the form was given.
+  if (s.Changing || WParam != SIZE_RESTORED) return;
+  s.ClientWidth = LOWORD(static_cast<std::uintptr_t>(LParam));
+  s.ClientHeight = HIWORD(static_cast<std::uintptr_t>(LParam));
+  s.ClientDpiW = FRunDpiW;
+  s.ClientDpiH = FRunDpiH;
+}
+
+int TFlexarium::Impl::LimitW(int Value) const {
+  if (FDpi == nullptr || Value <= 0 || FRunDpiW == FDpi->StartDpiW ||
+      FDpi->StartDpiW <= 0) {
+    return Value;
+  }
+  return std::max(1, unit::ScaleHalfUp(Value, FRunDpiW, FDpi->StartDpiW));
+}
+
+int TFlexarium::Impl::LimitH(int Value) const {
+  if (FDpi == nullptr || Value <= 0 || FRunDpiH == FDpi->StartDpiH ||
+      FDpi->StartDpiH <= 0) {
+    return Value;
+  }
+  return std::max(1, unit::ScaleHalfUp(Value, FRunDpiH, FDpi->StartDpiH));
+}
+
+bool TFlexarium::Impl::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam,
+                                     LPARAM LParam, bool HookPath) {
   // Errors of a handler are the application's to hear about; they never
   // cross the window or hook procedure.
   bool answered = false;
@@ -220,7 +253,7 @@ LRESULT FLX_CALLBACK FormWndProc(HWND Wnd, UINT Msg, WPARAM WParam,
                                  LPARAM LParam) {
   // Nothing may cross into the window system: errors of a handler are
   // reported to the application and the message still goes on.
-  TFlexarium* self = unit::FindInstance(Wnd);
+  TFlexarium::Impl* self = unit::FindInstance(Wnd);
   bool answered = false;
   if (self != nullptr && self->FEnabled) {
     answered = self->HandleMessage(Wnd, Msg, WParam, LParam, false);
