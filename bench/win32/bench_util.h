@@ -8,21 +8,16 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace bench {
 
 // The command line both benchmarks take: [children] [passes], each at
 // least 1 (500 and 9 when not given).
-struct Args {
-  int children = 500;
-  int passes = 9;
-};
-inline Args args(int argc, char** argv) {
-  Args a;
-  if (argc > 1) a.children = std::max(1, std::atoi(argv[1]));
-  if (argc > 2) a.passes = std::max(1, std::atoi(argv[2]));
-  return a;
+inline std::pair<int, int> args(int argc, char** argv) {
+  return {argc > 1 ? std::max(1, std::atoi(argv[1])) : 500,
+          argc > 2 ? std::max(1, std::atoi(argv[2])) : 9};
 }
 
 // A window that does what DefWindowProc does: the floor's form.

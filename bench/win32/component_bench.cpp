@@ -26,7 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <tuple>
 #include <vector>
 
 #include "bench_util.h"
@@ -35,7 +35,6 @@
 namespace {
 
 using bench::median;
-using bench::nowMs;
 using bench::pump;
 using bench::report;
 using bench::timePasses;
@@ -51,9 +50,8 @@ RECT rectInParent(HWND wnd) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bench::Args args = bench::args(argc, argv);
-  const int children = args.children;
-  const int passes = args.passes;
+  int children = 0, passes = 0;
+  std::tie(children, passes) = bench::args(argc, argv);
   flx::win32::ScopedDesktop sd;
   flx::FlexariumInitialization();
   const int cols = 25;

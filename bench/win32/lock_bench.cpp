@@ -17,10 +17,8 @@
 // <windows.h>.
 #include "flexarium/win32_windows.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
+#include <tuple>
 #include <vector>
 
 #include "bench_util.h"
@@ -28,8 +26,6 @@
 
 namespace {
 
-using bench::median;
-using bench::nowMs;
 using bench::pump;
 using bench::report;
 using bench::timePasses;
@@ -49,9 +45,8 @@ RECT layout(int i, int pass) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const bench::Args args = bench::args(argc, argv);
-  const int children = args.children;
-  const int passes = args.passes;
+  int children = 0, passes = 0;
+  std::tie(children, passes) = bench::args(argc, argv);
   flx::win32::ScopedDesktop sd;
   flx::win32::Desktop& d = sd.desktop();
 
