@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Runs a built fuzz target from the seed corpus kept in the repository (our
-# example forms and the small forms in fuzz/corpus) with the form-text
-# dictionary, plus fuzz/<target>.dict where there is one.
+# Runs a built fuzz target from the seed corpus kept in the repository: for
+# the form-file targets our example forms and the small forms in fuzz/corpus
+# with the form-text dictionary, for resource_fuzz the resource files in
+# fuzz/corpus/resources; plus fuzz/<target>.dict where there is one.
 # Usage: fuzz/run.sh FUZZ_BINARY [SECONDS [MIN_START_EDGES]]
 #   SECONDS          how long to fuzz (default 120)
 #   MIN_START_EDGES  fail unless the seeds alone cover at least this many
@@ -27,8 +28,28 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/${target}.XXXXXX")
 mkdir -p "$work/corpus" "$work/artifacts"
-cp "$here"/corpus/*.dfm "$here"/../examples/forms/*.dfm "$work/corpus/"
-cat "$here/form_text.dict" > "$work/dict"
+if [[ $target == resource_* ]]; then
+  cp "$here"/corpus/resources/* "$work/corpus/"
+  # Real dialogs: scripts of the shared corpus that compile as they are.
+  rc_corpus=$here/../../shared/corpus/rc
+  windres=$(command -v x86_64-w64-mingw32-windres || true)
+  if [[ -n $windres && -d $rc_corpus ]]; then
+    for script in \
+      notepad-plus-plus/PowerEditor/src/ScintillaComponent/FindReplaceDlg.rc \
+      notepad-plus-plus/PowerEditor/src/WinControls/Preference/preference.rc \
+      teraterm/teraterm/ttpdlg/ttpdlg.rc \
+      systeminformer/plugins/WindowExplorer/WindowExplorer.rc; do
+      [[ -f $rc_corpus/$script ]] || continue
+      (cd "$rc_corpus/$(dirname "$script")" &&
+        "$windres" -I. -O res -i "$(basename "$script")" \
+          -o "$work/corpus/$(basename "$script" .rc).res") || true
+    done
+  fi
+  : > "$work/dict"
+else
+  cp "$here"/corpus/*.dfm "$here"/../examples/forms/*.dfm "$work/corpus/"
+  cat "$here/form_text.dict" > "$work/dict"
+fi
 if [[ -f "$here/$target.dict" ]]; then
   cat "$here/$target.dict" >> "$work/dict"
 fi
@@ -36,8 +57,10 @@ fi
 echo "fuzzing $binary for $seconds s in $work" >&2
 # From the work folder: nothing in the current folder is read as a frame.
 set +e
+dict_option=()
+[[ -s "$work/dict" ]] && dict_option=(-dict=dict)
 (cd "$work" && "$binary" corpus \
-  -dict=dict \
+  "${dict_option[@]}" \
   -max_len=65536 \
   -max_total_time="$seconds" \
   -timeout=25 \

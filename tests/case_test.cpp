@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "case_names.h"
 #include "flexarium/sysutils.h"
 
 namespace flx {
@@ -51,7 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         CaseFoldCase{"cyrillic extended", "\u0491\u04e9", "\u0490\u04e8", true},
         CaseFoldCase{"different letters", "\u00e4", "\u00e5", false},
         CaseFoldCase{"letter and its ascii base", "\u00e4", "a", false},
-        CaseFoldCase{"different lengths", "\u00c4", "\u00e4x", false}));
+        CaseFoldCase{"different lengths", "\u00c4", "\u00e4x", false}),
+    testnames::ByName());
 
 TEST(UpperCase, AsciiAndBrokenBytesStayAsTheyWere) {
   std::string all;

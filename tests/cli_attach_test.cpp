@@ -239,7 +239,9 @@ TEST(AttachOptions, ErrorsSayWhatWasWrong) {
     int status;
     std::string said;
   } cases[] = {
-      {{"preview", contact, "--attach"}, 1, "has a TFlexarium already"},
+      {{"preview", contact, "--attach"},
+       1,
+       contact + ": error: the form has a TFlexarium already"},
       {{"preview", contact, "--scale", "0"}, 2, "--scale"},
       {{"preview", contact, "--scale", "1,5"}, 2, "--scale"},
       {{"preview", contact, "--scale", "101"}, 2, "--scale"},
@@ -282,6 +284,55 @@ TEST(AttachScenario, BadLinesSayWhereAndWhat) {
     EXPECT_EQ(o.status, 1) << c.script;
     EXPECT_NE((o.out + o.err).find(c.said), std::string::npos)
         << o.out << o.err;
+  }
+  fs::remove_all(dir);
+}
+
+// ---- The design size
+
+TEST(AttachDesignSize, IsWhatStampAddWritesAtEveryDpi) {
+  // A form file that gives the outer size instead of the client size: its
+  // design client size is that less the frame at the file's DPI, whatever
+  // the DPI the preview runs at.
+  const fs::path dir = fs::temp_directory_path() / "flexarium_attach_size";
+  fs::create_directories(dir);
+  std::ifstream in(kSource + "/examples/forms/plain_dialog.dfm");
+  std::stringstream read;
+  read << in.rdbuf();
+  struct Row {
+    const char* name;
+    std::string from, to;
+  };
+  const Row rows[] = {
+      {"client size", "", ""},
+      {"outer size", "  ClientHeight = 120\n  ClientWidth = 360\n",
+       "  Width = 376\n  Height = 159\n"},
+  };
+  for (const Row& row : rows) {
+    std::string text = read.str();
+    if (!row.from.empty())
+      text.replace(text.find(row.from), row.from.size(), row.to);
+    const std::string plain = (dir / "Plain.dfm").string();
+    const std::string stamped = (dir / "Stamped.dfm").string();
+    std::ofstream(plain, std::ios::binary | std::ios::trunc) << text;
+    ASSERT_EQ(RunCommand({"stamp", plain, "--add", "-o", stamped}).status, 0);
+    for (const char* dpi : {"96", "120", "144", "192"}) {
+      SCOPED_TRACE(std::string(row.name) + " at " + dpi + " DPI");
+      auto factors = [&](const std::vector<std::string>& more) {
+        std::vector<std::string> args = {"preview",  "--dpi",   dpi,
+                                         "--client", "600x300", "--json"};
+        args.insert(args.begin() + 1, more.begin(), more.end());
+        const Outcome o = RunCommand(args);
+        EXPECT_EQ(o.status, 0) << o.err;
+        const json step = json::parse(o.out)["steps"].back();
+        return std::make_pair(step["xscale"].get<double>(),
+                              step["yscale"].get<double>());
+      };
+      const auto want = factors({stamped});
+      EXPECT_EQ(factors({plain, "--attach"}), want);
+      EXPECT_NEAR(want.first, 600.0 / 360 * 96 / std::stoi(dpi), 1e-12);
+      EXPECT_NEAR(want.second, 300.0 / 120 * 96 / std::stoi(dpi), 1e-12);
+    }
   }
   fs::remove_all(dir);
 }
@@ -330,6 +381,51 @@ TEST(StampAdd, WritesTheComponentAtTheEndAndNamesTheField) {
   fs::remove_all(dir);
 }
 
+// A frame gets its layout from the component of the form that uses it, and
+// an inherited form's design size is its ancestor's: neither is guessed.
+TEST(StampAdd, RefusesAFrameAndAFormWhoseAncestorIsMissing) {
+  const fs::path dir = fs::temp_directory_path() / "flexarium_stamp_refuse";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  fs::copy_file(kSource + "/examples/forms/address_frame.dfm",
+                dir / "address_frame.dfm");
+  std::ofstream(dir / "Child.dfm")
+      << "inherited Child: TChild\n  Caption = 'Child'\n"
+         "  inherited btnOk: TButton\n    Left = 20\n  end\nend\n";
+  struct Case {
+    std::string file;
+    std::string said;
+  } cases[] = {
+      {"address_frame.dfm", "address_frame.dfm: error: the root is"},
+      {"Child.dfm",
+       "Child.dfm:1:1: error: the ancestor of TChild was not found"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string path = (dir / c.file).string();
+    std::ifstream before(path, std::ios::binary);
+    std::stringstream was;
+    was << before.rdbuf();
+    const Outcome o = RunCommand({"stamp", path, "--add"});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find(c.said), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "");
+    std::ifstream after(path, std::ios::binary);
+    std::stringstream is;
+    is << after.rdbuf();
+    EXPECT_EQ(is.str(), was.str());
+  }
+  // Named, the ancestor is read and the form stamped.
+  std::ofstream(dir / "Base.dfm")
+      << "object Base: TBase\n  ClientHeight = 120\n  ClientWidth = 200\n"
+         "  object btnOk: TButton\n    Left = 8\n  end\nend\n";
+  const Outcome o =
+      RunCommand({"stamp", (dir / "Child.dfm").string(), "--add", "--ancestor",
+                  "TChild=" + (dir / "Base.dfm").string()});
+  EXPECT_EQ(o.status, 0) << o.err;
+  fs::remove_all(dir);
+}
+
 // ---- Columns in the JSON report
 
 TEST(PreviewColumns, ListAndGridSizesArePerControl) {
@@ -350,10 +446,53 @@ TEST(PreviewColumns, ListAndGridSizesArePerControl) {
   std::map<std::string, json> controls;
   for (const json& c : step["controls"]) controls[c["name"]] = c;
   EXPECT_EQ(controls["L"]["columns"], json({152, 75}));
-  EXPECT_EQ(controls["G"]["col_widths"], json({45, 96, 96}));
-  EXPECT_EQ(controls["G"]["row_heights"], json({36, 36}));
+  // A grid's sizes: the count, the default, and the first ones up to the
+  // last that differs from the default.
+  EXPECT_EQ(controls["G"]["col_count"], 3);
+  EXPECT_EQ(controls["G"]["default_col_width"], 96);
+  EXPECT_EQ(controls["G"]["col_widths"], json({45}));
+  EXPECT_EQ(controls["G"]["row_count"], 2);
+  EXPECT_EQ(controls["G"]["default_row_height"], 36);
+  EXPECT_EQ(controls["G"]["row_heights"], json::array());
   EXPECT_FALSE(controls["B"].contains("columns"));
   EXPECT_FALSE(controls["B"].contains("col_widths"));
+  fs::remove_all(dir);
+}
+
+// A grid at the Integer limit is reported by its counts and the sizes that
+// differ, in a report as small as any other (one entry per row would be
+// gigabytes).
+TEST(PreviewColumns, GridsAtTheIntegerLimitAreReportedByTheirCounts) {
+  const fs::path dir = fs::temp_directory_path() / "flexarium_preview_limit";
+  fs::create_directories(dir);
+  std::ofstream(dir / "F.dfm")
+      << "object F: TForm\n  ClientHeight = 300\n  ClientWidth = 400\n"
+         "  object G: TStringGrid\n    ColCount = 2147483647\n"
+         "    RowCount = 2147483647\n    DefaultRowHeight = 0\n"
+         "    ColWidths = (\n      30\n      64\n      20)\n  end\nend\n";
+  const Outcome o = RunCommand({"preview", (dir / "F.dfm").string(), "--json"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  EXPECT_LT(o.out.size(), 20000u);
+  const json g = json::parse(o.out)["steps"][0]["controls"][0];
+  EXPECT_EQ(g["col_count"], 2147483647);
+  EXPECT_EQ(g["col_widths"], json({30, 64, 20}));
+  EXPECT_EQ(g["row_count"], 2147483647);
+  EXPECT_EQ(g["default_row_height"], 0);
+  EXPECT_EQ(g["row_heights"], json::array());
+
+  // The same made at run time in a scenario; an expectation of every size
+  // says how many there are.
+  std::ofstream(dir / "g.scn")
+      << "load F.dfm\nshow\ncreate TStringGrid big\n"
+         "set big.ColCount = 2147483647\nexpect big colwidths=64,64\n"
+         "set big.ColCount = 2\nexpect big colwidths=64,64\n";
+  const Outcome r = RunCommand({"run", (dir / "g.scn").string()});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("g.scn:5: expected big colwidths=64,64, got "
+                       "colwidths=2147483647 sizes: 64 each"),
+            std::string::npos)
+      << r.err;
+  EXPECT_NE(r.err.find("1 of 2 expects failed"), std::string::npos) << r.err;
   fs::remove_all(dir);
 }
 

@@ -6,6 +6,7 @@
 //   Exit statuses         bad usage and bad input, help
 //   Preview               JSON, table, screen options, pictures and page
 //   Standard input        "-" for each subcommand, errors, a real pipe
+//   Line endings          CRLF and the byte-order mark kept (corpus)
 //   Pictures              SVG nesting, escaping, file names
 //   Scenarios             the language's errors, the runner, `run`
 //   Monitors and DPI      --monitor, --awareness, --move; scenario lines
@@ -28,6 +29,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "corpus.h"
 #include "options.h"
 #include "render.h"
 #include "scenario_language.h"
@@ -284,6 +286,86 @@ TEST(CliStatus, BadUsageAndBadInput) {
   }
 }
 
+// check reports each error in a property and goes on after it, as its help
+// says; an error that ends the reading comes after the ones before it.
+TEST(CliStatus, CheckReportsEveryErrorItGetsPast) {
+  Scratch scratch;
+  const std::string bad = scratch.Write(
+      "bad.dfm",
+      "object F: TForm\n  Left = @\n  Top = 1\n  Caption = 'open\nend\n");
+  const std::string worse = scratch.Write(
+      "worse.dfm", "object F: TForm\n  Left = @\n  Items = (\n    'a'\n");
+  Outcome o = RunCli({"check", bad, worse, kForms + "contact.dfm"});
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err, bad + ":2:10: error: expected a value, found '@'\n" + bad +
+                       ":4:13: error: unterminated string\n" + worse +
+                       ":2:10: error: expected a value, found '@'\n" + worse +
+                       ":5:1: error: unexpected end of file inside list\n");
+  EXPECT_EQ(o.out,
+            kForms + "contact.dfm: ok, TContactForm with 9 components\n");
+  Outcome help = RunCli({"check", "--help"});
+  EXPECT_NE(help.out.find("report every error"), std::string::npos);
+  EXPECT_NE(help.out.find("goes on after that property"), std::string::npos)
+      << help.out;
+}
+
+// An option out of range says the range; every message of the command
+// itself starts with "flexarium:".
+TEST(CliStatus, OptionErrorsSayTheAllowedRange) {
+  const std::string contact = kForms + "contact.dfm";
+  struct Case {
+    std::vector<std::string> args;
+    const char* range;
+  };
+  const std::vector<Case> cases = {
+      {{"preview", contact, "--move", "100001,0"}, "each -100000 to 100000"},
+      {{"preview", contact, "--dpi", "2147483647"}, "each 1 to 10000"},
+      {{"preview", contact, "--client", "100001x5"}, "each 1 to 100000"},
+      {{"preview", contact, "--screen", "0x600"}, "each 1 to 100000"},
+      {{"preview", contact, "--taskbar", "left:0"}, "THICKNESS 1 to 10000"},
+      {{"preview", contact, "--frame", "19:201"}, "each 0 to 200"},
+      {{"preview", contact, "--windows", "100.0"}, "MAJOR 1 to 99"},
+      {{"preview", contact, "--monitor", "800x600@0,0:0"}, "DPI 1 to 10000"},
+      {{"stamp", contact, "--client", "0x5", "-o", "-"}, "each 1 to 100000"},
+      {{"stamp", contact, "--client", "5x5", "--dpi", "0", "-o", "-"},
+       "each 1 to 10000"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args[2] + " " + c.args[3]);
+    Outcome o = RunCli(c.args);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_EQ(o.err.rfind("flexarium: ", 0), 0u) << o.err;
+    EXPECT_NE(o.err.find(c.range), std::string::npos) << o.err;
+  }
+}
+
+// A step that fails is named with its option and says what would do; the
+// steps before it are still reported, as a table or as JSON.
+TEST(CliStatus, AFailedStepKeepsTheStepsBeforeIt) {
+  const std::string contact = kForms + "contact.dfm";
+  const std::vector<std::string> args = {"preview", contact,    "--dpi",
+                                         "480",     "--client", "600x400",
+                                         "--scale", "50"};
+  Outcome o = RunCli(args);
+  EXPECT_EQ(o.status, 1);
+  EXPECT_EQ(o.err.rfind("flexarium: --scale 50 (step 3): scale: 50 times the "
+                        "design client size 2400x1500 is 120000x75000",
+                        0),
+            0u)
+      << o.err;
+  EXPECT_NE(o.err.find("the factor lies between 0.0004 and 41.6667"),
+            std::string::npos)
+      << o.err;
+  EXPECT_EQ(Lines(o.err), 1) << o.err;
+  EXPECT_NE(o.out.find("Step 2: client 600x400"), std::string::npos) << o.out;
+  std::vector<std::string> withJson = args;
+  withJson.push_back("--json");
+  Outcome j = RunCli(withJson);
+  EXPECT_EQ(j.status, 1);
+  ASSERT_EQ(j.err, o.err);
+  EXPECT_EQ(json::parse(j.out)["steps"].size(), 2u);
+}
+
 TEST(CliStatus, EverySubcommandHasHelp) {
   for (const char* sub : {"check", "format", "stamp", "preview", "run"}) {
     SCOPED_TRACE(sub);
@@ -387,6 +469,16 @@ TEST(CliPreview, JsonHasEveryStepInOrder) {
   EXPECT_EQ(outer["form"]["width"], 800);
   EXPECT_EQ(outer["form"]["client_width"], 784);
   EXPECT_EQ(doc["steps"][5]["form"]["client_height"], 450);
+}
+
+TEST(CliPreview, AFontFloorHoldsAtTheSmallestScale) {
+  // file_browser has MinFontSize 7: at 0.05 every font would reach 0.
+  const json tiny =
+      PreviewJson({kForms + "file_browser.dfm", "--scale", "0.05"})["steps"][1];
+  EXPECT_EQ(tiny["form"]["font_size"], 7);
+  for (const json& c : tiny["controls"]) {
+    EXPECT_EQ(c["font_size"], 7) << c["name"];
+  }
 }
 
 TEST(CliPreview, ControlsWithoutFontAndFramesChildren) {
@@ -862,6 +954,94 @@ TEST(CliStdin, FramesAreLookedForInTheCurrentAndSearchFolders) {
   }
 }
 
+// ---- Line endings
+
+// The line break of every line and the byte-order mark of a text.
+struct Layout {
+  bool bom = false;
+  int crlf = 0;  // line breaks that are CRLF
+  int lf = 0;    // line breaks that are a bare LF
+};
+
+Layout LayoutOf(const std::string& text) {
+  Layout l;
+  l.bom = text.rfind("\xEF\xBB\xBF", 0) == 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] != '\n') continue;
+    (i > 0 && text[i - 1] == '\r' ? l.crlf : l.lf)++;
+  }
+  return l;
+}
+
+// The text without BOM and with LF line breaks.
+std::string Plain(std::string text) {
+  if (text.rfind("\xEF\xBB\xBF", 0) == 0) text.erase(0, 3);
+  return ReplaceAll(text, "\r\n", "\n");
+}
+
+class CliLineEndingsCorpus : public testing::TestWithParam<std::string> {};
+
+// Each corpus file, by name and from standard input, formatted and stamped:
+// the output keeps the file's line break and BOM, and differs from the
+// output for the same text with LF and no BOM in nothing else.
+TEST_P(CliLineEndingsCorpus, FormatAndStampKeepLineBreaksAndBom) {
+  if (GetParam().empty()) GTEST_SKIP() << flx::corpus::Missing();
+  const std::string path = (flx::corpus::Dir() / GetParam()).string();
+  const std::string dir = fs::path(path).parent_path().string();
+  const std::string text = ReadFile(path);
+  const Layout in = LayoutOf(text);
+  const auto firstBreak = text.find('\n');
+  const bool crlf = firstBreak != std::string::npos && firstBreak > 0 &&
+                    text[firstBreak - 1] == '\r';
+  const std::vector<std::vector<std::string>> commands = {
+      {"format", "FORM", "--search", dir},
+      {"stamp", "FORM", "--client", "640x480", "-o", "-", "--search", dir},
+  };
+  for (const auto& command : commands) {
+    SCOPED_TRACE(command[0]);
+    Outcome byName = RunCli(WithForm(command, path));
+    Outcome fromStdin = RunCli(WithForm(command, "-"), text);
+    Outcome plain = RunCli(WithForm(command, "-"), Plain(text));
+    if (byName.status != 0) {
+      // A form the library does not read is refused the same way each time.
+      EXPECT_EQ(fromStdin.status, byName.status);
+      continue;
+    }
+    ASSERT_EQ(fromStdin.status, 0) << fromStdin.err;
+    ASSERT_EQ(plain.status, 0) << plain.err;
+    // (Read by name, an ancestor may be found through the unit source
+    // beside the file, which standard input has not: only the layouts of
+    // the two are compared.)
+    for (const Outcome* o : {&byName, &fromStdin}) {
+      const Layout out = LayoutOf(o->out);
+      EXPECT_EQ(out.bom, in.bom);
+      EXPECT_EQ(crlf ? out.lf : out.crlf, 0);
+      EXPECT_GT(crlf ? out.crlf : out.lf, 0);
+    }
+    EXPECT_EQ(Plain(fromStdin.out), plain.out);
+    EXPECT_EQ(LayoutOf(plain.out).crlf, 0);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Corpus, CliLineEndingsCorpus,
+                         testing::ValuesIn(flx::corpus::Files()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           return flx::corpus::TestName(info.param);
+                         });
+
+// A form written back in place keeps the layout of the file it replaces.
+TEST(CliLineEndings, StampReplacesAFileInItsOwnLayout) {
+  Scratch scratch;
+  const std::string lf = ReadFile(kForms + "contact.dfm");
+  const std::string crlfBom = "\xEF\xBB\xBF" + ReplaceAll(lf, "\n", "\r\n");
+  for (const std::string& text : {lf, crlfBom}) {
+    const std::string file = scratch.Write("form.dfm", text);
+    Outcome o = RunCli({"stamp", file, "--client", "480x300"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(ReadFile(file), text);
+  }
+}
+
 // ---- Pictures
 
 StepLayout SampleStep() {
@@ -1078,6 +1258,12 @@ TEST(CliScenario, ReadingErrorsNameTheLine) {
       {"ancestor TFoo\n", "ancestor: expected CLASS=FILE"},
       {"frame 19x4\n", "frame: expected CAPTION:FRAME[:PADDED]"},
       {"load a.dfm\nframe 19:4:0\n", "frame must come before load"},
+      {"load a.dfm\nsvg ../escaped.svg\n",
+       "x.scn:2: svg: '../escaped.svg' leaves the --out folder"},
+      {"load a.dfm\nsvg pics/../../x.svg\n",
+       "x.scn:2: svg: 'pics/../../x.svg'"},
+      {"load a.dfm\nsvg /tmp/x/y.svg\n", "x.scn:2: svg: '/tmp/x/y.svg' is an "},
+      {"load a.dfm\nsvg pics/\n", "x.scn:2: svg: 'pics/' names a folder"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.script);
@@ -1271,6 +1457,25 @@ TEST(CliScenario, PrintAndSvg) {
   EXPECT_TRUE(svg);
 }
 
+// A scenario's pictures land in --out and nowhere else: a line that names
+// another place is refused before anything runs, and no folder is made.
+TEST(CliScenario, PicturesStayInsideTheOutFolder) {
+  Scratch scratch;
+  const std::string load = "load " + kForms + "contact.dfm\nshow\n";
+  const std::string outside = scratch.Path("elsewhere/deep/x.svg");
+  for (const std::string& name : {std::string("../escaped.svg"), outside}) {
+    SCOPED_TRACE(name);
+    const std::string scn = scratch.Write("t.scn", load + "svg " + name + "\n");
+    Outcome o = RunCli({"run", "--out", scratch.Path("out"), scn});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("t.scn:3: svg: '" + name + "'"), std::string::npos)
+        << o.err;
+    EXPECT_FALSE(fs::exists(scratch.Path("escaped.svg")));
+    EXPECT_FALSE(fs::exists(scratch.Path("elsewhere")));
+    EXPECT_FALSE(fs::exists(scratch.Path("out")));
+  }
+}
+
 // `try` lets a script go on past what the framework or the script refuses,
 // never past an error inside the window procedure; a size of 0 is asked
 // for as an application may, and the window system's limits hold.
@@ -1410,6 +1615,36 @@ TEST(CliDpi, AMoveGivesWhatPreviewAtThatDpiReports) {
   const json want = json::parse(direct.out)["steps"][1];
   EXPECT_EQ(step["controls"], want["controls"]);
   EXPECT_EQ(step["form"]["font_height"], want["form"]["font_height"]);
+}
+
+TEST(CliDpi, ScaleWithoutAComponentIsAtTheWindowsDpi) {
+  // The form file's client size at the DPI of the monitor the form is on,
+  // as on a screen of that DPI alone.
+  struct Row {
+    std::vector<std::string> screen;
+    std::string client;
+  };
+  const Row rows[] = {
+      {{"--dpi", "192"}, "720x240"},
+      {{"--monitor", "1920x1080@0,0:96", "--monitor", "1920x1080@1920,0:192",
+        "--move", "2000,100"},
+       "720x240"},
+      {{"--monitor", "1920x1080@0,0:192", "--monitor", "1920x1080@1920,0:96",
+        "--move", "2000,100"},
+       "360x120"},
+  };
+  for (const Row& row : rows) {
+    std::vector<std::string> args = {"preview", kForms + "plain_dialog.dfm"};
+    args.insert(args.end(), row.screen.begin(), row.screen.end());
+    for (const char* more : {"--scale", "1", "--json"}) args.push_back(more);
+    SCOPED_TRACE(row.screen.back());
+    const Outcome o = RunCli(args);
+    ASSERT_EQ(o.status, 0) << o.err;
+    const json step = json::parse(o.out)["steps"].back();
+    EXPECT_EQ(std::to_string(step["form"]["client_width"].get<int>()) + "x" +
+                  std::to_string(step["form"]["client_height"].get<int>()),
+              row.client);
+  }
 }
 
 TEST(CliDpi, UnawareAndSystemAwareNeverChange) {

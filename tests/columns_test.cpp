@@ -205,6 +205,40 @@ TEST_P(ColumnPass, AListViewAddedLaterTakesItsBasesFromItsCurrentWidths) {
   EXPECT_EQ(columns(*list), (std::vector<int>{125, 63, 38}));
 }
 
+TEST_P(ColumnPass, ColumnsKeptWhenOthersAreAddedKeepTheirBases) {
+  load(FormText(kListView));
+  form().Show();
+  client(400, 300);  // 0.5: 81 shows 41, which is no base of 81 again
+  ASSERT_EQ(columns(ctl("List")), (std::vector<int>{60, 41, -2, 0, 25}));
+  addColumn(dynamic_cast<TListView&>(ctl("List")), "New", 30);
+  client(800, 600);
+  EXPECT_EQ(columns(ctl("List")), (std::vector<int>{120, 81, -2, 0, 50, 60}));
+}
+
+TEST_P(ColumnPass, SwitchedOnLaterTheyFollowFromTheirDesignSizes) {
+  load(FormText(kListView + kGrid, "    ResizeColumns = False\n"));
+  form().Show();
+  client(1200, 900);
+  EXPECT_EQ(columns(ctl("List")), (std::vector<int>{120, 81, -2, 0, 50}));
+  flex().SetResizeColumns(true);
+  struct Step {
+    int w, h;
+    std::vector<int> list, gridRows;
+  } steps[] = {
+      {800, 600, {120, 81, -2, 0, 50}, {19, 25}},
+      {1200, 900, {180, 122, -2, 0, 75}, {29, 38}},
+  };
+  for (const Step& st : steps) {
+    client(st.w, st.h);
+    EXPECT_EQ(columns(ctl("List")), st.list) << st.w;
+    EXPECT_EQ(grid(ctl("Grid")).RowSizes(), st.gridRows) << st.w;
+  }
+  // Off again: the columns stay as the last pass left them.
+  flex().SetResizeColumns(false);
+  client(800, 600);
+  EXPECT_EQ(columns(ctl("List")), (std::vector<int>{180, 122, -2, 0, 75}));
+}
+
 INSTANTIATE_TEST_SUITE_P(Paths, ColumnPass, ::testing::ValuesIn(kBothPaths),
                          PathName);
 
@@ -238,6 +272,16 @@ TEST_F(ColumnDpi, ScaledAtStartUpAsBoundsAreBorderStyleRuleIncluded) {
   }
 }
 
+TEST_F(ColumnDpi, SwitchedOnLaterTheyAreScaledForTheDpiAsAtStartUp) {
+  load(FormText(kListView, "    ResizeColumns = False\n"));
+  form().Show();
+  client(600, 450);                         // factor 0.5
+  EXPECT_EQ(columns(ctl("List"))[0], 120);  // not scaled while off
+  flex().SetResizeColumns(true);
+  client(1200, 900);  // factor 1 at 144 DPI
+  EXPECT_EQ(columns(ctl("List")), (std::vector<int>{180, 122, -2, 0, 75}));
+}
+
 // ---- A change of the form's DPI
 
 TEST(ColumnDpiChange, BasesFollowTheMonitorsDpiWithoutDrift) {
@@ -266,6 +310,35 @@ TEST(ColumnDpiChange, BasesFollowTheMonitorsDpiWithoutDrift) {
     desk.client(1200, 900);
     EXPECT_EQ(list(), (std::vector<int>{180, 122, -2, 0, 75}));
   }
+}
+
+TEST(ColumnDpiChange, AColumnAddedJustBeforeTheChangeIsScaledForIt) {
+  dpitest::Desk desk(dpitest::Laptop());
+  desk.loadText(FormText(kListView)).Show();
+  auto& list = *dynamic_cast<TListView*>(desk.form().FindComponent("List"));
+  desk.client(1200, 900);
+  addColumn(list, "New", 45);  // at 144 DPI, factor 1: 30 at 96 DPI
+  for (int round = 0; round < 2; ++round) {
+    desk.drag(dpitest::kOnMonitor96);
+    EXPECT_EQ(ColumnSizes(list), (std::vector<int>{120, 81, -2, 0, 50, 30}));
+    desk.drag(dpitest::kOnLaptop);
+    EXPECT_EQ(ColumnSizes(list), (std::vector<int>{180, 122, -2, 0, 75, 45}));
+  }
+}
+
+TEST(ColumnDpiChange, AnExcludedListViewGetsTheNewDpisColumnsBack) {
+  dpitest::Desk desk(dpitest::Laptop());
+  desk.loadText(FormText(kListView)).Show();
+  auto& list = *dynamic_cast<TListView*>(desk.form().FindComponent("List"));
+  desk.client(1200, 900);
+  desk.drag(dpitest::kOnMonitor96);
+  desk.flex().SetNoResizeCtl("List");
+  desk.drag(dpitest::kOnLaptop);
+  desk.flex().SetNoResizeCtl("");
+  desk.client(1201, 900);
+  desk.client(1200, 900);
+  EXPECT_EQ(ColumnSizes(list), (std::vector<int>{180, 122, -2, 0, 75}));
+  EXPECT_EQ(list.Width(), 450);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "dpi_fixture.h"
 #include "flexarium/stdctrls.h"
 
@@ -123,7 +124,10 @@ TEST_P(MoveAcrossMonitors, GivesTheLayoutOfTheFormShownThere) {
 }
 
 INSTANTIATE_TEST_SUITE_P(ExampleForms, MoveAcrossMonitors,
-                         ::testing::ValuesIn(kForms));
+                         ::testing::ValuesIn(kForms),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return testnames::CaseName(info.param);
+                         });
 
 TEST(DpiChange, EveryKindOfControlTakesTheLayoutOfTheFormShownThere) {
   // Fonts of their own, followed, excluded from resizing (still scaled for
@@ -198,6 +202,73 @@ TEST(DpiChange, AFormWithoutDesignMetricsKeepsFollowingTheRunTimeDpi) {
     got = desk.layout();
   }
   EXPECT_EQ(got, ReferenceText(text, 120, got.clientWidth, got.clientHeight));
+}
+
+// A form file gives a font as a height in pixels, as a size in points
+// (Font.Size), or not at all: a form that follows its parent's font, or an
+// inherited form whose ancestor is not found, has the framework's 8 points.
+// Points are another height at another DPI; a start there and a move there
+// derive the same from them, and a move back gives the first layout.
+TEST(DpiChange, FontsGivenInPointsOrNotAtAllTakeTheLayoutOfTheFormShownThere) {
+  struct Row {
+    const char* name;
+    const char* root;
+    const char* formFont;
+    const char* ownFont;
+  };
+  const Row rows[] = {
+      {"pixel heights", "object", "  Font.Height = -12\n",
+       "    Font.Height = -16\n    ParentFont = False\n"},
+      {"sizes in points", "object", "  Font.Size = 9\n",
+       "    Font.Size = 12\n    ParentFont = False\n"},
+      {"the parent's font", "object", "  ParentFont = True\n",
+       "    Font.Size = 12\n    ParentFont = False\n"},
+      {"an ancestor not found", "inherited", "", ""},
+  };
+  struct Leg {
+    const char* place;
+    int startDpi;
+    win::POINT to;
+    int dpi;
+  };
+  const Leg legs[] = {
+      {"  Left = 200\n  Top = 120\n", 144, kOnMonitor96, 96},
+      {"  Left = 200\n  Top = 120\n", 144, kOnMonitor120, 120},
+      {"  Left = 2300\n  Top = 200\n", 96, kOnLaptop, 144},
+  };
+  for (const Row& row : rows) {
+    for (const Leg& leg : legs) {
+      SCOPED_TRACE(std::string(row.name) + ", " + std::to_string(leg.startDpi) +
+                   " to " + std::to_string(leg.dpi) + " DPI");
+      const std::string text =
+          std::string(row.root) + " FontForm: TFontForm\n" + leg.place +
+          "  ClientHeight = 300\n  ClientWidth = 480\n" + row.formFont +
+          "  object lblName: TLabel\n    Left = 16\n    Top = 20\n"
+          "    Width = 60\n    Height = 14\n  end\n"
+          "  object btnOwn: TButton\n    Left = 96\n    Top = 16\n"
+          "    Width = 120\n    Height = 25\n" +
+          row.ownFont +
+          "  end\n  object Flexarium1: TFlexarium\n"
+          "    DesignFrmW = 480\n    DesignFrmH = 300\n"
+          "    DesignDpiW = 96\n    DesignDpiH = 96\n  end\nend\n";
+      Layout first, moved, back;
+      {
+        Desk desk(Laptop());
+        desk.loadText(text).Show();
+        first = desk.layout();
+        const win::RECT at = desk.windowRect();
+        desk.drag(leg.to);
+        moved = desk.layout();
+        desk.drag({at.left, at.top});
+        back = desk.layout();
+      }
+      EXPECT_EQ(first, ReferenceText(text, leg.startDpi, first.clientWidth,
+                                     first.clientHeight));
+      EXPECT_EQ(moved, ReferenceText(text, leg.dpi, moved.clientWidth,
+                                     moved.clientHeight));
+      EXPECT_EQ(back, first);
+    }
+  }
 }
 
 TEST(DpiChange, AParentFontChangedSinceTheLastPassIsTakenAtTheOldDpi) {
@@ -349,6 +420,33 @@ TEST(DpiRoundTrip, AComponentTurnedOnAgainTakesTheDpiItMissed) {
   EXPECT_EQ(got, Reference(path, 96, 500, 320));
 }
 
+TEST(DpiRoundTrip, AControlExcludedAcrossAChangeTakesTheDpiItMissed) {
+  struct Case {
+    const char* form;
+    const char* control;
+  };
+  for (const Case& c :
+       {Case{"contact.dfm", "edName"}, Case{"file_browser.dfm", "lvFiles"}}) {
+    SCOPED_TRACE(c.control);
+    const std::string path = ExampleForm(c.form);
+    Layout got;
+    win::RECT client{};
+    {
+      Desk desk(Laptop());
+      desk.load(path).Show();
+      client = desk.clientRect();
+      desk.drag(kOnMonitor96);
+      desk.flex().SetNoResizeCtl(c.control);
+      desk.drag(kOnLaptop);
+      desk.flex().SetNoResizeCtl("");
+      desk.client(client.right + 1, client.bottom);
+      desk.client(client.right, client.bottom);
+      got = desk.layout();
+    }
+    EXPECT_EQ(got, Reference(path, 144, client.right, client.bottom));
+  }
+}
+
 // ---- Size limits
 
 TEST(DpiLimits, HoldAtTheNewDpiWhileDraggingAndMaximising) {
@@ -488,6 +586,33 @@ TEST(DpiMaximised, AMinimisedFormTakesTheNewDpiWhenRestored) {
     got = desk.layout();
   }
   EXPECT_EQ(got, Reference(path, 120, got.clientWidth, got.clientHeight));
+}
+
+TEST(DpiMaximised, ARoundTripMaximisedOrMinimisedKeepsTheClientSize) {
+  // 1201 x 801 at 192 DPI is 600.5 x 400.5 at 96: kept as given, the size
+  // comes back exactly; the system's restore rectangle, scaled each way and
+  // rounded each time, would come back a pixel larger.
+  for (const bool minimise : {false, true}) {
+    SCOPED_TRACE(minimise ? "minimised" : "maximised");
+    sim::DesktopConfig config = OneDpi(192);
+    config.monitors = {Monitor(0, 0, 3840, 2160, 192, true)};
+    Desk desk(config);
+    desk.loadText(MixedForm()).Show();
+    desk.client(1201, 801);
+    const Layout first = desk.layout();
+    for (const int dpi : {96, 192}) {
+      if (minimise) {
+        desk.d().minimize(desk.wnd());
+      } else {
+        desk.d().maximize(desk.wnd());
+      }
+      ASSERT_TRUE(desk.d().setMonitorDpi(0, dpi));
+      desk.d().restore(desk.wnd());
+      EXPECT_EQ(desk.clientRect().right, Scaled(1201, dpi, 192));
+      EXPECT_EQ(desk.clientRect().bottom, Scaled(801, dpi, 192));
+    }
+    EXPECT_EQ(desk.layout(), first);
+  }
 }
 
 // ---- Passes and events

@@ -16,6 +16,13 @@
 #include "flexarium/winapi.h"
 #include "unit/unit_private.h"
 
+namespace flx::win {
+// What gtest prints for GetParam() of the suites run on each Windows path.
+inline void PrintTo(const OSVersion& v, std::ostream* os) {
+  *os << "Windows " << v.major << "." << v.minor;
+}
+}  // namespace flx::win
+
 namespace flx {
 
 // Reads the component's private state for the tests.

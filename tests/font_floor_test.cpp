@@ -36,6 +36,9 @@ TEST_P(FontFloor, HoldsEveryFontTheComponentSets) {
       {8, 10, 10, 1200, 900, 15, 15},  // above the floor: untouched
       {8, -10, 10, 400, 300, -8, 8},   // cell height: by magnitude
       {8, 10, 10, 800, 150, 8, 8},     // the smaller factor decides
+      {8, 10, 10, 32, 24, 8, 8},       // scaled down to 0: held all the same
+      {8, -10, 10, 32, 24, -8, 8},     // to 0 from a cell height
+      {0, 10, 10, 32, 24, 1, 0},       // no floor: a control's 0 is lifted
   };
   for (const Case& c : cases) {
     load(FormText(
@@ -66,6 +69,37 @@ TEST_P(FontFloor, LeavesFontsTheComponentDoesNotSetAndBounds) {
   EXPECT_EQ(ctl("Kept").Font().Size(), 10);
   EXPECT_EQ(ctl("B").Font().Size(), 9);
   EXPECT_EQ(boundsOf(ctl("B")), (Bounds{5, 30, 38, 11}));
+}
+
+// A control that stops following a font the floor lifted derives its base
+// from the size that font had before the floor, as it would without one.
+TEST_P(FontFloor, BasesAreDerivedFromTheSizeBeforeTheFloor) {
+  struct Case {
+    int floor;
+    int ownSize;  // the size the application gives it, 0: only ParentFont
+    int expect;   // at factor 1 afterwards
+  } cases[] = {
+      {0, 0, 10},   // 9 x 0.5 = 4.5 -> 5, then 5 / 0.5
+      {7, 0, 10},   // shows 7 from the floor, derived from 5 all the same
+      {0, 15, 30},  // a size of its own is taken as it is
+      {7, 15, 30},
+      {7, 7, 10},  // the floored size itself cannot be told from it
+  };
+  for (const Case& c : cases) {
+    load(FormText(Button("Follows", 10, 60, 75, 21), floorProp(c.floor),
+                  "  Font.Size = 9\n"));
+    form().Show();
+    client(400, 300);
+    if (c.ownSize != 0) {
+      ctl("Follows").Font().SetSize(c.ownSize);
+    }
+    ctl("Follows").SetParentFont(false);
+    client(401, 300);
+    client(800, 600);
+    EXPECT_EQ(ctl("Follows").Font().Size(), c.expect)
+        << c.floor << " " << c.ownSize;
+    root.reset();
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Paths, FontFloor, ::testing::ValuesIn(kBothPaths),

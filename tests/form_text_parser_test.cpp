@@ -5,9 +5,11 @@
 
 #include <cstdint>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "case_names.h"
 #include "form_text_fixture.h"
 
 namespace flx::formtest {
@@ -19,6 +21,8 @@ struct ValueCase {
   std::string source;
   FormValue expected;
 };
+
+void PrintTo(const ValueCase& c, std::ostream* os) { *os << c.source; }
 
 class FormTextParserValues : public testing::TestWithParam<ValueCase> {};
 
@@ -120,7 +124,7 @@ const ValueCase kValueCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, FormTextParserValues,
-                         testing::ValuesIn(kValueCases));
+                         testing::ValuesIn(kValueCases), testnames::BySource());
 
 TEST(FormTextParser, FloatKeepsExtendedPrecision) {
   FormValue v = ParseValue("0.1");
@@ -138,6 +142,8 @@ struct SpellingCase {
   FormValue::Kind kind;
   std::string text;
 };
+
+void PrintTo(const SpellingCase& c, std::ostream* os) { *os << c.source; }
 
 class FormTextParserSpelling : public testing::TestWithParam<SpellingCase> {};
 
@@ -160,7 +166,8 @@ INSTANTIATE_TEST_SUITE_P(
                     SpellingCase{"-2.5d", FormValue::Kind::Float, "-2.5d"},
                     SpellingCase{"1.5s", FormValue::Kind::Float, "1.5s"},
                     SpellingCase{"clBtnFace", FormValue::Kind::Ident,
-                                 "clBtnFace"}));
+                                 "clBtnFace"}),
+    testnames::BySource());
 
 // ---- Documents
 
@@ -248,6 +255,8 @@ struct ErrorCase {
   int column;
   std::string message;
 };
+
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.label; }
 
 class FormTextParserErrors : public testing::TestWithParam<ErrorCase> {};
 
@@ -393,6 +402,98 @@ TEST(FormTextParser, ErrorTextNamesFileLineAndColumn) {
                  "Unit1.dfm:2:8: error: expected '=' after property name");
   }
 }
+
+// ---- Errors a checker gets past
+
+struct RecoveryCase {
+  std::string label;
+  std::string text;
+  std::vector<std::string> errors;  // every error, in order
+  std::string thrown;               // "" when the document is returned
+  std::vector<std::string> kept;    // the root's properties then
+};
+
+void PrintTo(const RecoveryCase& c, std::ostream* os) { *os << c.label; }
+
+class FormTextParserRecovery : public testing::TestWithParam<RecoveryCase> {};
+
+// Each property with an error is left out and reported; the parsing goes
+// on after its last line. An error that leaves the rest unreadable still
+// ends it, after the errors before it.
+TEST_P(FormTextParserRecovery, ReportsEveryErrorInAProperty) {
+  const RecoveryCase& c = GetParam();
+  std::vector<EParserError> recovered;
+  std::unique_ptr<FormObject> root;
+  std::string thrown;
+  try {
+    root = ParseFormText(c.text, "f.dfm", recovered);
+  } catch (const EParserError& e) {
+    thrown = e.what();
+  }
+  std::vector<std::string> errors;
+  for (const EParserError& e : recovered) errors.push_back(e.what());
+  EXPECT_EQ(errors, c.errors);
+  EXPECT_EQ(thrown, c.thrown);
+  if (root) {
+    std::vector<std::string> kept;
+    for (const FormProperty& p : root->props) kept.push_back(p.name);
+    EXPECT_EQ(kept, c.kept);
+  }
+  // Without the list, the first error is thrown as ever.
+  try {
+    ParseFormText(c.text, "f.dfm");
+    ADD_FAILURE() << "no error";
+  } catch (const EParserError& e) {
+    EXPECT_EQ(e.what(), errors.empty() ? thrown : errors.front());
+  }
+}
+
+const RecoveryCase kRecoveryCases[] = {
+    {"ThreeBadValues",
+     "object F: TF\n  Left = @\n  Top = 1\n  Width = 99999999999999999999\n"
+     "  Height = 'open\n  Tag = 2\nend\n",
+     {"f.dfm:2:10: error: expected a value, found '@'",
+      "f.dfm:4:11: error: integer out of range",
+      "f.dfm:5:12: error: unterminated string"},
+     "",
+     {"Top", "Tag"}},
+    {"AListSpanningLinesIsSkippedWhole",
+     "object F: TF\n  Items = (\n    'a'\n    @\n    'c')\n  Tag = 2\nend\n",
+     {"f.dfm:4:5: error: expected a value, found '@'"},
+     "",
+     {"Tag"}},
+    {"ACollectionIsSkippedWhole",
+     "object F: TF\n  Columns = <\n    item\n      Width = $\n    end>\n"
+     "  Tag = 2\nend\n",
+     {"f.dfm:4:15: error: bad number"},
+     "",
+     {"Tag"}},
+    {"StrayCharacterAndPropertyAfterChildren",
+     "object F: TF\n  ! junk\n  object B: TB\n  end\n  Tag = 1\n"
+     "  Left = 2\nend\n",
+     {"f.dfm:2:3: error: expected property name, child object or 'end', "
+      "found '!'",
+      "f.dfm:5:3: error: property 'Tag' after child objects",
+      "f.dfm:6:3: error: property 'Left' after child objects"},
+     "",
+     {}},
+    {"AnUnclosedListEndsTheFile",
+     "object F: TF\n  Left = @\n  Items = (\n    'a'\nend\n",
+     {"f.dfm:2:10: error: expected a value, found '@'"},
+     "f.dfm:6:1: error: unexpected end of file inside list",
+     {}},
+    {"ABadHeadingEndsTheFile",
+     "object F: TF\n  Left = @\n  object : TB\n  end\nend\n",
+     {"f.dfm:2:10: error: expected a value, found '@'"},
+     "f.dfm:3:10: error: expected object name or class name, found ':'",
+     {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Table, FormTextParserRecovery,
+                         testing::ValuesIn(kRecoveryCases),
+                         [](const testing::TestParamInfo<RecoveryCase>& info) {
+                           return info.param.label;
+                         });
 
 }  // namespace
 }  // namespace flx::formtest

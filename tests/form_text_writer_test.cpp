@@ -23,6 +23,8 @@ struct FormatCase {
   std::string expected;  // at an indent of 2
 };
 
+void PrintTo(const FormatCase& c, std::ostream* os) { *os << c.label; }
+
 class FormTextWriterValues : public testing::TestWithParam<FormatCase> {};
 
 TEST_P(FormTextWriterValues, WritesLikeTheDesigner) {

@@ -17,6 +17,8 @@ struct EqualityCase {
   bool equal;
 };
 
+void PrintTo(const EqualityCase& c, std::ostream* os) { *os << c.label; }
+
 class FormValueEquality : public testing::TestWithParam<EqualityCase> {};
 
 TEST_P(FormValueEquality, Compares) {

@@ -285,6 +285,41 @@ end
   fs::remove_all(dir);
 }
 
+// Frames and ancestors are found by the class a file's heading declares,
+// whatever its byte-order mark, line breaks and creation index; a file whose
+// heading names the class but that does not read is passed over.
+TEST_F(FormFile, FramesAreFoundByTheClassTheirHeadingDeclares) {
+  fs::path dir = fs::temp_directory_path() / "flexarium_index_test";
+  fs::remove_all(dir);
+  fs::create_directories(dir);
+  // The rest of a frame file after its heading, with CRLF line breaks.
+  auto body = [](int width) {
+    return "\r\n  Left = 0\r\n  Top = 0\r\n  Width = " + std::to_string(width) +
+           "\r\n  Height = 80\r\nend\r\n";
+  };
+  std::ofstream(dir / "a_broken.dfm")
+      << "object AddressFrame: TAddressFrame\n  Width = @\nend\n";
+  std::ofstream(dir / "b_other.dfm")
+      << "\xEF\xBB\xBFobject AddressFrame: TOtherFrame" << body(300);
+  std::ofstream(dir / "c_frame.dfm")
+      << "\xEF\xBB\xBF\r\n  object   AddressFrame :TAddressFrame [0]"
+      << body(240);
+  std::ofstream(dir / "d_later.dfm")
+      << "object AddressFrame: TAddressFrame" << body(10);
+  std::ofstream(dir / "Form.dfm")
+      << "object F: TForm\n  inline Home: TAddressFrame\n    Left = 10\n"
+         "  end\n  inline Other: TOtherFrame\n  end\nend\n";
+  auto root = LoadFormFile((dir / "Form.dfm").string());
+  auto* home = dynamic_cast<TFrame*>(root->FindComponent("Home"));
+  auto* other = dynamic_cast<TFrame*>(root->FindComponent("Other"));
+  ASSERT_NE(home, nullptr);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(home->Width(), 240);
+  EXPECT_EQ(home->Left(), 10);
+  EXPECT_EQ(other->Width(), 300);
+  fs::remove_all(dir);
+}
+
 TEST_F(FormFile, AFolderIsNoFormFile) {
   std::string dir = fs::temp_directory_path().string();
   try {

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "case_names.h"
 #include "unit/rounding.h"
 
 namespace flx::unit {
@@ -50,7 +51,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"zero factor", 1234, 0.0, 0},
         Case{"beyond the Integer range", kMax, 2.0, kMax},
         Case{"below the Integer range", kMin, 2.0, kMin},
-        Case{"an infinite factor", 3, HUGE_VAL, kMax}));
+        Case{"an infinite factor", 3, HUGE_VAL, kMax}),
+    testnames::ByName());
 
 class TruncationOfAProduct : public ::testing::TestWithParam<Case> {};
 TEST_P(TruncationOfAProduct, TruncatesTheExactValue) {
@@ -67,7 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"just above 3 gives 3", 3, std::nextafter(1.0, 2.0), 3},
         Case{"just below -3 gives -3", -3, std::nextafter(1.0, 2.0), -3},
         Case{"beyond the Integer range", kMax, 1.5, kMax},
-        Case{"not a number", 3, std::nan(""), 0}));
+        Case{"not a number", 3, std::nan(""), 0}),
+    testnames::ByName());
 
 class HalfUpOfAQuotient : public ::testing::TestWithParam<Case> {};
 TEST_P(HalfUpOfAQuotient, RoundsTheExactValue) {
@@ -87,7 +90,8 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"just above a half gives 1", 1, std::nextafter(2.0, 1.0), 1},
         Case{"15 at 1.5 gives 10", 15, 1.5, 10},
         Case{"a negative factor", 15, -2.0, -7},
-        Case{"a tiny factor saturates", 5, 1e-300, kMax}));
+        Case{"a tiny factor saturates", 5, 1e-300, kMax}),
+    testnames::ByName());
 
 TEST(RatioNearest, IsTheCorrectlyRoundedQuotient) {
   // Below 2^53 both numbers are exact Doubles, and IEEE division rounds

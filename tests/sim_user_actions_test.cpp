@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <limits>
 #include <optional>
 #include <tuple>
 
@@ -215,6 +216,60 @@ TEST(SimUserActions, DragHonoursSizingEdits) {
   };
   env.d().dragEdge(wnd, WMSZ_BOTTOMRIGHT, 37, 41);
   EXPECT_EQ(tie(env.windowRect(wnd)), rect(100, 100, 400, 300));
+}
+
+// A window's answers at the Integer limits (a WM_SIZING rectangle of
+// opposite limits, tracking sizes of the most negative Integer) still give
+// a window a size it can have, and no extent on the way overflows (the
+// sanitizer build stops at an overflow).
+TEST(SimUserActions, DragAnswersAtTheIntegerLimitsAreHeld) {
+  constexpr LONG lo = std::numeric_limits<LONG>::min();
+  constexpr LONG hi = std::numeric_limits<LONG>::max();
+  struct Case {
+    const char* name;
+    WPARAM edge;
+    std::optional<RECT> sizing;
+    std::optional<LONG> track;
+    std::tuple<int, int, int, int> expected;
+  };
+  const Case cases[] = {
+      // Held to the most a window can be: 32767 wide and high.
+      {"sizing of opposite limits", WMSZ_BOTTOMRIGHT, RECT{lo, lo, hi, hi},
+       std::nullopt, rect(-32768, -32768, -1, -1)},
+      {"sizing upside down", WMSZ_TOPLEFT, RECT{hi, hi, lo, lo}, std::nullopt,
+       rect(32767, 32767, 32767, 32767)},
+      // A negative tracking size is a window of no size.
+      {"tracking sizes at the minimum, left edge", WMSZ_LEFT, std::nullopt, lo,
+       rect(700, 100, 700, 100)},
+      {"tracking sizes at the minimum, top edge", WMSZ_TOP, std::nullopt, lo,
+       rect(100, 500, 100, 500)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Env env;
+    const HWND wnd = env.top(WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+    gHandler = [&](HWND, UINT msg, WPARAM,
+                   LPARAM lp) -> std::optional<LRESULT> {
+      if (msg == WM_SIZING && c.sizing) {
+        *reinterpret_cast<RECT*>(lp) = *c.sizing;
+        return TRUE;
+      }
+      if (msg == WM_GETMINMAXINFO) {
+        auto* mmi = reinterpret_cast<MINMAXINFO*>(lp);
+        if (c.track) {
+          mmi->ptMinTrackSize = {*c.track, *c.track};
+          mmi->ptMaxTrackSize = {*c.track, *c.track};
+        } else {
+          mmi->ptMinTrackSize = {0, 0};
+          mmi->ptMaxTrackSize = {hi, hi};
+        }
+        return 0;
+      }
+      return std::nullopt;
+    };
+    env.d().dragEdge(wnd, c.edge, -10, -10);
+    EXPECT_EQ(tie(env.windowRect(wnd)), c.expected);
+  }
 }
 
 TEST(SimUserActions, DragIgnoresWindowsThatCannotBeDragged) {

@@ -12,6 +12,8 @@ struct Utf8Case {
   std::u16string utf16;
 };
 
+void PrintTo(const Utf8Case& c, std::ostream* os) { *os << c.name; }
+
 class Utf8ToUtf16 : public ::testing::TestWithParam<Utf8Case> {};
 
 TEST_P(Utf8ToUtf16, DecodesOrReplacesWithFFFD) {

@@ -92,6 +92,15 @@ inline constexpr int kMaxFormNesting = 256;
 // Throws EParserError "FILE:LINE:COL: error: MESSAGE" on bad input.
 std::unique_ptr<FormObject> ParseFormText(std::string_view text,
                                           const std::string& fileName);
+// As above, and an error in a property (its name, its value, a property
+// after child objects, a stray character) is appended to `recovered` while
+// the parsing goes on after the property's last line, without it: for a
+// checker that reports every error at once. Errors that leave the rest
+// unreadable (an object's heading, the end of the file inside an object or
+// a value) are still thrown.
+std::unique_ptr<FormObject> ParseFormText(std::string_view text,
+                                          const std::string& fileName,
+                                          std::vector<EParserError>& recovered);
 
 // Writes a document the way the design environment writes form files
 // (two-space indent, LF line ends, long strings split with +).

@@ -9,6 +9,7 @@
 // written, so a read followed by a write loses nothing.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -28,6 +29,15 @@ struct FormLoadOptions {
   std::map<std::string, std::string> ancestors;
   // Read as the design environment does (csDesigning on every component).
   bool designing = false;
+  // An inherited form whose ancestor file is not found is an error
+  // (EReadError) instead of a warning: for tools that write the form back
+  // and must not guess what the ancestor gives.
+  bool requireAncestors = false;
+  // When set, the errors the parser can recover from in the file being read
+  // (not in its ancestors' or frames' files) are handed here one by one and
+  // the parsing goes on to find the rest; the load then throws the first
+  // of them, so that no half-read form is returned.
+  std::function<void(const EParserError&)> recovered;
   // Called for problems that do not stop the reading (e.g. an ancestor that
   // could not be determined).
   std::function<void(const std::string&)> warn;

@@ -112,6 +112,11 @@ class TFont : public TPersistent {
   static int SizeOfHeight(int height, int pixelsPerInch);
   int PixelsPerInch() const { return FPixelsPerInch; }
   void SetPixelsPerInch(int v) { FPixelsPerInch = v; }
+  // Whether the font was last given a size in points (Size, or the 8
+  // points of a new font) rather than a height in pixels, and that size:
+  // the two mean different fonts at another pixel density.
+  bool SizeGiven() const { return FSizeGiven; }
+  int GivenSize() const { return FGivenSize; }
   TFontStyles Style() const { return FStyle; }
   void SetStyle(TFontStyles v);
   const TIdentInt& Color() const { return FColor; }
@@ -138,6 +143,8 @@ class TFont : public TPersistent {
   std::string FName = "Tahoma";
   int FHeight = -11;
   int FPixelsPerInch = 96;
+  bool FSizeGiven = true;
+  int FGivenSize = 8;
   TFontStyles FStyle = 0;
   TIdentInt FColor;
   TIdentInt FCharset;

@@ -1,7 +1,6 @@
 // Start-up once the form file is read: the reference client size and DPI,
 // the DPI scaling of fonts and bounds, the snapshot of every control, the
 // monitor size and the form window procedure.
-#include "flexarium/column_sizes.h"
 #include "flexarium/winapi.h"
 #include "unit/unit_private.h"
 
@@ -46,7 +45,10 @@ void TFlexarium::Impl::Loaded() {
 
   GetFontSetting(FOwnerFont, Owner());
   const auto scaled = &unit::DpiScaled;
-  FDpi->DesignFontHeight = form->Font().Height();
+  // Fonts start from what the form file gave, at the window's DPI: a size
+  // in points read on a screen of another DPI is another height here.
+  FDpi->DesignFont = unit::DesignFontOf(form->Font());
+  unit::SetDesignFont(form->Font(), FDpi->DesignFont);
   form->Font().SetSize(scaled(form->Font().Size(), RatioX));
   if (FOwnerFont) FOwnerFont->SetSize(form->Font().Size());
 
@@ -65,11 +67,14 @@ void TFlexarium::Impl::Loaded() {
     GetFontSetting(R->Font, C);
     R->ParentFont = true;
     R->OrgParentFont = true;
-    R->DesignFontHeight = C->Font().Height();
+    R->DesignFont = unit::DesignFontOf(C->Font());
     R->FontFromDesign = true;
     if (R->Font) {
       R->ParentFont = R->OrgParentFont = C->ParentFont();
-      if (!C->ParentFont()) C->Font().SetSize(scaled(C->Font().Size(), RatioX));
+      if (!C->ParentFont()) {
+        unit::SetDesignFont(C->Font(), R->DesignFont);
+        C->Font().SetSize(scaled(C->Font().Size(), RatioX));
+      }
       R->Font->SetSize(C->Font().Size());
       R->OldFontSize = C->Font().Size();
     }
@@ -120,13 +125,10 @@ void TFlexarium::Impl::Loaded() {
     R->Width = R->OldWidth = C->Width();
     R->Height = R->OldHeight = C->Height();
     // Columns and rows are DPI-scaled with the bounds, by the same rule.
-    if (FResizeColumns && HasColumnSizes(*C)) {
-      TakeColumnBases(C, R, ScaleX, ScaleY);
-      R->DesignColWidths = ColumnSizes(*C);
-      R->DesignRowHeights = RowSizes(*C);
-      R->ColDpiW = R->ColDpiH = 0;
-      ColumnStep(C, R, 1.0, 1.0);
-    }
+    // Their bases are taken with ResizeColumns off too, so that switching
+    // it on later scales them from their design sizes.
+    DesignColumnBases(C, R, ScaleX, ScaleY);
+    ColumnStep(C, R, 1.0, 1.0);
   };
   ForEachRecordedControl(CompCount, [&](TControl* C, TComponent* frame) {
     PCtrlInfo R = frame != nullptr ? FindChildCtrl(frame->Name(), C->Name())

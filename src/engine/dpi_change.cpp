@@ -67,17 +67,21 @@ bool TFlexarium::Impl::PerMonitorAware() {
          DPI_AWARENESS_PER_MONITOR_AWARE;
 }
 
+// The kept client size scaled to the DPI.
+SIZE TFlexarium::Impl::KeptClientSize(int DpiX, int DpiY) const {
+  const DpiState& s = *FDpi;
+  return SIZE{
+      s.ClientDpiW > 0 ? unit::ScaleHalfUp(s.ClientWidth, DpiX, s.ClientDpiW)
+                       : s.ClientWidth,
+      s.ClientDpiH > 0 ? unit::ScaleHalfUp(s.ClientHeight, DpiY, s.ClientDpiH)
+                       : s.ClientHeight};
+}
+
 // The outer size for the kept client size scaled to the DPI, with the
 // non-client area as it is at that DPI.
 SIZE TFlexarium::Impl::ScaledOuterSize(HWND Wnd, int DpiX, int DpiY) {
-  const DpiState& s = *FDpi;
-  const int cw = s.ClientDpiW > 0
-                     ? unit::ScaleHalfUp(s.ClientWidth, DpiX, s.ClientDpiW)
-                     : s.ClientWidth;
-  const int ch = s.ClientDpiH > 0
-                     ? unit::ScaleHalfUp(s.ClientHeight, DpiY, s.ClientDpiH)
-                     : s.ClientHeight;
-  RECT r{0, 0, cw, ch};
+  const SIZE client = KeptClientSize(DpiX, DpiY);
+  RECT r{0, 0, client.cx, client.cy};
   const auto style =
       static_cast<DWORD>(GetWindowLongPtrW(Wnd, GWL_STYLE) &
                          ~static_cast<LONG_PTR>(WS_MAXIMIZE | WS_MINIMIZE));
@@ -112,7 +116,10 @@ void TFlexarium::Impl::HandleDpiChanged(HWND Wnd, WPARAM WParam,
   DpiState& s = *FDpi;
   const FlagScope changing(s.Changing);
   const int passes = s.Passes;
-  if (dpiX != FRunDpiW || dpiY != FRunDpiH) DeriveForDpi(dpiX, dpiY);
+  if (dpiX != FRunDpiW || dpiY != FRunDpiH) {
+    DeriveForDpi(dpiX, dpiY);
+    if (IsIconic(Wnd) || IsZoomed(Wnd)) s.RestoreKept = true;
+  }
   GetMonitorSize(Wnd, FMaxSize.x, FMaxSize.y);
   // A minimised form takes its new layout when it is restored.
   if (IsIconic(Wnd)) return;
@@ -125,6 +132,12 @@ void TFlexarium::Impl::HandleDpiChanged(HWND Wnd, WPARAM WParam,
                       Suggested->bottom - Suggested->top};
     Info.ptMaxPosition = {Suggested->left, Suggested->top};
     HandleGetMinMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info), false, true);
+    // With the ratio lock, the maximised size of the ratio, as maximising
+    // there gives it; the frame is already the new DPI's.
+    if (FKeepAspect) {
+      KeepAspectMaxInfo(Wnd, reinterpret_cast<LPARAM>(&Info), false,
+                        static_cast<UINT>(dpiY));
+    }
     Target = RECT{Info.ptMaxPosition.x, Info.ptMaxPosition.y,
                   Info.ptMaxPosition.x + Info.ptMaxSize.x,
                   Info.ptMaxPosition.y + Info.ptMaxSize.y};
@@ -147,6 +160,19 @@ void TFlexarium::Impl::HandleDpiChanged(HWND Wnd, WPARAM WParam,
   HandleSize(Wnd, IsZoomed(Wnd) ? SIZE_MAXIMIZED : SIZE_RESTORED,
              MAKELPARAM(Client.right, Client.bottom), false);
   ++s.Passes;
+}
+
+// The restore that follows a change while maximised or minimised: the
+// system scaled its restore rectangle itself, rounded its own way.
+void TFlexarium::Impl::HandleWindowPosChanging(HWND Wnd, LPARAM LParam) {
+  auto* Pos = reinterpret_cast<WINDOWPOS*>(LParam);
+  if (Pos == nullptr || FDpi == nullptr || !FDpi->RestoreKept) return;
+  if (IsIconic(Wnd) || IsZoomed(Wnd)) return;
+  FDpi->RestoreKept = false;
+  if ((Pos->flags & SWP_NOSIZE) != 0 || !PerMonitorAware()) return;
+  const SIZE Outer = ScaledOuterSize(Wnd, FRunDpiW, FRunDpiH);
+  Pos->cx = Outer.cx;
+  Pos->cy = Outer.cy;
 }
 
 // ---- Deriving the bases at a DPI
@@ -176,6 +202,9 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
   auto* form = dynamic_cast<TControl*>(Owner());
   if (form == nullptr) return;
   SyncCtrlList();
+  // Columns added since the last pass are at that pass's factors and at the
+  // DPI being left: their bases are taken there, before the DPI changes.
+  SyncAllColumnBases();
   FRunDpiW = DpiX;
   FRunDpiH = DpiY;
   if (s.DesignDpiFromRun) {
@@ -188,12 +217,12 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
   const double ScaleY = s.KeepDesignedBounds ? 1.0 : RatioY;
 
   // A font as start-up makes it from its designed height at this DPI.
-  auto startupFont = [&](TFont& font, int designHeight) {
+  auto startupFont = [&](TFont& font, const TDesignFont& design) {
     font.SetPixelsPerInch(DpiY);
-    font.SetHeight(designHeight);
+    unit::SetDesignFont(font, design);
     font.SetSize(unit::DpiScaled(font.Size(), RatioX));
   };
-  if (FOwnerFont) startupFont(*FOwnerFont, s.DesignFontHeight);
+  if (FOwnerFont) startupFont(*FOwnerFont, s.DesignFont);
 
   auto bounds = [&](PCtrlInfo R, TControl* C) {
     if (R->BoundsDpiW > 0 && R->BoundsDpiH > 0) {
@@ -216,10 +245,13 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
   };
   // Fonts the pass leaves alone (ResizeFont False, NoResizeFntCtl) still
   // carry start-up's DPI scaling; set once every font is for the new DPI.
+  // Controls in NoResizeCtl are left alone, but their records follow the
+  // DPI too, for the passes after they are no longer excluded.
   std::vector<std::pair<TControl*, int>> unscaled;
   std::vector<std::pair<PCtrlInfo, TControl*>> followers;
   ForEachRecordedControl(
-      std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
+      std::numeric_limits<int>::max(),
+      [&](TControl* C, TComponent* frame) {
         PCtrlInfo R = frame != nullptr ? FindChildCtrl(frame->Name(), C->Name())
                                        : FindCtrlOf(C);
         if (R == nullptr) return frame != nullptr;
@@ -240,13 +272,16 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
         } else if (R->OrgParentFont) {
           followers.emplace_back(R, C);
         } else {
-          startupFont(*R->Font, R->DesignFontHeight);
-          if (!FResizeFont || FontExcluded(C->Name())) {
+          startupFont(*R->Font, R->DesignFont);
+          const bool alone = Excluded(C->Name()) ||
+                             (frame != nullptr && Excluded(frame->Name()));
+          if ((!FResizeFont || FontExcluded(C->Name())) && !alone) {
             unscaled.emplace_back(C, R->Font->Size());
           }
         }
         return true;
-      });
+      },
+      true);
 
   // Every font of the form is for the new DPI from here on.
   if (auto* f = dynamic_cast<TCustomForm*>(Owner())) f->SetCurrentPPI(DpiY);

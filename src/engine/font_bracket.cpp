@@ -21,8 +21,8 @@ void TFlexarium::Impl::ScaleCtrlFont(bool Before, PCtrlInfo Info,
 
 void TFlexarium::Impl::DeriveBaseFont(PCtrlInfo Info, TControl* Control) {
   if (FPrevScaleF != 0) {
-    Info->Font->SetSize(
-        unit::HalfUpQuotient(Control->Font().Size(), FPrevScaleF));
+    Info->Font->SetSize(unit::HalfUpQuotient(
+        UnflooredFontSize(Control, Control->Font().Size()), FPrevScaleF));
     Info->OldFontSize = Control->Font().Size();
   }
   Info->OrgParentFont = Info->ParentFont;

@@ -43,7 +43,10 @@ LRESULT TFlexarium::Impl::PassOn(HWND Wnd, UINT Msg, WPARAM WParam,
 }
 
 bool TFlexarium::Impl::BusyForm(HWND Wnd) {
-  if (IsIconic(Wnd)) return true;
+  return IsIconic(Wnd) || BusyMdiChild();
+}
+
+bool TFlexarium::Impl::BusyMdiChild() {
   auto* form = dynamic_cast<TCustomForm*>(Owner());
   return form != nullptr && form->FormStyle() == TFormStyle::fsMDIChild &&
          form->WindowState() != TWindowState::wsNormal;
@@ -79,8 +82,9 @@ void TFlexarium::Impl::HandleShowWindow(HWND Wnd, WPARAM WParam,
 }
 
 void TFlexarium::Impl::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam,
-                                           bool HookPath, bool Maximising) {
-  if (BusyForm(Wnd)) return;
+                                           bool HookPath, bool Maximising,
+                                           bool Iconic) {
+  if (BusyForm(Wnd) && !(Iconic && IsIconic(Wnd) && !BusyMdiChild())) return;
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   if (Info == nullptr) return;
   int AvailW = 0, AvailH = 0, Edge = teNone;
@@ -179,8 +183,15 @@ void TFlexarium::Impl::NoteClientSize(WPARAM WParam, LPARAM LParam) {
   // The size a DPI change gives is derived from the kept one, never kept
   // itself; a maximised size is the monitor's, not one the form was given.
   if (s.Changing || WParam != SIZE_RESTORED) return;
-  s.ClientWidth = LOWORD(static_cast<std::uintptr_t>(LParam));
-  s.ClientHeight = HIWORD(static_cast<std::uintptr_t>(LParam));
+  const int width = LOWORD(static_cast<std::uintptr_t>(LParam));
+  const int height = HIWORD(static_cast<std::uintptr_t>(LParam));
+  // The kept size itself at this DPI (a restore after a change while
+  // maximised) is kept as it was given: taken again here, rounded at this
+  // DPI, it would come back a pixel off.
+  const SIZE kept = KeptClientSize(FRunDpiW, FRunDpiH);
+  if (width == kept.cx && height == kept.cy) return;
+  s.ClientWidth = width;
+  s.ClientHeight = height;
   s.ClientDpiW = FRunDpiW;
   s.ClientDpiH = FRunDpiH;
 }
@@ -213,7 +224,7 @@ bool TFlexarium::Impl::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam,
         break;
       case WM_GETMINMAXINFO:
         HandleGetMinMaxInfo(Wnd, LParam, HookPath);
-        if (FKeepAspect) KeepAspectMaxInfo(Wnd, LParam);
+        if (FKeepAspect) KeepAspectMaxInfo(Wnd, LParam, HookPath);
         break;
       case WM_SIZING:
         HandleSizing(LParam);
@@ -224,6 +235,9 @@ bool TFlexarium::Impl::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam,
         break;
       case WM_EXITSIZEMOVE:
         FDragStart = {0, 0};
+        break;
+      case WM_WINDOWPOSCHANGING:
+        if (!HookPath) HandleWindowPosChanging(Wnd, LParam);
         break;
       case WM_SIZE:
         NoteClientSize(WParam, LParam);

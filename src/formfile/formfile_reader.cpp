@@ -2,6 +2,7 @@
 // and inline frames, the objects of each level, their properties and hidden
 // properties.
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -133,11 +134,43 @@ class Loader {
     }
   }
 
-  const Doc& parseFile(const std::string& path) {
+  // The document of the file being read, with every error the parser can
+  // recover from handed to the options first.
+  const Doc& parseMain(std::string_view text, const std::string& path,
+                       bool named) {
+    std::unique_ptr<FormObject> root;
+    if (options_.recovered) {
+      std::vector<EParserError> errors;
+      try {
+        root = ParseFormText(text, path, errors);
+      } catch (const EParserError&) {
+        // What stopped the parsing comes after the errors before it.
+        for (const EParserError& e : errors) options_.recovered(e);
+        throw;
+      }
+      for (const EParserError& e : errors) options_.recovered(e);
+      if (!errors.empty()) throw errors.front();
+    } else {
+      root = ParseFormText(text, path);
+    }
+    if (!named) return adopt(std::move(root), path);
+    auto doc = std::make_unique<Doc>();
+    doc->path = path;
+    doc->root = std::move(root);
+    const Doc& ref = *doc;
+    docs_[docKey(path)] = std::move(doc);
+    return ref;
+  }
+
+  static std::string docKey(const std::string& path) {
     // A pipe (/dev/stdin, a shell's <(...)) has no canonical path.
     std::error_code ec;
     std::string key = fs::weakly_canonical(path, ec).string();
-    if (ec) key = path;
+    return ec ? path : key;
+  }
+
+  const Doc& parseFile(const std::string& path) {
+    const std::string key = docKey(path);
     auto it = docs_.find(key);
     if (it != docs_.end()) return *it->second;
     auto doc = std::make_unique<Doc>();
@@ -180,31 +213,115 @@ class Loader {
     std::vector<const Doc*> out;
     std::set<std::string> seen;
     for (const std::string& dir : searchDirs(nearPath)) {
-      std::error_code ec;
-      std::vector<fs::path> files;
-      for (const auto& entry : fs::directory_iterator(dir, ec)) {
-        std::string ext = lower(entry.path().extension().string());
-        if (ext == ".dfm" || ext == ".fmx" || ext == ".lfm") {
-          files.push_back(entry.path());
-        }
-      }
-      std::sort(files.begin(), files.end());
-      for (const fs::path& f : files) {
-        std::string key = fs::weakly_canonical(f, ec).string();
-        if (!seen.insert(key).second) continue;
-        try {
-          out.push_back(&parseFile(f.string()));
-        } catch (const Exception&) {
-        }
+      for (const Indexed& f : indexOf(dir)) {
+        if (!seen.insert(docKey(f.path.string())).second) continue;
+        if (const Doc* d = tryParse(f.path)) out.push_back(d);
       }
     }
     return out;
   }
 
+  // A form file of a search folder and the class its first line declares
+  // ("object Name: TClass", "inherited...", "inline..."); empty when that
+  // line says no class, and the file must be parsed to tell.
+  struct Indexed {
+    fs::path path;
+    std::string className;
+  };
+
+  // The class a form file's heading declares (its first line that is not
+  // blank), or "".
+  static std::string declaredClass(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string line;
+    // A heading is short; a file without line breaks is read no further.
+    char c = 0;
+    while (line.size() < 1024 && in.get(c)) {
+      if (c != '\n') {
+        line += c;
+      } else if (line.find_first_not_of(" \t\r\xEF\xBB\xBF") !=
+                 std::string::npos) {
+        break;
+      }
+    }
+    if (line.rfind("\xEF\xBB\xBF", 0) == 0) line.erase(0, 3);
+    std::istringstream words(line);
+    std::string keyword, first;
+    words >> keyword;
+    if (!SameText(keyword, "object") && !SameText(keyword, "inherited") &&
+        !SameText(keyword, "inline")) {
+      return {};
+    }
+    std::getline(words, first);
+    // "Name: TClass [2]" or "TClass": the class follows the colon, if any.
+    auto colon = first.find(':');
+    std::string cls =
+        colon == std::string::npos ? first : first.substr(colon + 1);
+    std::size_t begin = 0;
+    while (begin < cls.size() &&
+           std::isspace(static_cast<unsigned char>(cls[begin]))) {
+      ++begin;
+    }
+    std::size_t end = begin;
+    while (end < cls.size() &&
+           (std::isalnum(static_cast<unsigned char>(cls[end])) ||
+            cls[end] == '_' || cls[end] == '.')) {
+      ++end;
+    }
+    return cls.substr(begin, end - begin);
+  }
+
+  // A neighbour's document, or null when it does not parse (tried once).
+  const Doc* tryParse(const fs::path& path) {
+    const std::string key = docKey(path.string());
+    if (unreadable_.count(key) != 0) return nullptr;
+    try {
+      return &parseFile(path.string());
+    } catch (const Exception&) {
+      unreadable_.insert(key);
+      return nullptr;
+    }
+  }
+
+  // The form files of a folder with their classes, read once per load.
+  const std::vector<Indexed>& indexOf(const std::string& dir) {
+    auto it = index_.find(dir);
+    if (it != index_.end()) return it->second;
+    std::vector<Indexed> files;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
+      std::string ext = lower(entry.path().extension().string());
+      // A pipe or a device is no form file, and reading it could wait
+      // forever.
+      std::error_code kind;
+      if ((ext == ".dfm" || ext == ".fmx" || ext == ".lfm") &&
+          entry.is_regular_file(kind)) {
+        files.push_back({entry.path(), {}});
+      }
+    }
+    std::sort(
+        files.begin(), files.end(),
+        [](const Indexed& a, const Indexed& b) { return a.path < b.path; });
+    for (Indexed& f : files) f.className = declaredClass(f.path);
+    return index_.emplace(dir, std::move(files)).first->second;
+  }
+
+  // The first form file of the search folders that declares `className`;
+  // only the files whose first line names it (or names no class) are
+  // parsed, and an unparsable one is skipped: it is not the file being read.
   const Doc* findByClass(const std::string& className,
                          const std::string& nearPath, const Doc* except) {
-    for (const Doc* d : neighbours(nearPath)) {
-      if (d != except && SameText(d->root->className, className)) return d;
+    std::set<std::string> seen;
+    for (const std::string& dir : searchDirs(nearPath)) {
+      for (const Indexed& f : indexOf(dir)) {
+        if (!f.className.empty() && !SameText(f.className, className)) continue;
+        if (!seen.insert(docKey(f.path.string())).second) continue;
+        const Doc* d = tryParse(f.path);
+        if (d != nullptr && d != except &&
+            SameText(d->root->className, className)) {
+          return d;
+        }
+      }
     }
     return nullptr;
   }
@@ -326,6 +443,12 @@ class Loader {
     if (ancestor != nullptr) before = chainOf(*ancestor, stack, quiet);
     stack.pop_back();
     if (ancestor == nullptr) {
+      if (!quiet && options_.requireAncestors) {
+        throw EReadError(doc.path, doc.root->pos,
+                         "the ancestor of " + doc.root->className +
+                             " was not found: without its form file, what "
+                             "the form inherits is unknown");
+      }
       if (!quiet && options_.warn) {
         options_.warn(doc.path + ": the ancestor of " + doc.root->className +
                       " was not found; its inherited objects are read as "
@@ -633,6 +756,8 @@ class Loader {
 
   const FormLoadOptions& options_;
   std::map<std::string, std::unique_ptr<Doc>> docs_;
+  std::map<std::string, std::vector<Indexed>> index_;
+  std::set<std::string> unreadable_;
   std::vector<TComponent*> created_;
   std::map<const TClassInfo*, std::map<std::string, FormValue>> defaults_;
   long serial_ = 0;
@@ -643,7 +768,7 @@ class Loader {
 std::unique_ptr<TComponent> LoadFormFile(const std::string& path,
                                          const FormLoadOptions& options) {
   Loader loader(options);
-  const Doc& doc = loader.parseFile(path);
+  const Doc& doc = loader.parseMain(readFileText(path), path, true);
   return loader.load(doc);
 }
 
@@ -651,7 +776,7 @@ std::unique_ptr<TComponent> LoadFormText(std::string_view text,
                                          const std::string& fileName,
                                          const FormLoadOptions& options) {
   Loader loader(options);
-  const Doc& doc = loader.adopt(ParseFormText(text, fileName), fileName);
+  const Doc& doc = loader.parseMain(text, fileName, false);
   return loader.load(doc);
 }
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "flexarium/form_text.h"
 #include "formtext/form_text_scan.h"
@@ -56,8 +57,9 @@ std::string describeChar(unsigned char c) {
 
 class Parser {
  public:
-  Parser(std::string_view text, const std::string& fileName)
-      : text_(text), fileName_(fileName) {}
+  Parser(std::string_view text, const std::string& fileName,
+         std::vector<EParserError>* recovered)
+      : text_(text), fileName_(fileName), recovered_(recovered) {}
 
   std::unique_ptr<FormObject> parseDocument() {
     if (text_.size() >= 2 && ((text_[0] == '\xFF' && text_[1] == '\xFE') ||
@@ -90,9 +92,47 @@ class Parser {
  private:
   std::string_view text_;
   const std::string& fileName_;
+  std::vector<EParserError>* recovered_;
   std::size_t p_ = 0;
   int line_ = 1;
   std::size_t lineStart_ = 0;
+
+  // Where a property starts, to skip it whole when it has an error.
+  struct Mark {
+    std::size_t p;
+    int line;
+    std::size_t lineStart;
+  };
+
+  // Moves from `start` past the end of the property there: the first line
+  // break outside brackets, strings and binary data at or after `failedAt`.
+  // False when the file ends first (nothing after it can be read).
+  bool skipProperty(const Mark& start, std::size_t failedAt) {
+    p_ = start.p;
+    line_ = start.line;
+    lineStart_ = start.lineStart;
+    int depth = 0;
+    bool quoted = false;
+    for (; !atEnd(); ++p_) {
+      const char c = text_[p_];
+      if (c == '\n') {
+        if (line_ < INT_MAX) ++line_;
+        lineStart_ = p_ + 1;
+        quoted = false;  // a string ends with its line
+        if (depth == 0 && p_ >= failedAt) {
+          ++p_;
+          return true;
+        }
+      } else if (c == '\'') {
+        quoted = !quoted;  // '' inside a string toggles twice
+      } else if (!quoted && (c == '(' || c == '<' || c == '{' || c == '[')) {
+        ++depth;
+      } else if (!quoted && (c == ')' || c == '>' || c == '}' || c == ']')) {
+        depth = std::max(depth - 1, 0);
+      }
+    }
+    return false;
+  }
 
   [[noreturn]] void fail(SourcePos pos, const std::string& message) const {
     throw EParserError(fileName_, pos, message);
@@ -218,15 +258,21 @@ class Parser {
         obj->children.push_back(parseObject(depth + 1));
         continue;
       }
-      if (word.empty() && !isIdentStart(cur())) {
-        fail(here(), "expected property name, child object or 'end', found " +
-                         describeChar(cur()));
+      const Mark start{p_, line_, lineStart_};
+      try {
+        if (word.empty() && !isIdentStart(cur())) {
+          fail(here(), "expected property name, child object or 'end', found " +
+                           describeChar(cur()));
+        }
+        if (inChildren && !word.empty()) {
+          fail(here(),
+               "property '" + std::string(word) + "' after child objects");
+        }
+        obj->props.push_back(parseProperty(depth));
+      } catch (const EParserError& e) {
+        if (recovered_ == nullptr || !skipProperty(start, p_)) throw;
+        recovered_->push_back(e);
       }
-      if (inChildren && !word.empty()) {
-        fail(here(),
-             "property '" + std::string(word) + "' after child objects");
-      }
-      obj->props.push_back(parseProperty(depth));
     }
   }
 
@@ -525,7 +571,13 @@ class Parser {
 
 std::unique_ptr<FormObject> ParseFormText(std::string_view text,
                                           const std::string& fileName) {
-  return Parser(text, fileName).parseDocument();
+  return Parser(text, fileName, nullptr).parseDocument();
+}
+
+std::unique_ptr<FormObject> ParseFormText(
+    std::string_view text, const std::string& fileName,
+    std::vector<EParserError>& recovered) {
+  return Parser(text, fileName, &recovered).parseDocument();
 }
 
 }  // namespace flx

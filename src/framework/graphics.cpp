@@ -326,6 +326,7 @@ void TFont::SetName(const std::string& v) {
 }
 
 void TFont::SetHeight(int v) {
+  FSizeGiven = false;
   if (FHeight == v) return;
   FHeight = v;
   Changed();
@@ -334,7 +335,12 @@ void TFont::SetHeight(int v) {
 int TFont::Size() const { return SizeOfHeight(FHeight, FPixelsPerInch); }
 
 void TFont::SetSize(int points) {
-  SetHeight(HeightOfSize(points, FPixelsPerInch));
+  const int height = HeightOfSize(points, FPixelsPerInch);
+  FSizeGiven = true;
+  FGivenSize = points;
+  if (FHeight == height) return;
+  FHeight = height;
+  Changed();
 }
 
 void TFont::SetStyle(TFontStyles v) {
@@ -366,6 +372,8 @@ void TFont::Assign(const TPersistent& source) {
   FStyle = f->FStyle;
   FColor = f->FColor;
   FCharset = f->FCharset;
+  FSizeGiven = f->FSizeGiven;
+  FGivenSize = f->FGivenSize;
   if (f->FPixelsPerInch == FPixelsPerInch) {
     FHeight = f->FHeight;
   } else {

@@ -25,6 +25,15 @@ namespace flx {
 
 // ---- The snapshot record
 
+// A font as the form file gave it: a height in pixels, or a size in points
+// (Font.Size, or the default font of a form or control that names none),
+// which is another height at another DPI.
+struct TDesignFont {
+  int Height = 0;
+  int Size = 0;
+  bool InPoints = false;
+};
+
 // One control's snapshot: its base geometry at scale 1.0, what it was last
 // given, and a private copy of its font whose size is the base font size.
 struct TCtrlInfo {
@@ -47,24 +56,29 @@ struct TCtrlInfo {
   // them (TColumnSizes); a negative width is an automatic one, kept as is.
   std::vector<int> ColWidths;
   std::vector<int> RowHeights;
-  // What a change of the form's DPI derives those bases from, as for the
-  // bounds: the sizes as designed (ColDpiW 0), or bases taken at run time
-  // at ColDpiW x ColDpiH.
+  // What a change of the form's DPI derives those bases from, entry by
+  // entry as for the bounds: the size as designed (its ColDpis entry 0), or
+  // a base taken at run time at the DPI its entry holds.
   std::vector<int> DesignColWidths;
   std::vector<int> DesignRowHeights;
-  int ColDpiW = 0;
-  int ColDpiH = 0;
+  std::vector<int> ColDpis;
+  std::vector<int> RowDpis;
+  // The sizes the last pass gave (or those found when the bases were
+  // taken): an entry that still has it keeps its base when entries are
+  // added or removed.
+  std::vector<int> OldColWidths;
+  std::vector<int> OldRowHeights;
   // What a change of the form's DPI derives the base from, so that already
   // scaled values are never scaled again: the bounds as designed (for a
   // control recorded later: its base at BoundsDpiW x BoundsDpiH) and the
-  // font's height in pixels as designed.
+  // font as designed.
   int DesignLeft = 0;
   int DesignTop = 0;
   int DesignWidth = 0;
   int DesignHeight = 0;
   int BoundsDpiW = 0;  // 0: designed bounds, scaled as start-up scales them
   int BoundsDpiH = 0;
-  int DesignFontHeight = 0;
+  TDesignFont DesignFont;
   bool FontFromDesign = false;  // the base font is start-up's, from design
 };
 using PCtrlInfo = TCtrlInfo*;
@@ -183,7 +197,8 @@ struct TFlexarium::Impl {
   // Calls visit(control, frame) for each control the lists are about, in
   // their order (defined below).
   template <class Visit>
-  void ForEachRecordedControl(int Count, Visit&& visit) const;
+  void ForEachRecordedControl(int Count, Visit&& visit,
+                              bool WithExcluded = false) const;
 
   // Design metrics.
   void ReadDesignFrmW(TReader& Reader);
@@ -199,15 +214,17 @@ struct TFlexarium::Impl {
   win::LRESULT PassOn(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                       win::LPARAM LParam);
   bool BusyForm(win::HWND Wnd);
+  bool BusyMdiChild();
   // True when the message's answer is TRUE (a size written into
   // WM_GETDPISCALEDSIZE's record).
   bool HandleMessage(win::HWND Wnd, win::UINT Msg, win::WPARAM WParam,
                      win::LPARAM LParam, bool HookPath);
   void HandleShowWindow(win::HWND Wnd, win::WPARAM WParam, bool HookPath);
   // Maximising: as for a form about to be maximised, also when it is
-  // maximised already.
+  // maximised already. Iconic: a minimised form served too (the ratio
+  // lock's box for a form maximised straight from minimised).
   void HandleGetMinMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath,
-                           bool Maximising = false);
+                           bool Maximising = false, bool Iconic = false);
   void HandleSizing(win::LPARAM LParam);
   // The client size WM_SIZE gives, kept for a change of DPI to scale from.
   void NoteClientSize(win::WPARAM WParam, win::LPARAM LParam);
@@ -217,7 +234,9 @@ struct TFlexarium::Impl {
   // KeepAspect: the dragged rectangle and the maximised size and position
   // corrected to the design client aspect ratio (ratio_lock.cpp).
   void KeepAspectSizing(win::HWND Wnd, win::WPARAM Edge, win::LPARAM LParam);
-  void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam);
+  // Dpi: the frame at that DPI rather than the window's present one.
+  void KeepAspectMaxInfo(win::HWND Wnd, win::LPARAM LParam, bool HookPath,
+                         win::UINT Dpi = 0);
   static win::POINT ClientSizeOf(win::HWND Wnd);
   void HandleSize(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam,
                   bool HookPath);
@@ -231,6 +250,13 @@ struct TFlexarium::Impl {
   // Columns and rows: the bases taken from the control's current sizes at
   // the factors it stands at, and one pass's step.
   void TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx, double fy);
+  // Start-up's bases: the sizes as designed, DPI-scaled by ScaleX x ScaleY.
+  void DesignColumnBases(TControl* Ctl, PCtrlInfo Info, double ScaleX,
+                         double ScaleY);
+  // Entries added or removed since the bases were taken: bases for them
+  // at the last pass's factors (for every recorded control: All).
+  void SyncColumnBases(TControl* Ctl, PCtrlInfo Info);
+  void SyncAllColumnBases();
   void ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx, double sy);
   // The bases for a new DPI, from what they were taken from.
   void DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY, double ScaleX,
@@ -238,11 +264,16 @@ struct TFlexarium::Impl {
   // The base font anew from the size the control shows now, when its
   // ParentFont changed since the base was taken.
   void DeriveBaseFont(PCtrlInfo Info, TControl* Control);
+  // What a control showing `Shown` points would show without the floor,
+  // when it shows the floored size of the font it follows.
+  int UnflooredFontSize(TControl* Control, int Shown);
 
   // Per-monitor DPI (dpi_change.cpp).
   void StartDpi(int DesignDpiW, int DesignDpiH);
   bool PerMonitorAware();
+  win::SIZE KeptClientSize(int DpiX, int DpiY) const;
   win::SIZE ScaledOuterSize(win::HWND Wnd, int DpiX, int DpiY);
+  void HandleWindowPosChanging(win::HWND Wnd, win::LPARAM LParam);
   bool HandleGetDpiScaledSize(win::HWND Wnd, win::WPARAM WParam,
                               win::LPARAM LParam);
   void HandleDpiChanged(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam);
@@ -336,7 +367,7 @@ struct TFlexarium::Impl::DpiState {
   bool DesignDpiFromRun = false;
   // Start-up's border-style rule kept the designed bounds (divisor 1.0).
   bool KeepDesignedBounds = false;
-  int DesignFontHeight = 0;  // the form's font as designed, in pixels
+  TDesignFont DesignFont;  // the form's font as designed
   // The client size last given (by the user or the application) and the
   // DPI it was given at: a change of DPI scales it from here, so that no
   // rounding builds up however often the form crosses monitors.
@@ -344,6 +375,9 @@ struct TFlexarium::Impl::DpiState {
   int ClientHeight = 0;
   int ClientDpiW = 0;
   int ClientDpiH = 0;
+  // The DPI changed while the form was maximised or minimised: restored,
+  // it takes the kept size at its DPI, not the system's restore rectangle.
+  bool RestoreKept = false;
   bool Changing = false;  // inside WM_DPICHANGED
   int Passes = 0;         // rescale passes run so far
 };
@@ -377,6 +411,19 @@ inline int ScaleHalfUp(int v, int num, int den) {
 // EInvalidOperation, in the user's language looked up anew as the designer
 // never runs the run-time constructor (size_properties.cpp).
 void RequireNotNegative(int Value);
+
+// A font as the form file gave it, and that font at the font's current
+// pixel density: a size in points is another height there, a height is not.
+inline TDesignFont DesignFontOf(const TFont& font) {
+  return {font.Height(), font.GivenSize(), font.SizeGiven()};
+}
+inline void SetDesignFont(TFont& font, const TDesignFont& design) {
+  if (design.InPoints) {
+    font.SetSize(design.Size);
+  } else {
+    font.SetHeight(design.Height);
+  }
+}
 
 // The window property that keeps the form's own procedure, the one found
 // before FormWndProc was first installed on it.
@@ -441,20 +488,26 @@ namespace flx {
 // that is not excluded. `visit(control, frame)` gets nullptr as the frame of
 // the form's own controls and then returns whether to go on into that
 // control's frame children (its return is ignored for those). Counts are
-// read again at every step: a handler may free components.
+// read again at every step: a handler may free components. WithExcluded
+// visits the excluded controls too, for work on the records that must not
+// wait until a control is no longer excluded.
 template <class Visit>
-void TFlexarium::Impl::ForEachRecordedControl(int Count, Visit&& visit) const {
+void TFlexarium::Impl::ForEachRecordedControl(int Count, Visit&& visit,
+                                              bool WithExcluded) const {
   TComponent* owner = Owner();
   if (owner == nullptr) return;
+  auto skipped = [&](const TComponent* c) {
+    return !WithExcluded && Excluded(c->Name());
+  };
   for (int i = 0; i < Count && i < owner->ComponentCount(); ++i) {
     TComponent* C = owner->Components(i);
     auto* control = dynamic_cast<TControl*>(C);
-    if (control == nullptr || Excluded(C->Name())) continue;
+    if (control == nullptr || skipped(C)) continue;
     if (!visit(control, static_cast<TComponent*>(nullptr))) continue;
     if (C->ComponentCount() == 0 || !unit::isFrame(C)) continue;
     for (int j = 0; j < C->ComponentCount(); ++j) {
       auto* child = dynamic_cast<TControl*>(C->Components(j));
-      if (child != nullptr && !Excluded(child->Name())) visit(child, C);
+      if (child != nullptr && !skipped(child)) visit(child, C);
     }
   }
 }

@@ -11,6 +11,9 @@
 //     to 1;
 //   - when those factors are exactly 1, every control of the form file
 //     stands at its design bounds (with the same lift of a 0);
+//   - a form moved onto a monitor of another DPI, changed only in its
+//     size, place and state since it was loaded, equals the same form
+//     opened on a screen of that DPI at that client size;
 // and when the form is freed, no framework object is left (LiveObjectCount)
 // and no window.
 // Controls whose bounds the framework changes by itself after the pass are
@@ -48,12 +51,16 @@
 #include <fstream>
 #include <functional>
 #include <iostream>
+#include <iterator>
+#include <map>
 #include <optional>
 #include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "flexarium/column_sizes.h"
+#include "flexarium/comctrls.h"
 #include "flexarium/flexarium.h"
 #include "flexarium/forms.h"
 #include "flexarium/stdctrls.h"
@@ -69,6 +76,9 @@ namespace flx {
 // The component's records and factors, as the checks read them.
 struct TFlexariumAccess {
   static TFlexarium::Impl& of(TFlexarium& f) { return TFlexarium::Impl::Of(f); }
+  // A size limit at the current DPI, as the drag is held to it.
+  static int LimitW(TFlexarium& f, int v) { return of(f).LimitW(v); }
+  static int LimitH(TFlexarium& f, int v) { return of(f).LimitH(v); }
   static PCtrlInfo Record(TFlexarium& f, const TComponent* c) {
     return of(f).FindCtrlOf(c);
   }
@@ -87,6 +97,12 @@ struct TFlexariumAccess {
   static int DesignDpiH(TFlexarium& f) { return of(f).FDesignDpiH; }
   static int RunDpiW(TFlexarium& f) { return of(f).FRunDpiW; }
   static int RunDpiH(TFlexarium& f) { return of(f).FRunDpiH; }
+  static bool FontExcluded(TFlexarium& f, const std::string& name) {
+    return of(f).FontExcluded(name);
+  }
+  static int OwnerFontSize(TFlexarium& f) {
+    return of(f).FOwnerFont ? of(f).FOwnerFont->Size() : 0;
+  }
 };
 
 }  // namespace flx
@@ -264,7 +280,8 @@ std::string control(const std::string& cls, const std::string& name, int l,
 
 // Generated forms beside the examples: what the examples lack (zero and
 // odd bounds, unnamed controls, alignment, anchors, constraints, a frame in
-// a frame, a form designed at 144 DPI, no component at all).
+// a frame, a form designed at 144 DPI, fonts in points or the parent's, an
+// inherited form without its ancestor, no component at all).
 void writeGeneratedForms(const fs::path& dir) {
   fs::create_directories(dir);
   writeFile(dir / "gen_frame.dfm",
@@ -325,6 +342,37 @@ void writeGeneratedForms(const fs::path& dir) {
       "    DesignFrmW = 720\n    DesignFrmH = 450\n"
       "    DesignDpiW = 144\n    DesignDpiH = 144\n  end\nend\n";
   writeFile(dir / "gen_hidpi.dfm", hi);
+
+  // Fonts the file gives in points, or not at all (the form follows its
+  // parent's font; an inherited form whose ancestor is not found): points
+  // are another height on a monitor of another DPI.
+  std::string points =
+      "object PointsForm: TPointsForm\n  Left = 40\n  Top = 40\n"
+      "  ClientHeight = 300\n  ClientWidth = 480\n  ParentFont = True\n";
+  for (int i = 0; i < 8; ++i) {
+    points +=
+        control(i % 2 == 0 ? "TLabel" : "TButton", "p" + std::to_string(i),
+                16 + (i % 4) * 110, 20 + (i / 4) * 60, 100, 25,
+                i % 3 == 0 ? "    ParentFont = False\n    Font.Size = " +
+                                 std::to_string(7 + i) + "\n"
+                           : "");
+  }
+  points +=
+      control("TPanel", "pnSized", 16, 150, 440, 120,
+              "    ParentFont = False\n    Font.Size = 11\n" +
+                  control("TButton", "btInSized", 8, 8, 90, 25, "", "    "));
+  const std::string metrics =
+      "  object Flexarium1: TFlexarium\n    DesignFrmW = 480\n"
+      "    DesignFrmH = 300\n    DesignDpiW = 96\n    DesignDpiH = 96\n"
+      "  end\nend\n";
+  writeFile(dir / "gen_points.dfm", points + metrics);
+  writeFile(dir / "gen_orphan.dfm",
+            "inherited OrphanForm: TOrphanForm\n  ClientHeight = 300\n"
+            "  ClientWidth = 480\n" +
+                control("TButton", "btOrphan", 16, 20, 100, 25) +
+                control("TEdit", "edOrphan", 16, 60, 200, 21,
+                        "    ParentFont = False\n    Font.Size = 10\n") +
+                metrics);
 
   writeFile(dir / "gen_plain.dfm",
             "object PlainForm: TForm\n  ClientHeight = 200\n"
@@ -438,6 +486,105 @@ std::string checkFactors(flx::TFlexarium& f, flx::TCustomForm& form, double sx,
          ", which gives x " + std::to_string(wx) + ", y " + std::to_string(wy);
 }
 
+// After a pass, the columns and rows of every control the pass set stand
+// at their bases times the factors (half up; automatic and hidden entries
+// as they are), and with a font floor no font the component sets is 0.
+std::string checkColumnsAndFloor(flx::TFlexarium& f, flx::TCustomForm& form,
+                                 double sx, double sy) {
+  auto scaled = [](const std::vector<int>& bases, double factor) {
+    std::vector<int> out;
+    for (int v : bases) {
+      out.push_back(v > 0 ? flx::unit::HalfUpProduct(v, factor) : v);
+    }
+    return out;
+  };
+  auto list = [](const std::vector<int>& v) {
+    std::string text;
+    for (int x : v) text += (text.empty() ? "" : ",") + std::to_string(x);
+    return text;
+  };
+  const bool floored = f.MinFontSize() > 0 && f.ResizeFont();
+  std::string error;
+  forEachScaled(f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
+    if (!error.empty()) return;
+    if (f.ResizeColumns() && flx::HasColumnSizes(c)) {
+      const auto cols = flx::ColumnSizes(c);
+      const auto rows = flx::RowSizes(c);
+      const auto wantCols = scaled(info.ColWidths, sx);
+      const auto wantRows = scaled(info.RowHeights, sy);
+      if (cols != wantCols || rows != wantRows) {
+        error = "after a rescale pass: " + pathOf(c, form) + " has columns " +
+                list(cols) + " and rows " + list(rows) + ", its bases times " +
+                "the factors are " + list(wantCols) + " and " + list(wantRows);
+        return;
+      }
+    }
+    if (floored && info.Font && info.Font->Size() != 0 && !c.ParentFont() &&
+        !TFlexariumAccess::FontExcluded(f, c.Name()) && c.Font().Size() == 0) {
+      error = "a font of 0 points under MinFontSize " +
+              std::to_string(f.MinFontSize()) + ": " + pathOf(c, form) +
+              ", its base " + std::to_string(info.Font->Size());
+    }
+  });
+  if (error.empty() && floored && TFlexariumAccess::OwnerFontSize(f) != 0 &&
+      !TFlexariumAccess::FontExcluded(f, form.Name()) &&
+      form.Font().Size() == 0) {
+    error = "a font of 0 points under MinFontSize " +
+            std::to_string(f.MinFontSize()) + ": the form, its base " +
+            std::to_string(TFlexariumAccess::OwnerFontSize(f));
+  }
+  return error;
+}
+
+// A column the application leaves at the width the last pass gave it keeps
+// its base when the application adds or removes others, at one DPI: the
+// sizes after each pass are compared with what the steps after it left.
+class ColumnWatch {
+ public:
+  // After every step; `passed` when the step ran a rescale pass.
+  std::string step(flx::TFlexarium& f, flx::TCustomForm& form, bool passed) {
+    std::string error;
+    const int dpi = TFlexariumAccess::RunDpiW(f);
+    forEachScaled(f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
+      if (!flx::HasColumnSizes(c)) return;
+      Seen& w = seen_[{&c, &info}];
+      const std::vector<int> now = flx::ColumnSizes(c);
+      if (passed && f.ResizeColumns()) {
+        const bool added = w.left.size() != w.sizes.size();
+        for (std::size_t i = 0;
+             error.empty() && added && w.dpi == dpi && i < w.left.size() &&
+             i < w.sizes.size() && i < info.ColWidths.size();
+             ++i) {
+          if (w.left[i] > 0 && w.left[i] == w.sizes[i] &&
+              info.ColWidths[i] != w.bases[i]) {
+            error = pathOf(c, form) + ": column " + std::to_string(i) +
+                    " kept the width " + std::to_string(w.sizes[i]) +
+                    " the last pass gave it while columns were added or " +
+                    "removed, yet its base went from " +
+                    std::to_string(w.bases[i]) + " to " +
+                    std::to_string(info.ColWidths[i]);
+          }
+        }
+        w.sizes = now;
+        w.bases = info.ColWidths;
+        w.dpi = dpi;
+      }
+      w.left = now;
+    });
+    return error;
+  }
+  void clear() { seen_.clear(); }
+
+ private:
+  struct Seen {
+    std::vector<int> sizes;  // after the last pass
+    std::vector<int> bases;  // then
+    int dpi = 0;             // then
+    std::vector<int> left;   // what the last step left
+  };
+  std::map<std::pair<const void*, const void*>, Seen> seen_;
+};
+
 class Checker {
  public:
   // Design bounds of every control of the form file the component took a
@@ -461,7 +608,10 @@ class Checker {
              flx::SameText(d.path.substr(0, path.size() + 1), path + ".");
     });
   }
-  void forgetAll() { design_.clear(); }
+  void forgetAll() {
+    design_.clear();
+    columns_.clear();
+  }
 
   // The checks after a step; the first failure, or "".
   std::string check(flexarium_cli::Session& s) {
@@ -493,6 +643,8 @@ class Checker {
     if (!error.empty()) return error;
 
     flx::TFlexarium* f = s.component();
+    if (f != nullptr) error = columns_.step(*f, form, s.passes() != 0);
+    if (!error.empty()) return error;
     if (f == nullptr || s.passes() == 0) return {};
     const double sx = TFlexariumAccess::ScaleX(*f);
     const double sy = TFlexariumAccess::ScaleY(*f);
@@ -526,6 +678,7 @@ class Checker {
                 " times the factors is " + describe(want);
       }
     });
+    if (error.empty()) error = checkColumnsAndFloor(*f, form, sx, sy);
     if (!error.empty() || sx != 1.0 || sy != 1.0) return error;
     // At factors of exactly 1 the form looks as designed, at the DPI the
     // design was taken at (a monitor of another DPI has layouts of its own).
@@ -562,8 +715,135 @@ class Checker {
   }
 
   std::vector<Design> design_;
+  ColumnWatch columns_;
   unsigned designDpi_ = 0;
 };
+
+// ---- Aspect lock
+
+// With KeepAspect, after a person's drag or a maximise (also straight from
+// minimised, or a DPI change while maximised): where client sizes of the
+// design ratio fit the limits with room to spare, the client area has the
+// ratio (its height the width's to half a pixel); where none comes near
+// fitting, the window stays within the usable area (the ratio given up).
+// Borderline limits are not judged, nor a drag that takes the form onto
+// another monitor (the lock measured the one it left; at another DPI the
+// size is the kept one at that DPI).
+class AspectChecker {
+ public:
+  std::string check(flexarium_cli::Session& s, const std::string& cmd) {
+    const unsigned before = dpi_;
+    const win::HMONITOR was = monitor_;
+    const bool shown = s.loaded() && s.form().HandleAllocated();
+    dpi_ = shown ? win::GetDpiForWindow(s.form().Handle()) : 0;
+    monitor_ = shown ? win::MonitorFromWindow(s.form().Handle(),
+                                              win::MONITOR_DEFAULTTONEAREST)
+                     : nullptr;
+    if (cmd == "drag" && (dpi_ != before || monitor_ != was)) return {};
+    return judge(s, cmd);
+  }
+
+ private:
+  static std::string judge(flexarium_cli::Session& s, const std::string& cmd);
+  unsigned dpi_ = 0;
+  win::HMONITOR monitor_ = nullptr;
+};
+
+std::string AspectChecker::judge(flexarium_cli::Session& s,
+                                 const std::string& cmd) {
+  flx::TFlexarium* f = s.component();
+  if (f == nullptr || !f->KeepAspect() || !f->Enabled() || !s.loaded() ||
+      s.stepFactors().empty() || !s.form().HandleAllocated()) {
+    return {};
+  }
+  flx::TCustomForm& form = s.form();
+  const win::HWND wnd = form.Handle();
+  const bool zoomed = win::IsZoomed(wnd) != 0;
+  const bool dragged = cmd == "drag" && !zoomed;
+  if (win::IsIconic(wnd) || form.FormStyle() == flx::TFormStyle::fsMDIChild ||
+      !(dragged || (zoomed && (cmd == "maximize" || cmd == "monitordpi")))) {
+    return {};
+  }
+  const flx::TSizeConstraints& k = form.Constraints();
+  if (k.MinWidth > 0 || k.MinHeight > 0 || k.MaxWidth > 0 || k.MaxHeight > 0) {
+    return {};
+  }
+  const long double num = 1.0L * TFlexariumAccess::OwnerWidth(*f) *
+                          TFlexariumAccess::RunDpiW(*f) *
+                          TFlexariumAccess::DesignDpiH(*f);
+  const long double den = 1.0L * TFlexariumAccess::OwnerHeight(*f) *
+                          TFlexariumAccess::RunDpiH(*f) *
+                          TFlexariumAccess::DesignDpiW(*f);
+  if (!(num > 0) || !(den > 0)) return {};
+  const long double ratio = num / den;  // width over height
+  win::RECT r{}, c{};
+  win::GetWindowRect(wnd, &r);
+  win::GetClientRect(wnd, &c);
+  const int ncx = (r.right - r.left) - c.right;
+  const int ncy = (r.bottom - r.top) - c.bottom;
+  if (std::max({std::abs(r.left), std::abs(r.top), std::abs(r.right),
+                std::abs(r.bottom)}) > 30000) {
+    return {};  // edges held by the window system's coordinate range
+  }
+  // The usable area of the window's monitor: no larger than the work area
+  // where sizes are to fit, no smaller than the monitor where they are
+  // not to outgrow it (the taskbar counts or not by ValidTaskbar).
+  win::MONITORINFO mi{};
+  mi.cbSize = sizeof mi;
+  if (!win::GetMonitorInfoW(
+          win::MonitorFromWindow(wnd, win::MONITOR_DEFAULTTONEAREST), &mi)) {
+    return {};
+  }
+  const long double areaW = mi.rcWork.right - mi.rcWork.left;
+  const long double areaH = mi.rcWork.bottom - mi.rcWork.top;
+  const long double screenW = mi.rcMonitor.right - mi.rcMonitor.left;
+  const long double screenH = mi.rcMonitor.bottom - mi.rcMonitor.top;
+  // The smallest window: the larger of what the system DPI and the
+  // window's DPI allow, a stricter minimum than either.
+  const win::UINT dpi = win::GetDpiForWindow(wnd);
+  long double minW =
+      std::max({1, win::GetSystemMetrics(win::SM_CXMINTRACK) - ncx,
+                win::GetSystemMetricsForDpi(win::SM_CXMINTRACK, dpi) - ncx});
+  long double minH =
+      std::max({1, win::GetSystemMetrics(win::SM_CYMINTRACK) - ncy,
+                win::GetSystemMetricsForDpi(win::SM_CYMINTRACK, dpi) - ncy});
+  long double maxW = areaW - ncx, maxH = areaH - ncy;
+  if (dragged && f->FormMinWidth() > 0 && f->FormMinHeight() > 0) {
+    minW = std::max<long double>(
+        minW, TFlexariumAccess::LimitW(*f, f->FormMinWidth()) - ncx);
+    minH = std::max<long double>(
+        minH, TFlexariumAccess::LimitH(*f, f->FormMinHeight()) - ncy);
+  }
+  if (f->FormMaxWidth() > 0 && f->FormMaxHeight() > 0) {
+    if (zoomed) return {};  // maximised to the maximum size, elsewhere
+    maxW = std::min<long double>(
+        maxW, TFlexariumAccess::LimitW(*f, f->FormMaxWidth()) - ncx);
+    maxH = std::min<long double>(
+        maxH, TFlexariumAccess::LimitH(*f, f->FormMaxHeight()) - ncy);
+  }
+  if (maxW < 1 || maxH < 1) return {};
+  const long double lo = std::max(minW, (minH - 0.5L) * ratio);
+  const long double hi = std::min(maxW, (maxH + 0.5L) * ratio);
+  const std::string size = std::to_string(c.right) + "x" +
+                           std::to_string(c.bottom) + " after " + cmd;
+  if (hi - lo > 2) {
+    const long double off = std::fabs(c.bottom - c.right / ratio);
+    if (off > 0.5L + 1e-6L) {
+      return "aspect lock: client area " + size + " is not of the ratio " +
+             std::to_string(static_cast<double>(ratio)) +
+             " though sizes of it fit";
+    }
+  } else if (lo - hi > 2 && dragged && minW + ncx <= areaW &&
+             minH + ncy <= areaH) {
+    if (r.right - r.left > screenW || r.bottom - r.top > screenH) {
+      return "aspect lock: window " + std::to_string(r.right - r.left) + "x" +
+             std::to_string(r.bottom - r.top) + " outgrows its monitor " +
+             std::to_string(static_cast<int>(screenW)) + "x" +
+             std::to_string(static_cast<int>(screenH)) + " (" + size + ")";
+    }
+  }
+  return {};
+}
 
 // ---- Running a script
 
@@ -571,6 +851,108 @@ struct Outcome {
   bool failed = false;
   std::string message;
   int step = -1;  // index of the failing line
+};
+
+// A form moved to a monitor of another DPI equals the same form opened
+// there: after a step that carries a form onto another DPI, in its normal
+// state and changed since it was loaded only in its size, place and state,
+// its layout is the one the form file gives loaded and shown on a screen
+// of that DPI at that client size. The desktop is the process's, so the
+// forms opened there are compared once the scenario's is gone.
+class MoveCheck {
+ public:
+  void note(const ScenarioLine& line, flexarium_cli::Session& s, int step) {
+    static const char* const kGeometry[] = {
+        "show",  "client",   "outer",    "scale",   "move",
+        "drag",  "maximize", "minimize", "restore", "monitordpi",
+        "print", "svg",      "expect",   "screen",  "taskbar"};
+    if (line.command == "load") {
+      file_ = line.args.at(0);
+    } else if (std::none_of(std::begin(kGeometry), std::end(kGeometry),
+                            [&](const char* c) { return line.command == c; })) {
+      file_.clear();
+    }
+    flx::TCustomForm& form = s.form();
+    const unsigned dpi =
+        form.HandleAllocated() ? win::GetDpiForWindow(form.Handle()) : 0;
+    const bool changed = dpi != dpi_ && dpi_ != 0;
+    dpi_ = dpi;
+    if (!changed || file_.empty() || s.component() == nullptr ||
+        moved_.size() >= 4 || win::IsIconic(form.Handle()) ||
+        win::IsZoomed(form.Handle())) {
+      return;
+    }
+    moved_.push_back({step, file_, dpi, form.ClientWidth(), form.ClientHeight(),
+                      layoutOf(form)});
+  }
+
+  std::optional<Outcome> verify() const {
+    for (const Moved& m : moved_) {
+      std::ostringstream printed, errors;
+      flexarium_cli::ScenarioStepper stepper("opened.scn", {}, printed, errors);
+      const std::string script = "dpi " + std::to_string(m.dpi) +
+                                 "\nscreen 7680x4320\nload " + m.file +
+                                 "\nshow\nclient " + std::to_string(m.width) +
+                                 "x" + std::to_string(m.height) + "\n";
+      for (const ScenarioLine& line :
+           flexarium_cli::parseScenario(script, "opened.scn")) {
+        if (!stepper.step(line)) {
+          return Outcome{true,
+                         "moved: the form opened there fails: " + errors.str(),
+                         m.step};
+        }
+      }
+      flx::TCustomForm& form = stepper.session()->form();
+      // A size the form there refuses (its limits, unscaled) is another
+      // layout, not a different one.
+      if (form.ClientWidth() != m.width || form.ClientHeight() != m.height) {
+        continue;
+      }
+      const std::string there = layoutOf(form);
+      if (there != m.layout) {
+        return Outcome{true,
+                       "moved: at " + std::to_string(m.dpi) + " DPI, " +
+                           std::to_string(m.width) + "x" +
+                           std::to_string(m.height) + ", the moved form\n" +
+                           m.layout + "is not the form opened there\n" + there,
+                       m.step};
+      }
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // Every control's bounds and font, the form's font; what the framework
+  // moves by itself after a pass aside.
+  static std::string layoutOf(flx::TCustomForm& form) {
+    std::string text = "form font " + std::to_string(form.Font().Height()) +
+                       " px at " + std::to_string(form.Font().PixelsPerInch()) +
+                       "\n";
+    std::function<void(flx::TComponent&)> visit = [&](flx::TComponent& owner) {
+      for (int i = 0; i < owner.ComponentCount(); ++i) {
+        auto* c = dynamic_cast<flx::TControl*>(owner.Components(i));
+        if (c != nullptr && !movedByFramework(*c)) {
+          text += "  " + pathOf(*c, form) + " " + describe(boundsOf(*c)) +
+                  " font " + std::to_string(c->Font().Height()) + " px at " +
+                  std::to_string(c->Font().PixelsPerInch()) + "\n";
+        }
+        visit(*owner.Components(i));
+      }
+    };
+    visit(form);
+    return text;
+  }
+
+  struct Moved {
+    int step;
+    std::string file;
+    unsigned dpi;
+    int width, height;
+    std::string layout;
+  };
+  std::string file_;  // the form loaded, while it is unchanged
+  unsigned dpi_ = 0;
+  std::vector<Moved> moved_;
 };
 
 // Runs the lines in this process. `made` (when given) is asked for more
@@ -583,6 +965,7 @@ Outcome runScript(std::vector<std::string> lines,
                   const std::string& name) {
   const std::int64_t objectsBefore = flx::LiveObjectCount();
   Outcome out;
+  MoveCheck moves;
   {
     std::ostringstream printed, errors;
     flexarium_cli::ScenarioOptions options;
@@ -590,6 +973,7 @@ Outcome runScript(std::vector<std::string> lines,
         (fs::temp_directory_path() / "flexarium_stress_svg").string();
     flexarium_cli::ScenarioStepper stepper(name, options, printed, errors);
     Checker checker;
+    AspectChecker aspect;
     bool designKnown = false;
     bool loadSeen = false;
     for (std::size_t i = 0;; ++i) {
@@ -642,12 +1026,15 @@ Outcome runScript(std::vector<std::string> lines,
         }
       }
       std::string broken = checker.check(*s);
+      if (broken.empty()) broken = aspect.check(*s, cmd);
       if (!broken.empty()) {
         out = {true, broken, static_cast<int>(i)};
         break;
       }
+      moves.note(line, *s, static_cast<int>(i));
     }
   }
+  if (!out.failed) out = moves.verify().value_or(out);
   if (!out.failed) {
     const std::int64_t left = flx::LiveObjectCount() - objectsBefore;
     if (left != 0) {
@@ -665,9 +1052,13 @@ Outcome runScript(std::vector<std::string> lines,
 class StepMaker {
  public:
   StepMaker(std::uint64_t seed, int steps, std::vector<std::string> forms)
-      : random_(seed), steps_(steps), forms_(std::move(forms)) {}
+      : random_(seed),
+        steps_(steps),
+        forms_(std::move(forms)),
+        aspect_(Random(seed ^ kAspectSalt).chance(15)) {}
 
   std::vector<std::string> setup() {
+    if (aspect_) return aspectSetup();
     std::vector<std::string> lines;
     monitors_ = 0;
     if (random_.chance(20)) {
@@ -675,19 +1066,42 @@ class StepMaker {
       // new scales carry the form from one DPI to another.
       monitors_ = random_.between(2, 3);
       int x = 0;
+      std::vector<int> lefts;
       for (int i = 0; i < monitors_; ++i) {
         const int w = random_.between(640, 2560);
         lines.push_back("monitor " + std::to_string(w) + "x" +
                         std::to_string(random_.between(480, 1440)) + "@" +
                         std::to_string(x) + ",0:" + dpi());
+        lefts.push_back(x);
         x += w;
       }
       if (random_.chance(20)) {
         lines.push_back("awareness " + random_.pick(std::vector<std::string>{
                                            "unaware", "system"}));
       }
-      lines.push_back("load " + random_.pick(forms_));
-      if (random_.chance(90)) lines.push_back("show");
+      // Often a form whose fonts are in points or its parent's, which are
+      // another height at another DPI.
+      std::vector<std::string> points;
+      std::copy_if(forms_.begin(), forms_.end(), std::back_inserter(points),
+                   [](const std::string& f) {
+                     return f.find("gen_points") != std::string::npos ||
+                            f.find("gen_orphan") != std::string::npos;
+                   });
+      lines.push_back("load " +
+                      random_.pick(!points.empty() && random_.chance(30)
+                                       ? points
+                                       : forms_));
+      if (random_.chance(90)) {
+        lines.push_back("show");
+        // Onto another monitor as it is, to be compared with the form
+        // opened there.
+        if (random_.chance(50)) {
+          lines.push_back(
+              "move " +
+              std::to_string(lefts[random_.between(1, monitors_ - 1)] + 40) +
+              " 60");
+        }
+      }
       return lines;
     }
     if (random_.chance(30)) {
@@ -740,10 +1154,89 @@ class StepMaker {
             "client " + std::to_string(w / dw) + "x" + std::to_string(h / dh);
       }
     }
-    return step(form);
+    return aspect_ ? aspectStep() : step(form);
   }
 
  private:
+  // ---- Aspect-lock scenarios: a form with KeepAspect and, now and then,
+  // size limits, on monitors of their own DPI, dragged, maximised (also
+  // from minimised), rescaled while maximised and moved between monitors.
+  // Chosen apart from the other random draws, so that they stay as they
+  // were.
+  static constexpr std::uint64_t kAspectSalt = 0xA5BEC7ull;
+  std::vector<std::string> aspectSetup() {
+    std::vector<std::string> lines;
+    monitors_ = random_.between(1, 3);
+    lefts_.clear();
+    int x = 0;
+    for (int i = 0; i < monitors_; ++i) {
+      const int w = random_.between(800, 3840);
+      lefts_.push_back(x);
+      lines.push_back("monitor " + std::to_string(w) + "x" +
+                      std::to_string(random_.between(600, 2160)) + "@" +
+                      std::to_string(x) + ",0:" + dpi());
+      x += w;
+    }
+    lefts_.push_back(x);
+    if (random_.chance(30)) lines.push_back(taskbar());
+    lines.push_back("load " + random_.pick(forms_));
+    lines.push_back("try set Flexarium1.KeepAspect = True");
+    if (random_.chance(50)) {
+      const int minW = random_.between(100, 900),
+                minH = random_.between(60, 700);
+      lines.push_back("try set Flexarium1.FormMinWidth = " +
+                      std::to_string(minW));
+      lines.push_back("try set Flexarium1.FormMinHeight = " +
+                      std::to_string(minH));
+      if (random_.chance(60)) {
+        lines.push_back("try set Flexarium1.FormMaxWidth = " +
+                        std::to_string(minW + random_.between(0, 2500)));
+        lines.push_back("try set Flexarium1.FormMaxHeight = " +
+                        std::to_string(minH + random_.between(0, 1500)));
+      }
+    }
+    lines.push_back("show");
+    return lines;
+  }
+  std::string aspectStep() {
+    const int roll = random_.between(0, 99);
+    if (roll < 40) {
+      const std::string edge = random_.pick(
+          std::vector<std::string>{"left", "right", "top", "bottom", "topleft",
+                                   "topright", "bottomleft", "bottomright"});
+      std::string line =
+          "try drag " + edge + " " + std::to_string(random_.distance());
+      if (edge.size() > 6) line += " " + std::to_string(random_.distance());
+      return line;
+    }
+    if (roll < 52) return "minimize";
+    if (roll < 68) return "maximize";
+    if (roll < 76) return "restore";
+    if (roll < 88) {
+      return "monitordpi " + std::to_string(random_.between(0, monitors_ - 1)) +
+             " " + dpi();
+    }
+    if (roll < 92) {
+      return "client " + std::to_string(random_.between(1, 2000)) + "x" +
+             std::to_string(random_.between(1, 1400));
+    }
+    if (roll < 95) {
+      return "try set Flexarium1." +
+             random_.pick(
+                 std::vector<std::string>{"FormMinWidth", "FormMinHeight",
+                                          "FormMaxWidth", "FormMaxHeight"}) +
+             " = " + std::to_string(random_.between(0, 2500));
+    }
+    // Onto a monitor, where a drag can follow.
+    const int m = random_.between(0, monitors_ - 1);
+    return "move " +
+           std::to_string(
+               lefts_[m] +
+               random_.between(0,
+                               std::min(400, lefts_[m + 1] - lefts_[m] - 1))) +
+           " " + std::to_string(random_.between(0, 300));
+  }
+
   std::string screen() {
     return "screen " + std::to_string(random_.between(320, 3840)) + "x" +
            std::to_string(random_.between(240, 2160));
@@ -890,7 +1383,83 @@ class StepMaker {
     return line;
   }
 
+  // Run-time columns, the font floor and exclusions, set between the moves
+  // across monitors, the DPI changes and the ParentFont changes of the
+  // other steps.
+  std::string columnsAndFloor(flx::TCustomForm& form) {
+    std::vector<std::string> lists;
+    for (int i = 0; i < form.ComponentCount(); ++i) {
+      flx::TComponent* c = form.Components(i);
+      if (dynamic_cast<flx::TListView*>(c) != nullptr && !c->Name().empty()) {
+        lists.push_back(c->Name());
+      }
+    }
+    const bool flex = !flexName_.empty();
+    switch (random_.between(0, 6)) {
+      case 0:
+        if (!lists.empty()) {
+          // The columns it has, one more or one fewer.
+          const std::string& name = random_.pick(lists);
+          std::vector<int> widths = flx::ColumnSizes(
+              *dynamic_cast<flx::TControl*>(form.FindComponent(name)));
+          if (!widths.empty() && random_.chance(30)) {
+            widths.pop_back();
+          } else {
+            widths.push_back(random_.between(1, 400));
+          }
+          std::string items;
+          for (int w : widths) {
+            items += "item Width = " + std::to_string(w) + " end ";
+          }
+          return "try set " + name + ".Columns = <" + items + ">";
+        }
+        break;
+      case 1:
+        if (!lists.empty()) {
+          std::string items;
+          for (int n = random_.between(0, 6); n > 0; --n) {
+            const int width = random_.chance(10) ? random_.between(-2, 0)
+                                                 : random_.between(1, 400);
+            items += "item Width = " + std::to_string(width) + " end ";
+          }
+          return "try set " + random_.pick(lists) + ".Columns = <" + items +
+                 ">";
+        }
+        break;
+      case 2:
+        if (flex) {
+          return "try set " + flexName_ +
+                 ".ResizeColumns = " + (random_.chance(70) ? "True" : "False");
+        }
+        break;
+      case 3:
+        if (flex) {
+          return "try set " + flexName_ +
+                 ".MinFontSize = " + std::to_string(random_.between(0, 12));
+        }
+        break;
+      case 4:
+        if (flex) {
+          const std::string name = !lists.empty() && random_.chance(50)
+                                       ? random_.pick(lists)
+                                       : anyControl();
+          return "try set " + flexName_ + ".NoResizeCtl = '" +
+                 (random_.chance(40) ? std::string() : name) + "'";
+        }
+        break;
+      default:
+        if (monitors_ > 0) {
+          return "monitordpi " +
+                 std::to_string(random_.between(0, monitors_ - 1)) + " " +
+                 dpi();
+        }
+    }
+    return "try set " + anyControl() +
+           ".ParentFont = " + (random_.chance(50) ? "True" : "False");
+  }
+
   std::string step(flx::TCustomForm& form) {
+    if (random_.chance(6)) return columnsAndFloor(form);
     const int roll = random_.between(0, 99);
     if (roll < 16) return "client " + dims();
     if (roll < 20) return "outer " + dims();
@@ -949,6 +1518,8 @@ class StepMaker {
   std::string design_;
   int monitors_ = 0;  // of the setup; 0: one screen
   int made_ = 0;
+  bool aspect_ = false;     // an aspect-lock scenario
+  std::vector<int> lefts_;  // its monitors' left edges, then the right end
 };
 
 // ---- Child processes

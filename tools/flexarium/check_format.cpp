@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <iostream>
+#include <string>
+#include <vector>
 
 #include "commands.h"
 #include "flexarium/forms.h"
@@ -41,7 +43,12 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand(
       "check",
       "Read form files as the design environment does; report every error "
-      "as FILE:LINE:COL: error: MESSAGE. Exit 0 when all read, 1 otherwise.");
+      "as FILE:LINE:COL: error: MESSAGE: each error in a property (its "
+      "value, a stray character, a property after child objects) and the "
+      "reading goes on after that property; an error that leaves the rest "
+      "unreadable (an object's heading, the file ending inside an object) or "
+      "one in building the components ends the file's report. Exit 0 when "
+      "all read, 1 otherwise.");
   auto files = std::make_shared<std::vector<std::string>>();
   auto search = std::make_shared<SearchOptions>();
   cmd->add_option("FILE", *files,
@@ -56,12 +63,21 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
     }
     flx::FormLoadOptions options = search->loadOptions(true);
     for (const std::string& file : *files) {
+      // Every error the parser gets past, then what stopped the reading
+      // (unless it is the first of those).
+      std::vector<std::string> said;
+      options.recovered = [&said](const flx::EParserError& e) {
+        std::cerr << e.what() << "\n";
+        said.push_back(e.what());
+      };
       try {
         auto root = loadForm(file, options);
         std::cout << inputName(file) << ": ok, " << root->ClassName()
                   << " with " << root->ComponentCount() << " components\n";
       } catch (const flx::Exception& e) {
-        std::cerr << e.what() << "\n";
+        if (std::find(said.begin(), said.end(), e.what()) == said.end()) {
+          std::cerr << e.what() << "\n";
+        }
         exitCode = 1;
       }
     }
@@ -81,8 +97,9 @@ void addFormatCommand(CLI::App& app, int& exitCode) {
   search->addTo(*cmd);
   cmd->callback([file, search, &exitCode] {
     try {
-      auto root = loadForm(*file, search->loadOptions(true));
-      std::cout << flx::WriteFormText(*root);
+      TextLayout layout;
+      auto root = loadForm(*file, search->loadOptions(true), layout);
+      std::cout << applyLayout(flx::WriteFormText(*root), layout);
     } catch (const flx::Exception& e) {
       std::cerr << e.what() << "\n";
       exitCode = 1;

@@ -24,6 +24,7 @@ int Main(int argc, const char* const* argv) {
   addStampCommand(app, exitCode);
   addPreviewCommand(app, exitCode);
   addRunCommand(app, exitCode);
+  addDialogsCommand(app, exitCode);
   flx::sim::ScopedDesktop desktop;
   flx::FlexariumInitialization();
   struct UnitScope {
@@ -37,9 +38,10 @@ int Main(int argc, const char* const* argv) {
     return false;
   };
   if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
-    std::cerr << "flexarium: unknown subcommand '" << argv[1]
-              << "': choose check, format, stamp, preview or run (run with "
-                 "--help for usage)\n";
+    std::cerr
+        << "flexarium: unknown subcommand '" << argv[1]
+        << "': choose check, format, stamp, preview, run or dialogs (run with "
+           "--help for usage)\n";
     return 2;
   }
   try {

@@ -44,6 +44,7 @@ void addFormatCommand(CLI::App& app, int& exitCode);
 void addStampCommand(CLI::App& app, int& exitCode);
 void addPreviewCommand(CLI::App& app, int& exitCode);
 void addRunCommand(CLI::App& app, int& exitCode);
+void addDialogsCommand(CLI::App& app, int& exitCode);
 
 // The whole command: exit 0 on success, 1 for bad input (files, forms,
 // failed scenarios), 2 for bad usage.

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <sstream>
 
@@ -32,10 +33,61 @@ std::string inputName(const std::string& file) {
 }
 
 std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
-                                          const flx::FormLoadOptions& options) {
-  if (!isStdin(file)) return flx::LoadFormFile(file, options);
+                                          const flx::FormLoadOptions& options,
+                                          std::string* text) {
+  if (!isStdin(file)) {
+    auto root = flx::LoadFormFile(file, options);
+    if (text != nullptr) {
+      std::ifstream in(file, std::ios::binary);
+      std::ostringstream read;
+      read << in.rdbuf();
+      *text = read.str();
+    }
+    return root;
+  }
   // Named without a folder, the form's neighbours are the current folder's.
-  return flx::LoadFormText(readStandardInput(), kStdinName, options);
+  std::string read = readStandardInput();
+  auto root = flx::LoadFormText(read, kStdinName, options);
+  if (text != nullptr) *text = std::move(read);
+  return root;
+}
+
+TextLayout layoutOf(std::string_view text) {
+  TextLayout layout;
+  layout.bom = text.substr(0, 3) == "\xEF\xBB\xBF";
+  const auto lf = text.find('\n');
+  layout.crlf = lf != std::string_view::npos && lf > 0 && text[lf - 1] == '\r';
+  return layout;
+}
+
+std::string applyLayout(const std::string& text, const TextLayout& layout) {
+  std::string out;
+  out.reserve(text.size() + (layout.crlf ? text.size() / 16 : 0) + 3);
+  if (layout.bom) out += "\xEF\xBB\xBF";
+  for (char c : text) {
+    if (c == '\n' && layout.crlf) out += '\r';
+    out += c;
+  }
+  return out;
+}
+
+std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
+                                          const flx::FormLoadOptions& options,
+                                          TextLayout& layout) {
+  if (isStdin(file)) {
+    std::string text;
+    auto root = loadForm(file, options, &text);
+    layout = layoutOf(text);
+    return root;
+  }
+  auto root = flx::LoadFormFile(file, options);
+  // The first line tells the layout; the file read whole is the library's.
+  std::ifstream in(file, std::ios::binary);
+  std::string first;
+  std::getline(in, first);
+  if (!in.eof()) first += '\n';
+  layout = layoutOf(first);
+  return root;
 }
 
 std::string freeComponentName(const flx::TComponent& owner,

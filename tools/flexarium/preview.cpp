@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <optional>
 
 #include "commands.h"
 #include "form_input.h"
@@ -216,35 +217,50 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     }
     flx::FormLoadOptions options = args->search.loadOptions(false);
     PreviewReport report;
+    // The step being made, once the form is shown: a step that fails ends
+    // the steps, and those done before it are reported.
+    std::optional<std::string> current;
     report.file = inputName(args->file);
     report.screen = args->screen.settings();
     try {
       Session session(report.screen);
       session.load(args->file, options);
-      if (args->attach) session.attach();
+      if (args->attach) {
+        try {
+          session.attach();
+        } catch (const StepError& e) {
+          // A refusal about the form file, said as its other errors are.
+          throw flx::EReadError(report.file, {}, e.Message());
+        }
+      }
       if (auto* f = session.component()) report.component = f->Name();
       session.beginStep();
       session.show();
       report.steps.push_back(session.capture("show"));
       std::size_t nextClient = 0, nextOuter = 0, nextScale = 0, nextMove = 0;
       for (const CLI::Option* opt : cmd->parse_order()) {
+        current = opt->get_name();
+        const auto value = [&current](const std::string& text) {
+          *current += " " + text;
+          return text;
+        };
         session.beginStep();
         if (opt == client) {
-          const std::string& text = args->clients.at(nextClient++);
+          const std::string text = value(args->clients.at(nextClient++));
           Size size = *parseSize(text);
           session.setClientSize(size);
           report.steps.push_back(session.capture("client " + text));
         } else if (opt == outer) {
-          const std::string& text = args->outers.at(nextOuter++);
+          const std::string text = value(args->outers.at(nextOuter++));
           Size size = *parseSize(text);
           session.setOuterSize(size);
           report.steps.push_back(session.capture("outer " + text));
         } else if (opt == scale) {
-          const std::string& text = args->scales.at(nextScale++);
+          const std::string text = value(args->scales.at(nextScale++));
           session.setScale(*parseScale(text));
           report.steps.push_back(session.capture("scale " + text));
         } else if (opt == move) {
-          const std::string& text = args->moves.at(nextMove++);
+          const std::string text = value(args->moves.at(nextMove++));
           const flx::win::POINT to = *parsePoint(text);
           session.dragCaption(to.x, to.y);
           report.steps.push_back(session.capture("move " + text));
@@ -260,9 +276,14 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
         }
       }
     } catch (const flx::Exception& e) {
-      std::cerr << e.what() << "\n";
       exitCode = 1;
-      return;
+      if (!current) {
+        std::cerr << e.what() << "\n";
+        return;
+      }
+      std::cerr << "flexarium: " << *current << " (step "
+                << report.steps.size() + 1 << "): " << e.what()
+                << "; the steps before it are reported\n";
     }
 
     try {

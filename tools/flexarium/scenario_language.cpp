@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <filesystem>
 #include <sstream>
 
 namespace flexarium_cli {
@@ -320,6 +321,27 @@ std::optional<CreateLine> parseCreate(const std::vector<std::string>& args,
 namespace {
 
 // Checks the arguments of a line; the error text, or "".
+// What keeps a picture's name from lying inside the --out folder ("" when
+// nothing): a scenario file is input and writes nowhere else.
+std::string pictureNameProblem(const std::string& name) {
+  const std::filesystem::path path(name);
+  if (path.has_root_name() || path.has_root_directory()) {
+    return "'" + name +
+           "' is an absolute path; pictures go into the --out folder: give a "
+           "name relative to it";
+  }
+  for (const auto& part : path) {
+    if (part == "..") {
+      return "'" + name +
+             "' leaves the --out folder ('..'); give a name inside it";
+    }
+  }
+  if (!path.has_filename() || path.filename() == ".") {
+    return "'" + name + "' names a folder, not a picture file";
+  }
+  return {};
+}
+
 std::string checkLine(const ScenarioLine& line) {
   const auto& a = line.args;
   const std::string& cmd = line.command;
@@ -350,6 +372,8 @@ std::string checkLine(const ScenarioLine& line) {
     if (!parseFrame(a[0])) return expected(kFrameForm, a[0]);
   } else if (cmd == "monitor") {
     if (!parseMonitor(a[0])) return expected(kMonitorForm, a[0]);
+  } else if (cmd == "svg") {
+    return pictureNameProblem(a[0]);
   } else if (cmd == "awareness") {
     if (!parseAwareness(a[0])) return expected(kAwarenessForm, a[0]);
   } else if (cmd == "monitordpi") {
@@ -363,7 +387,7 @@ std::string checkLine(const ScenarioLine& line) {
   } else if (cmd == "move") {
     for (const auto& v : a) {
       if (!parseInt(v, -kDistanceLimit, kDistanceLimit)) {
-        return expected("whole numbers X Y", v);
+        return expected("whole numbers X Y, each -100000 to 100000", v);
       }
     }
   } else if (cmd == "drag") {
@@ -383,7 +407,7 @@ std::string checkLine(const ScenarioLine& line) {
     }
     for (std::size_t i = 1; i < a.size(); ++i) {
       if (!parseInt(a[i], -kDistanceLimit, kDistanceLimit)) {
-        return expected("a distance in pixels", a[i]);
+        return expected("a distance in pixels from -100000 to 100000", a[i]);
       }
     }
   } else if (cmd == "set") {

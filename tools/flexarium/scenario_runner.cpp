@@ -531,12 +531,20 @@ class Runner {
           if (key == "parent") {
             compareText(k, c.Parent() != nullptr ? c.Parent()->Name() : "none");
           }
-          if (key == "columns" || key == "colwidths" || key == "rowheights") {
+          if (key == "columns") {
+            compareList(k, readControlLayout(c, 0).columnWidths);
+          }
+          if (key == "colwidths" || key == "rowheights") {
+            // Every size is expected: as many as the grid has.
             const ControlLayout l = readControlLayout(c, 0);
-            const auto& got = key == "columns"     ? l.columnWidths
-                              : key == "colwidths" ? l.colWidths
-                                                   : l.rowHeights;
-            compareList(k, got);
+            const auto& sizes = key == "colwidths" ? l.colWidths : l.rowHeights;
+            const std::size_t wanted = parseIntList(k.want)->size();
+            if (sizes && !sizes->all(wanted)) {
+              k.got = sizes->describe(wanted);
+              k.ok = false;
+            } else {
+              compareList(k, sizes ? sizes->all(wanted) : std::nullopt);
+            }
           }
         },
         out);

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 
+#include "flexarium/form_text.h"
 #include "flexarium/winapi.h"
 #include "form_input.h"
 
@@ -61,7 +63,8 @@ void Session::load(const std::string& path,
   if (!isStdin(path) && std::filesystem::is_directory(path, ec)) {
     throw StepError(path + ": is a folder, not a form file");
   }
-  auto root = loadForm(path, options);
+  std::string text;
+  auto root = loadForm(path, options, &text);
   if (dynamic_cast<flx::TCustomForm*>(root.get()) == nullptr) {
     throw StepError(inputName(path) + ": the root is " + root->ClassName() +
                     ", not a form; load a form that uses it");
@@ -69,8 +72,39 @@ void Session::load(const std::string& path,
   root_ = std::move(root);
   auto& f = form();
   fileClient_ = Size{f.ClientWidth(), f.ClientHeight()};
+  fileOuter_ = Size{f.Width(), f.Height()};
   fileDpi_ = f.PixelsPerInch() > 0 ? f.PixelsPerInch() : 96;
+  // Which of the two sizes the file gives (the last one read wins): an
+  // outer size was the design client size plus the frame at the file's
+  // DPI, not at the DPI the form is loaded at.
+  outerWidth_ = outerHeight_ = false;
+  for (const flx::FormProperty& p :
+       flx::ParseFormText(text, inputName(path))->props) {
+    if (flx::SameText(p.name, "Width")) outerWidth_ = true;
+    if (flx::SameText(p.name, "ClientWidth")) outerWidth_ = false;
+    if (flx::SameText(p.name, "Height")) outerHeight_ = true;
+    if (flx::SameText(p.name, "ClientHeight")) outerHeight_ = false;
+  }
   watchComponents();
+}
+
+Size Session::designClient() {
+  if (!outerWidth_ && !outerHeight_) return fileClient_;
+  // The frame the form's window has, at the file's DPI.
+  win::HWND wnd = window();
+  const auto style = static_cast<win::DWORD>(
+      win::GetWindowLongPtrW(wnd, win::GWL_STYLE) &
+      ~static_cast<win::LONG_PTR>(win::WS_MAXIMIZE | win::WS_MINIMIZE));
+  const auto exStyle =
+      static_cast<win::DWORD>(win::GetWindowLongPtrW(wnd, win::GWL_EXSTYLE));
+  win::RECT frame{0, 0, 0, 0};
+  win::AdjustWindowRectExForDpi(&frame, style, win::FALSE, exStyle,
+                                static_cast<win::UINT>(fileDpi_));
+  return Size{
+      outerWidth_ ? std::max(0, fileOuter_.width - (frame.right - frame.left))
+                  : fileClient_.width,
+      outerHeight_ ? std::max(0, fileOuter_.height - (frame.bottom - frame.top))
+                   : fileClient_.height};
 }
 
 flx::TFlexarium& Session::attach() {
@@ -84,14 +118,40 @@ flx::TFlexarium& Session::attach() {
   }
   auto made = std::make_unique<flx::TFlexarium>(nullptr);
   made->SetName(freeComponentName(f, "Flexarium"));
-  made->SetDesignMetrics(fileClient_.width, fileClient_.height, fileDpi_,
-                         fileDpi_);
+  const Size design = designClient();
+  made->SetDesignMetrics(design.width, design.height, fileDpi_, fileDpi_);
   f.InsertComponent(made.get());
   flx::TFlexarium* c = made.release();
   c->Start();
   watchComponents();
   return *c;
 }
+
+namespace {
+
+// Why `factor` times a design client size of w x h is no client size, with
+// the factors that give one: 1 to 100000 pixels each way.
+std::string scaleRangeProblem(double factor, int w, int h) {
+  std::ostringstream text;
+  text << "scale: " << factor << " times the design client size " << w << "x"
+       << h;
+  if (w < 1 || h < 1) {
+    text << " is no client size: there is nothing to scale";
+    return text.str();
+  }
+  // Half a pixel rounds up to 1; 100000.5 would round beyond the limit.
+  const double least = std::ceil(std::max(0.5 / w, 0.5 / h) * 1e4) / 1e4;
+  const double most =
+      std::floor(std::min(100000.5 / w, 100000.5 / h) * 1e4 - 1) / 1e4;
+  text << " is " << std::floor(w * factor + 0.5) << "x"
+       << std::floor(h * factor + 0.5)
+       << ", and a client size is 1 to 100000 pixels each way; for this form "
+          "and DPI the factor lies between "
+       << least << " and " << most;
+  return text.str();
+}
+
+}  // namespace
 
 void Session::setScale(double factor) {
   if (!(factor > 0) || factor > 100) {
@@ -100,18 +160,18 @@ void Session::setScale(double factor) {
   int w = 0, h = 0;
   flx::TFlexarium* c = component();
   if (c == nullptr || !c->UnscaledClientSize(w, h)) {
-    const flx::sim::DesktopConfig& config = desktop().config();
-    w = static_cast<int>(std::lround(static_cast<double>(fileClient_.width) *
-                                     config.dpiX / fileDpi_));
-    h = static_cast<int>(std::lround(static_cast<double>(fileClient_.height) *
-                                     config.dpiY / fileDpi_));
+    // At the DPI of the window, which a monitor of its own may give it.
+    const Size design = designClient();
+    const double dpi = win::GetDpiForWindow(window());
+    w = static_cast<int>(
+        std::lround(static_cast<double>(design.width) * dpi / fileDpi_));
+    h = static_cast<int>(
+        std::lround(static_cast<double>(design.height) * dpi / fileDpi_));
   }
   const double cw = std::floor(w * factor + 0.5);
   const double ch = std::floor(h * factor + 0.5);
   if (cw < 1 || ch < 1 || cw > 100000 || ch > 100000) {
-    throw StepError("scale: " + std::to_string(factor) +
-                    " times the design client size " + std::to_string(w) + "x" +
-                    std::to_string(h) + " is no window size");
+    throw StepError(scaleRangeProblem(factor, w, h));
   }
   setClientSize(Size{static_cast<int>(cw), static_cast<int>(ch)});
 }

@@ -109,8 +109,15 @@ class Session {
   std::optional<Factors> last_;
   std::vector<Factors> stepFactors_;
   int passes_ = 0;
-  // The form file's client size and PixelsPerInch, as loaded.
+  // The client size the form file means, at the file's PixelsPerInch.
+  Size designClient();
+
+  // The form file's client size and PixelsPerInch, as loaded; its outer
+  // size where the file gives that instead of the client size.
   Size fileClient_;
+  Size fileOuter_;
+  bool outerWidth_ = false;
+  bool outerHeight_ = false;
   int fileDpi_ = 96;
 };
 

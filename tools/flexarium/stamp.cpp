@@ -42,9 +42,18 @@ void writeAtomically(const std::string& path, const std::string& text) {
 std::string addComponent(flx::TComponent& root, const std::string& file) {
   for (int i = 0; i < root.ComponentCount(); ++i) {
     if (auto* f = dynamic_cast<flx::TFlexarium*>(root.Components(i))) {
-      throw flx::Exception(file + ": the form has a TFlexarium already (" +
-                           f->Name() + "); nothing added");
+      throw flx::EReadError(file, {},
+                            "the form has a TFlexarium already (" + f->Name() +
+                                "); nothing added");
     }
+  }
+  // A frame is laid out by the component of each form that uses it: one of
+  // its own would rescale it a second time.
+  if (dynamic_cast<flx::TCustomForm*>(&root) == nullptr) {
+    throw flx::EReadError(file, {},
+                          "the root is " + root.ClassName() +
+                              ", not a form; add the TFlexarium to the forms "
+                              "that use it; nothing added");
   }
   // Made with the designing form as its owner, as the designer drops it.
   auto* made = new flx::TFlexarium(&root);
@@ -97,22 +106,26 @@ void addStampCommand(CLI::App& app, int& exitCode) {
     auto client =
         args->client.empty() ? std::optional<Size>() : parseSize(args->client);
     if (!client && !args->client.empty()) {
-      throw CLI::ValidationError(
-          "--client",
-          "expected WxH with positive numbers, got '" + args->client + "'");
+      throw CLI::ValidationError("--client", std::string("expected ") +
+                                                 kSizeForm + ", got '" +
+                                                 args->client + "'");
     }
     auto dpi = args->dpi.empty() ? parseDpi("96") : parseDpi(args->dpi);
     if (!dpi) {
-      throw CLI::ValidationError(
-          "--dpi",
-          "expected N or NxM with positive numbers, got '" + args->dpi + "'");
+      throw CLI::ValidationError("--dpi", std::string("expected ") + kDpiForm +
+                                              ", got '" + args->dpi + "'");
     }
     auto& desktop =
         static_cast<flx::sim::Desktop&>(flx::win::currentWindowSystem());
     desktop.mutableConfig().dpiX = dpi->width;
     desktop.mutableConfig().dpiY = dpi->height;
     try {
-      auto root = loadForm(args->file, args->search.loadOptions(true));
+      TextLayout layout;
+      flx::FormLoadOptions options = args->search.loadOptions(true);
+      // The design size of a form is its ancestor's unless it says otherwise:
+      // never guessed.
+      options.requireAncestors = args->add;
+      auto root = loadForm(args->file, options, layout);
       auto* control = dynamic_cast<flx::TControl*>(root.get());
       if (control == nullptr) {
         throw flx::Exception(inputName(args->file) +
@@ -132,7 +145,7 @@ void addStampCommand(CLI::App& app, int& exitCode) {
         control->SetClientWidth(client->width);
         control->SetClientHeight(client->height);
       }
-      std::string text = flx::WriteFormText(*root);
+      std::string text = applyLayout(flx::WriteFormText(*root), layout);
       // Standard input has no file to replace.
       const std::string output =
           args->output.empty() && isStdin(args->file) ? "-" : args->output;

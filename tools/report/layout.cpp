@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <iterator>
 #include <set>
 
@@ -13,6 +14,22 @@
 namespace flexarium_cli {
 
 namespace {
+
+// A grid's sizes from its count, its default and the sizes it stores (at
+// most one per stored entry, whatever the count).
+GridSizes gridSizes(int count, int defaultSize, const flx::FormValue& stored,
+                    const std::function<int(int)>& sizeOf) {
+  GridSizes g;
+  g.count = std::max(count, 0);
+  g.defaultSize = defaultSize;
+  const int listed = std::min<std::int64_t>(
+      g.count, static_cast<std::int64_t>(stored.list.size()));
+  for (int i = 0; i < listed; ++i) g.leading.push_back(sizeOf(i));
+  while (!g.leading.empty() && g.leading.back() == defaultSize) {
+    g.leading.pop_back();
+  }
+  return g;
+}
 
 bool publishes(const flx::TControl& control, const char* property) {
   return flx::GetPropInfo(control, property) != nullptr;
@@ -243,14 +260,16 @@ void readContent(flx::TControl& c, ControlLayout& l) {
       auto& grid = static_cast<TCustomGrid&>(c);
       l.fixedCols = grid.FixedCols();
       l.fixedRows = grid.FixedRows();
-      int width = 0, height = 0;
+      // The cells that show; as the grid paints them, each at least a
+      // pixel, so that a grid of 2147483647 empty rows ends at its edge.
+      std::int64_t width = 0, height = 0;
       for (int col = 0; col < grid.ColCount() && width < c.Width(); ++col) {
         l.columns.push_back(grid.ColWidth(col));
-        width += grid.ColWidth(col);
+        width += std::max(grid.ColWidth(col), 1);
       }
       for (int row = 0; row < grid.RowCount() && height < c.Height(); ++row) {
         l.rows.push_back(grid.RowHeight(row));
-        height += grid.RowHeight(row);
+        height += std::max(grid.RowHeight(row), 1);
         std::string line;
         for (std::size_t col = 0; col < l.columns.size(); ++col) {
           if (col > 0) line += '\t';
@@ -425,14 +444,12 @@ ControlLayout readControlLayout(flx::TControl& c, int depth) {
   l.look = lookOf(c);
   readContent(c, l);
   if (auto* grid = dynamic_cast<flx::TCustomGrid*>(&c)) {
-    l.colWidths.emplace();
-    l.rowHeights.emplace();
-    for (int i = 0; i < grid->ColCount(); ++i) {
-      l.colWidths->push_back(grid->ColWidth(i));
-    }
-    for (int i = 0; i < grid->RowCount(); ++i) {
-      l.rowHeights->push_back(grid->RowHeight(i));
-    }
+    l.colWidths = gridSizes(grid->ColCount(), grid->DefaultColWidth(),
+                            grid->ColWidthsValue,
+                            [grid](int i) { return grid->ColWidth(i); });
+    l.rowHeights = gridSizes(grid->RowCount(), grid->DefaultRowHeight(),
+                             grid->RowHeightsValue,
+                             [grid](int i) { return grid->RowHeight(i); });
   } else if (flx::HasColumnSizes(c)) {
     l.columnWidths = flx::ColumnSizes(c);
   }
@@ -482,6 +499,35 @@ void watchRescalePasses(flx::TComponent& root,
     };
     f->SetOnExitResize(std::move(event));
   }
+}
+
+int GridSizes::at(int i) const {
+  return static_cast<std::size_t>(i) < leading.size()
+             ? leading[static_cast<std::size_t>(i)]
+             : defaultSize;
+}
+
+std::optional<std::vector<int>> GridSizes::all(std::size_t limit) const {
+  if (static_cast<std::size_t>(count) > limit) return std::nullopt;
+  std::vector<int> sizes;
+  for (int i = 0; i < count; ++i) sizes.push_back(at(i));
+  return sizes;
+}
+
+std::string GridSizes::describe(std::size_t limit) const {
+  std::string text;
+  if (auto sizes = all(limit)) {
+    for (std::size_t i = 0; i < sizes->size(); ++i) {
+      text += (i ? "," : "") + std::to_string((*sizes)[i]);
+    }
+    return text;
+  }
+  text = std::to_string(count) + " sizes: ";
+  for (std::size_t i = 0; i < leading.size(); ++i) {
+    text += (i ? "," : "") + std::to_string(leading[i]);
+  }
+  return text + (leading.empty() ? "" : " then ") +
+         std::to_string(defaultSize) + " each";
 }
 
 }  // namespace flexarium_cli

@@ -67,6 +67,23 @@ struct Box {
   int height = 0;
 };
 
+// A grid's column widths or row heights. A grid may have 2147483647 rows:
+// the sizes are kept as how many there are, the default size, and the sizes
+// of the first ones up to the last that differs from the default (every
+// later one has the default), never one entry per row.
+struct GridSizes {
+  int count = 0;
+  int defaultSize = 0;
+  std::vector<int> leading;
+
+  // The size of column or row `i` (0 <= i < count).
+  int at(int i) const;
+  // Every size, when there are at most `limit`; nullopt otherwise.
+  std::optional<std::vector<int>> all(std::size_t limit) const;
+  // "45,96,96", or "2147483647 sizes: 45 then 96 each" for more than `limit`.
+  std::string describe(std::size_t limit) const;
+};
+
 struct ControlLayout {
   std::string name;
   std::string className;
@@ -90,9 +107,9 @@ struct ControlLayout {
   // List-view columns or header sections, in order, as stored (negative
   // for an automatic width); none for other classes.
   std::optional<std::vector<int>> columnWidths;
-  // A grid's every column width and row height; none for other classes.
-  std::optional<std::vector<int>> colWidths;
-  std::optional<std::vector<int>> rowHeights;
+  // A grid's column widths and row heights; none for other classes.
+  std::optional<GridSizes> colWidths;
+  std::optional<GridSizes> rowHeights;
 
   // What the control shows, as the framework hands it to the window.
   // Whether anything of it can be seen: a frame, a caption, a text or an

@@ -59,20 +59,25 @@ std::optional<double> parseScale(const std::string& text);
 std::optional<int> parseInt(const std::string& text, int lo, int hi);
 
 // What each parser accepts, for error messages.
-inline constexpr const char* kSizeForm = "WxH with positive numbers";
-inline constexpr const char* kDpiForm = "N or NxM with positive numbers";
+inline constexpr const char* kSizeForm = "WxH, each 1 to 100000";
+inline constexpr const char* kDpiForm = "N or NxM, each 1 to 10000";
 inline constexpr const char* kTaskbarForm =
-    "EDGE:THICKNESS[:autohide] (EDGE left, top, right or bottom) or none";
-inline constexpr const char* kWindowsForm = "MAJOR.MINOR such as 10.0 or 6.1";
+    "EDGE:THICKNESS[:autohide] (EDGE left, top, right or bottom, THICKNESS "
+    "1 to 10000) or none";
+inline constexpr const char* kWindowsForm =
+    "MAJOR.MINOR such as 10.0 or 6.1 (MAJOR 1 to 99, MINOR 0 to 99)";
 inline constexpr const char* kLocaleForm = "2 to 8 letters such as ENU or JPN";
 inline constexpr const char* kOnOffForm = "on or off";
 inline constexpr const char* kScaleForm =
     "a factor above 0 and at most 100 such as 1.5";
-inline constexpr const char* kFrameForm = "CAPTION:FRAME[:PADDED] in pixels";
+inline constexpr const char* kFrameForm =
+    "CAPTION:FRAME[:PADDED] in pixels, each 0 to 200";
 inline constexpr const char* kMonitorForm =
-    "WxH@X,Y:DPI such as 1920x1080@1920,0:96";
+    "WxH@X,Y:DPI such as 1920x1080@1920,0:96 (W and H 1 to 100000, X and Y "
+    "-100000 to 100000, DPI 1 to 10000)";
 inline constexpr const char* kAwarenessForm = "unaware, system or permonitor";
-inline constexpr const char* kPointForm = "X,Y in pixels";
+inline constexpr const char* kPointForm =
+    "X,Y in pixels, each -100000 to 100000";
 
 // "bottom:40", "left:60:autohide", "none".
 std::string describeTaskbar(const flx::sim::TaskbarConfig& taskbar);

@@ -213,8 +213,18 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     j["caption"] = c.text;
     j["visible"] = c.visible;
     if (c.columnWidths) j["columns"] = *c.columnWidths;
-    if (c.colWidths) j["col_widths"] = *c.colWidths;
-    if (c.rowHeights) j["row_heights"] = *c.rowHeights;
+    // A grid's sizes: how many, the default, and the first ones up to the
+    // last that differs from the default.
+    if (c.colWidths) {
+      j["col_count"] = c.colWidths->count;
+      j["default_col_width"] = c.colWidths->defaultSize;
+      j["col_widths"] = c.colWidths->leading;
+    }
+    if (c.rowHeights) {
+      j["row_count"] = c.rowHeights->count;
+      j["default_row_height"] = c.rowHeights->defaultSize;
+      j["row_heights"] = c.rowHeights->leading;
+    }
     j["look"] = std::string(toString(c.look));
     // Whether the control shows a frame, a caption, a text or an item.
     j["drawn"] = c.drawn;

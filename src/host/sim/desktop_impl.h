@@ -13,6 +13,7 @@
 #pragma once
 
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -55,8 +56,16 @@ std::size_t handleSerial(H handle, HandleTag tag) {
 inline constexpr std::size_t kScreenDc = 1;
 inline constexpr std::size_t kPaintDc = 2;
 
-inline int width(const RECT& r) { return r.right - r.left; }
-inline int height(const RECT& r) { return r.bottom - r.top; }
+// A rectangle's extents, held within the Integer range: a procedure may
+// hand back any edges (a WM_SIZING answer of opposite Integer limits).
+inline int width(const RECT& r) {
+  return static_cast<int>(std::clamp<long long>(
+      static_cast<long long>(r.right) - r.left, INT_MIN, INT_MAX));
+}
+inline int height(const RECT& r) {
+  return static_cast<int>(std::clamp<long long>(
+      static_cast<long long>(r.bottom) - r.top, INT_MIN, INT_MAX));
+}
 
 // What SetWindowPos and CreateWindowEx let through (as measured under
 // Wine): a position within 16 signed bits, a size from 0 to 32767. So every

@@ -401,22 +401,23 @@ void Desktop::Impl::drag(HWND wnd, WPARAM edge, int dx, int dy) {
   MINMAXINFO mmi = defaultMinMax(*w);
   deliverPtr(wnd, WM_GETMINMAXINFO, 0, &mmi);
   if (find(wnd) == nullptr) return;
-  const int cw =
-      clampTrack(width(r), mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x);
-  const int ch =
-      clampTrack(height(r), mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y);
+  // Tracking limits of any value give a size a window can have.
+  const int cw = heldExtent(
+      clampTrack(width(r), mmi.ptMinTrackSize.x, mmi.ptMaxTrackSize.x));
+  const int ch = heldExtent(
+      clampTrack(height(r), mmi.ptMinTrackSize.y, mmi.ptMaxTrackSize.y));
   if (cw != width(r)) {
     if (left) {
-      r.left = r.right - cw;
+      r.left = heldPos(static_cast<long long>(r.right) - cw);
     } else {
-      r.right = r.left + cw;
+      r.right = heldPos(static_cast<long long>(r.left) + cw);
     }
   }
   if (ch != height(r)) {
     if (top) {
-      r.top = r.bottom - ch;
+      r.top = heldPos(static_cast<long long>(r.bottom) - ch);
     } else {
-      r.bottom = r.top + ch;
+      r.bottom = heldPos(static_cast<long long>(r.top) + ch);
     }
   }
 

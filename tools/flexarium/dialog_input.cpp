@@ -1,0 +1,166 @@
+#include "dialog_input.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+
+namespace flexarium_cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string utf8(const fs::path& path) {
+  const std::u8string s = path.u8string();
+  return std::string(s.begin(), s.end());
+}
+
+std::vector<std::uint8_t> readBytes(const std::string& file) {
+  std::ifstream in(fs::u8path(file), std::ios::binary);
+  if (!in) throw flx::Exception(file + ": error: cannot open the file");
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  if (in.bad()) throw flx::Exception(file + ": error: cannot read the file");
+  return bytes;
+}
+
+bool isScript(const std::string& file) {
+  std::string ext = fs::u8path(file).extension().string();
+  for (char& c : ext) c = static_cast<char>(std::tolower(c));
+  return ext == ".rc";
+}
+
+// A command-line word for the shell: quoted, with the characters the
+// shell would still read inside quotes refused rather than guessed at.
+std::string quoted(const std::string& word, const std::string& file) {
+#ifdef _WIN32
+  const char* special = "\"%\n";
+#else
+  const char* special = "\"$`\\\n";
+#endif
+  if (word.find_first_of(special) != std::string::npos) {
+    throw flx::Exception(file + ": error: cannot pass '" + word +
+                         "' to the resource compiler: it holds a quote, a "
+                         "line break or a character the shell reads");
+  }
+  return "\"" + word + "\"";
+}
+
+bool onPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return false;
+  std::string all = path;
+#ifdef _WIN32
+  const char sep = ';';
+  const char* suffix = ".exe";
+#else
+  const char sep = ':';
+  const char* suffix = "";
+#endif
+  std::size_t start = 0;
+  while (start <= all.size()) {
+    const std::size_t end = std::min(all.find(sep, start), all.size());
+    const fs::path dir = all.substr(start, end - start);
+    std::error_code ec;
+    if (!dir.empty() && fs::exists(dir / (program + suffix), ec)) return true;
+    start = end + 1;
+  }
+  return false;
+}
+
+std::string findCompiler(const std::string& file) {
+  if (const char* named = std::getenv("FLEXARIUM_WINDRES")) {
+    if (*named != '\0') return named;
+  }
+  for (const char* program : {"x86_64-w64-mingw32-windres", "windres"}) {
+    if (onPath(program)) return program;
+  }
+  throw flx::Exception(
+      file +
+      ": error: reading a resource script needs MinGW-w64's resource "
+      "compiler (windres), which is not on the PATH; install it (Debian: "
+      "binutils-mingw-w64-x86-64) or name it in FLEXARIUM_WINDRES, or give "
+      "the compiled .res file");
+}
+
+// Compiles the script into a .res file in the temporary folder and reads
+// that; the compiler's messages go to standard error as they come.
+std::vector<std::uint8_t> compileScript(const std::string& file,
+                                        const ScriptOptions& script) {
+  std::error_code ec;
+  if (!fs::is_regular_file(fs::u8path(file), ec)) {
+    throw flx::Exception(file + ": error: cannot open the file");
+  }
+  const std::string compiler = findCompiler(file);
+  std::random_device random;
+  const fs::path out = fs::temp_directory_path() /
+                       ("flexarium-" + std::to_string(random()) + ".res");
+  const fs::path source = fs::u8path(file);
+  std::string command = quoted(compiler, file) + " -O res";
+  // The script's own folder first, as the compiler of a project does.
+  const fs::path folder = source.parent_path();
+  command +=
+      " -I " + quoted(folder.empty() ? std::string(".") : utf8(folder), file);
+  for (const std::string& dir : script.includeDirs) {
+    command += " -I " + quoted(dir, file);
+  }
+  for (const std::string& define : script.defines) {
+    command += " -D " + quoted(define, file);
+  }
+  command += " -i " + quoted(file, file) + " -o " + quoted(utf8(out), file);
+#ifdef _WIN32
+  // cmd.exe takes the whole line in one more pair of quotes.
+  command = "\"" + command + "\"";
+#endif
+#ifdef _WIN32
+  const std::u16string wide = flx::Utf8ToUtf16(command);
+  const int status = _wsystem(reinterpret_cast<const wchar_t*>(wide.c_str()));
+#else
+  const int status = std::system(command.c_str());
+#endif
+  struct Remove {
+    fs::path path;
+    ~Remove() {
+      std::error_code ec;
+      fs::remove(path, ec);
+    }
+  } remove{out};
+  if (status != 0) {
+    throw flx::Exception(file + ": error: the resource compiler (" + compiler +
+                         ") failed; its messages are above");
+  }
+  return readBytes(utf8(out));
+}
+
+}  // namespace
+
+std::vector<const flx::res::Resource*> ResourceInput::dialogs() const {
+  std::vector<const flx::res::Resource*> out;
+  for (const flx::res::Resource& r : resources) {
+    if (r.type.isOrdinal && r.type.ordinal == flx::res::kRtDialog) {
+      out.push_back(&r);
+    }
+  }
+  return out;
+}
+
+flx::res::DialogTemplate ResourceInput::dialog(
+    const flx::res::Resource& r) const {
+  return flx::res::ParseDialogTemplate(
+      std::span(bytes).subspan(r.offset, r.size), name, r.offset);
+}
+
+ResourceInput readResourceInput(const std::string& file,
+                                const ScriptOptions& script) {
+  ResourceInput input;
+  input.name = file;
+  input.bytes = isScript(file) ? compileScript(file, script) : readBytes(file);
+  input.resources = flx::res::ReadResources(input.bytes, file);
+  return input;
+}
+
+}  // namespace flexarium_cli
