@@ -127,6 +127,15 @@ PCtrlInfo TFlexarium::Impl::FindCtrlOf(const TComponent* Control) {
   return r;
 }
 
+PCtrlInfo TFlexarium::Impl::RecordOf(const TControl* Control) {
+  const TComponent* owner = Control->Owner();
+  if (owner == Owner()) return FindCtrlOf(Control);
+  if (owner != nullptr && unit::isFrame(owner)) {
+    return FindChildCtrl(owner->Name(), Control->Name());
+  }
+  return nullptr;
+}
+
 void TFlexarium::Impl::AppendRecord(PCtrlInfo R) {
   TList& list = R->ParentName.empty() ? *FCtrls : *FChildCtrls;
   list.Add(R);

@@ -183,12 +183,7 @@ int TFlexarium::Impl::FollowedFontSize(TControl* Control) {
   const TComponent* form = Owner();
   for (TWinControl* p = Control->Parent(); p != nullptr; p = p->Parent()) {
     if (p == form) return FOwnerFont ? FOwnerFont->Size() : p->Font().Size();
-    PCtrlInfo Info = nullptr;
-    if (p->Owner() == form) {
-      Info = FindCtrlOf(p);
-    } else if (p->Owner() != nullptr && unit::isFrame(p->Owner())) {
-      Info = FindChildCtrl(p->Owner()->Name(), p->Name());
-    }
+    PCtrlInfo Info = RecordOf(p);
     if (Info != nullptr && Info->Font && !Info->OrgParentFont) {
       return Info->Font->Size();
     }

@@ -48,12 +48,7 @@ int TFlexarium::Impl::UnflooredFontSize(TControl* Control, int Shown) {
       formFont = true;
       break;
     }
-    PCtrlInfo Info = nullptr;
-    if (p->Owner() == form) {
-      Info = FindCtrlOf(p);
-    } else if (p->Owner() != nullptr && unit::isFrame(p->Owner())) {
-      Info = FindChildCtrl(p->Owner()->Name(), p->Name());
-    }
+    PCtrlInfo Info = RecordOf(p);
     if (Info != nullptr && Info->Font && !Info->OrgParentFont) {
       if (Excluded(p->Name()) || FontExcluded(p->Name())) return Shown;
       base = Info->Font->Size();

@@ -186,6 +186,9 @@ struct TFlexarium::Impl {
   void SyncCtrlList();
   PCtrlInfo FindCtrl(const std::string& Name) const;
   PCtrlInfo FindCtrlOf(const TComponent* Control);
+  // The record of a control of the form or of a frame on it (nullptr for
+  // any other control, or one without a record).
+  PCtrlInfo RecordOf(const TControl* Control);
   PCtrlInfo FindChildCtrl(const std::string& ParentName,
                           const std::string& Name) const;
   void IndexCtrls();
