@@ -114,6 +114,11 @@ class Desktop final : public win::WindowSystem {
   win::BOOL endPaint(win::HWND wnd, const win::PAINTSTRUCT* paint) override;
   win::HFONT selectFont(win::HDC dc, win::HFONT font) override;
   int setBkMode(win::HDC dc, int mode) override;
+  win::BOOL getTextExtentPoint32(win::HDC dc, std::u16string_view text,
+                                 win::SIZE* size) override;
+  win::BOOL getTextMetrics(win::HDC dc, win::TEXTMETRICW* metrics) override;
+  win::LONG gdiGetCharDimensions(win::HDC dc, win::TEXTMETRICW* metrics,
+                                 win::LONG* height) override;
   int drawText(win::HDC dc, std::u16string_view text, win::RECT* rect,
                win::UINT format) override;
   win::BOOL drawEdge(win::HDC dc, win::RECT* rect, win::UINT edge,

@@ -162,6 +162,30 @@ struct LOGFONTW {
   char16_t lfFaceName[32];
 };
 
+// What GetTextMetricsW reports of the font selected into a DC (pixels).
+struct TEXTMETRICW {
+  LONG tmHeight;
+  LONG tmAscent;
+  LONG tmDescent;
+  LONG tmInternalLeading;
+  LONG tmExternalLeading;
+  LONG tmAveCharWidth;
+  LONG tmMaxCharWidth;
+  LONG tmWeight;
+  LONG tmOverhang;
+  LONG tmDigitizedAspectX;
+  LONG tmDigitizedAspectY;
+  char16_t tmFirstChar;
+  char16_t tmLastChar;
+  char16_t tmDefaultChar;
+  char16_t tmBreakChar;
+  BYTE tmItalic;
+  BYTE tmUnderlined;
+  BYTE tmStruckOut;
+  BYTE tmPitchAndFamily;
+  BYTE tmCharSet;
+};
+
 // What BeginPaint fills in: the DC and the part of the client to paint.
 struct PAINTSTRUCT {
   HDC hdc;

@@ -338,6 +338,14 @@ inline constexpr LCTYPE LOCALE_SABBREVLANGNAME = 0x0003;
 inline constexpr LONG FW_NORMAL = 400;
 inline constexpr LONG FW_BOLD = 700;
 inline constexpr BYTE DEFAULT_CHARSET = 1;
+// lfHeight of a font of `points` at `dpi` (a negative height asks for the
+// character height, as the framework and dialogs ask).
+constexpr LONG FontHeightOfPoints(int points, int dpi) {
+  const long long product = static_cast<long long>(points) * dpi;
+  // MulDiv: halves away from zero.
+  const long long h = product >= 0 ? (product + 36) / 72 : (product - 36) / 72;
+  return static_cast<LONG>(-h);
+}
 
 // Painting.
 inline constexpr int TRANSPARENT = 1;
@@ -566,6 +574,16 @@ inline int SetBkMode(HDC dc, int mode) {
 inline int DrawTextW(HDC dc, std::u16string_view text, RECT* rect,
                      UINT format) {
   return currentWindowSystem().drawText(dc, text, rect, format);
+}
+inline BOOL GetTextExtentPoint32W(HDC dc, std::u16string_view text,
+                                  SIZE* size) {
+  return currentWindowSystem().getTextExtentPoint32(dc, text, size);
+}
+inline BOOL GetTextMetricsW(HDC dc, TEXTMETRICW* metrics) {
+  return currentWindowSystem().getTextMetrics(dc, metrics);
+}
+inline LONG GdiGetCharDimensions(HDC dc, TEXTMETRICW* metrics, LONG* height) {
+  return currentWindowSystem().gdiGetCharDimensions(dc, metrics, height);
 }
 inline BOOL DrawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
   return currentWindowSystem().drawEdge(dc, rect, edge, flags);

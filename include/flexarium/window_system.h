@@ -114,8 +114,24 @@ class WindowSystem {
   // SelectObject for a font: returns the font it replaces.
   virtual HFONT selectFont(HDC dc, HFONT font) = 0;
   virtual int setBkMode(HDC dc, int mode) = 0;
+  // Draws text; with DT_CALCRECT draws nothing and sets rect's right and
+  // bottom to what the text needs (lines broken at rect's width with
+  // DT_WORDBREAK, a word longer than that widening it). Returns the height.
   virtual int drawText(HDC dc, std::u16string_view text, RECT* rect,
                        UINT format) = 0;
+  // Text measured with the font selected into `dc`, as GDI measures it:
+  // the sum of the characters' advances (no kerning) by the font's height,
+  // in pixels. FALSE when the DC or its font cannot measure.
+  virtual BOOL getTextExtentPoint32(HDC dc, std::u16string_view text,
+                                    SIZE* size) = 0;
+  // The metrics of the font selected into `dc`, in pixels.
+  virtual BOOL getTextMetrics(HDC dc, TEXTMETRICW* metrics) = 0;
+  // The character dimensions dialog base units come from: returns the
+  // average width of 'A'..'Z' and 'a'..'z' as Windows rounds it
+  // ((width of the 52 letters / 26 + 1) / 2), sets *height to the text
+  // height and *metrics (either may be null); 0 on failure.
+  virtual LONG gdiGetCharDimensions(HDC dc, TEXTMETRICW* metrics,
+                                    LONG* height) = 0;
   virtual BOOL drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) = 0;
   // Colour of text, and of the text background in OPAQUE mode; each
   // returns the previous colour.

@@ -22,12 +22,23 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// File names are UTF-8 strings. A path made from a plain string would read
+// it in the ANSI code page on Windows, so names go through char8_t both
+// ways (the same bytes elsewhere).
+fs::path pathOf(const std::string& name) {
+  return fs::path(std::u8string(name.begin(), name.end()));
+}
+std::string nameOf(const fs::path& path) {
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
+
 std::string readFileText(const std::string& path) {
   std::error_code ec;
-  if (fs::is_directory(path, ec)) {
+  if (fs::is_directory(pathOf(path), ec)) {
     throw EReadError(path, {}, "is a folder, not a form file");
   }
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pathOf(path), std::ios::binary);
   if (!in) throw EReadError(path, {}, "cannot open the file");
   std::ostringstream ss;
   ss << in.rdbuf();
@@ -165,7 +176,7 @@ class Loader {
   static std::string docKey(const std::string& path) {
     // A pipe (/dev/stdin, a shell's <(...)) has no canonical path.
     std::error_code ec;
-    std::string key = fs::weakly_canonical(path, ec).string();
+    std::string key = nameOf(fs::weakly_canonical(pathOf(path), ec));
     return ec ? path : key;
   }
 
@@ -201,8 +212,8 @@ class Loader {
 
   std::vector<std::string> searchDirs(const std::string& nearPath) const {
     std::vector<std::string> dirs;
-    fs::path p(nearPath);
-    dirs.push_back(p.has_parent_path() ? p.parent_path().string() : ".");
+    fs::path p = pathOf(nearPath);
+    dirs.push_back(p.has_parent_path() ? nameOf(p.parent_path()) : ".");
     for (const std::string& d : options_.searchDirs) dirs.push_back(d);
     return dirs;
   }
@@ -214,7 +225,7 @@ class Loader {
     std::set<std::string> seen;
     for (const std::string& dir : searchDirs(nearPath)) {
       for (const Indexed& f : indexOf(dir)) {
-        if (!seen.insert(docKey(f.path.string())).second) continue;
+        if (!seen.insert(docKey(nameOf(f.path))).second) continue;
         if (const Doc* d = tryParse(f.path)) out.push_back(d);
       }
     }
@@ -273,10 +284,10 @@ class Loader {
 
   // A neighbour's document, or null when it does not parse (tried once).
   const Doc* tryParse(const fs::path& path) {
-    const std::string key = docKey(path.string());
+    const std::string key = docKey(nameOf(path));
     if (unreadable_.count(key) != 0) return nullptr;
     try {
-      return &parseFile(path.string());
+      return &parseFile(nameOf(path));
     } catch (const Exception&) {
       unreadable_.insert(key);
       return nullptr;
@@ -289,8 +300,8 @@ class Loader {
     if (it != index_.end()) return it->second;
     std::vector<Indexed> files;
     std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(dir, ec)) {
-      std::string ext = lower(entry.path().extension().string());
+    for (const auto& entry : fs::directory_iterator(pathOf(dir), ec)) {
+      std::string ext = lower(nameOf(entry.path().extension()));
       // A pipe or a device is no form file, and reading it could wait
       // forever.
       std::error_code kind;
@@ -315,7 +326,7 @@ class Loader {
     for (const std::string& dir : searchDirs(nearPath)) {
       for (const Indexed& f : indexOf(dir)) {
         if (!f.className.empty() && !SameText(f.className, className)) continue;
-        if (!seen.insert(docKey(f.path.string())).second) continue;
+        if (!seen.insert(docKey(nameOf(f.path))).second) continue;
         const Doc* d = tryParse(f.path);
         if (d != nullptr && d != except &&
             SameText(d->root->className, className)) {
@@ -328,7 +339,7 @@ class Loader {
 
   // The ancestor class named by the unit source beside the form file.
   std::string ancestorFromSource(const Doc& doc) {
-    fs::path p(doc.path);
+    fs::path p = pathOf(doc.path);
     const std::string& cls = doc.root->className;
     for (const char* ext : {".pas", ".h", ".hpp"}) {
       fs::path src = p;
@@ -337,7 +348,7 @@ class Loader {
       if (!fs::exists(src, ec)) continue;
       std::string text;
       try {
-        text = readFileText(src.string());
+        text = readFileText(nameOf(src));
       } catch (const Exception&) {
         continue;
       }

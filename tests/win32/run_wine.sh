@@ -24,6 +24,10 @@
 # preview of the same step beside it (BUILD_DIR/pictures) and checks that
 # every control the preview draws shows on the real window.
 #
+# The output check (cli_same.sh) runs flexarium.exe on every example form
+# and scenario, and on Windows-style paths and files, against the Linux
+# command, byte for byte.
+#
 # The prefix is made once under the build dir (about 8 s) and reused: crash
 # dialogs off (a crash would otherwise wait on a dialog forever), unmanaged
 # X11 windows (hiding or destroying a managed window stalls 2 s without a
@@ -86,6 +90,18 @@ session() {
   run dpi-change "$x/dpi_change_test.exe" \
     FLX_FORMS="$(winepath -w "$FLX_FORMS")" \
     FLX_DPI_REPORT="$(winepath -w "$FLX_LOGS/dpi-change.report")"
+  if [ -f "$FLX_LOGS/text.cases" ]; then
+    run text-metrics "$x/text_metrics_test.exe" \
+      FLX_TEXT_CASES="$(winepath -w "$FLX_LOGS/text.cases")" \
+      FLX_TEXT_REPORT="$(winepath -w "$FLX_LOGS/text.native")"
+  else
+    run text-metrics "$x/text_metrics_test.exe"
+  fi
+  # flexarium.exe against the Linux command (cli_same.sh).
+  if [ "$FLX_CLI_SAME" = 1 ]; then
+    timeout 150 "$FLX_HERE/cli_same.sh" windows --exe "$x/flexarium.exe" \
+      --work "$FLX_LOGS/cli" > "$FLX_LOGS/cli-same-run.log" 2>&1
+  fi
   local demo="$x/flexarium-demo.exe"
   if [ -f "$FLX_LOGS/parity.list" ] && [ -e "$demo" ]; then
     local name file args
@@ -218,6 +234,19 @@ if [ "$parity" = 1 ] && [ "$pictures" = 0 ]; then
   echo "pictures: SKIPPED (xwd or ImageMagick's convert not found)"
 fi
 export FLX_PICTURES="$pictures"
+# Text metrics parity: every string of the example and corpus forms (and a
+# fixed set) in every face and size, measured by GDI and by the simulation.
+text_parity=0
+if [ -x "$cli" ]; then
+  corpus="${FLEXARIUM_CORPUS_DIR:-$root/../shared/corpus/dfm}"
+  forms=("$root"/examples/forms/*.dfm)
+  if [ -d "$corpus" ]; then
+    while IFS= read -r f; do forms+=("$f"); done \
+      < <(find "$corpus" -name '*.dfm' | sort)
+  fi
+  "$cli" measure --plan "${forms[@]}" > "$logs/text.cases" \
+    2> "$logs/text-plan.err" && text_parity=1
+fi
 mouse=0
 if [ "$parity" = 1 ] && command -v xdotool > /dev/null; then
   mouse=1
@@ -229,6 +258,19 @@ elif [ "$parity" = 1 ]; then
   echo "mouse: SKIPPED (xdotool not found)"
 fi
 export FLX_MOUSE="$mouse"
+# The same outputs from flexarium.exe as from the Linux command.
+cli_same=0
+if [ -e "$exe_dir/flexarium.exe" ] && [ -x "$cli" ]; then
+  "$here/cli_same.sh" prepare --cli "$cli" --work "$logs/cli" \
+    > "$logs/cli-same-prepare.log" 2>&1 && cli_same=1
+elif [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+  echo "cli-same: FAILED (no flexarium.exe in $exe_dir or no $cli;" \
+    "FLEXARIUM_REQUIRE_NATIVE=1)"
+  exit 1
+else
+  echo "cli-same: SKIPPED (no flexarium.exe in $exe_dir or no $cli)"
+fi
+export FLX_CLI_SAME="$cli_same"
 # What the tests are told to expect (see the session below).
 export FLX_SCREEN_WIDTH=1920 FLX_SCREEN_HEIGHT=1080
 
@@ -325,6 +367,34 @@ if [ "$mouse" = 1 ]; then
       failed=$((failed + 1))
     fi
   done
+fi
+# GDI's text widths against the simulation's.
+if [ "$text_parity" = 1 ]; then
+  "$cli" measure --cases "$logs/text.cases" > "$logs/text.sim" 2>&1
+  if python3 "$here/text_parity.py" "$logs/text.sim" "$logs/text.native" \
+    > "$logs/text-parity.txt" 2>&1; then
+    passed=$((passed + 1))
+  else
+    failed=$((failed + 1))
+  fi
+  cat "$logs/text-parity.txt"
+elif [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+  echo "text-parity: FAILED ($cli measure --plan failed or no $cli)"
+  failed=$((failed + 1))
+fi
+if [ "$cli_same" = 1 ]; then
+  "$here/cli_same.sh" compare --work "$logs/cli" > "$logs/cli-same.txt" 2>&1
+  cat "$logs/cli-same.txt"
+  line=$(grep -E '^cli-same: [0-9]+ passed, [0-9]+ failed$' \
+    "$logs/cli-same.txt" | tail -n 1)
+  if [ -n "$line" ]; then
+    line=${line#cli-same: }
+    passed=$((passed + ${line%% passed*}))
+    f=${line#*, }
+    failed=$((failed + ${f%% failed}))
+  else
+    failed=$((failed + 1))
+  fi
 fi
 # The layouts measured after a change of DPI, against the command's.
 if [ "$parity" = 1 ] && [ -f "$logs/dpi-change.report" ]; then

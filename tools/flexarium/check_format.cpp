@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -14,7 +15,14 @@ void SearchOptions::addTo(CLI::App& app) {
                  "Folder where ancestor forms and frames are looked for, after "
                  "the form file's own folder (the current folder for standard "
                  "input) (repeatable)")
-      ->check(CLI::ExistingDirectory);
+      // CLI11's own check reads the name in the ANSI code page on Windows.
+      ->check(
+          [](const std::string& dir) -> std::string {
+            std::error_code ec;
+            if (std::filesystem::is_directory(pathOf(dir), ec)) return "";
+            return "Directory does not exist: " + dir;
+          },
+          "DIR");
   app.add_option("--ancestor", ancestors,
                  "CLASS=FILE: the form file of the ancestor of the form class "
                  "CLASS, when no unit source beside the form names it "

@@ -45,6 +45,11 @@ void addStampCommand(CLI::App& app, int& exitCode);
 void addPreviewCommand(CLI::App& app, int& exitCode);
 void addRunCommand(CLI::App& app, int& exitCode);
 void addDialogsCommand(CLI::App& app, int& exitCode);
+void addLintCommand(CLI::App& app, int& exitCode);
+void addMeasureCommand(CLI::App& app, int& exitCode);
+
+// "flexarium VERSION (commit HASH)"; the commit only when the build knew it.
+std::string versionText();
 
 // The whole command: exit 0 on success, 1 for bad input (files, forms,
 // failed scenarios), 2 for bad usage.

@@ -28,6 +28,15 @@ std::string readStandardInput() {
 
 }  // namespace
 
+std::filesystem::path pathOf(const std::string& name) {
+  return std::filesystem::path(std::u8string(name.begin(), name.end()));
+}
+
+std::string nameOf(const std::filesystem::path& path) {
+  const std::u8string name = path.u8string();
+  return std::string(name.begin(), name.end());
+}
+
 std::string inputName(const std::string& file) {
   return isStdin(file) ? kStdinName : file;
 }

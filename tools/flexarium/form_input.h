@@ -1,6 +1,7 @@
 // Form files named on the command line, where "-" is standard input.
 #pragma once
 
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +14,12 @@ namespace flexarium_cli {
 inline constexpr const char* kStdinName = "<stdin>";
 
 inline bool isStdin(const std::string& file) { return file == "-"; }
+
+// File names are UTF-8 strings. A path made from a plain string would read
+// it in the ANSI code page on Windows, so names go through char8_t both
+// ways (the same bytes elsewhere).
+std::filesystem::path pathOf(const std::string& name);
+std::string nameOf(const std::filesystem::path& path);
 
 // "<stdin>" for "-", the file name otherwise.
 std::string inputName(const std::string& file);

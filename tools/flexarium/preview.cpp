@@ -32,9 +32,9 @@ CLI::Validator checkWith(Parser parse, const char* form) {
 
 void writeFile(const std::string& path, const std::string& text) {
   std::error_code ec;
-  fs::path parent = fs::path(path).parent_path();
+  fs::path parent = pathOf(path).parent_path();
   if (!parent.empty()) fs::create_directories(parent, ec);
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  std::ofstream out(pathOf(path), std::ios::binary | std::ios::trunc);
   out << text;
   out.close();
   if (!out) throw flx::Exception(path + ": cannot write the file");
@@ -289,17 +289,16 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     try {
       if (!args->svgDir.empty()) {
         std::error_code ec;
-        fs::create_directories(args->svgDir, ec);
+        fs::create_directories(pathOf(args->svgDir), ec);
         if (ec) {
           throw flx::Exception(args->svgDir +
                                ": cannot make the folder: " + ec.message());
         }
         for (std::size_t i = 0; i < report.steps.size(); ++i) {
           const int number = static_cast<int>(i) + 1;
-          writeFile(
-              (fs::path(args->svgDir) / svgFileName(report.steps[i], number))
-                  .string(),
-              renderSvg(report.steps[i], number));
+          writeFile(nameOf(pathOf(args->svgDir) /
+                           pathOf(svgFileName(report.steps[i], number))),
+                    renderSvg(report.steps[i], number));
         }
       }
       if (!args->htmlFile.empty()) {

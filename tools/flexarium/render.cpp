@@ -3,10 +3,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <optional>
 #include <sstream>
 #include <utility>
 #include <vector>
 
+#include "flexarium/sysutils.h"
+#include "flexarium/winapi.h"
 #include "number.h"
 #include "report.h"
 
@@ -30,8 +33,48 @@ std::string fontFamily(const std::string& name) {
   return xmlEscape(family + "Tahoma, 'DejaVu Sans', sans-serif");
 }
 
-// Width of a text line in a proportional font, roughly.
+// The control being drawn: its texts are measured with its font, as the
+// window system measures them, so that they stand as wide as on Windows.
+const ControlLayout* gMeasured = nullptr;
+
+struct MeasuredScope {
+  explicit MeasuredScope(const ControlLayout& c) { gMeasured = &c; }
+  ~MeasuredScope() { gMeasured = nullptr; }
+  MeasuredScope(const MeasuredScope&) = delete;
+  MeasuredScope& operator=(const MeasuredScope&) = delete;
+};
+
+// The width of a line in the drawn control's font, if it is that font and
+// the window system can measure it.
+std::optional<int> measuredWidth(const std::string& text, int pixels) {
+  if (gMeasured == nullptr || pixels != gMeasured->fontPixels ||
+      gMeasured->fontName.empty() || text.empty() ||
+      !flx::win::hasWindowSystem()) {
+    return std::nullopt;
+  }
+  flx::win::LOGFONTW lf{};
+  lf.lfHeight = gMeasured->fontHeight ? *gMeasured->fontHeight : -pixels;
+  lf.lfWeight = gMeasured->bold ? flx::win::FW_BOLD : flx::win::FW_NORMAL;
+  lf.lfItalic = gMeasured->italic ? 1 : 0;
+  const std::u16string face = flx::Utf8ToUtf16(gMeasured->fontName);
+  std::copy_n(face.begin(), std::min<std::size_t>(face.size(), 31),
+              lf.lfFaceName);
+  const flx::win::HDC dc = flx::win::GetDC(nullptr);
+  const flx::win::HFONT font = flx::win::CreateFontIndirectW(&lf);
+  const flx::win::HFONT previous = flx::win::SelectObject(dc, font);
+  flx::win::SIZE size{};
+  const bool ok =
+      flx::win::GetTextExtentPoint32W(dc, flx::Utf8ToUtf16(text), &size) != 0;
+  flx::win::SelectObject(dc, previous);
+  flx::win::DeleteObject(font);
+  flx::win::ReleaseDC(nullptr, dc);
+  if (!ok) return std::nullopt;
+  return size.cx;
+}
+
+// Width of a text line: measured in the control's font, else roughly.
 double textWidth(const std::string& text, int pixels) {
+  if (const auto w = measuredWidth(text, pixels)) return *w;
   std::size_t glyphs = 0;
   for (unsigned char c : text) {
     if ((c & 0xC0) != 0x80) ++glyphs;
@@ -71,6 +114,10 @@ class Svg {
          << "\" font-size=\"" << pixels << "\" font-family=\"" << family
          << "\" fill=\"" << fill << "\"";
     if (anchor != "start") out_ << " text-anchor=\"" << anchor << "\"";
+    // As wide as Windows draws it, whatever font the viewer has.
+    if (const auto w = measuredWidth(content, pixels); w && *w > 0) {
+      out_ << " textLength=\"" << *w << "\" lengthAdjust=\"spacingAndGlyphs\"";
+    }
     if (bold) out_ << " font-weight=\"bold\"";
     if (italic) out_ << " font-style=\"italic\"";
     out_ << ">" << xmlEscape(content) << "</text>\n";
@@ -618,12 +665,22 @@ std::string renderSvg(const StepLayout& step, int number,
           << c.width << "\" height=\"" << c.height << "\">\n";
       out << "<title>" << xmlEscape(c.name + " (" + c.className + ")")
           << "</title>\n";
-      drawControl(svg, c, hatch);
+      {
+        const MeasuredScope measured(c);
+        drawControl(svg, c, hatch);
+      }
       open.push_back(c.depth);
     }
     while (!open.empty()) {
       out << "</svg>\n";
       open.pop_back();
+    }
+    for (const auto& [r, label] : options.outlines) {
+      out << "<rect x=\"" << r.left << "\" y=\"" << r.top << "\" width=\""
+          << std::max(r.right - r.left, 1) << "\" height=\""
+          << std::max(r.bottom - r.top, 1)
+          << "\" fill=\"none\" stroke=\"#d0021b\" stroke-width=\"2\">"
+          << "<title>" << xmlEscape(label) << "</title></rect>\n";
     }
     out << "</svg>\n";
   }

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "simulation.h"
 
@@ -14,6 +16,9 @@ struct SvgOptions {
   bool footer = true;          // the step and its factors under the window
   double scale = 1.0;          // of the picture's width and height attributes
   std::string idPrefix = "f";  // keeps ids apart when pictures share a page
+  // Rectangles outlined over the controls, in the form's client
+  // coordinates, each with its label (lint's findings).
+  std::vector<std::pair<flx::win::RECT, std::string>> outlines;
 };
 
 std::string renderSvg(const StepLayout& step, int number,

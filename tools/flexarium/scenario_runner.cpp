@@ -16,6 +16,7 @@
 #include "flexarium/form_text.h"
 #include "flexarium/formfile.h"
 #include "flexarium/stdctrls.h"
+#include "form_input.h"
 #include "number.h"
 #include "options.h"
 #include "render.h"
@@ -32,7 +33,7 @@ class Runner {
   Runner(std::string file, const ScenarioOptions& options, std::ostream& out,
          std::ostream& err)
       : file_(std::move(file)), options_(options), out_(out), err_(err) {
-    fs::path dir = fs::path(file_).parent_path();
+    fs::path dir = pathOf(file_).parent_path();
     dir_ = dir.empty() ? fs::path(".") : dir;
   }
 
@@ -90,9 +91,9 @@ class Runner {
   }
 
   std::string resolve(const std::string& path) const {
-    fs::path p(path);
-    if (p.is_absolute()) return p.string();
-    return (dir_ / p).lexically_normal().string();
+    fs::path p = pathOf(path);
+    if (p.is_absolute()) return nameOf(p);
+    return nameOf((dir_ / p).lexically_normal());
   }
 
   Session& session() {
@@ -147,7 +148,7 @@ class Runner {
     } else if (cmd == "search") {
       std::string dir = resolve(a[0]);
       std::error_code ec;
-      if (!fs::is_directory(dir, ec)) fail(dir + ": no such folder");
+      if (!fs::is_directory(pathOf(dir), ec)) fail(dir + ": no such folder");
       loadOptions_.searchDirs.push_back(dir);
     } else if (cmd == "ancestor") {
       auto eq = a[0].find('=');
@@ -284,16 +285,16 @@ class Runner {
   // The form file beside the form (or in a search folder) whose root is of
   // class `className`.
   std::string frameFile(const std::string& className) {
-    std::vector<fs::path> dirs{fs::path(formFile_).parent_path()};
+    std::vector<fs::path> dirs{pathOf(formFile_).parent_path()};
     if (dirs[0].empty()) dirs[0] = ".";
-    for (const auto& d : loadOptions_.searchDirs) dirs.emplace_back(d);
+    for (const auto& d : loadOptions_.searchDirs) dirs.push_back(pathOf(d));
     for (const fs::path& dir : dirs) {
       std::error_code ec;
       std::vector<fs::path> files;
       for (const auto& entry : fs::directory_iterator(dir, ec)) {
         // Opening a named pipe would wait for a writer.
         if (!entry.is_regular_file(ec)) continue;
-        std::string ext = flx::LowerCase(entry.path().extension().string());
+        std::string ext = flx::LowerCase(nameOf(entry.path().extension()));
         if (ext == ".dfm" || ext == ".lfm" || ext == ".fmx") {
           files.push_back(entry.path());
         }
@@ -304,8 +305,8 @@ class Runner {
         std::ostringstream text;
         text << in.rdbuf();
         try {
-          auto doc = flx::ParseFormText(text.str(), f.string());
-          if (flx::SameText(doc->className, className)) return f.string();
+          auto doc = flx::ParseFormText(text.str(), nameOf(f));
+          if (flx::SameText(doc->className, className)) return nameOf(f);
         } catch (const flx::Exception&) {
           // A file that does not parse is not the frame asked for.
         }
@@ -617,13 +618,13 @@ class Runner {
   void writeSvg(const std::string& name) {
     StepLayout step = session().capture(action_);
     ++pictures_;
-    fs::path path = fs::path(options_.outputDir) / name;
+    fs::path path = pathOf(options_.outputDir) / pathOf(name);
     std::error_code ec;
     if (path.has_parent_path()) fs::create_directories(path.parent_path(), ec);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << renderSvg(step, pictures_);
     out.close();
-    if (!out) fail(path.string() + ": cannot write the file");
+    if (!out) fail(nameOf(path) + ": cannot write the file");
   }
 
   std::string file_;
@@ -665,12 +666,12 @@ ScenarioResult runScenario(const std::string& file,
                            std::ostream& err) {
   ScenarioResult result;
   std::error_code ec;
-  if (fs::is_directory(file, ec)) {
+  if (fs::is_directory(pathOf(file), ec)) {
     err << file << ": is a folder, not a scenario file\n";
     result.error = true;
     return result;
   }
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(pathOf(file), std::ios::binary);
   if (!in) {
     err << file << ": cannot open the file\n";
     result.error = true;

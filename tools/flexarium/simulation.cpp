@@ -60,7 +60,7 @@ void Session::load(const std::string& path,
                    const flx::FormLoadOptions& options) {
   if (root_) throw StepError("a form is loaded already");
   std::error_code ec;
-  if (!isStdin(path) && std::filesystem::is_directory(path, ec)) {
+  if (!isStdin(path) && std::filesystem::is_directory(pathOf(path), ec)) {
     throw StepError(path + ": is a folder, not a form file");
   }
   std::string text;

@@ -21,18 +21,19 @@ namespace {
 // Replaces `path` only once the new text is completely written.
 void writeAtomically(const std::string& path, const std::string& text) {
   std::string temp = path + ".flexarium-tmp";
+  std::error_code ec;
   {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    std::ofstream out(pathOf(temp), std::ios::binary | std::ios::trunc);
     out << text;
     if (!out) {
-      std::remove(temp.c_str());
+      std::filesystem::remove(pathOf(temp), ec);
       throw flx::Exception(path + ": cannot write the file");
     }
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
+  std::filesystem::rename(pathOf(temp), pathOf(path), ec);
   if (ec) {
-    std::remove(temp.c_str());
+    std::error_code ignored;
+    std::filesystem::remove(pathOf(temp), ignored);
     throw flx::Exception(path + ": cannot replace the file: " + ec.message());
   }
 }

@@ -167,6 +167,8 @@ void readContent(flx::TControl& c, ControlLayout& l) {
     }
     case Look::Label:
       l.align = alignName(static_cast<TLabel&>(c).Alignment());
+      l.wordWrap = static_cast<TLabel&>(c).WordWrap();
+      l.autoSize = c.AutoSize();
       l.drawn = visibleText(l.text);
       break;
     case Look::Static: {

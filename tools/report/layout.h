@@ -127,6 +127,8 @@ struct ControlLayout {
   int fixedCols = 0;
   int fixedRows = 0;
   std::string align;      // "left", "center", "right" for captions
+  bool wordWrap = false;  // labels: lines broken at the width
+  bool autoSize = false;  // labels: sized to their text
   std::string textColor;  // "#rrggbb" when not the system's text colour
   // Panels: outer and inner bevel ("raised", "lowered", "" for none);
   // bevels: their shape ("box", "frame", "top", "bottom", "left",

@@ -174,6 +174,8 @@ struct Desktop::Impl {
   int paintBkMode = OPAQUE;
   COLORREF paintTextColor = 0;
   COLORREF paintBkColor = 0xFFFFFF;
+  // The font selected into the screen DC, for measuring outside painting.
+  HFONT screenFont = nullptr;
 
   // The desktop whose procedure call is in progress on this thread, so that
   // the built-in class procedure reaches the right desktop.
@@ -196,6 +198,10 @@ struct Desktop::Impl {
   };
 
   explicit Impl(DesktopConfig c) : config(std::move(c)) {}
+
+  // The font a DC measures with: the one selected into it, else GDI's
+  // stock System font; nullopt for a DC that is not one of ours.
+  std::optional<LOGFONTW> dcFont(HDC dc) const;
 
   // A drawing call on the paint DC, with its state now.
   void recordPaint(const char* op, std::u16string_view text, const RECT& rect,

@@ -8,8 +8,17 @@
 #include <utility>
 
 #include "host/sim/desktop_impl.h"
+#include "host/sim/text_metrics.h"
 
 namespace flx::sim {
+
+namespace {
+// A coordinate plus an extent, held in LONG's range.
+LONG HeldAdd(LONG at, LONG extent) {
+  return static_cast<LONG>(std::clamp<std::int64_t>(std::int64_t{at} + extent,
+                                                    INT32_MIN, INT32_MAX));
+}
+}  // namespace
 
 HFONT Desktop::createFontIndirect(const LOGFONTW* font) {
   impl_->recordCall("CreateFontIndirectW", nullptr);
@@ -73,7 +82,9 @@ BOOL Desktop::endPaint(HWND wnd, const PAINTSTRUCT* paint) {
 
 HFONT Desktop::selectFont(HDC dc, HFONT font) {
   impl_->recordCall("SelectObject", impl_->paintWnd);
-  if (handleSerial(dc, kTagDc) != kPaintDc) return nullptr;
+  const std::size_t serial = handleSerial(dc, kTagDc);
+  if (serial == kScreenDc) return std::exchange(impl_->screenFont, font);
+  if (serial != kPaintDc) return nullptr;
   const HFONT previous = impl_->paintFont;
   impl_->paintFont = font;
   return previous;
@@ -98,26 +109,21 @@ void Desktop::Impl::recordPaint(const char* op, std::u16string_view text,
 int Desktop::drawText(HDC dc, std::u16string_view text, RECT* rect,
                       UINT format) {
   impl_->recordCall("DrawTextW", impl_->paintWnd);
-  if (handleSerial(dc, kTagDc) != kPaintDc || rect == nullptr) return 0;
+  if (rect == nullptr) return 0;
   if (format & DT_CALCRECT) {
-    // Measured, not drawn: a line is as high as the font's cell (a fifth
-    // more than its characters) and each character half as wide as high.
-    auto held = [](std::int64_t v) {
-      return static_cast<LONG>(
-          std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
-    };
-    LONG h = 13;
-    const std::size_t font = handleSerial(impl_->paintFont, kTagFont);
-    if (font != 0 && font < impl_->fonts.size() && impl_->fonts[font] &&
-        impl_->fonts[font]->lfHeight != 0) {
-      const std::int64_t lf = impl_->fonts[font]->lfHeight;
-      h = lf < 0 ? held((-lf * 6 + 2) / 5) : static_cast<LONG>(lf);
-    }
-    rect->right =
-        held(rect->left + static_cast<std::int64_t>(text.size()) * h / 2);
-    rect->bottom = held(std::int64_t{rect->top} + h);
-    return h;
+    // Measured, not drawn: the font's real text metrics. Without them (no
+    // font file found) nothing is guessed: the rectangle stays and 0 says
+    // that DrawTextW failed.
+    const auto font = impl_->dcFont(dc);
+    if (!font) return 0;
+    const auto size = MeasureDrawText(FontRequest::Of(*font), text,
+                                      rect->right - rect->left, format);
+    if (!size) return 0;
+    rect->right = HeldAdd(rect->left, size->cx);
+    rect->bottom = HeldAdd(rect->top, size->cy);
+    return size->cy;
   }
+  if (handleSerial(dc, kTagDc) != kPaintDc) return 0;
   impl_->recordPaint("DrawTextW", text, *rect, format, 0);
   return 1;  // a height; nothing is measured
 }

@@ -532,6 +532,44 @@ int Desktop::drawText(HDC dc, std::u16string_view text, fw::RECT* rect,
                      static_cast<int>(text.size()), sys(rect), format);
 }
 
+BOOL Desktop::getTextExtentPoint32(HDC dc, std::u16string_view text,
+                                   fw::SIZE* size) {
+  return ::GetTextExtentPoint32W(dc,
+                                 reinterpret_cast<const wchar_t*>(text.data()),
+                                 static_cast<int>(text.size()), sys(size));
+}
+
+BOOL Desktop::getTextMetrics(HDC dc, fw::TEXTMETRICW* metrics) {
+  return ::GetTextMetricsW(dc, reinterpret_cast<::TEXTMETRICW*>(metrics));
+}
+
+fw::LONG Desktop::gdiGetCharDimensions(HDC dc, fw::TEXTMETRICW* metrics,
+                                       fw::LONG* height) {
+  // GDI exports it without a declaration in the SDK headers; bound on
+  // first use, as the dialog manager calls it.
+  using Fn = LONG(WINAPI*)(HDC, ::TEXTMETRICW*, LONG*);
+  static const Fn fn =
+      reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(
+          ::GetModuleHandleW(L"gdi32.dll"), "GdiGetCharDimensions")));
+  if (fn != nullptr) {
+    ::LONG h = 0;  // Windows' LONG is a long, ours a 32-bit int
+    const ::LONG x = fn(dc, reinterpret_cast<::TEXTMETRICW*>(metrics), &h);
+    if (height != nullptr) *height = static_cast<fw::LONG>(h);
+    return static_cast<fw::LONG>(x);
+  }
+  ::TEXTMETRICW tm{};
+  ::SIZE size{};
+  if (!::GetTextMetricsW(dc, &tm) ||
+      !::GetTextExtentPoint32W(
+          dc, L"abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ", 52,
+          &size)) {
+    return 0;
+  }
+  if (metrics != nullptr) *reinterpret_cast<::TEXTMETRICW*>(metrics) = tm;
+  if (height != nullptr) *height = static_cast<fw::LONG>(size.cy);
+  return static_cast<fw::LONG>((size.cx / 26 + 1) / 2);
+}
+
 BOOL Desktop::drawEdge(HDC dc, fw::RECT* rect, fw::UINT edge, fw::UINT flags) {
   return ::DrawEdge(dc, sys(rect), edge, flags);
 }

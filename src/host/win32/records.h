@@ -51,6 +51,11 @@ static_assert(sizeof(wchar_t) == sizeof(char16_t));
 
 FLX_SAME_RECORD(fw::POINT, ::POINT);
 FLX_SAME_FIELD(fw::POINT, ::POINT, y);
+FLX_SAME_RECORD(fw::TEXTMETRICW, ::TEXTMETRICW);
+FLX_SAME_FIELD(fw::TEXTMETRICW, ::TEXTMETRICW, tmOverhang);
+FLX_SAME_FIELD(fw::TEXTMETRICW, ::TEXTMETRICW, tmFirstChar);
+FLX_SAME_FIELD(fw::TEXTMETRICW, ::TEXTMETRICW, tmItalic);
+FLX_SAME_FIELD(fw::TEXTMETRICW, ::TEXTMETRICW, tmCharSet);
 FLX_SAME_RECORD(fw::SIZE, ::SIZE);
 FLX_SAME_FIELD(fw::SIZE, ::SIZE, cy);
 FLX_SAME_RECORD(fw::RECT, ::RECT);
@@ -134,6 +139,7 @@ static_assert(sizeof(fw::COLORREF) == sizeof(::COLORREF));
 #undef FLX_SAME_FIELD
 
 // The checks above make these casts between twins well defined in layout.
+inline ::SIZE* sys(fw::SIZE* s) { return reinterpret_cast<::SIZE*>(s); }
 inline ::RECT* sys(fw::RECT* r) { return reinterpret_cast<::RECT*>(r); }
 inline const ::RECT* sys(const fw::RECT* r) {
   return reinterpret_cast<const ::RECT*>(r);

@@ -1,0 +1,65 @@
+object EveryRuleForm: TEveryRuleForm
+  Left = 0
+  Top = 0
+  Caption = 'Every lint rule'
+  ClientHeight = 200
+  ClientWidth = 300
+  Color = clBtnFace
+  Font.Height = -11
+  Font.Name = 'Tahoma'
+  PixelsPerInch = 96
+  TextHeight = 13
+  object btnApply: TButton
+    Left = 8
+    Top = 8
+    Width = 60
+    Height = 25
+    Caption = 'Apply all changes'
+    TabOrder = 0
+  end
+  object pnlKept: TPanel
+    Left = 8
+    Top = 48
+    Width = 230
+    Height = 40
+    TabOrder = 1
+  end
+  object pnlNext: TPanel
+    Left = 246
+    Top = 48
+    Width = 46
+    Height = 40
+    TabOrder = 2
+  end
+  object pnlLeft: TPanel
+    Left = 3
+    Top = 100
+    Width = 3
+    Height = 40
+    TabOrder = 3
+  end
+  object pnlRight: TPanel
+    Left = 6
+    Top = 100
+    Width = 40
+    Height = 40
+    TabOrder = 4
+  end
+  object lblNote: TLabel
+    Left = 8
+    Top = 160
+    Width = 100
+    Height = 13
+    Caption = 'Fine print'
+    ParentFont = False
+    Font.Height = -7
+    Font.Name = 'Tahoma'
+  end
+  object Flexarium1: TFlexarium
+    NoResizeCtl = 'pnlKept'
+    DesignFrmW = 300
+    DesignFrmH = 200
+    DesignDpiW = 96
+    DesignDpiH = 96
+  end
+end

@@ -1,0 +1,51 @@
+// The one table of faces: what Wine's GDI (Wine 8, with the fonts of the
+// fonts-wine package in the prefix's Fonts folder, as the native tests set
+// it up) takes for each face a form names. Fontconfig alone would answer
+// differently (DejaVu Sans for Tahoma and MS Shell Dlg), so the simulated
+// desktop follows this table, not fontconfig's own substitutions.
+#include <array>
+
+#include "host/sim/text_metrics.h"
+
+namespace flx::sim {
+
+namespace {
+
+constexpr std::array kFaces{
+    FaceMapping{"Tahoma", "Tahoma", "tahoma.ttf", "tahomabd.ttf",
+                "Wine's own Tahoma (fonts-wine), which GDI loads from the "
+                "prefix's Fonts folder; fontconfig would give DejaVu Sans"},
+    FaceMapping{"MS Shell Dlg", "Tahoma", "", "",
+                "Wine's FontSubstitutes: MS Shell Dlg -> Tahoma"},
+    FaceMapping{"MS Shell Dlg 2", "Tahoma", "", "",
+                "Wine's FontSubstitutes: MS Shell Dlg 2 -> Tahoma"},
+    FaceMapping{"MS Sans Serif", "MS Sans Serif", "ms_sans_serif.ttf", "",
+                "Wine's bitmap MS Sans Serif (fonts-wine): strikes of 13, 16 "
+                "and 20 pixels, no outlines; bold is emboldened"},
+    FaceMapping{"Helv", "MS Sans Serif", "", "",
+                "Wine's FontSubstitutes: Helv -> MS Sans Serif"},
+    FaceMapping{"System", "System", "system.ttf", "",
+                "Wine's bitmap System font (fonts-wine): one strike, the "
+                "same at every size"},
+    FaceMapping{"Liberation Sans", "Liberation Sans", "", "",
+                "installed with fonts-liberation2, found through fontconfig"},
+    FaceMapping{"Segoe UI", "Liberation Sans", "", "",
+                "not installed; Wine falls back to its default sans face"},
+    FaceMapping{"Arial", "Liberation Sans", "", "",
+                "not installed; Wine takes Liberation Sans, its metric twin"},
+    FaceMapping{"Helvetica", "Liberation Sans", "", "",
+                "Wine's FontSubstitutes: Helvetica -> Arial, not installed"},
+    FaceMapping{"Microsoft Sans Serif", "Liberation Sans", "", "",
+                "not installed; Wine falls back to its default sans face"},
+    FaceMapping{"Courier New", "Liberation Sans", "", "",
+                "not installed; measured under Wine: its default sans face, "
+                "not a fixed-pitch one (forms ask no pitch)"},
+    FaceMapping{"", "Liberation Sans", "", "",
+                "any face not listed: Wine's default sans face"},
+};
+
+}  // namespace
+
+std::span<const FaceMapping> FaceTable() { return kFaces; }
+
+}  // namespace flx::sim
