@@ -13,13 +13,7 @@
 
 // After the framework headers: they declare names that are macros in
 // <windows.h>.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "flexarium/win32_windows.h"
 
 namespace {
 
