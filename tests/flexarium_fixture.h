@@ -14,6 +14,7 @@
 #include "flexarium/sim_desktop.h"
 #include "flexarium/stdctrls.h"
 #include "flexarium/winapi.h"
+#include "unit/unit_private.h"
 
 namespace flx::win {
 // What gtest prints for GetParam() of the suites run on each Windows path.
@@ -26,45 +27,48 @@ namespace flx {
 
 // Reads the component's private state for the tests.
 struct TFlexariumAccess {
-  static TList* Ctrls(TFlexarium& f) { return f.FCtrls.get(); }
-  static TList* ChildCtrls(TFlexarium& f) { return f.FChildCtrls.get(); }
+  static TFlexarium::Impl& of(TFlexarium& f) { return TFlexarium::Impl::Of(f); }
+  static TList* Ctrls(TFlexarium& f) { return of(f).FCtrls.get(); }
+  static TList* ChildCtrls(TFlexarium& f) { return of(f).FChildCtrls.get(); }
   static PCtrlInfo Ctrl(TFlexarium& f, const std::string& name) {
-    return f.FindCtrl(name);
+    return of(f).FindCtrl(name);
   }
   static PCtrlInfo Child(TFlexarium& f, const std::string& parent,
                          const std::string& name) {
-    return f.FindChildCtrl(parent, name);
+    return of(f).FindChildCtrl(parent, name);
   }
   static TStringList* NoResizeCtls(TFlexarium& f) {
-    return f.FNoResizeCtls.get();
+    return of(f).FNoResizeCtls.get();
   }
   static TStringList* NoResizeFntCtls(TFlexarium& f) {
-    return f.FNoResizeFntCtls.get();
+    return of(f).FNoResizeFntCtls.get();
   }
-  static win::WNDPROC PrevWndProc(TFlexarium& f) { return f.lpPrevWndProc; }
-  static void* SelfPointer(TFlexarium& f) { return f.FSelfPointer; }
-  static int AddCnt(TFlexarium& f) { return f.FAddCnt; }
-  static double PrevScaleX(TFlexarium& f) { return f.FPrevScaleX; }
-  static double PrevScaleF(TFlexarium& f) { return f.FPrevScaleF; }
+  static win::WNDPROC PrevWndProc(TFlexarium& f) { return of(f).lpPrevWndProc; }
+  static void* SelfPointer(TFlexarium& f) { return of(f).FSelfPointer; }
+  static int AddCnt(TFlexarium& f) { return of(f).FAddCnt; }
+  static double PrevScaleX(TFlexarium& f) { return of(f).FPrevScaleX; }
+  static double PrevScaleF(TFlexarium& f) { return of(f).FPrevScaleF; }
   static void SetPrevScale(TFlexarium& f, double x, double y, double s) {
-    f.FPrevScaleX = x;
-    f.FPrevScaleY = y;
-    f.FPrevScaleF = s;
+    of(f).FPrevScaleX = x;
+    of(f).FPrevScaleY = y;
+    of(f).FPrevScaleF = s;
   }
-  static bool IsResized(TFlexarium& f) { return f.FIsResized; }
-  static int DesignFrmW(TFlexarium& f) { return f.FDesignFrmW; }
-  static int DesignFrmH(TFlexarium& f) { return f.FDesignFrmH; }
-  static int DesignDpiW(TFlexarium& f) { return f.FDesignDpiW; }
-  static int DesignDpiH(TFlexarium& f) { return f.FDesignDpiH; }
-  static int OwnerWidth(TFlexarium& f) { return f.FOwnerWidth; }
-  static int RunDpiW(TFlexarium& f) { return f.FRunDpiW; }
-  static win::POINT MaxSize(TFlexarium& f) { return f.FMaxSize; }
-  static TFont* OwnerFont(TFlexarium& f) { return f.FOwnerFont.get(); }
-  static const std::string& LastError(TFlexarium& f) { return f.FLastError; }
+  static bool IsResized(TFlexarium& f) { return of(f).FIsResized; }
+  static int DesignFrmW(TFlexarium& f) { return of(f).FDesignFrmW; }
+  static int DesignFrmH(TFlexarium& f) { return of(f).FDesignFrmH; }
+  static int DesignDpiW(TFlexarium& f) { return of(f).FDesignDpiW; }
+  static int DesignDpiH(TFlexarium& f) { return of(f).FDesignDpiH; }
+  static int OwnerWidth(TFlexarium& f) { return of(f).FOwnerWidth; }
+  static int RunDpiW(TFlexarium& f) { return of(f).FRunDpiW; }
+  static win::POINT MaxSize(TFlexarium& f) { return of(f).FMaxSize; }
+  static TFont* OwnerFont(TFlexarium& f) { return of(f).FOwnerFont.get(); }
+  static const std::string& LastError(TFlexarium& f) {
+    return of(f).FLastError;
+  }
   static void AddCtrlInfo(TFlexarium& f, TComponent* c) {
-    f.AddCtrlInfo(c, "", 0);
+    of(f).AddCtrlInfo(c, "", 0);
   }
-  static void Sync(TFlexarium& f) { f.SyncCtrlList(); }
+  static void Sync(TFlexarium& f) { of(f).SyncCtrlList(); }
 };
 
 class FlexTest : public ::testing::Test {

@@ -18,6 +18,7 @@
 #include "flexarium/sim_desktop.h"
 #include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 namespace {

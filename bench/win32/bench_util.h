@@ -8,9 +8,22 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <utility>
 #include <vector>
 
 namespace bench {
+
+// The command line both benchmarks take: [children] [passes], each at
+// least 1 (500 and 9 when not given).
+inline std::pair<int, int> args(int argc, char** argv) {
+  return {argc > 1 ? std::max(1, std::atoi(argv[1])) : 500,
+          argc > 2 ? std::max(1, std::atoi(argv[2])) : 9};
+}
+
+// A window that does what DefWindowProc does: the floor's form.
+inline LRESULT CALLBACK plainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
+  return ::DefWindowProcW(w, m, wp, lp);
+}
 
 inline void pump() {
   MSG msg;
@@ -30,17 +43,6 @@ inline double nowMs() {
   LARGE_INTEGER t;
   ::QueryPerformanceCounter(&t);
   return static_cast<double>(t.QuadPart) * 1000.0 / freq;
-}
-
-// A window procedure that leaves everything to the system.
-inline LRESULT CALLBACK plainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
-  return ::DefWindowProcW(w, m, wp, lp);
-}
-
-// The benchmark's arguments: [children] [passes], at least 1 each.
-inline void readArguments(int argc, char** argv, int& children, int& passes) {
-  children = argc > 1 ? std::max(1, std::atoi(argv[1])) : 500;
-  passes = argc > 2 ? std::max(1, std::atoi(argv[2])) : 9;
 }
 
 inline double median(std::vector<double> ms) {

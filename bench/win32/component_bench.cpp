@@ -26,7 +26,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
+#include <tuple>
 #include <vector>
 
 #include "bench_util.h"
@@ -35,7 +35,6 @@
 namespace {
 
 using bench::median;
-using bench::nowMs;
 using bench::pump;
 using bench::report;
 using bench::timePasses;
@@ -52,7 +51,7 @@ RECT rectInParent(HWND wnd) {
 
 int main(int argc, char** argv) {
   int children = 0, passes = 0;
-  bench::readArguments(argc, argv, children, passes);
+  std::tie(children, passes) = bench::args(argc, argv);
   flx::win32::ScopedDesktop sd;
   flx::FlexariumInitialization();
   const int cols = 25;

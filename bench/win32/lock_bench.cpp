@@ -17,10 +17,8 @@
 // <windows.h>.
 #include "flexarium/win32_windows.h"
 
-#include <algorithm>
 #include <cstdio>
-#include <cstdlib>
-#include <functional>
+#include <tuple>
 #include <vector>
 
 #include "bench_util.h"
@@ -28,8 +26,6 @@
 
 namespace {
 
-using bench::median;
-using bench::nowMs;
 using bench::pump;
 using bench::report;
 using bench::timePasses;
@@ -50,7 +46,7 @@ RECT layout(int i, int pass) {
 
 int main(int argc, char** argv) {
   int children = 0, passes = 0;
-  bench::readArguments(argc, argv, children, passes);
+  std::tie(children, passes) = bench::args(argc, argv);
   flx::win32::ScopedDesktop sd;
   flx::win32::Desktop& d = sd.desktop();
 

@@ -71,6 +71,23 @@ inline constexpr WPARAM WMSZ_BOTTOM = 6;
 inline constexpr WPARAM WMSZ_BOTTOMLEFT = 7;
 inline constexpr WPARAM WMSZ_BOTTOMRIGHT = 8;
 
+// The edges a WM_SIZING code moves; none for a code that names no edge.
+struct SizingEdges {
+  bool left = false;
+  bool right = false;
+  bool top = false;
+  bool bottom = false;
+
+  explicit constexpr SizingEdges(WPARAM edge)
+      : left(edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT ||
+             edge == WMSZ_BOTTOMLEFT),
+        right(edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT ||
+              edge == WMSZ_BOTTOMRIGHT),
+        top(edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT),
+        bottom(edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT ||
+               edge == WMSZ_BOTTOMRIGHT) {}
+};
+
 // Window-long slots. The procedure slot is pointer-sized everywhere.
 inline constexpr int GWLP_WNDPROC = -4;
 inline constexpr int GWL_WNDPROC = -4;

@@ -14,8 +14,7 @@ namespace flx {
 
 // ---- Streaming
 
-void TFlexarium::DefineProperties(TFiler& Filer) {
-  TComponent::DefineProperties(Filer);
+void TFlexarium::Impl::DefineProperties(TFiler& Filer) {
   Filer.DefineProperty(
       "DesignFrmW", [this](TReader& r) { ReadDesignFrmW(r); },
       [this](TWriter& w) { WriteDesignFrmW(w); }, true);
@@ -44,16 +43,16 @@ int designMetric(TReader& reader, const char* what) {
 }
 }  // namespace
 
-void TFlexarium::ReadDesignFrmW(TReader& Reader) {
+void TFlexarium::Impl::ReadDesignFrmW(TReader& Reader) {
   FDesignFrmW = designMetric(Reader, "client width");
 }
-void TFlexarium::ReadDesignFrmH(TReader& Reader) {
+void TFlexarium::Impl::ReadDesignFrmH(TReader& Reader) {
   FDesignFrmH = designMetric(Reader, "client height");
 }
-void TFlexarium::ReadDesignDpiW(TReader& Reader) {
+void TFlexarium::Impl::ReadDesignDpiW(TReader& Reader) {
   FDesignDpiW = designMetric(Reader, "screen DPI");
 }
-void TFlexarium::ReadDesignDpiH(TReader& Reader) {
+void TFlexarium::Impl::ReadDesignDpiH(TReader& Reader) {
   FDesignDpiH = designMetric(Reader, "screen DPI");
 }
 
@@ -72,23 +71,23 @@ int screenDpi(int index) {
 }
 }  // namespace
 
-void TFlexarium::WriteDesignFrmW(TWriter& Writer) {
+void TFlexarium::Impl::WriteDesignFrmW(TWriter& Writer) {
   Writer.WriteInteger(ownerClient(Owner(), true));
 }
-void TFlexarium::WriteDesignFrmH(TWriter& Writer) {
+void TFlexarium::Impl::WriteDesignFrmH(TWriter& Writer) {
   Writer.WriteInteger(ownerClient(Owner(), false));
 }
-void TFlexarium::WriteDesignDpiW(TWriter& Writer) {
+void TFlexarium::Impl::WriteDesignDpiW(TWriter& Writer) {
   Writer.WriteInteger(screenDpi(win::LOGPIXELSX));
 }
-void TFlexarium::WriteDesignDpiH(TWriter& Writer) {
+void TFlexarium::Impl::WriteDesignDpiH(TWriter& Writer) {
   Writer.WriteInteger(screenDpi(win::LOGPIXELSY));
 }
 
 // ---- Set in code, read back
 
-void TFlexarium::SetDesignMetrics(int ClientWidth, int ClientHeight, int DpiW,
-                                  int DpiH) {
+void TFlexarium::Impl::SetDesignMetrics(int ClientWidth, int ClientHeight,
+                                        int DpiW, int DpiH) {
   if (ClientWidth < 0 || ClientHeight < 0 || DpiW < 0 || DpiH < 0) {
     throw EInvalidOperation(
         "design metrics cannot be negative (client " +
@@ -101,7 +100,7 @@ void TFlexarium::SetDesignMetrics(int ClientWidth, int ClientHeight, int DpiW,
   FDesignDpiH = DpiH;
 }
 
-bool TFlexarium::UnscaledClientSize(int& Width, int& Height) const {
+bool TFlexarium::Impl::UnscaledClientSize(int& Width, int& Height) const {
   if (FOwnerWidth <= 0 || FOwnerHeight <= 0 || FDesignDpiW <= 0 ||
       FDesignDpiH <= 0) {
     return false;

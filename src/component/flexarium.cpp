@@ -107,17 +107,19 @@ const TClassInfo& TFlexarium::StaticClass() {
     event.Kind = TTypeKind::Method;
     event.Get = [](const TPersistent& o) {
       return FormValue::Identifier(
-          static_cast<const TFlexarium&>(o).FOnExitResize.Name);
+          TFlexarium::Impl::Of(static_cast<const TFlexarium&>(o))
+              .FOnExitResize.Name);
     };
     event.Set = [](TPersistent& o, const FormValue& v) {
       if (v.kind != FormValue::Kind::Ident) {
         throw EConvertError("an event handler name is expected");
       }
-      auto& self = static_cast<TFlexarium&>(o);
+      auto& self = TFlexarium::Impl::Of(static_cast<TFlexarium&>(o));
       self.FOnExitResize = bindExitResize(self.Owner(), v.text);
     };
     event.Stored = [](const TPersistent& o) {
-      return !static_cast<const TFlexarium&>(o).FOnExitResize.Name.empty();
+      return !TFlexarium::Impl::Of(static_cast<const TFlexarium&>(o))
+                  .FOnExitResize.Name.empty();
     };
     c.Props.push_back(std::move(event));
     c.Props.push_back(
@@ -131,7 +133,12 @@ const TClassInfo& TFlexarium::StaticClass() {
   return info;
 }
 
-TFlexarium::TFlexarium(TComponent* AOwner) : TComponent(AOwner) {
+TFlexarium::TFlexarium(TComponent* AOwner)
+    : TComponent(AOwner), FImpl(std::make_unique<Impl>(*this)) {}
+
+TFlexarium::~TFlexarium() = default;
+
+TFlexarium::Impl::Impl(TFlexarium& Component) : Self(Component) {
   FFormPos = rpDefault;
   FFormWidth = FFormHeight = 0;
   FFormMaxWidth = FFormMaxHeight = 0;
@@ -157,7 +164,7 @@ TFlexarium::TFlexarium(TComponent* AOwner) : TComponent(AOwner) {
   if (Win32MajorVersion() == 4) AcquireHook();
 }
 
-TFlexarium::~TFlexarium() {
+TFlexarium::Impl::~Impl() {
   if (!ComponentState().Contains(csDesigning)) {
     ClearCtrls();
     FCtrls.reset();
@@ -174,7 +181,79 @@ TFlexarium::~TFlexarium() {
   ReleaseHook();
 }
 
-void TFlexarium::AcquireHook() {
+// ---- The published interface, served by the engine object
+
+TResizeFormPos TFlexarium::FormPos() const { return FImpl->FFormPos; }
+void TFlexarium::SetFormPos(TResizeFormPos Value) { FImpl->SetFormPos(Value); }
+int TFlexarium::FormWidth() const { return FImpl->FFormWidth; }
+void TFlexarium::SetFormWidth(int Value) { FImpl->SetFormWidth(Value); }
+int TFlexarium::FormHeight() const { return FImpl->FFormHeight; }
+void TFlexarium::SetFormHeight(int Value) { FImpl->SetFormHeight(Value); }
+int TFlexarium::FormMaxWidth() const { return FImpl->FFormMaxWidth; }
+void TFlexarium::SetFormMaxWidth(int Value) { FImpl->SetFormMaxWidth(Value); }
+int TFlexarium::FormMaxHeight() const { return FImpl->FFormMaxHeight; }
+void TFlexarium::SetFormMaxHeight(int Value) { FImpl->SetFormMaxHeight(Value); }
+int TFlexarium::FormMinWidth() const { return FImpl->FFormMinWidth; }
+void TFlexarium::SetFormMinWidth(int Value) { FImpl->SetFormMinWidth(Value); }
+int TFlexarium::FormMinHeight() const { return FImpl->FFormMinHeight; }
+void TFlexarium::SetFormMinHeight(int Value) { FImpl->SetFormMinHeight(Value); }
+bool TFlexarium::ResizeFont() const { return FImpl->FResizeFont; }
+void TFlexarium::SetResizeFont(bool Value) { FImpl->SetResizeFont(Value); }
+const std::string& TFlexarium::NoResizeFntCtl() const {
+  return FImpl->FNoResizeFntCtl;
+}
+void TFlexarium::SetNoResizeFntCtl(const std::string& Value) {
+  FImpl->SetNoResizeFntCtl(Value);
+}
+const std::string& TFlexarium::NoResizeCtl() const {
+  return FImpl->FNoResizeCtl;
+}
+void TFlexarium::SetNoResizeCtl(const std::string& Value) {
+  FImpl->SetNoResizeCtl(Value);
+}
+bool TFlexarium::Enabled() const { return FImpl->FEnabled; }
+void TFlexarium::SetEnabled(bool Value) { FImpl->SetEnabled(Value); }
+bool TFlexarium::ValidTaskbar() const { return FImpl->FValidTaskbar; }
+void TFlexarium::SetValidTaskbar(bool Value) { FImpl->SetValidTaskbar(Value); }
+const TExitResizeEvent& TFlexarium::OnExitResize() const {
+  return FImpl->FOnExitResize;
+}
+void TFlexarium::SetOnExitResize(TExitResizeEvent Value) {
+  FImpl->FOnExitResize = std::move(Value);
+}
+bool TFlexarium::ResizeColumns() const { return FImpl->FResizeColumns; }
+void TFlexarium::SetResizeColumns(bool Value) { FImpl->FResizeColumns = Value; }
+int TFlexarium::MinFontSize() const { return FImpl->FMinFontSize; }
+void TFlexarium::SetMinFontSize(int Value) { FImpl->SetMinFontSize(Value); }
+bool TFlexarium::KeepAspect() const { return FImpl->FKeepAspect; }
+void TFlexarium::SetKeepAspect(bool Value) { FImpl->FKeepAspect = Value; }
+
+void TFlexarium::DynamicAdd() { FImpl->DynamicAdd(); }
+void TFlexarium::DynamicDelete() { FImpl->DynamicDelete(); }
+win::HWND TFlexarium::OwnerHandle() const { return FImpl->FOwnerHandle; }
+
+void TFlexarium::DefineProperties(TFiler& Filer) {
+  TComponent::DefineProperties(Filer);
+  FImpl->DefineProperties(Filer);
+}
+void TFlexarium::Loaded() {
+  TComponent::Loaded();
+  FImpl->Loaded();
+}
+void TFlexarium::Start() { FImpl->Start(); }
+void TFlexarium::SetDesignMetrics(int ClientWidth, int ClientHeight, int DpiW,
+                                  int DpiH) {
+  FImpl->SetDesignMetrics(ClientWidth, ClientHeight, DpiW, DpiH);
+}
+bool TFlexarium::UnscaledClientSize(int& Width, int& Height) const {
+  return FImpl->UnscaledClientSize(Width, Height);
+}
+int TFlexarium::StartupDpi() const { return FImpl->StartupDpi(); }
+int TFlexarium::CurrentDpi() const { return FImpl->FRunDpiH; }
+
+// ---- Construction, Enabled and the hook
+
+void TFlexarium::Impl::AcquireHook() {
   if (FHoldsHook) return;
   FHoldsHook = true;
   ++HookUsers;
@@ -184,7 +263,7 @@ void TFlexarium::AcquireHook() {
   }
 }
 
-void TFlexarium::ReleaseHook() {
+void TFlexarium::Impl::ReleaseHook() {
   if (!FHoldsHook) return;
   FHoldsHook = false;
   if (--HookUsers > 0) return;
@@ -195,18 +274,18 @@ void TFlexarium::ReleaseHook() {
   HookHandle = nullptr;
 }
 
-TWinControl* TFlexarium::OwnerForm() const {
+TWinControl* TFlexarium::Impl::OwnerForm() const {
   return dynamic_cast<TWinControl*>(Owner());
 }
 
-void TFlexarium::RefreshOwnerHandle() {
+void TFlexarium::Impl::RefreshOwnerHandle() {
   if (TWinControl* form = OwnerForm()) {
     win::HWND wnd = form->Handle();
     if (wnd != FOwnerHandle) FOwnerHandle = wnd;
   }
 }
 
-void TFlexarium::InstallWndProc() {
+void TFlexarium::Impl::InstallWndProc() {
   TWinControl* form = OwnerForm();
   if (form == nullptr) return;
   win::HWND wnd = form->Handle();
@@ -221,7 +300,7 @@ void TFlexarium::InstallWndProc() {
   }
 }
 
-void TFlexarium::SetEnabled(bool Value) {
+void TFlexarium::Impl::SetEnabled(bool Value) {
   if (Value == FEnabled) return;
   FEnabled = Value;
   if (ComponentState().Contains(csDesigning)) return;
@@ -255,11 +334,11 @@ void TFlexarium::SetEnabled(bool Value) {
   }
 }
 
-void TFlexarium::SetResizeFont(bool Value) {
+void TFlexarium::Impl::SetResizeFont(bool Value) {
   if (Value != FResizeFont) FResizeFont = Value;
 }
 
-void TFlexarium::SetValidTaskbar(bool Value) {
+void TFlexarium::Impl::SetValidTaskbar(bool Value) {
   if (Value != FValidTaskbar) FValidTaskbar = Value;
 }
 
@@ -295,14 +374,14 @@ void Register() { RegisterComponents("LxCtrl", {&TFlexarium::StaticClass()}); }
 
 namespace unit {
 
-TFlexarium* FindInstance(win::HWND wnd) {
+TFlexarium::Impl* FindInstance(win::HWND wnd) {
   if (InstanceList == nullptr || wnd == nullptr) return nullptr;
   for (int i = 0; i < InstanceList->Count(); ++i) {
     auto* field = static_cast<TComponent**>(InstanceList->Items(i));
     if (field == nullptr || *field == nullptr) continue;
     auto* component = dynamic_cast<TFlexarium*>(*field);
     if (component != nullptr && component->OwnerHandle() == wnd) {
-      return component;
+      return &TFlexarium::Impl::Of(*component);
     }
   }
   return nullptr;

@@ -44,41 +44,41 @@ void cutNames(const std::string& value, TStringList& list,
 }
 }  // namespace
 
-void TFlexarium::SetNoResizeCtls() {
+void TFlexarium::Impl::SetNoResizeCtls() {
   if (!FNoResizeCtls) return;
   if (!FIndex) FIndex = std::make_unique<Index>();
   cutNames(FNoResizeCtl, *FNoResizeCtls, FIndex->noResize);
 }
 
-void TFlexarium::SetNoResizeFntCtls() {
+void TFlexarium::Impl::SetNoResizeFntCtls() {
   if (!FNoResizeFntCtls) return;
   if (!FIndex) FIndex = std::make_unique<Index>();
   cutNames(FNoResizeFntCtl, *FNoResizeFntCtls, FIndex->noResizeFont);
 }
 
-void TFlexarium::SetNoResizeCtl(const std::string& Value) {
+void TFlexarium::Impl::SetNoResizeCtl(const std::string& Value) {
   if (Value != FNoResizeCtl) FNoResizeCtl = Value;
   if (!ComponentState().Contains(csDesigning)) SetNoResizeCtls();
 }
 
-void TFlexarium::SetNoResizeFntCtl(const std::string& Value) {
+void TFlexarium::Impl::SetNoResizeFntCtl(const std::string& Value) {
   if (Value != FNoResizeFntCtl) FNoResizeFntCtl = Value;
   if (!ComponentState().Contains(csDesigning)) SetNoResizeFntCtls();
 }
 
-bool TFlexarium::Excluded(const std::string& Name) const {
+bool TFlexarium::Impl::Excluded(const std::string& Name) const {
   return FIndex != nullptr && !FIndex->noResize.empty() &&
          FIndex->noResize.count(UpperCase(Name)) != 0;
 }
 
-bool TFlexarium::FontExcluded(const std::string& Name) const {
+bool TFlexarium::Impl::FontExcluded(const std::string& Name) const {
   return FIndex != nullptr && !FIndex->noResizeFont.empty() &&
          FIndex->noResizeFont.count(UpperCase(Name)) != 0;
 }
 
 // ---- Record look-up
 
-void TFlexarium::IndexCtrls() {
+void TFlexarium::Impl::IndexCtrls() {
   if (!FIndex) FIndex = std::make_unique<Index>();
   Index& ix = *FIndex;
   ix.ctrls.clear();
@@ -99,22 +99,22 @@ void TFlexarium::IndexCtrls() {
   ix.dirty = false;
 }
 
-PCtrlInfo TFlexarium::FindCtrl(const std::string& Name) const {
+PCtrlInfo TFlexarium::Impl::FindCtrl(const std::string& Name) const {
   if (!FIndex || !FCtrls) return nullptr;
-  if (FIndex->dirty) const_cast<TFlexarium*>(this)->IndexCtrls();
+  if (FIndex->dirty) const_cast<Impl*>(this)->IndexCtrls();
   auto it = FIndex->ctrls.find(Name);
   return it == FIndex->ctrls.end() ? nullptr : it->second;
 }
 
-PCtrlInfo TFlexarium::FindChildCtrl(const std::string& ParentName,
-                                    const std::string& Name) const {
+PCtrlInfo TFlexarium::Impl::FindChildCtrl(const std::string& ParentName,
+                                          const std::string& Name) const {
   if (!FIndex || !FChildCtrls) return nullptr;
-  if (FIndex->dirty) const_cast<TFlexarium*>(this)->IndexCtrls();
+  if (FIndex->dirty) const_cast<Impl*>(this)->IndexCtrls();
   auto it = FIndex->childCtrls.find(childKey(ParentName, Name));
   return it == FIndex->childCtrls.end() ? nullptr : it->second;
 }
 
-PCtrlInfo TFlexarium::FindCtrlOf(const TComponent* Control) {
+PCtrlInfo TFlexarium::Impl::FindCtrlOf(const TComponent* Control) {
   if (!FIndex || !FCtrls) return nullptr;
   if (FIndex->dirty) IndexCtrls();
   auto it = FIndex->byControl.find(Control);
@@ -127,7 +127,16 @@ PCtrlInfo TFlexarium::FindCtrlOf(const TComponent* Control) {
   return r;
 }
 
-void TFlexarium::AppendRecord(PCtrlInfo R) {
+PCtrlInfo TFlexarium::Impl::RecordOf(const TControl* Control) {
+  const TComponent* owner = Control->Owner();
+  if (owner == Owner()) return FindCtrlOf(Control);
+  if (owner != nullptr && unit::isFrame(owner)) {
+    return FindChildCtrl(owner->Name(), Control->Name());
+  }
+  return nullptr;
+}
+
+void TFlexarium::Impl::AppendRecord(PCtrlInfo R) {
   TList& list = R->ParentName.empty() ? *FCtrls : *FChildCtrls;
   list.Add(R);
   if (FIndex && !FIndex->dirty) {
@@ -139,7 +148,7 @@ void TFlexarium::AppendRecord(PCtrlInfo R) {
   }
 }
 
-void TFlexarium::ClearCtrls() {
+void TFlexarium::Impl::ClearCtrls() {
   for (TList* list : {FCtrls.get(), FChildCtrls.get()}) {
     if (list == nullptr) continue;
     for (int i = 0; i < list->Count(); ++i) dropRecord(list->Items(i));
@@ -150,8 +159,8 @@ void TFlexarium::ClearCtrls() {
 
 // ---- Making records
 
-void TFlexarium::GetFontSetting(std::unique_ptr<TFont>& Font,
-                                TComponent* Component) {
+void TFlexarium::Impl::GetFontSetting(std::unique_ptr<TFont>& Font,
+                                      TComponent* Component) {
   auto* control = dynamic_cast<TControl*>(Component);
   if (control != nullptr && GetPropInfo(*Component, "Font") != nullptr) {
     Font = std::make_unique<TFont>();
@@ -163,8 +172,9 @@ void TFlexarium::GetFontSetting(std::unique_ptr<TFont>& Font,
   }
 }
 
-void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
-                             int ChildCtlCnt) {
+void TFlexarium::Impl::AddCtrlInfo(TComponent* Control,
+                                   const std::string& ParentName,
+                                   int ChildCtlCnt) {
   auto* ctl = dynamic_cast<TControl*>(Control);
   FLX_ASSERT(ctl != nullptr);
   ++FAddCnt;
@@ -208,7 +218,7 @@ void TFlexarium::AddCtrlInfo(TComponent* Control, const std::string& ParentName,
   AppendRecord(R.release());
 }
 
-void TFlexarium::AddNewCtrls(int CompCount, int ChildSum) {
+void TFlexarium::Impl::AddNewCtrls(int CompCount, int ChildSum) {
   TComponent* owner = Owner();
   if (owner == nullptr || !FCtrls) return;
   if (CompCount == 0) CompCount = owner->ComponentCount();
@@ -229,7 +239,7 @@ void TFlexarium::AddNewCtrls(int CompCount, int ChildSum) {
   FChildCtlCnt = ChildSum;
 }
 
-void TFlexarium::DeleteGoneCtrls(int CompCount, int ChildSum) {
+void TFlexarium::Impl::DeleteGoneCtrls(int CompCount, int ChildSum) {
   TComponent* owner = Owner();
   if (owner == nullptr || !FCtrls) return;
   if (CompCount == 0) CompCount = owner->ComponentCount();
@@ -282,18 +292,18 @@ void TFlexarium::DeleteGoneCtrls(int CompCount, int ChildSum) {
   FChildCtlCnt = ChildSum;
 }
 
-void TFlexarium::DynamicAdd() {
+void TFlexarium::Impl::DynamicAdd() {
   // At design time there are no lists to keep.
   if (ComponentState().Contains(csDesigning)) return;
   AddNewCtrls(0, 0);
 }
 
-void TFlexarium::DynamicDelete() {
+void TFlexarium::Impl::DynamicDelete() {
   if (ComponentState().Contains(csDesigning)) return;
   DeleteGoneCtrls(0, 0);
 }
 
-void TFlexarium::SyncCtrlList() {
+void TFlexarium::Impl::SyncCtrlList() {
   TComponent* owner = Owner();
   if (owner == nullptr) return;
   int N = owner->ComponentCount();

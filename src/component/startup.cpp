@@ -6,8 +6,7 @@
 
 namespace flx {
 
-void TFlexarium::Loaded() {
-  TComponent::Loaded();
+void TFlexarium::Impl::Loaded() {
   if (ComponentState().Contains(csDesigning)) return;
   auto* form = dynamic_cast<TControl*>(Owner());
   TWinControl* window = OwnerForm();
@@ -143,15 +142,15 @@ void TFlexarium::Loaded() {
   if (Win32MajorVersion() >= 5) InstallWndProc();
 }
 
-void TFlexarium::Start() {
+void TFlexarium::Impl::Start() {
   if (ComponentState().Contains(csDesigning) || Owner() == nullptr ||
       FSelfPointer != nullptr) {
     return;
   }
   // The form's published field for this component, as a form class has.
-  if (Name().empty()) SetName("Flexarium1");
+  if (Name().empty()) Self.SetName("Flexarium1");
   Owner()->DeclareField(Name());
-  Loaded();
+  Self.Loaded();
 }
 
 }  // namespace flx

@@ -93,15 +93,15 @@ void derive(const Axis& a, int dpi, double scale) {
 
 }  // namespace
 
-void TFlexarium::TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx,
-                                 double fy) {
+void TFlexarium::Impl::TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx,
+                                       double fy) {
   if (!HasColumnSizes(*Ctl)) return;
   take(columnsOf(*Info), ColumnSizes(*Ctl), fx, FRunDpiW);
   take(rowsOf(*Info), RowSizes(*Ctl), fy, FRunDpiH);
 }
 
-void TFlexarium::DesignColumnBases(TControl* Ctl, PCtrlInfo Info, double ScaleX,
-                                   double ScaleY) {
+void TFlexarium::Impl::DesignColumnBases(TControl* Ctl, PCtrlInfo Info,
+                                         double ScaleX, double ScaleY) {
   if (!HasColumnSizes(*Ctl)) return;
   TakeColumnBases(Ctl, Info, ScaleX, ScaleY);
   Info->DesignColWidths = ColumnSizes(*Ctl);
@@ -110,13 +110,13 @@ void TFlexarium::DesignColumnBases(TControl* Ctl, PCtrlInfo Info, double ScaleX,
   Info->RowDpis.assign(Info->DesignRowHeights.size(), 0);
 }
 
-void TFlexarium::DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY,
-                                   double ScaleX, double ScaleY) {
+void TFlexarium::Impl::DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY,
+                                         double ScaleX, double ScaleY) {
   derive(columnsOf(*Info), DpiX, ScaleX);
   derive(rowsOf(*Info), DpiY, ScaleY);
 }
 
-void TFlexarium::SyncColumnBases(TControl* Ctl, PCtrlInfo Info) {
+void TFlexarium::Impl::SyncColumnBases(TControl* Ctl, PCtrlInfo Info) {
   if (!FResizeColumns || !HasColumnSizes(*Ctl)) return;
   // Columns or rows added or removed since the bases were taken: the sizes
   // the control has now stand at the factors of the last pass and at the
@@ -130,7 +130,7 @@ void TFlexarium::SyncColumnBases(TControl* Ctl, PCtrlInfo Info) {
   }
 }
 
-void TFlexarium::SyncAllColumnBases() {
+void TFlexarium::Impl::SyncAllColumnBases() {
   if (!FResizeColumns) return;
   ForEachRecordedControl(
       std::numeric_limits<int>::max(), [&](TControl* C, TComponent* frame) {
@@ -141,8 +141,8 @@ void TFlexarium::SyncAllColumnBases() {
       });
 }
 
-void TFlexarium::ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx,
-                            double sy) {
+void TFlexarium::Impl::ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx,
+                                  double sy) {
   if (!FResizeColumns || !HasColumnSizes(*Ctl)) return;
   SyncColumnBases(Ctl, Info);
   SetColumnSizes(*Ctl, scaledBy(Info->ColWidths, sx));

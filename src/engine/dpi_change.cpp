@@ -33,7 +33,7 @@ class FlagScope {
 
 // ---- Start-up and bookkeeping
 
-void TFlexarium::StartDpi(int DesignDpiW, int DesignDpiH) {
+void TFlexarium::Impl::StartDpi(int DesignDpiW, int DesignDpiH) {
   FDpi = std::make_unique<DpiState>();
   DpiState& s = *FDpi;
   s.DesignDpiFromRun = DesignDpiW <= 0 || DesignDpiH <= 0;
@@ -56,55 +56,19 @@ void TFlexarium::StartDpi(int DesignDpiW, int DesignDpiH) {
   s.ClientDpiH = FRunDpiH;
 }
 
-int TFlexarium::StartupDpi() const {
+int TFlexarium::Impl::StartupDpi() const {
   return FDpi != nullptr ? FDpi->StartDpiH : FRunDpiH;
-}
-
-void TFlexarium::NoteClientSize(WPARAM WParam, LPARAM LParam) {
-  if (FDpi == nullptr || WParam == SIZE_MINIMIZED) return;
-  DpiState& s = *FDpi;
-  ++s.Passes;
-  // The size a DPI change gives is derived from the kept one, never kept
-  // itself; a maximised size is the monitor's, not one the form was given.
-  if (s.Changing || WParam != SIZE_RESTORED) return;
-  const int width = LOWORD(static_cast<std::uintptr_t>(LParam));
-  const int height = HIWORD(static_cast<std::uintptr_t>(LParam));
-  // The kept size itself at this DPI (a restore after a change while
-  // maximised) is kept as it was given: taken again here, rounded at this
-  // DPI, it would come back a pixel off.
-  const SIZE kept = KeptClientSize(FRunDpiW, FRunDpiH);
-  if (width == kept.cx && height == kept.cy) return;
-  s.ClientWidth = width;
-  s.ClientHeight = height;
-  s.ClientDpiW = FRunDpiW;
-  s.ClientDpiH = FRunDpiH;
-}
-
-int TFlexarium::LimitW(int Value) const {
-  if (FDpi == nullptr || Value <= 0 || FRunDpiW == FDpi->StartDpiW ||
-      FDpi->StartDpiW <= 0) {
-    return Value;
-  }
-  return std::max(1, unit::ScaleHalfUp(Value, FRunDpiW, FDpi->StartDpiW));
-}
-
-int TFlexarium::LimitH(int Value) const {
-  if (FDpi == nullptr || Value <= 0 || FRunDpiH == FDpi->StartDpiH ||
-      FDpi->StartDpiH <= 0) {
-    return Value;
-  }
-  return std::max(1, unit::ScaleHalfUp(Value, FRunDpiH, FDpi->StartDpiH));
 }
 
 // Only a per-monitor aware process acts on a DPI change: Windows stretches
 // the windows of the others, which keep their layout.
-bool TFlexarium::PerMonitorAware() {
+bool TFlexarium::Impl::PerMonitorAware() {
   return GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()) ==
          DPI_AWARENESS_PER_MONITOR_AWARE;
 }
 
 // The kept client size scaled to the DPI.
-SIZE TFlexarium::KeptClientSize(int DpiX, int DpiY) const {
+SIZE TFlexarium::Impl::KeptClientSize(int DpiX, int DpiY) const {
   const DpiState& s = *FDpi;
   return SIZE{
       s.ClientDpiW > 0 ? unit::ScaleHalfUp(s.ClientWidth, DpiX, s.ClientDpiW)
@@ -115,7 +79,7 @@ SIZE TFlexarium::KeptClientSize(int DpiX, int DpiY) const {
 
 // The outer size for the kept client size scaled to the DPI, with the
 // non-client area as it is at that DPI.
-SIZE TFlexarium::ScaledOuterSize(HWND Wnd, int DpiX, int DpiY) {
+SIZE TFlexarium::Impl::ScaledOuterSize(HWND Wnd, int DpiX, int DpiY) {
   const SIZE client = KeptClientSize(DpiX, DpiY);
   RECT r{0, 0, client.cx, client.cy};
   const auto style =
@@ -128,8 +92,8 @@ SIZE TFlexarium::ScaledOuterSize(HWND Wnd, int DpiX, int DpiY) {
 
 // ---- The messages
 
-bool TFlexarium::HandleGetDpiScaledSize(HWND Wnd, WPARAM WParam,
-                                        LPARAM LParam) {
+bool TFlexarium::Impl::HandleGetDpiScaledSize(HWND Wnd, WPARAM WParam,
+                                              LPARAM LParam) {
   auto* Size = reinterpret_cast<SIZE*>(LParam);
   const int dpi = static_cast<int>(WParam);
   if (Size == nullptr || FDpi == nullptr || dpi <= 0 || dpi > 0xFFFF) {
@@ -140,7 +104,8 @@ bool TFlexarium::HandleGetDpiScaledSize(HWND Wnd, WPARAM WParam,
   return true;
 }
 
-void TFlexarium::HandleDpiChanged(HWND Wnd, WPARAM WParam, LPARAM LParam) {
+void TFlexarium::Impl::HandleDpiChanged(HWND Wnd, WPARAM WParam,
+                                        LPARAM LParam) {
   const auto* Suggested = reinterpret_cast<const RECT*>(LParam);
   const int dpiX = LOWORD(WParam);
   const int dpiY = HIWORD(WParam);
@@ -199,7 +164,7 @@ void TFlexarium::HandleDpiChanged(HWND Wnd, WPARAM WParam, LPARAM LParam) {
 
 // The restore that follows a change while maximised or minimised: the
 // system scaled its restore rectangle itself, rounded its own way.
-void TFlexarium::HandleWindowPosChanging(HWND Wnd, LPARAM LParam) {
+void TFlexarium::Impl::HandleWindowPosChanging(HWND Wnd, LPARAM LParam) {
   auto* Pos = reinterpret_cast<WINDOWPOS*>(LParam);
   if (Pos == nullptr || FDpi == nullptr || !FDpi->RestoreKept) return;
   if (IsIconic(Wnd) || IsZoomed(Wnd)) return;
@@ -214,16 +179,11 @@ void TFlexarium::HandleWindowPosChanging(HWND Wnd, LPARAM LParam) {
 
 // The font size a control that follows its parent's font had at start-up:
 // the base of the nearest font of its own up the parent chain.
-int TFlexarium::FollowedFontSize(TControl* Control) {
+int TFlexarium::Impl::FollowedFontSize(TControl* Control) {
   const TComponent* form = Owner();
   for (TWinControl* p = Control->Parent(); p != nullptr; p = p->Parent()) {
     if (p == form) return FOwnerFont ? FOwnerFont->Size() : p->Font().Size();
-    PCtrlInfo Info = nullptr;
-    if (p->Owner() == form) {
-      Info = FindCtrlOf(p);
-    } else if (p->Owner() != nullptr && unit::isFrame(p->Owner())) {
-      Info = FindChildCtrl(p->Owner()->Name(), p->Name());
-    }
+    PCtrlInfo Info = RecordOf(p);
     if (Info != nullptr && Info->Font && !Info->OrgParentFont) {
       return Info->Font->Size();
     }
@@ -232,7 +192,7 @@ int TFlexarium::FollowedFontSize(TControl* Control) {
   return Control->Font().Size();
 }
 
-void TFlexarium::DeriveForDpi(int DpiX, int DpiY) {
+void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
   DpiState& s = *FDpi;
   auto* form = dynamic_cast<TControl*>(Owner());
   if (form == nullptr) return;

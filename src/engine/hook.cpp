@@ -23,7 +23,7 @@ LRESULT FLX_CALLBACK CallWndHookProc(int Code, WPARAM WParam, LPARAM LParam) {
       InstanceList->Count() == 0) {
     return 0;
   }
-  TFlexarium* self = unit::FindInstance(M->hwnd);
+  TFlexarium::Impl* self = unit::FindInstance(M->hwnd);
   if (self == nullptr || !self->FEnabled) return 0;
   try {
     const bool win98 = Win32MajorVersion() == 4 && Win32MinorVersion() == 10;

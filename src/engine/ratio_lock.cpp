@@ -197,19 +197,12 @@ Ratio designRatio(int ownerW, int ownerH, int runDpiW, int runDpiH,
 
 }  // namespace
 
-void TFlexarium::KeepAspectSizing(HWND Wnd, WPARAM Edge, LPARAM LParam) {
+void TFlexarium::Impl::KeepAspectSizing(HWND Wnd, WPARAM Edge, LPARAM LParam) {
   auto* R = reinterpret_cast<RECT*>(LParam);
   const Ratio ratio = designRatio(FOwnerWidth, FOwnerHeight, FRunDpiW, FRunDpiH,
                                   FDesignDpiW, FDesignDpiH);
   if (R == nullptr || !ratio || BusyForm(Wnd)) return;
-  const bool left =
-      Edge == WMSZ_LEFT || Edge == WMSZ_TOPLEFT || Edge == WMSZ_BOTTOMLEFT;
-  const bool right =
-      Edge == WMSZ_RIGHT || Edge == WMSZ_TOPRIGHT || Edge == WMSZ_BOTTOMRIGHT;
-  const bool top =
-      Edge == WMSZ_TOP || Edge == WMSZ_TOPLEFT || Edge == WMSZ_TOPRIGHT;
-  const bool bottom = Edge == WMSZ_BOTTOM || Edge == WMSZ_BOTTOMLEFT ||
-                      Edge == WMSZ_BOTTOMRIGHT;
+  const auto [left, right, top, bottom] = SizingEdges(Edge);
   if (!left && !right && !top && !bottom) return;
 
   const POINT nc = nonClient(Wnd);
@@ -295,14 +288,14 @@ void TFlexarium::KeepAspectSizing(HWND Wnd, WPARAM Edge, LPARAM LParam) {
   }
 }
 
-POINT TFlexarium::ClientSizeOf(HWND Wnd) {
+POINT TFlexarium::Impl::ClientSizeOf(HWND Wnd) {
   RECT c{};
   GetClientRect(Wnd, &c);
   return POINT{c.right - c.left, c.bottom - c.top};
 }
 
-void TFlexarium::KeepAspectMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
-                                   UINT Dpi) {
+void TFlexarium::Impl::KeepAspectMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
+                                         UINT Dpi) {
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   const Ratio ratio = designRatio(FOwnerWidth, FOwnerHeight, FRunDpiW, FRunDpiH,
                                   FDesignDpiW, FDesignDpiH);

@@ -38,8 +38,8 @@ class PassLock {
 
 }  // namespace
 
-void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
-                            bool HookPath) {
+void TFlexarium::Impl::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
+                                  bool HookPath) {
   if (WParam == SIZE_MINIMIZED) return;
   const unsigned cw = LOWORD(static_cast<std::uintptr_t>(LParam));
   const unsigned ch = HIWORD(static_cast<std::uintptr_t>(LParam));
@@ -138,7 +138,7 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
                  unit::Saturate(FMaxSize.y - top), TRUE);
     }
   }
-  if (FOnExitResize) FOnExitResize.Code(this, sx, sy);
+  if (FOnExitResize) FOnExitResize.Code(&Self, sx, sy);
   FIsResized = true;
 }
 
@@ -150,7 +150,7 @@ void TFlexarium::HandleSize(HWND Wnd, WPARAM WParam, LPARAM LParam,
 // and its anchor rules are taken there: the pass decides where it is, the
 // anchors what happens when the application resizes its parent between
 // passes.
-void TFlexarium::SettleAnchored(
+void TFlexarium::Impl::SettleAnchored(
     std::vector<std::pair<TControl*, PCtrlInfo>>& Anchored) {
   auto depth = [](const TControl* c) {
     int d = 0;
@@ -176,8 +176,8 @@ void TFlexarium::SettleAnchored(
   }
 }
 
-void TFlexarium::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
-                             double sy, double sf, bool UpdateFactors) {
+void TFlexarium::Impl::ControlStep(TControl* Ctl, PCtrlInfo Info, double sx,
+                                   double sy, double sf, bool UpdateFactors) {
   ScaleCtrlFont(true, Info, Ctl);
   // What the control's own font size reads once set (sizes travel through
   // the pixel height, as the framework keeps them).

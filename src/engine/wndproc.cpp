@@ -30,7 +30,8 @@ LRESULT passToForm(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 
 }  // namespace
 
-LRESULT TFlexarium::PassOn(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+LRESULT TFlexarium::Impl::PassOn(HWND Wnd, UINT Msg, WPARAM WParam,
+                                 LPARAM LParam) {
   // A second component on the form replaced FormWndProc with itself: its
   // previous procedure would lead back here, so go to the form's own one.
   if (lpPrevWndProc == nullptr || lpPrevWndProc == &FormWndProc) {
@@ -41,15 +42,18 @@ LRESULT TFlexarium::PassOn(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
   return result;
 }
 
-bool TFlexarium::BusyForm(HWND Wnd) { return IsIconic(Wnd) || BusyMdiChild(); }
+bool TFlexarium::Impl::BusyForm(HWND Wnd) {
+  return IsIconic(Wnd) || BusyMdiChild();
+}
 
-bool TFlexarium::BusyMdiChild() {
+bool TFlexarium::Impl::BusyMdiChild() {
   auto* form = dynamic_cast<TCustomForm*>(Owner());
   return form != nullptr && form->FormStyle() == TFormStyle::fsMDIChild &&
          form->WindowState() != TWindowState::wsNormal;
 }
 
-void TFlexarium::HandleShowWindow(HWND Wnd, WPARAM WParam, bool HookPath) {
+void TFlexarium::Impl::HandleShowWindow(HWND Wnd, WPARAM WParam,
+                                        bool HookPath) {
   if ((WParam & 0xFF) != 1 || FIsResized) return;
   if (BusyForm(Wnd)) return;
   if (HookPath) {
@@ -77,8 +81,9 @@ void TFlexarium::HandleShowWindow(HWND Wnd, WPARAM WParam, bool HookPath) {
   }
 }
 
-void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
-                                     bool Maximising, bool Iconic) {
+void TFlexarium::Impl::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam,
+                                           bool HookPath, bool Maximising,
+                                           bool Iconic) {
   if (BusyForm(Wnd) && !(Iconic && IsIconic(Wnd) && !BusyMdiChild())) return;
   auto* Info = reinterpret_cast<MINMAXINFO*>(LParam);
   if (Info == nullptr) return;
@@ -147,7 +152,7 @@ void TFlexarium::HandleGetMinMaxInfo(HWND Wnd, LPARAM LParam, bool HookPath,
   Info->ptMaxPosition = {unit::Saturate(px), unit::Saturate(py)};
 }
 
-void TFlexarium::HandleSizing(LPARAM LParam) {
+void TFlexarium::Impl::HandleSizing(LPARAM LParam) {
   auto* R = reinterpret_cast<RECT*>(LParam);
   if (R == nullptr) return;
   // Only the right and bottom edges move; the minimum wins over the maximum.
@@ -169,8 +174,46 @@ void TFlexarium::HandleSizing(LPARAM LParam) {
   }
 }
 
-bool TFlexarium::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
-                               bool HookPath) {
+// What WM_SIZE tells the per-monitor DPI code: the client size a change of
+// DPI scales from (dpi_change.cpp).
+void TFlexarium::Impl::NoteClientSize(WPARAM WParam, LPARAM LParam) {
+  if (FDpi == nullptr || WParam == SIZE_MINIMIZED) return;
+  DpiState& s = *FDpi;
+  ++s.Passes;
+  // The size a DPI change gives is derived from the kept one, never kept
+  // itself; a maximised size is the monitor's, not one the form was given.
+  if (s.Changing || WParam != SIZE_RESTORED) return;
+  const int width = LOWORD(static_cast<std::uintptr_t>(LParam));
+  const int height = HIWORD(static_cast<std::uintptr_t>(LParam));
+  // The kept size itself at this DPI (a restore after a change while
+  // maximised) is kept as it was given: taken again here, rounded at this
+  // DPI, it would come back a pixel off.
+  const SIZE kept = KeptClientSize(FRunDpiW, FRunDpiH);
+  if (width == kept.cx && height == kept.cy) return;
+  s.ClientWidth = width;
+  s.ClientHeight = height;
+  s.ClientDpiW = FRunDpiW;
+  s.ClientDpiH = FRunDpiH;
+}
+
+int TFlexarium::Impl::LimitW(int Value) const {
+  if (FDpi == nullptr || Value <= 0 || FRunDpiW == FDpi->StartDpiW ||
+      FDpi->StartDpiW <= 0) {
+    return Value;
+  }
+  return std::max(1, unit::ScaleHalfUp(Value, FRunDpiW, FDpi->StartDpiW));
+}
+
+int TFlexarium::Impl::LimitH(int Value) const {
+  if (FDpi == nullptr || Value <= 0 || FRunDpiH == FDpi->StartDpiH ||
+      FDpi->StartDpiH <= 0) {
+    return Value;
+  }
+  return std::max(1, unit::ScaleHalfUp(Value, FRunDpiH, FDpi->StartDpiH));
+}
+
+bool TFlexarium::Impl::HandleMessage(HWND Wnd, UINT Msg, WPARAM WParam,
+                                     LPARAM LParam, bool HookPath) {
   // Errors of a handler are the application's to hear about; they never
   // cross the window or hook procedure.
   bool answered = false;
@@ -224,7 +267,7 @@ LRESULT FLX_CALLBACK FormWndProc(HWND Wnd, UINT Msg, WPARAM WParam,
                                  LPARAM LParam) {
   // Nothing may cross into the window system: errors of a handler are
   // reported to the application and the message still goes on.
-  TFlexarium* self = unit::FindInstance(Wnd);
+  TFlexarium::Impl* self = unit::FindInstance(Wnd);
   bool answered = false;
   if (self != nullptr && self->FEnabled) {
     answered = self->HandleMessage(Wnd, Msg, WParam, LParam, false);

@@ -100,7 +100,7 @@ void PlaceForm(TWinControl* Form, TResizeFormPos FormPos, bool ValidTaskbar,
              Width, Height, TRUE);
 }
 
-void TFlexarium::SetFormPos(TResizeFormPos Value) {
+void TFlexarium::Impl::SetFormPos(TResizeFormPos Value) {
   if (Value == FFormPos) return;
   FFormPos = Value;
   if (ComponentState().Contains(csDesigning)) return;

@@ -1,9 +1,10 @@
 // The six outer-size properties: start size, maximum and minimum. Their write
 // methods keep MinX <= X <= MaxX among the values that are set (non-zero)
-// and refuse anything else with a Japanese or English message. The font
-// floor refuses a negative size the same way.
+// and refuse anything else with a Japanese or English message, as the font
+// floor (font_floor.cpp) refuses a negative size.
 #include "flexarium/flexarium.h"
 #include "flexarium/sysutils.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 
@@ -54,6 +55,19 @@ static_assert(sizeof(SizeMessages) / sizeof(SizeMessages[0]) ==
   throw EInvalidOperation(JapaneseUI ? Pair.Japanese : Pair.English);
 }
 
+}  // namespace
+
+namespace unit {
+
+void RequireNotNegative(int Value) {
+  JapaneseUI = TFlexarium::CheckJapan();
+  if (Value < 0) Refuse(smNegative);
+}
+
+}  // namespace unit
+
+namespace {
+
 // One comparison with a partner property; a partner of 0 is not set and
 // takes part in none.
 struct TLimit {
@@ -74,12 +88,11 @@ constexpr bool Upper = true;
 // run-time constructor that would otherwise have done it.
 void WriteSize(int& Field, int Value, const TLimit& First,
                const TLimit& Second) {
-  JapaneseUI = TFlexarium::CheckJapan();
+  unit::RequireNotNegative(Value);
   if (Value == 0) {
     Field = 0;
     return;
   }
-  if (Value < 0) Refuse(smNegative);
   First.Check(Value);
   Second.Check(Value);
   Field = Value;
@@ -87,40 +100,34 @@ void WriteSize(int& Field, int Value, const TLimit& First,
 
 }  // namespace
 
-void TFlexarium::SetFormWidth(int Value) {
+void TFlexarium::Impl::SetFormWidth(int Value) {
   WriteSize(FFormWidth, Value, {FFormMinWidth, Lower, smBelowMinWidth},
             {FFormMaxWidth, Upper, smAboveMaxWidth});
 }
 
-void TFlexarium::SetFormHeight(int Value) {
+void TFlexarium::Impl::SetFormHeight(int Value) {
   WriteSize(FFormHeight, Value, {FFormMinHeight, Lower, smBelowMinHeight},
             {FFormMaxHeight, Upper, smAboveMaxHeight});
 }
 
-void TFlexarium::SetFormMaxWidth(int Value) {
+void TFlexarium::Impl::SetFormMaxWidth(int Value) {
   WriteSize(FFormMaxWidth, Value, {FFormMinWidth, Lower, smBelowMinWidth},
             {FFormWidth, Lower, smMaxBelowWidth});
 }
 
-void TFlexarium::SetFormMaxHeight(int Value) {
+void TFlexarium::Impl::SetFormMaxHeight(int Value) {
   WriteSize(FFormMaxHeight, Value, {FFormMinHeight, Lower, smBelowMinHeight},
             {FFormHeight, Lower, smMaxBelowHeight});
 }
 
-void TFlexarium::SetFormMinWidth(int Value) {
+void TFlexarium::Impl::SetFormMinWidth(int Value) {
   WriteSize(FFormMinWidth, Value, {FFormMaxWidth, Upper, smAboveMaxWidth},
             {FFormWidth, Upper, smMinAboveWidth});
 }
 
-void TFlexarium::SetFormMinHeight(int Value) {
+void TFlexarium::Impl::SetFormMinHeight(int Value) {
   WriteSize(FFormMinHeight, Value, {FFormMaxHeight, Upper, smAboveMaxHeight},
             {FFormHeight, Upper, smMinAboveHeight});
-}
-
-void TFlexarium::SetMinFontSize(int Value) {
-  JapaneseUI = TFlexarium::CheckJapan();
-  if (Value < 0) Refuse(smNegative);
-  FMinFontSize = Value;
 }
 
 }  // namespace flx

@@ -69,37 +69,39 @@
 #include "scenario_runner.h"
 #include "simulation.h"
 #include "unit/rounding.h"
+#include "unit/unit_private.h"
 
 namespace flx {
 
 // The component's records and factors, as the checks read them.
 struct TFlexariumAccess {
+  static TFlexarium::Impl& of(TFlexarium& f) { return TFlexarium::Impl::Of(f); }
   // A size limit at the current DPI, as the drag is held to it.
-  static int LimitW(TFlexarium& f, int v) { return f.LimitW(v); }
-  static int LimitH(TFlexarium& f, int v) { return f.LimitH(v); }
+  static int LimitW(TFlexarium& f, int v) { return of(f).LimitW(v); }
+  static int LimitH(TFlexarium& f, int v) { return of(f).LimitH(v); }
   static PCtrlInfo Record(TFlexarium& f, const TComponent* c) {
-    return f.FindCtrlOf(c);
+    return of(f).FindCtrlOf(c);
   }
   static PCtrlInfo ChildRecord(TFlexarium& f, const TComponent& frame,
                                const TComponent& c) {
-    return f.FindChildCtrl(frame.Name(), c.Name());
+    return of(f).FindChildCtrl(frame.Name(), c.Name());
   }
   static bool Excluded(TFlexarium& f, const std::string& name) {
-    return f.Excluded(name);
+    return of(f).Excluded(name);
   }
-  static double ScaleX(TFlexarium& f) { return f.FPrevScaleX; }
-  static double ScaleY(TFlexarium& f) { return f.FPrevScaleY; }
-  static int OwnerWidth(TFlexarium& f) { return f.FOwnerWidth; }
-  static int OwnerHeight(TFlexarium& f) { return f.FOwnerHeight; }
-  static int DesignDpiW(TFlexarium& f) { return f.FDesignDpiW; }
-  static int DesignDpiH(TFlexarium& f) { return f.FDesignDpiH; }
-  static int RunDpiW(TFlexarium& f) { return f.FRunDpiW; }
-  static int RunDpiH(TFlexarium& f) { return f.FRunDpiH; }
+  static double ScaleX(TFlexarium& f) { return of(f).FPrevScaleX; }
+  static double ScaleY(TFlexarium& f) { return of(f).FPrevScaleY; }
+  static int OwnerWidth(TFlexarium& f) { return of(f).FOwnerWidth; }
+  static int OwnerHeight(TFlexarium& f) { return of(f).FOwnerHeight; }
+  static int DesignDpiW(TFlexarium& f) { return of(f).FDesignDpiW; }
+  static int DesignDpiH(TFlexarium& f) { return of(f).FDesignDpiH; }
+  static int RunDpiW(TFlexarium& f) { return of(f).FRunDpiW; }
+  static int RunDpiH(TFlexarium& f) { return of(f).FRunDpiH; }
   static bool FontExcluded(TFlexarium& f, const std::string& name) {
-    return f.FontExcluded(name);
+    return of(f).FontExcluded(name);
   }
   static int OwnerFontSize(TFlexarium& f) {
-    return f.FOwnerFont ? f.FOwnerFont->Size() : 0;
+    return of(f).FOwnerFont ? of(f).FOwnerFont->Size() : 0;
   }
 };
 

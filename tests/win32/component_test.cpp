@@ -6,6 +6,7 @@
 #include "flexarium/formfile.h"
 #include "flexarium/forms.h"
 #include "flexarium/stdctrls.h"
+#include "unit/unit_private.h"
 
 // After the framework headers: classes.h declares names that are macros in
 // <windows.h>.

@@ -5,6 +5,7 @@
 #include "flexarium/flexarium.h"
 #include "flexarium/forms.h"
 #include "flexarium/sysutils.h"
+#include "unit/unit_private.h"
 
 // After the framework headers: classes.h declares names that are macros in
 // <windows.h>.

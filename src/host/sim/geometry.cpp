@@ -385,14 +385,7 @@ BOOL Desktop::Impl::show(HWND wnd, int cmd) {
 void Desktop::Impl::drag(HWND wnd, WPARAM edge, int dx, int dy) {
   const Window* w = find(wnd);
   if (w == nullptr || w->child || w->state != State::Normal) return;
-  const bool left =
-      edge == WMSZ_LEFT || edge == WMSZ_TOPLEFT || edge == WMSZ_BOTTOMLEFT;
-  const bool right =
-      edge == WMSZ_RIGHT || edge == WMSZ_TOPRIGHT || edge == WMSZ_BOTTOMRIGHT;
-  const bool top =
-      edge == WMSZ_TOP || edge == WMSZ_TOPLEFT || edge == WMSZ_TOPRIGHT;
-  const bool bottom = edge == WMSZ_BOTTOM || edge == WMSZ_BOTTOMLEFT ||
-                      edge == WMSZ_BOTTOMRIGHT;
+  const auto [left, right, top, bottom] = SizingEdges(edge);
   if (!left && !right && !top && !bottom) return;
 
   deliver(wnd, WM_ENTERSIZEMOVE, 0, 0);
