@@ -357,6 +357,8 @@ std::set<std::string> readBaseline(const std::string& path) {
 
 namespace {
 
+#if FLEXARIUM_LINT_FORK
+// A child's results travel to the parent as JSON.
 json ResultToJson(const LintFileResult& r) {
   json pictures = json::array();
   for (const auto& p : r.pictures) {
@@ -399,6 +401,7 @@ LintFileResult ResultFromJson(const json& j) {
   }
   return r;
 }
+#endif
 
 std::vector<LintFileResult> LintAll(const std::vector<std::string>& files,
                                     const LintSettings& settings, int jobs) {
