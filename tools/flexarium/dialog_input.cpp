@@ -1,4 +1,5 @@
 #include "dialog_input.h"
+#include "form_input.h"
 
 #include <algorithm>
 #include <cctype>
@@ -21,7 +22,7 @@ std::string utf8(const fs::path& path) {
 }
 
 std::vector<std::uint8_t> readBytes(const std::string& file) {
-  std::ifstream in(fs::u8path(file), std::ios::binary);
+  std::ifstream in(pathOf(file), std::ios::binary);
   if (!in) throw flx::Exception(file + ": error: cannot open the file");
   std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
   if (in.bad()) throw flx::Exception(file + ": error: cannot read the file");
@@ -29,7 +30,7 @@ std::vector<std::uint8_t> readBytes(const std::string& file) {
 }
 
 bool isScript(const std::string& file) {
-  std::string ext = fs::u8path(file).extension().string();
+  std::string ext = nameOf(pathOf(file).extension());
   for (char& c : ext) c = static_cast<char>(std::tolower(c));
   return ext == ".rc";
 }
@@ -92,14 +93,14 @@ std::string findCompiler(const std::string& file) {
 std::vector<std::uint8_t> compileScript(const std::string& file,
                                         const ScriptOptions& script) {
   std::error_code ec;
-  if (!fs::is_regular_file(fs::u8path(file), ec)) {
+  if (!fs::is_regular_file(pathOf(file), ec)) {
     throw flx::Exception(file + ": error: cannot open the file");
   }
   const std::string compiler = findCompiler(file);
   std::random_device random;
   const fs::path out = fs::temp_directory_path() /
                        ("flexarium-" + std::to_string(random()) + ".res");
-  const fs::path source = fs::u8path(file);
+  const fs::path source = pathOf(file);
   std::string command = quoted(compiler, file) + " -O res";
   // The script's own folder first, as the compiler of a project does.
   const fs::path folder = source.parent_path();

@@ -47,7 +47,7 @@ std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
   if (!isStdin(file)) {
     auto root = flx::LoadFormFile(file, options);
     if (text != nullptr) {
-      std::ifstream in(file, std::ios::binary);
+      std::ifstream in(pathOf(file), std::ios::binary);
       std::ostringstream read;
       read << in.rdbuf();
       *text = read.str();
@@ -91,7 +91,7 @@ std::unique_ptr<flx::TComponent> loadForm(const std::string& file,
   }
   auto root = flx::LoadFormFile(file, options);
   // The first line tells the layout; the file read whole is the library's.
-  std::ifstream in(file, std::ios::binary);
+  std::ifstream in(pathOf(file), std::ios::binary);
   std::string first;
   std::getline(in, first);
   if (!in.eof()) first += '\n';

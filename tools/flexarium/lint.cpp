@@ -53,7 +53,7 @@ void Collect(const flx::FormObject& object, FileFacts& facts) {
 }
 
 FileFacts ReadFacts(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pathOf(path), std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
   FileFacts facts;
@@ -320,7 +320,7 @@ std::string lintToHtml(const std::vector<LintFileResult>& results) {
 }
 
 std::set<std::string> readBaseline(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(pathOf(path), std::ios::binary);
   if (!in) throw flx::Exception(path + ": cannot read the baseline file");
   json doc;
   try {

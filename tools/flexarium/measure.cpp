@@ -15,6 +15,7 @@
 #include "flexarium/form_text.h"
 #include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
+#include "form_input.h"
 
 namespace flexarium_cli {
 
@@ -147,7 +148,7 @@ void addMeasureCommand(CLI::App& app, int& exitCode) {
       std::set<std::tuple<std::string, bool>> styles;
       for (const char16_t* s : kFixedStrings) texts.insert(s);
       for (const auto& file : args->plan) {
-        std::ifstream in(file, std::ios::binary);
+        std::ifstream in(pathOf(file), std::ios::binary);
         std::stringstream text;
         text << in.rdbuf();
         try {
@@ -201,7 +202,7 @@ void addMeasureCommand(CLI::App& app, int& exitCode) {
       return ok;
     };
     if (!args->cases.empty()) {
-      std::ifstream in(args->cases, std::ios::binary);
+      std::ifstream in(pathOf(args->cases), std::ios::binary);
       if (!in) {
         std::cerr << args->cases << ": cannot read the file\n";
         exitCode = 1;
