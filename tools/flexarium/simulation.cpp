@@ -78,8 +78,8 @@ void Session::load(const std::string& path,
   // outer size was the design client size plus the frame at the file's
   // DPI, not at the DPI the form is loaded at.
   outerWidth_ = outerHeight_ = false;
-  for (const flx::FormProperty& p :
-       flx::ParseFormText(text, inputName(path))->props) {
+  const auto document = flx::ParseFormText(text, inputName(path));
+  for (const flx::FormProperty& p : document->props) {
     if (flx::SameText(p.name, "Width")) outerWidth_ = true;
     if (flx::SameText(p.name, "ClientWidth")) outerWidth_ = false;
     if (flx::SameText(p.name, "Height")) outerHeight_ = true;

@@ -194,7 +194,9 @@ struct TextMeasurer::Impl {
   // The pixel size GDI realises for lfHeight: a negative height is the em,
   // a positive one the cell (ascent plus descent), 0 a cell of 16.
   static int Ppem(FT_Face face, std::int32_t height) {
-    if (height < 0) return -height;
+    // FreeType takes pixel sizes up to 0xFFFF; a larger height (down to
+    // the Integer minimum, whose negation would overflow) is held there.
+    if (height < 0) return height < -0xFFFF ? 0xFFFF : -height;
     if (height == 0) height = 16;
     if (!FT_IS_SCALABLE(face)) {
       // A cell height picks the tallest strike that fits in it.
