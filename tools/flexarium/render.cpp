@@ -1,3 +1,12 @@
+// The preview's pictures: one SVG per step and one HTML page of them.
+//
+// Sections:
+//   Text       the controls' fonts and text measured as the window system
+//              measures it
+//   Svg        the small SVG writer
+//   Controls   each control class drawn as Windows draws it
+//   Pictures   the form's frame and a step's whole picture, file names
+//   Html       the page of every step
 #include "render.h"
 
 #include <algorithm>
@@ -20,6 +29,8 @@ namespace {
 constexpr int kPad = 16;
 constexpr int kFooter = 60;
 constexpr const char* kUiFont = "'Segoe UI', Tahoma, 'DejaVu Sans', sans-serif";
+
+// ---- Text
 
 std::string fontFamily(const std::string& name) {
   std::string family;
@@ -82,6 +93,8 @@ double textWidth(const std::string& text, int pixels) {
   return 0.56 * pixels * static_cast<double>(glyphs);
 }
 
+// ---- Svg
+
 class Svg {
  public:
   explicit Svg(std::ostringstream& out) : out_(out) {}
@@ -130,6 +143,8 @@ class Svg {
 };
 
 // "&&" stands for "&"; a single "&" only marks the accelerator.
+// ---- Controls
+
 std::string withoutAccelerator(const std::string& text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
@@ -521,6 +536,8 @@ void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
   }
 }
 
+// ---- Pictures
+
 void captionButtons(Svg& svg, double right, double top, double height) {
   const double bw = height * 1.9;
   const double cy = top + height / 2;
@@ -708,6 +725,8 @@ std::string renderSvg(const StepLayout& step, int number,
   out << "</svg>\n";
   return out.str();
 }
+
+// ---- Html
 
 std::string renderHtml(const PreviewReport& report) {
   std::ostringstream out;
