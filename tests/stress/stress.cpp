@@ -1198,16 +1198,20 @@ class StepMaker {
     lines.push_back("show");
     return lines;
   }
+  // A drag of a random edge or corner (a corner by two distances).
+  std::string dragLine() {
+    const std::string edge = random_.pick(
+        std::vector<std::string>{"left", "right", "top", "bottom", "topleft",
+                                 "topright", "bottomleft", "bottomright"});
+    std::string line =
+        "try drag " + edge + " " + std::to_string(random_.distance());
+    if (edge.size() > 6) line += " " + std::to_string(random_.distance());
+    return line;
+  }
   std::string aspectStep() {
     const int roll = random_.between(0, 99);
     if (roll < 40) {
-      const std::string edge = random_.pick(
-          std::vector<std::string>{"left", "right", "top", "bottom", "topleft",
-                                   "topright", "bottomleft", "bottomright"});
-      std::string line =
-          "try drag " + edge + " " + std::to_string(random_.distance());
-      if (edge.size() > 6) line += " " + std::to_string(random_.distance());
-      return line;
+      return dragLine();
     }
     if (roll < 52) return "minimize";
     if (roll < 68) return "maximize";
@@ -1469,13 +1473,7 @@ class StepMaker {
              std::to_string(random_.between(-3000, 3000));
     }
     if (roll < 42) {
-      const std::string edge = random_.pick(
-          std::vector<std::string>{"left", "right", "top", "bottom", "topleft",
-                                   "topright", "bottomleft", "bottomright"});
-      std::string line =
-          "try drag " + edge + " " + std::to_string(random_.distance());
-      if (edge.size() > 6) line += " " + std::to_string(random_.distance());
-      return line;
+      return dragLine();
     }
     if (roll < 46) return "maximize";
     if (roll < 49) return "minimize";
