@@ -20,30 +20,37 @@ object EveryRuleForm: TEveryRuleForm
   object pnlKept: TPanel
     Left = 8
     Top = 48
-    Width = 230
+    Width = 100
     Height = 40
     TabOrder = 1
   end
   object pnlNext: TPanel
-    Left = 246
+    Left = 116
     Top = 48
-    Width = 46
+    Width = 100
     Height = 40
     TabOrder = 2
+  end
+  object pnlEdge: TPanel
+    Left = 246
+    Top = 48
+    Width = 54
+    Height = 40
+    TabOrder = 3
   end
   object pnlLeft: TPanel
     Left = 3
     Top = 100
     Width = 3
     Height = 40
-    TabOrder = 3
+    TabOrder = 4
   end
   object pnlRight: TPanel
     Left = 6
     Top = 100
     Width = 40
     Height = 40
-    TabOrder = 4
+    TabOrder = 5
   end
   object lblNote: TLabel
     Left = 8
@@ -52,11 +59,12 @@ object EveryRuleForm: TEveryRuleForm
     Height = 13
     Caption = 'Fine print'
     ParentFont = False
-    Font.Height = -7
+    Font.Height = -9
     Font.Name = 'Tahoma'
   end
   object Flexarium1: TFlexarium
     NoResizeCtl = 'pnlKept'
+    MinFontSize = 8
     DesignFrmW = 300
     DesignFrmH = 200
     DesignDpiW = 96
