@@ -1242,6 +1242,8 @@ TEST(CliPictures, TextStandsAndClipsWhereWindowsDrawsIt) {
     const char* align;
     double x, baseline;
     const char* clip;
+    std::vector<std::string> items = {};  // tabs, sections, panels
+    std::vector<int> columns = {};
   };
   const Case cases[] = {
       {"push button: centred both ways", Look::Button, 75, 25, 11, "OK", "", 30,
@@ -1258,6 +1260,66 @@ TEST(CliPictures, TextStandsAndClipsWhereWindowsDrawsIt) {
        15, "17 0 103 17"},
       {"radio button", Look::Radio, 120, 17, 11, "Radio me", "", 17, 13,
        "16 0 104 17"},
+      {"check box with its text before the box", Look::Check, 120, 17, 11,
+       "Check me", "left", 1, 13, "0 0 104 17"},
+      {"the first tab's caption",
+       Look::Tabs,
+       300,
+       100,
+       11,
+       "General",
+       "",
+       8,
+       14,
+       "2 0 54 22",
+       {"General", "Advanced"}},
+      {"a later tab's caption, after the tabs before it",
+       Look::Tabs,
+       300,
+       100,
+       11,
+       "Advanced",
+       "",
+       62,
+       14,
+       "56 2 65 20",
+       {"General", "Advanced"}},
+      {"a header section's text",
+       Look::Header,
+       300,
+       20,
+       11,
+       "Size",
+       "",
+       106,
+       15,
+       "106 0 88 20",
+       {"Name", "Size"},
+       {100, 100}},
+      {"a status panel's text, 2 px after the panel before",
+       Look::Status,
+       600,
+       20,
+       11,
+       "Mode",
+       "",
+       125,
+       15,
+       "123 3 126 16",
+       {"Ready", "Mode", "Last"},
+       {120, 130}},
+      {"the last status panel's, to the bar's end",
+       Look::Status,
+       600,
+       20,
+       11,
+       "Last",
+       "",
+       255,
+       15,
+       "253 3 346 16",
+       {"Ready", "Mode", "Last"},
+       {120, 130}},
       {"static text centred from the top", Look::Static, 120, 30, 11, "Centred",
        "center", 38, 11, "0 0 120 30"},
       {"static text right-aligned", Look::Static, 120, 30, 11, "Right", "right",
@@ -1265,7 +1327,7 @@ TEST(CliPictures, TextStandsAndClipsWhereWindowsDrawsIt) {
       {"label left-aligned", Look::Label, 120, 30, 11, "Static left", "left", 0,
        11, "0 0 120 30"},
       {"group box caption on the top edge, 8 px in", Look::Group, 150, 60, 11,
-       "Group caption", "", 8, 11, "8 0 74 13"},
+       "Group caption", "", 8, 11, "8 0 136 13"},
       {"edit text at its margin, a pixel below the edge", Look::Edit, 120, 21,
        11, "Edit text", "", 6, 14, "6 3 108 13"},
       {"edit text, larger font", Look::Edit, 120, 30, 16, "Edit text", "", 7,
@@ -1283,6 +1345,9 @@ TEST(CliPictures, TextStandsAndClipsWhereWindowsDrawsIt) {
     control.fontName = "Tahoma";
     control.fontHeight = -c.font;
     control.bordered = c.look == Look::Edit;
+    control.items = c.items;
+    control.columns = c.columns;
+    control.itemIndex = c.look == Look::Tabs ? 0 : -1;
     ControlLayout& shown = control;
     StepLayout s;
     s.action = "show";

@@ -274,6 +274,10 @@ def misplaced_text(picture, control, texts):
     for x, width, (cx, cy, w, h) in texts:
         for y in range(int(oy + cy), int(oy + cy + h)):
             for px in range(int(ox + cx), int(ox + cx + w)):
+                # The controls inside (a panel's buttons) draw their own.
+                if any(a <= px < c and b <= y < d
+                       for a, b, c, d in control["inner"]):
+                    continue
                 if 0 <= px < picture.width and 0 <= y < picture.height and \
                         max(picture.pixel(px, y)) < DARK:
                     xs.append(px - ox)

@@ -398,25 +398,32 @@ bool drawMeasured(Svg& svg, const ControlLayout& c, const ControlText& t,
   };
   // A check box's or radio button's box and text in the box `b`: the box
   // 12 px (at 96 DPI) and one, then half a '0' of gap and one pixel; the
-  // text centred in the height, the box centred on the text's line.
+  // text centred in the height, the box centred on the text's line. With
+  // the text before the box (`textFirst`), the box stands at the right
+  // end and the text one pixel in from the left.
   auto checkItem = [&](const Box& b, const std::string& text, bool radio,
-                       int state, const std::string& color, bool slanted) {
+                       int state, const std::string& color, bool slanted,
+                       bool textFirst) {
     const int box = 12 * dpi / 96 + 1;
-    const int labelLeft = b.left + box + t.zeroWidth() / 2;
+    const int gap = t.zeroWidth() / 2;
+    const int boxLeft = textFirst ? b.left + b.width - box : b.left;
+    const int labelLeft = textFirst ? b.left : b.left + box + gap;
+    const int labelRight =
+        textFirst ? b.left + b.width - box - gap : b.left + b.width;
     const int top = b.top + (b.height - th) / 2;
     const int delta = th - box;
     const int boxTop = delta > 0   ? top + th - delta / 2 - 1 - box
                        : delta < 0 ? top - -delta / 2 - 1
                                    : top;
     if (radio) {
-      radioButton(svg, b.left + 0.5, boxTop + box / 2.0, box - 1, state != 0);
+      radioButton(svg, boxLeft + 0.5, boxTop + box / 2.0, box - 1, state != 0);
     } else {
-      svg.rect(b.left + 0.5, boxTop + 0.5, box - 1, box - 1,
+      svg.rect(boxLeft + 0.5, boxTop + 0.5, box - 1, box - 1,
                state == 2 ? "#d0d0d0" : "#ffffff", "#333333");
-      if (state != 0) checkMark(svg, b.left + 0.5, boxTop + 0.5, box - 1);
+      if (state != 0) checkMark(svg, boxLeft + 0.5, boxTop + 0.5, box - 1);
     }
     const std::string clipId =
-        svg.clip(labelLeft, b.top, b.left + b.width - labelLeft, b.height);
+        svg.clip(labelLeft, b.top, labelRight - labelLeft, b.height);
     draw(labelLeft + 1, top, firstLine(text), clipId, color, slanted);
   };
   switch (c.look) {
@@ -433,7 +440,7 @@ bool drawMeasured(Svg& svg, const ControlLayout& c, const ControlText& t,
     case Look::Check:
     case Look::Radio:
       checkItem(Box{0, 0, w, h}, shown, c.look == Look::Radio, c.check, ink,
-                italic);
+                italic, c.align == "left");
       return true;
     case Look::Edit: {
       // The sunken edge, then the margin the edit takes from its font
@@ -475,7 +482,9 @@ bool drawMeasured(Svg& svg, const ControlLayout& c, const ControlText& t,
     case Look::RadioGroup: {
       // The etched frame's top line runs through the middle of the
       // caption's line; the caption stands 8 px in on the face colour,
-      // clipped 6 px before the right edge.
+      // clipped 6 px before the right edge (Windows clips it at its own
+      // width too, which cuts nothing of it; a viewer whose font draws
+      // it wider would lose its end).
       const double frameTop = th / 2 - 1;
       svg.rect(0.5, frameTop + 0.5, w - 1, h - frameTop - 1, "none", "#c5c5c5",
                "rx=\"2\"");
@@ -483,14 +492,14 @@ bool drawMeasured(Svg& svg, const ControlLayout& c, const ControlText& t,
         const int tw = t.width(line).value_or(0);
         const int right = std::min(8 + tw + 2, w - 6);
         svg.rect(6, 0, right - 6, th, kFace, "");
-        draw(8, 0, line, svg.clip(8, 0, right - 8, th), ink, italic);
+        draw(8, 0, line, svg.clip(8, 0, w - 14, th), ink, italic);
       }
       if (c.look == Look::RadioGroup) {
         for (std::size_t i = 0; i < c.items.size() && i < c.itemRects.size();
              ++i) {
           checkItem(c.itemRects[i], withoutAccelerator(c.items[i]), true,
                     static_cast<int>(i) == c.itemIndex ? 1 : 0, textInk,
-                    c.italic);
+                    c.italic, false);
         }
       }
       return true;
@@ -516,7 +525,7 @@ bool drawMeasured(Svg& svg, const ControlLayout& c, const ControlText& t,
     case Look::Tabs: {
       // Each tab as wide as its caption and 6 px each side, the caption
       // centred in it and clipped at it; the active tab stands 2 px
-      // higher.
+      // higher, its caption's line 3 px below the top as the others'.
       const int tabs = th + 9;
       svg.rect(0.5, tabs - 1.5, w - 1, h - tabs + 1, kFace, kShadow);
       int x = 2;
@@ -527,40 +536,44 @@ bool drawMeasured(Svg& svg, const ControlLayout& c, const ControlText& t,
         const int top = active ? 0 : 2;
         svg.rect(x + 0.5, top + 0.5, tw + 12, tabs - top - 1, kFace, kShadow);
         if (active) svg.rect(x + 1, tabs - 2.5, tw + 11, 2, kFace, "");
-        draw(x + 6, top + (tabs - top - th) / 2, caption,
-             svg.clip(x, top, tw + 12, tabs - top), textInk, c.italic);
+        draw(x + 6, 3, caption, svg.clip(x, top, tw + 12, tabs - top), textInk,
+             c.italic);
         x += tw + 12;
       }
       return true;
     }
     case Look::Header: {
       // Each section's text 6 px in from its left, centred down the row
-      // and clipped 6 px before its right end.
+      // (a spare pixel above) and clipped 6 px before its right end.
       if (c.bordered) svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", kSunken);
       const int y = c.bordered ? 2 : 0;
-      const int row = std::min(h, th + 6);
+      // A header control's row is the control; a list view's is its
+      // font's line and 6 px.
+      const int row = c.bordered ? std::min(h, th + 6) : h;
       int x = c.bordered ? 2 : 0;
       for (std::size_t i = 0; i < c.items.size() && i < c.columns.size(); ++i) {
         const int cw = c.columns[i];
         svg.rect(x + 0.5, y + 0.5, cw - 1, row - 1, kFace, kShadow);
-        draw(x + 6, y + (row - th) / 2, firstLine(c.items[i]),
+        draw(x + 6, y + (row - th + 1) / 2, firstLine(c.items[i]),
              svg.clip(x + 6, y, cw - 12, row), textInk, c.italic);
         x += cw;
       }
       return true;
     }
     case Look::Status: {
-      // Each panel's sunken edge 2 px below the top; its text 4 px in,
-      // centred down the panel and clipped inside the edge.
+      // Each panel ends where its width does and the next starts 2 px
+      // later; within its sunken edge (2 px below the top) the text
+      // stands 3 px in, centred down, clipped inside the edge.
       svg.rect(0, 0, w, h, kFace, "");
       int x = 0;
       for (std::size_t i = 0; i < c.items.size(); ++i) {
         const bool last = i + 1 == c.items.size() || i >= c.columns.size();
-        const int pw = last ? w - x : c.columns[i];
-        svg.rect(x + 0.5, 1.5, pw - 3, h - 3, "none", kShadow);
-        draw(x + 4, 3 + (h - 5 - th) / 2, firstLine(c.items[i]),
-             svg.clip(x + 1, 2, pw - 4, h - 4), textInk, c.italic);
-        x += pw;
+        const int right = last ? w : x + c.columns[i];
+        const int left = i == 0 ? 0 : x + 2;
+        svg.rect(left + 0.5, 2.5, right - left - 1, h - 3, "none", kShadow);
+        draw(left + 3, 3 + (h - 4 - th) / 2, firstLine(c.items[i]),
+             svg.clip(left + 1, 3, right - left - 2, h - 4), textInk, c.italic);
+        x = right;
       }
       return true;
     }
