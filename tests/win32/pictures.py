@@ -25,8 +25,12 @@ that control.
 The text check: for buttons, check boxes, radio buttons, labels, group
 boxes and panels whose preview draws their text unclipped (measured, with
 its width and clip path), the dark pixels of the screenshot inside the
-text's clip rectangles must run from where the SVG's text starts to where
-it ends, within a pixel or two (the glyphs' side bearings).
+text's clip rectangles must start where the SVG's text starts, within a
+pixel or two (the glyphs' side bearings). Where they end is not compared:
+Wine draws Tahoma at the sizes its file holds bitmaps for (8 to 16
+pixels) from those bitmaps, whose advances differ from the outline
+widths GDI measures (by up to a sixth), so a centred
+caption starts where the measured width puts it but ends elsewhere.
 """
 import re
 import json
@@ -284,18 +288,16 @@ def misplaced_text(picture, control, texts):
     if not xs:
         return ""  # the region check says what is missing
     left = min(x for x, _, _ in texts)
-    right = max(x + width for x, width, _ in texts)
-    return span_problem(control["name"], min(xs), max(xs) + 1, left, right)
+    return start_problem(control["name"], min(xs), left)
 
 
-def span_problem(name, ink_left, ink_right, left, right):
-    """The ink from ink_left to ink_right against the text's span in the
-    SVG: the glyphs' side bearings leave up to 2 px at the start and 4 at
-    the end without ink."""
-    if left - 1 <= ink_left <= left + 2 and right - 4 <= ink_right <= right + 1:
+def start_problem(name, ink_left, left):
+    """The ink's first column against the text's start in the SVG: a
+    glyph's side bearing leaves up to 2 px without ink."""
+    if left - 1 <= ink_left <= left + 2:
         return ""
-    return (f"{name}'s text runs from {ink_left} to {ink_right} on the "
-            f"screen, from {left:g} to {right:g} in the SVG")
+    return (f"{name}'s text starts at {ink_left} on the screen, at "
+            f"{left:g} in the SVG")
 
 
 def preview(cli, form, screen, steps, svg_dir):
@@ -352,7 +354,7 @@ def check(cli, plan_path, out):
                                     f"{probe['name']} painted over")
             status = "ok" if not problems else "FAILED"
             # The text check must see text 6 px away from where it stands.
-            if not problems and not span_problem("probe", 10, 50, 16, 56):
+            if not problems and not start_problem("probe", 10, 16):
                 problems.append("the text check does not notice text 6 px "
                                 "to the left of its place")
             print(f"pictures {name} {step}: {status}, {len(checked)} of "
