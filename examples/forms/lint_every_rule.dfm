@@ -58,12 +58,25 @@ object EveryRuleForm: TEveryRuleForm
     Width = 100
     Height = 13
     Caption = 'Fine print'
+    Font.Charset = DEFAULT_CHARSET
+    Font.Color = clWindowText
     ParentFont = False
     Font.Height = -9
     Font.Name = 'Tahoma'
+    Font.Style = []
   end
   object Flexarium1: TFlexarium
+    FormPos = rpDefault
+    FormWidth = 0
+    FormHeight = 0
+    FormMaxWidth = 0
+    FormMaxHeight = 0
+    FormMinWidth = 0
+    FormMinHeight = 0
+    ResizeFont = True
     NoResizeCtl = 'pnlKept'
+    Enabled = True
+    ValidTaskbar = True
     MinFontSize = 8
     DesignFrmW = 300
     DesignFrmH = 200
