@@ -26,7 +26,9 @@ The text check: for buttons, check boxes, radio buttons, labels, group
 boxes and panels whose preview draws their text unclipped (measured, with
 its width and clip path), the dark pixels of the screenshot inside the
 text's clip rectangles must start where the SVG's text starts, within a
-pixel or two (the glyphs' side bearings). Where they end is not compared:
+pixel or two (the glyphs' side bearings), and a single line without
+descenders or an accelerator's underline must end on the SVG's baseline,
+within a pixel. Where they end is not compared:
 Wine draws Tahoma at the sizes its file holds bitmaps for (8 to 16
 pixels) from those bitmaps, whose advances differ from the outline
 widths GDI measures (by up to a sixth), so a centred
@@ -186,6 +188,7 @@ def boxes(preview_step, real_form):
                     "drawn": c.get("drawn", True), "visible": visible,
                     "box": box, "inner": [], "class": c.get("class", ""),
                     "origin": control_origin,
+                    "caption": c.get("caption") or "",
                     "size": (c["width"], c["height"])})
     # What lies inside each control is painted by its children.
     for i, c in enumerate(out):
@@ -234,7 +237,8 @@ DARK = 90  # text is black; frames, bevels and boxes are lighter
 
 
 def svg_texts(svg):
-    """{control name: [(x, width, clip (x, y, w, h))]} of the measured,
+    """{control name: [(x, width, clip (x, y, w, h), baseline, content)]}
+    of the measured,
     clipped texts the SVG draws in each control, in the control's own
     pixels (names drawn in grey for controls without a caption left out)."""
     clips = {m.group(1): tuple(float(m.group(i)) for i in range(2, 6))
@@ -249,14 +253,15 @@ def svg_texts(svg):
     for name, body in zip(parts[1::2], parts[2::2]):
         own = re.split(r"<svg |</svg>", body)[0]
         texts = []
-        for m in re.finditer(r"<text ([^>]*)>", own):
+        for m in re.finditer(r"<text ([^>]*)>([^<]*)</text>", own):
             attrs = dict(re.findall(r'([\w-]+)="([^"]*)"', m.group(1)))
             ref = re.match(r"url\(#(.+)\)", attrs.get("clip-path", ""))
             if not ref or "textLength" not in attrs or \
                     attrs.get("fill") == "#8a8a8a" or ref.group(1) not in clips:
                 continue
             texts.append((float(attrs["x"]), float(attrs["textLength"]),
-                          clips[ref.group(1)]))
+                          clips[ref.group(1)], float(attrs["y"]),
+                          m.group(2)))
         out.setdefault(name, texts)
     return out
 
@@ -269,13 +274,13 @@ def misplaced_text(picture, control, texts):
         return ""
     ox, oy = control["origin"]
     cw, ch = control["size"]
-    for x, width, (cx, cy, w, h) in texts:
+    for x, width, (cx, cy, w, h), _, _ in texts:
         # Only text that the control shows whole, on the screenshot too.
         if x < cx or x + width > cx + w or cx < 0 or cy < 0 or \
                 cx + w > cw or cy + h > ch:
             return ""
-    xs = []
-    for x, width, (cx, cy, w, h) in texts:
+    xs, ys = [], []
+    for x, width, (cx, cy, w, h), _, _ in texts:
         for y in range(int(oy + cy), int(oy + cy + h)):
             for px in range(int(ox + cx), int(ox + cx + w)):
                 # The controls inside (a panel's buttons) draw their own.
@@ -285,10 +290,30 @@ def misplaced_text(picture, control, texts):
                 if 0 <= px < picture.width and 0 <= y < picture.height and \
                         max(picture.pixel(px, y)) < DARK:
                     xs.append(px - ox)
+                    ys.append(y - oy)
     if not xs:
         return ""  # the region check says what is missing
-    left = min(x for x, _, _ in texts)
-    return start_problem(control["name"], min(xs), left)
+    left = min(t[0] for t in texts)
+    problem = start_problem(control["name"], min(xs), left)
+    # One line without descenders ends on its baseline (an accelerator's
+    # underline lies below it).
+    _, _, _, baseline, content = texts[0]
+    if not problem and len(texts) == 1 and content.strip() and \
+            not set(content) & set(DESCENDERS) and \
+            "&" not in control["caption"].replace("&&", ""):
+        problem = baseline_problem(control["name"], max(ys) + 1, baseline)
+    return problem
+
+
+DESCENDERS = "gjpqyQ,;()[]{}|/_@$"
+
+
+def baseline_problem(name, ink_bottom, baseline):
+    """The row below the ink against the SVG's baseline."""
+    if abs(ink_bottom - baseline) <= 1:
+        return ""
+    return (f"{name}'s text ends above row {ink_bottom} on the screen, on "
+            f"the baseline {baseline:g} in the SVG")
 
 
 def start_problem(name, ink_left, left):
@@ -354,9 +379,10 @@ def check(cli, plan_path, out):
                                     f"{probe['name']} painted over")
             status = "ok" if not problems else "FAILED"
             # The text check must see text 6 px away from where it stands.
-            if not problems and not start_problem("probe", 10, 16):
+            if not problems and (not start_problem("probe", 10, 16) or
+                                 not baseline_problem("probe", 20, 17)):
                 problems.append("the text check does not notice text 6 px "
-                                "to the left of its place")
+                                "to the left of its place or 3 px below")
             print(f"pictures {name} {step}: {status}, {len(checked)} of "
                   f"{len(controls)} controls drawn and found, "
                   f"{len(placed)} texts placed")
