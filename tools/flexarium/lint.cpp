@@ -122,8 +122,12 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
       for (auto& c : now.controls) {
         if (c.look == Look::Label) c.autoSize = !facts.fixedSize.count(c.name);
       }
-      const LintCase where{now.dpi, scale,
-                           settings.monitors.empty() ? -1 : now.monitor, move};
+      // On one screen its DPI; on monitors of their own the DPI the form's
+      // window has where it is.
+      const LintCase where =
+          settings.monitors.empty()
+              ? LintCase{session.screen().dpi.width, scale, -1, move}
+              : LintCase{now.dpi, scale, now.monitor, move};
       auto found = checkLayout(now, design, where, settings, formMinFont);
       if (found.empty()) return;
       for (auto& f : found) {
@@ -215,7 +219,7 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
 namespace {
 
 // The case's fields of a finding or picture; the monitor and the move only
-// on monitors of their own, so that other reports read as before.
+// where there are some, so that other reports read as before.
 void CaseToJson(const LintCase& c, json& j) {
   j["dpi"] = c.dpi;
   j["scale"] = c.scale;
