@@ -38,6 +38,7 @@
 #include "render.h"
 #include "scenario_language.h"
 #include "scenario_runner.h"
+#include "scratch_root.h"
 #include "simulation.h"
 
 namespace flexarium_cli {
@@ -60,7 +61,7 @@ class Scratch {
  public:
   Scratch() {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
+    dir_ = flx::testing_support::ScratchRoot() /
            (std::string("flexarium_cli_") + info->test_suite_name() + "_" +
             info->name());
     fs::remove_all(dir_);

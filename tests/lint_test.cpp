@@ -13,6 +13,7 @@
 
 #include "cli_run.h"
 #include "lint.h"
+#include "scratch_root.h"
 
 namespace flexarium_cli {
 namespace {
@@ -53,7 +54,7 @@ class LintFiles : public ::testing::Test {
  protected:
   LintFiles() {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
+    dir_ = flx::testing_support::ScratchRoot() /
            (std::string("flexarium_lint_") + info->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
