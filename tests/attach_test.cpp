@@ -461,7 +461,31 @@ TEST_F(AttachTest, DetachLeavesAPassThroughUnderAProcedureInstalledLater) {
   EXPECT_GT(gOuterMessages, 0);
   EXPECT_GT(gPlainMessages, 0);
   EXPECT_EQ(windowBounds(tree.children[0]), before);
+  // The procedures left behind would serve a second attachment twice.
+  EXPECT_THROW(Attach(tree.top), EInvalidOperation);
   DestroyWindow(tree.top);
+}
+
+TEST_F(AttachTest, AChildLeftWithAPassThroughIsServedByItAgain) {
+  WindowTree tree(kLayout);
+  const HWND button = tree.byId(1001);
+  auto first = Attach(tree.top);
+  gOuterPrev = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      button, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&OuterProc)));
+  first->Detach();
+  auto second = Attach(tree.top);
+  EquivalentForm eq(kLayout);
+  eq.flex->Start();
+  eq.form->Show();
+  ShowWindow(tree.top, SW_SHOW);
+  gOuterMessages = 0;
+  setClient(tree.top, 600, 450);
+  setClient(eq.wnd(), 600, 450);
+  EXPECT_GT(gOuterMessages, 0);
+  expectSameLayout(tree, eq, "attached again");
+  second->Detach();
+  EXPECT_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC),
+            reinterpret_cast<LONG_PTR>(&OuterProc));
 }
 
 TEST_F(AttachTest, DestroyingTheWindowDetaches) {

@@ -88,6 +88,8 @@ class TAdoptedControl : public TWinControl {
 
   // Told when a child of this window is made (WM_PARENTNOTIFY).
   std::function<void(win::HWND child)> OnChildCreated;
+  // Told when this control's window goes (Gone() becomes true).
+  std::function<void()> OnWindowGone;
 
  protected:
   void CreateWnd() override;
@@ -133,6 +135,9 @@ class TAdoptedForm : public TCustomForm {
   void Release();
   void DestroyHandle() override { Release(); }
 
+  // Whether an earlier adoption left its procedure in the window's chain,
+  // behind one installed over it later.
+  static bool HoldsPassThrough(win::HWND wnd);
   // Messages of the window in progress (nested ones counted).
   int MessageDepth() const { return FDepth; }
 

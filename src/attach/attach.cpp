@@ -79,6 +79,8 @@ struct Attachment::State : std::enable_shared_from_this<State> {
   bool InCallback = false;
   // Windows their parent announced, adopted at the next message.
   bool CreatedPending = false;
+  // Windows destroyed, their controls dropped at the next message.
+  bool GonePending = false;
   std::shared_ptr<State> KeepAlive;
 
   // ---- The tree
@@ -124,6 +126,7 @@ struct Attachment::State : std::enable_shared_from_this<State> {
         c = owned.release();
         c->SetParent(parent);
         c->OnChildCreated = [this](HWND) { CreatedPending = true; };
+        c->OnWindowGone = [this] { GonePending = true; };
         // Windows' own per-monitor re-layout of dialog controls would
         // fight the component's.
         SetDialogControlDpiChangeBehavior(
@@ -172,6 +175,7 @@ struct Attachment::State : std::enable_shared_from_this<State> {
 
   // Drops the controls whose windows are gone, and their records.
   void Prune() {
+    GonePending = false;
     std::vector<TAdoptedControl*> gone;
     for (TAdoptedControl* c : Controls()) {
       if (c->Gone()) gone.push_back(c);
@@ -197,7 +201,7 @@ struct Attachment::State : std::enable_shared_from_this<State> {
   void Enter() {
     if (!IsAttached || DetachPending) return;
     if (CreatedPending) AdoptNew();
-    Prune();
+    if (GonePending) Prune();
   }
 
   void Idle() {
@@ -368,6 +372,14 @@ std::unique_ptr<Attachment> Attach(win::HWND wnd,
   if (GetPropW(wnd, kAttachedProp) != nullptr) {
     throw EInvalidOperation("Attach: window " + hexHandle(wnd) +
                             " is attached already");
+  }
+  // The component an earlier attachment left behind a procedure installed
+  // over it would serve the window a second time.
+  if (TAdoptedForm::HoldsPassThrough(wnd)) {
+    throw EInvalidOperation(
+        "Attach: window " + hexHandle(wnd) +
+        " still holds an earlier attachment's window procedure behind one "
+        "installed over it later; it cannot be attached again");
   }
   auto state = std::make_shared<Attachment::State>();
   try {

@@ -194,7 +194,10 @@ void TAdoptedControl::Adopt(HWND wnd, TAdoptedFonts& fonts, int ppi) {
   FAdopting = false;
   FHandle = wnd;
   SetPropW(wnd, kControlProp, this);
-  subclass(wnd, &AdoptedWndProc);
+  // A procedure of ours left in the chain as a pass-through (by an earlier
+  // adoption, under one installed later) serves this adoption: a second
+  // one in front would find the first one's property and call itself.
+  if (previousProc(wnd) == nullptr) subclass(wnd, &AdoptedWndProc);
   FSubclassed = true;
 }
 
@@ -245,11 +248,13 @@ void TAdoptedControl::WindowDestroyed() {
   if (FShownPooled && FFonts != nullptr) FFonts->Release(FShownFont);
   FShownPooled = false;
   FShownFont = nullptr;
+  if (OnWindowGone) OnWindowGone();
 }
 
 void TAdoptedControl::WindowDestroying() {
   Release();
   FGone = true;
+  if (OnWindowGone) OnWindowGone();
 }
 
 void TAdoptedControl::Release() {
@@ -422,6 +427,10 @@ void TAdoptedForm::CreateWnd() {
 void TAdoptedForm::FontChanged() {
   // The window's own font is the program's: the controls show theirs.
   TControl::FontChanged();
+}
+
+bool TAdoptedForm::HoldsPassThrough(HWND wnd) {
+  return previousProc(wnd) != nullptr;
 }
 
 void TAdoptedForm::Subclass() {
