@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -96,11 +97,13 @@ struct Attachment::State : std::enable_shared_from_this<State> {
     return out;
   }
 
-  TAdoptedControl* ControlOf(HWND wnd) const {
+  // The controls by window, for one walk of the tree.
+  std::unordered_map<HWND, TAdoptedControl*> ByWindow() const {
+    std::unordered_map<HWND, TAdoptedControl*> out;
     for (TAdoptedControl* c : Controls()) {
-      if (c->Window() == wnd) return c;
+      if (c->Window() != nullptr) out.emplace(c->Window(), c);
     }
-    return nullptr;
+    return out;
   }
 
   std::string UniqueName(LONG_PTR id) const {
@@ -112,13 +115,15 @@ struct Attachment::State : std::enable_shared_from_this<State> {
     return name;
   }
 
-  // Adopts the children of `parentWnd` not adopted yet, and theirs; the
-  // number adopted.
-  int AdoptChildren(HWND parentWnd, TWinControl* parent) {
+  // Adopts the children of `parentWnd` not adopted yet (not in `known`),
+  // and theirs; the number adopted.
+  int AdoptChildren(HWND parentWnd, TWinControl* parent,
+                    const std::unordered_map<HWND, TAdoptedControl*>& known) {
     int added = 0;
     for (HWND child = GetWindow(parentWnd, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
-      TAdoptedControl* c = ControlOf(child);
+      const auto it = known.find(child);
+      TAdoptedControl* c = it != known.end() ? it->second : nullptr;
       if (c == nullptr) {
         auto owned = std::make_unique<TAdoptedControl>(Form.get());
         owned->SetName(UniqueName(GetWindowLongPtrW(child, GWLP_ID)));
@@ -134,7 +139,9 @@ struct Attachment::State : std::enable_shared_from_this<State> {
             DCDC_DISABLE_FONTUPDATE | DCDC_DISABLE_RELAYOUT);
         ++added;
       }
-      if (AdoptsChildrenOf(c->ClassName())) added += AdoptChildren(child, c);
+      if (AdoptsChildrenOf(c->ClassName())) {
+        added += AdoptChildren(child, c, known);
+      }
     }
     return added;
   }
@@ -189,7 +196,7 @@ struct Attachment::State : std::enable_shared_from_this<State> {
 
   void AdoptNew() {
     CreatedPending = false;
-    if (AdoptChildren(Wnd, Form.get()) == 0) return;
+    if (AdoptChildren(Wnd, Form.get(), ByWindow()) == 0) return;
     UpdateExclusions();
     Component->DynamicAdd();
   }
@@ -265,7 +272,7 @@ struct Attachment::State : std::enable_shared_from_this<State> {
         [this](TObject*, double x, double y) { CallExitResize(x, y); }, ""});
     c.SetFormPos(options.FormPos);
 
-    AdoptChildren(wnd, Form.get());
+    AdoptChildren(wnd, Form.get(), {});
     SetDialogDpiChangeBehavior(wnd, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
     UpdateExclusions();
     const LONG_PTR before = GetWindowLongPtrW(wnd, GWLP_WNDPROC);
