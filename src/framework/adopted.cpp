@@ -1,3 +1,7 @@
+// Windows made by other code in the framework model: the fonts shared by
+// adopted windows, a control around a child window and a form around a
+// top-level one, each with the window procedure it puts in front and gives
+// back.
 #include "flexarium/adopted.h"
 
 #include <algorithm>
