@@ -542,6 +542,42 @@ INSTANTIATE_TEST_SUITE_P(
                       CallbackDetach{"FreeTheAttachment", true}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// On Windows 4.x the component sees the window's messages through its
+// thread hook, before any window procedure: the same layout, and a detach
+// from the callback still waits for the message to be done.
+class AttachHookPath : public AttachTest {
+ protected:
+  void SetUp() override {
+    desktop->mutableConfig().version = win::OSVersion{4, 0};
+    AttachTest::SetUp();
+  }
+};
+
+TEST_F(AttachHookPath, SameLayoutAndDetachFromTheCallback) {
+  WindowTree tree(kLayout);
+  const LONG_PTR proc = GetWindowLongPtrW(tree.top, GWLP_WNDPROC);
+  std::unique_ptr<Attachment> attached;
+  bool detach = false;
+  AttachOptions options;
+  options.OnExitResize = [&](double, double) {
+    if (detach) attached.reset();
+  };
+  attached = Attach(tree.top, options);
+  EquivalentForm eq(kLayout);
+  eq.flex->Start();
+  eq.form->Show();
+  ShowWindow(tree.top, SW_SHOW);
+  setClient(tree.top, 600, 450);
+  setClient(eq.wnd(), 600, 450);
+  expectSameLayout(tree, eq, "hook path");
+  detach = true;
+  setClient(tree.top, 500, 400);
+  EXPECT_EQ(attached, nullptr);
+  EXPECT_EQ(GetWindowLongPtrW(tree.top, GWLP_WNDPROC), proc);
+  EXPECT_EQ(SendMessageW(tree.children[0], WM_GETFONT, 0, 0),
+            reinterpret_cast<LRESULT>(tree.fonts[0]));
+}
+
 // ---- Children destroyed or made later
 
 struct ChildChange {
