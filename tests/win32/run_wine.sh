@@ -70,6 +70,7 @@ session() {
   cp "$x/component_test.exe" "$FLX_LOGS/component98_test.exe"
   set_dpi 96
   run framework "$x/framework_test.exe"
+  run attach "$x/attach_test.exe"
   run desktop "$x/desktop_test.exe"
   run lock "$x/lock_test.exe"
   run component "$x/component_test.exe" FLX_EXPECT_VERSION=6.1
