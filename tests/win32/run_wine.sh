@@ -56,11 +56,14 @@ session() {
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD \
       /d "$1" /f > /dev/null 2>&1
   }
-  # name, exe path, then the environment it runs with
+  # name, exe path, then the environment it runs with, then after "--" its
+  # arguments
   run() {
-    local name=$1 exe=$2
+    local name=$1 exe=$2 vars=()
     shift 2
-    env "$@" timeout 90 wine "$exe" > "$FLX_LOGS/$name.log" 2>&1
+    while [ $# -gt 0 ] && [ "$1" != "--" ]; do vars+=("$1"); shift; done
+    [ $# -gt 0 ] && shift
+    env "${vars[@]}" timeout 90 wine "$exe" "$@" > "$FLX_LOGS/$name.log" 2>&1
     status=$?
     echo "$status" > "$FLX_LOGS/$name.status"
     [ "$status" -eq 0 ] || rc=1
@@ -85,6 +88,9 @@ session() {
   run locale-en "$x/locale_test.exe" FLX_EXPECT_LANGUAGE=en
   run locale-ja "$x/locale_test.exe" LC_ALL=ja_JP.UTF-8 \
     FLX_EXPECT_LANGUAGE=ja
+  # The example program a Win32 programmer copies: its dialog follows 1.5x
+  # and 0.75x of its size, and gets its fonts back when detached.
+  run dialog-app "$x/dialog_app.exe" -- --check
   set_dpi 144
   run dpi-144 "$x/dpi_test.exe" FLX_EXPECT_DPI=144
   set_dpi 96
