@@ -39,6 +39,8 @@ inline constexpr UINT WM_NCCREATE = 0x0081;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
 inline constexpr UINT WM_NCCALCSIZE = 0x0083;
 inline constexpr UINT WM_NCPAINT = 0x0085;
+inline constexpr UINT WM_GETDLGCODE = 0x0087;
+inline constexpr UINT WM_INITDIALOG = 0x0110;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
 inline constexpr UINT WM_CTLCOLOREDIT = 0x0133;
@@ -94,6 +96,7 @@ inline constexpr int GWL_WNDPROC = -4;
 inline constexpr int GWLP_USERDATA = -21;
 inline constexpr int GWL_STYLE = -16;
 inline constexpr int GWL_EXSTYLE = -20;
+inline constexpr int GWLP_ID = -12;
 
 // Styles.
 inline constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -118,12 +121,28 @@ inline constexpr DWORD WS_GROUP = 0x00020000;
 inline constexpr DWORD WS_TABSTOP = 0x00010000;
 inline constexpr DWORD WS_OVERLAPPEDWINDOW = 0x00CF0000;
 inline constexpr DWORD WS_EX_DLGMODALFRAME = 0x00000001;
+inline constexpr DWORD WS_EX_NOPARENTNOTIFY = 0x00000004;
 inline constexpr DWORD WS_EX_TOPMOST = 0x00000008;
 inline constexpr DWORD WS_EX_TOOLWINDOW = 0x00000080;
 inline constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100;
 inline constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 inline constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
 inline constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
+
+// Dialog styles.
+inline constexpr DWORD DS_ABSALIGN = 0x01;
+inline constexpr DWORD DS_SYSMODAL = 0x02;
+inline constexpr DWORD DS_3DLOOK = 0x04;
+inline constexpr DWORD DS_FIXEDSYS = 0x08;
+inline constexpr DWORD DS_NOFAILCREATE = 0x10;
+inline constexpr DWORD DS_SETFONT = 0x40;
+inline constexpr DWORD DS_MODALFRAME = 0x80;
+inline constexpr DWORD DS_CONTROL = 0x400;
+inline constexpr DWORD DS_CENTER = 0x800;
+inline constexpr DWORD DS_CENTERMOUSE = 0x1000;
+inline constexpr DWORD DS_SHELLFONT = DS_SETFONT | DS_FIXEDSYS;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
 
 // Styles and messages of the system's control classes (the low 16 bits of
 // a style are the class's own).
@@ -259,6 +278,10 @@ inline constexpr UINT SWP_NOACTIVATE = 0x0010;
 inline constexpr UINT SWP_FRAMECHANGED = 0x0020;
 inline constexpr UINT SWP_SHOWWINDOW = 0x0040;
 inline constexpr UINT SWP_HIDEWINDOW = 0x0080;
+
+// GetWindow commands.
+inline constexpr UINT GW_HWNDNEXT = 2;
+inline constexpr UINT GW_CHILD = 5;
 
 // Hooks.
 inline constexpr int WH_CALLWNDPROC = 4;
@@ -479,6 +502,31 @@ inline BOOL InvalidateRect(HWND wnd, const RECT* rect, BOOL erase) {
 }
 inline BOOL LockWindowUpdate(HWND wnd) {
   return currentWindowSystem().lockWindowUpdate(wnd);
+}
+inline HWND CreateDialogIndirectParamW(HINSTANCE /*instance*/,
+                                       std::span<const std::uint8_t> tmpl,
+                                       HWND owner, DLGPROC proc,
+                                       LPARAM initParam) {
+  return currentWindowSystem().createDialogIndirectParam(tmpl, owner, proc,
+                                                         initParam);
+}
+inline BOOL MapDialogRect(HWND dialog, RECT* rect) {
+  return currentWindowSystem().mapDialogRect(dialog, rect);
+}
+inline LONG GetDialogBaseUnits() {
+  return currentWindowSystem().getDialogBaseUnits();
+}
+inline HWND GetDlgItem(HWND dialog, int id) {
+  return currentWindowSystem().getDlgItem(dialog, id);
+}
+inline int GetDlgCtrlID(HWND wnd) {
+  return currentWindowSystem().getDlgCtrlID(wnd);
+}
+inline HWND GetWindow(HWND wnd, UINT cmd) {
+  return currentWindowSystem().getWindow(wnd, cmd);
+}
+inline BOOL ClientToScreen(HWND wnd, POINT* point) {
+  return currentWindowSystem().clientToScreen(wnd, point);
 }
 inline LRESULT SendMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return currentWindowSystem().sendMessage(wnd, msg, wp, lp);

@@ -103,6 +103,7 @@ struct LoadedFont {
   std::string file;
   bool fakeBold = false;
   bool bitmap = false;
+  int onlyStrike = 0;  // FaceMapping::onlyStrike
 };
 
 }  // namespace
@@ -187,6 +188,7 @@ struct TextMeasurer::Impl {
     }
     if (font.face != nullptr) {
       font.bitmap = !FT_IS_SCALABLE(font.face);
+      font.onlyStrike = font.bitmap ? mapping.onlyStrike : 0;
     }
     return fonts[key] = font;
   }
@@ -231,6 +233,10 @@ struct TextMeasurer::Impl {
     if (face->num_fixed_sizes <= 0) return false;
     int best = -1, bestSize = 0, smallest = -1, smallestSize = 0;
     for (int i = 0; i < face->num_fixed_sizes; ++i) {
+      if (font.onlyStrike > 0 &&
+          face->available_sizes[i].height != font.onlyStrike) {
+        continue;
+      }
       if (FT_Select_Size(face, i) != 0) continue;
       const int size =
           static_cast<int>((face->size->metrics.ascender + 32) >> 6);

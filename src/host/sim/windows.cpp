@@ -60,6 +60,7 @@ WNDPROC Desktop::Impl::classProc(std::u16string_view name, bool& found) const {
     }
   }
   found = isSystemClass(name);
+  if (found && sameClassName(name, u"#32770")) return &dialogClassProc;
   return found ? &systemClassProc : nullptr;
 }
 
@@ -84,6 +85,12 @@ void Desktop::Impl::release(HWND wnd) {
   std::vector<HWND> below = w->children;
   below.insert(below.end(), w->owned.begin(), w->owned.end());
   if (lockHolder == wnd) lockHolder = nullptr;
+  // The dialog manager's font goes with its dialog.
+  const std::size_t font = handleSerial(w->dialogFont, kTagFont);
+  if (font != 0 && font < fonts.size() && fonts[font]) {
+    fonts[font].reset();
+    freeFonts.push_back(font);
+  }
   windows[handleSerial(wnd, kTagWindow)].reset();
   --liveWindows;
   for (HWND c : below) release(c);
@@ -91,7 +98,8 @@ void Desktop::Impl::release(HWND wnd) {
 
 HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
                            std::u16string_view windowName, DWORD style, int x,
-                           int y, int cx, int cy, HWND parent, void* param) {
+                           int y, int cx, int cy, HWND parent, void* param,
+                           UINT_PTR id) {
   bool found = false;
   const WNDPROC proc = classProc(className, found);
   if (!found) return nullptr;
@@ -114,6 +122,7 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
     w->rect = RECT{x, y, x + heldExtent(cx), y + heldExtent(cy)};
     w->normalRect = w->rect;
     w->text = std::u16string(windowName);
+    if (child) w->id = id;
     if (!child) w->dpi = decideDpi(w->rect);
     recalcFrame(*w);
     markReported(*w);
@@ -143,6 +152,8 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
   const std::u16string cls(className);
   CREATESTRUCTW cs{};
   cs.lpCreateParams = param;
+  // A child's menu slot carries its control ID.
+  cs.hMenu = reinterpret_cast<void*>(child ? id : 0);
   cs.hwndParent = parent;
   cs.x = w->rect.left;
   cs.y = w->rect.top;
@@ -310,6 +321,8 @@ LONG_PTR Desktop::getWindowLongPtr(HWND wnd, int index) {
       return Impl::styleWord(*w);
     case GWL_EXSTYLE:
       return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
+    case GWLP_ID:
+      return w->child ? static_cast<LONG_PTR>(w->id) : 0;
     default:
       return 0;
   }
@@ -339,6 +352,11 @@ LONG_PTR Desktop::setWindowLongPtr(HWND wnd, int index, LONG_PTR value) {
     case GWL_EXSTYLE:
       previous = static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
       w->exStyle = static_cast<DWORD>(value);
+      return previous;
+    case GWLP_ID:
+      if (!w->child) return 0;
+      previous = static_cast<LONG_PTR>(w->id);
+      w->id = static_cast<UINT_PTR>(value);
       return previous;
     default:
       return 0;
