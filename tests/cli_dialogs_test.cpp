@@ -43,15 +43,16 @@ TEST(CliDialogs, ListsEachDialogWithItsSizeControlsAndCaption) {
   const Outcome o = RunCli({"dialogs", kRes});
   ASSERT_EQ(o.status, 0) << o.err;
   EXPECT_NE(o.out.find(kRes + ": 2 dialogs\n"), std::string::npos) << o.out;
-  // Name or number, language, size in dialog units, controls, caption.
-  EXPECT_NE(o.out.find("  SETTINGS                0409  160x60      3         "
-                       "Settings\n"),
+  // Name or number, language, size in dialog units and in pixels at 96
+  // DPI (8-point MS Shell Dlg: base units 6 x 13), controls, caption.
+  EXPECT_NE(o.out.find("  SETTINGS                0409  160x60      240x98     "
+                       "3         Settings\n"),
             std::string::npos)
       << o.out;
-  EXPECT_NE(o.out.find("  101                     0409  200x120     6         "
-                       "Find a pupil\n"),
-            std::string::npos)
-      << o.out;
+  const auto row = o.out.find("  101                     0409  200x120     ");
+  ASSERT_NE(row, std::string::npos) << o.out;
+  const std::string line = o.out.substr(row, o.out.find('\n', row) - row);
+  EXPECT_EQ(line.substr(line.size() - 22), "6         Find a pupil") << line;
 
   const Outcome j = RunCli({"dialogs", "--json", kRes});
   ASSERT_EQ(j.status, 0) << j.err;
@@ -62,6 +63,16 @@ TEST(CliDialogs, ListsEachDialogWithItsSizeControlsAndCaption) {
   EXPECT_EQ(dialogs[1].at("font").at("face"), "Segoe UI");
   EXPECT_EQ(dialogs[0].at("name"), "SETTINGS");
   EXPECT_EQ(dialogs[0].at("dlu").at("width"), 160);
+  // The client area in pixels, and the window around it: a dialog frame
+  // of 3 px a side and a caption.
+  const auto& px = dialogs[0].at("pixels");
+  EXPECT_EQ(px.at("width"), 240);
+  EXPECT_EQ(px.at("height"), 98);
+  EXPECT_EQ(px.at("window_width").get<int>() - 240, 6);
+  EXPECT_GT(px.at("window_height").get<int>() - 98, 6);
+  // The 9-point bold italic Segoe UI of the other one asks for larger
+  // base units than 8-point MS Shell Dlg.
+  EXPECT_GT(dialogs[1].at("pixels").at("width").get<int>(), 200 * 6 / 4);
 }
 
 TEST(CliDialogs, AScriptGoesThroughTheResourceCompiler) {
