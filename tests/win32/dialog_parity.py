@@ -10,9 +10,9 @@ client size, its control count, and each control's rectangle in the
 dialog's client area. Prints the counts (dialogs, controls, equal,
 differing) with the first differences, then "dialog parity: N passed, M
 failed": one pass per report pair whose share of equal controls reaches
-S (default 1.0: every control equal) and whose dialogs all agree on being
-made. A dialog the native side made that the report of the other side
-lacks is a difference too.
+S (default 1.0: every control equal). The controls of a dialog one side
+made and the other refused count as differing; a dialog missing from the
+simulated report, or whose window differs, is listed too.
 """
 import sys
 
