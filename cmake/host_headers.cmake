@@ -25,3 +25,26 @@ function(flexarium_host_headers target header)
   add_library(${target} INTERFACE)
   target_include_directories(${target} SYSTEM INTERFACE ${only})
 endfunction()
+
+# flexarium_header_library(VAR HEADER PACKAGE IMPORTED [ARGS...])
+#
+# sets VAR to what a target links for a header-only library: on a native
+# build PACKAGE's IMPORTED target, from find_package(PACKAGE ARGS... QUIET)
+# (ARGS may hold REQUIRED); on a cross build, or where the package is not
+# found, the INTERFACE library VAR of the host's copy of HEADER (above).
+# VAR is empty when neither is there.
+function(flexarium_header_library var header package imported)
+  if(NOT CMAKE_CROSSCOMPILING)
+    find_package(${package} ${ARGN} QUIET)
+    if(${package}_FOUND)
+      set(${var} ${imported} PARENT_SCOPE)
+      return()
+    endif()
+  endif()
+  flexarium_host_headers(${var} ${header})
+  if(TARGET ${var})
+    set(${var} ${var} PARENT_SCOPE)
+  else()
+    set(${var} "" PARENT_SCOPE)
+  endif()
+endfunction()

@@ -19,10 +19,5 @@ set(text "// Made by cmake/version_header.cmake.\n#pragma once\n"
          "#define FLEXARIUM_VERSION \"${VERSION}\"\n"
          "#define FLEXARIUM_COMMIT \"${commit}\"\n")
 string(CONCAT text ${text})
-set(old "")
-if(EXISTS "${OUT}")
-  file(READ "${OUT}" old)
-endif()
-if(NOT old STREQUAL text)
-  file(WRITE "${OUT}" "${text}")
-endif()
+include(${CMAKE_CURRENT_LIST_DIR}/write_if_changed.cmake)
+flexarium_write_if_changed("${OUT}" "${text}")

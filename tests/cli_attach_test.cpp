@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "cli_run.h"
+#include "scratch_root.h"
 
 namespace flexarium_cli {
 namespace {
@@ -228,7 +229,8 @@ TEST(AttachOptions, ErrorsSayWhatWasWrong) {
 }
 
 TEST(AttachScenario, BadLinesSayWhereAndWhat) {
-  const fs::path dir = fs::temp_directory_path() / "flexarium_attach_scn";
+  const fs::path dir =
+      flx::testing_support::ScratchRoot() / "flexarium_attach_scn";
   fs::create_directories(dir);
   const std::string form = kSource + "/examples/forms/";
   struct Case {
@@ -266,7 +268,8 @@ TEST(AttachDesignSize, IsWhatStampAddWritesAtEveryDpi) {
   // A form file that gives the outer size instead of the client size: its
   // design client size is that less the frame at the file's DPI, whatever
   // the DPI the preview runs at.
-  const fs::path dir = fs::temp_directory_path() / "flexarium_attach_size";
+  const fs::path dir =
+      flx::testing_support::ScratchRoot() / "flexarium_attach_size";
   fs::create_directories(dir);
   std::ifstream in(kSource + "/examples/forms/plain_dialog.dfm");
   std::stringstream read;
@@ -312,7 +315,8 @@ TEST(AttachDesignSize, IsWhatStampAddWritesAtEveryDpi) {
 // ---- stamp --add
 
 TEST(StampAdd, WritesTheComponentAtTheEndAndNamesTheField) {
-  const fs::path dir = fs::temp_directory_path() / "flexarium_stamp_add";
+  const fs::path dir =
+      flx::testing_support::ScratchRoot() / "flexarium_stamp_add";
   fs::create_directories(dir);
   const std::string form =
       "object Dlg: TDlg\n  ClientHeight = 200\n  ClientWidth = 300\n"
@@ -356,7 +360,8 @@ TEST(StampAdd, WritesTheComponentAtTheEndAndNamesTheField) {
 // A frame gets its layout from the component of the form that uses it, and
 // an inherited form's design size is its ancestor's: neither is guessed.
 TEST(StampAdd, RefusesAFrameAndAFormWhoseAncestorIsMissing) {
-  const fs::path dir = fs::temp_directory_path() / "flexarium_stamp_refuse";
+  const fs::path dir =
+      flx::testing_support::ScratchRoot() / "flexarium_stamp_refuse";
   fs::remove_all(dir);
   fs::create_directories(dir);
   fs::copy_file(kSource + "/examples/forms/address_frame.dfm",
@@ -401,7 +406,8 @@ TEST(StampAdd, RefusesAFrameAndAFormWhoseAncestorIsMissing) {
 // ---- Columns in the JSON report
 
 TEST(PreviewColumns, ListAndGridSizesArePerControl) {
-  const fs::path dir = fs::temp_directory_path() / "flexarium_preview_columns";
+  const fs::path dir =
+      flx::testing_support::ScratchRoot() / "flexarium_preview_columns";
   fs::create_directories(dir);
   std::ofstream(dir / "F.dfm")
       << "object F: TForm\n  ClientHeight = 300\n  ClientWidth = 400\n"
@@ -435,7 +441,8 @@ TEST(PreviewColumns, ListAndGridSizesArePerControl) {
 // differ, in a report as small as any other (one entry per row would be
 // gigabytes).
 TEST(PreviewColumns, GridsAtTheIntegerLimitAreReportedByTheirCounts) {
-  const fs::path dir = fs::temp_directory_path() / "flexarium_preview_limit";
+  const fs::path dir =
+      flx::testing_support::ScratchRoot() / "flexarium_preview_limit";
   fs::create_directories(dir);
   std::ofstream(dir / "F.dfm")
       << "object F: TForm\n  ClientHeight = 300\n  ClientWidth = 400\n"

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli_run.h"
+#include "scratch_root.h"
 
 namespace flexarium_cli {
 namespace {
@@ -98,7 +99,8 @@ class CliDialogsBadInput : public ::testing::TestWithParam<BadFile> {};
 
 TEST_P(CliDialogsBadInput, SaysWhatAndWhereAndGoesOn) {
   const BadFile& c = GetParam();
-  const fs::path dir = fs::temp_directory_path() / "flexarium_cli_dialogs";
+  const fs::path dir =
+      flx::testing_support::ScratchRoot() / "flexarium_cli_dialogs";
   fs::create_directories(dir);
   const std::string path = (dir / c.file).string();
   fs::remove(path);

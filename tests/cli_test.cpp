@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
@@ -31,10 +32,13 @@
 #include "cli_run.h"
 #include "commands.h"
 #include "corpus.h"
+#include "flexarium/sim_desktop.h"
+#include "flexarium/winapi.h"
 #include "options.h"
 #include "render.h"
 #include "scenario_language.h"
 #include "scenario_runner.h"
+#include "scratch_root.h"
 #include "simulation.h"
 
 namespace flexarium_cli {
@@ -57,7 +61,7 @@ class Scratch {
  public:
   Scratch() {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
+    dir_ = flx::testing_support::ScratchRoot() /
            (std::string("flexarium_cli_") + info->test_suite_name() + "_" +
             info->name());
     fs::remove_all(dir_);
@@ -1167,6 +1171,207 @@ TEST(CliPictures, SvgShowsWhatTheControlsShow) {
     for (const char* a : c.absent) {
       EXPECT_EQ(svg.find(a), std::string::npos) << a;
     }
+  }
+}
+
+// A text element of an SVG and the rectangle of the clip path it names.
+struct PlacedText {
+  double x = 0, y = 0;
+  std::string clip;  // "x y width height"; "" without a clip path
+  std::string length;
+};
+
+std::optional<PlacedText> FindText(const std::string& svg,
+                                   const std::string& content) {
+  const auto end = svg.find(">" + content + "</text>");
+  if (end == std::string::npos) return std::nullopt;
+  const auto start = svg.rfind("<text ", end);
+  const std::string tag = svg.substr(start, end - start);
+  auto attr = [&tag](const std::string& name) {
+    const auto at = tag.find(" " + name + "=\"");
+    if (at == std::string::npos) return std::string();
+    const auto from = at + name.size() + 3;
+    return tag.substr(from, tag.find('"', from) - from);
+  };
+  PlacedText t;
+  t.x = std::stod(attr("x"));
+  t.y = std::stod(attr("y"));
+  t.length = attr("textLength");
+  const std::string ref = attr("clip-path");
+  if (ref.size() > 6) {
+    const std::string id = ref.substr(5, ref.size() - 6);
+    const auto path = svg.find("<clipPath id=\"" + id + "\">");
+    if (path != std::string::npos) {
+      const auto rect = svg.find("<rect ", path);
+      auto value = [&](const char* name) {
+        const auto at = svg.find(std::string(" ") + name + "=\"", rect);
+        const auto from = at + std::strlen(name) + 3;
+        return svg.substr(from, svg.find('"', from) - from);
+      };
+      t.clip = value("x") + " " + value("y") + " " + value("width") + " " +
+               value("height");
+    }
+  }
+  return t;
+}
+
+// Where the text of each class stands, as measured on screenshots of real
+// windows under Wine (Tahoma at 11 and 16 pixels, 96 DPI): the left end of
+// the text and its baseline, in the control's own pixels, and the
+// rectangle it is clipped at.
+TEST(CliPictures, TextStandsAndClipsWhereWindowsDrawsIt) {
+  const flx::sim::ScopedDesktop desktop;
+  {
+    flx::win::LOGFONTW lf{};
+    lf.lfHeight = -11;
+    std::copy_n(u"Tahoma", 6, lf.lfFaceName);
+    const flx::win::HDC dc = flx::win::GetDC(nullptr);
+    const flx::win::HFONT font = flx::win::CreateFontIndirectW(&lf);
+    const flx::win::HFONT previous = flx::win::SelectObject(dc, font);
+    flx::win::SIZE size{};
+    const bool measured = flx::win::GetTextExtentPoint32W(dc, u"OK", &size);
+    flx::win::SelectObject(dc, previous);
+    flx::win::DeleteObject(font);
+    flx::win::ReleaseDC(nullptr, dc);
+    if (!measured) GTEST_SKIP() << "no text metrics in this build";
+  }
+  struct Case {
+    const char* name;
+    Look look;
+    int width, height, font;
+    const char* text;
+    const char* align;
+    double x, baseline;
+    const char* clip;
+    std::vector<std::string> items = {};  // tabs, sections, panels
+    std::vector<int> columns = {};
+  };
+  const Case cases[] = {
+      {"push button: centred both ways", Look::Button, 75, 25, 11, "OK", "", 30,
+       17, "0 0 75 25"},
+      {"push button wider caption: centred past both edges, clipped at them",
+       Look::Button, 60, 25, 11, "Apply all changes", "", -16, 17, "0 0 60 25"},
+      {"push button, larger font", Look::Button, 75, 25, 16, "OK", "", 27, 19,
+       "0 0 75 25"},
+      {"check box: after the box and half a '0', centred down", Look::Check,
+       120, 17, 11, "Check me", "", 17, 13, "16 0 104 17"},
+      {"check box caption clipped at its right edge", Look::Check, 70, 17, 11,
+       "Match whole words", "", 17, 13, "16 0 54 17"},
+      {"check box, larger font", Look::Check, 120, 17, 16, "Check me", "", 18,
+       15, "17 0 103 17"},
+      {"radio button", Look::Radio, 120, 17, 11, "Radio me", "", 17, 13,
+       "16 0 104 17"},
+      {"check box with its text before the box", Look::Check, 120, 17, 11,
+       "Check me", "left", 1, 13, "0 0 104 17"},
+      {"the first tab's caption",
+       Look::Tabs,
+       300,
+       100,
+       11,
+       "General",
+       "",
+       8,
+       14,
+       "2 0 54 22",
+       {"General", "Advanced"}},
+      {"a later tab's caption, after the tabs before it",
+       Look::Tabs,
+       300,
+       100,
+       11,
+       "Advanced",
+       "",
+       62,
+       14,
+       "56 2 65 20",
+       {"General", "Advanced"}},
+      {"a header section's text",
+       Look::Header,
+       300,
+       20,
+       11,
+       "Size",
+       "",
+       106,
+       15,
+       "106 0 88 20",
+       {"Name", "Size"},
+       {100, 100}},
+      {"a status panel's text, 2 px after the panel before",
+       Look::Status,
+       600,
+       20,
+       11,
+       "Mode",
+       "",
+       125,
+       15,
+       "123 3 126 16",
+       {"Ready", "Mode", "Last"},
+       {120, 130}},
+      {"the last status panel's, to the bar's end",
+       Look::Status,
+       600,
+       20,
+       11,
+       "Last",
+       "",
+       255,
+       15,
+       "253 3 346 16",
+       {"Ready", "Mode", "Last"},
+       {120, 130}},
+      {"static text centred from the top", Look::Static, 120, 30, 11, "Centred",
+       "center", 38, 11, "0 0 120 30"},
+      {"static text right-aligned", Look::Static, 120, 30, 11, "Right", "right",
+       92, 11, "0 0 120 30"},
+      {"label left-aligned", Look::Label, 120, 30, 11, "Static left", "left", 0,
+       11, "0 0 120 30"},
+      {"group box caption on the top edge, 8 px in", Look::Group, 150, 60, 11,
+       "Group caption", "", 8, 11, "8 0 136 13"},
+      {"edit text at its margin, a pixel below the edge", Look::Edit, 120, 21,
+       11, "Edit text", "", 6, 14, "6 3 108 13"},
+      {"edit text, larger font", Look::Edit, 120, 30, 16, "Edit text", "", 7,
+       19, "7 3 106 19"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ControlLayout control;
+    control.name = "C";
+    control.look = c.look;
+    control.width = c.width;
+    control.height = c.height;
+    control.text = c.text;
+    control.align = c.align;
+    control.fontName = "Tahoma";
+    control.fontHeight = -c.font;
+    control.bordered = c.look == Look::Edit;
+    control.items = c.items;
+    control.columns = c.columns;
+    control.itemIndex = c.look == Look::Tabs ? 0 : -1;
+    ControlLayout& shown = control;
+    StepLayout s;
+    s.action = "show";
+    s.form.name = "F";
+    s.form.window = flx::win::RECT{0, 0, 300, 200};
+    s.form.visible = s.form.window;
+    s.form.clientWidth = 300;
+    s.form.clientHeight = 200;
+    s.dpi = 96;
+    shown.parent = "F";
+    shown.fontSize = c.font * 72 / 96;
+    shown.fontPixels = c.font;
+    s.controls = {shown};
+    SvgOptions options;
+    options.footer = false;
+    const std::string svg = renderSvg(s, 1, options);
+    const auto t = FindText(svg, c.text);
+    ASSERT_TRUE(t) << svg;
+    EXPECT_EQ(t->x, c.x);
+    EXPECT_EQ(t->y, c.baseline);
+    EXPECT_EQ(t->clip, c.clip) << svg;
+    // As wide as measured, whatever font the viewer has.
+    EXPECT_FALSE(t->length.empty());
   }
 }
 

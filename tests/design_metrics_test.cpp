@@ -6,6 +6,7 @@
 #include <string>
 
 #include "flexarium_fixture.h"
+#include "scratch_root.h"
 
 namespace flx {
 namespace {
@@ -79,7 +80,7 @@ TEST_F(DesignMetrics, AHandWrittenFormGetsEveryPropertyAndItsMetrics) {
 
 TEST_F(DesignMetrics, AnInheritedFormStoresTheMetricsEvenWhenEqual) {
   namespace fs = std::filesystem;
-  fs::path dir = fs::temp_directory_path() / "flexarium_metrics_test";
+  fs::path dir = flx::testing_support::ScratchRoot() / "flexarium_metrics_test";
   fs::create_directories(dir);
   std::ofstream(dir / "Base.dfm") << FormText("");
   std::ofstream(dir / "Derived.pas") << "TDerived = class(TMainForm)\n";

@@ -9,6 +9,7 @@
 #include "flexarium/formfile.h"
 #include "flexarium/sim_desktop.h"
 #include "flexarium/stdctrls.h"
+#include "scratch_root.h"
 
 namespace flx {
 namespace {
@@ -186,7 +187,7 @@ end
 }
 
 TEST_F(FormFile, InheritedFormReadsItsAncestorAndWritesOnlyDifferences) {
-  fs::path dir = fs::temp_directory_path() / "flexarium_inherit_test";
+  fs::path dir = flx::testing_support::ScratchRoot() / "flexarium_inherit_test";
   fs::create_directories(dir);
   std::ofstream(dir / "Base.dfm") << R"(object BaseForm: TBaseForm
   Left = 0
@@ -239,7 +240,7 @@ end
 }
 
 TEST_F(FormFile, InlineFrameReadsTheFramesOwnFile) {
-  fs::path dir = fs::temp_directory_path() / "flexarium_inline_test";
+  fs::path dir = flx::testing_support::ScratchRoot() / "flexarium_inline_test";
   fs::create_directories(dir);
   std::ofstream(dir / "Frame.dfm") << R"(object AddressFrame: TAddressFrame
   Left = 0
@@ -289,7 +290,7 @@ end
 // whatever its byte-order mark, line breaks and creation index; a file whose
 // heading names the class but that does not read is passed over.
 TEST_F(FormFile, FramesAreFoundByTheClassTheirHeadingDeclares) {
-  fs::path dir = fs::temp_directory_path() / "flexarium_index_test";
+  fs::path dir = flx::testing_support::ScratchRoot() / "flexarium_index_test";
   fs::remove_all(dir);
   fs::create_directories(dir);
   // The rest of a frame file after its heading, with CRLF line breaks.

@@ -6,12 +6,14 @@
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "cli_run.h"
 #include "lint.h"
+#include "scratch_root.h"
 
 namespace flexarium_cli {
 namespace {
@@ -52,7 +54,7 @@ class LintFiles : public ::testing::Test {
  protected:
   LintFiles() {
     const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    dir_ = fs::temp_directory_path() /
+    dir_ = flx::testing_support::ScratchRoot() /
            (std::string("flexarium_lint_") + info->name());
     fs::remove_all(dir_);
     fs::create_directories(dir_);
@@ -263,6 +265,203 @@ TEST_F(LintFiles, HtmlOutlinesEachFindingInItsCase) {
   EXPECT_NE(html.str().find("96 DPI, scale 1"), std::string::npos);
   EXPECT_NE(html.str().find("stroke=\"#d0021b\""), std::string::npos);
   EXPECT_NE(html.str().find("btnApply"), std::string::npos);
+}
+
+// ---- A move between monitors
+
+// Findings as they compare across cases: what fired, where and by how much.
+std::multiset<std::string> Compared(const LintFileResult& r) {
+  std::multiset<std::string> out;
+  for (const auto& f : r.findings) {
+    out.insert(std::string(toString(f.rule)) + " " + f.control + " " + f.other +
+               " " + std::to_string(f.pixels));
+  }
+  return out;
+}
+
+flx::sim::MonitorConfig Monitor(int left, int dpi) {
+  return *parseMonitor("1920x1080@" + std::to_string(left) +
+                       ",0:" + std::to_string(dpi));
+}
+
+struct MoveCase {
+  const char* name;
+  int from;  // the primary's DPI, where the form opens
+  int to;    // the DPI of the monitor it is moved onto
+  double scale;
+};
+
+class LintMoves : public LintFiles,
+                  public ::testing::WithParamInterface<MoveCase> {};
+
+// A form moved onto a monitor of another DPI is laid out as the same form
+// opened there at that client size: lint finds there what it finds on a
+// screen of that DPI, and says where it found it.
+TEST_P(LintMoves, FindingsAfterAMoveAreThoseOfTheFormOpenedThere) {
+  const auto& c = GetParam();
+  // Captions that clip at some DPIs, panels that touch and a kept panel:
+  // every rule has something to say somewhere.
+  const std::string file = Write(
+      "form.dfm", Form(Control("TButton", "btnApply", 8, 8, 90, 25,
+                               "    Caption = 'Apply all changes'\n") +
+                           Control("TCheckBox", "chkCase", 8, 40, 110, 17,
+                                   "    Caption = 'Match whole words'\n") +
+                           Control("TPanel", "pnlLeft", 3, 100, 3, 40) +
+                           Control("TPanel", "pnlRight", 6, 100, 40, 40) +
+                           Control("TPanel", "pnlKept", 120, 100, 170, 40),
+                       "    NoResizeCtl = 'pnlKept'\n"));
+  LintSettings moved;
+  moved.scales = {c.scale};
+  moved.monitors = {Monitor(0, c.from), Monitor(1920, c.to)};
+  moved.moves = {flx::win::POINT{2300, 200}};
+  const auto there = lintFile(file, moved);
+  ASSERT_EQ(there.error, "");
+  LintFileResult after, before;
+  for (const auto& f : there.findings) {
+    (f.where.move ? after : before).findings.push_back(f);
+    EXPECT_EQ(f.where.dpi, f.where.move ? c.to : c.from);
+    EXPECT_EQ(f.where.monitor, f.where.move ? 1 : 0);
+  }
+  // Opened there at the same client size: the move carried the client
+  // size the scale gives there.
+  // (One desktop at a time: the process has one window system.)
+  FormLayout a, b;
+  {
+    ScreenSettings desk;
+    desk.monitors = moved.monitors;
+    desk.dpi = Size{c.from, c.from};
+    Session form(desk);
+    form.load(file, {});
+    form.show();
+    form.setScale(c.scale);
+    form.dragCaption(2300, 200);
+    a = form.capture("moved").form;
+  }
+  {
+    ScreenSettings screen;
+    screen.dpi = Size{c.to, c.to};
+    Session form(screen);
+    form.load(file, {});
+    form.show();
+    form.setScale(c.scale);
+    b = form.capture("opened").form;
+  }
+  ASSERT_EQ(a.clientWidth, b.clientWidth);
+  ASSERT_EQ(a.clientHeight, b.clientHeight);
+  LintSettings opened;
+  opened.scales = {c.scale};
+  opened.dpis = {c.to};
+  const auto atTarget = lintFile(file, opened);
+  opened.dpis = {c.from};
+  const auto atStart = lintFile(file, opened);
+  EXPECT_FALSE(atTarget.findings.empty());
+  EXPECT_EQ(Compared(after), Compared(atTarget)) << lintToText({there});
+  EXPECT_EQ(Compared(before), Compared(atStart)) << lintToText({there});
+  for (const auto& f : after.findings) {
+    EXPECT_NE(f.message.find(" at " + std::to_string(c.to) +
+                             " DPI on monitor 1, scale "),
+              std::string::npos)
+        << f.message;
+    EXPECT_NE(f.message.find(", after a move to 2300,200"), std::string::npos)
+        << f.message;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lint, LintMoves,
+    ::testing::Values(MoveCase{"from_150_percent_to_100", 144, 96, 0.75},
+                      MoveCase{"from_100_percent_to_150", 96, 144, 0.75},
+                      MoveCase{"from_125_percent_to_200", 120, 192, 1},
+                      MoveCase{"from_200_percent_to_100", 192, 96, 1.5}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The client size a move carries is the old one times the new DPI over
+// the old, rounded: a pixel off the size the scale gives a form opened
+// there. A form clean at every DPI opened there may then show a seam.
+TEST_F(LintFiles, AMoveFindsTheSeamItsCarriedClientSizeOpens) {
+  const std::string file = Write(
+      "form.dfm",
+      "object F: TF\n  ClientHeight = 200\n  ClientWidth = 298\n"
+      "  Font.Height = -11\n  Font.Name = 'Tahoma'\n  PixelsPerInch = 96\n" +
+          Control("TPanel", "pnlA", 6, 8, 7, 40) +
+          Control("TPanel", "pnlB", 13, 8, 60, 40) +
+          "  object Flexarium1: TFlexarium\n    DesignFrmW = 298\n"
+          "    DesignFrmH = 200\n    DesignDpiW = 96\n    DesignDpiH = 96\n"
+          "  end\nend\n");
+  LintSettings opened;
+  opened.scales = {0.75};
+  const auto everywhere = lintFile(file, opened);
+  ASSERT_EQ(everywhere.error, "");
+  EXPECT_TRUE(everywhere.findings.empty()) << lintToText({everywhere});
+  LintSettings moved = opened;
+  moved.monitors = {Monitor(0, 144), Monitor(1920, 96)};
+  moved.moves = {flx::win::POINT{2300, 200}};
+  const auto after = lintFile(file, moved);
+  ASSERT_EQ(after.findings.size(), 1u) << lintToText({after});
+  const LintFinding& f = after.findings[0];
+  EXPECT_EQ(f.rule, LintRule::Seam);
+  EXPECT_EQ(f.control, "pnlA");
+  EXPECT_EQ(f.other, "pnlB");
+  EXPECT_EQ(caseName(f.where),
+            "96 DPI on monitor 1, scale 0.75, after a move to 2300,200");
+}
+
+TEST_F(LintFiles, MovesTravelThroughChildProcessesAndBaselines) {
+  std::vector<std::string> args;
+  for (int i = 0; i < 3; ++i) {
+    args.push_back(Write("f" + std::to_string(i) + ".dfm", kClipped));
+  }
+  args.insert(args.end(), {"--monitor", "1920x1080@0,0:96", "--monitor",
+                           "1920x1080@1920,0:144", "--move", "2300,200",
+                           "--move", "100,100", "--scale", "1", "--json"});
+  auto one = args;
+  one.insert(one.end(), {"-j", "1"});
+  auto two = args;
+  two.insert(two.end(), {"-j", "2"});
+  const Outcome a = RunLint(one);
+  ASSERT_EQ(a.status, 1) << a.err;
+  EXPECT_EQ(a.out, RunLint(two).out);
+  const auto doc = nlohmann::json::parse(a.out);
+  std::set<std::string> places;
+  for (const auto& f : doc["findings"]) {
+    places.insert(std::to_string(f["dpi"].get<int>()) + "@" +
+                  std::to_string(f["monitor"].get<int>()) + " " +
+                  f.value("move", std::string("opened")));
+  }
+  EXPECT_EQ(places, (std::set<std::string>{"96@0 opened", "144@1 2300,200",
+                                           "96@0 100,100"}));
+  // The same findings once more are all in the baseline.
+  const std::string baseline = Write("baseline.json", a.out);
+  auto again = one;
+  again.insert(again.end(), {"--baseline", baseline});
+  const Outcome none = RunLint(again);
+  EXPECT_EQ(none.status, 0) << none.out;
+}
+
+TEST_F(LintFiles, BadMonitorsAndMovesAreRefusedWithTheReason) {
+  const std::string file = Write("form.dfm", kClipped);
+  struct Case {
+    std::vector<std::string> args;
+    const char* says;
+  };
+  const Case cases[] = {
+      {{"--monitor", "1920x1080"}, "expected WxH@X,Y:DPI"},
+      {{"--monitor", "1920x1080@0,0:0"}, "got '1920x1080@0,0:0'"},
+      {{"--move", "2300"}, "expected X,Y in pixels"},
+      {{"--monitor", "1920x1080@0,0:96", "--monitor", "1920x1080@1000,0:144"},
+       "overlap"},
+      {{"--monitor", "1920x1080@10,0:96"}, "primary one and lies at 0,0"},
+      {{"--monitor", "1920x1080@0,0:96", "--dpi", "144"}, "leave out --dpi"},
+  };
+  for (const Case& c : cases) {
+    std::vector<std::string> args{file};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const Outcome o = RunLint(args);
+    SCOPED_TRACE(c.says);
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find(c.says), std::string::npos) << o.err;
+    EXPECT_EQ(o.out, "");
+  }
 }
 
 }  // namespace

@@ -55,13 +55,8 @@ if(DEFINED README)
   set(content "#line ${found} \"${README}\"\n${program}")
   # Rewritten only when it changes, so that other edits of the README cost
   # no compilation.
-  set(old "")
-  if(EXISTS "${OUT}")
-    file(READ "${OUT}" old)
-  endif()
-  if(NOT old STREQUAL content)
-    file(WRITE "${OUT}" "${content}")
-  endif()
+  include(${CMAKE_CURRENT_LIST_DIR}/../cmake/write_if_changed.cmake)
+  flexarium_write_if_changed("${OUT}" "${content}")
   return()
 endif()
 

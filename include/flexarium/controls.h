@@ -211,7 +211,8 @@ class TWinControl : public TControl {
   win::HWND Handle();
   bool HandleAllocated() const { return FHandle != nullptr; }
   void HandleNeeded() { Handle(); }
-  void DestroyHandle();
+  // Destroys the window (an adopted window is given back instead).
+  virtual void DestroyHandle();
 
   // The area in which children are aligned, in client coordinates.
   virtual TRect DisplayRect() const;

@@ -2,8 +2,10 @@
 // run-time library, form text and form files, Windows resources as data,
 // the window-system interface and its Win32-named operations, the desktops
 // this build has (the simulated one everywhere, the native one on
-// Windows), the framework model with every standard control class, and
-// TFlexarium. The per-concern headers it includes stay usable one by one.
+// Windows), the framework model with every standard control class and the
+// adoption of windows made by other code, TFlexarium, and Attach, which
+// puts TFlexarium on such windows. The per-concern headers it includes stay
+// usable one by one.
 //
 // Like winapi.h, this header must not be included together with
 // <windows.h>: the Win32 constants here are macros there.
@@ -23,6 +25,7 @@
 #include "flexarium/win32_desktop.h"
 #endif
 
+#include "flexarium/adopted.h"
 #include "flexarium/classes.h"
 #include "flexarium/column_sizes.h"
 #include "flexarium/comctrls.h"
@@ -36,3 +39,5 @@
 #include "flexarium/formfile.h"
 
 #include "flexarium/flexarium.h"
+
+#include "flexarium/attach.h"

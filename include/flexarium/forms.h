@@ -85,14 +85,16 @@ class TCustomForm : public TScrollingWinControl {
   void CreateWnd() override;
   void BoundsChanged() override;
   void DefineProperties(TFiler& filer) override;
+  // The bounds (and, minimised, the normal ones) as the window has them.
+  void UpdateBoundsFromWindow();
+
+  TWindowState FWindowState = TWindowState::wsNormal;
 
  private:
   // Outer size for a client size with this form's frame.
   void FrameSize(int& dx, int& dy) const;
-  void UpdateBoundsFromWindow();
 
   TFormBorderStyle FBorderStyle = TFormBorderStyle::bsSizeable;
-  TWindowState FWindowState = TWindowState::wsNormal;
   TFormStyle FFormStyle = TFormStyle::fsNormal;
   int FPixelsPerInch = 96;
   int FCurrentPPI = 0;

@@ -184,6 +184,13 @@ class Desktop final : public win::WindowSystem {
   int hookCount() const;      // installed WH_CALLWNDPROC hooks
   // The font handed to the window by WM_SETFONT, if any.
   std::optional<win::LOGFONTW> windowFont(HWND wnd) const;
+  // Fonts made by CreateFontIndirectW and not deleted yet.
+  int fontCount() const;
+  // What SetDialogDpiChangeBehavior (DDC_ flags) or
+  // SetDialogControlDpiChangeBehavior (DCDC_ flags) last set for the
+  // window; nullopt when it was never asked.
+  std::optional<win::DWORD> dialogDpiBehavior(HWND wnd) const;
+  std::optional<win::DWORD> controlDpiBehavior(HWND wnd) const;
   // The index (in the configuration's order) of the monitor that holds
   // the larger part of the window, and that monitor's rectangle as the
   // process sees it.
@@ -207,6 +214,8 @@ class Desktop final : public win::WindowSystem {
   win::BOOL destroyWindow(HWND wnd) override;
   win::BOOL isWindow(HWND wnd) override;
   HWND getParent(HWND wnd) override;
+  HWND getWindow(HWND wnd, win::UINT cmd) override;
+  std::u16string getClassName(HWND wnd) override;
   win::BOOL showWindow(HWND wnd, int cmdShow) override;
   win::BOOL isWindowVisible(HWND wnd) override;
   win::BOOL setWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx,
@@ -240,7 +249,6 @@ class Desktop final : public win::WindowSystem {
   win::LONG getDialogBaseUnits() override;
   HWND getDlgItem(HWND dialog, int id) override;
   int getDlgCtrlID(HWND wnd) override;
-  HWND getWindow(HWND wnd, win::UINT cmd) override;
   win::BOOL clientToScreen(HWND wnd, win::POINT* point) override;
   win::LRESULT sendMessage(HWND wnd, win::UINT msg, win::WPARAM wParam,
                            win::LPARAM lParam) override;
@@ -279,6 +287,12 @@ class Desktop final : public win::WindowSystem {
       win::DPI_AWARENESS_CONTEXT context) override;
   win::HFONT createFontIndirect(const win::LOGFONTW* font) override;
   win::BOOL deleteFont(win::HFONT font) override;
+  win::BOOL getFontObject(win::HFONT font, win::LOGFONTW* out) override;
+  win::HFONT getStockFont(int index) override;
+  win::BOOL setDialogDpiChangeBehavior(HWND dialog, win::DWORD mask,
+                                       win::DWORD values) override;
+  win::BOOL setDialogControlDpiChangeBehavior(HWND control, win::DWORD mask,
+                                              win::DWORD values) override;
   win::HDC beginPaint(win::HWND wnd, win::PAINTSTRUCT* paint) override;
   win::BOOL endPaint(win::HWND wnd, const win::PAINTSTRUCT* paint) override;
   win::HFONT selectFont(win::HDC dc, win::HFONT font) override;

@@ -46,6 +46,8 @@ class Desktop final : public win::WindowSystem {
   win::BOOL destroyWindow(win::HWND wnd) override;
   win::BOOL isWindow(win::HWND wnd) override;
   win::HWND getParent(win::HWND wnd) override;
+  win::HWND getWindow(win::HWND wnd, win::UINT cmd) override;
+  std::u16string getClassName(win::HWND wnd) override;
   win::BOOL showWindow(win::HWND wnd, int cmdShow) override;
   win::BOOL isWindowVisible(win::HWND wnd) override;
   win::BOOL setWindowPos(win::HWND wnd, win::HWND insertAfter, int x, int y,
@@ -81,7 +83,6 @@ class Desktop final : public win::WindowSystem {
   win::LONG getDialogBaseUnits() override;
   win::HWND getDlgItem(win::HWND dialog, int id) override;
   int getDlgCtrlID(win::HWND wnd) override;
-  win::HWND getWindow(win::HWND wnd, win::UINT cmd) override;
   win::BOOL clientToScreen(win::HWND wnd, win::POINT* point) override;
   win::LRESULT sendMessage(win::HWND wnd, win::UINT msg, win::WPARAM wParam,
                            win::LPARAM lParam) override;
@@ -121,6 +122,13 @@ class Desktop final : public win::WindowSystem {
       win::DPI_AWARENESS_CONTEXT context) override;
   win::HFONT createFontIndirect(const win::LOGFONTW* font) override;
   win::BOOL deleteFont(win::HFONT font) override;
+  win::BOOL getFontObject(win::HFONT font, win::LOGFONTW* out) override;
+  win::HFONT getStockFont(int index) override;
+  win::BOOL setDialogDpiChangeBehavior(win::HWND dialog, win::DWORD mask,
+                                       win::DWORD values) override;
+  win::BOOL setDialogControlDpiChangeBehavior(win::HWND control,
+                                              win::DWORD mask,
+                                              win::DWORD values) override;
   win::HDC beginPaint(win::HWND wnd, win::PAINTSTRUCT* paint) override;
   win::BOOL endPaint(win::HWND wnd, const win::PAINTSTRUCT* paint) override;
   win::HFONT selectFont(win::HDC dc, win::HFONT font) override;

@@ -53,6 +53,7 @@ inline constexpr UINT WM_EXITSIZEMOVE = 0x0232;
 inline constexpr UINT WM_MOVING = 0x0216;
 inline constexpr UINT WM_DPICHANGED = 0x02E0;
 inline constexpr UINT WM_GETDPISCALEDSIZE = 0x02E4;
+inline constexpr UINT WM_PARENTNOTIFY = 0x0210;
 inline constexpr UINT WM_USER = 0x0400;
 inline constexpr UINT WM_APP = 0x8000;
 
@@ -97,6 +98,10 @@ inline constexpr int GWLP_USERDATA = -21;
 inline constexpr int GWL_STYLE = -16;
 inline constexpr int GWL_EXSTYLE = -20;
 inline constexpr int GWLP_ID = -12;
+
+// GetWindow.
+inline constexpr UINT GW_HWNDNEXT = 2;
+inline constexpr UINT GW_CHILD = 5;
 
 // Styles.
 inline constexpr DWORD WS_OVERLAPPED = 0x00000000;
@@ -237,6 +242,8 @@ inline constexpr UINT LVM_DELETECOLUMN = 0x1000 + 28;
 inline constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = 0x1000 + 54;
 inline constexpr UINT LVM_INSERTCOLUMNW = 0x1000 + 97;
 inline constexpr UINT LVM_SETCOLUMNWIDTH = 0x1000 + 30;
+inline constexpr UINT LVM_GETCOLUMNWIDTH = 0x1000 + 29;
+inline constexpr UINT LVM_GETCOLUMNW = 0x1000 + 95;
 inline constexpr LPARAM LVS_EX_FULLROWSELECT = 0x20;
 inline constexpr UINT LVCF_FMT = 0x1;
 inline constexpr UINT LVCF_WIDTH = 0x2;
@@ -253,6 +260,8 @@ inline constexpr DWORD HDS_BUTTONS = 0x2;
 inline constexpr UINT HDM_DELETEITEM = 0x1200 + 2;
 inline constexpr UINT HDM_INSERTITEMW = 0x1200 + 10;
 inline constexpr UINT HDM_SETITEMW = 0x1200 + 12;
+inline constexpr UINT HDM_GETITEMCOUNT = 0x1200 + 0;
+inline constexpr UINT HDM_GETITEMW = 0x1200 + 11;
 inline constexpr UINT HDI_WIDTH = 0x1;
 inline constexpr UINT HDI_TEXT = 0x2;
 inline constexpr UINT HDI_FORMAT = 0x4;
@@ -278,10 +287,6 @@ inline constexpr UINT SWP_NOACTIVATE = 0x0010;
 inline constexpr UINT SWP_FRAMECHANGED = 0x0020;
 inline constexpr UINT SWP_SHOWWINDOW = 0x0040;
 inline constexpr UINT SWP_HIDEWINDOW = 0x0080;
-
-// GetWindow commands.
-inline constexpr UINT GW_HWNDNEXT = 2;
-inline constexpr UINT GW_CHILD = 5;
 
 // Hooks.
 inline constexpr int WH_CALLWNDPROC = 4;
@@ -361,6 +366,18 @@ inline constexpr LCTYPE LOCALE_SABBREVLANGNAME = 0x0003;
 inline constexpr LONG FW_NORMAL = 400;
 inline constexpr LONG FW_BOLD = 700;
 inline constexpr BYTE DEFAULT_CHARSET = 1;
+// Stock fonts (GetStockObject).
+inline constexpr int SYSTEM_FONT = 13;
+
+// Per-monitor dialog scaling (SetDialogDpiChangeBehavior,
+// SetDialogControlDpiChangeBehavior).
+inline constexpr DWORD DDC_DEFAULT = 0x0000;
+inline constexpr DWORD DDC_DISABLE_ALL = 0x0001;
+inline constexpr DWORD DDC_DISABLE_RESIZE = 0x0002;
+inline constexpr DWORD DDC_DISABLE_CONTROL_RELAYOUT = 0x0004;
+inline constexpr DWORD DCDC_DEFAULT = 0x0000;
+inline constexpr DWORD DCDC_DISABLE_FONTUPDATE = 0x0001;
+inline constexpr DWORD DCDC_DISABLE_RELAYOUT = 0x0002;
 // lfHeight of a font of `points` at `dpi` (a negative height asks for the
 // character height, as the framework and dialogs ask).
 constexpr LONG FontHeightOfPoints(int points, int dpi) {
@@ -451,6 +468,12 @@ inline BOOL DestroyWindow(HWND wnd) {
 }
 inline BOOL IsWindow(HWND wnd) { return currentWindowSystem().isWindow(wnd); }
 inline HWND GetParent(HWND wnd) { return currentWindowSystem().getParent(wnd); }
+inline HWND GetWindow(HWND wnd, UINT cmd) {
+  return currentWindowSystem().getWindow(wnd, cmd);
+}
+inline std::u16string GetClassNameW(HWND wnd) {
+  return currentWindowSystem().getClassName(wnd);
+}
 inline BOOL ShowWindow(HWND wnd, int cmd) {
   return currentWindowSystem().showWindow(wnd, cmd);
 }
@@ -521,9 +544,6 @@ inline HWND GetDlgItem(HWND dialog, int id) {
 }
 inline int GetDlgCtrlID(HWND wnd) {
   return currentWindowSystem().getDlgCtrlID(wnd);
-}
-inline HWND GetWindow(HWND wnd, UINT cmd) {
-  return currentWindowSystem().getWindow(wnd, cmd);
 }
 inline BOOL ClientToScreen(HWND wnd, POINT* point) {
   return currentWindowSystem().clientToScreen(wnd, point);
@@ -606,6 +626,24 @@ inline HFONT CreateFontIndirectW(const LOGFONTW* font) {
 }
 inline BOOL DeleteObject(HFONT font) {
   return currentWindowSystem().deleteFont(font);
+}
+// GetObjectW for a font: the bytes written (sizeof(LOGFONTW)), 0 on failure.
+inline int GetObjectW(HFONT font, int size, LOGFONTW* out) {
+  if (out == nullptr || size < static_cast<int>(sizeof(LOGFONTW))) return 0;
+  return currentWindowSystem().getFontObject(font, out)
+             ? static_cast<int>(sizeof(LOGFONTW))
+             : 0;
+}
+inline HFONT GetStockObject(int index) {
+  return currentWindowSystem().getStockFont(index);
+}
+inline BOOL SetDialogDpiChangeBehavior(HWND dialog, DWORD mask, DWORD values) {
+  return currentWindowSystem().setDialogDpiChangeBehavior(dialog, mask, values);
+}
+inline BOOL SetDialogControlDpiChangeBehavior(HWND control, DWORD mask,
+                                              DWORD values) {
+  return currentWindowSystem().setDialogControlDpiChangeBehavior(control, mask,
+                                                                 values);
 }
 inline HDC BeginPaint(HWND wnd, PAINTSTRUCT* paint) {
   return currentWindowSystem().beginPaint(wnd, paint);

@@ -35,6 +35,12 @@ class WindowSystem {
   virtual BOOL destroyWindow(HWND wnd) = 0;
   virtual BOOL isWindow(HWND wnd) = 0;
   virtual HWND getParent(HWND wnd) = 0;
+  // GW_CHILD: the first child in Z order (children made by CreateWindowEx
+  // go to the bottom, so that is the first made); GW_HWNDNEXT: the sibling
+  // below. 0 when there is none.
+  virtual HWND getWindow(HWND wnd, UINT cmd) = 0;
+  // The window's class name as it was registered or asked for.
+  virtual std::u16string getClassName(HWND wnd) = 0;
   virtual BOOL showWindow(HWND wnd, int cmdShow) = 0;
   virtual BOOL isWindowVisible(HWND wnd) = 0;
   virtual BOOL setWindowPos(HWND wnd, HWND insertAfter, int x, int y, int cx,
@@ -82,9 +88,6 @@ class WindowSystem {
   virtual HWND getDlgItem(HWND dialog, int id) = 0;
   // A child window's control ID (0 for a top-level window or none).
   virtual int getDlgCtrlID(HWND wnd) = 0;
-  // GetWindow with GW_CHILD (the first child, the first made) or
-  // GW_HWNDNEXT (the next sibling); 0 at the end or for another command.
-  virtual HWND getWindow(HWND wnd, UINT cmd) = 0;
   // A point in the window's client coordinates to screen coordinates.
   virtual BOOL clientToScreen(HWND wnd, POINT* point) = 0;
 
@@ -139,6 +142,18 @@ class WindowSystem {
   // Fonts (the native backend realises them; the simulation records them).
   virtual HFONT createFontIndirect(const LOGFONTW* font) = 0;
   virtual BOOL deleteFont(HFONT font) = 0;
+  // GetObjectW for a font: its LOGFONTW; FALSE for a handle that is none.
+  virtual BOOL getFontObject(HFONT font, LOGFONTW* out) = 0;
+  // GetStockObject for the stock fonts (SYSTEM_FONT...); never deleted.
+  virtual HFONT getStockFont(int index) = 0;
+
+  // Windows 10 1703's per-monitor dialog scaling, switched off or on per
+  // dialog (DDC_ flags) and per control (DCDC_ flags). FALSE where the
+  // functions are missing (bound on first use on the native desktop).
+  virtual BOOL setDialogDpiChangeBehavior(HWND dialog, DWORD mask,
+                                          DWORD values) = 0;
+  virtual BOOL setDialogControlDpiChangeBehavior(HWND control, DWORD mask,
+                                                 DWORD values) = 0;
 
   // Painting, for the controls without a window that their parent draws.
   virtual HDC beginPaint(HWND wnd, PAINTSTRUCT* paint) = 0;

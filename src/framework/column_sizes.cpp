@@ -2,6 +2,7 @@
 // read from and written into the values the form file gave them.
 #include "flexarium/column_sizes.h"
 
+#include "flexarium/adopted.h"
 #include "flexarium/comctrls.h"
 #include "flexarium/grids.h"
 #include "flexarium/winapi.h"
@@ -68,12 +69,19 @@ void setListSizes(FormValue& list, const std::vector<int>& sizes) {
 }  // namespace
 
 bool HasColumnSizes(const TControl& c) {
+  if (const auto* adopted = dynamic_cast<const TAdoptedControl*>(&c)) {
+    return adopted->HasColumns();
+  }
   return dynamic_cast<const TListView*>(&c) != nullptr ||
          dynamic_cast<const THeaderControl*>(&c) != nullptr ||
          dynamic_cast<const TCustomGrid*>(&c) != nullptr;
 }
 
 std::vector<int> ColumnSizes(const TControl& c) {
+  // An adopted window's columns are what the window has.
+  if (const auto* adopted = dynamic_cast<const TAdoptedControl*>(&c)) {
+    return adopted->ColumnWidths();
+  }
   auto& control = const_cast<TControl&>(c);
   if (const FormValue* items = collectionOf(control)) return itemWidths(*items);
   if (const auto* grid = dynamic_cast<const TCustomGrid*>(&c)) {
@@ -91,6 +99,10 @@ std::vector<int> RowSizes(const TControl& c) {
 
 void SetColumnSizes(TControl& c, const std::vector<int>& sizes) {
   using namespace win;
+  if (auto* adopted = dynamic_cast<TAdoptedControl*>(&c)) {
+    adopted->SetColumnWidths(sizes);
+    return;
+  }
   if (FormValue* items = collectionOf(c)) {
     if (items->kind != FormValue::Kind::Collection) return;
     auto* window = dynamic_cast<TWinControl*>(&c);

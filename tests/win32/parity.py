@@ -126,6 +126,18 @@ def compare_step(real, sim, problems, notes):
                                 f"{sc_[key]} simulated")
 
 
+def print_tail(path, lines=15):
+    """The last lines of a run's error output, so a failure in CI says why."""
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            tail = f.read().splitlines()[-lines:]
+    except OSError as e:
+        print(f"  ({path}: {e})")
+        return
+    for line in tail:
+        print(f"  {line}")
+
+
 def compare(cli, list_path, logs):
     passed = failed = 0
     with open(list_path, encoding="utf-8") as f:
@@ -137,6 +149,7 @@ def compare(cli, list_path, logs):
                 real = json.load(f)
         except (OSError, ValueError) as e:
             print(f"parity {name}: FAILED, no report from real windows ({e})")
+            print_tail(os.path.join(logs, f"parity-{name}.err"))
             failed += 1
             continue
         sim, err = preview(cli, path, screen_args(real["screen"]) + steps)

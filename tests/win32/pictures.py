@@ -21,7 +21,20 @@ the rectangles of the controls inside it. A control missing from the real
 window fails the check, named. The check also proves it can fail: with one
 control's rectangle painted over in the background colour, it must name
 that control.
+
+The text check: for buttons, check boxes, radio buttons, labels, group
+boxes and panels whose preview draws their text unclipped (measured, with
+its width and clip path), the dark pixels of the screenshot inside the
+text's clip rectangles must start where the SVG's text starts, within a
+pixel or two (the glyphs' side bearings), and a single line without
+descenders or an accelerator's underline must end on the SVG's baseline,
+within a pixel. Where they end is not compared:
+Wine draws Tahoma at the sizes its file holds bitmaps for (8 to 16
+pixels) from those bitmaps, whose advances differ from the outline
+widths GDI measures (by up to a sixth), so a centred
+caption starts where the measured width puts it but ends elsewhere.
 """
+import re
 import json
 import os
 import subprocess
@@ -166,13 +179,17 @@ def boxes(preview_step, real_form):
         x, y = px + c["left"], py + c["top"]
         visible = shown and c["visible"]
         origin.append((x, y, visible))
+        control_origin = (x, y)
         # A control without a parent is on no window.
         visible = visible and c["parent"] != ""
         box = (max(x, left), max(y, top), min(x + c["width"], right),
                min(y + c["height"], bottom))
         out.append({"name": c["name"], "owner": c["owner"], "depth": depth,
                     "drawn": c.get("drawn", True), "visible": visible,
-                    "box": box, "inner": []})
+                    "box": box, "inner": [], "class": c.get("class", ""),
+                    "origin": control_origin,
+                    "caption": c.get("caption") or "",
+                    "size": (c["width"], c["height"])})
     # What lies inside each control is painted by its children.
     for i, c in enumerate(out):
         for d in out[i + 1:]:
@@ -214,6 +231,100 @@ def missing(picture, controls, bg):
             ink(picture, c["box"], c["inner"], bg) < 2]
 
 
+TEXT_CLASSES = {"TButton", "TCheckBox", "TRadioButton", "TLabel",
+                "TGroupBox", "TPanel"}
+DARK = 90  # text is black; frames, bevels and boxes are lighter
+
+
+def svg_texts(svg):
+    """{control name: [(x, width, clip (x, y, w, h), baseline, content)]}
+    of the measured,
+    clipped texts the SVG draws in each control, in the control's own
+    pixels (names drawn in grey for controls without a caption left out)."""
+    clips = {m.group(1): tuple(float(m.group(i)) for i in range(2, 6))
+             for m in re.finditer(
+                 r'<clipPath id="([^"]+)"><rect x="([-\d.]+)" '
+                 r'y="([-\d.]+)" width="([-\d.]+)" height="([-\d.]+)"/>',
+                 svg)}
+    out = {}
+    parts = re.split(r"<title>([^<]*) \([^<]*\)</title>", svg)
+    # parts: text before the first title, then (name, what follows) pairs;
+    # a control's own texts come before the next nested viewport.
+    for name, body in zip(parts[1::2], parts[2::2]):
+        own = re.split(r"<svg |</svg>", body)[0]
+        texts = []
+        for m in re.finditer(r"<text ([^>]*)>([^<]*)</text>", own):
+            attrs = dict(re.findall(r'([\w-]+)="([^"]*)"', m.group(1)))
+            ref = re.match(r"url\(#(.+)\)", attrs.get("clip-path", ""))
+            if not ref or "textLength" not in attrs or \
+                    attrs.get("fill") == "#8a8a8a" or ref.group(1) not in clips:
+                continue
+            texts.append((float(attrs["x"]), float(attrs["textLength"]),
+                          clips[ref.group(1)], float(attrs["y"]),
+                          m.group(2)))
+        out.setdefault(name, texts)
+    return out
+
+
+def misplaced_text(picture, control, texts):
+    """Why the control's text stands elsewhere on the screenshot than in
+    the SVG; "" when it stands there (or is not checked)."""
+    if control["class"] not in TEXT_CLASSES or not texts or \
+            not control["visible"]:
+        return ""
+    ox, oy = control["origin"]
+    cw, ch = control["size"]
+    for x, width, (cx, cy, w, h), _, _ in texts:
+        # Only text that the control shows whole, on the screenshot too.
+        if x < cx or x + width > cx + w or cx < 0 or cy < 0 or \
+                cx + w > cw or cy + h > ch:
+            return ""
+    xs, ys = [], []
+    for x, width, (cx, cy, w, h), _, _ in texts:
+        for y in range(int(oy + cy), int(oy + cy + h)):
+            for px in range(int(ox + cx), int(ox + cx + w)):
+                # The controls inside (a panel's buttons) draw their own.
+                if any(a <= px < c and b <= y < d
+                       for a, b, c, d in control["inner"]):
+                    continue
+                if 0 <= px < picture.width and 0 <= y < picture.height and \
+                        max(picture.pixel(px, y)) < DARK:
+                    xs.append(px - ox)
+                    ys.append(y - oy)
+    if not xs:
+        return ""  # the region check says what is missing
+    left = min(t[0] for t in texts)
+    problem = start_problem(control["name"], min(xs), left)
+    # One line without descenders ends on its baseline (an accelerator's
+    # underline lies below it).
+    _, _, _, baseline, content = texts[0]
+    if not problem and len(texts) == 1 and content.strip() and \
+            not set(content) & set(DESCENDERS) and \
+            "&" not in control["caption"].replace("&&", ""):
+        problem = baseline_problem(control["name"], max(ys) + 1, baseline)
+    return problem
+
+
+DESCENDERS = "gjpqyQ,;()[]{}|/_@$"
+
+
+def baseline_problem(name, ink_bottom, baseline):
+    """The row below the ink against the SVG's baseline."""
+    if abs(ink_bottom - baseline) <= 1:
+        return ""
+    return (f"{name}'s text ends above row {ink_bottom} on the screen, on "
+            f"the baseline {baseline:g} in the SVG")
+
+
+def start_problem(name, ink_left, left):
+    """The ink's first column against the text's start in the SVG: a
+    glyph's side bearing leaves up to 2 px without ink."""
+    if left - 1 <= ink_left <= left + 2:
+        return ""
+    return (f"{name}'s text starts at {ink_left} on the screen, at "
+            f"{left:g} in the SVG")
+
+
 def preview(cli, form, screen, steps, svg_dir):
     out = subprocess.run([cli, "preview", form, "--json", "--svg", svg_dir] +
                          screen + steps, capture_output=True, text=True,
@@ -251,6 +362,13 @@ def check(cli, plan_path, out):
             bg = background(picture, real_form)
             problems = [f"{c['name']} shows nothing at {c['box']}"
                         for c in missing(picture, controls, bg)]
+            with open(base + ".svg", encoding="utf-8") as f:
+                texts = svg_texts(f.read())
+            placed = [c for c in controls
+                      if c["class"] in TEXT_CLASSES and texts.get(c["name"])]
+            problems += [p for p in (misplaced_text(picture, c,
+                                                    texts.get(c["name"]))
+                                     for c in placed) if p]
             checked = [c for c in controls if c["visible"] and c["drawn"]]
             # The check must see a control that is not there.
             if not problems and checked:
@@ -260,10 +378,16 @@ def check(cli, plan_path, out):
                     problems.append("the check does not notice "
                                     f"{probe['name']} painted over")
             status = "ok" if not problems else "FAILED"
+            # The text check must see text 6 px away from where it stands.
+            if not problems and (not start_problem("probe", 10, 16) or
+                                 not baseline_problem("probe", 20, 17)):
+                problems.append("the text check does not notice text 6 px "
+                                "to the left of its place or 3 px below")
             print(f"pictures {name} {step}: {status}, {len(checked)} of "
-                  f"{len(controls)} controls drawn and found")
+                  f"{len(controls)} controls drawn and found, "
+                  f"{len(placed)} texts placed")
             for p in problems:
-                print(f"  missing: {p}")
+                print(f"  {p}")
             if problems:
                 failed += 1
             else:

@@ -38,6 +38,17 @@ struct ScreenStrings {
   std::string problem() const;
 };
 void addScreenOptions(CLI::App& cmd, ScreenStrings& screen);
+// The options of a move between monitors, shared by preview and lint:
+// --monitor WxH@X,Y:DPI (repeatable) and --move X,Y (repeatable, one point
+// per occurrence so that the order of the moves is kept). Each value is
+// checked by its parser, and refused with the form it should have.
+CLI::Option* addMonitorOption(CLI::App& cmd, std::vector<std::string>& monitors,
+                              const std::string& instead);
+CLI::Option* addMoveOption(CLI::App& cmd, std::vector<std::string>& moves,
+                           const std::string& then);
+// What is wrong with these --monitor values as a desktop ("" when
+// nothing); each value has passed its check.
+std::string monitorsProblem(const std::vector<std::string>& monitors);
 
 void addCheckCommand(CLI::App& app, int& exitCode);
 void addFormatCommand(CLI::App& app, int& exitCode);

@@ -114,53 +114,90 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
       design = session.capture("design");
       if (auto* c = session.component()) formMinFont = c->MinFontSize();
     }
-    for (const int dpi : settings.dpis) {
-      Session session(ScreenAt(dpi));
-      Start(session, path, own);
+    int pictures = 0;
+    // One case: the layout now against the design.
+    auto check = [&](Session& session, double scale,
+                     const std::optional<flx::win::POINT>& move) {
+      StepLayout now = session.capture("scale");
+      for (auto& c : now.controls) {
+        if (c.look == Look::Label) c.autoSize = !facts.fixedSize.count(c.name);
+      }
+      // On one screen its DPI; on monitors of their own the DPI the form's
+      // window has where it is.
+      const LintCase where =
+          settings.monitors.empty()
+              ? LintCase{session.screen().dpi.width, scale, -1, move}
+              : LintCase{now.dpi, scale, now.monitor, move};
+      auto found = checkLayout(now, design, where, settings, formMinFont);
+      if (found.empty()) return;
+      for (auto& f : found) {
+        f.file = path;
+        // A frame's control is found at its frame's object line.
+        const std::string own = f.control.substr(f.control.rfind('.') + 1);
+        const std::string frame = f.control.substr(
+            0,
+            f.control.find('.') == std::string::npos ? 0 : f.control.find('.'));
+        auto p = facts.objects.find(own);
+        if (!frame.empty() || p == facts.objects.end()) {
+          if (auto q = facts.objects.find(frame); q != facts.objects.end()) {
+            p = q;
+          }
+        }
+        if (p != facts.objects.end()) {
+          f.line = p->second.line;
+          f.column = p->second.column;
+        }
+      }
+      if (settings.pictures) {
+        SvgOptions options;
+        options.footer = false;
+        options.idPrefix = "p" + std::to_string(++pictures);
+        for (const auto& f : found) {
+          options.outlines.emplace_back(
+              f.box, std::string(toString(f.rule)) + ": " + f.message);
+        }
+        result.pictures.push_back({where, renderSvg(now, 1, options)});
+      }
+      result.findings.insert(result.findings.end(),
+                             std::make_move_iterator(found.begin()),
+                             std::make_move_iterator(found.end()));
+    };
+    std::vector<ScreenSettings> screens;
+    if (settings.monitors.empty()) {
+      for (const int dpi : settings.dpis) screens.push_back(ScreenAt(dpi));
+    } else {
+      ScreenSettings s;
+      s.monitors = settings.monitors;
+      const auto& primary = s.monitors.front();
+      s.screen = Size{primary.rect.right - primary.rect.left,
+                      primary.rect.bottom - primary.rect.top};
+      s.dpi = Size{primary.dpi, primary.dpi};
+      screens.push_back(s);
+    }
+    for (const ScreenSettings& screen : screens) {
+      if (settings.moves.empty()) {
+        Session session(screen);
+        Start(session, path, own);
+        for (const double scale : settings.scales) {
+          session.beginStep();
+          session.setScale(scale);
+          check(session, scale, std::nullopt);
+        }
+        continue;
+      }
+      // Each scale is given where the form opened, then carried along the
+      // moves: a form of its own for each.
       for (const double scale : settings.scales) {
+        Session session(screen);
+        Start(session, path, own);
         session.beginStep();
         session.setScale(scale);
-        StepLayout now = session.capture("scale");
-        for (auto& c : now.controls) {
-          if (c.look == Look::Label)
-            c.autoSize = !facts.fixedSize.count(c.name);
+        check(session, scale, std::nullopt);
+        for (const flx::win::POINT& to : settings.moves) {
+          session.beginStep();
+          session.dragCaption(to.x, to.y);
+          check(session, scale, to);
         }
-        const LintCase where{dpi, scale};
-        auto found = checkLayout(now, design, where, settings, formMinFont);
-        if (found.empty()) continue;
-        for (auto& f : found) {
-          f.file = path;
-          // A frame's control is found at its frame's object line.
-          const std::string own = f.control.substr(f.control.rfind('.') + 1);
-          const std::string frame =
-              f.control.substr(0, f.control.find('.') == std::string::npos
-                                      ? 0
-                                      : f.control.find('.'));
-          auto p = facts.objects.find(own);
-          if (!frame.empty() || p == facts.objects.end()) {
-            if (auto q = facts.objects.find(frame); q != facts.objects.end()) {
-              p = q;
-            }
-          }
-          if (p != facts.objects.end()) {
-            f.line = p->second.line;
-            f.column = p->second.column;
-          }
-        }
-        if (settings.pictures) {
-          SvgOptions options;
-          options.footer = false;
-          options.idPrefix = "p" + std::to_string(dpi) + "s" +
-                             std::to_string(static_cast<int>(scale * 100));
-          for (const auto& f : found) {
-            options.outlines.emplace_back(
-                f.box, std::string(toString(f.rule)) + ": " + f.message);
-          }
-          result.pictures.push_back({where, renderSvg(now, 1, options)});
-        }
-        result.findings.insert(result.findings.end(),
-                               std::make_move_iterator(found.begin()),
-                               std::make_move_iterator(found.end()));
       }
     }
   } catch (const StepError& e) {
@@ -181,12 +218,37 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
 
 namespace {
 
+// The case's fields of a finding or picture; the monitor and the move only
+// where there are some, so that other reports read as before.
+void CaseToJson(const LintCase& c, json& j) {
+  j["dpi"] = c.dpi;
+  j["scale"] = c.scale;
+  if (c.monitor >= 0) j["monitor"] = c.monitor;
+  if (c.move) j["move"] = pointName(*c.move);
+}
+
+// nullopt for a move that is no point.
+std::optional<LintCase> CaseFromJson(const json& j) {
+  LintCase c;
+  c.dpi = j.at("dpi").get<int>();
+  c.scale = j.at("scale").get<double>();
+  c.monitor = j.value("monitor", -1);
+  if (j.contains("move")) {
+    c.move = parsePoint(j.at("move").get<std::string>());
+    if (!c.move) return std::nullopt;
+  }
+  return c;
+}
+
 json FindingToJson(const LintFinding& f) {
-  json j{{"file", f.file},       {"line", f.line},
-         {"column", f.column},   {"rule", std::string(toString(f.rule))},
-         {"dpi", f.where.dpi},   {"scale", f.where.scale},
-         {"control", f.control}, {"message", f.message},
-         {"pixels", f.pixels}};
+  json j{{"file", f.file},
+         {"line", f.line},
+         {"column", f.column},
+         {"rule", std::string(toString(f.rule))}};
+  CaseToJson(f.where, j);
+  j["control"] = f.control;
+  j["message"] = f.message;
+  j["pixels"] = f.pixels;
   if (!f.other.empty()) j["other"] = f.other;
   return j;
 }
@@ -203,7 +265,9 @@ std::optional<LintFinding> FindingFromJson(const json& j) {
   f.file = j.at("file").get<std::string>();
   f.control = j.at("control").get<std::string>();
   f.other = j.value("other", std::string());
-  f.where = LintCase{j.at("dpi").get<int>(), j.at("scale").get<double>()};
+  const auto where = CaseFromJson(j);
+  if (!where) return std::nullopt;
+  f.where = *where;
   return f;
 }
 
@@ -306,9 +370,7 @@ std::string lintToHtml(const std::vector<LintFileResult>& results) {
       out << "<div class=\"case\"><div><h3>" << xmlEscape(caseName(p.where))
           << "</h3>" << p.svg << "</div><ul>\n";
       for (const auto& f : r.findings) {
-        if (f.where.dpi != p.where.dpi || f.where.scale != p.where.scale) {
-          continue;
-        }
+        if (!(f.where == p.where)) continue;
         out << "<li><b>" << toString(f.rule) << "</b> " << xmlEscape(f.control)
             << " " << xmlEscape(f.message) << " (line " << f.line << ")</li>\n";
       }
@@ -345,7 +407,8 @@ std::set<std::string> readBaseline(const std::string& path) {
     }
     if (!f) {
       throw flx::Exception(path + ": finding " + std::to_string(index) +
-                           " lacks file, rule, control, dpi or scale");
+                           " lacks file, rule, control, dpi or scale, or "
+                           "names a rule or move that does not exist");
     }
     keys.insert(f->key());
     ++index;
@@ -362,8 +425,9 @@ namespace {
 json ResultToJson(const LintFileResult& r) {
   json pictures = json::array();
   for (const auto& p : r.pictures) {
-    pictures.push_back(
-        {{"dpi", p.where.dpi}, {"scale", p.where.scale}, {"svg", p.svg}});
+    json j{{"svg", p.svg}};
+    CaseToJson(p.where, j);
+    pictures.push_back(j);
   }
   json findings = json::array();
   for (const auto& f : r.findings) {
@@ -395,9 +459,7 @@ LintFileResult ResultFromJson(const json& j) {
     r.findings.push_back(std::move(f));
   }
   for (const auto& p : j.at("pictures")) {
-    r.pictures.push_back(
-        {LintCase{p.at("dpi").get<int>(), p.at("scale").get<double>()},
-         p.at("svg").get<std::string>()});
+    r.pictures.push_back({*CaseFromJson(p), p.at("svg").get<std::string>()});
   }
   return r;
 }
@@ -543,10 +605,17 @@ void addLintCommand(CLI::App& app, int& exitCode) {
       "Rules: clipped-text, overlap, outside, seam, small-font.\n"
       "Exit status: 0 no findings, 1 findings, 2 a file could not be read or "
       "bad usage (the other files are still checked).\n\n"
+      "With --monitor the form opens on the monitors given (the first is "
+      "the primary) instead of one screen per --dpi; with --move each scale "
+      "is checked where the form opened and again after each move (the "
+      "form keeps its client size times the new DPI over the old), and each "
+      "finding names the DPI and monitor it was found at.\n\n"
       "Examples:\n  flexarium lint examples/forms/*.dfm\n"
       "  flexarium lint forms/*.dfm --sarif > lint.sarif\n"
       "  flexarium lint forms/*.dfm --baseline old.json --rules "
-      "clipped-text,overlap");
+      "clipped-text,overlap\n"
+      "  flexarium lint forms/*.dfm --monitor 1920x1080@0,0:144 --monitor "
+      "1920x1080@1920,0:96 --move 2300,200");
   struct Args {
     std::vector<std::string> files;
     std::string dpis = "96,120,144,168,192";
@@ -559,16 +628,24 @@ void addLintCommand(CLI::App& app, int& exitCode) {
     std::string html;
     std::string baseline;
     int jobs = 0;
+    std::vector<std::string> monitors;
+    std::vector<std::string> moves;
     SearchOptions search;
   };
   auto args = std::make_shared<Args>();
   cmd->add_option("FILE", args->files, "Form files (.dfm) to check")
       ->required()
       ->type_name("FILE...");
-  cmd->add_option("--dpi", args->dpis,
-                  "Screen DPIs to check at, comma-separated (default "
-                  "96,120,144,168,192)")
-      ->type_name("N,...");
+  auto* dpi = cmd->add_option("--dpi", args->dpis,
+                              "Screen DPIs to check at, comma-separated "
+                              "(default 96,120,144,168,192)")
+                  ->type_name("N,...");
+  addMonitorOption(*cmd, args->monitors,
+                   "--dpi: each scale is checked "
+                   "on the monitor the form opens on");
+  addMoveOption(*cmd, args->moves,
+                "; each scale is checked again after each move, at the DPI "
+                "of the monitor the form is then on");
   cmd->add_option("--scale", args->scales,
                   "Client sizes as factors of the design client size at each "
                   "DPI, comma-separated (default 0.75,1,1.5,2)")
@@ -600,9 +677,23 @@ void addLintCommand(CLI::App& app, int& exitCode) {
       ->check(CLI::Range(1, 256));
   args->search.addTo(*cmd);
 
-  cmd->callback([args, &exitCode] {
+  cmd->callback([args, dpi, &exitCode] {
     LintSettings settings;
     settings.dpis = ParseList<int>(args->dpis, "--dpi", ParseDpiValue);
+    if (!args->monitors.empty()) {
+      if (dpi->count() > 0) {
+        throw CLI::ValidationError(
+            "--monitor gives each monitor's DPI: leave out --dpi");
+      }
+      if (const std::string problem = monitorsProblem(args->monitors);
+          !problem.empty()) {
+        throw CLI::ValidationError(problem);
+      }
+      for (const auto& m : args->monitors) {
+        settings.monitors.push_back(*parseMonitor(m));
+      }
+    }
+    for (const auto& m : args->moves) settings.moves.push_back(*parsePoint(m));
     settings.scales =
         ParseList<double>(args->scales, "--scale", ParseScaleValue);
     if (!args->rules.empty()) {

@@ -24,13 +24,22 @@ const std::vector<LintRule>& allLintRules();
 // One line on what the rule reports.
 std::string_view describe(LintRule rule);
 
-// One case a form is checked in: the screen's DPI and the client size as a
-// factor of the design client size at that DPI.
+// One case a form is checked in: the form's DPI and its client size as a
+// factor of the design client size at the DPI it was given that size at.
+// On monitors of their own (--monitor), the monitor the form is on, and
+// after a move (--move) the point it was dragged to: the form keeps its
+// client size times the new DPI over the old.
 struct LintCase {
   int dpi = 96;
   double scale = 1.0;
+  int monitor = -1;  // counted from 0; -1 for one screen of that DPI
+  std::optional<flx::win::POINT> move;
+  bool operator==(const LintCase& o) const;
 };
-std::string caseName(const LintCase& c);  // "144 DPI, scale 0.75"
+// "144 DPI, scale 0.75"; "96 DPI on monitor 1, scale 0.75, after a move to
+// 2300,200"
+std::string caseName(const LintCase& c);
+std::string pointName(const flx::win::POINT& p);  // "2300,200"
 
 struct LintFinding {
   std::string file;
@@ -50,6 +59,12 @@ struct LintFinding {
 
 struct LintSettings {
   std::vector<int> dpis{96, 120, 144, 168, 192};
+  // Monitors of their own DPI instead of one screen per DPI of `dpis` (the
+  // form opens where Windows puts it, on the primary). With `moves`, each
+  // scale is checked where the form opened and again after each move in
+  // turn.
+  std::vector<flx::sim::MonitorConfig> monitors;
+  std::vector<flx::win::POINT> moves;
   std::vector<double> scales{0.75, 1, 1.5, 2};
   std::set<LintRule> rules;  // empty: every rule
   int minFont = 6;

@@ -72,17 +72,37 @@ const std::vector<LintRule>& allLintRules() {
   return rules;
 }
 
+bool LintCase::operator==(const LintCase& o) const {
+  const bool sameMove =
+      move.has_value() == o.move.has_value() &&
+      (!move || (move->x == o.move->x && move->y == o.move->y));
+  return dpi == o.dpi && scale == o.scale && monitor == o.monitor && sameMove;
+}
+
+std::string pointName(const flx::win::POINT& p) {
+  return std::to_string(p.x) + "," + std::to_string(p.y);
+}
+
 std::string caseName(const LintCase& c) {
   char scale[32];
   std::snprintf(scale, sizeof scale, "%g", c.scale);
-  return std::to_string(c.dpi) + " DPI, scale " + scale;
+  std::string name = std::to_string(c.dpi) + " DPI";
+  if (c.monitor >= 0) name += " on monitor " + std::to_string(c.monitor);
+  name += std::string(", scale ") + scale;
+  if (c.move) name += ", after a move to " + pointName(*c.move);
+  return name;
 }
 
 std::string LintFinding::key() const {
   char scale[32];
   std::snprintf(scale, sizeof scale, "%g", where.scale);
-  return file + "|" + std::string(toString(rule)) + "|" + control + "|" +
-         other + "|" + std::to_string(where.dpi) + "|" + scale;
+  std::string k = file + "|" + std::string(toString(rule)) + "|" + control +
+                  "|" + other + "|" + std::to_string(where.dpi) + "|" + scale;
+  // Only cases on monitors of their own add to the key, so that earlier
+  // reports of one screen per DPI still match.
+  if (where.monitor >= 0) k += "|monitor " + std::to_string(where.monitor);
+  if (where.move) k += "|move " + pointName(*where.move);
+  return k;
 }
 
 // ---- Measuring

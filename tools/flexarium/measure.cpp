@@ -96,15 +96,16 @@ const char16_t* const kFixedStrings[] = {
     u"0123456789",
     u"1,234,567.89",
     u"Caf\u00e9 cr\u00e8me br\u00fbl\u00e9e",
-    u"\u00c0\u00c9\u00ce\u00d5\u00dc \u00e0\u00e9\u00ee\u00f5\u00fc "
-    u"\u00df\u00e7\u00f1",
+    (u"\u00c0\u00c9\u00ce\u00d5\u00dc \u00e0\u00e9\u00ee\u00f5\u00fc "
+     u"\u00df\u00e7\u00f1"),
     u"Donaudampfschifffahrtsgesellschaftskapit\u00e4n",
     u"Internationalization",
     u"W i d e   s p a c e s",
     u"iiiiiiiiii",
     u"WWWWWWWWWW",
     u"(parenthesised) [bracketed] {braced}",
-    u"a\tb"};
+    u"a\tb",
+};
 
 }  // namespace
 

@@ -80,12 +80,7 @@ void addScreenOptions(CLI::App& cmd, ScreenStrings& s) {
                  "(default Windows 10's 23:4:4 at 96 DPI, scaled)")
       ->check(checkWith(parseFrame, kFrameForm))
       ->type_name("CAPTION:FRAME[:PADDED]");
-  cmd.add_option("--monitor", s.monitors,
-                 "A monitor of this size, top-left corner and DPI "
-                 "(repeatable; the first is the primary, at 0,0, and its DPI "
-                 "is the system DPI); instead of --screen and --dpi")
-      ->check(checkWith(parseMonitor, kMonitorForm))
-      ->type_name("WxH@X,Y:DPI");
+  addMonitorOption(cmd, s.monitors, "--screen and --dpi");
   cmd.add_option("--awareness", s.awareness,
                  "How the application handles DPI, as its manifest declares "
                  "(default permonitor: each window has its monitor's DPI and "
@@ -100,6 +95,37 @@ std::string ScreenStrings::problem() const {
     return "--monitor gives each monitor's size and DPI: leave out --screen "
            "and --dpi";
   }
+  return monitorsProblem(monitors);
+}
+
+CLI::Option* addMonitorOption(CLI::App& cmd, std::vector<std::string>& monitors,
+                              const std::string& instead) {
+  return cmd
+      .add_option("--monitor", monitors,
+                  "A monitor of this size, top-left corner and DPI "
+                  "(repeatable; the first is the primary, at 0,0, and its DPI "
+                  "is the system DPI); instead of " +
+                      instead)
+      ->check(checkWith(parseMonitor, kMonitorForm))
+      ->type_name("WxH@X,Y:DPI");
+}
+
+CLI::Option* addMoveOption(CLI::App& cmd, std::vector<std::string>& moves,
+                           const std::string& then) {
+  auto* move =
+      cmd.add_option("--move", moves,
+                     "Drag the form by its caption so that its top-left "
+                     "corner lands on this screen point; onto a monitor of "
+                     "another DPI it takes that DPI (repeatable)" +
+                         then)
+          ->check(checkWith(parsePoint, kPointForm))
+          ->type_name("X,Y");
+  // One value per occurrence, so that the order of the steps is kept.
+  move->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  return move;
+}
+
+std::string monitorsProblem(const std::vector<std::string>& monitors) {
   std::vector<flx::sim::MonitorConfig> list;
   for (const std::string& m : monitors) list.push_back(*parseMonitor(m));
   return checkMonitors(list);
@@ -182,17 +208,10 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
                 "Put a started TFlexarium with default properties on a form "
                 "that has none, designed for the form file's client size and "
                 "PixelsPerInch (96 without one)");
-  auto* move =
-      cmd->add_option("--move", args->moves,
-                      "Drag the form by its caption so that its top-left "
-                      "corner lands on this screen point; onto a monitor of "
-                      "another DPI it takes that DPI (repeatable)")
-          ->check(checkWith(parsePoint, kPointForm))
-          ->type_name("X,Y");
+  auto* move = addMoveOption(*cmd, args->moves, "");
   // One value per occurrence, so that the order of the steps is kept.
   client->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   outer->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  move->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   CLI::Option* maximize =
       cmd->add_flag("--maximize")->description("Maximise the form");
   CLI::Option* minimize =

@@ -44,12 +44,122 @@ std::string fontFamily(const std::string& name) {
   return xmlEscape(family + "Tahoma, 'DejaVu Sans', sans-serif");
 }
 
-// The control being drawn: its texts are measured with its font, as the
-// window system measures them, so that they stand as wide as on Windows.
-const ControlLayout* gMeasured = nullptr;
+// The drawn control's font selected into a screen DC, so that its texts
+// are measured as the window system measures them: as wide and as high as
+// on Windows. Without text metrics (a build without FreeType) nothing is
+// measured and the pictures place text as they did before.
+class ControlText {
+ public:
+  explicit ControlText(const ControlLayout& c) : control_(c) {
+    if (c.fontName.empty() || c.fontPixels <= 0 ||
+        !flx::win::hasWindowSystem()) {
+      return;
+    }
+    flx::win::LOGFONTW lf{};
+    lf.lfHeight = c.fontHeight ? *c.fontHeight : -c.fontPixels;
+    lf.lfWeight = c.bold ? flx::win::FW_BOLD : flx::win::FW_NORMAL;
+    lf.lfItalic = c.italic ? 1 : 0;
+    const std::u16string face = flx::Utf8ToUtf16(c.fontName);
+    std::copy_n(face.begin(), std::min<std::size_t>(face.size(), 31),
+                lf.lfFaceName);
+    dc_ = flx::win::GetDC(nullptr);
+    font_ = flx::win::CreateFontIndirectW(&lf);
+    previous_ = flx::win::SelectObject(dc_, font_);
+    flx::win::TEXTMETRICW tm{};
+    flx::win::SIZE zero{};
+    ok_ = flx::win::GetTextMetricsW(dc_, &tm) != 0 &&
+          flx::win::GetTextExtentPoint32W(dc_, u"0", &zero) != 0;
+    if (ok_) {
+      height_ = tm.tmHeight;
+      ascent_ = tm.tmAscent;
+      zeroWidth_ = zero.cx;
+    }
+  }
+  ~ControlText() {
+    if (dc_ == nullptr) return;
+    flx::win::SelectObject(dc_, previous_);
+    flx::win::DeleteObject(font_);
+    flx::win::ReleaseDC(nullptr, dc_);
+  }
+  ControlText(const ControlText&) = delete;
+  ControlText& operator=(const ControlText&) = delete;
+
+  // Whether the font can be measured; nothing below is meaningful without.
+  bool ok() const { return ok_; }
+  // A line's height and its baseline below the line's top (tmHeight,
+  // tmAscent), and the width of '0' (check boxes space their text by half
+  // of it).
+  int height() const { return height_; }
+  int ascent() const { return ascent_; }
+  int zeroWidth() const { return zeroWidth_; }
+  // The drawn control's font in pixels, to tell its texts from others.
+  int pixels() const { return control_.fontPixels; }
+
+  // The width of one line; nullopt when it cannot be measured.
+  std::optional<int> width(const std::string& text) const {
+    if (!ok_ || text.empty()) return std::nullopt;
+    flx::win::SIZE size{};
+    if (!flx::win::GetTextExtentPoint32W(dc_, flx::Utf8ToUtf16(text), &size)) {
+      return std::nullopt;
+    }
+    return size.cx;
+  }
+
+  // The lines DrawTextW draws: broken at line breaks and, with `wrap`,
+  // between words where the next would pass `room` pixels (a word wider
+  // than the room keeps a line of its own, as Windows does).
+  std::vector<std::string> lines(const std::string& text, bool wrap,
+                                 int room) const {
+    std::vector<std::string> out;
+    std::size_t start = 0;
+    for (;;) {
+      const std::size_t end = text.find_first_of("\r\n", start);
+      const std::string paragraph = text.substr(start, end - start);
+      if (!wrap) {
+        out.push_back(paragraph);
+      } else {
+        std::string line;
+        std::size_t i = 0;
+        bool first = true;
+        do {
+          const std::size_t space =
+              std::min(paragraph.find(' ', i), paragraph.size());
+          const std::string word = paragraph.substr(i, space - i);
+          if (first) {
+            line = word;
+            first = false;
+          } else if (width(line + " " + word).value_or(0) > room) {
+            out.push_back(line);
+            line = word;
+          } else {
+            line += " " + word;
+          }
+          i = space + 1;
+        } while (i <= paragraph.size());
+        out.push_back(line);
+      }
+      if (end == std::string::npos) break;
+      start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return out;
+  }
+
+ private:
+  const ControlLayout& control_;
+  flx::win::HDC dc_ = nullptr;
+  flx::win::HFONT font_ = nullptr;
+  flx::win::HFONT previous_ = nullptr;
+  bool ok_ = false;
+  int height_ = 0;
+  int ascent_ = 0;
+  int zeroWidth_ = 0;
+};
+
+// The control being drawn, with its font ready to measure.
+const ControlText* gMeasured = nullptr;
 
 struct MeasuredScope {
-  explicit MeasuredScope(const ControlLayout& c) { gMeasured = &c; }
+  explicit MeasuredScope(const ControlText& t) { gMeasured = &t; }
   ~MeasuredScope() { gMeasured = nullptr; }
   MeasuredScope(const MeasuredScope&) = delete;
   MeasuredScope& operator=(const MeasuredScope&) = delete;
@@ -58,29 +168,10 @@ struct MeasuredScope {
 // The width of a line in the drawn control's font, if it is that font and
 // the window system can measure it.
 std::optional<int> measuredWidth(const std::string& text, int pixels) {
-  if (gMeasured == nullptr || pixels != gMeasured->fontPixels ||
-      gMeasured->fontName.empty() || text.empty() ||
-      !flx::win::hasWindowSystem()) {
+  if (gMeasured == nullptr || pixels != gMeasured->pixels()) {
     return std::nullopt;
   }
-  flx::win::LOGFONTW lf{};
-  lf.lfHeight = gMeasured->fontHeight ? *gMeasured->fontHeight : -pixels;
-  lf.lfWeight = gMeasured->bold ? flx::win::FW_BOLD : flx::win::FW_NORMAL;
-  lf.lfItalic = gMeasured->italic ? 1 : 0;
-  const std::u16string face = flx::Utf8ToUtf16(gMeasured->fontName);
-  std::copy_n(face.begin(), std::min<std::size_t>(face.size(), 31),
-              lf.lfFaceName);
-  const flx::win::HDC dc = flx::win::GetDC(nullptr);
-  const flx::win::HFONT font = flx::win::CreateFontIndirectW(&lf);
-  const flx::win::HFONT previous = flx::win::SelectObject(dc, font);
-  flx::win::SIZE size{};
-  const bool ok =
-      flx::win::GetTextExtentPoint32W(dc, flx::Utf8ToUtf16(text), &size) != 0;
-  flx::win::SelectObject(dc, previous);
-  flx::win::DeleteObject(font);
-  flx::win::ReleaseDC(nullptr, dc);
-  if (!ok) return std::nullopt;
-  return size.cx;
+  return gMeasured->width(text);
 }
 
 // Width of a text line: measured in the control's font, else roughly.
@@ -97,7 +188,40 @@ double textWidth(const std::string& text, int pixels) {
 
 class Svg {
  public:
-  explicit Svg(std::ostringstream& out) : out_(out) {}
+  Svg(std::ostringstream& out, std::string idPrefix = "f")
+      : out_(out), idPrefix_(std::move(idPrefix)) {}
+
+  // A clip path of one rectangle (in the current viewport's coordinates);
+  // its id for `clip-path="url(#ID)"`.
+  std::string clip(double x, double y, double w, double h) {
+    const std::string id = idPrefix_ + "-t" + std::to_string(++clips_);
+    out_ << "<clipPath id=\"" << id << "\"><rect x=\"" << shortNumber(x)
+         << "\" y=\"" << shortNumber(y) << "\" width=\""
+         << shortNumber(std::max(w, 0.0)) << "\" height=\""
+         << shortNumber(std::max(h, 0.0)) << "\"/></clipPath>\n";
+    return id;
+  }
+
+  // A line of text as Windows draws it: its left edge at x, its cell's top
+  // at `top` (the baseline lies the font's ascent below), as wide as
+  // measured and clipped by the clip path `clipId`.
+  void placedText(const ControlText& font, double x, double top,
+                  const std::string& content, const std::string& family,
+                  const std::string& fill, const std::string& clipId, bool bold,
+                  bool italic) {
+    if (content.empty()) return;
+    out_ << "<text x=\"" << shortNumber(x) << "\" y=\""
+         << shortNumber(top + font.ascent()) << "\" font-size=\""
+         << font.pixels() << "\" font-family=\"" << family << "\" fill=\""
+         << fill << "\"";
+    if (const auto w = font.width(content); w && *w > 0) {
+      out_ << " textLength=\"" << *w << "\" lengthAdjust=\"spacingAndGlyphs\"";
+    }
+    if (!clipId.empty()) out_ << " clip-path=\"url(#" << clipId << ")\"";
+    if (bold) out_ << " font-weight=\"bold\"";
+    if (italic) out_ << " font-style=\"italic\"";
+    out_ << ">" << xmlEscape(content) << "</text>\n";
+  }
 
   void rect(double x, double y, double w, double h, const std::string& fill,
             const std::string& stroke, const std::string& extra = "") {
@@ -140,6 +264,8 @@ class Svg {
 
  private:
   std::ostringstream& out_;
+  std::string idPrefix_;
+  int clips_ = 0;
 };
 
 // "&&" stands for "&"; a single "&" only marks the accelerator.
@@ -238,7 +364,230 @@ void groupFrame(Svg& svg, const ControlLayout& c, const std::string& text,
   svg.text(9, px * 0.9, text, px, family, ink, "start", c.bold, c.italic);
 }
 
-void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch) {
+// Where DrawTextW puts a line of `width` in a box from `left` to `right`
+// by its alignment ("left", "center", "right"): C's integer division, as
+// Windows computes it.
+int alignedLeft(const std::string& align, int left, int right, int width) {
+  if (align == "center") return left + (right - left - width) / 2;
+  if (align == "right") return right - width;
+  return left;
+}
+
+// The controls whose text Windows places by its font's metrics, drawn with
+// the text measured and clipped as Windows draws and clips it (the
+// positions measured under Wine 8 with Tahoma at 11, 16 and 24 pixels,
+// and the framework's own painting for labels, panels and group boxes).
+// False for a class drawn the same either way.
+bool drawMeasured(Svg& svg, const ControlLayout& c, const ControlText& t,
+                  int dpi) {
+  const int w = c.width;
+  const int h = c.height;
+  const int th = t.height();
+  const std::string family = fontFamily(c.fontName);
+  const bool isName = c.text.empty();
+  const std::string shown = isName ? (c.name.empty() ? c.className : c.name)
+                                   : withoutAccelerator(c.text);
+  const std::string line = firstLine(shown);
+  const std::string textInk = c.textColor.empty() ? "#000000" : c.textColor;
+  const std::string ink = isName ? "#8a8a8a" : textInk;
+  const bool italic = c.italic || isName;
+  auto draw = [&](int x, int top, const std::string& text,
+                  const std::string& clipId, const std::string& color,
+                  bool slanted) {
+    svg.placedText(t, x, top, text, family, color, clipId, c.bold, slanted);
+  };
+  // A check box's or radio button's box and text in the box `b`: the box
+  // 12 px (at 96 DPI) and one, then half a '0' of gap and one pixel; the
+  // text centred in the height, the box centred on the text's line. With
+  // the text before the box (`textFirst`), the box stands at the right
+  // end and the text one pixel in from the left.
+  auto checkItem = [&](const Box& b, const std::string& text, bool radio,
+                       int state, const std::string& color, bool slanted,
+                       bool textFirst) {
+    const int box = 12 * dpi / 96 + 1;
+    const int gap = t.zeroWidth() / 2;
+    const int boxLeft = textFirst ? b.left + b.width - box : b.left;
+    const int labelLeft = textFirst ? b.left : b.left + box + gap;
+    const int labelRight =
+        textFirst ? b.left + b.width - box - gap : b.left + b.width;
+    const int top = b.top + (b.height - th) / 2;
+    const int delta = th - box;
+    const int boxTop = delta > 0   ? top + th - delta / 2 - 1 - box
+                       : delta < 0 ? top - -delta / 2 - 1
+                                   : top;
+    if (radio) {
+      radioButton(svg, boxLeft + 0.5, boxTop + box / 2.0, box - 1, state != 0);
+    } else {
+      svg.rect(boxLeft + 0.5, boxTop + 0.5, box - 1, box - 1,
+               state == 2 ? "#d0d0d0" : "#ffffff", "#333333");
+      if (state != 0) checkMark(svg, boxLeft + 0.5, boxTop + 0.5, box - 1);
+    }
+    const std::string clipId =
+        svg.clip(labelLeft, b.top, labelRight - labelLeft, b.height);
+    draw(labelLeft + 1, top, firstLine(text), clipId, color, slanted);
+  };
+  switch (c.look) {
+    case Look::Button: {
+      // The face less its 2 px edge each side; the text is centred there
+      // and clipped only at the button's own edges.
+      svg.rect(0.5, 0.5, w - 1, h - 1, "#e1e1e1", "#adadad", "rx=\"2\"");
+      const int tw = t.width(line).value_or(0);
+      const std::string clipId = svg.clip(0, 0, w, h);
+      draw(2 + (w - 4 - tw) / 2, 2 + (h - 4 - th) / 2, line, clipId, ink,
+           italic);
+      return true;
+    }
+    case Look::Check:
+    case Look::Radio:
+      checkItem(Box{0, 0, w, h}, shown, c.look == Look::Radio, c.check, ink,
+                italic, c.align == "left");
+      return true;
+    case Look::Edit: {
+      // The sunken edge, then the margin the edit takes from its font
+      // (Tahoma: 3 px at 11 px, 4 at 16, 7 at 24) and a pixel; the text
+      // one pixel below the edge, clipped at that formatting rectangle.
+      svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", c.bordered ? kSunken : "");
+      const int edge = c.bordered ? 2 : 0;
+      const int margin = c.fontPixels * 295 / 1000 + 1;
+      const int top = edge + 1;
+      const std::string clipId =
+          svg.clip(edge + margin, top, w - 2 * (edge + margin),
+                   std::min(th, h - edge - top));
+      draw(edge + margin, top, line, clipId, ink, italic);
+      return true;
+    }
+    case Look::Label:
+    case Look::Static: {
+      // A label draws in its bounds from the top, broken at its width when
+      // it wraps; a static text window always wraps, inside its border.
+      if (c.look == Look::Label) {
+        svg.rect(0.5, 0.5, w - 1, h - 1, "none", "#c9d3df",
+                 "stroke-dasharray=\"2 2\"");
+      } else if (c.bordered) {
+        svg.rect(0.5, 0.5, w - 1, h - 1, "none", kSunken);
+      }
+      const int in = c.look == Look::Static && c.bordered ? 1 : 0;
+      const bool wrap = c.look == Look::Static || c.wordWrap;
+      const std::string clipId = svg.clip(in, in, w - 2 * in, h - 2 * in);
+      int top = in;
+      for (const std::string& l : t.lines(shown, wrap, w - 2 * in)) {
+        if (top >= h) break;
+        draw(alignedLeft(c.align, in, w - in, t.width(l).value_or(0)), top, l,
+             clipId, ink, italic);
+        top += th;
+      }
+      return true;
+    }
+    case Look::Group:
+    case Look::RadioGroup: {
+      // The etched frame's top line runs through the middle of the
+      // caption's line; the caption stands 8 px in on the face colour,
+      // clipped 6 px before the right edge (Windows clips it at its own
+      // width too, which cuts nothing of it; a viewer whose font draws
+      // it wider would lose its end).
+      const double frameTop = th / 2 - 1;
+      svg.rect(0.5, frameTop + 0.5, w - 1, h - frameTop - 1, "none", "#c5c5c5",
+               "rx=\"2\"");
+      if (!isName) {
+        const int tw = t.width(line).value_or(0);
+        const int right = std::min(8 + tw + 2, w - 6);
+        svg.rect(6, 0, right - 6, th, kFace, "");
+        draw(8, 0, line, svg.clip(8, 0, w - 14, th), ink, italic);
+      }
+      if (c.look == Look::RadioGroup) {
+        for (std::size_t i = 0; i < c.items.size() && i < c.itemRects.size();
+             ++i) {
+          checkItem(c.itemRects[i], withoutAccelerator(c.items[i]), true,
+                    static_cast<int>(i) == c.itemIndex ? 1 : 0, textInk,
+                    c.italic, false);
+        }
+      }
+      return true;
+    }
+    case Look::Panel: {
+      svg.rect(0, 0, w, h, kFace, "");
+      if (!c.bevel.empty()) bevelBox(svg, 0, 0, w, h, c.bevel == "raised");
+      const int outer = c.bevel.empty() ? 0 : 1;
+      if (!c.innerBevel.empty()) {
+        bevelBox(svg, outer, outer, w - 2 * outer, h - 2 * outer,
+                 c.innerBevel == "raised");
+      }
+      if (isName) return true;
+      // One line in the box within the bevels, aligned across it and
+      // centred down it, clipped at that box.
+      const int in = outer + (c.innerBevel.empty() ? 0 : 1);
+      const int tw = t.width(line).value_or(0);
+      const std::string clipId = svg.clip(in, in, w - 2 * in, h - 2 * in);
+      draw(alignedLeft(c.align.empty() ? "center" : c.align, in, w - in, tw),
+           in + (h - 2 * in - th) / 2, line, clipId, ink, c.italic);
+      return true;
+    }
+    case Look::Tabs: {
+      // Each tab as wide as its caption and 6 px each side, the caption
+      // centred in it and clipped at it; the active tab stands 2 px
+      // higher, its caption's line 3 px below the top as the others'.
+      const int tabs = th + 9;
+      svg.rect(0.5, tabs - 1.5, w - 1, h - tabs + 1, kFace, kShadow);
+      int x = 2;
+      for (std::size_t i = 0; i < c.items.size() && x < w; ++i) {
+        const std::string caption = firstLine(withoutAccelerator(c.items[i]));
+        const int tw = t.width(caption).value_or(0);
+        const bool active = static_cast<int>(i) == c.itemIndex;
+        const int top = active ? 0 : 2;
+        svg.rect(x + 0.5, top + 0.5, tw + 12, tabs - top - 1, kFace, kShadow);
+        if (active) svg.rect(x + 1, tabs - 2.5, tw + 11, 2, kFace, "");
+        draw(x + 6, 3, caption, svg.clip(x, top, tw + 12, tabs - top), textInk,
+             c.italic);
+        x += tw + 12;
+      }
+      return true;
+    }
+    case Look::Header: {
+      // Each section's text 6 px in from its left, centred down the row
+      // (a spare pixel above) and clipped 6 px before its right end.
+      if (c.bordered) svg.rect(0.5, 0.5, w - 1, h - 1, "#ffffff", kSunken);
+      const int y = c.bordered ? 2 : 0;
+      // A header control's row is the control; a list view's is its
+      // font's line and 6 px.
+      const int row = c.bordered ? std::min(h, th + 6) : h;
+      int x = c.bordered ? 2 : 0;
+      for (std::size_t i = 0; i < c.items.size() && i < c.columns.size(); ++i) {
+        const int cw = c.columns[i];
+        svg.rect(x + 0.5, y + 0.5, cw - 1, row - 1, kFace, kShadow);
+        draw(x + 6, y + (row - th + 1) / 2, firstLine(c.items[i]),
+             svg.clip(x + 6, y, cw - 12, row), textInk, c.italic);
+        x += cw;
+      }
+      return true;
+    }
+    case Look::Status: {
+      // Each panel ends where its width does and the next starts 2 px
+      // later; within its sunken edge (2 px below the top) the text
+      // stands 3 px in, centred down, clipped inside the edge.
+      svg.rect(0, 0, w, h, kFace, "");
+      int x = 0;
+      for (std::size_t i = 0; i < c.items.size(); ++i) {
+        const bool last = i + 1 == c.items.size() || i >= c.columns.size();
+        const int right = last ? w : x + c.columns[i];
+        const int left = i == 0 ? 0 : x + 2;
+        svg.rect(left + 0.5, 2.5, right - left - 1, h - 3, "none", kShadow);
+        draw(left + 3, 3 + (h - 4 - th) / 2, firstLine(c.items[i]),
+             svg.clip(left + 1, 3, right - left - 2, h - 4), textInk, c.italic);
+        x = right;
+      }
+      return true;
+    }
+    default:
+      return false;
+  }
+}
+
+void drawControl(Svg& svg, const ControlLayout& c, const std::string& hatch,
+                 int dpi) {
+  if (gMeasured != nullptr && gMeasured->ok() && c.fontSize &&
+      drawMeasured(svg, c, *gMeasured, dpi)) {
+    return;
+  }
   const double w = c.width;
   const double h = c.height;
   const int px = c.fontSize ? std::max(1, c.fontPixels) : 10;
@@ -621,7 +970,7 @@ std::string renderSvg(const StepLayout& step, int number,
   const std::string hatch = options.idPrefix + "-hatch";
 
   std::ostringstream out;
-  Svg svg(out);
+  Svg svg(out, options.idPrefix);
   out << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\""
       << shortNumber(canvasW * options.scale) << "\" height=\""
       << shortNumber(canvasH * options.scale) << "\" viewBox=\"0 0 " << canvasW
@@ -683,8 +1032,9 @@ std::string renderSvg(const StepLayout& step, int number,
       out << "<title>" << xmlEscape(c.name + " (" + c.className + ")")
           << "</title>\n";
       {
-        const MeasuredScope measured(c);
-        drawControl(svg, c, hatch);
+        const ControlText font(c);
+        const MeasuredScope measured(font);
+        drawControl(svg, c, hatch, step.dpi > 0 ? step.dpi : 96);
       }
       open.push_back(c.depth);
     }

@@ -137,9 +137,12 @@ void readContent(flx::TControl& c, ControlLayout& l) {
   switch (l.look) {
     case Look::Check:
       l.check = static_cast<int>(static_cast<TCheckBox&>(c).State());
+      // "left": the text stands before the box (BS_LEFTTEXT).
+      l.align = alignName(static_cast<TCheckBox&>(c).Alignment());
       break;
     case Look::Radio:
       l.check = static_cast<TRadioButton&>(c).Checked() ? 1 : 0;
+      l.align = alignName(static_cast<TRadioButton&>(c).Alignment());
       break;
     case Look::Edit:
       l.drawn = l.bordered || visibleText(l.text);

@@ -126,7 +126,9 @@ struct ControlLayout {
   std::vector<int> rows;       // grid row heights
   int fixedCols = 0;
   int fixedRows = 0;
-  std::string align;      // "left", "center", "right" for captions
+  std::string align;      // "left", "center", "right" for captions; a
+                          // check box's or radio button's "left" puts its
+                          // text before the box
   bool wordWrap = false;  // labels: lines broken at the width
   bool autoSize = false;  // labels: sized to their text
   std::string textColor;  // "#rrggbb" when not the system's text colour

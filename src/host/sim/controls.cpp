@@ -81,6 +81,7 @@ LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
              is(u"SysHeader32")) {
     const char16_t* text = nullptr;
     bool insert = false;
+    int widthGiven = 0;  // a column inserted without a width starts at 0
     if (msg == TCM_INSERTITEMW && is(u"SysTabControl32") && lp != 0) {
       const auto* item = reinterpret_cast<const TCITEMW*>(lp);
       insert = true;
@@ -89,22 +90,60 @@ LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
       const auto* column = reinterpret_cast<const LVCOLUMNW*>(lp);
       insert = true;
       if (column->mask & LVCF_TEXT) text = column->pszText;
+      if (column->mask & LVCF_WIDTH) widthGiven = column->cx;
     } else if (msg == HDM_INSERTITEMW && is(u"SysHeader32") && lp != 0) {
       const auto* item = reinterpret_cast<const HDITEMW*>(lp);
       insert = true;
       if (item->mask & HDI_TEXT) text = item->pszText;
+      if (item->mask & HDI_WIDTH) widthGiven = item->cxy;
     }
+    auto& widths = w->widths;
+    widths.resize(items.size(), 0);
     if (insert) {
       const std::size_t i = std::min<std::size_t>(wp, items.size());
       items.insert(items.begin() + static_cast<std::ptrdiff_t>(i),
                    text ? std::u16string(text) : std::u16string());
+      widths.insert(widths.begin() + static_cast<std::ptrdiff_t>(i),
+                    widthGiven);
       return static_cast<LRESULT>(i);
     }
     if ((msg == LVM_DELETECOLUMN && is(u"SysListView32")) ||
         (msg == HDM_DELETEITEM && is(u"SysHeader32"))) {
       if (static_cast<LRESULT>(wp) >= count) return FALSE;
       items.erase(items.begin() + static_cast<std::ptrdiff_t>(wp));
+      widths.erase(widths.begin() + static_cast<std::ptrdiff_t>(wp));
       return TRUE;
+    }
+    const bool inRange = static_cast<LRESULT>(wp) < count;
+    if (is(u"SysListView32")) {
+      // A list view without a column reports none (0, as for a failure).
+      if (msg == LVM_GETCOLUMNWIDTH) return inRange ? widths[wp] : 0;
+      if (msg == LVM_GETCOLUMNW && lp != 0) {
+        if (!inRange) return FALSE;
+        auto* column = reinterpret_cast<LVCOLUMNW*>(lp);
+        if (column->mask & LVCF_WIDTH) column->cx = widths[wp];
+        return TRUE;
+      }
+      if (msg == LVM_SETCOLUMNWIDTH) {
+        if (!inRange) return FALSE;
+        widths[wp] = static_cast<int>(lp);
+        return TRUE;
+      }
+    }
+    if (is(u"SysHeader32")) {
+      if (msg == HDM_GETITEMCOUNT) return count;
+      if ((msg == HDM_GETITEMW || msg == HDM_SETITEMW) && lp != 0) {
+        auto* item = reinterpret_cast<HDITEMW*>(lp);
+        if (!inRange) return FALSE;
+        if (item->mask & HDI_WIDTH) {
+          if (msg == HDM_GETITEMW) {
+            item->cxy = widths[wp];
+          } else {
+            widths[wp] = item->cxy;
+          }
+        }
+        return TRUE;
+      }
     }
     if (is(u"SysTabControl32")) {
       switch (msg) {

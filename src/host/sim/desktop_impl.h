@@ -129,15 +129,17 @@ struct Desktop::Impl {
     bool destroying = false;
     std::u16string text;
     LONG_PTR userData = 0;
+    LONG_PTR id = 0;  // GWLP_ID
     HFONT font = nullptr;
     std::vector<std::pair<std::u16string, HANDLE>> props;
     // What a window of one of the system's control classes was told to
     // show, kept as the control keeps it (controls.cpp).
     std::vector<std::u16string> items;
+    // A list view's column widths, a header's section widths, beside items.
+    std::vector<int> widths;
     LRESULT selection = -1;
     WPARAM check = 0;
     LRESULT position = 0;
-    UINT_PTR id = 0;  // a child's control ID (GWLP_ID, GetDlgCtrlID)
     // A window the dialog manager made: its dialog procedure, its base
     // units, and the font it made for it (deleted with the window).
     bool dialog = false;
@@ -169,6 +171,12 @@ struct Desktop::Impl {
   // Slots of deleted fonts: GDI reuses font handles, and a program that
   // changes fonts all day must not grow without end.
   std::vector<std::size_t> freeFonts;
+  // The slot of the stock System font once asked for (GetStockObject): it
+  // is never deleted and not counted among the fonts made.
+  std::size_t stockSystemFont = 0;
+  // Per-monitor dialog scaling as last set per window (DDC_, DCDC_ values).
+  std::vector<std::pair<HWND, DWORD>> dialogDpiBehavior;
+  std::vector<std::pair<HWND, DWORD>> controlDpiBehavior;
   HWND lockHolder = nullptr;
   bool recording = true;
   bool dwmLoaded = false;
@@ -212,6 +220,8 @@ struct Desktop::Impl {
   // The font a DC measures with: the one selected into it, else GDI's
   // stock System font; nullopt for a DC that is not one of ours.
   std::optional<LOGFONTW> dcFont(HDC dc) const;
+  // GDI's stock System font.
+  static LOGFONTW systemFont();
 
   // A drawing call on the paint DC, with its state now.
   void recordPaint(const char* op, std::u16string_view text, const RECT& rect,
@@ -279,6 +289,9 @@ struct Desktop::Impl {
   HWND create(DWORD exStyle, std::u16string_view className,
               std::u16string_view windowName, DWORD style, int x, int y, int cx,
               int cy, HWND parent, void* param, UINT_PTR id = 0);
+  // WM_PARENTNOTIFY to the parent of a child without WS_EX_NOPARENTNOTIFY
+  // (only the parent is told, as under Wine).
+  void notifyParent(HWND wnd, UINT event);
   void sendDestroy(HWND wnd);
   void sendNcDestroy(HWND wnd);
   BOOL destroy(HWND wnd);

@@ -458,7 +458,7 @@ HWND Desktop::getDlgItem(HWND dialog, int id) {
   if (w == nullptr) return nullptr;
   for (HWND c : w->children) {
     const Impl::Window* cw = impl_->find(c);
-    if (cw != nullptr && cw->id == static_cast<UINT_PTR>(id)) return c;
+    if (cw != nullptr && cw->id == static_cast<LONG_PTR>(id)) return c;
   }
   return nullptr;
 }
@@ -467,19 +467,6 @@ int Desktop::getDlgCtrlID(HWND wnd) {
   impl_->recordCall("GetDlgCtrlID", wnd);
   const Impl::Window* w = impl_->find(wnd);
   return w != nullptr && w->child ? static_cast<int>(w->id) : 0;
-}
-
-HWND Desktop::getWindow(HWND wnd, UINT cmd) {
-  impl_->recordCall("GetWindow", wnd);
-  const Impl::Window* w = impl_->find(wnd);
-  if (w == nullptr) return nullptr;
-  if (cmd == GW_CHILD) return w->children.empty() ? nullptr : w->children[0];
-  if (cmd != GW_HWNDNEXT || !w->child) return nullptr;
-  const Impl::Window* p = impl_->find(w->parent);
-  if (p == nullptr) return nullptr;
-  const auto at = std::find(p->children.begin(), p->children.end(), wnd);
-  if (at == p->children.end() || at + 1 == p->children.end()) return nullptr;
-  return *(at + 1);
 }
 
 BOOL Desktop::clientToScreen(HWND wnd, POINT* point) {

@@ -277,4 +277,54 @@ DPI_AWARENESS Desktop::getAwarenessFromDpiAwarenessContext(
   }
 }
 
+// ---- Per-monitor dialog scaling: recorded, for the tests to see that it
+// was switched off; the simulated desktop has no dialog re-layout of its
+// own to switch.
+
+namespace {
+
+BOOL recordBehavior(std::vector<std::pair<HWND, DWORD>>& table, HWND wnd,
+                    DWORD mask, DWORD values) {
+  auto it = std::find_if(table.begin(), table.end(),
+                         [&](const auto& e) { return e.first == wnd; });
+  if (it == table.end()) {
+    table.emplace_back(wnd, 0);
+    it = std::prev(table.end());
+  }
+  it->second = (it->second & ~mask) | (values & mask);
+  return TRUE;
+}
+
+std::optional<DWORD> behaviorOf(const std::vector<std::pair<HWND, DWORD>>& t,
+                                HWND wnd) {
+  for (const auto& [w, v] : t) {
+    if (w == wnd) return v;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
+BOOL Desktop::setDialogDpiChangeBehavior(HWND dialog, DWORD mask,
+                                         DWORD values) {
+  impl_->recordCall("SetDialogDpiChangeBehavior", dialog);
+  if (impl_->find(dialog) == nullptr) return FALSE;
+  return recordBehavior(impl_->dialogDpiBehavior, dialog, mask, values);
+}
+
+BOOL Desktop::setDialogControlDpiChangeBehavior(HWND control, DWORD mask,
+                                                DWORD values) {
+  impl_->recordCall("SetDialogControlDpiChangeBehavior", control);
+  if (impl_->find(control) == nullptr) return FALSE;
+  return recordBehavior(impl_->controlDpiBehavior, control, mask, values);
+}
+
+std::optional<DWORD> Desktop::dialogDpiBehavior(HWND wnd) const {
+  return behaviorOf(impl_->dialogDpiBehavior, wnd);
+}
+
+std::optional<DWORD> Desktop::controlDpiBehavior(HWND wnd) const {
+  return behaviorOf(impl_->controlDpiBehavior, wnd);
+}
+
 }  // namespace flx::sim

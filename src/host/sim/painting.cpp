@@ -36,6 +36,8 @@ HFONT Desktop::createFontIndirect(const LOGFONTW* font) {
 BOOL Desktop::deleteFont(HFONT font) {
   impl_->recordCall("DeleteObject", nullptr);
   const std::size_t serial = handleSerial(font, kTagFont);
+  // A stock object is not deleted (DeleteObject says it was).
+  if (serial != 0 && serial == impl_->stockSystemFont) return TRUE;
   if (serial == 0 || serial >= impl_->fonts.size() ||
       !impl_->fonts[serial].has_value()) {
     return FALSE;
@@ -43,6 +45,35 @@ BOOL Desktop::deleteFont(HFONT font) {
   impl_->fonts[serial].reset();
   impl_->freeFonts.push_back(serial);
   return TRUE;
+}
+
+BOOL Desktop::getFontObject(HFONT font, LOGFONTW* out) {
+  impl_->recordCall("GetObjectW", nullptr);
+  const std::size_t serial = handleSerial(font, kTagFont);
+  if (out == nullptr || serial == 0 || serial >= impl_->fonts.size() ||
+      !impl_->fonts[serial].has_value()) {
+    return FALSE;
+  }
+  *out = *impl_->fonts[serial];
+  return TRUE;
+}
+
+HFONT Desktop::getStockFont(int index) {
+  impl_->recordCall("GetStockObject", nullptr);
+  if (index != SYSTEM_FONT) return nullptr;
+  if (impl_->stockSystemFont == 0) {
+    impl_->fonts.emplace_back(Impl::systemFont());
+    impl_->stockSystemFont = impl_->fonts.size() - 1;
+  }
+  return makeHandle<HFONT>(impl_->stockSystemFont, kTagFont);
+}
+
+int Desktop::fontCount() const {
+  int n = 0;
+  for (std::size_t i = 1; i < impl_->fonts.size(); ++i) {
+    if (impl_->fonts[i].has_value() && i != impl_->stockSystemFont) ++n;
+  }
+  return n;
 }
 
 std::optional<LOGFONTW> Desktop::windowFont(HWND wnd) const {

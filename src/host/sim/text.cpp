@@ -19,6 +19,10 @@ std::optional<LOGFONTW> Desktop::Impl::dcFont(HDC dc) const {
   const std::size_t font = handleSerial(selected, kTagFont);
   if (font != 0 && font < fonts.size() && fonts[font]) return fonts[font];
   // A DC starts with the stock System font.
+  return systemFont();
+}
+
+LOGFONTW Desktop::Impl::systemFont() {
   LOGFONTW system{};
   system.lfHeight = 16;
   system.lfWeight = FW_BOLD;

@@ -1,10 +1,12 @@
-// Text measured as Wine's GDI measures it, from real font files: the face a
-// form names is mapped to the font GDI would use (face_table.cpp), found
-// through fontconfig or in Wine's own font folder, and measured with
-// FreeType hinted at the pixel size.
+// Text measured as Wine's GDI measures it: the face a form names is mapped
+// to the font GDI would use (face_table.cpp), then measured by the backend
+// the build chose: FreeType hinted at the pixel size on the font file found
+// through fontconfig or in Wine's own font folder (freetype_text.cpp), or on
+// Windows GDI itself (src/host/win32/gdi_text.cpp).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -43,7 +45,7 @@ struct FontRequest {
 // What a font measures at one size.
 struct FontMetrics {
   win::TEXTMETRICW tm{};
-  std::string file;     // the font file measured
+  std::string file;     // the font file measured (FreeType)
   bool bitmap = false;  // a bitmap strike, not outlines
 };
 
@@ -55,9 +57,22 @@ struct TextExtent {
   int missing = 0;
 };
 
-// The process's measurements, cached per font, size and character; safe
-// to call from several threads. Every call fails (nullopt) when no font
-// file can be found for the request.
+// What measures for the TextMeasurer; safe to call from several threads.
+// Both calls fail (nullopt) when no font can be found for the request.
+class TextBackend {
+ public:
+  virtual ~TextBackend() = default;
+  virtual std::optional<FontMetrics> Metrics(const FontRequest& font) = 0;
+  virtual std::optional<TextExtent> Extent(const FontRequest& font,
+                                           std::u16string_view text) = 0;
+};
+// The backend of this build: FreeType where it has FreeType, else GDI on
+// Windows; null where it has neither, and then nothing is measured.
+std::unique_ptr<TextBackend> MakeTextBackend();
+
+// The process's measurements, by the build's backend (which caches them);
+// safe to call from several threads. Every call fails (nullopt) when no
+// font can be found for the request.
 class TextMeasurer {
  public:
   static TextMeasurer& Instance();
@@ -73,8 +88,7 @@ class TextMeasurer {
 
  private:
   TextMeasurer();
-  struct Impl;
-  Impl* impl_;
+  std::unique_ptr<TextBackend> backend_;  // null: nothing can be measured
 };
 
 // DrawTextW's DT_CALCRECT: the size the text needs under `format` (word

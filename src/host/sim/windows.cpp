@@ -91,6 +91,11 @@ void Desktop::Impl::release(HWND wnd) {
     fonts[font].reset();
     freeFonts.push_back(font);
   }
+  for (auto* table : {&dialogDpiBehavior, &controlDpiBehavior}) {
+    table->erase(std::remove_if(table->begin(), table->end(),
+                                [&](const auto& e) { return e.first == wnd; }),
+                 table->end());
+  }
   windows[handleSerial(wnd, kTagWindow)].reset();
   --liveWindows;
   for (HWND c : below) release(c);
@@ -122,7 +127,7 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
     w->rect = RECT{x, y, x + heldExtent(cx), y + heldExtent(cy)};
     w->normalRect = w->rect;
     w->text = std::u16string(windowName);
-    if (child) w->id = id;
+    if (child) w->id = static_cast<LONG_PTR>(id);
     if (!child) w->dpi = decideDpi(w->rect);
     recalcFrame(*w);
     markReported(*w);
@@ -181,6 +186,8 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
   if (find(wnd) == nullptr) return nullptr;
   if (deliverPtr(wnd, WM_CREATE, 0, &cs) == -1) return fail();
   if (find(wnd) == nullptr) return nullptr;
+  notifyParent(wnd, WM_CREATE);
+  if (find(wnd) == nullptr) return nullptr;
 
   if (style & WS_VISIBLE) {
     const int cmd = (style & WS_MAXIMIZE)   ? SW_SHOWMAXIMIZED
@@ -191,7 +198,21 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
   return find(wnd) != nullptr ? wnd : nullptr;
 }
 
+void Desktop::Impl::notifyParent(HWND wnd, UINT event) {
+  const Window* w = find(wnd);
+  if (w == nullptr || !w->child || (w->exStyle & WS_EX_NOPARENTNOTIFY)) return;
+  const HWND parent = w->parent;
+  const Window* p = find(parent);
+  if (p == nullptr || p->destroying) return;
+  deliver(parent, WM_PARENTNOTIFY,
+          MAKEWPARAM(static_cast<int>(event), static_cast<int>(w->id)),
+          reinterpret_cast<LPARAM>(wnd));
+}
+
 void Desktop::Impl::sendDestroy(HWND wnd) {
+  // The parent hears of it before anything of the window goes.
+  notifyParent(wnd, WM_DESTROY);
+  if (find(wnd) == nullptr) return;
   deliver(wnd, WM_DESTROY, 0, 0);
   const Window* w = find(wnd);
   if (w == nullptr) return;
@@ -283,6 +304,27 @@ HWND Desktop::getParent(HWND wnd) {
   return nullptr;
 }
 
+HWND Desktop::getWindow(HWND wnd, UINT cmd) {
+  impl_->recordCall("GetWindow", wnd);
+  const auto* w = impl_->find(wnd);
+  if (w == nullptr) return nullptr;
+  if (cmd == GW_CHILD) {
+    return w->children.empty() ? nullptr : w->children.front();
+  }
+  if (cmd != GW_HWNDNEXT || !w->child) return nullptr;
+  const auto* p = impl_->find(w->parent);
+  if (p == nullptr) return nullptr;
+  auto it = std::find(p->children.begin(), p->children.end(), wnd);
+  if (it == p->children.end() || ++it == p->children.end()) return nullptr;
+  return *it;
+}
+
+std::u16string Desktop::getClassName(HWND wnd) {
+  impl_->recordCall("GetClassNameW", wnd);
+  const auto* w = impl_->find(wnd);
+  return w != nullptr ? w->className : std::u16string();
+}
+
 // ---- Window data
 
 LONG_PTR Desktop::Impl::styleWord(const Window& w) {
@@ -322,7 +364,7 @@ LONG_PTR Desktop::getWindowLongPtr(HWND wnd, int index) {
     case GWL_EXSTYLE:
       return static_cast<LONG_PTR>(static_cast<LONG>(w->exStyle));
     case GWLP_ID:
-      return w->child ? static_cast<LONG_PTR>(w->id) : 0;
+      return w->id;
     default:
       return 0;
   }
@@ -354,9 +396,8 @@ LONG_PTR Desktop::setWindowLongPtr(HWND wnd, int index, LONG_PTR value) {
       w->exStyle = static_cast<DWORD>(value);
       return previous;
     case GWLP_ID:
-      if (!w->child) return 0;
-      previous = static_cast<LONG_PTR>(w->id);
-      w->id = static_cast<UINT_PTR>(value);
+      previous = w->id;
+      w->id = value;
       return previous;
     default:
       return 0;

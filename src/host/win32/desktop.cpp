@@ -26,6 +26,8 @@ using GetThreadDpiAwarenessContextFn = DPI_AWARENESS_CONTEXT(WINAPI*)();
 using GetAwarenessFromDpiAwarenessContextFn =
     int(WINAPI*)(DPI_AWARENESS_CONTEXT);
 using IsProcessDPIAwareFn = BOOL(WINAPI*)();
+using SetDialogDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
+using SetDialogControlDpiChangeBehaviorFn = BOOL(WINAPI*)(HWND, int, int);
 
 constexpr HRESULT kNotImplemented = static_cast<HRESULT>(0x80004001u);
 
@@ -110,6 +112,11 @@ struct Desktop::Impl {
   GetAwarenessFromDpiAwarenessContextFn getAwarenessFromDpiAwarenessContext =
       nullptr;
   IsProcessDPIAwareFn isProcessDpiAware = nullptr;
+  // user32's per-monitor dialog scaling of Windows 10 1703.
+  bool dialogDpiTried = false;
+  SetDialogDpiChangeBehaviorFn setDialogDpiChangeBehavior = nullptr;
+  SetDialogControlDpiChangeBehaviorFn setDialogControlDpiChangeBehavior =
+      nullptr;
 
   ~Impl() {
     // A lock left behind would keep its window from ever drawing again.
@@ -152,6 +159,17 @@ struct Desktop::Impl {
             user32, "GetAwarenessFromDpiAwarenessContext");
     isProcessDpiAware =
         procAddress<IsProcessDPIAwareFn>(user32, "IsProcessDPIAware");
+  }
+
+  void bindDialogDpi() {
+    if (dialogDpiTried) return;
+    dialogDpiTried = true;
+    const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
+    setDialogDpiChangeBehavior = procAddress<SetDialogDpiChangeBehaviorFn>(
+        user32, "SetDialogDpiChangeBehavior");
+    setDialogControlDpiChangeBehavior =
+        procAddress<SetDialogControlDpiChangeBehaviorFn>(
+            user32, "SetDialogControlDpiChangeBehavior");
   }
 
   // Suspended redrawing hides the locked window's WS_VISIBLE from the
@@ -233,6 +251,17 @@ BOOL Desktop::destroyWindow(HWND wnd) {
 BOOL Desktop::isWindow(HWND wnd) { return ::IsWindow(wnd); }
 
 HWND Desktop::getParent(HWND wnd) { return ::GetParent(wnd); }
+
+HWND Desktop::getWindow(HWND wnd, fw::UINT cmd) {
+  return ::GetWindow(wnd, cmd);
+}
+
+std::u16string Desktop::getClassName(HWND wnd) {
+  // A class name has at most 256 characters.
+  wchar_t buffer[257];
+  const int n = ::GetClassNameW(wnd, buffer, 257);
+  return std::u16string(buffer, buffer + std::max(n, 0));
+}
 
 BOOL Desktop::showWindow(HWND wnd, int cmdShow) {
   if (sizeOrPositionCommand(cmdShow)) impl_->layout.flush(wnd);
@@ -393,10 +422,6 @@ HWND Desktop::getDlgItem(HWND dialog, int id) {
 
 int Desktop::getDlgCtrlID(HWND wnd) { return ::GetDlgCtrlID(wnd); }
 
-HWND Desktop::getWindow(HWND wnd, fw::UINT cmd) {
-  return ::GetWindow(wnd, cmd);
-}
-
 BOOL Desktop::clientToScreen(HWND wnd, fw::POINT* point) {
   return ::ClientToScreen(wnd, reinterpret_cast<::POINT*>(point));
 }
@@ -553,6 +578,36 @@ HFONT Desktop::createFontIndirect(const fw::LOGFONTW* font) {
 }
 
 BOOL Desktop::deleteFont(HFONT font) { return ::DeleteObject(font); }
+
+BOOL Desktop::getFontObject(HFONT font, fw::LOGFONTW* out) {
+  if (out == nullptr) return FALSE;
+  // The records share the system's layout (records.h).
+  return ::GetObjectW(font, sizeof(::LOGFONTW),
+                      reinterpret_cast<::LOGFONTW*>(out)) ==
+                 static_cast<int>(sizeof(::LOGFONTW))
+             ? TRUE
+             : FALSE;
+}
+
+HFONT Desktop::getStockFont(int index) {
+  return static_cast<HFONT>(::GetStockObject(index));
+}
+
+BOOL Desktop::setDialogDpiChangeBehavior(HWND dialog, fw::DWORD mask,
+                                         fw::DWORD values) {
+  impl_->bindDialogDpi();
+  if (impl_->setDialogDpiChangeBehavior == nullptr) return FALSE;
+  return impl_->setDialogDpiChangeBehavior(dialog, static_cast<int>(mask),
+                                           static_cast<int>(values));
+}
+
+BOOL Desktop::setDialogControlDpiChangeBehavior(HWND control, fw::DWORD mask,
+                                                fw::DWORD values) {
+  impl_->bindDialogDpi();
+  if (impl_->setDialogControlDpiChangeBehavior == nullptr) return FALSE;
+  return impl_->setDialogControlDpiChangeBehavior(
+      control, static_cast<int>(mask), static_cast<int>(values));
+}
 
 // ---- Painting
 

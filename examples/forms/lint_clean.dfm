@@ -40,8 +40,16 @@ object CleanForm: TCleanForm
     TabOrder = 2
   end
   object Flexarium1: TFlexarium
+    FormPos = rpDefault
+    FormWidth = 0
+    FormHeight = 0
+    FormMaxWidth = 0
+    FormMaxHeight = 0
     FormMinWidth = 320
     FormMinHeight = 160
+    ResizeFont = True
+    Enabled = True
+    ValidTaskbar = True
     DesignFrmW = 320
     DesignFrmH = 120
     DesignDpiW = 96
