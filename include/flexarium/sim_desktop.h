@@ -82,14 +82,20 @@ struct DesktopConfig {
   // Non-client metrics at 96 DPI, scaled with the DPI unless overridden
   // (then they are the metrics at the system DPI, and scale from it).
   int captionHeight = 23;  // SM_CYCAPTION
-  int sizeFrame = 4;       // SM_CXFRAME / SM_CYFRAME
-  int paddedBorder = 4;    // SM_CXPADDEDBORDER (added to a sizing frame)
-  int fixedFrame = 3;      // SM_CXDLGFRAME / SM_CYDLGFRAME
-  int border = 1;          // SM_CXBORDER / SM_CYBORDER
+  // SM_CYSMCAPTION, a tool window's caption; 0: three quarters of the
+  // caption height.
+  int smallCaptionHeight = 0;
+  int sizeFrame = 4;     // SM_CXFRAME / SM_CYFRAME
+  int paddedBorder = 4;  // SM_CXPADDEDBORDER (added to a sizing frame)
+  int fixedFrame = 3;    // SM_CXDLGFRAME / SM_CYDLGFRAME
+  int border = 1;        // SM_CXBORDER / SM_CYBORDER
   bool scaleMetricsWithDpi = true;
   std::string localeAbbrev = "ENU";  // LOCALE_SABBREVLANGNAME
   win::OSVersion version{10, 0};
   bool customStyle = false;  // TStyleManager.IsCustomStyleActive
+  // Where the mouse pointer is (screen coordinates; DS_CENTERMOUSE puts a
+  // dialog there); none: the primary monitor's centre, where X puts it.
+  std::optional<win::POINT> cursor;
 };
 
 // One recorded window-system call (the operation's Win32 name and the window
@@ -194,6 +200,10 @@ class Desktop final : public win::WindowSystem {
   int monitorDpi(std::size_t index) const;
   // The awareness in effect: PerMonitor acts as System before Windows 10.
   DpiAwareness effectiveAwareness() const;
+  // Why the latest CreateDialogIndirectParamW returned 0 (the template's
+  // fault with its byte offset, or the item and class that failed); empty
+  // after a dialog was made.
+  const std::string& lastDialogError() const;
 
   // ---- WindowSystem
   bool registerClass(std::u16string_view className, win::WNDPROC proc) override;
@@ -232,6 +242,14 @@ class Desktop final : public win::WindowSystem {
   win::BOOL invalidateRect(HWND wnd, const RECT* rect,
                            win::BOOL erase) override;
   win::BOOL lockWindowUpdate(HWND wnd) override;
+  HWND createDialogIndirectParam(std::span<const std::uint8_t> tmpl, HWND owner,
+                                 win::DLGPROC proc,
+                                 win::LPARAM initParam) override;
+  win::BOOL mapDialogRect(HWND dialog, RECT* rect) override;
+  win::LONG getDialogBaseUnits() override;
+  HWND getDlgItem(HWND dialog, int id) override;
+  int getDlgCtrlID(HWND wnd) override;
+  win::BOOL clientToScreen(HWND wnd, win::POINT* point) override;
   win::LRESULT sendMessage(HWND wnd, win::UINT msg, win::WPARAM wParam,
                            win::LPARAM lParam) override;
   win::LRESULT callWindowProc(win::WNDPROC proc, HWND wnd, win::UINT msg,

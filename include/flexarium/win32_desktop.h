@@ -74,6 +74,16 @@ class Desktop final : public win::WindowSystem {
   win::BOOL invalidateRect(win::HWND wnd, const win::RECT* rect,
                            win::BOOL erase) override;
   win::BOOL lockWindowUpdate(win::HWND wnd) override;
+  // Validated with the template reader first (a malformed template is
+  // refused, never handed to the system), then user32's own.
+  win::HWND createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
+                                      win::HWND owner, win::DLGPROC proc,
+                                      win::LPARAM initParam) override;
+  win::BOOL mapDialogRect(win::HWND dialog, win::RECT* rect) override;
+  win::LONG getDialogBaseUnits() override;
+  win::HWND getDlgItem(win::HWND dialog, int id) override;
+  int getDlgCtrlID(win::HWND wnd) override;
+  win::BOOL clientToScreen(win::HWND wnd, win::POINT* point) override;
   win::LRESULT sendMessage(win::HWND wnd, win::UINT msg, win::WPARAM wParam,
                            win::LPARAM lParam) override;
   win::LRESULT callWindowProc(win::WNDPROC proc, win::HWND wnd, win::UINT msg,

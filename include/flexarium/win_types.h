@@ -60,6 +60,9 @@ using DPI_AWARENESS = int;
 
 using WNDPROC = LRESULT(FLX_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 using HOOKPROC = LRESULT(FLX_CALLBACK*)(int, WPARAM, LPARAM);
+// A dialog procedure: TRUE for a message it handled (the answer to
+// WM_INITDIALOG: TRUE to let the system set the focus).
+using DLGPROC = LONG_PTR(FLX_CALLBACK*)(HWND, UINT, WPARAM, LPARAM);
 
 struct POINT {
   LONG x;

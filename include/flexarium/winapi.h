@@ -39,6 +39,8 @@ inline constexpr UINT WM_NCCREATE = 0x0081;
 inline constexpr UINT WM_NCDESTROY = 0x0082;
 inline constexpr UINT WM_NCCALCSIZE = 0x0083;
 inline constexpr UINT WM_NCPAINT = 0x0085;
+inline constexpr UINT WM_GETDLGCODE = 0x0087;
+inline constexpr UINT WM_INITDIALOG = 0x0110;
 inline constexpr UINT WM_COMMAND = 0x0111;
 inline constexpr UINT WM_SYSCOMMAND = 0x0112;
 inline constexpr UINT WM_CTLCOLOREDIT = 0x0133;
@@ -131,6 +133,21 @@ inline constexpr DWORD WS_EX_WINDOWEDGE = 0x00000100;
 inline constexpr DWORD WS_EX_CLIENTEDGE = 0x00000200;
 inline constexpr DWORD WS_EX_CONTROLPARENT = 0x00010000;
 inline constexpr DWORD WS_EX_APPWINDOW = 0x00040000;
+
+// Dialog styles.
+inline constexpr DWORD DS_ABSALIGN = 0x01;
+inline constexpr DWORD DS_SYSMODAL = 0x02;
+inline constexpr DWORD DS_3DLOOK = 0x04;
+inline constexpr DWORD DS_FIXEDSYS = 0x08;
+inline constexpr DWORD DS_NOFAILCREATE = 0x10;
+inline constexpr DWORD DS_SETFONT = 0x40;
+inline constexpr DWORD DS_MODALFRAME = 0x80;
+inline constexpr DWORD DS_CONTROL = 0x400;
+inline constexpr DWORD DS_CENTER = 0x800;
+inline constexpr DWORD DS_CENTERMOUSE = 0x1000;
+inline constexpr DWORD DS_SHELLFONT = DS_SETFONT | DS_FIXEDSYS;
+inline constexpr int IDOK = 1;
+inline constexpr int IDCANCEL = 2;
 
 // Styles and messages of the system's control classes (the low 16 bits of
 // a style are the class's own).
@@ -508,6 +525,28 @@ inline BOOL InvalidateRect(HWND wnd, const RECT* rect, BOOL erase) {
 }
 inline BOOL LockWindowUpdate(HWND wnd) {
   return currentWindowSystem().lockWindowUpdate(wnd);
+}
+inline HWND CreateDialogIndirectParamW(HINSTANCE /*instance*/,
+                                       std::span<const std::uint8_t> tmpl,
+                                       HWND owner, DLGPROC proc,
+                                       LPARAM initParam) {
+  return currentWindowSystem().createDialogIndirectParam(tmpl, owner, proc,
+                                                         initParam);
+}
+inline BOOL MapDialogRect(HWND dialog, RECT* rect) {
+  return currentWindowSystem().mapDialogRect(dialog, rect);
+}
+inline LONG GetDialogBaseUnits() {
+  return currentWindowSystem().getDialogBaseUnits();
+}
+inline HWND GetDlgItem(HWND dialog, int id) {
+  return currentWindowSystem().getDlgItem(dialog, id);
+}
+inline int GetDlgCtrlID(HWND wnd) {
+  return currentWindowSystem().getDlgCtrlID(wnd);
+}
+inline BOOL ClientToScreen(HWND wnd, POINT* point) {
+  return currentWindowSystem().clientToScreen(wnd, point);
 }
 inline LRESULT SendMessageW(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   return currentWindowSystem().sendMessage(wnd, msg, wp, lp);

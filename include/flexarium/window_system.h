@@ -9,6 +9,8 @@
 // winapi.h, which forward to the current one.
 #pragma once
 
+#include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -61,6 +63,33 @@ class WindowSystem {
   virtual HANDLE removeProp(HWND wnd, std::u16string_view name) = 0;
   virtual BOOL invalidateRect(HWND wnd, const RECT* rect, BOOL erase) = 0;
   virtual BOOL lockWindowUpdate(HWND wnd) = 0;
+
+  // The dialog manager.
+  // CreateDialogIndirectParamW: a modeless dialog made from a template in
+  // memory (DLGTEMPLATE or DLGTEMPLATEEX, as a dialog resource holds it;
+  // Windows takes a bare pointer, the span's length lets a malformed
+  // template be refused instead of read past). The template's x, y are the
+  // client origin in `owner`'s client coordinates (screen coordinates
+  // without an owner or with DS_ABSALIGN); `proc` (may be null) gets every
+  // message, WM_INITDIALOG with `initParam` once the controls exist.
+  // Returns 0 for a malformed template, a control of an unknown class
+  // (unless DS_NOFAILCREATE: then it is left out) or a refused creation.
+  virtual HWND createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
+                                         HWND owner, DLGPROC proc,
+                                         LPARAM initParam) = 0;
+  // Dialog units to pixels with the dialog's base units: x edges times
+  // baseX / 4, y edges times baseY / 8, each rounded half away from zero.
+  // FALSE for a window that is not a dialog.
+  virtual BOOL mapDialogRect(HWND dialog, RECT* rect) = 0;
+  // The base units of a dialog without a font of its own (the system font
+  // at the system DPI): baseX in the low word, baseY in the high word.
+  virtual LONG getDialogBaseUnits() = 0;
+  // The first child of `dialog` with that control ID, or 0.
+  virtual HWND getDlgItem(HWND dialog, int id) = 0;
+  // A child window's control ID (0 for a top-level window or none).
+  virtual int getDlgCtrlID(HWND wnd) = 0;
+  // A point in the window's client coordinates to screen coordinates.
+  virtual BOOL clientToScreen(HWND wnd, POINT* point) = 0;
 
   // Messages and hooks.
   virtual LRESULT sendMessage(HWND wnd, UINT msg, WPARAM wParam,

@@ -6,7 +6,7 @@
 # builds with warnings as errors.
 #
 #   run_wine.sh [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench]
-#               [--docs]
+#               [--docs] [--dialog-tool FILE] [--dialog-corpus LIST]
 #
 #   --build-dir DIR  build tree and Wine prefix (default build/win32-native)
 #   --exe-dir DIR    run the exes found there instead of building
@@ -15,6 +15,10 @@
 #                    python3 the check is skipped)
 #   --bench          also run the native benchmarks (not part of the tests)
 #   --docs           copy the screenshots and previews to docs/images/native
+#   --dialog-tool FILE  flexarium_dialog_layout, the simulated side of the
+#                    dialog parity check (without it the check is skipped)
+#   --dialog-corpus LIST  the compiled corpus scripts (.res, one a line)
+#                    whose dialogs the check makes, with Wine's own
 #
 # The parity check (parity.py) runs each example form through the same steps
 # with flexarium-demo.exe on real windows and with `flexarium preview` on a
@@ -23,6 +27,13 @@
 # screenshot of each example form at design size and at 1.5x, writes the
 # preview of the same step beside it (BUILD_DIR/pictures) and checks that
 # every control the preview draws shows on the real window.
+#
+# The dialog parity check (dialog_parity.py) makes every dialog of the
+# corpus scripts and of a sample of Wine's own programs and DLLs with
+# CreateDialogIndirectParamW on real windows at 96 and 144 DPI, and the same
+# on the simulated desktop (flexarium_dialog_layout), and compares every
+# control's rectangle. A sample file Wine's package lacks is skipped with a
+# message (a failure with FLEXARIUM_REQUIRE_NATIVE=1).
 #
 # The output check (cli_same.sh) runs flexarium.exe on every example form
 # and scenario, and on Windows-style paths and files, against the Linux
@@ -93,7 +104,18 @@ session() {
   run dialog-app "$x/dialog_app.exe" -- --check
   set_dpi 144
   run dpi-144 "$x/dpi_test.exe" FLX_EXPECT_DPI=144
-  set_dpi 96
+  # The dialogs at 144 and 96 DPI (the reports for dialog_parity.py).
+  local dpi
+  for dpi in 144 96; do
+    set_dpi "$dpi"
+    if [ -f "$FLX_LOGS/dialogs.files" ]; then
+      run "dialogs-$dpi" "$x/dialog_parity_test.exe" FLX_EXPECT_DPI="$dpi" \
+        FLX_DIALOG_FILES="$(winepath -w "$FLX_LOGS/dialogs.files")" \
+        FLX_DIALOG_REPORT="$(winepath -w "$FLX_LOGS/dialogs-native-$dpi.report")"
+    else
+      run "dialogs-$dpi" "$x/dialog_parity_test.exe" FLX_EXPECT_DPI="$dpi"
+    fi
+  done
   run dpi-change "$x/dpi_change_test.exe" \
     FLX_FORMS="$(winepath -w "$FLX_FORMS")" \
     FLX_DPI_REPORT="$(winepath -w "$FLX_LOGS/dpi-change.report")"
@@ -166,14 +188,18 @@ exe_dir=""
 cli="$root/build/default/flexarium"
 bench=0
 docs=0
+dialog_tool=""
+dialog_corpus=""
 while [ $# -gt 0 ]; do
   case "$1" in
+    --dialog-tool) dialog_tool=$2; shift 2 ;;
+    --dialog-corpus) dialog_corpus=$2; shift 2 ;;
     --build-dir) build_dir=$2; shift 2 ;;
     --exe-dir) exe_dir=$2; shift 2 ;;
     --cli) cli=$2; shift 2 ;;
     --bench) bench=1; shift ;;
     --docs) docs=1; shift ;;
-    *) echo "usage: $0 [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench] [--docs]" >&2; exit 2 ;;
+    *) echo "usage: $0 [--build-dir DIR] [--exe-dir DIR] [--cli FILE] [--bench] [--docs] [--dialog-tool FILE] [--dialog-corpus LIST]" >&2; exit 2 ;;
   esac
 done
 
@@ -289,6 +315,52 @@ else
   echo "cli-same: SKIPPED (no flexarium.exe in $exe_dir or no $cli)"
 fi
 export FLX_CLI_SAME="$cli_same"
+# The dialogs to make on both desktops: the corpus scripts compiled at
+# build time, and Wine's own notepad, regedit, winecfg, comdlg32 and
+# shell32 as the libwine package installs them.
+dialogs=0
+if [ -x "$dialog_tool" ] && command -v python3 > /dev/null 2>&1; then
+  : > "$logs/dialogs.linux"
+  if [ -n "$dialog_corpus" ] && [ -f "$dialog_corpus" ]; then
+    cat "$dialog_corpus" >> "$logs/dialogs.linux"
+  else
+    # Like the form corpus, the script corpus is the machine's, not the
+    # project's: without it only Wine's sample is made.
+    echo "dialogs: corpus SKIPPED (no compiled corpus list; needs windres," \
+      "python3 and FLEXARIUM_RC_CORPUS_DIR at configure time)"
+  fi
+  wine_files=$(dpkg -L libwine 2> /dev/null | grep 'x86_64-windows/')
+  for sample in notepad.exe regedit.exe winecfg.exe comdlg32.dll shell32.dll; do
+    found=$(printf '%s\n' "$wine_files" | grep "/$sample\$" | head -n 1)
+    if [ -n "$found" ] && [ -f "$found" ]; then
+      echo "$found" >> "$logs/dialogs.linux"
+    else
+      echo "dialogs: $sample SKIPPED (not among libwine's x86_64-windows files)"
+      [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ] && dialogs_missing=1
+    fi
+  done
+  if [ "${dialogs_missing:-0}" = 1 ]; then
+    echo "dialogs: FAILED (a dialog sample is missing;" \
+      "FLEXARIUM_REQUIRE_NATIVE=1)"
+    exit 1
+  fi
+  # Wine sees the root folder as drive Z:.
+  sed -e 's|/|\\|g' -e 's|^|Z:|' "$logs/dialogs.linux" > "$logs/dialogs.files"
+  dialogs=1
+  for dpi in 96 144; do
+    mapfile -t dialog_files < "$logs/dialogs.linux"
+    "$dialog_tool" "$dpi" "$logs/dialogs-sim-$dpi.report" \
+      "${dialog_files[@]}" > "$logs/dialogs-sim-$dpi.err" 2>&1 || dialogs=0
+  done
+  [ "$dialogs" = 1 ] || echo "dialogs: FAILED to make the simulated reports:" \
+    "$(head -n 3 "$logs/dialogs-sim-96.err")"
+elif [ "${FLEXARIUM_REQUIRE_NATIVE:-0}" = 1 ]; then
+  echo "dialogs: FAILED (no flexarium_dialog_layout or python3;" \
+    "FLEXARIUM_REQUIRE_NATIVE=1)"
+  exit 1
+else
+  echo "dialogs: SKIPPED (no --dialog-tool or python3)"
+fi
 # What the tests are told to expect (see the session below).
 export FLX_SCREEN_WIDTH=1920 FLX_SCREEN_HEIGHT=1080
 
@@ -423,6 +495,26 @@ if [ "$parity" = 1 ] && [ -f "$logs/dpi-change.report" ]; then
     "$logs/dpi-parity.txt" | tail -n 1)
   if [ -n "$line" ]; then
     line=${line#dpi-parity: }
+    passed=$((passed + ${line%% passed*}))
+    f=${line#*, }
+    failed=$((failed + ${f%% failed}))
+  else
+    failed=$((failed + 1))
+  fi
+fi
+# The dialogs Wine made against the simulated desktop's.
+if [ -f "$logs/dialogs.files" ]; then
+  if [ "$dialogs" = 1 ]; then
+    python3 "$here/dialog_parity.py" --min-share "${FLX_DIALOG_SHARE:-1.0}" \
+      "$logs/dialogs-sim-96.report" "$logs/dialogs-native-96.report" \
+      "$logs/dialogs-sim-144.report" "$logs/dialogs-native-144.report" \
+      > "$logs/dialog-parity.txt" 2>&1
+    cat "$logs/dialog-parity.txt"
+  fi
+  line=$(grep -E '^dialog parity .*: [0-9]+ passed, [0-9]+ failed$' \
+    "$logs/dialog-parity.txt" 2> /dev/null | tail -n 1)
+  if [ -n "$line" ]; then
+    line=${line##*: }
     passed=$((passed + ${line%% passed*}))
     f=${line#*, }
     failed=$((failed + ${f%% failed}))

@@ -3,8 +3,8 @@
 // the user's drag), messages.cpp (delivery, hooks, the default procedure),
 // screen.cpp (monitors, taskbar, metrics, composition), dpi.cpp (the DPI of
 // the process and of each window, and DPI changes), painting.cpp
-// (fonts and paint DCs) and desktop.cpp (the object, records, locale and
-// version).
+// (fonts and paint DCs), dialogs.cpp (the dialog manager) and desktop.cpp
+// (the object, records, locale and version).
 //
 // Re-entrancy rule: a window procedure may create, move or destroy any window
 // (itself included) while it handles a message. No reference, pointer or
@@ -140,6 +140,13 @@ struct Desktop::Impl {
     LRESULT selection = -1;
     WPARAM check = 0;
     LRESULT position = 0;
+    // A window the dialog manager made: its dialog procedure, its base
+    // units, and the font it made for it (deleted with the window).
+    bool dialog = false;
+    DLGPROC dlgProc = nullptr;
+    int baseX = 0;
+    int baseY = 0;
+    HFONT dialogFont = nullptr;
   };
 
   struct Hook {
@@ -185,6 +192,8 @@ struct Desktop::Impl {
   COLORREF paintBkColor = 0xFFFFFF;
   // The font selected into the screen DC, for measuring outside painting.
   HFONT screenFont = nullptr;
+  // Why the latest dialog could not be made (dialogs.cpp).
+  std::string dialogError;
 
   // The desktop whose procedure call is in progress on this thread, so that
   // the built-in class procedure reaches the right desktop.
@@ -279,7 +288,7 @@ struct Desktop::Impl {
   void release(HWND wnd);
   HWND create(DWORD exStyle, std::u16string_view className,
               std::u16string_view windowName, DWORD style, int x, int y, int cx,
-              int cy, HWND parent, void* param);
+              int cy, HWND parent, void* param, UINT_PTR id = 0);
   // WM_PARENTNOTIFY to the parent of a child without WS_EX_NOPARENTNOTIFY
   // (only the parent is told, as under Wine).
   void notifyParent(HWND wnd, UINT event);
@@ -314,6 +323,14 @@ struct Desktop::Impl {
   // ---- Delivery (messages.cpp)
   static LRESULT FLX_CALLBACK systemClassProc(HWND wnd, UINT msg, WPARAM wp,
                                               LPARAM lp);
+  // The dialog class's procedure (DefDlgProc): the dialog procedure first,
+  // then the dialog defaults (dialogs.cpp).
+  static LRESULT FLX_CALLBACK dialogClassProc(HWND wnd, UINT msg, WPARAM wp,
+                                              LPARAM lp);
+  LRESULT defDialog(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  // An up-down control made by the dialog manager takes its width, and its
+  // buddy's edge when it aligns to the control before it.
+  void placeUpDown(HWND ctl, DWORD style);
   LRESULT invoke(WNDPROC proc, HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   LRESULT deliver(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   template <typename T>

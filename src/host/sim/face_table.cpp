@@ -14,34 +14,43 @@ namespace {
 constexpr std::array kFaces{
     FaceMapping{"Tahoma", "Tahoma", "tahoma.ttf", "tahomabd.ttf",
                 "Wine's own Tahoma (fonts-wine), which GDI loads from the "
-                "prefix's Fonts folder; fontconfig would give DejaVu Sans"},
+                "prefix's Fonts folder; fontconfig would give DejaVu Sans",
+                0},
     FaceMapping{"MS Shell Dlg", "Tahoma", "", "",
-                "Wine's FontSubstitutes: MS Shell Dlg -> Tahoma"},
+                "Wine's FontSubstitutes: MS Shell Dlg -> Tahoma", 0},
     FaceMapping{"MS Shell Dlg 2", "Tahoma", "", "",
-                "Wine's FontSubstitutes: MS Shell Dlg 2 -> Tahoma"},
+                "Wine's FontSubstitutes: MS Shell Dlg 2 -> Tahoma", 0},
     FaceMapping{"MS Sans Serif", "MS Sans Serif", "ms_sans_serif.ttf", "",
                 "Wine's bitmap MS Sans Serif (fonts-wine): strikes of 13, 16 "
-                "and 20 pixels, no outlines; bold is emboldened"},
+                "and 20 pixels, no outlines; bold is emboldened",
+                0},
     FaceMapping{"Helv", "MS Sans Serif", "", "",
-                "Wine's FontSubstitutes: Helv -> MS Sans Serif"},
-    FaceMapping{"System", "System", "system.ttf", "",
-                "Wine's bitmap System font (fonts-wine): one strike, the "
-                "same at every size"},
+                "Wine's FontSubstitutes: Helv -> MS Sans Serif", 0},
+    FaceMapping{
+        "System", "System", "system.ttf", "",
+        "Wine's bitmap System font (fonts-wine): GDI takes its 16-pixel "
+        "strike alone (the file's taller one never: 8 x 16 dialog "
+        "base units from 8 to 14 points at 96 and 144 DPI, twice "
+        "that at 28 pixels), the same at every size up to twice it",
+        16},
     FaceMapping{"Liberation Sans", "Liberation Sans", "", "",
-                "installed with fonts-liberation2, found through fontconfig"},
+                "installed with fonts-liberation2, found through fontconfig",
+                0},
     FaceMapping{"Segoe UI", "Liberation Sans", "", "",
-                "not installed; Wine falls back to its default sans face"},
+                "not installed; Wine falls back to its default sans face", 0},
     FaceMapping{"Arial", "Liberation Sans", "", "",
-                "not installed; Wine takes Liberation Sans, its metric twin"},
+                "not installed; Wine takes Liberation Sans, its metric twin",
+                0},
     FaceMapping{"Helvetica", "Liberation Sans", "", "",
-                "Wine's FontSubstitutes: Helvetica -> Arial, not installed"},
+                "Wine's FontSubstitutes: Helvetica -> Arial, not installed", 0},
     FaceMapping{"Microsoft Sans Serif", "Liberation Sans", "", "",
-                "not installed; Wine falls back to its default sans face"},
+                "not installed; Wine falls back to its default sans face", 0},
     FaceMapping{"Courier New", "Liberation Sans", "", "",
                 "not installed; measured under Wine: its default sans face, "
-                "not a fixed-pitch one (forms ask no pitch)"},
+                "not a fixed-pitch one (forms ask no pitch)",
+                0},
     FaceMapping{"", "Liberation Sans", "", "",
-                "any face not listed: Wine's default sans face"},
+                "any face not listed: Wine's default sans face", 0},
 };
 
 }  // namespace

@@ -54,6 +54,7 @@ struct LoadedFont {
   std::string file;
   bool fakeBold = false;
   bool bitmap = false;
+  int onlyStrike = 0;  // FaceMapping::onlyStrike
 };
 
 class FreeTypeBackend final : public TextBackend {
@@ -136,6 +137,7 @@ class FreeTypeBackend final : public TextBackend {
     }
     if (font.face != nullptr) {
       font.bitmap = !FT_IS_SCALABLE(font.face);
+      font.onlyStrike = font.bitmap ? mapping.onlyStrike : 0;
     }
     return fonts[key] = font;
   }
@@ -180,6 +182,10 @@ class FreeTypeBackend final : public TextBackend {
     if (face->num_fixed_sizes <= 0) return false;
     int best = -1, bestSize = 0, smallest = -1, smallestSize = 0;
     for (int i = 0; i < face->num_fixed_sizes; ++i) {
+      if (font.onlyStrike > 0 &&
+          face->available_sizes[i].height != font.onlyStrike) {
+        continue;
+      }
       if (FT_Select_Size(face, i) != 0) continue;
       const int size =
           static_cast<int>((face->size->metrics.ascender + 32) >> 6);

@@ -25,7 +25,11 @@ Desktop::Impl::Frame Desktop::Impl::frameFor(bool child, DWORD style,
                                              DWORD exStyle,
                                              const Dpi& dpi) const {
   Frame f;
-  if (child) {
+  // A child with a caption or a dialog or sizing frame (a property page
+  // of a dialog template) has the frame a top-level window of those styles
+  // has; other children a border at most.
+  if (child && !(style & (WS_DLGFRAME | WS_THICKFRAME)) &&
+      !(exStyle & WS_EX_DLGMODALFRAME)) {
     const int b =
         ((style & WS_BORDER) ? 1 : 0) + ((exStyle & WS_EX_CLIENTEDGE) ? 2 : 0);
     f.x = f.y = b;
@@ -45,6 +49,11 @@ Desktop::Impl::Frame Desktop::Impl::frameFor(bool child, DWORD style,
   } else if (style & WS_BORDER) {
     f.x = metricX(config.border, dpi);
     f.y = metricY(config.border, dpi);
+  }
+  // A sunken client edge inside the frame (a dialog's extended style).
+  if (exStyle & WS_EX_CLIENTEDGE) {
+    f.x += 2;
+    f.y += 2;
   }
   return f;
 }

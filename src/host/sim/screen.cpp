@@ -309,7 +309,9 @@ UINT_PTR Desktop::shAppBarMessage(DWORD message, APPBARDATA* data) {
 // ---- Metrics
 
 int Desktop::Impl::smallCaptionHeight(const Dpi& dpi) const {
-  return metricY(config.captionHeight * 3 / 4, dpi);
+  return metricY(config.smallCaptionHeight > 0 ? config.smallCaptionHeight
+                                               : config.captionHeight * 3 / 4,
+                 dpi);
 }
 
 POINT Desktop::Impl::minTrack(const Dpi& dpi) const {

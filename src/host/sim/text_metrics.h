@@ -26,6 +26,9 @@ struct FaceMapping {
   std::string_view wineFile;
   std::string_view wineBoldFile;
   std::string_view reason;
+  // A bitmap font of which GDI takes one strike only, whatever the size
+  // asked for: that strike's cell height in pixels (0: every strike).
+  int onlyStrike;
 };
 // Every mapping; the entry with an empty face stands for faces not listed.
 std::span<const FaceMapping> FaceTable();

@@ -60,6 +60,7 @@ WNDPROC Desktop::Impl::classProc(std::u16string_view name, bool& found) const {
     }
   }
   found = isSystemClass(name);
+  if (found && sameClassName(name, u"#32770")) return &dialogClassProc;
   return found ? &systemClassProc : nullptr;
 }
 
@@ -84,6 +85,12 @@ void Desktop::Impl::release(HWND wnd) {
   std::vector<HWND> below = w->children;
   below.insert(below.end(), w->owned.begin(), w->owned.end());
   if (lockHolder == wnd) lockHolder = nullptr;
+  // The dialog manager's font goes with its dialog.
+  const std::size_t font = handleSerial(w->dialogFont, kTagFont);
+  if (font != 0 && font < fonts.size() && fonts[font]) {
+    fonts[font].reset();
+    freeFonts.push_back(font);
+  }
   for (auto* table : {&dialogDpiBehavior, &controlDpiBehavior}) {
     table->erase(std::remove_if(table->begin(), table->end(),
                                 [&](const auto& e) { return e.first == wnd; }),
@@ -96,7 +103,8 @@ void Desktop::Impl::release(HWND wnd) {
 
 HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
                            std::u16string_view windowName, DWORD style, int x,
-                           int y, int cx, int cy, HWND parent, void* param) {
+                           int y, int cx, int cy, HWND parent, void* param,
+                           UINT_PTR id) {
   bool found = false;
   const WNDPROC proc = classProc(className, found);
   if (!found) return nullptr;
@@ -119,6 +127,7 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
     w->rect = RECT{x, y, x + heldExtent(cx), y + heldExtent(cy)};
     w->normalRect = w->rect;
     w->text = std::u16string(windowName);
+    if (child) w->id = static_cast<LONG_PTR>(id);
     if (!child) w->dpi = decideDpi(w->rect);
     recalcFrame(*w);
     markReported(*w);
@@ -148,6 +157,8 @@ HWND Desktop::Impl::create(DWORD exStyle, std::u16string_view className,
   const std::u16string cls(className);
   CREATESTRUCTW cs{};
   cs.lpCreateParams = param;
+  // A child's menu slot carries its control ID.
+  cs.hMenu = reinterpret_cast<void*>(child ? id : 0);
   cs.hwndParent = parent;
   cs.x = w->rect.left;
   cs.y = w->rect.top;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "flexarium/resources.h"
 #include "host/win32/deferred_layout.h"
 #include "host/win32/records.h"
 
@@ -384,6 +385,46 @@ BOOL Desktop::lockWindowUpdate(HWND wnd) {
 }
 
 // ---- Messages and hooks
+
+// ---- The dialog manager
+
+HWND Desktop::createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
+                                        HWND owner, fw::DLGPROC proc,
+                                        fw::LPARAM initParam) {
+  // user32 reads a template up to whatever its counts say: one that the
+  // reader refuses would be read past its end.
+  try {
+    flx::res::ParseDialogTemplate(tmpl, "dialog template");
+  } catch (const flx::res::EResourceError&) {
+    return nullptr;
+  }
+  // The system wants the template DWORD-aligned, as a resource is.
+  std::vector<DWORD> aligned((tmpl.size() + 3) / 4);
+  std::copy(tmpl.begin(), tmpl.end(),
+            reinterpret_cast<std::uint8_t*>(aligned.data()));
+  return ::CreateDialogIndirectParamW(
+      ::GetModuleHandleW(nullptr),
+      reinterpret_cast<const DLGTEMPLATE*>(aligned.data()), owner,
+      reinterpret_cast<DLGPROC>(proc), static_cast<LPARAM>(initParam));
+}
+
+BOOL Desktop::mapDialogRect(HWND dialog, fw::RECT* rect) {
+  return ::MapDialogRect(dialog, reinterpret_cast<::RECT*>(rect));
+}
+
+fw::LONG Desktop::getDialogBaseUnits() {
+  return static_cast<fw::LONG>(::GetDialogBaseUnits());
+}
+
+HWND Desktop::getDlgItem(HWND dialog, int id) {
+  return ::GetDlgItem(dialog, id);
+}
+
+int Desktop::getDlgCtrlID(HWND wnd) { return ::GetDlgCtrlID(wnd); }
+
+BOOL Desktop::clientToScreen(HWND wnd, fw::POINT* point) {
+  return ::ClientToScreen(wnd, reinterpret_cast<::POINT*>(point));
+}
 
 fw::LRESULT Desktop::sendMessage(HWND wnd, UINT msg, fw::WPARAM wParam,
                                  fw::LPARAM lParam) {
