@@ -47,6 +47,16 @@ if(WIN32)
 else()
   set(FLEXARIUM_PC_PREFIX "@pc_prefix@")
 endif()
+# The library is static: a program links what it links, so the text
+# metrics' libraries are required outright, not privately.
+set(FLEXARIUM_PC_REQUIRES "")
+if(FLEXARIUM_TEXT_METRICS)
+  set(FLEXARIUM_PC_REQUIRES "freetype2 fontconfig")
+endif()
+set(FLEXARIUM_PC_LIBS "")
+if(WIN32)
+  set(FLEXARIUM_PC_LIBS " -luser32 -lgdi32 -lshell32 -lcomctl32")
+endif()
 configure_file(${PROJECT_SOURCE_DIR}/cmake/flexarium.pc.in
                ${CMAKE_CURRENT_BINARY_DIR}/flexarium.pc.in @ONLY)
 install(CODE "
@@ -95,5 +105,10 @@ else()
   # The command's libraries (libc, libstdc++, libgcc) as dpkg-shlibdeps
   # finds them.
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  # A program built against the static library links the text metrics'
+  # libraries too (the CMake package and flexarium.pc ask for them).
+  if(FLEXARIUM_TEXT_METRICS)
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS "libfreetype-dev, libfontconfig-dev")
+  endif()
 endif()
 include(CPack)
