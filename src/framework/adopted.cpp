@@ -467,13 +467,8 @@ void TAdoptedForm::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       break;
     case WM_MOVE:
     case WM_WINDOWPOSCHANGED:
-      UpdateBoundsFromWindow();
-      break;
     case WM_DPICHANGED:
-      if (CheckWin32Version(6, 3) &&
-          GetDpiForWindow(FHandle) == LOWORD(wParam)) {
-        SetCurrentPPI(LOWORD(wParam));
-      }
+      FollowWindow(msg, wParam);
       break;
     case WM_PARENTNOTIFY: {
       const HWND child = reinterpret_cast<HWND>(lParam);

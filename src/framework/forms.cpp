@@ -305,6 +305,27 @@ TRect TCustomForm::DisplayRect() const {
   return {0, 0, ClientWidth(), ClientHeight()};
 }
 
+bool TCustomForm::FollowWindow(win::UINT msg, win::WPARAM wParam) {
+  using namespace win;
+  switch (msg) {
+    case WM_MOVE:
+    case WM_WINDOWPOSCHANGED:
+      UpdateBoundsFromWindow();
+      return true;
+    case WM_DPICHANGED:
+      // Taken when the window is at that DPI now (Windows 8.1 and later,
+      // a per-monitor aware window). Sizing the form for the new DPI is
+      // the application's part.
+      if (CheckWin32Version(6, 3) &&
+          GetDpiForWindow(FHandle) == LOWORD(wParam)) {
+        SetCurrentPPI(LOWORD(wParam));
+      }
+      return true;
+    default:
+      return false;
+  }
+}
+
 win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
                                   win::LPARAM lParam) {
   using namespace win;
@@ -324,16 +345,8 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
     }
     case WM_MOVE:
     case WM_WINDOWPOSCHANGED:
-      UpdateBoundsFromWindow();
-      break;
     case WM_DPICHANGED:
-      // Taken when the window is at that DPI now (Windows 8.1 and later,
-      // a per-monitor aware window). Sizing the form for the new DPI is
-      // the application's part.
-      if (CheckWin32Version(6, 3) &&
-          GetDpiForWindow(FHandle) == LOWORD(wParam)) {
-        SetCurrentPPI(LOWORD(wParam));
-      }
+      FollowWindow(msg, wParam);
       break;
     case WM_GETMINMAXINFO: {
       LRESULT result = DefaultHandler(msg, wParam, lParam);
