@@ -148,9 +148,9 @@ struct Attachment::State : std::enable_shared_from_this<State> {
 
   // The component's exclusion string for one of ours: the names of the
   // controls it names by ID, program name or class.
-  std::string ExcludedNames(const std::string& spec) const {
+  std::string ExcludedNames(const std::string& list) const {
     std::vector<std::string> names;
-    for (const std::string& piece : pieces(spec)) {
+    for (const std::string& piece : pieces(list)) {
       if (piece.empty()) continue;
       LONG_PTR id = 0;
       bool byId = parseId(piece, id);
