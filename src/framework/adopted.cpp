@@ -39,6 +39,25 @@ void subclass(HWND wnd, WNDPROC proc) {
   SetPropW(wnd, kPrevProcProp, reinterpret_cast<HANDLE>(prev));
 }
 
+// Runs `f`, handing what it throws to the application's handler: nothing
+// may unwind through a window procedure into the window system.
+template <class F>
+void guarded(F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    HandleException(e);
+  } catch (...) {
+    HandleException(Exception("unknown error in an adopted window"));
+  }
+}
+
+// The window's last message: the adoption's properties go with it.
+void forgetWindow(HWND wnd) {
+  RemovePropW(wnd, kControlProp);
+  RemovePropW(wnd, kPrevProcProp);
+}
+
 // Takes `proc` out again when it is still in front; otherwise it stays, as
 // a pass-through to the procedure it replaced, until the window goes.
 void unsubclass(HWND wnd, WNDPROC proc) {
@@ -337,7 +356,7 @@ LRESULT FLX_CALLBACK TAdoptedControl::AdoptedWndProc(HWND wnd, UINT msg,
   // Looked up after the message: handling it may have released the
   // control, or freed it.
   if (TAdoptedControl* self = adoptedControlOf(wnd)) {
-    try {
+    guarded([&] {
       if (msg == WM_PARENTNOTIFY) {
         const HWND child = reinterpret_cast<HWND>(lParam);
         if (LOWORD(wParam) == WM_CREATE && self->OnChildCreated) {
@@ -350,16 +369,9 @@ LRESULT FLX_CALLBACK TAdoptedControl::AdoptedWndProc(HWND wnd, UINT msg,
       } else if (msg == WM_NCDESTROY) {
         self->WindowDestroyed();
       }
-    } catch (const std::exception& e) {
-      HandleException(e);
-    } catch (...) {
-      HandleException(Exception("unknown error in an adopted window"));
-    }
+    });
   }
-  if (msg == WM_NCDESTROY) {
-    RemovePropW(wnd, kControlProp);
-    RemovePropW(wnd, kPrevProcProp);
-  }
+  if (msg == WM_NCDESTROY) forgetWindow(wnd);
   return result;
 }
 
@@ -506,7 +518,7 @@ LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
   // The form outlives every message in progress: OnIdle, the only place
   // that may free it, runs when the outermost one is done.
   LRESULT result = 0;
-  try {
+  guarded([&] {
     if (self->FDepth == 0 && self->OnEnter) {
       ++self->FDepth;
       self->OnEnter();
@@ -515,27 +527,12 @@ LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
     }
     result = passOn(previousProc(wnd), wnd, msg, wParam, lParam);
     if (self->FHandle == wnd) self->AfterMessage(msg, wParam, lParam);
-  } catch (const std::exception& e) {
-    HandleException(e);
-  } catch (...) {
-    HandleException(Exception("unknown error in an adopted window"));
-  }
-  if (msg == WM_NCDESTROY) {
-    RemovePropW(wnd, kControlProp);
-    RemovePropW(wnd, kPrevProcProp);
-  }
+  });
+  if (msg == WM_NCDESTROY) forgetWindow(wnd);
   if (--self->FDepth == 0) {
     // A copy: the call may free the form and its members with it.
     const std::function<void()> idle = self->OnIdle;
-    if (idle) {
-      try {
-        idle();
-      } catch (const std::exception& e) {
-        HandleException(e);
-      } catch (...) {
-        HandleException(Exception("unknown error in an adopted window"));
-      }
-    }
+    if (idle) guarded(idle);
   }
   return result;
 }
