@@ -30,20 +30,33 @@ std::string_view PredefinedClassName(std::uint16_t ordinal) {
 
 namespace {
 
+// The styles a dialog and each of its items begin with: an extended
+// template has the help ID first and the extended style before the style.
+template <class T>
+void readStyles(ByteReader& r, bool extended, T& t, const char* what) {
+  if (extended) {
+    t.helpId = r.u32(what);
+    t.exStyle = r.u32(what);
+    t.style = r.u32(what);
+  } else {
+    t.style = r.u32(what);
+    t.exStyle = r.u32(what);
+  }
+}
+
+// Position and size in dialog units.
+template <class T>
+void readRect(ByteReader& r, T& t, const char* what) {
+  t.x = r.i16(what);
+  t.y = r.i16(what);
+  t.cx = r.i16(what);
+  t.cy = r.i16(what);
+}
+
 void readItem(ByteReader& r, bool extended, DialogItem& item) {
   item.offset = r.fileOffset(r.pos());
-  if (extended) {
-    item.helpId = r.u32("a dialog item");
-    item.exStyle = r.u32("a dialog item");
-    item.style = r.u32("a dialog item");
-  } else {
-    item.style = r.u32("a dialog item");
-    item.exStyle = r.u32("a dialog item");
-  }
-  item.x = r.i16("a dialog item");
-  item.y = r.i16("a dialog item");
-  item.cx = r.i16("a dialog item");
-  item.cy = r.i16("a dialog item");
+  readStyles(r, extended, item, "a dialog item");
+  readRect(r, item, "a dialog item");
   item.id = extended ? r.u32("a dialog item") : r.u16("a dialog item");
   item.windowClass = r.stringOrOrdinal("a dialog item's class");
   item.title = r.stringOrOrdinal("a dialog item's title");
@@ -70,18 +83,10 @@ DialogTemplate ParseDialogTemplate(std::span<const std::uint8_t> data,
   if (t.extended) {
     r.u16("the dialog template");  // version 1
     r.u16("the dialog template");  // 0xFFFF
-    t.helpId = r.u32("the dialog template");
-    t.exStyle = r.u32("the dialog template");
-    t.style = r.u32("the dialog template");
-  } else {
-    t.style = r.u32("the dialog template");
-    t.exStyle = r.u32("the dialog template");
   }
+  readStyles(r, t.extended, t, "the dialog template");
   count = r.u16("the dialog template");
-  t.x = r.i16("the dialog template");
-  t.y = r.i16("the dialog template");
-  t.cx = r.i16("the dialog template");
-  t.cy = r.i16("the dialog template");
+  readRect(r, t, "the dialog template");
   t.menu = r.stringOrOrdinal("the dialog's menu");
   t.windowClass = r.stringOrOrdinal("the dialog's class");
   t.title = r.string("the dialog's title");
