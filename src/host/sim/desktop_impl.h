@@ -321,12 +321,20 @@ struct Desktop::Impl {
   void drag(HWND wnd, WPARAM edge, int dx, int dy);
 
   // ---- Delivery (messages.cpp)
-  static LRESULT FLX_CALLBACK systemClassProc(HWND wnd, UINT msg, WPARAM wp,
-                                              LPARAM lp);
-  // The dialog class's procedure (DefDlgProc): the dialog procedure first,
-  // then the dialog defaults (dialogs.cpp).
-  static LRESULT FLX_CALLBACK dialogClassProc(HWND wnd, UINT msg, WPARAM wp,
-                                              LPARAM lp);
+  // The window procedure of a system class: `Handler` of the desktop in
+  // charge (control() for the controls, defDialog() for the dialog class),
+  // or the plain default when no simulated desktop is.
+  template <LRESULT (Impl::*Handler)(HWND, UINT, WPARAM, LPARAM)>
+  static LRESULT FLX_CALLBACK systemProc(HWND wnd, UINT msg, WPARAM wp,
+                                         LPARAM lp) {
+    if (active != nullptr) return (active->*Handler)(wnd, msg, wp, lp);
+    if (hasWindowSystem()) {
+      return currentWindowSystem().defWindowProc(wnd, msg, wp, lp);
+    }
+    return 0;
+  }
+  // The dialog class's defaults (DefDlgProc): the dialog procedure first,
+  // then the dialog manager's own handling (dialogs.cpp).
   LRESULT defDialog(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
   // An up-down control made by the dialog manager takes its width, and its
   // buddy's edge when it aligns to the control before it.

@@ -114,15 +114,6 @@ void Desktop::Impl::placeUpDown(HWND ctl, DWORD style) {
 
 // ---- The dialog procedure
 
-LRESULT FLX_CALLBACK Desktop::Impl::dialogClassProc(HWND wnd, UINT msg,
-                                                    WPARAM wp, LPARAM lp) {
-  if (active != nullptr) return active->defDialog(wnd, msg, wp, lp);
-  if (hasWindowSystem()) {
-    return currentWindowSystem().defWindowProc(wnd, msg, wp, lp);
-  }
-  return 0;
-}
-
 LRESULT Desktop::Impl::defDialog(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   const Window* w = find(wnd);
   if (w == nullptr) return 0;

@@ -16,15 +16,6 @@ constexpr UINT WM_GETTEXTLENGTH = 0x000E;
 
 thread_local Desktop::Impl* Desktop::Impl::active = nullptr;
 
-LRESULT FLX_CALLBACK Desktop::Impl::systemClassProc(HWND wnd, UINT msg,
-                                                    WPARAM wp, LPARAM lp) {
-  if (active != nullptr) return active->control(wnd, msg, wp, lp);
-  if (hasWindowSystem()) {
-    return currentWindowSystem().defWindowProc(wnd, msg, wp, lp);
-  }
-  return 0;
-}
-
 LRESULT Desktop::Impl::invoke(WNDPROC proc, HWND wnd, UINT msg, WPARAM wp,
                               LPARAM lp) {
   if (proc == nullptr) return 0;

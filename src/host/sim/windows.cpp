@@ -60,8 +60,9 @@ WNDPROC Desktop::Impl::classProc(std::u16string_view name, bool& found) const {
     }
   }
   found = isSystemClass(name);
-  if (found && sameClassName(name, u"#32770")) return &dialogClassProc;
-  return found ? &systemClassProc : nullptr;
+  if (found && sameClassName(name, u"#32770"))
+    return &systemProc<&Impl::defDialog>;
+  return found ? &systemProc<&Impl::control> : nullptr;
 }
 
 void Desktop::Impl::link(Window& w) {
