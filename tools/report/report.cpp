@@ -39,6 +39,15 @@ void makeOutputText(nlohmann::ordered_json& j) {
   }
 }
 
+// A rectangle's four keys, in the order every report gives them.
+void putBounds(nlohmann::ordered_json& j, int left, int top, int width,
+               int height) {
+  j["left"] = left;
+  j["top"] = top;
+  j["width"] = width;
+  j["height"] = height;
+}
+
 }  // namespace
 
 std::string outputText(std::string_view text) {
@@ -178,10 +187,8 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
   form["name"] = f.name;
   form["class"] = f.className;
   form["caption"] = f.caption;
-  form["left"] = f.window.left;
-  form["top"] = f.window.top;
-  form["width"] = f.window.right - f.window.left;
-  form["height"] = f.window.bottom - f.window.top;
+  putBounds(form, f.window.left, f.window.top, f.window.right - f.window.left,
+            f.window.bottom - f.window.top);
   form["client_width"] = f.clientWidth;
   form["client_height"] = f.clientHeight;
   // Where the client area starts within the window rectangle.
@@ -191,10 +198,10 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
   form["font_height"] = f.fontHeight;
   form["window_state"] = f.state;
   form["shown"] = f.shown;
-  form["visible_frame"] = {{"left", f.visible.left},
-                           {"top", f.visible.top},
-                           {"width", f.visible.right - f.visible.left},
-                           {"height", f.visible.bottom - f.visible.top}};
+  json visible;
+  putBounds(visible, f.visible.left, f.visible.top,
+            f.visible.right - f.visible.left, f.visible.bottom - f.visible.top);
+  form["visible_frame"] = std::move(visible);
   s["form"] = std::move(form);
   json controls = json::array();
   for (const ControlLayout& c : step.controls) {
@@ -203,10 +210,7 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
     j["class"] = c.className;
     j["owner"] = c.owner;
     j["parent"] = c.parent;
-    j["left"] = c.left;
-    j["top"] = c.top;
-    j["width"] = c.width;
-    j["height"] = c.height;
+    putBounds(j, c.left, c.top, c.width, c.height);
     j["font_size"] = c.fontSize ? json(*c.fontSize) : json(nullptr);
     j["font_height"] = c.fontHeight ? json(*c.fontHeight) : json(nullptr);
     j["parent_font"] = c.parentFont ? json(*c.parentFont) : json(nullptr);
