@@ -723,6 +723,9 @@ TEST_F(AttachTest, RefusalsSayWhatIsWrongAndTouchNothing) {
   AttachOptions font;
   font.MinFontSize = -1;
   refused(tree.top, font, "MinFontSize -1");
+  FlexariumFinalization();
+  refused(tree.top, none, "FlexariumInitialization has not been called");
+  FlexariumInitialization();
   {
     auto first = Attach(tree.top);
     try {

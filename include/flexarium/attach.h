@@ -94,9 +94,10 @@ class Attachment {
 
 // Attaches the component to the top-level window `wnd` and its child
 // windows, with the design client size and DPI those of the window now.
-// Throws EInvalidOperation, leaving the window untouched, when `wnd` is no
-// window, is a child window or is attached already, or when an option is
-// refused (the size properties' own messages, with the option named).
+// Throws EInvalidOperation, leaving the window untouched, when
+// FlexariumInitialization has not been called, when `wnd` is no window, is
+// a child window or is attached already, or when an option is refused (the
+// size properties' own messages, with the option named).
 std::unique_ptr<Attachment> Attach(win::HWND wnd,
                                    const AttachOptions& options = {});
 

@@ -155,6 +155,8 @@ class TFlexarium : public TComponent {
 // window system is installed, and before it goes.
 void FlexariumInitialization();
 void FlexariumFinalization();
+// True between the two: a component made outside it never starts.
+bool FlexariumInitialized();
 // Puts TFlexarium on the palette page "LxCtrl".
 void Register();
 

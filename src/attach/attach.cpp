@@ -368,6 +368,12 @@ std::unique_ptr<Attachment> Attach(win::HWND wnd,
   if (!hasWindowSystem()) {
     throw EInvalidOperation("Attach: no window system is installed");
   }
+  // The component would never start: an attachment that does nothing is
+  // refused rather than returned.
+  if (!FlexariumInitialized()) {
+    throw EInvalidOperation(
+        "Attach: FlexariumInitialization has not been called");
+  }
   if (wnd == nullptr || !IsWindow(wnd)) {
     throw EInvalidOperation("Attach: " + hexHandle(wnd) + " is not a window");
   }

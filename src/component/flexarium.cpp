@@ -370,6 +370,8 @@ void FlexariumFinalization() {
   InstanceList = nullptr;
 }
 
+bool FlexariumInitialized() { return InstanceList != nullptr; }
+
 void Register() { RegisterComponents("LxCtrl", {&TFlexarium::StaticClass()}); }
 
 namespace unit {
