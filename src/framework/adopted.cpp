@@ -5,7 +5,9 @@
 #include "flexarium/adopted.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <unordered_map>
 
 #include "flexarium/winapi.h"
 #include "framework/std_classes.h"
@@ -16,15 +18,74 @@ using namespace win;
 
 namespace {
 
-// Window properties of an adopted window: the framework object, and the
-// procedure the adoption replaced (kept apart, so that a procedure left as
-// a pass-through still finds it once the object is gone).
-constexpr char16_t kControlProp[] = u"FlexariumAdopted";
-constexpr char16_t kPrevProcProp[] = u"FlexariumAdoptedProc";
+// What the procedures of an adopted window look up on every message: the
+// framework object serving it, and the procedure the adoption replaced
+// (kept apart, so that a procedure left as a pass-through still finds it
+// once the object is gone). Kept in the process, not in window properties:
+// a property is a round trip to the window server on some systems (Wine's),
+// and with two of them at every message of every control a rescale pass
+// cost half again what moving the windows does. A record goes with
+// WM_NCDESTROY, or when the adoption's procedure leaves the window.
+struct Adoption {
+  void* object = nullptr;
+  WNDPROC previous = nullptr;
+};
 
-WNDPROC previousProc(HWND wnd) {
-  return reinterpret_cast<WNDPROC>(GetPropW(wnd, kPrevProcProp));
+class Adoptions {
+ public:
+  Adoption find(HWND wnd) {
+    const Lock lock(busy_);
+    const auto it = map_.find(wnd);
+    return it != map_.end() ? it->second : Adoption{};
+  }
+  void setObject(HWND wnd, void* object) {
+    const Lock lock(busy_);
+    map_[wnd].object = object;
+  }
+  void setPrevious(HWND wnd, WNDPROC previous) {
+    const Lock lock(busy_);
+    map_[wnd].previous = previous;
+  }
+  // The object is gone; a pass-through keeps the procedure it calls.
+  void clearObject(HWND wnd) {
+    const Lock lock(busy_);
+    const auto it = map_.find(wnd);
+    if (it == map_.end()) return;
+    it->second.object = nullptr;
+    if (it->second.previous == nullptr) map_.erase(it);
+  }
+  void forget(HWND wnd) {
+    const Lock lock(busy_);
+    map_.erase(wnd);
+  }
+
+ private:
+  // Windows may belong to several threads, each one's messages handled on
+  // its own. A look-up takes a moment, so a spin lock does (and needs no
+  // thread library, which not every MinGW toolchain has).
+  class Lock {
+   public:
+    explicit Lock(std::atomic_flag& flag) : flag_(flag) {
+      while (flag_.test_and_set(std::memory_order_acquire)) {
+      }
+    }
+    ~Lock() { flag_.clear(std::memory_order_release); }
+    Lock(const Lock&) = delete;
+    Lock& operator=(const Lock&) = delete;
+
+   private:
+    std::atomic_flag& flag_;
+  };
+  std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+  std::unordered_map<HWND, Adoption> map_;
+};
+
+Adoptions& adoptions() {
+  static Adoptions instance;
+  return instance;
 }
+
+WNDPROC previousProc(HWND wnd) { return adoptions().find(wnd).previous; }
 
 LRESULT passOn(WNDPROC prev, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
   return prev != nullptr ? CallWindowProcW(prev, wnd, msg, wParam, lParam)
@@ -32,22 +93,24 @@ LRESULT passOn(WNDPROC prev, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 // Puts `proc` in front of the window's procedure, keeping the one it
-// replaces in the window's property.
+// replaces.
 void subclass(HWND wnd, WNDPROC proc) {
   const auto prev = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
-  SetPropW(wnd, kPrevProcProp, reinterpret_cast<HANDLE>(prev));
+  adoptions().setPrevious(wnd, prev);
 }
 
 // Takes `proc` out again when it is still in front; otherwise it stays, as
 // a pass-through to the procedure it replaced, until the window goes.
 void unsubclass(HWND wnd, WNDPROC proc) {
-  RemovePropW(wnd, kControlProp);
-  if (GetWindowLongPtrW(wnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(proc))
+  if (GetWindowLongPtrW(wnd, GWLP_WNDPROC) !=
+      reinterpret_cast<LONG_PTR>(proc)) {
+    adoptions().clearObject(wnd);
     return;
+  }
   SetWindowLongPtrW(wnd, GWLP_WNDPROC,
                     reinterpret_cast<LONG_PTR>(previousProc(wnd)));
-  RemovePropW(wnd, kPrevProcProp);
+  adoptions().forget(wnd);
 }
 
 // Window class names compare without regard to ASCII case.
@@ -62,7 +125,7 @@ bool sameClass(std::u16string_view a, std::u16string_view b) {
 }
 
 TAdoptedControl* adoptedControlOf(HWND wnd) {
-  return static_cast<TAdoptedControl*>(GetPropW(wnd, kControlProp));
+  return static_cast<TAdoptedControl*>(adoptions().find(wnd).object);
 }
 
 // Classes whose windows make and place children of their own (an edit in
@@ -197,10 +260,10 @@ void TAdoptedControl::Adopt(HWND wnd, TAdoptedFonts& fonts, int ppi) {
   }
   FAdopting = false;
   FHandle = wnd;
-  SetPropW(wnd, kControlProp, this);
+  adoptions().setObject(wnd, this);
   // A procedure of ours left in the chain as a pass-through (by an earlier
   // adoption, under one installed later) serves this adoption: a second
-  // one in front would find the first one's property and call itself.
+  // one in front would find the first one's record and call itself.
   if (previousProc(wnd) == nullptr) subclass(wnd, &AdoptedWndProc);
   FSubclassed = true;
 }
@@ -356,10 +419,7 @@ LRESULT FLX_CALLBACK TAdoptedControl::AdoptedWndProc(HWND wnd, UINT msg,
       HandleException(Exception("unknown error in an adopted window"));
     }
   }
-  if (msg == WM_NCDESTROY) {
-    RemovePropW(wnd, kControlProp);
-    RemovePropW(wnd, kPrevProcProp);
-  }
+  if (msg == WM_NCDESTROY) adoptions().forget(wnd);
   return result;
 }
 
@@ -439,7 +499,7 @@ bool TAdoptedForm::HoldsPassThrough(HWND wnd) {
 
 void TAdoptedForm::Subclass() {
   if (FHandle == nullptr || FSubclassed) return;
-  SetPropW(FHandle, kControlProp, this);
+  adoptions().setObject(FHandle, this);
   subclass(FHandle, &AdoptedFormProc);
   FSubclassed = true;
 }
@@ -496,11 +556,12 @@ void TAdoptedForm::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
                                                    WPARAM wParam,
                                                    LPARAM lParam) {
-  auto* self = static_cast<TAdoptedForm*>(GetPropW(wnd, kControlProp));
+  const Adoption adoption = adoptions().find(wnd);
+  auto* self = static_cast<TAdoptedForm*>(adoption.object);
   if (self == nullptr) {
     // Left as a pass-through after the adoption ended.
-    const LRESULT result = passOn(previousProc(wnd), wnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) RemovePropW(wnd, kPrevProcProp);
+    const LRESULT result = passOn(adoption.previous, wnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) adoptions().forget(wnd);
     return result;
   }
   // The form outlives every message in progress: OnIdle, the only place
@@ -513,17 +574,14 @@ LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
     } else {
       ++self->FDepth;
     }
-    result = passOn(previousProc(wnd), wnd, msg, wParam, lParam);
+    result = passOn(adoption.previous, wnd, msg, wParam, lParam);
     if (self->FHandle == wnd) self->AfterMessage(msg, wParam, lParam);
   } catch (const std::exception& e) {
     HandleException(e);
   } catch (...) {
     HandleException(Exception("unknown error in an adopted window"));
   }
-  if (msg == WM_NCDESTROY) {
-    RemovePropW(wnd, kControlProp);
-    RemovePropW(wnd, kPrevProcProp);
-  }
+  if (msg == WM_NCDESTROY) adoptions().forget(wnd);
   if (--self->FDepth == 0) {
     // A copy: the call may free the form and its members with it.
     const std::function<void()> idle = self->OnIdle;
