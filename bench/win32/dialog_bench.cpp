@@ -317,6 +317,9 @@ int main(int argc, char** argv) {
     ::DestroyWindow(dlg);
     pump();
   }
+  // The component, the floor, and the floor with fonts when the
+  // component scales them.
+  const int kinds = fonts ? 3 : 2;
   std::vector<HFONT> fontsAt[3];
   for (int k = 0; k < 3; ++k) fontsAt[k] = fontsOf(at[k]);
   const RECT& first = at[0].controls[0];
@@ -336,8 +339,8 @@ int main(int argc, char** argv) {
   std::vector<double> attachAlone;
   for (int p = 0; p < passes; ++p) {
     double ms[3]{};
-    for (int k = 0; k < 3; ++k) {
-      const int which = (k + p) % 3;
+    for (int k = 0; k < kinds; ++k) {
+      const int which = (k + p) % kinds;
       const HWND dlg = makeDialog(tmpl);
       if (which == 0) {
         std::unique_ptr<flx::Attachment> attachment;
@@ -386,8 +389,8 @@ int main(int argc, char** argv) {
     for (int q = 0; q <= passes; ++q) {
       const int to = q % 2 == 0 ? 0 : 2;
       double ms[3]{};
-      for (int k = 0; k < 3; ++k) {
-        const int which = (k + q) % 3;
+      for (int k = 0; k < kinds; ++k) {
+        const int which = (k + q) % kinds;
         if (which == 0) {
           toTop(dlg);
           ms[0] = timed([&] { resize(dlg, sizes[to]); });
