@@ -368,6 +368,82 @@ INSTANTIATE_TEST_SUITE_P(
             "ContainerAloneItsChildrenScale", "1005", "", {1005}, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// ---- Cost of a pass: one look-up per message in the window system
+
+// A window property is a round trip to the window server on Wine: looked
+// up twice at every message of every child, it made a pass cost half again
+// what moving the windows does.
+TEST_F(AttachTest, APassAsksForOnePropertyPerMessageAtMost) {
+  WindowTree tree(kLayout);
+  auto attached = Attach(tree.top);
+  ShowWindow(tree.top, SW_SHOW);
+  const Bounds before = windowBounds(tree.byId(1001));
+  desktop->clearRecords();
+  setClient(tree.top, 600, 450);
+  ASSERT_NE(windowBounds(tree.byId(1001)), before);
+  int adoptedMessages = 0;
+  for (const auto& m : desktop->messages()) {
+    if (m.wnd == tree.top ||
+        std::find(tree.children.begin(), tree.children.end(), m.wnd) !=
+            tree.children.end()) {
+      ++adoptedMessages;
+    }
+  }
+  int lookUps = 0;
+  for (const auto& c : desktop->calls()) {
+    if (c.op == "GetPropW") ++lookUps;
+  }
+  ASSERT_GT(adoptedMessages, 0);
+  EXPECT_LE(lookUps, adoptedMessages);
+}
+
+// ---- Names in the model: one of its own for every window
+
+// Dialogs give most labels the ID IDC_STATIC (-1).
+TEST_F(AttachTest, WindowsOfOneIdEachGetANameOfTheirOwn) {
+  WindowTree tree(std::vector<Child>{});
+  constexpr int kLabels = 60;
+  for (int i = 0; i < kLabels; ++i) {
+    tree.add(
+        Child{u"Static", -1, -1, 5 + i % 6 * 60, 5 + i / 6 * 20, 50, 15, -11});
+  }
+  tree.add(Child{u"Button", 1001, -1, 10, 250, 75, 25, -11});
+  AttachOptions options;
+  options.NoResizeCtl = "-1";
+  auto attached = Attach(tree.top, options);
+  TComponent* model = attached->Component()->Owner();
+  ASSERT_NE(model->FindComponent("CtlM1"), nullptr);
+  for (int n = 2; n <= kLabels; ++n) {
+    SCOPED_TRACE(n);
+    EXPECT_NE(model->FindComponent("CtlM1_" + std::to_string(n)), nullptr);
+  }
+  EXPECT_EQ(model->FindComponent("CtlM1_" + std::to_string(kLabels + 1)),
+            nullptr);
+  // Later windows of the same ID, one of the first gone meanwhile: names
+  // stay unique, and the exclusion by ID covers every one of them.
+  DestroyWindow(tree.children[3]);
+  std::vector<HWND> late;
+  for (int i = 0; i < 3; ++i) {
+    late.push_back(
+        tree.add(Child{u"Static", -1, -1, 200, 250 + i * 15, 50, 15, -11},
+                 WS_EX_NOPARENTNOTIFY));
+  }
+  attached->Refresh();
+  // The labels less the one gone, the button and the component.
+  EXPECT_EQ(model->ComponentCount(), kLabels + 3 - 1 + 1 + 1);
+  const HWND button = tree.byId(1001);
+  std::vector<Bounds> labels;
+  for (HWND c : tree.children) labels.push_back(windowBounds(c));
+  ShowWindow(tree.top, SW_SHOW);
+  setClient(tree.top, 2 * kClientW, 2 * kClientH);
+  EXPECT_EQ(windowBounds(button), (Bounds{20, 500, 150, 50}));
+  for (std::size_t i = 0; i < tree.children.size(); ++i) {
+    if (i == 3 || tree.children[i] == button) continue;
+    SCOPED_TRACE(i);
+    EXPECT_EQ(windowBounds(tree.children[i]), labels[i]);
+  }
+}
+
 // ---- Fonts: one per base font and size, shared, freed
 
 TEST_F(AttachTest, ScaledFontsAreSharedAndFreedWithTheirLastUser) {

@@ -13,10 +13,10 @@
 
 namespace bench {
 
-// The command line both benchmarks take: [children] [passes], each at
-// least 1 (500 and 9 when not given).
-inline std::pair<int, int> args(int argc, char** argv) {
-  return {argc > 1 ? std::max(1, std::atoi(argv[1])) : 500,
+// The command line the benchmarks take: [children] [passes], each at
+// least 1 (`children` and 9 when not given).
+inline std::pair<int, int> args(int argc, char** argv, int children = 500) {
+  return {argc > 1 ? std::max(1, std::atoi(argv[1])) : children,
           argc > 2 ? std::max(1, std::atoi(argv[2])) : 9};
 }
 

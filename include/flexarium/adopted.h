@@ -109,6 +109,8 @@ class TAdoptedControl : public TWinControl {
   win::HFONT FShownFont = nullptr;     // what the window shows now
   bool FShownPooled = false;           // FShownFont is one of the pool's
   bool FSubclassed = false;
+  // The procedure the adoption replaced, which messages go on to.
+  win::WNDPROC FPrevious = nullptr;
   bool FAdopting = false;
   bool FGone = false;
 };
@@ -165,6 +167,8 @@ class TAdoptedForm : public TCustomForm {
   void AfterMessage(win::UINT msg, win::WPARAM wParam, win::LPARAM lParam);
 
   bool FSubclassed = false;
+  // The procedure the adoption replaced, which messages go on to.
+  win::WNDPROC FPrevious = nullptr;
   int FDepth = 0;
 };
 

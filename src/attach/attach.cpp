@@ -82,6 +82,8 @@ struct Attachment::State : std::enable_shared_from_this<State> {
   bool CreatedPending = false;
   // Windows destroyed, their controls dropped at the next message.
   bool GonePending = false;
+  // Per name of an ID, the suffix to try next in this round of adoption.
+  std::unordered_map<std::string, int> NextSuffix;
   std::shared_ptr<State> KeepAlive;
 
   // ---- The tree
@@ -106,12 +108,19 @@ struct Attachment::State : std::enable_shared_from_this<State> {
     return out;
   }
 
-  std::string UniqueName(LONG_PTR id) const {
+  // The first free name for a window with this ID. Within one round of
+  // adoption the search goes on from the last name given for the ID: a
+  // dialog's many IDC_STATIC windows (-1) would otherwise try every name
+  // taken so far again for each new one.
+  std::string UniqueName(LONG_PTR id) {
     const std::string base = nameOfId(id);
-    std::string name = base;
-    for (int n = 2; Form->FindComponent(name) != nullptr; ++n) {
-      name = base + "_" + std::to_string(n);
+    if (Form->FindComponent(base) == nullptr) return base;
+    int& n = NextSuffix.try_emplace(base, 2).first->second;
+    std::string name = base + "_" + std::to_string(n);
+    while (Form->FindComponent(name) != nullptr) {
+      name = base + "_" + std::to_string(++n);
     }
+    ++n;
     return name;
   }
 
@@ -196,6 +205,7 @@ struct Attachment::State : std::enable_shared_from_this<State> {
 
   void AdoptNew() {
     CreatedPending = false;
+    NextSuffix.clear();
     if (AdoptChildren(Wnd, Form.get(), ByWindow()) == 0) return;
     UpdateExclusions();
     Component->DynamicAdd();

@@ -16,14 +16,18 @@ using namespace win;
 
 namespace {
 
-// Window properties of an adopted window: the framework object, and the
-// procedure the adoption replaced (kept apart, so that a procedure left as
-// a pass-through still finds it once the object is gone).
+// Window properties of an adopted window. While adopted: the framework
+// object serving it, which keeps the procedure the adoption replaced, so
+// that a message costs one look-up (a property is a round trip to the
+// window server on some systems, Wine's). A procedure of ours that other
+// code installed a procedure over cannot leave the chain: once its object
+// is gone it stays as a pass-through, with the procedure it calls in a
+// property of its own.
 constexpr char16_t kControlProp[] = u"FlexariumAdopted";
-constexpr char16_t kPrevProcProp[] = u"FlexariumAdoptedProc";
+constexpr char16_t kPassThroughProp[] = u"FlexariumAdoptedProc";
 
-WNDPROC previousProc(HWND wnd) {
-  return reinterpret_cast<WNDPROC>(GetPropW(wnd, kPrevProcProp));
+WNDPROC passThroughOf(HWND wnd) {
+  return reinterpret_cast<WNDPROC>(GetPropW(wnd, kPassThroughProp));
 }
 
 LRESULT passOn(WNDPROC prev, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -31,12 +35,30 @@ LRESULT passOn(WNDPROC prev, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
                          : DefWindowProcW(wnd, msg, wParam, lParam);
 }
 
-// Puts `proc` in front of the window's procedure, keeping the one it
-// replaces in the window's property.
-void subclass(HWND wnd, WNDPROC proc) {
-  const auto prev = reinterpret_cast<WNDPROC>(
+// Makes `object` serve the window through `proc`, and returns the procedure
+// its messages go on to. A pass-through of ours already in the chain (left
+// by an earlier adoption, under a procedure installed later) serves it: a
+// second `proc` in front would find the object and call itself.
+WNDPROC subclass(HWND wnd, WNDPROC proc, void* object) {
+  SetPropW(wnd, kControlProp, object);
+  if (const WNDPROC kept = passThroughOf(wnd)) {
+    RemovePropW(wnd, kPassThroughProp);
+    return kept;
+  }
+  return reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
-  SetPropW(wnd, kPrevProcProp, reinterpret_cast<HANDLE>(prev));
+}
+
+// Takes `proc` out again when it is still in front; otherwise it stays, as
+// a pass-through to `previous`, until the window goes.
+void unsubclass(HWND wnd, WNDPROC proc, WNDPROC previous) {
+  RemovePropW(wnd, kControlProp);
+  if (GetWindowLongPtrW(wnd, GWLP_WNDPROC) !=
+      reinterpret_cast<LONG_PTR>(proc)) {
+    SetPropW(wnd, kPassThroughProp, reinterpret_cast<HANDLE>(previous));
+    return;
+  }
+  SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
 }
 
 // Runs `f`, handing what it throws to the application's handler: nothing
@@ -55,18 +77,7 @@ void guarded(F&& f) {
 // The window's last message: the adoption's properties go with it.
 void forgetWindow(HWND wnd) {
   RemovePropW(wnd, kControlProp);
-  RemovePropW(wnd, kPrevProcProp);
-}
-
-// Takes `proc` out again when it is still in front; otherwise it stays, as
-// a pass-through to the procedure it replaced, until the window goes.
-void unsubclass(HWND wnd, WNDPROC proc) {
-  RemovePropW(wnd, kControlProp);
-  if (GetWindowLongPtrW(wnd, GWLP_WNDPROC) != reinterpret_cast<LONG_PTR>(proc))
-    return;
-  SetWindowLongPtrW(wnd, GWLP_WNDPROC,
-                    reinterpret_cast<LONG_PTR>(previousProc(wnd)));
-  RemovePropW(wnd, kPrevProcProp);
+  RemovePropW(wnd, kPassThroughProp);
 }
 
 // Window class names compare without regard to ASCII case.
@@ -216,11 +227,7 @@ void TAdoptedControl::Adopt(HWND wnd, TAdoptedFonts& fonts, int ppi) {
   }
   FAdopting = false;
   FHandle = wnd;
-  SetPropW(wnd, kControlProp, this);
-  // A procedure of ours left in the chain as a pass-through (by an earlier
-  // adoption, under one installed later) serves this adoption: a second
-  // one in front would find the first one's property and call itself.
-  if (previousProc(wnd) == nullptr) subclass(wnd, &AdoptedWndProc);
+  FPrevious = subclass(wnd, &AdoptedWndProc, this);
   FSubclassed = true;
 }
 
@@ -287,7 +294,7 @@ void TAdoptedControl::Release() {
     if (FShownFont != FOriginalFont || FShownPooled) {
       ShowFont(FOriginalFont, false);
     }
-    if (FSubclassed) unsubclass(wnd, &AdoptedWndProc);
+    if (FSubclassed) unsubclass(wnd, &AdoptedWndProc, FPrevious);
   }
   FSubclassed = false;
   FHandle = nullptr;
@@ -352,7 +359,14 @@ void TAdoptedControl::SetColumnWidths(const std::vector<int>& widths) {
 LRESULT FLX_CALLBACK TAdoptedControl::AdoptedWndProc(HWND wnd, UINT msg,
                                                      WPARAM wParam,
                                                      LPARAM lParam) {
-  const LRESULT result = passOn(previousProc(wnd), wnd, msg, wParam, lParam);
+  // One look-up a message: the object, which keeps the procedure it
+  // replaced, or the procedure a pass-through calls.
+  const auto* adopted =
+      static_cast<const TAdoptedControl*>(GetPropW(wnd, kControlProp));
+  const WNDPROC previous =
+      adopted != nullptr ? adopted->FPrevious : passThroughOf(wnd);
+  const LRESULT result = passOn(previous, wnd, msg, wParam, lParam);
+  if (msg != WM_PARENTNOTIFY && msg != WM_NCDESTROY) return result;
   // Looked up after the message: handling it may have released the
   // control, or freed it.
   if (TAdoptedControl* self = adoptedControlOf(wnd)) {
@@ -446,13 +460,12 @@ void TAdoptedForm::FontChanged() {
 }
 
 bool TAdoptedForm::HoldsPassThrough(HWND wnd) {
-  return previousProc(wnd) != nullptr;
+  return passThroughOf(wnd) != nullptr;
 }
 
 void TAdoptedForm::Subclass() {
   if (FHandle == nullptr || FSubclassed) return;
-  SetPropW(FHandle, kControlProp, this);
-  subclass(FHandle, &AdoptedFormProc);
+  FPrevious = subclass(FHandle, &AdoptedFormProc, this);
   FSubclassed = true;
 }
 
@@ -460,7 +473,7 @@ void TAdoptedForm::Unsubclass() {
   if (!FSubclassed) return;
   FSubclassed = false;
   if (FHandle != nullptr && hasWindowSystem() && IsWindow(FHandle)) {
-    unsubclass(FHandle, &AdoptedFormProc);
+    unsubclass(FHandle, &AdoptedFormProc, FPrevious);
   }
 }
 
@@ -511,8 +524,8 @@ LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
   auto* self = static_cast<TAdoptedForm*>(GetPropW(wnd, kControlProp));
   if (self == nullptr) {
     // Left as a pass-through after the adoption ended.
-    const LRESULT result = passOn(previousProc(wnd), wnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) RemovePropW(wnd, kPrevProcProp);
+    const LRESULT result = passOn(passThroughOf(wnd), wnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) forgetWindow(wnd);
     return result;
   }
   // The form outlives every message in progress: OnIdle, the only place
@@ -525,7 +538,7 @@ LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
     } else {
       ++self->FDepth;
     }
-    result = passOn(previousProc(wnd), wnd, msg, wParam, lParam);
+    result = passOn(self->FPrevious, wnd, msg, wParam, lParam);
     if (self->FHandle == wnd) self->AfterMessage(msg, wParam, lParam);
   });
   if (msg == WM_NCDESTROY) forgetWindow(wnd);
