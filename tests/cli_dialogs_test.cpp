@@ -130,9 +130,11 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"not_a_pe", "MZ", "cut.exe", ": byte 0x2: error: "}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A .res file of one dialog (ID 7, US English) of `style`, without a font,
-// whose only control (ID 5) has the class ordinal `classOrdinal`.
-std::string ResWithOneDialog(unsigned style, unsigned classOrdinal) {
+// A .res file of one standard dialog template (ID 7, US English) of
+// `style`, without a font, whose only control (16-bit ID `itemId`) has the
+// class ordinal `classOrdinal`.
+std::string ResWithOneDialog(unsigned style, unsigned classOrdinal,
+                             unsigned itemId = 5) {
   std::string t;
   auto word = [&t](unsigned v) {
     t += static_cast<char>(v & 0xFF);
@@ -153,7 +155,7 @@ std::string ResWithOneDialog(unsigned style, unsigned classOrdinal) {
   dword(0x50000000);
   dword(0);
   for (unsigned v : {5u, 5u, 20u, 10u}) word(v);
-  word(5);  // ID
+  word(itemId);
   word(0xFFFF);
   word(classOrdinal);
   word(0);  // title
@@ -235,6 +237,9 @@ class DialogScenario {
     // WS_CHILD | WS_VISIBLE, a button.
     std::ofstream(dir_ / "page.res", std::ios::binary)
         << ResWithOneDialog(0x50000000, 0x80);
+    // A popup with a static text of ID -1, kept in 16 bits (0xFFFF).
+    std::ofstream(dir_ / "static.res", std::ios::binary)
+        << ResWithOneDialog(0x80C80000, 0x82, 0xFFFF);
   }
   ~DialogScenario() { fs::remove_all(dir_); }
 
@@ -379,6 +384,8 @@ struct ExclusionCase {
   const char* list;
   bool afterAttach;
   std::set<std::string> kept;  // controls whose bounds stay at scale 2
+  const char* dialog = "$RES SETTINGS";
+  std::size_t controls = 3;
 };
 void PrintTo(const ExclusionCase& c, std::ostream* os) { *os << c.name; }
 
@@ -391,13 +398,13 @@ TEST_P(CliDialogExclusion, NamesControlsAsAttachNamesThem) {
       std::string("set Flexarium1.NoResizeCtl = '") + c.list + "'\n";
   DialogScenario scenario;
   const Outcome o =
-      scenario.run("header $DIR/ids.h\ndialog $RES SETTINGS\n" +
+      scenario.run(std::string("header $DIR/ids.h\ndialog ") + c.dialog + "\n" +
                    (c.afterAttach ? "attach\n" + set : set + "attach\n") +
                    "show\nprint json\nscale 2\nprint json\n");
   ASSERT_EQ(o.status, 0) << o.err;
   const auto steps = PrintedBounds(o.out);
   ASSERT_EQ(steps.size(), 2u) << o.out;
-  ASSERT_EQ(steps[0].size(), 3u);
+  ASSERT_EQ(steps[0].size(), c.controls);
   std::set<std::string> kept;
   for (const auto& [name, bounds] : steps[0]) {
     if (steps[1].at(name) == bounds) kept.insert(name);
@@ -416,7 +423,21 @@ INSTANTIATE_TEST_SUITE_P(
                       false,
                       {"Ctl2", "Ctl201"}},
         ExclusionCase{"SetAfterAttach", "IDC_WRAP;2", true, {"Ctl200", "Ctl2"}},
-        ExclusionCase{"NamesNothing", "IDC_NONE;4711;Edit", false, {}}),
+        ExclusionCase{"NamesNothing", "IDC_NONE;4711;Edit", false, {}},
+        // IDC_STATIC: a 32-bit -1 in an extended template, 0xFFFF in a
+        // standard one.
+        ExclusionCase{"StaticTextsOfAnExtendedTemplate",
+                      "-1",
+                      false,
+                      {"CtlM1"},
+                      "$RES 101",
+                      6},
+        ExclusionCase{"StaticTextsOfAStandardTemplate",
+                      "-1",
+                      true,
+                      {"Ctl65535"},
+                      "$DIR/static.res 7",
+                      1}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // An attached dialog moved onto a monitor of another DPI stands as the same
@@ -443,6 +464,253 @@ TEST(CliDialogScenarioDpi, MovedEqualsScaledByTheDpiRatio) {
     EXPECT_NE(moved.out.find("\"dpi\": 144"), std::string::npos) << dialog;
   }
 }
+
+// ---- preview --dialog
+
+class CliDialogPreview : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (kRes.empty()) GTEST_SKIP() << "no resource compiler at configure time";
+  }
+  DialogScenario scratch;
+};
+
+TEST_F(CliDialogPreview, JsonGivesEveryControlsIdClassAndLookInCreationOrder) {
+  const Outcome o = RunCli({"preview", kRes, "--dialog", "101", "--json"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  const auto doc = nlohmann::json::parse(o.out);
+  EXPECT_EQ(doc.at("file"), kRes + ": dialog 101");
+  const auto& step = doc.at("steps").at(0);
+  EXPECT_EQ(step.at("form").at("class"), "#32770");
+  EXPECT_EQ(step.at("form").at("caption"), "Find a pupil");
+  struct Want {
+    const char* name;
+    int id;
+    const char* cls;
+    const char* look;
+  };
+  // The template's order; the resource compiler writes the list view's
+  // class as it stands in the script, the system's spelling is reported.
+  const Want want[] = {{"CtlM1", -1, "Static", "static"},
+                       {"Ctl1001", 1001, "Edit", "edit"},
+                       {"Ctl1002", 1002, "SysListView32", "header"},
+                       {"Ctl1", 1, "Button", "button"},
+                       {"Ctl2", 2, "Button", "button"},
+                       {"Ctl3", 3, "Static", "image"}};
+  const auto& controls = step.at("controls");
+  ASSERT_EQ(controls.size(), std::size(want));
+  for (std::size_t i = 0; i < std::size(want); ++i) {
+    EXPECT_EQ(controls[i].at("name"), want[i].name) << i;
+    EXPECT_EQ(controls[i].at("id"), want[i].id) << i;
+    EXPECT_EQ(controls[i].at("class"), want[i].cls) << i;
+    EXPECT_EQ(controls[i].at("look"), want[i].look) << i;
+  }
+  // A form's controls have no id.
+  const Outcome form =
+      RunCli({"preview",
+              std::string(FLEXARIUM_SOURCE_DIR) + "/examples/forms/contact.dfm",
+              "--json"});
+  ASSERT_EQ(form.status, 0) << form.err;
+  const auto formDoc = nlohmann::json::parse(form.out);
+  EXPECT_FALSE(formDoc.at("steps").at(0).at("controls").at(0).contains("id"));
+}
+
+TEST_F(CliDialogPreview, SetOptionsAndHeaderNamesTakeEffect) {
+  const Outcome o =
+      RunCli({"preview", kRes, "--dialog", "SETTINGS", "--header",
+              scratch.path("ids.h"), "--set", "NoResizeCtl=IDC_WRAP", "--set",
+              "FormPos=rpTopLeft", "--scale", "2", "--json"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  const auto doc = nlohmann::json::parse(o.out);
+  const auto& steps = doc.at("steps");
+  ASSERT_EQ(steps.size(), 2u);
+  EXPECT_EQ(steps[0].at("form").at("left"), 0);
+  EXPECT_EQ(steps[0].at("form").at("top"), 0);
+  const auto bounds = [](const nlohmann::json& c) {
+    return std::vector<int>{c.at("left"), c.at("top"), c.at("width"),
+                            c.at("height")};
+  };
+  const auto& before = steps[0].at("controls");
+  const auto& after = steps[1].at("controls");
+  EXPECT_EQ(bounds(after[0]), bounds(before[0]));  // IDC_WRAP
+  EXPECT_NE(bounds(after[2]), bounds(before[2]));
+}
+
+TEST_F(CliDialogPreview, PicturesDrawTheDialogsControls) {
+  const std::string dir = scratch.path("svg");
+  const Outcome o =
+      RunCli({"preview", kRes, "--dialog", "SETTINGS", "--svg", dir});
+  ASSERT_EQ(o.status, 0) << o.err;
+  std::ifstream in(fs::path(dir) / "01-show.svg");
+  std::stringstream svg;
+  svg << in.rdbuf();
+  // The check box's and the button's captions; no control drawn as an
+  // unknown one, by its name (which only its title gives).
+  EXPECT_NE(svg.str().find("Wrap lines"), std::string::npos);
+  EXPECT_NE(svg.str().find(">Close<"), std::string::npos);
+  EXPECT_NE(svg.str().find(">Ctl200 (Button)<"), std::string::npos);
+  EXPECT_EQ(svg.str().find(">Ctl200<"), std::string::npos);
+}
+
+struct CliCase {
+  const char* name;
+  std::vector<std::string> args;  // after the command and the file
+  int status;
+  const char* message;  // in standard error
+};
+void PrintTo(const CliCase& c, std::ostream* os) { *os << c.name; }
+
+class CliDialogPreviewRefuses : public ::testing::TestWithParam<CliCase> {};
+
+TEST_P(CliDialogPreviewRefuses, NamesTheFileTheDialogOrTheOption) {
+  if (kRes.empty()) GTEST_SKIP() << "no resource compiler at configure time";
+  const CliCase& c = GetParam();
+  std::vector<std::string> args = {"preview", kRes};
+  args.insert(args.end(), c.args.begin(), c.args.end());
+  const Outcome o = RunCli(args);
+  EXPECT_EQ(o.status, c.status) << o.err;
+  EXPECT_NE(o.err.find(c.message), std::string::npos) << o.err;
+  EXPECT_TRUE(o.out.empty()) << o.out;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, CliDialogPreviewRefuses,
+    ::testing::Values(
+        CliCase{"NoDialogNamed",
+                {},
+                1,
+                ": error: name the dialog (--dialog ID or NAME); its "
+                "dialogs: SETTINGS (0409), 101 (0409)"},
+        CliCase{"NoSuchDialog",
+                {"--dialog", "9"},
+                1,
+                ": error: dialog 9: no such dialog; its dialogs: "},
+        CliCase{"NoSuchLanguage",
+                {"--dialog", "101", "--lang", "0x0407"},
+                1,
+                ": error: dialog 101: no language 0407; the dialog has 0409"},
+        CliCase{"NotALanguage",
+                {"--dialog", "101", "--lang", "de"},
+                2,
+                "--lang: expected a language ID"},
+        CliCase{"UnknownProperty",
+                {"--dialog", "101", "--set", "Bogus=1"},
+                2,
+                "--set Bogus=1: 'Bogus' is no property of an attached "
+                "dialog's TFlexarium"},
+        CliCase{"ValueOfTheWrongKind",
+                {"--dialog", "101", "--set", "FormMinWidth=wide"},
+                2,
+                "--set FormMinWidth=wide: expected a whole number, got wide"},
+        CliCase{"NoValue",
+                {"--dialog", "101", "--set", "KeepAspect"},
+                2,
+                "--set KeepAspect: expected PROPERTY=VALUE"},
+        CliCase{"RefusedByTheComponent",
+                {"--dialog", "101", "--set", "FormMinWidth=600", "--set",
+                 "FormMaxWidth=500"},
+                1,
+                ": dialog 101: Attach option FormMinWidth 600: "},
+        CliCase{"AttachIsForForms",
+                {"--dialog", "101", "--attach"},
+                2,
+                "--attach: a dialog always has the component attached"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(CliDialogPreviewOfAForm, RefusesTheDialogOptions) {
+  const Outcome o =
+      RunCli({"preview",
+              std::string(FLEXARIUM_SOURCE_DIR) + "/examples/forms/contact.dfm",
+              "--set", "KeepAspect=True"});
+  EXPECT_EQ(o.status, 2);
+  EXPECT_NE(o.err.find("--set, --lang, --header, -I and -D go with --dialog"),
+            std::string::npos)
+      << o.err;
+}
+
+// ---- lint on dialogs
+
+struct LintCase {
+  const char* name;
+  std::vector<std::string> args;  // after "lint"; $RES, $DIR as above
+  int status;
+  std::vector<std::string> present;  // in standard output or error
+  std::vector<std::string> absent;
+};
+void PrintTo(const LintCase& c, std::ostream* os) { *os << c.name; }
+
+class CliDialogLint : public ::testing::TestWithParam<LintCase> {};
+
+TEST_P(CliDialogLint, ChecksDialogsAsForms) {
+  if (kRes.empty()) GTEST_SKIP() << "no resource compiler at configure time";
+  const LintCase& c = GetParam();
+  DialogScenario scratch;
+  std::vector<std::string> args = {"lint", "-j", "1"};
+  for (std::string a : c.args) {
+    if (a == "$RES") a = kRes;
+    if (a.rfind("$DIR/", 0) == 0) a = scratch.path(a.substr(5).c_str());
+    args.push_back(a);
+  }
+  const Outcome o = RunCli(args);
+  EXPECT_EQ(o.status, c.status) << o.out << o.err;
+  const std::string all = o.out + o.err;
+  for (const std::string& p : c.present) {
+    EXPECT_NE(all.find(p), std::string::npos) << p << "\n" << all;
+  }
+  for (const std::string& a : c.absent) {
+    EXPECT_EQ(all.find(a), std::string::npos) << a << "\n" << all;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CliDialogLint,
+    ::testing::Values(
+        LintCase{"AsDesigned",
+                 {"$RES", "--dpi", "96", "--scale", "1"},
+                 0,
+                 {},
+                 {"warning"}},
+        // At three quarters the 8- and 9-point fonts are 6 points:
+        // both dialogs are checked, each finding named after its dialog.
+        LintCase{"EveryDialog",
+                 {"$RES", "--dpi", "96", "--scale", "0.75", "--rules",
+                  "small-font", "--min-font", "8"},
+                 1,
+                 {"SETTINGS.Ctl200 font of 6 pt is under 8 pt at 96 DPI",
+                  "101.Ctl1001 font of 6 pt is under 8 pt"},
+                 {}},
+        LintCase{"OneDialog",
+                 {"$RES", "--dialog", "SETTINGS", "--dpi", "144", "--scale",
+                  "0.75", "--rules", "small-font"},
+                 1,
+                 {"SETTINGS.Ctl200"},
+                 {"101."}},
+        LintCase{"NoSuchDialog",
+                 {"$RES", "--dialog", "7"},
+                 2,
+                 {": error: dialog 7: no such dialog"},
+                 {}},
+        LintCase{
+            "ADialogOfAForm",
+            {std::string(FLEXARIUM_SOURCE_DIR) + "/examples/forms/contact.dfm",
+             "--dialog", "7"},
+            2,
+            {"contact.dfm: error: --dialog names a dialog of a resource "
+             "file"},
+            {}},
+        LintCase{"ALanguageWithoutADialog",
+                 {"$RES", "--lang", "0x409"},
+                 2,
+                 {"--lang picks the language of the dialog --dialog names"},
+                 {}},
+        // A property page has no window of its own to attach to: noted,
+        // not an error.
+        LintCase{"AChildDialog",
+                 {"$DIR/page.res"},
+                 0,
+                 {"a child dialog (WS_CHILD", "; not checked"},
+                 {}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace flexarium_cli

@@ -159,6 +159,12 @@ flx::res::DialogTemplate ResourceInput::dialog(
       std::span(bytes).subspan(r.offset, r.size), name, r.offset);
 }
 
+bool isResourceFile(const std::string& file) {
+  std::string ext = nameOf(pathOf(file).extension());
+  for (char& c : ext) c = static_cast<char>(std::tolower(c));
+  return ext == ".res" || ext == ".exe" || ext == ".dll" || ext == ".rc";
+}
+
 std::optional<int> parseLanguage(const std::string& text) {
   if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
     if (text.size() > 6) return std::nullopt;

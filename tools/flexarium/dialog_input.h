@@ -38,6 +38,10 @@ struct ResourceInput {
 ResourceInput readResourceInput(const std::string& file,
                                 const ScriptOptions& script);
 
+// Whether the file holds Windows resources rather than a form: a .res,
+// .exe, .dll or .rc file (by its extension, in any letter case).
+bool isResourceFile(const std::string& file);
+
 // A language ID: decimal (1033) or hexadecimal (0x0409), 0 to 0xFFFF.
 std::optional<int> parseLanguage(const std::string& text);
 

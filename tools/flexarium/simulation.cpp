@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <filesystem>
 #include <sstream>
 
+#include "dialog_controls.h"
 #include "flexarium/adopted.h"
 #include "flexarium/form_text.h"
 #include "flexarium/winapi.h"
@@ -31,6 +33,16 @@ std::vector<std::string> splitPath(const std::string& path) {
 win::LRESULT FLX_CALLBACK standInProc(win::HWND wnd, win::UINT msg,
                                       win::WPARAM wp, win::LPARAM lp) {
   return win::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+// Whether a dialog control's ID is `wanted`, as Attach compares them: the
+// ID as the program reads it (32 bits, signed), and -1 (IDC_STATIC) also
+// as the 0xFFFF of a standard template's 16-bit IDs.
+bool sameId(win::LONG_PTR have, long long wanted) {
+  const long long id = static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(static_cast<unsigned long long>(have)));
+  return id == wanted ||
+         (wanted < 0 && wanted >= -0x8000 && id == (wanted & 0xFFFF));
 }
 
 std::vector<flx::TAdoptedControl*> adoptedControls(flx::TComponent& form) {
@@ -82,7 +94,10 @@ void Session::setTaskbar(const flx::sim::TaskbarConfig& taskbar) {
 
 void Session::loadDialog(const DialogSpec& spec) {
   if (loaded()) throw StepError("a form is loaded already");
-  const ResourceInput input = readResourceInput(spec.file, spec.script);
+  const std::shared_ptr<const ResourceInput> input =
+      spec.input ? spec.input
+                 : std::make_shared<const ResourceInput>(
+                       readResourceInput(spec.file, spec.script));
   std::map<std::string, int> names;
   std::string ext = flx::LowerCase(nameOf(pathOf(spec.file).extension()));
   if (ext == ".rc") names = readDefines(spec.file, spec.script.includeDirs);
@@ -92,8 +107,8 @@ void Session::loadDialog(const DialogSpec& spec) {
     }
   }
   const flx::res::Resource& r =
-      findDialog(input, spec.dialog, spec.language, names);
-  const flx::res::DialogTemplate t = input.dialog(r);
+      findDialog(*input, spec.dialog, spec.language, names);
+  const flx::res::DialogTemplate t = input->dialog(r);
   dialogLabel_ = spec.file + ": dialog " + r.name.toString();
   if (t.style & win::WS_CHILD) {
     throw StepError(dialogLabel_ +
@@ -109,8 +124,8 @@ void Session::loadDialog(const DialogSpec& spec) {
     }
   }
   std::vector<std::uint8_t> bytes(
-      input.bytes.begin() + static_cast<std::ptrdiff_t>(r.offset),
-      input.bytes.begin() + static_cast<std::ptrdiff_t>(r.offset + r.size));
+      input->bytes.begin() + static_cast<std::ptrdiff_t>(r.offset),
+      input->bytes.begin() + static_cast<std::ptrdiff_t>(r.offset + r.size));
   // Shown by the show step, once the component is attached: the style
   // is the first field of a DLGTEMPLATE, the fourth of a DLGTEMPLATEEX.
   const std::size_t styleAt = t.extended ? 12 : 0;
@@ -172,7 +187,7 @@ std::string Session::dialogExclusions(const std::string& list) {
     for (flx::TAdoptedControl* c : adoptedControls(f)) {
       if (c->Gone()) continue;
       const bool match =
-          id ? static_cast<long long>(c->ControlId()) == *id
+          id ? sameId(c->ControlId(), *id)
              : flx::SameText(flx::Utf16ToUtf8(c->ClassName()), piece);
       if (match) out += c->Name() + ";";
     }
@@ -453,7 +468,7 @@ flx::TComponent* Session::find(const std::string& path) {
     for (const auto& [name, value] : controlNames_) {
       if (!flx::SameText(name, parts[0])) continue;
       for (flx::TAdoptedControl* a : adoptedControls(*root)) {
-        if (!a->Gone() && a->ControlId() == value) {
+        if (!a->Gone() && sameId(a->ControlId(), value)) {
           c = a;
           break;
         }
@@ -491,6 +506,10 @@ StepLayout Session::capture(const std::string& action) {
   fl.name = f.Name();
   fl.className = f.ClassName();
   fl.caption = f.GetText();
+  if (dialogWnd_ != nullptr) {
+    fl.className = flx::Utf16ToUtf8(win::GetClassNameW(dialogWnd_));
+    fl.caption = flx::Utf16ToUtf8(desktop().getWindowText(dialogWnd_));
+  }
   fl.fontSize = f.Font().Size();
   fl.fontPixels = fontPixels(f.Font());
   fl.fontHeight = f.Font().Height();
@@ -555,6 +574,12 @@ StepLayout Session::capture(const std::string& action) {
   }
   for (auto [control, depth] : controlsInReportOrder(f)) {
     step.controls.push_back(readControlLayout(*control, depth));
+    // A dialog's control as its window shows it.
+    auto* adopted = dynamic_cast<flx::TAdoptedControl*>(control);
+    if (adopted != nullptr && adopted->Window() != nullptr) {
+      readDialogControl(adopted->Window(), adopted->ClassName(),
+                        step.controls.back());
+    }
   }
   return step;
 }

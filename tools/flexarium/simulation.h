@@ -37,6 +37,9 @@ struct DialogSpec {
   std::optional<int> language;
   ScriptOptions script;
   std::vector<std::string> headers;
+  // The file read already, for many dialogs of one file (a script is
+  // compiled once); nullptr: read `file`.
+  std::shared_ptr<const ResourceInput> input;
 };
 
 class Session {
