@@ -237,6 +237,8 @@ class DialogScenario {
     // WS_CHILD | WS_VISIBLE, a button.
     std::ofstream(dir_ / "page.res", std::ios::binary)
         << ResWithOneDialog(0x50000000, 0x80);
+    std::ofstream(dir_ / "unknown.res", std::ios::binary)
+        << ResWithUnknownClassOrdinal();
     // A popup with a static text of ID -1, kept in 16 bits (0xFFFF).
     std::ofstream(dir_ / "static.res", std::ios::binary)
         << ResWithOneDialog(0x80C80000, 0x82, 0xFFFF);
@@ -702,6 +704,12 @@ INSTANTIATE_TEST_SUITE_P(
                  {"$RES", "--lang", "0x409"},
                  2,
                  {"--lang picks the language of the dialog --dialog names"},
+                 {}},
+        LintCase{"ADialogThatCannotBeMade",
+                 {"$DIR/unknown.res"},
+                 2,
+                 {"unknown.res: dialog 7: error: cannot be made: dialog "
+                  "template: item 1 (ID 5, at byte 0x18): class ordinal 134"},
                  {}},
         // A property page has no window of its own to attach to: noted,
         // not an error.

@@ -133,8 +133,9 @@ void Session::loadDialog(const DialogSpec& spec) {
   dialogWnd_ =
       win::CreateDialogIndirectParamW(nullptr, bytes, nullptr, nullptr, 0);
   if (dialogWnd_ == nullptr) {
-    throw StepError(dialogLabel_ +
-                    ": cannot be made: " + desktop().lastDialogError());
+    // Something wrong with the file, not a step: an error of the file.
+    throw flx::Exception(dialogLabel_ + ": error: cannot be made: " +
+                         desktop().lastDialogError());
   }
   controlNames_ = std::move(names);
 }

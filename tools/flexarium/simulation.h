@@ -65,7 +65,9 @@ class Session {
   // Makes the dialog as CreateDialogIndirectParamW does, hidden (the
   // template's WS_VISIBLE waits for show, as if the program attached in
   // WM_INITDIALOG); the program's own window classes get stand-ins.
-  // Throws flx::Exception naming the file and the dialog.
+  // Throws flx::Exception naming the file and the dialog for a dialog that
+  // cannot be read or made, StepError for a child dialog (nothing to
+  // attach to).
   void loadDialog(const DialogSpec& spec);
   bool isDialog() const { return dialogWnd_ != nullptr; }
   // "FILE: dialog ID", for messages and reports.
