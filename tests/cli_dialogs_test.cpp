@@ -493,9 +493,10 @@ TEST_F(CliDialogPreview, JsonGivesEveryControlsIdClassAndLookInCreationOrder) {
   };
   // The template's order; the resource compiler writes the list view's
   // class as it stands in the script, the system's spelling is reported.
+  // The list view has no columns yet: its white area, as a list box's.
   const Want want[] = {{"CtlM1", -1, "Static", "static"},
                        {"Ctl1001", 1001, "Edit", "edit"},
-                       {"Ctl1002", 1002, "SysListView32", "header"},
+                       {"Ctl1002", 1002, "SysListView32", "list"},
                        {"Ctl1", 1, "Button", "button"},
                        {"Ctl2", 2, "Button", "button"},
                        {"Ctl3", 3, "Static", "image"}};
@@ -515,6 +516,76 @@ TEST_F(CliDialogPreview, JsonGivesEveryControlsIdClassAndLookInCreationOrder) {
   ASSERT_EQ(form.status, 0) << form.err;
   const auto formDoc = nlohmann::json::parse(form.out);
   EXPECT_FALSE(formDoc.at("steps").at(0).at("controls").at(0).contains("id"));
+}
+
+// Each standard control and common control of a template, by its window
+// class and styles, reported and drawn as the matching form control.
+TEST_F(CliDialogPreview, EachControlLooksAsTheMatchingFormControl) {
+  const std::string script = scratch.path("looks.rc");
+  std::ofstream(script)
+      << "1 DIALOGEX 0, 0, 300, 200\n"
+         "STYLE 0x80C80048\n"
+         "FONT 8, \"MS Shell Dlg\"\n"
+         "{\n"
+         "  CONTROL \"Push\", 10, \"Button\", 0x50010000, 5, 5, 50, 14\n"
+         "  CONTROL \"Default\", 11, \"Button\", 0x50010001, 60, 5, 50, 14\n"
+         "  CONTROL \"Check\", 12, \"Button\", 0x50010003, 5, 25, 50, 10\n"
+         "  CONTROL \"Three\", 13, \"Button\", 0x50010006, 60, 25, 50, 10\n"
+         "  CONTROL \"Radio\", 14, \"Button\", 0x50010009, 5, 40, 50, 10\n"
+         "  CONTROL \"Left\", 15, \"Button\", 0x50010023, 60, 40, 50, 10\n"
+         "  CONTROL \"Group\", 16, \"Button\", 0x50000007, 5, 55, 100, 40\n"
+         "  CONTROL \"Owner\", 17, \"Button\", 0x5000000B, 110, 5, 20, 14\n"
+         "  CONTROL \"\", 20, \"Edit\", 0x50810080, 110, 25, 60, 14\n"
+         "  CONTROL \"\", 21, \"Edit\", 0x50810004, 110, 45, 60, 30\n"
+         "  CONTROL \"Left\", 30, \"Static\", 0x50000000, 180, 5, 40, 8\n"
+         "  CONTROL \"Middle\", 31, \"Static\", 0x50000001, 180, 15, 40, 8\n"
+         "  CONTROL \"Right\", 32, \"Static\", 0x50000002, 180, 25, 40, 8\n"
+         "  CONTROL \"\", 33, \"Static\", 0x50000010, 180, 35, 40, 1\n"
+         "  CONTROL \"\", 34, \"Static\", 0x50000012, 180, 40, 40, 20\n"
+         "  CONTROL \"\", 35, \"Static\", 0x50000004, 230, 40, 20, 20\n"
+         "  CONTROL \"\", 36, \"Static\", 0x50000003, 255, 40, 20, 20\n"
+         "  CONTROL \"\", 40, \"ListBox\", 0x50A10001, 5, 100, 60, 40\n"
+         "  CONTROL \"\", 41, \"ComboBox\", 0x50010003, 70, 100, 60, 60\n"
+         "  CONTROL \"\", 42, \"ScrollBar\", 0x50000000, 135, 100, 60, 10\n"
+         "  CONTROL \"\", 50, \"SysTabControl32\", 0x50000000, 5, 145, 80, "
+         "40\n"
+         "  CONTROL \"\", 51, \"msctls_progress32\", 0x50000000, 90, 145, "
+         "60, 10\n"
+         "  CONTROL \"\", 52, \"msctls_trackbar32\", 0x50000000, 90, 160, "
+         "60, 15\n"
+         "  CONTROL \"\", 53, \"msctls_updown32\", 0x50000000, 155, 145, 10, "
+         "14\n"
+         "  CONTROL \"\", 54, \"SysTreeView32\", 0x50800000, 170, 145, 50, "
+         "40\n"
+         "  CONTROL \"\", 55, \"SysDateTimePick32\", 0x50000000, 225, 145, "
+         "60, 14\n"
+         "  CONTROL \"\", 56, \"MyGauge\", 0x50000000, 225, 165, 60, 14\n"
+         "}\n";
+  const Outcome o = RunCli({"preview", script, "--dialog", "1", "--json"});
+  ASSERT_EQ(o.status, 0) << o.err;
+  const auto doc = nlohmann::json::parse(o.out);
+  const auto& controls = doc.at("steps").at(0).at("controls");
+  std::map<int, std::string> looks;
+  std::map<int, std::string> classes;
+  for (const auto& c : controls) {
+    looks[c.at("id").get<int>()] = c.at("look").get<std::string>();
+    classes[c.at("id").get<int>()] = c.at("class").get<std::string>();
+  }
+  const std::map<int, std::string> want = {
+      {10, "button"}, {11, "button"},   {12, "check"},  {13, "check"},
+      {14, "radio"},  {15, "check"},    {16, "group"},  {17, "blank"},
+      {20, "edit"},   {21, "memo"},     {30, "static"}, {31, "static"},
+      {32, "static"}, {33, "bevel"},    {34, "bevel"},  {35, "shape"},
+      {36, "image"},  {40, "list"},     {41, "combo"},  {42, "generic"},
+      {50, "tabs"},   {51, "progress"}, {52, "track"},  {53, "up-down"},
+      {54, "tree"},   {55, "date"},     {56, "generic"}};
+  EXPECT_EQ(looks, want);
+  // The system's classes as registered, whatever the template's spelling;
+  // the program's own as the compiled template spells it (the resource
+  // compiler writes class names in capitals).
+  EXPECT_EQ(classes[50], "SysTabControl32");
+  EXPECT_EQ(classes[51], "msctls_progress32");
+  EXPECT_EQ(classes[56], "MYGAUGE");
 }
 
 TEST_F(CliDialogPreview, SetOptionsAndHeaderNamesTakeEffect) {

@@ -157,9 +157,10 @@ void readStatic(win::DWORD style, ControlLayout& l) {
   }
 }
 
-// A list view's column captions and widths, in report view.
+// A list view's column captions and widths, in report view; a list view
+// without columns shows its empty white area, as a list box does.
 void readListView(win::HWND wnd, win::DWORD style, ControlLayout& l) {
-  l.look = Look::Header;
+  l.look = Look::List;
   if ((style & kLvsTypeMask) != win::LVS_REPORT) return;
   for (int i = 0; i < kMaxColumns; ++i) {
     char16_t text[260] = {};
@@ -175,6 +176,7 @@ void readListView(win::HWND wnd, win::DWORD style, ControlLayout& l) {
     l.items.push_back(flx::Utf16ToUtf8(text));
     l.columns.push_back(column.cx);
   }
+  if (!l.columns.empty()) l.look = Look::Header;
 }
 
 }  // namespace
