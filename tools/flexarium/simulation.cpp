@@ -75,9 +75,6 @@ Session::~Session() {
   if (dialogWnd_ != nullptr && win::IsWindow(dialogWnd_)) {
     win::DestroyWindow(dialogWnd_);
   }
-  if (dialogHost_ != nullptr && win::IsWindow(dialogHost_)) {
-    win::DestroyWindow(dialogHost_);
-  }
   flx::FlexariumFinalization();
   flx::SetExceptionHandler(previousHandler_);
 }

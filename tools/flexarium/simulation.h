@@ -83,10 +83,6 @@ class Session {
   // IDs, header names and window classes ("1001;IDC_LOGO;Static") names,
   // as the component's NoResizeCtl takes them.
   std::string dialogExclusions(const std::string& list);
-  // The control IDs' names the headers give.
-  const std::map<std::string, int>& controlNames() const {
-    return controlNames_;
-  }
   flx::TCustomForm& form();
   flx::win::HWND window();
 
@@ -158,7 +154,6 @@ class Session {
 
   // A dialog and the component on it.
   flx::win::HWND dialogWnd_ = nullptr;
-  flx::win::HWND dialogHost_ = nullptr;
   std::string dialogLabel_;  // "FILE: dialog ID", for messages
   std::map<std::string, int> controlNames_;
   flx::AttachOptions dialogOptions_;
