@@ -79,6 +79,9 @@ install(FILES README.md DESTINATION ${flexarium_docdir})
 install(DIRECTORY docs DESTINATION ${flexarium_docdir})
 install(DIRECTORY examples/forms examples/scenarios
         DESTINATION ${flexarium_docdir}/examples)
+# The Win32 example dialog: a scenario opens its compiled resources.
+install(DIRECTORY examples/win32/dialog_app
+        DESTINATION ${flexarium_docdir}/examples/win32)
 
 # cpack: a Debian package on Linux, a zip on Windows, of what is installed.
 set(CPACK_PACKAGE_NAME flexarium)

@@ -7,6 +7,7 @@
 #include "flexarium/attach.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <unordered_map>
@@ -33,10 +34,26 @@ std::string hexHandle(HWND wnd) {
   return buffer;
 }
 
+// The control ID as the program reads it (GetDlgCtrlID: 32 bits, signed),
+// whatever width the window keeps it in: a dialog template's 32-bit -1
+// (IDC_STATIC) is kept as 0xFFFFFFFF.
+long long programId(LONG_PTR id) {
+  return static_cast<std::int32_t>(
+      static_cast<std::uint32_t>(static_cast<unsigned long long>(id)));
+}
+
+// Whether a window's control ID is `wanted`. A standard dialog template
+// keeps IDs in 16 bits, so that its -1 (IDC_STATIC) is 0xFFFF.
+bool sameId(LONG_PTR have, long long wanted) {
+  const long long id = programId(have);
+  return id == wanted ||
+         (wanted < 0 && wanted >= -0x8000 && id == (wanted & 0xFFFF));
+}
+
 // A control's name from its ID: Ctl1001, CtlM1 for -1.
-std::string nameOfId(LONG_PTR id) {
-  return id < 0 ? "CtlM" + std::to_string(-static_cast<long long>(id))
-                : "Ctl" + std::to_string(static_cast<long long>(id));
+std::string nameOfId(LONG_PTR raw) {
+  const long long id = programId(raw);
+  return id < 0 ? "CtlM" + std::to_string(-id) : "Ctl" + std::to_string(id);
 }
 
 // Cut at ";" as the component cuts its exclusion strings.
@@ -174,7 +191,7 @@ struct Attachment::State : std::enable_shared_from_this<State> {
       }
       for (TAdoptedControl* c : Controls()) {
         if (c->Gone()) continue;
-        const bool match = byId ? c->ControlId() == id
+        const bool match = byId ? sameId(c->ControlId(), id)
                                 : SameText(Utf16ToUtf8(c->ClassName()), piece);
         if (match) names.push_back(c->Name());
       }

@@ -998,7 +998,7 @@ Outcome runScript(std::vector<std::string> lines,
       if (parsed.empty() || (loadSeen && parsed.size() < 2)) continue;
       ScenarioLine line = parsed.back();
       line.number = static_cast<int>(i) + 1;
-      if (line.command == "load") loadSeen = true;
+      if (line.command == "load" || line.command == "dialog") loadSeen = true;
       if (!stepper.step(line)) {
         out = {true, "the script stopped: " + errors.str(),
                static_cast<int>(i)};
@@ -1007,6 +1007,8 @@ Outcome runScript(std::vector<std::string> lines,
       errors.str("");
       flexarium_cli::Session* s = stepper.session();
       if (s == nullptr || !s->loaded()) continue;
+      // A dialog enters the framework model when it is attached.
+      if (s->isDialog() && !s->dialogAttached()) continue;
       if (!designKnown) {
         checker.recordDesign(s->form(), s->component());
         designKnown = true;

@@ -42,6 +42,10 @@ make_side() {
   mkdir -p "$side/examples" "$side/my forms" "$side/crlf" "$side/Ördner 表"
   cp -r "$root/examples/forms" "$root/examples/scenarios" \
     "$root/examples/lint" "$side/examples/"
+  # The example dialog's compiled resources and header, which a scenario
+  # opens.
+  mkdir -p "$side/examples/win32"
+  cp -r "$root/examples/win32/dialog_app" "$side/examples/win32/"
   cp "$root/examples/forms/contact.dfm" "$side/my forms/Übersicht ñ 表.dfm"
   # A value missing on line 4: the error names the file, line and column.
   sed '4s/=.*/= =/' "$root/examples/forms/contact.dfm" \

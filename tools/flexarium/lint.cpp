@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "commands.h"
+#include "dialog_input.h"
 #include "flexarium/form_text.h"
 #include "form_input.h"
 #include "lint.h"
@@ -82,17 +83,93 @@ ScreenSettings ScreenAt(int dpi) {
   return s;
 }
 
-void Start(Session& session, const std::string& path,
+// Loads the form, or makes the dialog and attaches the component.
+void Start(Session& session, const std::string& path, const DialogSpec* dialog,
            const LintSettings& settings) {
-  session.load(path, settings.load);
-  if (settings.attach && session.component() == nullptr) session.attach();
+  if (dialog != nullptr) {
+    session.loadDialog(*dialog);
+    session.attachDialog();
+  } else {
+    session.load(path, settings.load);
+    if (settings.attach && session.component() == nullptr) session.attach();
+  }
   session.beginStep();
   session.show();
+}
+
+LintFileResult lintOne(const std::string& path, const DialogSpec* dialog,
+                       const LintSettings& settings);
+
+// Every dialog of a resource file (or the one named), checked as a form.
+LintFileResult lintDialogs(const std::string& path,
+                           const LintSettings& settings) {
+  LintFileResult result;
+  result.file = path;
+  try {
+    auto input = std::make_shared<const ResourceInput>(
+        readResourceInput(path, settings.script));
+    std::vector<std::pair<std::string, std::optional<int>>> dialogs;
+    if (!settings.dialog.empty()) {
+      dialogs.emplace_back(settings.dialog, settings.language);
+    } else {
+      for (const flx::res::Resource* r : input->dialogs()) {
+        dialogs.emplace_back(r->name.toString(), r->language);
+      }
+      if (dialogs.empty())
+        result.notes.push_back(path + ": no dialog to check");
+    }
+    for (const auto& [id, language] : dialogs) {
+      DialogSpec spec;
+      spec.file = path;
+      spec.dialog = id;
+      spec.language = language;
+      spec.script = settings.script;
+      spec.headers = settings.headers;
+      spec.input = input;
+      LintFileResult one = lintOne(path, &spec, settings);
+      if (!one.error.empty()) {
+        result.error += (result.error.empty() ? "" : "\n") + one.error;
+      }
+      for (LintFinding& f : one.findings) {
+        f.control = id + "." + f.control;
+        result.findings.push_back(std::move(f));
+      }
+      for (LintPicture& p : one.pictures) {
+        result.pictures.push_back(std::move(p));
+      }
+      for (std::string& note : one.notes) {
+        result.notes.push_back(std::move(note));
+      }
+    }
+  } catch (const flx::Exception& e) {
+    result.error = e.what();
+    result.findings.clear();
+    result.pictures.clear();
+  }
+  return result;
 }
 
 }  // namespace
 
 LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
+  if (!settings.dialog.empty() || isResourceFile(path)) {
+    if (!isResourceFile(path)) {
+      LintFileResult result;
+      result.file = path;
+      result.error = path +
+                     ": error: --dialog names a dialog of a resource file "
+                     "(.res, .exe, .dll or .rc); this is not one";
+      return result;
+    }
+    return lintDialogs(path, settings);
+  }
+  return lintOne(path, nullptr, settings);
+}
+
+namespace {
+
+LintFileResult lintOne(const std::string& path, const DialogSpec* dialog,
+                       const LintSettings& settings) {
   LintFileResult result;
   result.file = path;
   // Each case reads the file again: its warnings are said once.
@@ -105,12 +182,12 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
   };
   const LintSettings& own = quiet;
   try {
-    const FileFacts facts = ReadFacts(path);
+    const FileFacts facts = dialog ? FileFacts{} : ReadFacts(path);
     StepLayout design;
     int formMinFont = 0;
     {
       Session session(ScreenAt(facts.pixelsPerInch));
-      Start(session, path, own);
+      Start(session, path, dialog, own);
       design = session.capture("design");
       if (auto* c = session.component()) formMinFont = c->MinFontSize();
     }
@@ -177,7 +254,7 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
     for (const ScreenSettings& screen : screens) {
       if (settings.moves.empty()) {
         Session session(screen);
-        Start(session, path, own);
+        Start(session, path, dialog, own);
         for (const double scale : settings.scales) {
           session.beginStep();
           session.setScale(scale);
@@ -189,7 +266,7 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
       // moves: a form of its own for each.
       for (const double scale : settings.scales) {
         Session session(screen);
-        Start(session, path, own);
+        Start(session, path, dialog, own);
         session.beginStep();
         session.setScale(scale);
         check(session, scale, std::nullopt);
@@ -213,6 +290,8 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
   }
   return result;
 }
+
+}  // namespace
 
 // ---- Reports
 
@@ -610,7 +689,12 @@ void addLintCommand(CLI::App& app, int& exitCode) {
       "is checked where the form opened and again after each move (the "
       "form keeps its client size times the new DPI over the old), and each "
       "finding names the DPI and monitor it was found at.\n\n"
+      "A resource file (.res, .exe, .dll, .rc) is checked dialog by "
+      "dialog, each made from its template with the component attached "
+      "with default properties, its findings naming the dialog and the "
+      "control (101.Ctl1001).\n\n"
       "Examples:\n  flexarium lint examples/forms/*.dfm\n"
+      "  flexarium lint app.rc --dialog IDD_MAIN\n"
       "  flexarium lint forms/*.dfm --sarif > lint.sarif\n"
       "  flexarium lint forms/*.dfm --baseline old.json --rules "
       "clipped-text,overlap\n"
@@ -631,9 +715,16 @@ void addLintCommand(CLI::App& app, int& exitCode) {
     std::vector<std::string> monitors;
     std::vector<std::string> moves;
     SearchOptions search;
+    std::string dialog;
+    std::string language;
+    ScriptOptions script;
+    std::vector<std::string> headers;
   };
   auto args = std::make_shared<Args>();
-  cmd->add_option("FILE", args->files, "Form files (.dfm) to check")
+  cmd->add_option("FILE", args->files,
+                  "Form files (.dfm) to check; resource files, programs, DLLs "
+                  "and resource scripts (.res, .exe, .dll, .rc): their "
+                  "dialogs, with the component attached")
       ->required()
       ->type_name("FILE...");
   auto* dpi = cmd->add_option("--dpi", args->dpis,
@@ -676,6 +767,29 @@ void addLintCommand(CLI::App& app, int& exitCode) {
                   "Files checked in parallel (default: the number of cores)")
       ->check(CLI::Range(1, 256));
   args->search.addTo(*cmd);
+  cmd->add_option("--dialog", args->dialog,
+                  "Only this dialog of each resource file, by ID, resource "
+                  "name or a name its header defines (default: every dialog)")
+      ->type_name("ID|NAME");
+  cmd->add_option("--lang", args->language,
+                  "The dialog's language when it has several")
+      ->check(CLI::Validator(
+          [](std::string& value) -> std::string {
+            if (parseLanguage(value)) return {};
+            return "expected a language ID such as 0x0409 or 1033, got '" +
+                   value + "'";
+          },
+          ""))
+      ->type_name("N");
+  cmd->add_option("-I,--include", args->script.includeDirs,
+                  "Include folder for a resource script (repeatable)");
+  cmd->add_option("-D,--define", args->script.defines,
+                  "NAME or NAME=VALUE defined for a resource script "
+                  "(repeatable)");
+  cmd->add_option("--header", args->headers,
+                  "A C header whose #define lines name control and dialog "
+                  "IDs (repeatable)")
+      ->type_name("FILE");
 
   cmd->callback([args, dpi, &exitCode] {
     LintSettings settings;
@@ -707,6 +821,16 @@ void addLintCommand(CLI::App& app, int& exitCode) {
     settings.attach = args->attach;
     settings.pictures = !args->html.empty();
     settings.load = args->search.loadOptions(false);
+    settings.dialog = args->dialog;
+    if (!args->language.empty()) {
+      if (args->dialog.empty()) {
+        throw CLI::ValidationError(
+            "--lang picks the language of the dialog --dialog names");
+      }
+      settings.language = parseLanguage(args->language);
+    }
+    settings.script = args->script;
+    settings.headers = args->headers;
     std::set<std::string> baseline;
     if (!args->baseline.empty()) {
       try {

@@ -71,6 +71,13 @@ struct LintSettings {
   bool attach = false;
   bool pictures = false;  // keep the layouts of failing cases
   flx::FormLoadOptions load;
+  // Resource files: the one dialog to check (all of each file's dialogs
+  // when empty), its language, what a script is compiled with, and headers
+  // naming control IDs.
+  std::string dialog;
+  std::optional<int> language;
+  ScriptOptions script;
+  std::vector<std::string> headers;
   bool enabled(LintRule rule) const {
     return rules.empty() || rules.count(rule) != 0;
   }
@@ -93,7 +100,9 @@ struct LintFileResult {
 };
 
 // Checks one form file in every case; never throws for a bad form (the
-// error goes into the result).
+// error goes into the result). A resource file (.res, .exe, .dll, .rc):
+// its dialogs (or settings.dialog), each with the component attached,
+// their findings naming the control after the dialog ("101.Ctl1001").
 LintFileResult lintFile(const std::string& path, const LintSettings& settings);
 
 // The checks of one case: `now` against `design` (the form at its design

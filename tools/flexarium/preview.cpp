@@ -6,7 +6,9 @@
 #include <iostream>
 #include <optional>
 
+#include "attach_options.h"
 #include "commands.h"
+#include "dialog_input.h"
 #include "form_input.h"
 #include "options.h"
 #include "render.h"
@@ -168,7 +170,14 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
       "  flexarium preview examples/forms/contact.dfm --monitor "
       "1920x1080@0,0:144 --monitor 1920x1080@1920,0:96 --move 2300,200 "
       "--move 300,200 --json\n"
-      "  flexarium preview some_dialog.dfm --attach --scale 1.5 --scale 0.75");
+      "  flexarium preview some_dialog.dfm --attach --scale 1.5 --scale 0.75\n"
+      "  flexarium preview app.rc --dialog IDD_MAIN --set FormMinWidth=400 "
+      "--set NoResizeCtl=IDC_LOGO --scale 1.5\n\n"
+      "A dialog (--dialog, from a .res, .exe, .dll or .rc file) is made from "
+      "its template as CreateDialogIndirectParamW makes it, and the "
+      "component attached to it with the --set options, as a program does "
+      "in WM_INITDIALOG; its controls are named by the names of the "
+      "script's headers (and --header files) or Ctl1001 by control ID.");
   struct Args {
     std::string file;
     ScreenStrings screen;
@@ -181,10 +190,17 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     std::string svgDir;
     std::string htmlFile;
     SearchOptions search;
+    std::string dialog;
+    std::string language;
+    ScriptOptions script;
+    std::vector<std::string> headers;
+    std::vector<std::string> sets;
   };
   auto args = std::make_shared<Args>();
   cmd->add_option("FORM", args->file,
-                  "Form file (.dfm) to preview; - reads it from standard input")
+                  "Form file (.dfm) to preview; - reads it from standard "
+                  "input. Or a resource file, program, DLL or resource script "
+                  "(.res, .exe, .dll, .rc) with --dialog")
       ->required()
       ->type_name("FILE");
   addScreenOptions(*cmd, args->screen);
@@ -228,11 +244,65 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
                   "Write one HTML page with every step side by side")
       ->type_name("FILE");
   args->search.addTo(*cmd);
+  cmd->add_option("--dialog", args->dialog,
+                  "Preview this dialog of a .res, .exe, .dll or .rc file, by "
+                  "ID, resource name or a name its header defines, with the "
+                  "component attached")
+      ->type_name("ID|NAME");
+  cmd->add_option("--lang", args->language,
+                  "The dialog's language when it has several (default: "
+                  "neutral, else US English)")
+      ->check(checkWith(parseLanguage, "a language ID such as 0x0409 or 1033"))
+      ->type_name("N");
+  cmd->add_option("-I,--include", args->script.includeDirs,
+                  "Include folder for a resource script (repeatable)");
+  cmd->add_option("-D,--define", args->script.defines,
+                  "NAME or NAME=VALUE defined for a resource script "
+                  "(repeatable)");
+  cmd->add_option("--header", args->headers,
+                  "A C header whose #define lines name the dialog's control "
+                  "IDs (repeatable; a script's own headers are read anyway)")
+      ->type_name("FILE");
+  cmd->add_option("--set", args->sets,
+                  "A property of the component attached to the dialog "
+                  "(repeatable): FormPos, FormWidth, FormHeight, FormMaxWidth, "
+                  "FormMaxHeight, FormMinWidth, FormMinHeight, ResizeFont, "
+                  "NoResizeCtl, NoResizeFntCtl (control IDs, header names or "
+                  "window classes, separated by ;), ValidTaskbar, "
+                  "ResizeColumns, MinFontSize, KeepAspect")
+      ->type_name("PROP=VALUE");
 
   cmd->callback([cmd, args, client, outer, scale, move, maximize, minimize,
                  restore, &exitCode] {
     if (std::string problem = args->screen.problem(); !problem.empty()) {
       throw CLI::ValidationError(problem);
+    }
+    const bool dialog = !args->dialog.empty() || isResourceFile(args->file);
+    flx::AttachOptions attachOptions;
+    if (dialog) {
+      if (args->attach) {
+        throw CLI::ValidationError(
+            "--attach: a dialog always has the component attached; leave it "
+            "out");
+      }
+      if (!args->search.searchDirs.empty() || !args->search.ancestors.empty()) {
+        throw CLI::ValidationError(
+            "--search and --ancestor find a form's ancestors and frames; a "
+            "dialog has none");
+      }
+      for (const std::string& set : args->sets) {
+        try {
+          setAttachOption(attachOptions, set);
+        } catch (const flx::Exception& e) {
+          throw CLI::ValidationError("--set " + set + ": " + e.Message());
+        }
+      }
+    } else if (!args->sets.empty() || !args->language.empty() ||
+               !args->headers.empty() || !args->script.includeDirs.empty() ||
+               !args->script.defines.empty()) {
+      throw CLI::ValidationError(
+          "--set, --lang, --header, -I and -D go with --dialog: a form "
+          "file's properties are in the form file");
     }
     flx::FormLoadOptions options = args->search.loadOptions(false);
     PreviewReport report;
@@ -243,7 +313,26 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     report.screen = args->screen.settings();
     try {
       Session session(report.screen);
-      session.load(args->file, options);
+      if (dialog) {
+        DialogSpec spec;
+        spec.file = args->file;
+        spec.dialog = args->dialog;
+        if (!args->language.empty()) {
+          spec.language = parseLanguage(args->language);
+        }
+        spec.script = args->script;
+        spec.headers = args->headers;
+        session.loadDialog(spec);
+        report.file = session.dialogLabel();
+        session.dialogOptions() = attachOptions;
+        try {
+          session.attachDialog();
+        } catch (const flx::Exception& e) {
+          throw flx::Exception(session.dialogLabel() + ": " + e.Message());
+        }
+      } else {
+        session.load(args->file, options);
+      }
       if (args->attach) {
         try {
           session.attach();

@@ -86,7 +86,9 @@ struct GridSizes {
 
 struct ControlLayout {
   std::string name;
-  std::string className;
+  std::string className;  // a dialog's control: its window class
+  // A dialog's control: its control ID; none for a form's control.
+  std::optional<long long> controlId;
   std::string owner;   // the owning form or frame
   std::string parent;  // "" for a control without a parent
   std::string text;    // caption or text, "" when it publishes neither

@@ -207,6 +207,7 @@ nlohmann::ordered_json stepToJson(const StepLayout& step) {
   for (const ControlLayout& c : step.controls) {
     json j;
     j["name"] = c.name;
+    if (c.controlId) j["id"] = *c.controlId;
     j["class"] = c.className;
     j["owner"] = c.owner;
     j["parent"] = c.parent;
