@@ -4,8 +4,12 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <nlohmann/json.hpp>
+#include <set>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "cli_run.h"
 #include "scratch_root.h"
@@ -126,9 +130,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"not_a_pe", "MZ", "cut.exe", ": byte 0x2: error: "}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// A .res file of one dialog (ID 7, US English) whose only control has the
-// class ordinal 0x86, which no system class has.
-std::string ResWithUnknownClassOrdinal() {
+// A .res file of one dialog (ID 7, US English) of `style`, without a font,
+// whose only control (ID 5) has the class ordinal `classOrdinal`.
+std::string ResWithOneDialog(unsigned style, unsigned classOrdinal) {
   std::string t;
   auto word = [&t](unsigned v) {
     t += static_cast<char>(v & 0xFF);
@@ -138,7 +142,7 @@ std::string ResWithUnknownClassOrdinal() {
     word(v & 0xFFFF);
     word(v >> 16);
   };
-  dword(0x80C80000);  // WS_POPUP | WS_CAPTION | WS_SYSMENU, no font
+  dword(style);
   dword(0);
   word(1);
   for (unsigned v : {0u, 0u, 100u, 50u}) word(v);
@@ -151,7 +155,7 @@ std::string ResWithUnknownClassOrdinal() {
   for (unsigned v : {5u, 5u, 20u, 10u}) word(v);
   word(5);  // ID
   word(0xFFFF);
-  word(0x86);
+  word(classOrdinal);
   word(0);  // title
   word(0);  // no creation data
   std::string res;
@@ -171,6 +175,11 @@ std::string ResWithUnknownClassOrdinal() {
   put(0, 4);       // version
   put(0, 4);       // characteristics
   return res + t;
+}
+
+// WS_POPUP | WS_CAPTION | WS_SYSMENU, and a class no system class has.
+std::string ResWithUnknownClassOrdinal() {
+  return ResWithOneDialog(0x80C80000, 0x86);
 }
 
 TEST(CliDialogs, ADialogThatCannotBeMadeHasNoPixelSizeAndSaysWhy) {
@@ -206,6 +215,233 @@ TEST(CliDialogs, AScriptWithoutAResourceCompilerIsRefusedWithAWayOut) {
             std::string::npos)
       << o.err;
   EXPECT_NE(o.err.find("FLEXARIUM_WINDRES"), std::string::npos);
+}
+
+// ---- Dialogs in scenarios
+
+// A scratch folder with a header naming the SETTINGS dialog's controls and
+// the other dialog's ID, a .res of one child dialog, and the scenario.
+class DialogScenario {
+ public:
+  DialogScenario()
+      : dir_(flx::testing_support::ScratchRoot() /
+             "flexarium_cli_dialog_scenario") {
+    fs::remove_all(dir_);
+    fs::create_directories(dir_);
+    std::ofstream(dir_ / "ids.h") << "#pragma once\n"
+                                     "#define IDC_WRAP 200\n"
+                                     "#define IDC_MODE (0xC9)\n"
+                                     "#define IDD_FIND 101\n";
+    // WS_CHILD | WS_VISIBLE, a button.
+    std::ofstream(dir_ / "page.res", std::ios::binary)
+        << ResWithOneDialog(0x50000000, 0x80);
+  }
+  ~DialogScenario() { fs::remove_all(dir_); }
+
+  std::string path(const char* name) const { return (dir_ / name).string(); }
+
+  // Runs the scenario `text`, where $RES, $RC and $DIR stand for the
+  // compiled test dialogs, their script and the scratch folder.
+  Outcome run(std::string text) const {
+    const std::pair<const char*, std::string> vars[] = {
+        {"$RES", kRes}, {"$RC", kScript}, {"$DIR", dir_.string()}};
+    for (const auto& [var, value] : vars) {
+      for (auto at = text.find(var); at != std::string::npos;
+           at = text.find(var)) {
+        text.replace(at, std::string(var).size(), value);
+      }
+    }
+    const std::string file = path("dialog.scn");
+    std::ofstream(file) << text;
+    return RunCli({"run", file});
+  }
+
+ private:
+  fs::path dir_;
+};
+
+struct ScenarioCase {
+  const char* name;
+  const char* text;
+  int status;
+  const char* message;  // in standard error, or "ok, N expects" in out
+};
+void PrintTo(const ScenarioCase& c, std::ostream* os) { *os << c.name; }
+
+class CliDialogScenario : public ::testing::TestWithParam<ScenarioCase> {};
+
+TEST_P(CliDialogScenario, RunsOrSaysWhatIsWrong) {
+  if (kRes.empty()) GTEST_SKIP() << "no resource compiler at configure time";
+  const ScenarioCase& c = GetParam();
+  DialogScenario scenario;
+  const Outcome o = scenario.run(c.text);
+  EXPECT_EQ(o.status, c.status) << o.out << o.err;
+  const std::string& where = c.status == 0 ? o.out : o.err;
+  EXPECT_NE(where.find(c.message), std::string::npos) << o.out << o.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, CliDialogScenario,
+    ::testing::Values(
+        // 8-point MS Shell Dlg: base units 6 x 13. The check box at 7, 7,
+        // 80 x 10 dialog units; the drop-down list as high as its edit
+        // field (13 + 8).
+        ScenarioCase{"ControlsByHeaderNameAndId",
+                     "header $DIR/ids.h\ndialog $RES SETTINGS\nattach\nshow\n"
+                     "expect form client=240x98\n"
+                     "expect IDC_WRAP bounds=11,11,120,16\n"
+                     "expect idc_mode bounds=11,36,150,21\n"
+                     "expect Ctl2 bounds=155,65,75,23\n"
+                     "scale 2\nexpect Ctl200 bounds=22,22,240,32 font=16\n",
+                     0, "ok, 5 expects"},
+        ScenarioCase{"DialogByHeaderName",
+                     "header $DIR/ids.h\ndialog $RES IDD_FIND 0x409\nattach\n"
+                     "show\nexpect form visible=true\n",
+                     0, "ok, 1 expect"},
+        // The script's own #define lines name its controls.
+        ScenarioCase{"AScriptNamesItsControls",
+                     "dialog $RC 101\nattach\nshow\n"
+                     "expect IDC_NAME visible=true\n"
+                     "expect IDC_LIST visible=true\n",
+                     0, "ok, 2 expects"},
+        ScenarioCase{"AttachedWithTheOptionsSetBefore",
+                     "dialog $RES SETTINGS\n"
+                     "set Flexarium1.FormMinWidth = 300\n"
+                     "set Flexarium1.FormMinHeight = 200\n"
+                     "set Flexarium1.FormPos = rpTopLeft\n"
+                     "attach\nshow\nexpect form left=0 top=0\n"
+                     "drag bottomright -100 -100\n"
+                     "expect form size=300x200\n",
+                     0, "ok, 2 expects"},
+        ScenarioCase{"NoSuchDialog", "dialog $RES 999\n", 1,
+                     ": error: dialog 999: no such dialog; its dialogs: "
+                     "SETTINGS (0409), 101 (0409)"},
+        ScenarioCase{"NoSuchLanguage", "dialog $RES 101 0x0407\n", 1,
+                     ": error: dialog 101: no language 0407; the dialog "
+                     "has 0409"},
+        ScenarioCase{"NotALanguage", "dialog $RES 101 German\n", 1,
+                     "dialog.scn:1: dialog: expected a language ID such as "
+                     "0x0409 or 1033, got 'German'"},
+        ScenarioCase{"AStepBeforeAttach", "dialog $RES 101\nshow\n", 1,
+                     "dialog 101 is not attached yet: put an attach line "
+                     "after the dialog line"},
+        ScenarioCase{"AControlSetBeforeAttach",
+                     "dialog $RES 101\nset Ctl1.Width = 5\n", 1,
+                     "dialog.scn:2: set: the dialog is not attached yet"},
+        ScenarioCase{"AnOptionTheComponentHasNot",
+                     "dialog $RES 101\nset Flexarium1.Color = 5\n", 1,
+                     "dialog.scn:2: Flexarium1.Color: 'Color' is no "
+                     "property of an attached dialog's TFlexarium"},
+        ScenarioCase{"AnOptionOfTheWrongKind",
+                     "dialog $RES 101\nset Flexarium1.KeepAspect = 1\n", 1,
+                     "dialog.scn:2: Flexarium1.KeepAspect: expected True or "
+                     "False, got 1"},
+        ScenarioCase{"OptionsTheComponentRefuses",
+                     "dialog $RES 101\n"
+                     "set Flexarium1.FormMinWidth = 600\n"
+                     "set Flexarium1.FormMaxWidth = 500\nattach\n",
+                     1, "dialog.scn:4: Attach option FormMinWidth 600: "},
+        ScenarioCase{"AttachedTwice", "dialog $RES 101\nattach\nattach\n", 1,
+                     "dialog.scn:3: the dialog is attached already"},
+        ScenarioCase{"ControlsAreNotMade",
+                     "dialog $RES 101\nattach\ncreate TButton\n", 1,
+                     "dialog.scn:3: create: a dialog's controls are its "
+                     "template's windows"},
+        ScenarioCase{"AChildDialog", "dialog $DIR/page.res 7\n", 1,
+                     "page.res: dialog 7: a child dialog (WS_CHILD"},
+        ScenarioCase{"AFormAfterADialog", "dialog $RES 101\nload form.dfm\n", 1,
+                     "dialog.scn:2: a scenario loads one form or dialog"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// The bounds of every control in each `print json` of a run's output.
+std::vector<std::map<std::string, std::vector<int>>> PrintedBounds(
+    const std::string& out) {
+  std::vector<std::map<std::string, std::vector<int>>> steps;
+  std::istringstream in(out);
+  for (;;) {
+    nlohmann::json step;
+    try {
+      in >> step;
+    } catch (const nlohmann::json::exception&) {
+      break;
+    }
+    auto& bounds = steps.emplace_back();
+    for (const auto& c : step.at("controls")) {
+      bounds[c.at("name")] = {c.at("left"), c.at("top"), c.at("width"),
+                              c.at("height")};
+    }
+  }
+  return steps;
+}
+
+struct ExclusionCase {
+  const char* name;
+  const char* list;
+  bool afterAttach;
+  std::set<std::string> kept;  // controls whose bounds stay at scale 2
+};
+void PrintTo(const ExclusionCase& c, std::ostream* os) { *os << c.name; }
+
+class CliDialogExclusion : public ::testing::TestWithParam<ExclusionCase> {};
+
+TEST_P(CliDialogExclusion, NamesControlsAsAttachNamesThem) {
+  if (kRes.empty()) GTEST_SKIP() << "no resource compiler at configure time";
+  const ExclusionCase& c = GetParam();
+  const std::string set =
+      std::string("set Flexarium1.NoResizeCtl = '") + c.list + "'\n";
+  DialogScenario scenario;
+  const Outcome o =
+      scenario.run("header $DIR/ids.h\ndialog $RES SETTINGS\n" +
+                   (c.afterAttach ? "attach\n" + set : set + "attach\n") +
+                   "show\nprint json\nscale 2\nprint json\n");
+  ASSERT_EQ(o.status, 0) << o.err;
+  const auto steps = PrintedBounds(o.out);
+  ASSERT_EQ(steps.size(), 2u) << o.out;
+  ASSERT_EQ(steps[0].size(), 3u);
+  std::set<std::string> kept;
+  for (const auto& [name, bounds] : steps[0]) {
+    if (steps[1].at(name) == bounds) kept.insert(name);
+  }
+  EXPECT_EQ(kept, c.kept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, CliDialogExclusion,
+    ::testing::Values(
+        ExclusionCase{"ById", "201", false, {"Ctl201"}},
+        ExclusionCase{"ByHeaderName", "IDC_WRAP", false, {"Ctl200"}},
+        ExclusionCase{"ByWindowClass", "button", false, {"Ctl200", "Ctl2"}},
+        ExclusionCase{"EmptyPiecesAndLetterCase",
+                      "2;;idc_mode",
+                      false,
+                      {"Ctl2", "Ctl201"}},
+        ExclusionCase{"SetAfterAttach", "IDC_WRAP;2", true, {"Ctl200", "Ctl2"}},
+        ExclusionCase{"NamesNothing", "IDC_NONE;4711;Edit", false, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// An attached dialog moved onto a monitor of another DPI stands as the same
+// dialog given the DPI ratio times its client size where it was opened: its
+// design is what the dialog manager made there.
+TEST(CliDialogScenarioDpi, MovedEqualsScaledByTheDpiRatio) {
+  if (kRes.empty()) GTEST_SKIP() << "no resource compiler at configure time";
+  DialogScenario scenario;
+  for (const char* dialog : {"SETTINGS", "101"}) {
+    const std::string start =
+        std::string(
+            "monitor 1920x1080@0,0:96\nmonitor 1920x1080@1920,0:144\n"
+            "dialog $RES ") +
+        dialog + "\nattach\nshow\n";
+    const Outcome moved = scenario.run(start + "move 2200 100\nprint json\n");
+    const Outcome scaled = scenario.run(start + "scale 1.5\nprint json\n");
+    ASSERT_EQ(moved.status, 0) << moved.err;
+    ASSERT_EQ(scaled.status, 0) << scaled.err;
+    const auto a = PrintedBounds(moved.out);
+    const auto b = PrintedBounds(scaled.out);
+    ASSERT_EQ(a.size(), 1u);
+    ASSERT_EQ(b.size(), 1u);
+    EXPECT_EQ(a[0], b[0]) << dialog;
+    EXPECT_NE(moved.out.find("\"dpi\": 144"), std::string::npos) << dialog;
+  }
 }
 
 }  // namespace

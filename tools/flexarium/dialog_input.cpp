@@ -1,14 +1,18 @@
 #include "dialog_input.h"
 #include "form_input.h"
+#include "options.h"
 
 #include <algorithm>
 #include <cctype>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <set>
+#include <sstream>
 
 namespace flexarium_cli {
 
@@ -153,6 +157,166 @@ flx::res::DialogTemplate ResourceInput::dialog(
     const flx::res::Resource& r) const {
   return flx::res::ParseDialogTemplate(
       std::span(bytes).subspan(r.offset, r.size), name, r.offset);
+}
+
+std::optional<int> parseLanguage(const std::string& text) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (text.size() > 6) return std::nullopt;
+    int v = 0;
+    for (std::size_t i = 2; i < text.size(); ++i) {
+      const char c = static_cast<char>(std::tolower(text[i]));
+      if (c >= '0' && c <= '9') {
+        v = v * 16 + (c - '0');
+      } else if (c >= 'a' && c <= 'f') {
+        v = v * 16 + (c - 'a' + 10);
+      } else {
+        return std::nullopt;
+      }
+    }
+    return v;
+  }
+  return parseInt(text, 0, 0xFFFF);
+}
+
+namespace {
+
+std::string hexLanguage(int language) {
+  char buffer[8];
+  std::snprintf(buffer, sizeof buffer, "%04x", language & 0xFFFF);
+  return buffer;
+}
+
+}  // namespace
+
+std::string dialogChoices(const ResourceInput& input) {
+  std::string out;
+  for (const flx::res::Resource* r : input.dialogs()) {
+    out += (out.empty() ? "" : ", ") + r->name.toString() + " (" +
+           hexLanguage(r->language) + ")";
+  }
+  return out.empty() ? "the file has no dialog" : "its dialogs: " + out;
+}
+
+const flx::res::Resource& findDialog(const ResourceInput& input,
+                                     const std::string& id,
+                                     std::optional<int> language,
+                                     const std::map<std::string, int>& names) {
+  if (id.empty()) {
+    throw flx::Exception(input.name + ": error: name the dialog (--dialog ID " +
+                         "or NAME); " + dialogChoices(input));
+  }
+  const std::string what = input.name + ": error: dialog " + id;
+  flx::res::ResourceId wanted;
+  if (auto number = parseInt(id, 0, 0xFFFF)) {
+    wanted = flx::res::ResourceId::Ordinal(static_cast<std::uint16_t>(*number));
+  } else {
+    wanted = flx::res::ResourceId::Parse(id);
+  }
+  std::vector<const flx::res::Resource*> found;
+  for (const flx::res::Resource* r : input.dialogs()) {
+    if (r->name.matches(wanted)) found.push_back(r);
+  }
+  // A name the header gives a number for, when no resource has that name.
+  if (found.empty() && !wanted.isOrdinal) {
+    for (const auto& [name, value] : names) {
+      if (flx::SameText(name, id) && value >= 0 && value <= 0xFFFF) {
+        const auto ordinal =
+            flx::res::ResourceId::Ordinal(static_cast<std::uint16_t>(value));
+        for (const flx::res::Resource* r : input.dialogs()) {
+          if (r->name.matches(ordinal)) found.push_back(r);
+        }
+        break;
+      }
+    }
+  }
+  if (found.empty()) {
+    throw flx::Exception(what + ": no such dialog; " + dialogChoices(input));
+  }
+  std::string languages;
+  for (const flx::res::Resource* r : found) {
+    languages += (languages.empty() ? "" : ", ") + hexLanguage(r->language);
+  }
+  if (language) {
+    for (const flx::res::Resource* r : found) {
+      if (r->language == *language) return *r;
+    }
+    throw flx::Exception(what + ": no language " + hexLanguage(*language) +
+                         "; the dialog has " + languages);
+  }
+  if (found.size() == 1) return *found[0];
+  for (int preferred : {0, 0x0409}) {
+    for (const flx::res::Resource* r : found) {
+      if (r->language == preferred) return *r;
+    }
+  }
+  throw flx::Exception(what + ": in several languages (" + languages +
+                       "); choose one with --lang");
+}
+
+namespace {
+
+// The numbers `#define NAME VALUE` lines give, and the files included with
+// quotes.
+void readDefinesOf(const fs::path& file, const std::vector<fs::path>& dirs,
+                   std::set<fs::path>& seen, std::map<std::string, int>& out) {
+  std::error_code ec;
+  const fs::path canonical = fs::weakly_canonical(file, ec);
+  if (!seen.insert(ec ? file : canonical).second) return;
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw flx::Exception(utf8(file) + ": error: cannot open the file");
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream words(line);
+    std::string directive;
+    words >> directive;
+    if (directive == "#include") {
+      std::string name;
+      words >> name;
+      if (name.size() < 3 || name.front() != '"' || name.back() != '"') {
+        continue;
+      }
+      const fs::path header = pathOf(name.substr(1, name.size() - 2));
+      std::vector<fs::path> where{file.parent_path()};
+      where.insert(where.end(), dirs.begin(), dirs.end());
+      for (const fs::path& dir : where) {
+        const fs::path candidate = dir / header;
+        if (fs::is_regular_file(candidate, ec)) {
+          readDefinesOf(candidate, dirs, seen, out);
+          break;
+        }
+      }
+      continue;
+    }
+    if (directive != "#define") continue;
+    std::string name, value;
+    words >> name >> value;
+    while (value.size() > 2 && value.front() == '(' && value.back() == ')') {
+      value = value.substr(1, value.size() - 2);
+    }
+    if (name.empty() || !flx::IsValidIdent(name)) continue;
+    const bool negative = !value.empty() && value[0] == '-';
+    if (negative) value.erase(0, 1);
+    std::optional<int> number;
+    if (value.size() > 2 && value[0] == '0' &&
+        (value[1] == 'x' || value[1] == 'X')) {
+      number = parseLanguage(value);
+    } else {
+      number = parseInt(value, 0, 0x7FFFFFFF);
+    }
+    if (number) out[name] = negative ? -*number : *number;
+  }
+}
+
+}  // namespace
+
+std::map<std::string, int> readDefines(
+    const std::string& file, const std::vector<std::string>& includeDirs) {
+  std::vector<fs::path> dirs;
+  for (const std::string& d : includeDirs) dirs.push_back(pathOf(d));
+  std::set<fs::path> seen;
+  std::map<std::string, int> out;
+  readDefinesOf(pathOf(file), dirs, seen, out);
+  return out;
 }
 
 ResourceInput readResourceInput(const std::string& file,

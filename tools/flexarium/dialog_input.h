@@ -4,6 +4,8 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -35,5 +37,30 @@ struct ResourceInput {
 // malformed data (with the byte offset).
 ResourceInput readResourceInput(const std::string& file,
                                 const ScriptOptions& script);
+
+// A language ID: decimal (1033) or hexadecimal (0x0409), 0 to 0xFFFF.
+std::optional<int> parseLanguage(const std::string& text);
+
+// The dialog `id` of `input`: a number, a resource name (any letter case),
+// or a name `names` gives a number for (IDD_MAIN from the script's header).
+// In `language`, or without one the language a program would load: neutral,
+// else US English, else the only one. Throws flx::Exception naming the file
+// and the dialog, with the choices: no such dialog, no such language, or
+// several languages and none of those two.
+const flx::res::Resource& findDialog(const ResourceInput& input,
+                                     const std::string& id,
+                                     std::optional<int> language,
+                                     const std::map<std::string, int>& names);
+
+// The file's dialogs for a message: "101 (0409), SETTINGS (0409)".
+std::string dialogChoices(const ResourceInput& input);
+
+// Names of numbers a C header defines (`#define IDC_NAME 1001`, hexadecimal
+// and in parentheses too), for naming controls and dialogs. For a resource
+// script: those of the script and of the headers it includes with quotes
+// (looked for beside the including file, then in `includeDirs`), followed
+// to any depth. Throws flx::Exception for a file that cannot be read.
+std::map<std::string, int> readDefines(
+    const std::string& file, const std::vector<std::string>& includeDirs);
 
 }  // namespace flexarium_cli

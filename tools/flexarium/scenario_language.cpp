@@ -2,6 +2,8 @@
 // may come in; see scenario_language.h.
 #include "scenario_language.h"
 
+#include "dialog_input.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -51,7 +53,9 @@ constexpr CommandInfo kCommands[] = {
      "awareness unaware|system|permonitor"},
     {"search", 1, 1, When::BeforeLoad, "search DIR"},
     {"ancestor", 1, 1, When::BeforeLoad, "ancestor CLASS=FILE"},
+    {"header", 1, 1, When::BeforeLoad, "header FILE"},
     {"load", 1, 1, When::Load, "load FILE"},
+    {"dialog", 2, 3, When::Load, "dialog FILE ID|NAME [LANGUAGE]"},
     {"show", 0, 0, When::AfterLoad, "show", true},
     {"client", 1, 1, When::AfterLoad, "client WxH", true},
     {"outer", 1, 1, When::AfterLoad, "outer WxH", true},
@@ -374,6 +378,10 @@ std::string checkLine(const ScenarioLine& line) {
     if (!parseMonitor(a[0])) return expected(kMonitorForm, a[0]);
   } else if (cmd == "svg") {
     return pictureNameProblem(a[0]);
+  } else if (cmd == "dialog") {
+    if (a.size() > 2 && !parseLanguage(a[2])) {
+      return expected("a language ID such as 0x0409 or 1033", a[2]);
+    }
   } else if (cmd == "awareness") {
     if (!parseAwareness(a[0])) return expected(kAwarenessForm, a[0]);
   } else if (cmd == "monitordpi") {
@@ -526,10 +534,12 @@ std::vector<ScenarioLine> parseScenario(std::string_view text,
            "the form is loaded");
     }
     if (info->when == When::Load && loadSeen) {
-      fail("a scenario loads one form; this one is loaded already");
+      fail(
+          "a scenario loads one form or dialog; this one is loaded "
+          "already");
     }
     if (info->when == When::AfterLoad && !loadSeen) {
-      fail(line.command + " needs a form: put a load line first");
+      fail(line.command + " needs a form: put a load or dialog line first");
     }
     std::string error = checkLine(line);
     if (!error.empty()) fail(line.command + ": " + error);

@@ -13,6 +13,7 @@
 #include <ostream>
 #include <sstream>
 
+#include "attach_options.h"
 #include "flexarium/form_text.h"
 #include "flexarium/formfile.h"
 #include "flexarium/stdctrls.h"
@@ -27,6 +28,9 @@
 namespace flexarium_cli {
 
 namespace fs = std::filesystem;
+
+// The name Attach gives the component on a dialog.
+constexpr const char* kDialogComponent = "Flexarium1";
 
 class Runner {
  public:
@@ -153,6 +157,17 @@ class Runner {
     } else if (cmd == "ancestor") {
       auto eq = a[0].find('=');
       loadOptions_.ancestors[a[0].substr(0, eq)] = resolve(a[0].substr(eq + 1));
+    } else if (cmd == "header") {
+      headers_.push_back(resolve(a[0]));
+    } else if (cmd == "dialog") {
+      formFile_ = resolve(a[0]);
+      session_ = std::make_unique<Session>(settings_);
+      DialogSpec spec;
+      spec.file = formFile_;
+      spec.dialog = a[1];
+      if (a.size() > 2) spec.language = parseLanguage(a[2]);
+      spec.headers = headers_;
+      session_->loadDialog(spec);
     } else if (cmd == "load") {
       formFile_ = resolve(a[0]);
       session_ = std::make_unique<Session>(settings_);
@@ -180,7 +195,11 @@ class Runner {
     } else if (cmd == "scale") {
       session().setScale(*parseScale(a[0]));
     } else if (cmd == "attach") {
-      session().attach();
+      if (session().isDialog()) {
+        session().attachDialog();
+      } else {
+        session().attach();
+      }
     } else if (cmd == "maximize") {
       session().maximize();
     } else if (cmd == "minimize") {
@@ -224,6 +243,23 @@ class Runner {
 
   void setProperty(const SetLine& s) {
     std::vector<std::string> parts = splitOn(s.path, '.');
+    if (session().isDialog() && !session().dialogAttached()) {
+      // The options the component will be attached with.
+      if (parts.size() != 2 || !flx::SameText(parts[0], kDialogComponent)) {
+        fail(std::string("set: the dialog is not attached yet; before attach "
+                         "only the component's properties are set (") +
+             kDialogComponent +
+             ".PROPERTY), as the options it is attached "
+             "with");
+      }
+      try {
+        setAttachOption(session().dialogOptions(), parts[1],
+                        parseValue(s.value));
+      } catch (const flx::Exception& e) {
+        fail(s.path + ": " + e.Message());
+      }
+      return;
+    }
     flx::TComponent* c = component(parts[0]);
     std::size_t i = 1;
     while (i + 1 < parts.size()) {
@@ -256,6 +292,15 @@ class Runner {
     }
     if (!info->Set) fail(s.path + " is read-only");
     flx::FormValue value = parseValue(s.value);
+    // A dialog's controls are named in the exclusion lists as when the
+    // component was attached: by control ID, header name or window class.
+    if (session().isDialog() && dynamic_cast<flx::TFlexarium*>(object) &&
+        (flx::SameText(info->Name, "NoResizeCtl") ||
+         flx::SameText(info->Name, "NoResizeFntCtl")) &&
+        value.kind == flx::FormValue::Kind::String) {
+      value = flx::FormValue::Utf8(
+          session().dialogExclusions(flx::Utf16ToUtf8(value.str)));
+    }
     try {
       info->Set(*object, value);
     } catch (const flx::Exception& e) {
@@ -316,6 +361,11 @@ class Runner {
   }
 
   void create(const CreateLine& c) {
+    if (session().isDialog()) {
+      fail(
+          "create: a dialog's controls are its template's windows; "
+          "nothing is added to it");
+    }
     flx::TCustomForm& form = session().form();
     flx::RegisterStandardClasses();
     const flx::TClassInfo* cls = flx::FindClass(c.className);
@@ -373,6 +423,11 @@ class Runner {
   }
 
   void destroy(const std::string& name) {
+    if (session().isDialog()) {
+      fail(
+          "destroy: a dialog's controls are its template's windows; none "
+          "is destroyed");
+    }
     flx::TComponent* c = component(name);
     if (c == &session().form()) fail("the form itself cannot be destroyed");
     delete c;
@@ -636,6 +691,7 @@ class Runner {
   ScreenSettings settings_;
   bool dpiSet_ = false;
   flx::FormLoadOptions loadOptions_;
+  std::vector<std::string> headers_;
   std::string formFile_;
   std::unique_ptr<Session> session_;
   std::string action_ = "start";

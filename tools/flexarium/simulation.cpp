@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
+#include "flexarium/adopted.h"
 #include "flexarium/form_text.h"
 #include "flexarium/winapi.h"
 #include "form_input.h"
@@ -27,6 +28,21 @@ std::vector<std::string> splitPath(const std::string& path) {
   return parts;
 }
 
+win::LRESULT FLX_CALLBACK standInProc(win::HWND wnd, win::UINT msg,
+                                      win::WPARAM wp, win::LPARAM lp) {
+  return win::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+std::vector<flx::TAdoptedControl*> adoptedControls(flx::TComponent& form) {
+  std::vector<flx::TAdoptedControl*> out;
+  for (int i = 0; i < form.ComponentCount(); ++i) {
+    if (auto* c = dynamic_cast<flx::TAdoptedControl*>(form.Components(i))) {
+      out.push_back(c);
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 Session::Session(const ScreenSettings& screen)
@@ -40,8 +56,16 @@ Session::Session(const ScreenSettings& screen)
 }
 
 Session::~Session() {
-  // The form goes while its window system is still there.
+  // The form goes while its window system is still there; the dialog's
+  // component is detached before its window goes.
   root_.reset();
+  attachment_.reset();
+  if (dialogWnd_ != nullptr && win::IsWindow(dialogWnd_)) {
+    win::DestroyWindow(dialogWnd_);
+  }
+  if (dialogHost_ != nullptr && win::IsWindow(dialogHost_)) {
+    win::DestroyWindow(dialogHost_);
+  }
   flx::FlexariumFinalization();
   flx::SetExceptionHandler(previousHandler_);
 }
@@ -56,9 +80,109 @@ void Session::setTaskbar(const flx::sim::TaskbarConfig& taskbar) {
   desktop().mutableConfig().taskbar = taskbar;
 }
 
+void Session::loadDialog(const DialogSpec& spec) {
+  if (loaded()) throw StepError("a form is loaded already");
+  const ResourceInput input = readResourceInput(spec.file, spec.script);
+  std::map<std::string, int> names;
+  std::string ext = flx::LowerCase(nameOf(pathOf(spec.file).extension()));
+  if (ext == ".rc") names = readDefines(spec.file, spec.script.includeDirs);
+  for (const std::string& header : spec.headers) {
+    for (const auto& [name, value] : readDefines(header, {})) {
+      names[name] = value;
+    }
+  }
+  const flx::res::Resource& r =
+      findDialog(input, spec.dialog, spec.language, names);
+  const flx::res::DialogTemplate t = input.dialog(r);
+  dialogLabel_ = spec.file + ": dialog " + r.name.toString();
+  if (t.style & win::WS_CHILD) {
+    throw StepError(dialogLabel_ +
+                    ": a child dialog (WS_CHILD, a property page or a "
+                    "dialog in a dialog) has no window of its own to "
+                    "attach to; open the dialog that holds it");
+  }
+  // The program registers its own control classes before it makes its
+  // dialogs; plain windows stand in for them here.
+  for (const auto& item : t.items) {
+    if (!item.windowClass.isOrdinal) {
+      win::RegisterWindowClass(item.windowClass.name, &standInProc);
+    }
+  }
+  std::vector<std::uint8_t> bytes(
+      input.bytes.begin() + static_cast<std::ptrdiff_t>(r.offset),
+      input.bytes.begin() + static_cast<std::ptrdiff_t>(r.offset + r.size));
+  // Shown by the show step, once the component is attached: the style
+  // is the first field of a DLGTEMPLATE, the fourth of a DLGTEMPLATEEX.
+  const std::size_t styleAt = t.extended ? 12 : 0;
+  if (bytes.size() >= styleAt + 4) bytes[styleAt + 3] &= 0xEF;
+  dialogWnd_ =
+      win::CreateDialogIndirectParamW(nullptr, bytes, nullptr, nullptr, 0);
+  if (dialogWnd_ == nullptr) {
+    throw StepError(dialogLabel_ +
+                    ": cannot be made: " + desktop().lastDialogError());
+  }
+  controlNames_ = std::move(names);
+}
+
+flx::TFlexarium& Session::attachDialog() {
+  if (!dialogWnd_) throw StepError("no dialog is loaded");
+  if (attachment_) {
+    throw StepError("the dialog is attached already; attach comes once");
+  }
+  if (win::IsWindowVisible(dialogWnd_)) {
+    throw StepError("attach: the dialog is shown already; attach before show");
+  }
+  flx::AttachOptions options = dialogOptions_;
+  for (const auto& [name, value] : controlNames_) {
+    options.ControlNames.emplace(name, value);
+  }
+  attachment_ = flx::Attach(dialogWnd_, options);
+  flx::TFlexarium* c = attachment_->Component();
+  // What setScale and the outer sizes measure from.
+  auto& f = form();
+  fileClient_ = Size{f.ClientWidth(), f.ClientHeight()};
+  fileOuter_ = Size{f.Width(), f.Height()};
+  fileDpi_ = static_cast<int>(win::GetDpiForWindow(dialogWnd_));
+  outerWidth_ = outerHeight_ = false;
+  watchComponents();
+  return *c;
+}
+
+std::string Session::dialogExclusions(const std::string& list) {
+  std::string out;
+  flx::TCustomForm& f = form();
+  // Cut at ";" as the component cuts its exclusion strings.
+  std::vector<std::string> pieces;
+  std::size_t start = 0;
+  for (std::size_t at = list.find(';'); at != std::string::npos;
+       at = list.find(';', start)) {
+    pieces.push_back(list.substr(start, at - start));
+    start = at + 1;
+  }
+  pieces.push_back(list.substr(start));
+  for (const std::string& piece : pieces) {
+    if (piece.empty()) continue;
+    std::optional<long long> id;
+    if (auto n = parseInt(piece, -65536, 0x7FFFFFFF)) id = *n;
+    if (!id) {
+      for (const auto& [name, value] : controlNames_) {
+        if (flx::SameText(name, piece)) id = value;
+      }
+    }
+    for (flx::TAdoptedControl* c : adoptedControls(f)) {
+      if (c->Gone()) continue;
+      const bool match =
+          id ? static_cast<long long>(c->ControlId()) == *id
+             : flx::SameText(flx::Utf16ToUtf8(c->ClassName()), piece);
+      if (match) out += c->Name() + ";";
+    }
+  }
+  return out;
+}
+
 void Session::load(const std::string& path,
                    const flx::FormLoadOptions& options) {
-  if (root_) throw StepError("a form is loaded already");
+  if (loaded()) throw StepError("a form is loaded already");
   std::error_code ec;
   if (!isStdin(path) && std::filesystem::is_directory(pathOf(path), ec)) {
     throw StepError(path + ": is a folder, not a form file");
@@ -177,13 +301,36 @@ void Session::setScale(double factor) {
 }
 
 flx::TCustomForm& Session::form() {
+  if (dialogWnd_ != nullptr) {
+    flx::TFlexarium* c = attachment_ ? attachment_->Component() : nullptr;
+    if (c == nullptr) {
+      throw StepError(attachment_ ? dialogLabel_ + " is detached"
+                                  : dialogLabel_ +
+                                        " is not attached yet: put an attach "
+                                        "line after the dialog line");
+    }
+    return static_cast<flx::TCustomForm&>(*c->Owner());
+  }
   if (!root_) throw StepError("no form is loaded");
   return static_cast<flx::TCustomForm&>(*root_);
 }
 
-win::HWND Session::window() { return form().Handle(); }
+win::HWND Session::window() {
+  if (dialogWnd_ != nullptr) {
+    form();  // attached
+    return dialogWnd_;
+  }
+  return form().Handle();
+}
 
-void Session::show() { form().Show(); }
+void Session::show() {
+  if (dialogWnd_ != nullptr) {
+    // As the program shows its dialog.
+    win::ShowWindow(window(), win::SW_SHOWNORMAL);
+    return;
+  }
+  form().Show();
+}
 
 void Session::restoreForSizing() {
   win::HWND wnd = window();
@@ -265,12 +412,20 @@ void Session::minimize() { desktop().minimize(window()); }
 void Session::restore() { desktop().restore(window()); }
 
 flx::TFlexarium* Session::component() {
+  if (dialogWnd_ != nullptr) {
+    return attachment_ ? attachment_->Component() : nullptr;
+  }
   return root_ ? firstFlexarium(*root_) : nullptr;
 }
 
 void Session::watchComponents() {
-  if (!root_) return;
-  watchRescalePasses(*root_, [this](const Factors& factors) {
+  flx::TComponent* root = root_.get();
+  if (dialogWnd_ != nullptr) {
+    flx::TFlexarium* c = component();
+    root = c != nullptr ? c->Owner() : nullptr;
+  }
+  if (root == nullptr) return;
+  watchRescalePasses(*root, [this](const Factors& factors) {
     last_ = factors;
     stepFactors_.push_back(factors);
     ++passes_;
@@ -278,14 +433,33 @@ void Session::watchComponents() {
 }
 
 flx::TComponent* Session::find(const std::string& path) {
-  if (!root_ || path.empty()) return nullptr;
+  flx::TComponent* root = root_.get();
+  if (dialogWnd_ != nullptr) {
+    flx::TFlexarium* f = component();
+    root = f != nullptr ? f->Owner() : nullptr;
+  }
+  if (root == nullptr || path.empty()) return nullptr;
   std::vector<std::string> parts = splitPath(path);
   flx::TComponent* c = nullptr;
   if (flx::SameText(parts[0], "form") ||
-      flx::SameText(parts[0], root_->Name())) {
-    c = root_.get();
+      flx::SameText(parts[0], root->Name())) {
+    c = root;
   } else {
-    c = root_->FindComponent(parts[0]);
+    c = root->FindComponent(parts[0]);
+  }
+  // A dialog's control by the name a header gives its ID: the first
+  // control with that ID.
+  if (c == nullptr && dialogWnd_ != nullptr) {
+    for (const auto& [name, value] : controlNames_) {
+      if (!flx::SameText(name, parts[0])) continue;
+      for (flx::TAdoptedControl* a : adoptedControls(*root)) {
+        if (!a->Gone() && a->ControlId() == value) {
+          c = a;
+          break;
+        }
+      }
+      break;
+    }
   }
   for (std::size_t i = 1; c != nullptr && i < parts.size(); ++i) {
     c = c->FindComponent(parts[i]);

@@ -3,11 +3,14 @@
 // step. Shared by `flexarium preview` and `flexarium run`.
 #pragma once
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "dialog_input.h"
+#include "flexarium/attach.h"
 #include "flexarium/flexarium.h"
 #include "flexarium/formfile.h"
 #include "flexarium/forms.h"
@@ -22,6 +25,18 @@ namespace flexarium_cli {
 class StepError : public flx::Exception {
  public:
   using flx::Exception::Exception;
+};
+
+// A dialog to load: the file (.res, .exe, .dll, or a .rc script compiled
+// with `script`), the dialog's ID or name and its language, and headers
+// whose #define lines name control IDs (a script's own headers are read
+// without being named here).
+struct DialogSpec {
+  std::string file;
+  std::string dialog;
+  std::optional<int> language;
+  ScriptOptions script;
+  std::vector<std::string> headers;
 };
 
 class Session {
@@ -42,7 +57,31 @@ class Session {
   // input). Throws flx::Exception (the reader's FILE:LINE:COL message) or
   // StepError for a root that is not a form.
   void load(const std::string& path, const flx::FormLoadOptions& options);
-  bool loaded() const { return root_ != nullptr; }
+  bool loaded() const { return root_ != nullptr || dialogWnd_ != nullptr; }
+
+  // Makes the dialog as CreateDialogIndirectParamW does, hidden (the
+  // template's WS_VISIBLE waits for show, as if the program attached in
+  // WM_INITDIALOG); the program's own window classes get stand-ins.
+  // Throws flx::Exception naming the file and the dialog.
+  void loadDialog(const DialogSpec& spec);
+  bool isDialog() const { return dialogWnd_ != nullptr; }
+  // "FILE: dialog ID", for messages and reports.
+  const std::string& dialogLabel() const { return dialogLabel_; }
+  bool dialogAttached() const { return attachment_ != nullptr; }
+  // The options the component is attached with, gathered before attach.
+  flx::AttachOptions& dialogOptions() { return dialogOptions_; }
+  // Attaches the component to the loaded dialog with dialogOptions() and
+  // the control names of the headers. StepError when attached already or
+  // shown; flx::Exception for a refused option.
+  flx::TFlexarium& attachDialog();
+  // The names of the adopted controls that an exclusion list of control
+  // IDs, header names and window classes ("1001;IDC_LOGO;Static") names,
+  // as the component's NoResizeCtl takes them.
+  std::string dialogExclusions(const std::string& list);
+  // The control IDs' names the headers give.
+  const std::map<std::string, int>& controlNames() const {
+    return controlNames_;
+  }
   flx::TCustomForm& form();
   flx::win::HWND window();
 
@@ -111,6 +150,14 @@ class Session {
   int passes_ = 0;
   // The client size the form file means, at the file's PixelsPerInch.
   Size designClient();
+
+  // A dialog and the component on it.
+  flx::win::HWND dialogWnd_ = nullptr;
+  flx::win::HWND dialogHost_ = nullptr;
+  std::string dialogLabel_;  // "FILE: dialog ID", for messages
+  std::map<std::string, int> controlNames_;
+  flx::AttachOptions dialogOptions_;
+  std::unique_ptr<flx::Attachment> attachment_;
 
   // The form file's client size and PixelsPerInch, as loaded; its outer
   // size where the file gives that instead of the client size.
