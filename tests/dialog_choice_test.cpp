@@ -1,11 +1,12 @@
-// A dialog named on the demo's command line, found in a file's resources,
-// and the attach options given as NAME=VALUE.
+// A dialog named on the demo's command line and found in a file's
+// resources.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "dialog_choice.h"
+#include "options.h"
 
 namespace flexarium_cli {
 namespace {
@@ -63,7 +64,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DialogLanguages, DecimalOrHexadecimalWithinSixteenBits) {
   const struct {
     const char* text;
-    std::optional<std::uint16_t> want;
+    std::optional<int> want;
   } cases[] = {
       {"1033", 1033},       {"0x409", 0x409},
       {"0X0407", 0x407},    {"0", 0},
@@ -102,12 +103,12 @@ std::vector<Resource> sample() {
           dialog(ResourceId::Name(u"102"), 0, 40)};
 }
 
-TEST(FindDialog, PicksTheLanguageAProgramGets) {
+TEST(PickDialog, PicksTheLanguageAProgramGets) {
   const auto all = sample();
   const struct {
     const char* label;
     ResourceId id;
-    std::optional<std::uint16_t> language;
+    std::optional<int> language;
     std::size_t offset;
   } cases[] = {
       {"US English before others", ResourceId::Ordinal(101), std::nullopt, 11},
@@ -118,16 +119,16 @@ TEST(FindDialog, PicksTheLanguageAProgramGets) {
       {"not the icon of that number", ResourceId::Ordinal(101), 0x407, 10},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(findDialog(all, "app.exe", c.id, c.language).offset, c.offset)
+    EXPECT_EQ(pickDialog(all, "app.exe", c.id, c.language).offset, c.offset)
         << c.label;
   }
 }
 
-TEST(FindDialog, NamesWhatTheFileHasInstead) {
+TEST(PickDialog, NamesWhatTheFileHasInstead) {
   const auto all = sample();
   const struct {
     ResourceId id;
-    std::optional<std::uint16_t> language;
+    std::optional<int> language;
     std::vector<Resource> resources;
     const char* message;
   } cases[] = {
@@ -144,59 +145,11 @@ TEST(FindDialog, NamesWhatTheFileHasInstead) {
   };
   for (const auto& c : cases) {
     try {
-      findDialog(c.resources, "app.exe", c.id, c.language);
+      pickDialog(c.resources, "app.exe", c.id, c.language);
       ADD_FAILURE() << "found: " << c.message;
     } catch (const flx::Exception& e) {
       EXPECT_EQ(std::string(e.what()), c.message);
     }
-  }
-}
-
-TEST(AttachOptionSettings, SetTheFieldOfThatName) {
-  flx::AttachOptions o;
-  const struct {
-    const char* name;
-    const char* value;
-  } good[] = {
-      {"FormMinWidth", "400"},        {"formmaxheight", "800"},
-      {"KeepAspect", "True"},         {"ResizeFont", "false"},
-      {"ResizeColumns", "0"},         {"FormPos", "rpMiddleCenter"},
-      {"NoResizeCtl", "1007;Static"}, {"MinFontSize", "6"},
-  };
-  for (const auto& c : good) {
-    EXPECT_EQ(setAttachOption(o, c.name, c.value), "") << c.name;
-  }
-  EXPECT_EQ(o.FormMinWidth, 400);
-  EXPECT_EQ(o.FormMaxHeight, 800);
-  EXPECT_TRUE(o.KeepAspect);
-  EXPECT_FALSE(o.ResizeFont);
-  EXPECT_FALSE(o.ResizeColumns);
-  EXPECT_EQ(o.FormPos, flx::rpMiddleCenter);
-  EXPECT_EQ(o.NoResizeCtl, "1007;Static");
-  EXPECT_EQ(o.MinFontSize, 6);
-  // Untouched by the settings above.
-  EXPECT_EQ(o.FormMinHeight, 0);
-  EXPECT_TRUE(o.ValidTaskbar);
-}
-
-TEST(AttachOptionSettings, RefuseWhatTheyCannotTake) {
-  const struct {
-    const char* name;
-    const char* value;
-    const char* message;
-  } bad[] = {
-      {"FormMinWidth", "wide", "FormMinWidth takes a whole number"},
-      {"KeepAspect", "yes", "KeepAspect takes True or False, not 'yes'"},
-      {"FormPos", "centre", "FormPos takes one of rpDefault, rpTopLeft"},
-      {"Colour", "red", "no option Colour (FormPos, "},
-  };
-  for (const auto& c : bad) {
-    flx::AttachOptions o;
-    const std::string error = setAttachOption(o, c.name, c.value);
-    EXPECT_EQ(error.rfind(c.message, 0), 0u) << error;
-    EXPECT_EQ(o.FormMinWidth, 0);
-    EXPECT_FALSE(o.KeepAspect);
-    EXPECT_EQ(o.FormPos, flx::rpDefault);
   }
 }
 

@@ -39,6 +39,7 @@
 #include <utility>
 #include <vector>
 
+#include "attach_options.h"
 #include "dialog_choice.h"
 #include "flexarium/attach.h"
 #include "flexarium/flexarium.h"
@@ -75,7 +76,7 @@ struct Args {
   std::string file;
   // --dialog FILE:ID: the file is the resource file, the form the dialog.
   std::optional<cli::DialogSpec> dialog;
-  std::optional<std::uint16_t> language;
+  std::optional<int> language;
   flx::AttachOptions attach;
   std::vector<Step> steps;
   bool json = false;
@@ -211,15 +212,10 @@ bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
       ++i;
     } else if (a == "--set") {
       const std::string text = i + 1 < argc ? argv[i + 1] : "";
-      const std::size_t eq = text.find('=');
-      if (eq == std::string::npos || eq == 0) {
-        error = "--set: expected NAME=VALUE, got '" + text + "'";
-        return false;
-      }
-      const std::string wrong = cli::setAttachOption(
-          args.attach, text.substr(0, eq), text.substr(eq + 1));
-      if (!wrong.empty()) {
-        error = "--set " + text + ": " + wrong;
+      try {
+        cli::setAttachOption(args.attach, text);
+      } catch (const flx::Exception& e) {
+        error = "--set " + text + ": " + e.what();
         return false;
       }
       sets = true;
@@ -589,13 +585,12 @@ class Demo {
 
   // The dialog `spec` names, made from its template with the component
   // attached in WM_INITDIALOG (hidden unless the template says WS_VISIBLE).
-  void loadDialog(const cli::DialogSpec& spec,
-                  std::optional<std::uint16_t> language,
+  void loadDialog(const cli::DialogSpec& spec, std::optional<int> language,
                   const flx::AttachOptions& options) {
     bytes_ = readFile(spec.file);
     const auto resources = flx::res::ReadResources(bytes_, spec.file);
     const flx::res::Resource& r =
-        cli::findDialog(resources, spec.file, spec.id, language);
+        cli::pickDialog(resources, spec.file, spec.id, language);
     const auto data =
         std::span<const std::uint8_t>(bytes_).subspan(r.offset, r.size);
     const flx::res::DialogTemplate t =

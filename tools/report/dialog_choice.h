@@ -1,6 +1,5 @@
-// A dialog named on a command line (`FILE:ID`, a language), found among a
-// resource file's entries, and the attach options given as NAME=VALUE:
-// what the demo shows a dialog with.
+// A dialog named on a command line (`FILE:ID`, a language) and found among
+// a resource file's entries: what the demo shows.
 #pragma once
 
 #include <cstdint>
@@ -8,7 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "flexarium/attach.h"
 #include "flexarium/resources.h"
 
 namespace flexarium_cli {
@@ -24,23 +22,12 @@ struct DialogSpec {
 // when there is no colon or nothing after it that can be an ID (a path).
 std::optional<DialogSpec> parseDialogSpec(const std::string& text);
 
-// A language ID: decimal ("1033") or hexadecimal with 0x ("0x409"),
-// 0..65535.
-std::optional<std::uint16_t> parseLanguage(const std::string& text);
-
 // The dialog template `id` among `resources` (of the file `file`, for the
 // messages). With a language, exactly that one; without, the one a program
 // gets: the neutral language, else US English, else the lowest. Throws
 // flx::Exception "FILE: error: ..." naming what the file has instead.
-const flx::res::Resource& findDialog(
+const flx::res::Resource& pickDialog(
     const std::vector<flx::res::Resource>& resources, const std::string& file,
-    const flx::res::ResourceId& id, std::optional<std::uint16_t> language);
-
-// Sets the attach option NAME (the component's property names, any letter
-// case: FormPos, FormWidth, ..., KeepAspect) to VALUE. Returns "" or what
-// is wrong (an unknown name, a value of the wrong kind); the component's
-// own checks of the values come when it is attached.
-std::string setAttachOption(flx::AttachOptions& options,
-                            const std::string& name, const std::string& value);
+    const flx::res::ResourceId& id, std::optional<int> language);
 
 }  // namespace flexarium_cli
