@@ -2,7 +2,8 @@
 // check. Makes every dialog of the files named on a desktop set up as Wine
 // runs the native tests (one 1920x1080 monitor at the DPI given, Wine's
 // frame metrics, no taskbar, a per-monitor aware process) and writes the
-// report the native test writes on real windows.
+// report the native test writes on real windows, and the reports of the
+// same dialogs with the component attached at 1.5x and 0.75x their size.
 //
 //   flexarium_dialog_layout DPI REPORT FILE...
 #include <cstdlib>
@@ -46,7 +47,23 @@ int main(int argc, char** argv) {
     std::cerr << argv[2] << ": error: cannot write the report\n";
     return 1;
   }
+  // The same dialogs with the component attached, at each factor.
+  std::vector<std::ofstream> reports;
+  std::vector<dialog_layout::Scaled> scaled;
+  for (double f : dialog_layout::kFactors) {
+    const std::string path = dialog_layout::ScaledReportPath(argv[2], f);
+    reports.emplace_back(path, std::ios::binary | std::ios::trunc);
+    if (!reports.back()) {
+      std::cerr << path << ": error: cannot write the report\n";
+      return 1;
+    }
+  }
+  for (std::size_t i = 0; i < reports.size(); ++i) {
+    scaled.push_back({dialog_layout::kFactors[i], &reports[i]});
+  }
+  flx::FlexariumInitialization();
   const std::vector<std::string> files(argv + 3, argv + argc);
-  const int n = dialog_layout::Dump(files, dpi, out, std::cerr);
+  const int n = dialog_layout::Dump(files, dpi, out, std::cerr, scaled);
+  flx::FlexariumFinalization();
   return n < 0 ? 1 : 0;
 }

@@ -120,6 +120,69 @@ TEST(SimWindows, SystemClassesExistAndActLikeDefWindowProc) {
   }
 }
 
+// Only a control that draws text keeps the font it is sent, as on Wine:
+// the component adopts the others with the System font on both desktops.
+TEST(SimWindows, ControlsWithoutTextKeepNoFont) {
+  Env env;
+  const HWND parent = env.top();
+  // Static control types (SS_TYPEMASK).
+  constexpr DWORD kLeft = 0x0, kIcon = 0x3, kBlackRect = 0x4, kSimple = 0xB,
+                  kOwnerDraw = 0xD, kBitmap = 0xE, kEtchedHorz = 0x10,
+                  kEtchedFrame = 0x12;
+  const struct {
+    const char* label;
+    const char16_t* cls;
+    DWORD style;
+    bool keeps;
+  } cases[] = {
+      {"static text", u"Static", kLeft, true},
+      {"centred static", u"STATIC", SS_CENTER, true},
+      {"simple static", u"Static", kSimple, true},
+      {"owner-drawn static", u"Static", kOwnerDraw, true},
+      {"static with a sunken edge", u"Static", kLeft | SS_SUNKEN, true},
+      {"etched frame", u"Static", kEtchedFrame, false},
+      {"etched line", u"Static", kEtchedHorz, false},
+      {"icon", u"Static", kIcon, false},
+      {"black rectangle", u"Static", kBlackRect, false},
+      {"bitmap", u"Static", kBitmap, false},
+      {"track bar", u"msctls_trackbar32", 0, false},
+      {"up-down", u"msctls_updown32", 0, false},
+      {"button", u"Button", 0, true},
+      {"list view", u"SysListView32", 0, true},
+  };
+  const auto font = reinterpret_cast<HFONT>(0x1236);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.label);
+    const HWND wnd = env.d().createWindowEx(0, c.cls, u"x", WS_CHILD | c.style,
+                                            0, 0, 50, 20, parent, nullptr);
+    ASSERT_NE(wnd, nullptr);
+    env.d().sendMessage(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    EXPECT_EQ(env.d().sendMessage(wnd, WM_GETFONT, 0, 0),
+              c.keeps ? reinterpret_cast<LRESULT>(font) : 0);
+  }
+}
+
+TEST(SimWindows, ASystemClassIsNeverShadowed) {
+  Env env;
+  const HWND parent = env.top();
+  constexpr DWORD kEtchedFrame = 0x12;
+  const auto font = reinterpret_cast<HFONT>(0x1236);
+  for (const char16_t* cls : {u"Static", u"msctls_trackbar32", u"BUTTON"}) {
+    SCOPED_TRACE(flx::Utf16ToUtf8(cls));
+    EXPECT_FALSE(env.d().registerClass(cls, &DefWindowProcW));
+    // Still the system's control: an etched frame and a track bar keep no
+    // font, where the stand-in's DefWindowProcW would.
+    const HWND wnd = env.d().createWindowEx(
+        0, cls, u"", WS_CHILD | kEtchedFrame, 0, 0, 50, 20, parent, nullptr);
+    ASSERT_NE(wnd, nullptr);
+    env.d().sendMessage(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
+    const bool button = flx::Utf16ToUtf8(cls) == "BUTTON";
+    EXPECT_EQ(env.d().sendMessage(wnd, WM_GETFONT, 0, 0),
+              button ? reinterpret_cast<LRESULT>(font) : 0);
+  }
+  EXPECT_TRUE(env.d().registerClass(u"ProgramOwn", &DefWindowProcW));
+}
+
 TEST(SimWindows, ReRegisteringAClassReplacesItsProcedure) {
   Env env;
   static int hits = 0;

@@ -114,6 +114,12 @@ namespace win = flx::win;
 using flexarium_cli::ScenarioLine;
 using flx::TFlexariumAccess;
 
+// Whether the session has a form the checks can look at: a dialog only once
+// the component is attached to it (its windows enter the framework then).
+bool hasForm(const flexarium_cli::Session& s) {
+  return s.loaded() && (!s.isDialog() || s.dialogAttached());
+}
+
 // ---- Options
 
 struct Options {
@@ -615,7 +621,7 @@ class Checker {
 
   // The checks after a step; the first failure, or "".
   std::string check(flexarium_cli::Session& s) {
-    if (!s.loaded()) return {};
+    if (!hasForm(s)) return {};
     flx::TCustomForm& form = s.form();
     if (form.HandleAllocated()) {
       win::RECT r{}, c{};
@@ -734,7 +740,7 @@ class AspectChecker {
   std::string check(flexarium_cli::Session& s, const std::string& cmd) {
     const unsigned before = dpi_;
     const win::HMONITOR was = monitor_;
-    const bool shown = s.loaded() && s.form().HandleAllocated();
+    const bool shown = hasForm(s) && s.form().HandleAllocated();
     dpi_ = shown ? win::GetDpiForWindow(s.form().Handle()) : 0;
     monitor_ = shown ? win::MonitorFromWindow(s.form().Handle(),
                                               win::MONITOR_DEFAULTTONEAREST)
@@ -752,7 +758,7 @@ class AspectChecker {
 std::string AspectChecker::judge(flexarium_cli::Session& s,
                                  const std::string& cmd) {
   flx::TFlexarium* f = s.component();
-  if (f == nullptr || !f->KeepAspect() || !f->Enabled() || !s.loaded() ||
+  if (f == nullptr || !f->KeepAspect() || !f->Enabled() || !hasForm(s) ||
       s.stepFactors().empty() || !s.form().HandleAllocated()) {
     return {};
   }
@@ -998,6 +1004,7 @@ Outcome runScript(std::vector<std::string> lines,
       if (parsed.empty() || (loadSeen && parsed.size() < 2)) continue;
       ScenarioLine line = parsed.back();
       line.number = static_cast<int>(i) + 1;
+      // A dialog line takes a load's place (the lines after it read alike).
       if (line.command == "load" || line.command == "dialog") loadSeen = true;
       if (!stepper.step(line)) {
         out = {true, "the script stopped: " + errors.str(),
@@ -1006,9 +1013,7 @@ Outcome runScript(std::vector<std::string> lines,
       }
       errors.str("");
       flexarium_cli::Session* s = stepper.session();
-      if (s == nullptr || !s->loaded()) continue;
-      // A dialog enters the framework model when it is attached.
-      if (s->isDialog() && !s->dialogAttached()) continue;
+      if (s == nullptr || !hasForm(*s)) continue;
       if (!designKnown) {
         checker.recordDesign(s->form(), s->component());
         designKnown = true;
@@ -1123,7 +1128,7 @@ class StepMaker {
   }
 
   std::optional<std::string> next(flexarium_cli::Session* s, int index) {
-    if (s == nullptr || !s->loaded() || index >= steps_) return std::nullopt;
+    if (s == nullptr || !hasForm(*s) || index >= steps_) return std::nullopt;
     flx::TCustomForm& form = s->form();
     names_.clear();
     framed_.clear();

@@ -217,7 +217,8 @@ paths_as_linux() {
     -e 's|out\\stamp\\|out/stamp/|g' \
     -e 's|Ördner 表\\|Ördner 表/|g' \
     -e 's|examples\\\\forms\\\\|examples/forms/|g' \
-    -e 's|examples\\forms\\|examples/forms/|g' "$1"
+    -e 's|examples\\forms\\|examples/forms/|g' \
+    -e 's|examples\\win32\\dialog_app\\|examples/win32/dialog_app/|g' "$1"
 }
 
 compare() {

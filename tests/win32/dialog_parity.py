@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Holds the dialogs Wine made against the simulated desktop's.
 
-  dialog_parity.py [--min-share S] SIM NATIVE [SIM NATIVE ...]
+  dialog_parity.py [--label L] [--min-share S] SIM NATIVE [SIM NATIVE ...]
 
 Each SIM/NATIVE pair is two reports of dialog_layout.h's format for the
 same files at one DPI: flexarium_dialog_layout's and the native test's.
@@ -12,8 +12,10 @@ differing) with the first differences, then "dialog parity: N passed, M
 failed": one pass per report pair whose share of equal controls reaches
 S (default 1.0: every control equal). The controls of a dialog one side
 made and the other refused count as differing; a dialog missing from the
-simulated report, or whose window differs, is listed too.
+simulated report, or whose window differs, is listed too. The last line
+starts with L instead when given (the reports of attached dialogs).
 """
+import collections
 import sys
 
 SHOW = 25  # differences listed per pair
@@ -44,6 +46,7 @@ def compare(sim_path, native_path, share):
     stats = {"dialogs": 0, "made": 0, "controls": 0, "equal": 0,
              "differing": 0, "dialog_differences": 0}
     problems = []
+    by_class = collections.Counter()  # differing controls per window class
     for key in order:
         stats["dialogs"] += 1
         r = real[key]
@@ -76,6 +79,7 @@ def compare(sim_path, native_path, share):
                 stats["equal"] += 1
                 continue
             stats["differing"] += 1
+            by_class[control[2]] += 1
             problems.append(
                 f"{name(key)}: control {control[0]} (ID {control[1]}, "
                 f"{control[2]}): {' '.join(control[3:])} real, "
@@ -86,6 +90,9 @@ def compare(sim_path, native_path, share):
           f"{controls} controls: {stats['equal']} equal, "
           f"{stats['differing']} differing ({got:.1%} equal); "
           f"{stats['dialog_differences']} dialogs differ in their window")
+    if by_class:
+        print("  differing by class: " + ", ".join(
+            f"{cls} {n}" for cls, n in by_class.most_common()))
     for p in problems[:SHOW]:
         print("  " + p)
     if len(problems) > SHOW:
@@ -95,8 +102,12 @@ def compare(sim_path, native_path, share):
 
 def main(argv):
     share = 1.0
-    if len(argv) >= 2 and argv[0] == "--min-share":
-        share = float(argv[1])
+    label = "dialog parity"
+    while len(argv) >= 2 and argv[0] in ("--min-share", "--label"):
+        if argv[0] == "--min-share":
+            share = float(argv[1])
+        else:
+            label = argv[1]
         argv = argv[2:]
     if not argv or len(argv) % 2 != 0:
         sys.exit(__doc__)
@@ -106,7 +117,7 @@ def main(argv):
             passed += 1
         else:
             failed += 1
-    print(f"dialog parity (threshold: {share:.0%} of the controls equal): "
+    print(f"{label} (threshold: {share:.0%} of the controls equal): "
           f"{passed} passed, {failed} failed")
     return 0 if failed == 0 else 1
 

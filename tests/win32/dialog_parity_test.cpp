@@ -111,8 +111,22 @@ TEST(MakesEveryDialogOfTheFiles) {
     if (!line.empty()) files.push_back(line);
   }
   std::ofstream out(report, std::ios::binary | std::ios::trunc);
+  // The same dialogs with the component attached, at each factor.
+  std::vector<std::ofstream> reports;
+  std::vector<dialog_layout::Scaled> scaled;
+  for (double f : dialog_layout::kFactors) {
+    reports.emplace_back(dialog_layout::ScaledReportPath(report, f),
+                         std::ios::binary | std::ios::trunc);
+  }
+  for (std::size_t i = 0; i < reports.size(); ++i) {
+    REQUIRE(reports[i].good());
+    scaled.push_back({dialog_layout::kFactors[i], &reports[i]});
+  }
+  flx::FlexariumInitialization();
   std::ostringstream errors;
-  const int made = dialog_layout::Dump(files, ExpectedDpi(), out, errors);
+  const int made =
+      dialog_layout::Dump(files, ExpectedDpi(), out, errors, scaled);
+  flx::FlexariumFinalization();
   SCOPED(errors.str());
   CHECK(made > 0);
 }

@@ -19,6 +19,12 @@ desktop's answer to the same gestures.
 A form with KeepAspect = True gets a gesture list of its own (the drags
 of the list above would take it off the screen).
 
+FORM may also be a dialog, FILE:ID (a resource file and the dialog's
+number or name): the demo makes it from its template and attaches the
+component (--dialog), with the size limits of mouse_form.dfm given as
+options (DIALOG_SETTINGS); the simulation makes the same dialog from the
+same file (the scenario's `dialog` and `attach` lines).
+
 Compared for each gesture: the window's rectangle and state, the sizes
 the window took while the edge moved (all within FormMin* and FormMax*),
 every control's bounds and font size once the window came to rest
@@ -84,10 +90,41 @@ ASPECT_GESTURES = [
 ]
 
 
+# The component's properties for a dialog: mouse_form.dfm's limits.
+DIALOG_SETTINGS = [("FormMaxWidth", 1200), ("FormMaxHeight", 800),
+                   ("FormMinWidth", 400), ("FormMinHeight", 300)]
+
+
+def dialog_of(form):
+    """(FILE, ID) for a dialog named FILE:ID, None for a form file."""
+    if form.lower().endswith(".dfm"):
+        return None
+    file, _, ident = form.rpartition(":")
+    return (file, ident) if file and ident else None
+
+
 def gestures_for(form):
+    if dialog_of(form):
+        return GESTURES
     with open(form, encoding="utf-8", errors="replace") as f:
         aspect = "KeepAspect = True" in f.read()
     return ASPECT_GESTURES if aspect else GESTURES
+
+
+def winpath(path):
+    return subprocess.run(["winepath", "-w", path], capture_output=True,
+                          text=True, check=False).stdout.strip() or path
+
+
+def demo_args(form):
+    """What the demo is told to show."""
+    dialog = dialog_of(form)
+    if dialog is None:
+        return [winpath(form)]
+    args = ["--dialog", f"{winpath(dialog[0])}:{dialog[1]}"]
+    for name, value in DIALOG_SETTINGS:
+        args += ["--set", f"{name}={value}"]
+    return args
 
 
 def xdotool(*args):
@@ -134,12 +171,11 @@ def rect(report):
 def run(demo, form, out):
     os.makedirs(out, exist_ok=True)
     path = os.path.join(out, "mouse.jsonl")
-    winform = subprocess.run(["winepath", "-w", form], capture_output=True,
-                             text=True, check=False).stdout.strip() or form
     with open(path, "w") as report, \
             open(os.path.join(out, "mouse.err"), "w") as err:
-        proc = subprocess.Popen(["timeout", "140", "wine", demo, winform,
-                                 "--watch"], stdout=report, stderr=err)
+        proc = subprocess.Popen(["timeout", "140", "wine", demo] +
+                                demo_args(form) + ["--watch"],
+                                stdout=report, stderr=err)
     watch = Watch(path)
     done = []
     try:
@@ -212,6 +248,8 @@ def run(demo, form, out):
 
 
 def form_limits(form):
+    if dialog_of(form):
+        return dict(DIALOG_SETTINGS)
     limits = {}
     with open(form, encoding="utf-8", errors="replace") as f:
         for line in f:
@@ -232,7 +270,15 @@ def scenario_lines(screen, form):
     ]
     if screen.get("frame"):
         lines.append(f"frame {screen['frame']}")
-    lines += [f"load {form}", "show"]
+    dialog = dialog_of(form)
+    if dialog is None:
+        lines += [f"load {form}", "show"]
+    else:
+        # The options before `attach`, as the demo attaches with them.
+        lines += [f"dialog {dialog[0]} {dialog[1]}"]
+        lines += [f"set Flexarium1.{name} = {value}"
+                  for name, value in DIALOG_SETTINGS]
+        lines += ["attach", "show"]
     return lines
 
 

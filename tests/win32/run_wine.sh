@@ -33,7 +33,9 @@
 # CreateDialogIndirectParamW on real windows at 96 and 144 DPI, and the same
 # on the simulated desktop (flexarium_dialog_layout), and compares every
 # control's rectangle. A sample file Wine's package lacks is skipped with a
-# message (a failure with FLEXARIUM_REQUIRE_NATIVE=1).
+# message (a failure with FLEXARIUM_REQUIRE_NATIVE=1). Then the same with
+# the component attached to each top-level dialog, at 1.5x and 0.75x its
+# client size: every control's rectangle and font height.
 #
 # The output check (cli_same.sh) runs flexarium.exe on every example form
 # and scenario, and on Windows-style paths and files, against the Linux
@@ -166,6 +168,11 @@ session() {
     timeout 150 python3 "$FLX_HERE/mouse.py" run "$demo" \
       "$FLX_HERE/ratio_form.dfm" "$FLX_LOGS/aspect" \
       > "$FLX_LOGS/aspect-run.log" 2>&1
+    # And on the example program's dialog, made from its template with the
+    # component attached.
+    timeout 150 python3 "$FLX_HERE/mouse.py" run "$demo" \
+      "$x/dialog_app.exe:101" "$FLX_LOGS/dialog" \
+      > "$FLX_LOGS/dialog-run.log" 2>&1
   fi
   if [ "$FLX_BENCH" = 1 ]; then
     for b in "$FLX_EXES"/*_bench.exe; do
@@ -388,7 +395,9 @@ REG
 
 
 echo "== running under Wine + Xvfb"
-session_limit=300
+# About three minutes on two idle cores, the three mouse runs half a
+# minute of it; the rest is room for a loaded machine.
+session_limit=360
 [ "$bench" = 1 ] && session_limit=800
 timeout "$session_limit" xvfb-run -a -s "-screen 0 ${FLX_SCREEN_WIDTH}x${FLX_SCREEN_HEIGHT}x24" \
   "$here/run_wine.sh" --session > "$logs/session.log" 2>&1
@@ -438,11 +447,18 @@ if [ "$parity" = 1 ]; then
   fi
 fi
 if [ "$mouse" = 1 ]; then
-  # The form with size limits, then the one that keeps its aspect ratio.
-  for run in mouse aspect; do
-    [ "$run" = aspect ] && echo "aspect lock, the same gestures:"
+  # The form with size limits, the one that keeps its aspect ratio, and the
+  # example program's dialog.
+  for run in mouse aspect dialog; do
     form="$here/mouse_form.dfm"
-    [ "$run" = aspect ] && form="$here/ratio_form.dfm"
+    case "$run" in
+      aspect)
+        echo "aspect lock, the same gestures:"
+        form="$here/ratio_form.dfm" ;;
+      dialog)
+        echo "the example program's dialog with the component attached:"
+        form="$exe_dir/dialog_app.exe:101" ;;
+    esac
     python3 "$here/mouse.py" check "$cli" "$form" \
       "$logs/$run" > "$logs/$run.txt" 2>&1
     cat "$logs/$run-run.log" "$logs/$run.txt" 2> /dev/null
@@ -510,17 +526,34 @@ if [ -f "$logs/dialogs.files" ]; then
       "$logs/dialogs-sim-144.report" "$logs/dialogs-native-144.report" \
       > "$logs/dialog-parity.txt" 2>&1
     cat "$logs/dialog-parity.txt"
+    # Attached and sized to 1.5x and 0.75x: the component's layout on both.
+    # 92 to 94 % of the controls agree; the rest are controls that refit
+    # to a new font and windows that keep none, which the simulated desktop
+    # does not model yet (docs/dialogs.md), so the check holds that share.
+    pairs=()
+    for dpi in 96 144; do
+      for f in 1.5x 0.75x; do
+        pairs+=("$logs/dialogs-sim-$dpi-$f.report"
+                "$logs/dialogs-native-$dpi-$f.report")
+      done
+    done
+    python3 "$here/dialog_parity.py" --label "attached dialog parity" \
+      --min-share "${FLX_ATTACHED_DIALOG_SHARE:-0.91}" "${pairs[@]}" \
+      > "$logs/attached-dialog-parity.txt" 2>&1
+    cat "$logs/attached-dialog-parity.txt"
   fi
-  line=$(grep -E '^dialog parity .*: [0-9]+ passed, [0-9]+ failed$' \
-    "$logs/dialog-parity.txt" 2> /dev/null | tail -n 1)
-  if [ -n "$line" ]; then
-    line=${line##*: }
-    passed=$((passed + ${line%% passed*}))
-    f=${line#*, }
-    failed=$((failed + ${f%% failed}))
-  else
-    failed=$((failed + 1))
-  fi
+  for txt in dialog-parity attached-dialog-parity; do
+    line=$(grep -E '^(attached )?dialog parity .*: [0-9]+ passed, [0-9]+ failed$' \
+      "$logs/$txt.txt" 2> /dev/null | tail -n 1)
+    if [ -n "$line" ]; then
+      line=${line##*: }
+      passed=$((passed + ${line%% passed*}))
+      f=${line#*, }
+      failed=$((failed + ${f%% failed}))
+    else
+      failed=$((failed + 1))
+    fi
+  done
 fi
 if [ "$pictures" = 1 ]; then
   python3 "$here/pictures.py" check "$cli" "$logs/parity.list" \

@@ -1,9 +1,12 @@
-// flexarium-demo: a form file shown on real windows.
+// flexarium-demo: a form file, or a dialog from a resource template with the
+// component attached, shown on real windows.
 //
 //   flexarium-demo FORM.dfm [STEP]... [--json] [--linger MS [--until FILE]]
 //   (STEP: --client WxH, --outer WxH, --move X Y, --maximize, --minimize,
 //   --restore)
 //   flexarium-demo FORM.dfm [--watch]
+//   flexarium-demo --dialog FILE:ID [--lang N] [--set NAME=VALUE]... and the
+//   same steps and reports
 //
 // Without a step the form stays on the screen until it is closed, so that a
 // person can drag the frame and watch the form rescale; the caption shows
@@ -17,19 +20,32 @@
 // framework's bounds. --linger keeps the form on the screen, answering
 // messages, for MS milliseconds after the report (for screenshots), or
 // until FILE exists.
+//
+// --dialog makes the dialog from its template (in a .res file, an .exe or a
+// .dll) with CreateDialogIndirectParamW and attaches the component in
+// WM_INITDIALOG, as a Win32 program would (flx::Attach); --set gives the
+// component's properties, as the attach options of that name.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "attach_options.h"
+#include "dialog_choice.h"
+#include "flexarium/attach.h"
 #include "flexarium/flexarium.h"
 #include "flexarium/formfile.h"
 #include "flexarium/forms.h"
+#include "flexarium/resources.h"
 #include "flexarium/stdctrls.h"
 #include "flexarium/sysutils.h"
 #include "layout.h"
@@ -58,6 +74,10 @@ struct Step {
 
 struct Args {
   std::string file;
+  // --dialog FILE:ID: the file is the resource file, the form the dialog.
+  std::optional<cli::DialogSpec> dialog;
+  std::optional<int> language;
+  flx::AttachOptions attach;
   std::vector<Step> steps;
   bool json = false;
   int lingerMs = 0;
@@ -72,10 +92,24 @@ const char* kUsage =
     "[--linger MS "
     "[--until FILE]]\n"
     "       flexarium-demo FORM.dfm [--watch]\n"
+    "       flexarium-demo --dialog FILE:ID [--lang N] [--set NAME=VALUE]... "
+    "[the same steps and reports, or --watch]\n"
     "       flexarium-demo --help\n";
 
 const char* kHelp =
     "Shows a form file on real windows with its TFlexarium at work.\n"
+    "\n"
+    "Or a dialog from a resource template with the component attached:\n"
+    "  --dialog FILE:ID  the dialog ID (a number, or a name) of FILE (a\n"
+    "                 compiled .res file, an .exe or a .dll), made with\n"
+    "                 CreateDialogIndirectParamW and attached to in\n"
+    "                 WM_INITDIALOG as a Win32 program would\n"
+    "  --lang N       the template of that language (1033 or 0x409); by\n"
+    "                 default the neutral one, else US English, else the\n"
+    "                 lowest\n"
+    "  --set NAME=VALUE  a property of the component, as an attach option\n"
+    "                 (FormMinWidth=400, KeepAspect=True, NoResizeCtl=1007;\n"
+    "                 repeatable)\n"
     "\n"
     "Without a step the form stays until it is closed: drag its frame,\n"
     "maximise and restore it, and watch it rescale. The caption shows the\n"
@@ -109,10 +143,11 @@ const char* kHelp =
     "                 where the frame's edges and caption buttons are\n"
     "  -h, --help     this text\n"
     "\n"
-    "Exit status: 0, 1 when the form cannot be read, 2 for a wrong command\n"
-    "line.\n";
+    "Exit status: 0, 1 when the form or the dialog cannot be read or made\n"
+    "(or the component refuses a --set value), 2 for a wrong command line.\n";
 
 bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
+  bool sets = false;
   for (int i = 1; i < argc; ++i) {
     const std::string a = argv[i];
     if (a == "--client" || a == "--outer") {
@@ -150,6 +185,41 @@ bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
       args.steps.push_back({Step::Minimize, {}, "minimize"});
     } else if (a == "--restore") {
       args.steps.push_back({Step::Restore, {}, "restore"});
+    } else if (a == "--dialog") {
+      if (i + 1 >= argc) {
+        error = "--dialog needs FILE:ID";
+        return false;
+      }
+      const std::string text = argv[++i];
+      args.dialog = cli::parseDialogSpec(text);
+      if (!args.dialog) {
+        error =
+            "--dialog: expected FILE:ID (a dialog's number or name after "
+            "the last ':'), got '" +
+            text + "'";
+        return false;
+      }
+    } else if (a == "--lang") {
+      const std::string text = i + 1 < argc ? argv[i + 1] : "";
+      args.language = cli::parseLanguage(text);
+      if (!args.language) {
+        error =
+            "--lang: expected a language ID 0..65535 (1033 or 0x409), "
+            "got '" +
+            text + "'";
+        return false;
+      }
+      ++i;
+    } else if (a == "--set") {
+      const std::string text = i + 1 < argc ? argv[i + 1] : "";
+      try {
+        cli::setAttachOption(args.attach, text);
+      } catch (const flx::Exception& e) {
+        error = "--set " + text + ": " + e.what();
+        return false;
+      }
+      sets = true;
+      ++i;
     } else if (a == "--json") {
       args.json = true;
     } else if (a == "--watch") {
@@ -182,6 +252,16 @@ bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
       return false;
     }
   }
+  if (args.dialog && !args.file.empty()) {
+    error = "a form file or --dialog, not both";
+    return false;
+  }
+  if (!args.dialog && (args.language || sets)) {
+    error =
+        std::string(args.language ? "--lang" : "--set") + " goes with --dialog";
+    return false;
+  }
+  if (args.dialog) args.file = args.dialog->file;
   if (args.file.empty()) {
     error = "no form file";
     return false;
@@ -405,6 +485,71 @@ nlohmann::ordered_json frameTargets(HWND wnd) {
   return targets;
 }
 
+// What the dialog's procedure needs: the options to attach with, and the
+// attachment (or why there is none) once WM_INITDIALOG has come.
+struct DialogContext {
+  flx::AttachOptions options;
+  std::unique_ptr<flx::Attachment> attached;
+  std::string error;
+};
+
+// A program's own control classes, which the demo cannot have: plain
+// windows in their place.
+flx::win::LRESULT FLX_CALLBACK standInProc(flx::win::HWND wnd,
+                                           flx::win::UINT msg,
+                                           flx::win::WPARAM wp,
+                                           flx::win::LPARAM lp) {
+  return ::DefWindowProcW(hwndOf(wnd), msg, wp, lp);
+}
+
+// The dialog's procedure, as a Win32 program writes it: the component
+// attached in WM_INITDIALOG, before the dialog is first shown; closing it,
+// or its OK or Cancel button, ends the demo.
+flx::win::LONG_PTR FLX_CALLBACK demoDialogProc(flx::win::HWND wnd,
+                                               flx::win::UINT msg,
+                                               flx::win::WPARAM wp,
+                                               flx::win::LPARAM lp) {
+  switch (msg) {
+    case WM_INITDIALOG: {
+      auto* context = reinterpret_cast<DialogContext*>(lp);
+      // Nothing may be thrown through the system's frames.
+      try {
+        context->attached = flx::Attach(wnd, context->options);
+      } catch (const std::exception& e) {
+        context->error = e.what();
+      }
+      return TRUE;
+    }
+    case WM_CLOSE:
+      ::DestroyWindow(hwndOf(wnd));
+      return TRUE;
+    case WM_COMMAND:
+      if (LOWORD(wp) == IDOK || LOWORD(wp) == IDCANCEL) {
+        ::DestroyWindow(hwndOf(wnd));
+        return TRUE;
+      }
+      return FALSE;
+    default:
+      return FALSE;
+  }
+}
+
+std::vector<std::uint8_t> readFile(const std::string& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw flx::Exception(file + ": error: cannot open the file");
+  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+  if (in.bad()) throw flx::Exception(file + ": error: cannot read the file");
+  return bytes;
+}
+
+std::wstring windowText(HWND wnd) {
+  const int n = ::GetWindowTextLengthW(wnd);
+  std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+  text.resize(
+      static_cast<std::size_t>(::GetWindowTextW(wnd, text.data(), n + 1)));
+  return text;
+}
+
 class Demo {
  public:
   explicit Demo(flx::win32::Desktop& desktop) : desktop_(desktop) {
@@ -413,8 +558,11 @@ class Demo {
         [this](const std::exception& e) { errors_.push_back(e.what()); });
   }
   ~Demo() {
-    // The form goes while its window system is still there.
+    // The form goes while its window system is still there; destroying the
+    // dialog detaches the component from it.
     root_.reset();
+    if (dialog_ != nullptr && ::IsWindow(dialog_)) ::DestroyWindow(dialog_);
+    context_.attached.reset();
     flx::FlexariumFinalization();
     flx::SetExceptionHandler(previousHandler_);
   }
@@ -431,11 +579,69 @@ class Demo {
     if (flx::TFlexarium* f = cli::firstFlexarium(*root_)) {
       component_ = f->Name();
     }
-    cli::watchRescalePasses(*root_, [this](const cli::Factors& factors) {
-      last_ = factors;
-      ++passes_;
-      if (factorsInCaption_) showFactorsInCaption();
-    });
+    caption_ = form_->GetText();
+    watchPasses(*root_);
+  }
+
+  // The dialog `spec` names, made from its template with the component
+  // attached in WM_INITDIALOG (hidden unless the template says WS_VISIBLE).
+  void loadDialog(const cli::DialogSpec& spec, std::optional<int> language,
+                  const flx::AttachOptions& options) {
+    bytes_ = readFile(spec.file);
+    const auto resources = flx::res::ReadResources(bytes_, spec.file);
+    const flx::res::Resource& r =
+        cli::pickDialog(resources, spec.file, spec.id, language);
+    const auto data =
+        std::span<const std::uint8_t>(bytes_).subspan(r.offset, r.size);
+    const flx::res::DialogTemplate t =
+        flx::res::ParseDialogTemplate(data, spec.file, r.offset);
+    const std::string where = spec.file + ": dialog " + r.name.toString();
+    if (t.style & WS_CHILD) {
+      throw flx::Exception(
+          where +
+          ": error: a child dialog (WS_CHILD: a property page or a pane) has "
+          "no frame of its own to drag; the component attaches to top-level "
+          "windows");
+    }
+    // The control classes a program's dialogs use: the common controls
+    // and rich edit, then stand-ins for the program's own.
+    INITCOMMONCONTROLSEX icc{sizeof(INITCOMMONCONTROLSEX),
+                             ICC_WIN95_CLASSES | ICC_DATE_CLASSES |
+                                 ICC_USEREX_CLASSES | ICC_STANDARD_CLASSES |
+                                 ICC_LINK_CLASS};
+    ::InitCommonControlsEx(&icc);
+    ::LoadLibraryW(L"riched20.dll");
+    ::LoadLibraryW(L"msftedit.dll");
+    for (const flx::res::DialogItem& item : t.items) {
+      if (!item.windowClass.isOrdinal) {
+        flx::win::RegisterWindowClass(item.windowClass.name, &standInProc);
+      }
+    }
+    context_.options = options;
+    const flx::win::HWND dlg = flx::win::CreateDialogIndirectParamW(
+        nullptr, data, nullptr, &demoDialogProc,
+        reinterpret_cast<flx::win::LPARAM>(&context_));
+    if (dlg == nullptr) {
+      const DWORD code = ::GetLastError();
+      throw flx::Exception(
+          where + ": error: the system made no dialog of it (error " +
+          std::to_string(code) +
+          (t.windowClass.empty()
+               ? ""
+               : "; it names the window class " + t.windowClass.toString()) +
+          ")");
+    }
+    dialog_ = hwndOf(dlg);
+    if (!context_.attached) {
+      ::DestroyWindow(dialog_);
+      dialog_ = nullptr;
+      throw flx::Exception(where + ": error: " + context_.error);
+    }
+    flx::TFlexarium* component = context_.attached->Component();
+    form_ = dynamic_cast<flx::TCustomForm*>(component->Owner());
+    component_ = component->Name();
+    caption_ = utf8(windowText(dialog_));
+    watchPasses(*form_);
   }
 
   // From now on the caption also shows the factors and the screen DPI.
@@ -455,7 +661,9 @@ class Demo {
   }
 
   const std::optional<std::string>& component() const { return component_; }
-  HWND window() { return hwndOf(form_->Handle()); }
+  HWND window() {
+    return dialog_ != nullptr ? dialog_ : hwndOf(form_->Handle());
+  }
 
   void beginStep() {
     passes_ = 0;
@@ -463,7 +671,12 @@ class Demo {
   }
 
   void show() {
-    form_->Show();
+    // A dialog is shown as its program shows it.
+    if (dialog_ != nullptr) {
+      ::ShowWindow(dialog_, SW_SHOW);
+    } else {
+      form_->Show();
+    }
     ::UpdateWindow(window());
     pump();
   }
@@ -525,11 +738,7 @@ class Demo {
     cli::FormLayout& fl = step.form;
     fl.name = f.Name();
     fl.className = f.ClassName();
-    const int n = ::GetWindowTextLengthW(wnd);
-    std::wstring caption(static_cast<std::size_t>(n) + 1, L'\0');
-    caption.resize(
-        static_cast<std::size_t>(::GetWindowTextW(wnd, caption.data(), n + 1)));
-    fl.caption = utf8(caption);
+    fl.caption = utf8(windowText(wnd));
     fl.fontSize = windowFontPoints(wnd, dpi).value_or(f.Font().Size());
     RECT r{};
     ::GetWindowRect(wnd, &r);
@@ -573,6 +782,7 @@ class Demo {
         printWatched(kGestureNames[msg.wParam & 3]);
         continue;
       }
+      if (dialog_ != nullptr && ::IsDialogMessageW(dialog_, &msg)) continue;
       ::TranslateMessage(&msg);
       ::DispatchMessageW(&msg);
     }
@@ -601,8 +811,16 @@ class Demo {
   }
 
  private:
+  void watchPasses(flx::TComponent& root) {
+    cli::watchRescalePasses(root, [this](const cli::Factors& factors) {
+      last_ = factors;
+      ++passes_;
+      if (factorsInCaption_) showFactorsInCaption();
+    });
+  }
+
   void showFactorsInCaption() {
-    std::string caption = form_->GetText();
+    const std::string& caption = caption_;
     char text[96];
     if (last_) {
       std::snprintf(text, sizeof text,
@@ -632,6 +850,11 @@ class Demo {
   flx::win32::Desktop& desktop_;
   std::unique_ptr<flx::TComponent> root_;
   flx::TCustomForm* form_ = nullptr;
+  // A dialog: its template's file, its window and the attachment.
+  std::vector<std::uint8_t> bytes_;
+  HWND dialog_ = nullptr;
+  DialogContext context_;
+  std::string caption_;  // before the factors were added to it
   std::optional<std::string> component_;
   flx::TExceptionHandler previousHandler_;
   std::vector<std::string> errors_;
@@ -724,7 +947,11 @@ int main(int argc, char** argv) {
   report.screen = realScreen(desktop.desktop());
   try {
     Demo demo(desktop.desktop());
-    demo.load(args.file);
+    if (args.dialog) {
+      demo.loadDialog(*args.dialog, args.language, args.attach);
+    } else {
+      demo.load(args.file);
+    }
     report.component = demo.component();
     demo.beginStep();
     demo.show();

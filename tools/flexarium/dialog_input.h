@@ -42,9 +42,6 @@ ResourceInput readResourceInput(const std::string& file,
 // .exe, .dll or .rc file (by its extension, in any letter case).
 bool isResourceFile(const std::string& file);
 
-// A language ID: decimal (1033) or hexadecimal (0x0409), 0 to 0xFFFF.
-std::optional<int> parseLanguage(const std::string& text);
-
 // The dialog `id` of `input`: a number, a resource name (any letter case),
 // or a name `names` gives a number for (IDD_MAIN from the script's header).
 // In `language`, or without one the language a program would load: neutral,

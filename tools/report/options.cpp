@@ -1,6 +1,7 @@
 #include "options.h"
 
 #include <algorithm>
+#include <cctype>
 #include <charconv>
 
 #include "flexarium/sysutils.h"
@@ -303,6 +304,25 @@ std::string ScreenSettings::describe() const {
   if (awareness == flx::sim::DpiAwareness::System) text += ", system DPI aware";
   if (awareness == flx::sim::DpiAwareness::Unaware) text += ", DPI unaware";
   return text;
+}
+
+std::optional<int> parseLanguage(const std::string& text) {
+  if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
+    if (text.size() > 6) return std::nullopt;
+    int v = 0;
+    for (std::size_t i = 2; i < text.size(); ++i) {
+      const char c = static_cast<char>(std::tolower(text[i]));
+      if (c >= '0' && c <= '9') {
+        v = v * 16 + (c - '0');
+      } else if (c >= 'a' && c <= 'f') {
+        v = v * 16 + (c - 'a' + 10);
+      } else {
+        return std::nullopt;
+      }
+    }
+    return v;
+  }
+  return parseInt(text, 0, 0xFFFF);
 }
 
 }  // namespace flexarium_cli

@@ -57,6 +57,8 @@ std::string describeFrame(const FrameMetrics& frame);
 std::optional<double> parseScale(const std::string& text);
 // A whole number, optionally signed, within [lo, hi].
 std::optional<int> parseInt(const std::string& text, int lo, int hi);
+// A language ID: decimal (1033) or hexadecimal (0x0409), 0 to 0xFFFF.
+std::optional<int> parseLanguage(const std::string& text);
 
 // What each parser accepts, for error messages.
 inline constexpr const char* kSizeForm = "WxH, each 1 to 100000";

@@ -30,6 +30,22 @@ bool sameText(std::u16string_view a, std::u16string_view b) {
 
 constexpr LRESULT kError = -1;  // CB_ERR, LB_ERR
 
+// Whether a static control of this style shows text: left, centred, right,
+// simple, left without wrapping, or drawn by its owner (SS_TYPEMASK).
+bool staticShowsText(DWORD style) {
+  switch (style & 0x1F) {
+    case 0x0:  // SS_LEFT
+    case 0x1:  // SS_CENTER
+    case 0x2:  // SS_RIGHT
+    case 0xB:  // SS_SIMPLE
+    case 0xC:  // SS_LEFTNOWORDWRAP
+    case 0xD:  // SS_OWNERDRAW
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -40,6 +56,14 @@ LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   const auto is = [&](std::u16string_view cls) {
     return sameText(w->className, cls);
   };
+  // Windows that draw no text keep no font, as Wine's measured: a static
+  // control of a picture, frame or rectangle type, a track bar and an
+  // up-down control ignore WM_SETFONT and answer WM_GETFONT with none.
+  if (msg == WM_SETFONT || msg == WM_GETFONT) {
+    const bool keepsNone = (is(u"STATIC") && !staticShowsText(w->style)) ||
+                           is(u"msctls_trackbar32") || is(u"msctls_updown32");
+    if (keepsNone) return 0;
+  }
   // The classes share message numbers (WM_USER and up): each answers its
   // own.
   if (is(u"COMBOBOX") || is(u"LISTBOX")) {

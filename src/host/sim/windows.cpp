@@ -255,6 +255,9 @@ BOOL Desktop::Impl::destroy(HWND wnd) {
 bool Desktop::registerClass(std::u16string_view className, WNDPROC proc) {
   impl_->recordCall("RegisterClassW", nullptr);
   if (className.empty()) return false;
+  // A system class is never shadowed, as on the native desktop: a program's
+  // stand-in for a class its dialogs name leaves the system's in place.
+  if (isSystemClass(className)) return false;
   for (auto& [name, p] : impl_->classes) {
     if (sameClassName(name, className)) {
       p = proc;

@@ -1,6 +1,6 @@
 // The component's properties as the options a dialog is attached with:
 // `set Flexarium1.PROP = VALUE` before a scenario's attach line, and
-// preview's `--set PROP=VALUE`.
+// preview's and flexarium-demo's `--set PROP=VALUE`.
 #pragma once
 
 #include <string>
