@@ -164,6 +164,18 @@ INSTANTIATE_TEST_SUITE_P(
                               "    Caption = 'x'\n    ParentFont = False\n"
                               "    Font.Height = -11\n"
                               "    Font.Name = 'Tahoma'\n")),
+                 96, 1, "lblNote"},
+        // A font given by its cell height (a positive height, as the
+        // System font): 7 px is 5 pt, 15 px is 11 pt, not -11.
+        RuleCase{"small_font_by_cell_height", LintRule::SmallFont,
+                 Form(Control("TLabel", "lblNote", 8, 8, 100, 13,
+                              "    Caption = 'x'\n    ParentFont = False\n"
+                              "    Font.Height = 7\n"
+                              "    Font.Name = 'Tahoma'\n")),
+                 Form(Control("TLabel", "lblNote", 8, 8, 100, 13,
+                              "    Caption = 'x'\n    ParentFont = False\n"
+                              "    Font.Height = 15\n"
+                              "    Font.Name = 'Tahoma'\n")),
                  96, 1, "lblNote"}),
     [](const auto& info) { return std::string(info.param.name); });
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <utility>
 
@@ -478,12 +479,16 @@ class Checker {
 
   void smallFont(const ControlLayout& c) {
     if (!c.fontSize) return;
+    // A negative size is a font given by its cell height, as the System
+    // font a window without one of its own falls back to: its magnitude
+    // is its size.
+    const int size = std::abs(*c.fontSize);
     const int floor = std::max(settings_.minFont, formMinFont_);
-    if (*c.fontSize >= floor) return;
+    if (size >= floor) return;
     add(LintRule::SmallFont, c,
-        "font of " + std::to_string(*c.fontSize) + " pt is under " +
+        "font of " + std::to_string(size) + " pt is under " +
             std::to_string(floor) + " pt" + at(),
-        floor - *c.fontSize);
+        floor - size);
   }
 
   // Seams: edges that met at design (one's right at the other's left, or
