@@ -14,7 +14,7 @@ namespace {
 using flx::res::Resource;
 using flx::res::ResourceId;
 
-struct SpecCase {
+struct ArgumentCase {
   const char* label;
   const char* text;
   bool valid;
@@ -24,41 +24,41 @@ struct SpecCase {
   const char* name;
 };
 
-class DialogSpecs : public testing::TestWithParam<SpecCase> {};
+class DialogArguments : public testing::TestWithParam<ArgumentCase> {};
 
-TEST_P(DialogSpecs, SplitAtTheLastColon) {
-  const SpecCase& c = GetParam();
-  const auto spec = parseDialogSpec(c.text);
-  ASSERT_EQ(spec.has_value(), c.valid);
+TEST_P(DialogArguments, SplitAtTheLastColon) {
+  const ArgumentCase& c = GetParam();
+  const auto argument = parseDialogArgument(c.text);
+  ASSERT_EQ(argument.has_value(), c.valid);
   if (!c.valid) return;
-  EXPECT_EQ(spec->file, c.file);
-  EXPECT_EQ(spec->id.isOrdinal, c.ordinal);
+  EXPECT_EQ(argument->file, c.file);
+  EXPECT_EQ(argument->id.isOrdinal, c.ordinal);
   if (c.ordinal) {
-    EXPECT_EQ(spec->id.ordinal, c.number);
+    EXPECT_EQ(argument->id.ordinal, c.number);
   } else {
-    EXPECT_EQ(spec->id.toString(), c.name);
+    EXPECT_EQ(argument->id.toString(), c.name);
   }
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Demo, DialogSpecs,
+    Demo, DialogArguments,
     testing::Values(
-        SpecCase{"number", "app.res:101", true, "app.res", true, 101, ""},
-        SpecCase{"hash_number", "app.res:#7", true, "app.res", true, 7, ""},
-        SpecCase{"name", "app.exe:ABOUTBOX", true, "app.exe", false, 0,
-                 "ABOUTBOX"},
-        SpecCase{"drive_letter", "C:\\apps\\app.exe:101", true,
-                 "C:\\apps\\app.exe", true, 101, ""},
-        SpecCase{"number_past_16_bits_is_a_name", "a.res:65536", true, "a.res",
-                 false, 0, "65536"},
-        SpecCase{"largest_number", "a.res:65535", true, "a.res", true, 65535,
-                 ""},
-        SpecCase{"no_colon", "app.res", false, "", false, 0, ""},
-        SpecCase{"nothing_after_the_colon", "app.res:", false, "", false, 0,
-                 ""},
-        SpecCase{"drive_letter_without_id", "C:\\apps\\app.exe", false, "",
-                 false, 0, ""},
-        SpecCase{"no_file", ":101", false, "", false, 0, ""}),
+        ArgumentCase{"number", "app.res:101", true, "app.res", true, 101, ""},
+        ArgumentCase{"hash_number", "app.res:#7", true, "app.res", true, 7, ""},
+        ArgumentCase{"name", "app.exe:ABOUTBOX", true, "app.exe", false, 0,
+                     "ABOUTBOX"},
+        ArgumentCase{"drive_letter", "C:\\apps\\app.exe:101", true,
+                     "C:\\apps\\app.exe", true, 101, ""},
+        ArgumentCase{"number_past_16_bits_is_a_name", "a.res:65536", true,
+                     "a.res", false, 0, "65536"},
+        ArgumentCase{"largest_number", "a.res:65535", true, "a.res", true,
+                     65535, ""},
+        ArgumentCase{"no_colon", "app.res", false, "", false, 0, ""},
+        ArgumentCase{"nothing_after_the_colon", "app.res:", false, "", false, 0,
+                     ""},
+        ArgumentCase{"drive_letter_without_id", "C:\\apps\\app.exe", false, "",
+                     false, 0, ""},
+        ArgumentCase{"no_file", ":101", false, "", false, 0, ""}),
     [](const auto& info) { return std::string(info.param.label); });
 
 TEST(DialogLanguages, DecimalOrHexadecimalWithinSixteenBits) {

@@ -75,7 +75,7 @@ struct Step {
 struct Args {
   std::string file;
   // --dialog FILE:ID: the file is the resource file, the form the dialog.
-  std::optional<cli::DialogSpec> dialog;
+  std::optional<cli::DialogArgument> dialog;
   std::optional<int> language;
   flx::AttachOptions attach;
   std::vector<Step> steps;
@@ -191,7 +191,7 @@ bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
         return false;
       }
       const std::string text = argv[++i];
-      args.dialog = cli::parseDialogSpec(text);
+      args.dialog = cli::parseDialogArgument(text);
       if (!args.dialog) {
         error =
             "--dialog: expected FILE:ID (a dialog's number or name after "
@@ -583,19 +583,20 @@ class Demo {
     watchPasses(*root_);
   }
 
-  // The dialog `spec` names, made from its template with the component
+  // The dialog `argument` names, made from its template with the component
   // attached in WM_INITDIALOG (hidden unless the template says WS_VISIBLE).
-  void loadDialog(const cli::DialogSpec& spec, std::optional<int> language,
+  void loadDialog(const cli::DialogArgument& argument,
+                  std::optional<int> language,
                   const flx::AttachOptions& options) {
-    bytes_ = readFile(spec.file);
-    const auto resources = flx::res::ReadResources(bytes_, spec.file);
+    bytes_ = readFile(argument.file);
+    const auto resources = flx::res::ReadResources(bytes_, argument.file);
     const flx::res::Resource& r =
-        cli::pickDialog(resources, spec.file, spec.id, language);
+        cli::pickDialog(resources, argument.file, argument.id, language);
     const auto data =
         std::span<const std::uint8_t>(bytes_).subspan(r.offset, r.size);
     const flx::res::DialogTemplate t =
-        flx::res::ParseDialogTemplate(data, spec.file, r.offset);
-    const std::string where = spec.file + ": dialog " + r.name.toString();
+        flx::res::ParseDialogTemplate(data, argument.file, r.offset);
+    const std::string where = argument.file + ": dialog " + r.name.toString();
     if (t.style & WS_CHILD) {
       throw flx::Exception(
           where +

@@ -84,8 +84,8 @@ ScreenSettings ScreenAt(int dpi) {
 }
 
 // Loads the form, or makes the dialog and attaches the component.
-void Start(Session& session, const std::string& path, const DialogSpec* dialog,
-           const LintSettings& settings) {
+void Start(Session& session, const std::string& path,
+           const DialogRequest* dialog, const LintSettings& settings) {
   if (dialog != nullptr) {
     session.loadDialog(*dialog);
     session.attachDialog();
@@ -97,7 +97,7 @@ void Start(Session& session, const std::string& path, const DialogSpec* dialog,
   session.show();
 }
 
-LintFileResult lintOne(const std::string& path, const DialogSpec* dialog,
+LintFileResult lintOne(const std::string& path, const DialogRequest* dialog,
                        const LintSettings& settings);
 
 // Every dialog of a resource file (or the one named), checked as a form.
@@ -119,14 +119,14 @@ LintFileResult lintDialogs(const std::string& path,
         result.notes.push_back(path + ": no dialog to check");
     }
     for (const auto& [id, language] : dialogs) {
-      DialogSpec spec;
-      spec.file = path;
-      spec.dialog = id;
-      spec.language = language;
-      spec.script = settings.script;
-      spec.headers = settings.headers;
-      spec.input = input;
-      LintFileResult one = lintOne(path, &spec, settings);
+      DialogRequest request;
+      request.file = path;
+      request.dialog = id;
+      request.language = language;
+      request.script = settings.script;
+      request.headers = settings.headers;
+      request.input = input;
+      LintFileResult one = lintOne(path, &request, settings);
       if (!one.error.empty()) {
         result.error += (result.error.empty() ? "" : "\n") + one.error;
       }
@@ -168,7 +168,7 @@ LintFileResult lintFile(const std::string& path, const LintSettings& settings) {
 
 namespace {
 
-LintFileResult lintOne(const std::string& path, const DialogSpec* dialog,
+LintFileResult lintOne(const std::string& path, const DialogRequest* dialog,
                        const LintSettings& settings) {
   LintFileResult result;
   result.file = path;

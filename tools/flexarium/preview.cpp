@@ -314,15 +314,15 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     try {
       Session session(report.screen);
       if (dialog) {
-        DialogSpec spec;
-        spec.file = args->file;
-        spec.dialog = args->dialog;
+        DialogRequest request;
+        request.file = args->file;
+        request.dialog = args->dialog;
         if (!args->language.empty()) {
-          spec.language = parseLanguage(args->language);
+          request.language = parseLanguage(args->language);
         }
-        spec.script = args->script;
-        spec.headers = args->headers;
-        session.loadDialog(spec);
+        request.script = args->script;
+        request.headers = args->headers;
+        session.loadDialog(request);
         report.file = session.dialogLabel();
         session.dialogOptions() = attachOptions;
         try {

@@ -162,12 +162,12 @@ class Runner {
     } else if (cmd == "dialog") {
       formFile_ = resolve(a[0]);
       session_ = std::make_unique<Session>(settings_);
-      DialogSpec spec;
-      spec.file = formFile_;
-      spec.dialog = a[1];
-      if (a.size() > 2) spec.language = parseLanguage(a[2]);
-      spec.headers = headers_;
-      session_->loadDialog(spec);
+      DialogRequest request;
+      request.file = formFile_;
+      request.dialog = a[1];
+      if (a.size() > 2) request.language = parseLanguage(a[2]);
+      request.headers = headers_;
+      session_->loadDialog(request);
     } else if (cmd == "load") {
       formFile_ = resolve(a[0]);
       session_ = std::make_unique<Session>(settings_);

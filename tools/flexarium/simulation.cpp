@@ -89,24 +89,25 @@ void Session::setTaskbar(const flx::sim::TaskbarConfig& taskbar) {
   desktop().mutableConfig().taskbar = taskbar;
 }
 
-void Session::loadDialog(const DialogSpec& spec) {
+void Session::loadDialog(const DialogRequest& request) {
   if (loaded()) throw StepError("a form is loaded already");
   const std::shared_ptr<const ResourceInput> input =
-      spec.input ? spec.input
-                 : std::make_shared<const ResourceInput>(
-                       readResourceInput(spec.file, spec.script));
+      request.input ? request.input
+                    : std::make_shared<const ResourceInput>(
+                          readResourceInput(request.file, request.script));
   std::map<std::string, int> names;
-  std::string ext = flx::LowerCase(nameOf(pathOf(spec.file).extension()));
-  if (ext == ".rc") names = readDefines(spec.file, spec.script.includeDirs);
-  for (const std::string& header : spec.headers) {
+  std::string ext = flx::LowerCase(nameOf(pathOf(request.file).extension()));
+  if (ext == ".rc")
+    names = readDefines(request.file, request.script.includeDirs);
+  for (const std::string& header : request.headers) {
     for (const auto& [name, value] : readDefines(header, {})) {
       names[name] = value;
     }
   }
   const flx::res::Resource& r =
-      findDialog(*input, spec.dialog, spec.language, names);
+      findDialog(*input, request.dialog, request.language, names);
   const flx::res::DialogTemplate t = input->dialog(r);
-  dialogLabel_ = spec.file + ": dialog " + r.name.toString();
+  dialogLabel_ = request.file + ": dialog " + r.name.toString();
   if (t.style & win::WS_CHILD) {
     throw StepError(dialogLabel_ +
                     ": a child dialog (WS_CHILD, a property page or a "

@@ -31,7 +31,7 @@ class StepError : public flx::Exception {
 // with `script`), the dialog's ID or name and its language, and headers
 // whose #define lines name control IDs (a script's own headers are read
 // without being named here).
-struct DialogSpec {
+struct DialogRequest {
   std::string file;
   std::string dialog;
   std::optional<int> language;
@@ -68,7 +68,7 @@ class Session {
   // Throws flx::Exception naming the file and the dialog for a dialog that
   // cannot be read or made, StepError for a child dialog (nothing to
   // attach to).
-  void loadDialog(const DialogSpec& spec);
+  void loadDialog(const DialogRequest& request);
   bool isDialog() const { return dialogWnd_ != nullptr; }
   // "FILE: dialog ID", for messages and reports.
   const std::string& dialogLabel() const { return dialogLabel_; }

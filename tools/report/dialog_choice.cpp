@@ -37,7 +37,7 @@ bool sameId(const flx::res::ResourceId& a, const flx::res::ResourceId& b) {
 
 }  // namespace
 
-std::optional<DialogSpec> parseDialogSpec(const std::string& text) {
+std::optional<DialogArgument> parseDialogArgument(const std::string& text) {
   const std::size_t colon = text.rfind(':');
   if (colon == std::string::npos || colon == 0) return std::nullopt;
   const std::string id = text.substr(colon + 1);
@@ -45,14 +45,14 @@ std::optional<DialogSpec> parseDialogSpec(const std::string& text) {
   if (id.empty() || id.find_first_of("/\\") != std::string::npos) {
     return std::nullopt;
   }
-  DialogSpec spec;
-  spec.file = text.substr(0, colon);
+  DialogArgument argument;
+  argument.file = text.substr(0, colon);
   if (auto n = parseDecimal(id, 0xFFFF)) {
-    spec.id = flx::res::ResourceId::Ordinal(static_cast<std::uint16_t>(*n));
+    argument.id = flx::res::ResourceId::Ordinal(static_cast<std::uint16_t>(*n));
   } else {
-    spec.id = flx::res::ResourceId::Parse(id);
+    argument.id = flx::res::ResourceId::Parse(id);
   }
-  return spec;
+  return argument;
 }
 
 const flx::res::Resource& pickDialog(

@@ -11,7 +11,7 @@
 
 namespace flexarium_cli {
 
-struct DialogSpec {
+struct DialogArgument {
   std::string file;
   flx::res::ResourceId id;
 };
@@ -20,7 +20,7 @@ struct DialogSpec {
 // file ("C:\app\app.exe:101"). ID is a number 0..65535 (or "#N", as
 // FindResource reads it) for a numeric ID, anything else a name. Nullopt
 // when there is no colon or nothing after it that can be an ID (a path).
-std::optional<DialogSpec> parseDialogSpec(const std::string& text);
+std::optional<DialogArgument> parseDialogArgument(const std::string& text);
 
 // The dialog template `id` among `resources` (of the file `file`, for the
 // messages). With a language, exactly that one; without, the one a program
