@@ -11,6 +11,8 @@
 
 namespace flexarium_cli {
 
+struct ScriptOptions;
+
 // Options that say where ancestor forms and frames are found.
 struct SearchOptions {
   std::vector<std::string> searchDirs;
@@ -46,6 +48,12 @@ CLI::Option* addMonitorOption(CLI::App& cmd, std::vector<std::string>& monitors,
                               const std::string& instead);
 CLI::Option* addMoveOption(CLI::App& cmd, std::vector<std::string>& moves,
                            const std::string& then);
+// The options of dialogs in resource files, shared by dialogs, preview
+// and lint: how a script is compiled (-I,--include DIR and -D,--define
+// NAME[=VALUE], repeatable), and --lang N, checked by its parser.
+void addScriptOptions(CLI::App& cmd, ScriptOptions& script);
+CLI::Option* addLanguageOption(CLI::App& cmd, std::string& language,
+                               const std::string& description);
 // What is wrong with these --monitor values as a desktop ("" when
 // nothing); each value has passed its check.
 std::string monitorsProblem(const std::vector<std::string>& monitors);

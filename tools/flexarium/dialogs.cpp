@@ -90,11 +90,7 @@ void addDialogsCommand(CLI::App& app, int& exitCode) {
   auto json = std::make_shared<bool>(false);
   cmd->add_option("FILE", *files, "Resource files, programs, DLLs or scripts")
       ->required();
-  cmd->add_option("-I,--include", script->includeDirs,
-                  "Include folder for a resource script (repeatable)");
-  cmd->add_option("-D,--define", script->defines,
-                  "NAME or NAME=VALUE defined for a resource script "
-                  "(repeatable)");
+  addScriptOptions(*cmd, *script);
   cmd->add_flag("--json", *json, "One JSON document instead of a table");
   cmd->callback([files, script, json, &exitCode] {
     nlohmann::ordered_json all = nlohmann::ordered_json::array();

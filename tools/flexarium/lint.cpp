@@ -771,21 +771,9 @@ void addLintCommand(CLI::App& app, int& exitCode) {
                   "Only this dialog of each resource file, by ID, resource "
                   "name or a name its header defines (default: every dialog)")
       ->type_name("ID|NAME");
-  cmd->add_option("--lang", args->language,
-                  "The dialog's language when it has several")
-      ->check(CLI::Validator(
-          [](std::string& value) -> std::string {
-            if (parseLanguage(value)) return {};
-            return "expected a language ID such as 0x0409 or 1033, got '" +
-                   value + "'";
-          },
-          ""))
-      ->type_name("N");
-  cmd->add_option("-I,--include", args->script.includeDirs,
-                  "Include folder for a resource script (repeatable)");
-  cmd->add_option("-D,--define", args->script.defines,
-                  "NAME or NAME=VALUE defined for a resource script "
-                  "(repeatable)");
+  addLanguageOption(*cmd, args->language,
+                    "The dialog's language when it has several");
+  addScriptOptions(*cmd, args->script);
   cmd->add_option("--header", args->headers,
                   "A C header whose #define lines name control and dialog "
                   "IDs (repeatable)")

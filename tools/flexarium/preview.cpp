@@ -127,6 +127,21 @@ CLI::Option* addMoveOption(CLI::App& cmd, std::vector<std::string>& moves,
   return move;
 }
 
+void addScriptOptions(CLI::App& cmd, ScriptOptions& script) {
+  cmd.add_option("-I,--include", script.includeDirs,
+                 "Include folder for a resource script (repeatable)");
+  cmd.add_option("-D,--define", script.defines,
+                 "NAME or NAME=VALUE defined for a resource script "
+                 "(repeatable)");
+}
+
+CLI::Option* addLanguageOption(CLI::App& cmd, std::string& language,
+                               const std::string& description) {
+  return cmd.add_option("--lang", language, description)
+      ->check(checkWith(parseLanguage, "a language ID such as 0x0409 or 1033"))
+      ->type_name("N");
+}
+
 std::string monitorsProblem(const std::vector<std::string>& monitors) {
   std::vector<flx::sim::MonitorConfig> list;
   for (const std::string& m : monitors) list.push_back(*parseMonitor(m));
@@ -249,16 +264,10 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
                   "ID, resource name or a name its header defines, with the "
                   "component attached")
       ->type_name("ID|NAME");
-  cmd->add_option("--lang", args->language,
-                  "The dialog's language when it has several (default: "
-                  "neutral, else US English)")
-      ->check(checkWith(parseLanguage, "a language ID such as 0x0409 or 1033"))
-      ->type_name("N");
-  cmd->add_option("-I,--include", args->script.includeDirs,
-                  "Include folder for a resource script (repeatable)");
-  cmd->add_option("-D,--define", args->script.defines,
-                  "NAME or NAME=VALUE defined for a resource script "
-                  "(repeatable)");
+  addLanguageOption(*cmd, args->language,
+                    "The dialog's language when it has several (default: "
+                    "neutral, else US English)");
+  addScriptOptions(*cmd, args->script);
   cmd->add_option("--header", args->headers,
                   "A C header whose #define lines name the dialog's control "
                   "IDs (repeatable; a script's own headers are read anyway)")
