@@ -25,6 +25,15 @@ inline LRESULT CALLBACK plainProc(HWND w, UINT m, WPARAM wp, LPARAM lp) {
   return ::DefWindowProcW(w, m, wp, lp);
 }
 
+// A child window's rectangle in its parent's client coordinates.
+inline RECT rectInParent(HWND wnd) {
+  RECT r{};
+  ::GetWindowRect(wnd, &r);
+  ::MapWindowPoints(HWND_DESKTOP, ::GetParent(wnd),
+                    reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+
 inline void pump() {
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {

@@ -36,16 +36,9 @@ namespace {
 
 using bench::median;
 using bench::pump;
+using bench::rectInParent;
 using bench::report;
 using bench::timePasses;
-
-RECT rectInParent(HWND wnd) {
-  RECT r{};
-  ::GetWindowRect(wnd, &r);
-  ::MapWindowPoints(HWND_DESKTOP, ::GetParent(wnd),
-                    reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
 
 }  // namespace
 

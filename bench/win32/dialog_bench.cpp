@@ -51,6 +51,7 @@ namespace {
 
 using bench::median;
 using bench::pump;
+using bench::rectInParent;
 using bench::report;
 
 // ---- The template
@@ -157,14 +158,6 @@ std::vector<HWND> childrenOf(HWND dlg) {
     out.push_back(c);
   }
   return out;
-}
-
-RECT rectInParent(HWND wnd) {
-  RECT r{};
-  ::GetWindowRect(wnd, &r);
-  ::MapWindowPoints(HWND_DESKTOP, ::GetParent(wnd),
-                    reinterpret_cast<POINT*>(&r), 2);
-  return r;
 }
 
 // Where the component put everything at one size, and the font each
