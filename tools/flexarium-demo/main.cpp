@@ -25,6 +25,14 @@
 // .dll) with CreateDialogIndirectParamW and attaches the component in
 // WM_INITDIALOG, as a Win32 program would (flx::Attach); --set gives the
 // component's properties, as the attach options of that name.
+//
+// Sections:
+//   The command line   steps, reports and the dialog's options
+//   Reading windows    fonts, rectangles and the layout the report shows
+//   Watching           the hook that reports a person's gestures
+//   Dialogs            the dialog procedure that attaches the component
+//   The demo           the form or dialog on the screen, stepped and reported
+//   main
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -65,6 +73,8 @@
 namespace cli = flexarium_cli;
 
 namespace {
+
+// ---- The command line
 
 struct Step {
   enum Kind { Client, Outer, Move, Maximize, Minimize, Restore } kind;
@@ -277,6 +287,8 @@ bool parseArgs(int argc, char** argv, Args& args, std::string& error) {
   return true;
 }
 
+// ---- Reading windows
+
 void pump() {
   MSG msg;
   while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -389,6 +401,8 @@ cli::ControlLayout layoutOf(flx::TControl& c, int depth, int dpi) {
   return l;
 }
 
+// ---- Watching
+
 // The message the watch hook posts to the form when a gesture has ended;
 // WParam says which.
 constexpr UINT kGestureEnded = WM_APP + 0x2F0;
@@ -485,6 +499,8 @@ nlohmann::ordered_json frameTargets(HWND wnd) {
   return targets;
 }
 
+// ---- Dialogs
+
 // What the dialog's procedure needs: the options to attach with, and the
 // attachment (or why there is none) once WM_INITDIALOG has come.
 struct DialogContext {
@@ -549,6 +565,8 @@ std::wstring windowText(HWND wnd) {
       static_cast<std::size_t>(::GetWindowTextW(wnd, text.data(), n + 1)));
   return text;
 }
+
+// ---- The demo
 
 class Demo {
  public:
@@ -930,6 +948,8 @@ void print(const Args& args, const cli::PreviewReport& report) {
 }
 
 }  // namespace
+
+// ---- main
 
 int main(int argc, char** argv) {
   Args args;

@@ -2,6 +2,13 @@
 // rules of lint_rules.cpp, reported as compiler-style text, JSON, SARIF or
 // an HTML page. Files are checked in parallel by child processes: the
 // process has one current window system, so threads cannot share it.
+//
+// Sections:
+//   One file                one form, or each dialog of a resource file,
+//                           shown at every case and checked
+//   Reports                 text, JSON, SARIF, HTML and the baseline
+//   Running over many files child processes, and their results read back
+//   The command             options, their lists, and the subcommand
 #include <algorithm>
 #include <fstream>
 #include <iostream>
@@ -631,6 +638,8 @@ std::vector<LintFileResult> LintAll(const std::vector<std::string>& files,
   }
   return results;
 }
+
+// ---- The command
 
 template <typename T, typename Parse>
 std::vector<T> ParseList(const std::string& text, const char* option,
