@@ -156,6 +156,13 @@ struct EquivalentForm {
     flex = new TFlexarium(form.get());
     flex->SetName("Flexarium1");
   }
+  // Starts the component and shows the form beside the program's window
+  // `top`, which is shown too.
+  void showBeside(HWND top) {
+    flex->Start();
+    form->Show();
+    ShowWindow(top, SW_SHOW);
+  }
   TControl* add(const Child& c) {
     TWinControl* parent = c.parent < 0
                               ? form.get()
@@ -196,6 +203,12 @@ struct EquivalentForm {
   }
   HWND wnd() { return form->Handle(); }
 };
+
+// The same client size for the program's window and the form beside it.
+void setClients(HWND top, EquivalentForm& eq, int w, int h) {
+  setClient(top, w, h);
+  setClient(eq.wnd(), w, h);
+}
 
 class AttachTest : public FlexTest {
  protected:
@@ -242,13 +255,10 @@ TEST_P(AttachResize, EveryChildAsTheComponentPlacesTheSameForm) {
   WindowTree tree(kLayout);
   auto attached = Attach(tree.top);
   EquivalentForm eq(kLayout);
-  eq.flex->Start();
-  eq.form->Show();
-  ShowWindow(tree.top, SW_SHOW);
+  eq.showBeside(tree.top);
   expectSameLayout(tree, eq, "shown");
   for (auto [w, h] : GetParam().clients) {
-    setClient(tree.top, w, h);
-    setClient(eq.wnd(), w, h);
+    setClients(tree.top, eq, w, h);
     expectSameLayout(tree, eq, std::to_string(w) + "x" + std::to_string(h));
     auto* list = dynamic_cast<TListView*>(eq.controls[3]);
     std::vector<int> expected;
@@ -551,12 +561,9 @@ TEST_F(AttachTest, AChildLeftWithAPassThroughIsServedByItAgain) {
   first->Detach();
   auto second = Attach(tree.top);
   EquivalentForm eq(kLayout);
-  eq.flex->Start();
-  eq.form->Show();
-  ShowWindow(tree.top, SW_SHOW);
+  eq.showBeside(tree.top);
   gOuterMessages = 0;
-  setClient(tree.top, 600, 450);
-  setClient(eq.wnd(), 600, 450);
+  setClients(tree.top, eq, 600, 450);
   EXPECT_GT(gOuterMessages, 0);
   expectSameLayout(tree, eq, "attached again");
   second->Detach();
@@ -640,11 +647,8 @@ TEST_F(AttachHookPath, SameLayoutAndDetachFromTheCallback) {
   };
   attached = Attach(tree.top, options);
   EquivalentForm eq(kLayout);
-  eq.flex->Start();
-  eq.form->Show();
-  ShowWindow(tree.top, SW_SHOW);
-  setClient(tree.top, 600, 450);
-  setClient(eq.wnd(), 600, 450);
+  eq.showBeside(tree.top);
+  setClients(tree.top, eq, 600, 450);
   expectSameLayout(tree, eq, "hook path");
   detach = true;
   setClient(tree.top, 500, 400);
@@ -674,18 +678,14 @@ TEST_P(AttachChildChange, ChildDestroyedBetweenTwoPasses) {
   }
   auto attached = Attach(tree.top);
   EquivalentForm eq(layout);
-  eq.flex->Start();
-  eq.form->Show();
-  ShowWindow(tree.top, SW_SHOW);
-  setClient(tree.top, 600, 450);
-  setClient(eq.wnd(), 600, 450);
+  eq.showBeside(tree.top);
+  setClients(tree.top, eq, 600, 450);
   const int records = TFlexariumAccess::Ctrls(*attached->Component())->Count();
   DestroyWindow(tree.byId(1002));
   delete eq.controls[1];
   eq.flex->DynamicDelete();
   if (GetParam().refresh) attached->Refresh();
-  setClient(tree.top, 500, 350);
-  setClient(eq.wnd(), 500, 350);
+  setClients(tree.top, eq, 500, 350);
   for (std::size_t i = 0; i < tree.children.size(); ++i) {
     if (i == 1) continue;
     SCOPED_TRACE(i);
@@ -700,11 +700,8 @@ TEST_P(AttachChildChange, ChildMadeLaterIsPickedUp) {
   WindowTree tree(kLayout);
   auto attached = Attach(tree.top);
   EquivalentForm eq(kLayout);
-  eq.flex->Start();
-  eq.form->Show();
-  ShowWindow(tree.top, SW_SHOW);
-  setClient(tree.top, 600, 450);
-  setClient(eq.wnd(), 600, 450);
+  eq.showBeside(tree.top);
+  setClients(tree.top, eq, 600, 450);
   // Made at the current size (the program's own numbers), as a program
   // adds a control to a window in use.
   const Child late{u"Button", 1100, -1, 30, 400, 90, 30, -16};
@@ -712,8 +709,7 @@ TEST_P(AttachChildChange, ChildMadeLaterIsPickedUp) {
   TControl* twin = eq.add(late);
   eq.flex->DynamicAdd();
   if (GetParam().refresh) attached->Refresh();
-  setClient(tree.top, 800, 600);
-  setClient(eq.wnd(), 800, 600);
+  setClients(tree.top, eq, 800, 600);
   const bool pickedUp =
       GetParam().refresh || !(GetParam().exStyle & WS_EX_NOPARENTNOTIFY);
   if (pickedUp) {
@@ -752,15 +748,12 @@ TEST_F(AttachDpi, MovedToAnotherDpiAsTheFormMovedThere) {
   WindowTree tree(kLayout);
   auto attached = Attach(tree.top);
   EquivalentForm eq(kLayout);
-  eq.flex->Start();
-  eq.form->Show();
-  ShowWindow(tree.top, SW_SHOW);
+  eq.showBeside(tree.top);
   desktop->dragCaption(tree.top, 2100, 100);
   desktop->dragCaption(eq.wnd(), 2100, 100);
   ASSERT_EQ(GetDpiForWindow(tree.top), 144u);
   expectSameLayout(tree, eq, "moved");
-  setClient(tree.top, 700, 500);
-  setClient(eq.wnd(), 700, 500);
+  setClients(tree.top, eq, 700, 500);
   expectSameLayout(tree, eq, "moved and resized");
   desktop->dragCaption(tree.top, 100, 100);
   desktop->dragCaption(eq.wnd(), 100, 100);
