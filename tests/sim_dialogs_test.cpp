@@ -368,13 +368,70 @@ TEST(DialogControls, AnUpDownTakesTheEditBeforeItAsItsBuddy) {
 
 TEST(DialogControls, AComboBoxExIsOnePixelHigherThanACombo) {
   sim::ScopedDesktop desktop(WineDesktop(144));
-  RegisterWindowClass(u"ComboBoxEx32", &DefWindowProcW);
   Dialog d;
   d.items = {Ctl(kCombo, 7, 22, 100, 60, 60, std::u16string(u"ComboBoxEx32"))};
   const HWND dlg = Make(d);
   ASSERT_NE(dlg, nullptr) << desktop->lastDialogError();
   const RECT r = WindowRect(GetDlgItem(dlg, 60));
   EXPECT_EQ(r.bottom - r.top, 28);
+}
+
+// Made, the controls go on fitting themselves as the real ones do: a
+// drop-down combo box to its font on each new font or size; a list box to
+// whole rows of its font's height on each new size (an owner-drawn one
+// keeps the System font's rows it was made with).
+TEST(DialogControls, CombosAndListBoxesRefitToEachNewFontAndSize) {
+  sim::ScopedDesktop desktop(WineDesktop(96));
+  constexpr DWORD kOwnerDrawn = 0x10;  // LBS_OWNERDRAWFIXED
+  Dialog d;
+  d.cx = 300;
+  d.cy = 200;
+  d.items = {Ctl(kCombo, 7, 7, 100, 60, 1, WORD{0x85}),
+             Ctl(kCombo, 7, 27, 100, 60, 2, std::u16string(u"ComboBoxEx32")),
+             Ctl(kListBox, 120, 7, 80, 50, 3, WORD{0x83}),
+             Ctl(kListBox | kOwnerDrawn, 120, 67, 80, 50, 4, WORD{0x83})};
+  const HWND dlg = Make(d);
+  ASSERT_NE(dlg, nullptr) << desktop->lastDialogError();
+  LOGFONTW lf{};
+  lf.lfHeight = -24;
+  const std::u16string face = u"Tahoma";
+  std::copy(face.begin(), face.end(), lf.lfFaceName);
+  const HFONT big = CreateFontIndirectW(&lf);
+  const HDC dc = GetDC(nullptr);
+  const HFONT old = SelectObject(dc, big);
+  TEXTMETRICW tm{};
+  ASSERT_TRUE(GetTextMetricsW(dc, &tm));
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  const int row = tm.tmHeight;
+  ASSERT_GT(row, 16);
+  auto height = [&](int id) {
+    const RECT r = WindowRect(GetDlgItem(dlg, id));
+    return r.bottom - r.top;
+  };
+  auto size = [&](int id, int h) {
+    SetWindowPos(GetDlgItem(dlg, id), nullptr, 0, 0, 100, h,
+                 SWP_NOMOVE | SWP_NOZORDER);
+  };
+  const int list = height(3), ownerDrawn = height(4);
+  for (int id = 1; id <= 4; ++id) {
+    SendMessageW(GetDlgItem(dlg, id), WM_SETFONT, reinterpret_cast<WPARAM>(big),
+                 0);
+  }
+  EXPECT_EQ(height(1), row + 8);
+  EXPECT_EQ(height(2), row + 9);
+  EXPECT_EQ(height(3), list);
+  EXPECT_EQ(height(4), ownerDrawn);
+  for (int id = 1; id <= 4; ++id) size(id, 4 + 5 * row + 3);
+  EXPECT_EQ(height(1), row + 8);
+  EXPECT_EQ(height(2), row + 9);
+  // Inside their 2-pixel border: 5 rows of the font, or whole rows of 16.
+  EXPECT_EQ(height(3), 4 + 5 * row);
+  EXPECT_EQ(height(4), 4 + (5 * row + 3) / 16 * 16);
+  // A list box no taller than one row is left as it is given.
+  size(3, 4 + row - 1);
+  EXPECT_EQ(height(3), 4 + row - 1);
+  DeleteObject(big);
 }
 
 TEST(DialogControls, BorderedEditsAndStaticsGetASunkenEdgeInstead) {

@@ -12,7 +12,9 @@ namespace {
 
 TEST(SimPainting, FontsFollowWmSetFont) {
   Env env;
-  const HWND wnd = env.top();
+  // A control that keeps its font (DefWindowProc keeps none).
+  const HWND wnd = env.d().createWindowEx(0, u"BUTTON", u"", WS_CHILD, 0, 0, 50,
+                                          20, env.top(), nullptr);
   LOGFONTW lf{};
   lf.lfHeight = -12;
   lf.lfWeight = FW_BOLD;

@@ -113,18 +113,23 @@ TEST(SimWindows, SystemClassesExistAndActLikeDefWindowProc) {
     ASSERT_NE(wnd, nullptr);
     EXPECT_TRUE(env.d().setWindowText(wnd, u"hello"));
     EXPECT_EQ(env.d().getWindowText(wnd), u"hello");
+    // A scroll bar draws no text and keeps no font.
+    const bool keeps = flx::Utf16ToUtf8(cls) != "SCROLLBAR";
     const auto font = reinterpret_cast<HFONT>(0x1236);
     env.d().sendMessage(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
     EXPECT_EQ(env.d().sendMessage(wnd, WM_GETFONT, 0, 0),
-              reinterpret_cast<LRESULT>(font));
+              keeps ? reinterpret_cast<LRESULT>(font) : 0);
   }
 }
 
 // Only a control that draws text keeps the font it is sent, as on Wine:
 // the component adopts the others with the System font on both desktops.
+// DefWindowProc keeps none, so neither does a program's own class that
+// leaves WM_SETFONT to it.
 TEST(SimWindows, ControlsWithoutTextKeepNoFont) {
   Env env;
   const HWND parent = env.top();
+  ASSERT_TRUE(env.d().registerClass(u"ProgramOwn", &DefWindowProcW));
   // Static control types (SS_TYPEMASK).
   constexpr DWORD kLeft = 0x0, kIcon = 0x3, kBlackRect = 0x4, kSimple = 0xB,
                   kOwnerDraw = 0xD, kBitmap = 0xE, kEtchedHorz = 0x10,
@@ -149,6 +154,11 @@ TEST(SimWindows, ControlsWithoutTextKeepNoFont) {
       {"up-down", u"msctls_updown32", 0, false},
       {"button", u"Button", 0, true},
       {"list view", u"SysListView32", 0, true},
+      {"scroll bar", u"ScrollBar", 0, false},
+      {"ComboBoxEx", u"ComboBoxEx32", 0, true},
+      {"tool bar", u"ToolbarWindow32", 0, true},
+      {"dialog", u"#32770", 0, true},
+      {"a program's own class", u"ProgramOwn", 0, false},
   };
   const auto font = reinterpret_cast<HFONT>(0x1236);
   for (const auto& c : cases) {
@@ -165,20 +175,30 @@ TEST(SimWindows, ControlsWithoutTextKeepNoFont) {
 TEST(SimWindows, ASystemClassIsNeverShadowed) {
   Env env;
   const HWND parent = env.top();
-  constexpr DWORD kEtchedFrame = 0x12;
+  // Still the system's control, which keeps what it is told where the
+  // stand-in's DefWindowProcW would keep nothing: a static's font, a track
+  // bar's position, a button's check.
   const auto font = reinterpret_cast<HFONT>(0x1236);
-  for (const char16_t* cls : {u"Static", u"msctls_trackbar32", u"BUTTON"}) {
-    SCOPED_TRACE(flx::Utf16ToUtf8(cls));
-    EXPECT_FALSE(env.d().registerClass(cls, &DefWindowProcW));
-    // Still the system's control: an etched frame and a track bar keep no
-    // font, where the stand-in's DefWindowProcW would.
-    const HWND wnd = env.d().createWindowEx(
-        0, cls, u"", WS_CHILD | kEtchedFrame, 0, 0, 50, 20, parent, nullptr);
+  const struct {
+    const char16_t* cls;
+    UINT set, get;
+    WPARAM wp;
+    LPARAM lp;
+    LRESULT kept;
+  } cases[] = {
+      {u"Static", WM_SETFONT, WM_GETFONT, reinterpret_cast<WPARAM>(font), 0,
+       reinterpret_cast<LRESULT>(font)},
+      {u"msctls_trackbar32", TBM_SETPOS, TBM_GETPOS, TRUE, 7, 7},
+      {u"BUTTON", BM_SETCHECK, BM_GETCHECK, 1, 0, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(flx::Utf16ToUtf8(c.cls));
+    EXPECT_FALSE(env.d().registerClass(c.cls, &DefWindowProcW));
+    const HWND wnd = env.d().createWindowEx(0, c.cls, u"", WS_CHILD, 0, 0, 50,
+                                            20, parent, nullptr);
     ASSERT_NE(wnd, nullptr);
-    env.d().sendMessage(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(font), 0);
-    const bool button = flx::Utf16ToUtf8(cls) == "BUTTON";
-    EXPECT_EQ(env.d().sendMessage(wnd, WM_GETFONT, 0, 0),
-              button ? reinterpret_cast<LRESULT>(font) : 0);
+    env.d().sendMessage(wnd, c.set, c.wp, c.lp);
+    EXPECT_EQ(env.d().sendMessage(wnd, c.get, 0, 0), c.kept);
   }
   EXPECT_TRUE(env.d().registerClass(u"ProgramOwn", &DefWindowProcW));
 }

@@ -16,7 +16,8 @@ depend on the system's frame metrics. A step whose client sizes differ (a
 maximized form, whose client area is the screen less those metrics) is
 listed but its controls are not compared, since they follow the client
 size. A drop-down combo box's height is set by the real system from its
-font, while the simulated desktop keeps the height it is given: that
+font, while the preview reports the height the form gave it (the form's
+own record, which the framework does not read back from the window): that
 difference is listed as a note, not a mismatch. The last line is "parity: N passed, M failed" (one per form).
 """
 import json

@@ -527,9 +527,7 @@ if [ -f "$logs/dialogs.files" ]; then
       > "$logs/dialog-parity.txt" 2>&1
     cat "$logs/dialog-parity.txt"
     # Attached and sized to 1.5x and 0.75x: the component's layout on both.
-    # 92 to 94 % of the controls agree; the rest are controls that refit
-    # to a new font and windows that keep none, which the simulated desktop
-    # does not model yet (docs/dialogs.md), so the check holds that share.
+    # Every control agrees (docs/dialogs.md).
     pairs=()
     for dpi in 96 144; do
       for f in 1.5x 0.75x; do
@@ -538,7 +536,7 @@ if [ -f "$logs/dialogs.files" ]; then
       done
     done
     python3 "$here/dialog_parity.py" --label "attached dialog parity" \
-      --min-share "${FLX_ATTACHED_DIALOG_SHARE:-0.91}" "${pairs[@]}" \
+      --min-share "${FLX_ATTACHED_DIALOG_SHARE:-1.0}" "${pairs[@]}" \
       > "$logs/attached-dialog-parity.txt" 2>&1
     cat "$logs/attached-dialog-parity.txt"
   fi

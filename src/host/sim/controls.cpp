@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "host/sim/desktop_impl.h"
+#include "host/sim/text_metrics.h"
 
 namespace flx::sim {
 
@@ -29,6 +30,10 @@ bool sameText(std::u16string_view a, std::u16string_view b) {
 }
 
 constexpr LRESULT kError = -1;  // CB_ERR, LB_ERR
+
+constexpr DWORD kCbsType = 0x3;  // CBS_SIMPLE, CBS_DROPDOWN, ...
+constexpr DWORD kLbsOwnerDrawFixed = 0x10;
+constexpr DWORD kLbsOwnerDrawVariable = 0x20;
 
 // Whether a static control of this style shows text: left, centred, right,
 // simple, left without wrapping, or drawn by its owner (SS_TYPEMASK).
@@ -61,9 +66,23 @@ LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   // up-down control ignore WM_SETFONT and answer WM_GETFONT with none.
   if (msg == WM_SETFONT || msg == WM_GETFONT) {
     const bool keepsNone = (is(u"STATIC") && !staticShowsText(w->style)) ||
-                           is(u"msctls_trackbar32") || is(u"msctls_updown32");
+                           is(u"msctls_trackbar32") || is(u"msctls_updown32") ||
+                           is(u"SCROLLBAR");
     if (keepsNone) return 0;
+    if (msg == WM_GETFONT) return reinterpret_cast<LRESULT>(w->font);
+    w->font = reinterpret_cast<HFONT>(wp);
+    // A list box takes its font's rows, unless its owner draws them; it
+    // keeps its height until it is next sized.
+    if (is(u"LISTBOX")) {
+      if (!(w->style & (kLbsOwnerDrawFixed | kLbsOwnerDrawVariable))) {
+        w->itemHeight = textHeightOf(w->font);
+      }
+    } else {
+      fitHeight(wnd);
+    }
+    return 0;
   }
+  if (msg == WM_CREATE || msg == WM_SIZE) fitHeight(wnd);
   // The classes share message numbers (WM_USER and up): each answers its
   // own.
   if (is(u"COMBOBOX") || is(u"LISTBOX")) {
@@ -217,6 +236,47 @@ LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == (progress ? PBM_GETPOS : UDM_GETPOS32)) return w->position;
   }
   return def(wnd, msg, wp, lp);
+}
+
+int Desktop::Impl::textHeightOf(HFONT font) const {
+  const std::size_t serial = handleSerial(font, kTagFont);
+  if (serial == 0 || serial >= fonts.size() || !fonts[serial]) {
+    return kSystemFontHeight;
+  }
+  const auto m =
+      TextMeasurer::Instance().Metrics(FontRequest::Of(*fonts[serial]));
+  return m ? static_cast<int>(m->tm.tmHeight) : kSystemFontHeight;
+}
+
+// What the controls make of the height they are given, as Wine's measured,
+// each time they are made, sized or given a font:
+// - a drop-down combo box is as high as its edit field, its font's height
+//   and 8 (a ComboBoxEx one more), whatever it is given;
+// - a list box of whole rows keeps whole rows of its row height inside a
+//   2-pixel border when it has one.
+void Desktop::Impl::fitHeight(HWND wnd) {
+  const Window* w = find(wnd);
+  if (w == nullptr) return;
+  const auto is = [&](std::u16string_view cls) {
+    return sameText(w->className, cls);
+  };
+  const int h = height(w->rect);
+  int fitted = h;
+  if ((is(u"COMBOBOX") || is(u"ComboBoxEx32")) &&
+      (w->style & kCbsType) != CBS_SIMPLE) {
+    fitted = textHeightOf(w->font) + (is(u"COMBOBOX") ? 8 : 9);
+  } else if (is(u"LISTBOX") &&
+             !(w->style & (LBS_NOINTEGRALHEIGHT | kLbsOwnerDrawVariable))) {
+    const int border =
+        (w->style & WS_BORDER) || (w->exStyle & WS_EX_CLIENTEDGE) ? 2 : 0;
+    const int client = h - 2 * border;
+    const int row = std::max(w->itemHeight, 1);
+    if (client > row) fitted = h - client % row;
+  }
+  if (fitted != h) {
+    position(wnd, nullptr, 0, 0, width(w->rect), fitted,
+             SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
 }
 
 }  // namespace flx::sim

@@ -74,6 +74,9 @@ inline int height(const RECT& r) {
 inline constexpr int kMinPos = -32768;
 inline constexpr int kMaxPos = 32767;
 inline constexpr int kMaxExtent = 32767;
+
+// The stock System font's tmHeight: a bitmap font that does not scale.
+inline constexpr int kSystemFontHeight = 16;
 inline int heldPos(long long v) {
   return static_cast<int>(std::clamp<long long>(v, kMinPos, kMaxPos));
 }
@@ -140,6 +143,8 @@ struct Desktop::Impl {
     LRESULT selection = -1;
     WPARAM check = 0;
     LRESULT position = 0;
+    // A list box's row height: the System font's when it is made.
+    int itemHeight = kSystemFontHeight;
     // A window the dialog manager made: its dialog procedure, its base
     // units, and the font it made for it (deleted with the window).
     bool dialog = false;
@@ -350,6 +355,11 @@ struct Desktop::Impl {
   // The part of a system control class's procedure that keeps its items,
   // selection, check state and position; the rest is def's.
   LRESULT control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
+  // A font's tmHeight; the System font's for none or one not of ours.
+  int textHeightOf(HFONT font) const;
+  // Holds a drop-down combo box or a list box of whole rows at the height
+  // it makes of the one it was given (controls.cpp).
+  void fitHeight(HWND wnd);
 
   // ---- Monitors, taskbar, metrics (screen.cpp)
   int smallCaptionHeight(const Dpi& dpi) const;

@@ -19,10 +19,6 @@ namespace flx::sim {
 
 namespace {
 
-// The stock System font's tmHeight: a bitmap font that does not scale.
-constexpr int kSystemFontHeight = 16;
-constexpr DWORD LBS_OWNERDRAWVARIABLE = 0x20;
-constexpr DWORD CBS_TYPE = 0x3;
 constexpr DWORD kSsTypeMask = 0x1F;
 constexpr DWORD kSsEtchedHorz = 0x10;
 constexpr DWORD UDS_ALIGNRIGHT = 0x04;
@@ -65,7 +61,6 @@ struct DialogLayout {
   LOGFONTW font{};
   int baseX = 0;
   int baseY = 0;
-  int textHeight = 0;  // tmHeight of the font the controls get
   DWORD style = 0;
   DWORD exStyle = 0;
   RECT window{};  // screen (top-level) or parent client coordinates
@@ -125,6 +120,14 @@ LRESULT Desktop::Impl::defDialog(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (find(wnd) == nullptr) return 0;
   }
   switch (msg) {
+    case WM_SETFONT:
+      // The dialog keeps the font it is given (DefWindowProc keeps none).
+      if (Window* kept = find(wnd)) kept->font = reinterpret_cast<HFONT>(wp);
+      return 0;
+    case WM_GETFONT: {
+      const Window* kept = find(wnd);
+      return kept != nullptr ? reinterpret_cast<LRESULT>(kept->font) : 0;
+    }
     case WM_CLOSE:
       // A dialog is not destroyed by closing: it is told to cancel.
       deliver(wnd, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(nullptr));
@@ -195,11 +198,9 @@ HWND Desktop::createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
       const HFONT probe = createFontIndirect(&l.font);
       const HDC dc = getDC(nullptr);
       const HFONT old = selectFont(dc, probe);
-      TEXTMETRICW tm{};
       LONG height = 0;
-      l.baseX = gdiGetCharDimensions(dc, &tm, &height);
+      l.baseX = gdiGetCharDimensions(dc, nullptr, &height);
       l.baseY = height;
-      l.textHeight = tm.tmHeight;
       selectFont(dc, old);
       releaseDC(nullptr, dc);
       deleteFont(probe);
@@ -208,7 +209,6 @@ HWND Desktop::createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
       // The system font's base units, which scale with the DPI.
       l.baseX = MulDiv(8, dpi.x, 96);
       l.baseY = MulDiv(16, dpi.y, 96);
-      if (!l.hasFont) l.textHeight = kSystemFontHeight;
     }
     if (l.style & DS_MODALFRAME) l.exStyle |= WS_EX_DLGMODALFRAME;
     if (l.style & DS_CONTROL) {
@@ -362,37 +362,14 @@ HWND Desktop::createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
     }
     const Impl::Window* c = d.find(ctl);
     if (c == nullptr) continue;
-    // What the controls make of their place, as Wine's measured:
-    // - a drop-down combo box is as high as its edit field, the font's
-    //   height and 8 (a ComboBoxEx one more);
-    // - a list box shows whole rows of the System font's height (it takes
-    //   them when it is made, before the dialog's font arrives), inside a
-    //   2-pixel border when it has one;
+    // What the controls make of their place, as Wine's measured (combo
+    // and list boxes fit themselves: controls.cpp):
     // - an up-down control is 16 pixels wide; one that takes the control
     //   before it as its buddy and aligns to it shrinks the buddy by its
     //   width and stands at the buddy's edge, over an edit's border;
     // - an etched horizontal line (a static control) is 2 pixels wider.
-    const int w = width(c->rect);
-    const int h = height(c->rect);
-    int fitted = h;
-    if (sameAscii(cls, u"ComboBox") && (style & CBS_TYPE) != CBS_SIMPLE) {
-      fitted = l.textHeight + 8;
-    } else if (sameAscii(cls, u"ComboBoxEx32") &&
-               (style & CBS_TYPE) != CBS_SIMPLE) {
-      fitted = l.textHeight + 9;
-    } else if (sameAscii(cls, u"ListBox") &&
-               !(style & (LBS_NOINTEGRALHEIGHT | LBS_OWNERDRAWVARIABLE))) {
-      const int border =
-          (c->style & WS_BORDER) || (c->exStyle & WS_EX_CLIENTEDGE) ? 2 : 0;
-      const int client = h - 2 * border;
-      if (client > kSystemFontHeight) fitted = h - client % kSystemFontHeight;
-    }
-    int wide = w;
     if (sameAscii(cls, u"Static") && (style & kSsTypeMask) == kSsEtchedHorz) {
-      wide = w + 2;
-    }
-    if (fitted != h || wide != w) {
-      d.position(ctl, nullptr, 0, 0, wide, fitted,
+      d.position(ctl, nullptr, 0, 0, width(c->rect) + 2, height(c->rect),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     if (sameAscii(cls, u"msctls_updown32")) {

@@ -55,6 +55,8 @@ LRESULT Desktop::Impl::callNext(HHOOK hook, int code, WPARAM wp, LPARAM lp) {
   return 0;
 }
 
+// DefWindowProc. It keeps no font: WM_SETFONT is lost on a window whose
+// class does not keep one, and WM_GETFONT answers none.
 LRESULT Desktop::Impl::def(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   Window* w = find(wnd);
   if (w == nullptr) return 0;
@@ -78,11 +80,6 @@ LRESULT Desktop::Impl::def(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     }
     case WM_GETTEXTLENGTH:
       return static_cast<LRESULT>(w->text.size());
-    case WM_SETFONT:
-      w->font = reinterpret_cast<HFONT>(wp);
-      return 0;
-    case WM_GETFONT:
-      return reinterpret_cast<LRESULT>(w->font);
     default:
       return 0;
   }

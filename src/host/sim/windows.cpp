@@ -41,6 +41,8 @@ bool isSystemClass(std::u16string_view name) {
       u"SysTreeView32",
       u"SysHeader32",
       u"SysDateTimePick32",
+      u"ComboBoxEx32",
+      u"ToolbarWindow32",
   };
   for (auto n : kNames) {
     if (sameClassName(n, name)) return true;
