@@ -242,6 +242,19 @@ class DialogScenario {
     // A popup with a static text of ID -1, kept in 16 bits (0xFFFF).
     std::ofstream(dir_ / "static.res", std::ios::binary)
         << ResWithOneDialog(0x80C80000, 0x82, 0xFFFF);
+    // A script whose width comes from a header in another folder and a
+    // define.
+    fs::create_directories(dir_ / "inc");
+    std::ofstream(dir_ / "inc" / "sizes.h") << "#ifdef WIDE\n"
+                                               "#define DLG_WIDTH 200\n"
+                                               "#else\n"
+                                               "#define DLG_WIDTH 100\n"
+                                               "#endif\n";
+    std::ofstream(dir_ / "sized.rc") << "#include \"sizes.h\"\n"
+                                        "1 DIALOGEX 0, 0, DLG_WIDTH, 50\n"
+                                        "STYLE 0x80C80000\n"
+                                        "FONT 8, \"MS Shell Dlg\"\n"
+                                        "{\n}\n";
   }
   ~DialogScenario() { fs::remove_all(dir_); }
 
@@ -320,6 +333,16 @@ INSTANTIATE_TEST_SUITE_P(
                      "drag bottomright -100 -100\n"
                      "expect form size=300x200\n",
                      0, "ok, 2 expects"},
+        // 200 x 50 dialog units at 6 x 13.
+        ScenarioCase{"AScriptWithIncludeFoldersAndDefines",
+                     "include $DIR/inc\ndefine WIDE=1\ndialog $DIR/sized.rc 1\n"
+                     "attach\nshow\nexpect form client=300x81\n",
+                     0, "ok, 1 expect"},
+        ScenarioCase{"NoSuchIncludeFolder", "include $DIR/none\n", 1,
+                     "none: no such folder"},
+        ScenarioCase{"ADefineWithoutAName", "define =1\n", 1,
+                     "dialog.scn:1: define: expected NAME or NAME=VALUE, got "
+                     "'=1'"},
         ScenarioCase{"NoSuchDialog", "dialog $RES 999\n", 1,
                      ": error: dialog 999: no such dialog; its dialogs: "
                      "SETTINGS (0409), 101 (0409)"},

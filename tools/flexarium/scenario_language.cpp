@@ -54,6 +54,8 @@ constexpr CommandInfo kCommands[] = {
     {"search", 1, 1, When::BeforeLoad, "search DIR"},
     {"ancestor", 1, 1, When::BeforeLoad, "ancestor CLASS=FILE"},
     {"header", 1, 1, When::BeforeLoad, "header FILE"},
+    {"include", 1, 1, When::BeforeLoad, "include DIR"},
+    {"define", 1, 1, When::BeforeLoad, "define NAME[=VALUE]"},
     {"load", 1, 1, When::Load, "load FILE"},
     {"dialog", 2, 3, When::Load, "dialog FILE ID|NAME [LANGUAGE]"},
     {"show", 0, 0, When::AfterLoad, "show", true},
@@ -378,6 +380,10 @@ std::string checkLine(const ScenarioLine& line) {
     if (!parseMonitor(a[0])) return expected(kMonitorForm, a[0]);
   } else if (cmd == "svg") {
     return pictureNameProblem(a[0]);
+  } else if (cmd == "define") {
+    if (a[0].empty() || a[0].front() == '=') {
+      return expected("NAME or NAME=VALUE", a[0]);
+    }
   } else if (cmd == "dialog") {
     if (a.size() > 2 && !parseLanguage(a[2])) {
       return expected("a language ID such as 0x0409 or 1033", a[2]);

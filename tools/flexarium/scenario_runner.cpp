@@ -159,6 +159,13 @@ class Runner {
       loadOptions_.ancestors[a[0].substr(0, eq)] = resolve(a[0].substr(eq + 1));
     } else if (cmd == "header") {
       headers_.push_back(resolve(a[0]));
+    } else if (cmd == "include") {
+      std::string dir = resolve(a[0]);
+      std::error_code ec;
+      if (!fs::is_directory(pathOf(dir), ec)) fail(dir + ": no such folder");
+      script_.includeDirs.push_back(dir);
+    } else if (cmd == "define") {
+      script_.defines.push_back(a[0]);
     } else if (cmd == "dialog") {
       formFile_ = resolve(a[0]);
       session_ = std::make_unique<Session>(settings_);
@@ -167,6 +174,7 @@ class Runner {
       request.dialog = a[1];
       if (a.size() > 2) request.language = parseLanguage(a[2]);
       request.headers = headers_;
+      request.script = script_;
       session_->loadDialog(request);
     } else if (cmd == "load") {
       formFile_ = resolve(a[0]);
@@ -692,6 +700,7 @@ class Runner {
   bool dpiSet_ = false;
   flx::FormLoadOptions loadOptions_;
   std::vector<std::string> headers_;
+  ScriptOptions script_;  // a resource script's -I and -D
   std::string formFile_;
   std::unique_ptr<Session> session_;
   std::string action_ = "start";
