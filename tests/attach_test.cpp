@@ -764,6 +764,25 @@ TEST_F(AttachDpi, MovedToAnotherDpiAsTheFormMovedThere) {
             DCDC_DISABLE_FONTUPDATE | DCDC_DISABLE_RELAYOUT);
 }
 
+// A template that did not make the window (this one is no dialog at all)
+// changes nothing: the window is scaled by the DPI ratio, as without one.
+TEST_F(AttachDpi, ATemplateOfAnotherWindowIsNotTaken) {
+  WindowTree tree(kLayout);
+  AttachOptions options;
+  // A DLGTEMPLATE of no items, no font, 100 x 50 dialog units.
+  std::vector<std::uint8_t> other(24, 0);
+  other[14] = 100;
+  other[16] = 50;
+  options.DialogTemplate = other;
+  auto attached = Attach(tree.top, options);
+  EquivalentForm eq(kLayout);
+  eq.showBeside(tree.top);
+  desktop->dragCaption(tree.top, 2100, 100);
+  desktop->dragCaption(eq.wnd(), 2100, 100);
+  ASSERT_EQ(GetDpiForWindow(tree.top), 144u);
+  expectSameLayout(tree, eq, "moved");
+}
+
 // ---- Bad input
 
 TEST_F(AttachTest, RefusalsSayWhatIsWrongAndTouchNothing) {
@@ -792,6 +811,10 @@ TEST_F(AttachTest, RefusalsSayWhatIsWrongAndTouchNothing) {
   AttachOptions font;
   font.MinFontSize = -1;
   refused(tree.top, font, "MinFontSize -1");
+  AttachOptions garbage;
+  const std::uint8_t truncated[] = {0x48, 0x00, 0xC8};
+  garbage.DialogTemplate = truncated;
+  refused(tree.top, garbage, "Attach option DialogTemplate: dialog template");
   FlexariumFinalization();
   refused(tree.top, none, "FlexariumInitialization has not been called");
   FlexariumInitialization();

@@ -465,30 +465,81 @@ INSTANTIATE_TEST_SUITE_P(
                       1}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// An attached dialog moved onto a monitor of another DPI stands as the same
-// dialog given the DPI ratio times its client size where it was opened: its
-// design is what the dialog manager made there.
-TEST(CliDialogScenarioDpi, MovedEqualsScaledByTheDpiRatio) {
-  if (kRes.empty()) GTEST_SKIP() << "no resource compiler at configure time";
-  DialogScenario scenario;
-  for (const char* dialog : {"SETTINGS", "101"}) {
-    const std::string start =
-        std::string(
-            "monitor 1920x1080@0,0:96\nmonitor 1920x1080@1920,0:144\n"
-            "dialog $RES ") +
-        dialog + "\nattach\nshow\n";
-    const Outcome moved = scenario.run(start + "move 2200 100\nprint json\n");
-    const Outcome scaled = scenario.run(start + "scale 1.5\nprint json\n");
-    ASSERT_EQ(moved.status, 0) << moved.err;
-    ASSERT_EQ(scaled.status, 0) << scaled.err;
-    const auto a = PrintedBounds(moved.out);
-    const auto b = PrintedBounds(scaled.out);
-    ASSERT_EQ(a.size(), 1u);
-    ASSERT_EQ(b.size(), 1u);
-    EXPECT_EQ(a[0], b[0]) << dialog;
-    EXPECT_NE(moved.out.find("\"dpi\": 144"), std::string::npos) << dialog;
+// Every printed step's form (client size, font) and controls (bounds,
+// font), as one comparable text per step.
+std::vector<std::string> PrintedLayouts(const std::string& out) {
+  std::vector<std::string> steps;
+  std::istringstream in(out);
+  for (;;) {
+    nlohmann::json step;
+    try {
+      in >> step;
+    } catch (const nlohmann::json::exception&) {
+      break;
+    }
+    const auto& f = step.at("form");
+    std::ostringstream text;
+    text << "client " << f.at("client_width") << "x" << f.at("client_height")
+         << " font " << f.at("font_height") << "\n";
+    for (const auto& c : step.at("controls")) {
+      text << c.at("name").get<std::string>() << " " << c.at("left") << ","
+           << c.at("top") << "," << c.at("width") << "," << c.at("height")
+           << " font " << c.value("font_height", 0) << "\n";
+    }
+    steps.push_back(text.str());
   }
+  return steps;
 }
+
+struct DpiMove {
+  const char* name;
+  const char* dialog;
+  int from, to;
+};
+void PrintTo(const DpiMove& c, std::ostream* os) { *os << c.name; }
+
+class CliDialogScenarioDpi : public ::testing::TestWithParam<DpiMove> {};
+
+// An attached dialog moved onto a monitor of another DPI stands as the
+// dialog opened there: the dialog manager's layout at that DPI (base units
+// of its font measured there, which do not scale with the DPI), its font
+// made there. Moved back, it stands as it first stood.
+TEST_P(CliDialogScenarioDpi, MovedEqualsOpenedThere) {
+  if (kRes.empty()) GTEST_SKIP() << "no resource compiler at configure time";
+  const DpiMove& c = GetParam();
+  DialogScenario scenario;
+  const std::string from = std::to_string(c.from), to = std::to_string(c.to);
+  const std::string dialog = std::string("dialog $RES ") + c.dialog + "\n";
+  const Outcome moved =
+      scenario.run("monitor 1920x1080@0,0:" + from +
+                   "\nmonitor 1920x1080@1920,0:" + to + "\n" + dialog +
+                   "attach\nshow\nprint json\nmove 2200 100\nprint json\n"
+                   "move 100 100\nprint json\n");
+  const Outcome opened = scenario.run("monitor 1920x1080@0,0:" + to + "\n" +
+                                      dialog + "attach\nshow\nprint json\n");
+  ASSERT_EQ(moved.status, 0) << moved.err;
+  ASSERT_EQ(opened.status, 0) << opened.err;
+  const auto steps = PrintedLayouts(moved.out);
+  const auto there = PrintedLayouts(opened.out);
+  ASSERT_EQ(steps.size(), 3u) << moved.out;
+  ASSERT_EQ(there.size(), 1u) << opened.out;
+  EXPECT_EQ(steps[1], there[0]);
+  EXPECT_EQ(steps[2], steps[0]);
+  EXPECT_NE(steps[1], steps[0]);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, CliDialogScenarioDpi,
+    ::testing::Values(
+        // 8-point MS Shell Dlg: base units 6 x 13 at 96 DPI, 9 x 19 at 144
+        // (not 9 x 19.5), with a drop-down list that fits itself to its
+        // font.
+        DpiMove{"StandardTemplate96To144", "SETTINGS", 96, 144},
+        DpiMove{"StandardTemplate144To96", "SETTINGS", 144, 96},
+        // 9-point Segoe UI, bold italic, with a list view and an icon.
+        DpiMove{"ExtendedTemplate96To120", "101", 96, 120},
+        DpiMove{"ExtendedTemplate192To144", "101", 192, 144}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- preview --dialog
 

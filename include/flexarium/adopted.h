@@ -7,6 +7,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -115,6 +116,31 @@ class TAdoptedControl : public TWinControl {
   bool FGone = false;
 };
 
+// How a window made from a dialog template stands when the dialog manager
+// makes it at a DPI. Its layout comes from dialog units and the base units
+// of its font measured at that DPI, so it is not its layout at another DPI
+// scaled: the component takes this one on a change of DPI, and a dialog
+// moved to a monitor stands as the dialog opened there.
+class TDpiLayout {
+ public:
+  virtual ~TDpiLayout() = default;
+  // The client size the window has at `dpi`.
+  virtual win::SIZE ClientSize(int dpi) const = 0;
+  // `control`'s bounds in its parent at `dpi`; false for a control the
+  // template did not make.
+  virtual bool Bounds(const TControl& control, int dpi,
+                      TRect& bounds) const = 0;
+  // The size in points of the font the dialog manager gives the window and
+  // its controls at any DPI; 0 for none (the System font).
+  virtual int FontPoints() const = 0;
+  // Whether `control` shows that font (was given it when made). The
+  // window's own is that font when FontPoints() is not 0.
+  virtual bool ShowsDialogFont(const TControl& control) const = 0;
+  // Whether `control` shows none (GDI's stock System font, a bitmap font
+  // the same at every DPI).
+  virtual bool ShowsSystemFont(const TControl& control) const = 0;
+};
+
 // A top-level window made by other code. Its window procedure is
 // subclassed by Subclass(), meant to be called once the component has put
 // its own in place, so that this one stands in front of it: it counts the
@@ -143,6 +169,13 @@ class TAdoptedForm : public TCustomForm {
   // Messages of the window in progress (nested ones counted).
   int MessageDepth() const { return FDepth; }
 
+  // The layout of a window made from a dialog template at any DPI; null
+  // for a window the component scales by the DPI ratio.
+  const TDpiLayout* DpiLayout() const { return FDpiLayout.get(); }
+  void SetDpiLayout(std::unique_ptr<TDpiLayout> layout) {
+    FDpiLayout = std::move(layout);
+  }
+
   // Told when a child of the window is made (WM_PARENTNOTIFY).
   std::function<void(win::HWND child)> OnChildCreated;
   // Told when the window receives WM_DESTROY.
@@ -170,6 +203,7 @@ class TAdoptedForm : public TCustomForm {
   // The procedure the adoption replaced, which messages go on to.
   win::WNDPROC FPrevious = nullptr;
   int FDepth = 0;
+  std::unique_ptr<TDpiLayout> FDpiLayout;
 };
 
 }  // namespace flx

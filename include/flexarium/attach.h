@@ -14,9 +14,11 @@
 // Call after FlexariumInitialization, on the thread that owns the window.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "flexarium/flexarium.h"
@@ -51,6 +53,12 @@ struct AttachOptions {
   bool KeepAspect = false;
   // Names of control IDs (a resource header's IDC_ names, say).
   std::map<std::string, int> ControlNames;
+  // The dialog template the window was made from (what
+  // CreateDialogIndirectParamW was given, or the RT_DIALOG resource as
+  // LockResource gives it), read during Attach only. With it, the dialog
+  // moved to a monitor of another DPI stands as the dialog made there;
+  // without it, as its layout scaled by the ratio of the two DPIs.
+  std::span<const std::uint8_t> DialogTemplate;
   // After every rescale pass, with the horizontal and vertical factors. It
   // may call Detach (the detach is done once the message that caused the
   // pass has returned).

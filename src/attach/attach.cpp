@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "attach/dialog_layout.h"
 #include "flexarium/adopted.h"
 #include "flexarium/winapi.h"
 
@@ -300,6 +301,17 @@ struct Attachment::State : std::enable_shared_from_this<State> {
     c.SetFormPos(options.FormPos);
 
     AdoptChildren(wnd, Form.get(), {});
+    if (!options.DialogTemplate.empty()) {
+      try {
+        Form->SetDpiLayout(attach_detail::MakeDialogLayout(
+            options.DialogTemplate, wnd, *Form));
+      } catch (const Exception& e) {
+        throw EInvalidOperation(std::string("Attach option DialogTemplate: ") +
+                                e.what());
+      }
+      // The caller's bytes are read: no reference to them is kept.
+      Options.DialogTemplate = {};
+    }
     SetDialogDpiChangeBehavior(wnd, DDC_DISABLE_ALL, DDC_DISABLE_ALL);
     UpdateExclusions();
     const LONG_PTR before = GetWindowLongPtrW(wnd, GWLP_WNDPROC);

@@ -5,9 +5,13 @@
 // start-up began with, exactly as start-up would at the new DPI, and lets
 // one rescale pass apply them. Nothing already scaled is scaled again, so
 // any number of moves that end on the first monitor ends in the first
-// layout.
+// layout. A window made from a dialog template (an attached dialog) takes
+// the dialog manager's layout at the new DPI instead of its own scaled:
+// its base units are not proportional to the DPI, and it stands as the
+// dialog opened there.
 #include <algorithm>
 
+#include "flexarium/adopted.h"
 #include "flexarium/winapi.h"
 #include "unit/unit_private.h"
 
@@ -28,6 +32,12 @@ class FlagScope {
  private:
   bool& flag_;
 };
+
+// The layout at any DPI of a window made from a dialog template.
+const TDpiLayout* dpiLayoutOf(const TComponent* owner) {
+  const auto* form = dynamic_cast<const TAdoptedForm*>(owner);
+  return form != nullptr ? form->DpiLayout() : nullptr;
+}
 
 }  // namespace
 
@@ -70,6 +80,16 @@ bool TFlexarium::Impl::PerMonitorAware() {
 // The kept client size scaled to the DPI.
 SIZE TFlexarium::Impl::KeptClientSize(int DpiX, int DpiY) const {
   const DpiState& s = *FDpi;
+  // A dialog's in proportion to its client size made at each DPI.
+  if (const TDpiLayout* layout = dpiLayoutOf(Owner());
+      layout != nullptr && s.ClientDpiW > 0 && s.ClientDpiH > 0) {
+    const SIZE to = layout->ClientSize(DpiX);
+    const SIZE from = layout->ClientSize(s.ClientDpiW);
+    if (from.cx > 0 && from.cy > 0) {
+      return SIZE{unit::ScaleHalfUp(s.ClientWidth, to.cx, from.cx),
+                  unit::ScaleHalfUp(s.ClientHeight, to.cy, from.cy)};
+    }
+  }
   return SIZE{
       s.ClientDpiW > 0 ? unit::ScaleHalfUp(s.ClientWidth, DpiX, s.ClientDpiW)
                        : s.ClientWidth,
@@ -200,6 +220,7 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
   // Columns added since the last pass are at that pass's factors and at the
   // DPI being left: their bases are taken there, before the DPI changes.
   SyncAllColumnBases();
+  const int FromDpiH = FRunDpiH;
   FRunDpiW = DpiX;
   FRunDpiH = DpiY;
   if (s.DesignDpiFromRun) {
@@ -208,19 +229,59 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
   }
   const double RatioX = unit::DpiRatio(FDesignDpiW, FRunDpiW);
   const double RatioY = unit::DpiRatio(FDesignDpiH, FRunDpiH);
-  const double ScaleX = s.KeepDesignedBounds ? 1.0 : RatioX;
-  const double ScaleY = s.KeepDesignedBounds ? 1.0 : RatioY;
+  double ScaleX = s.KeepDesignedBounds ? 1.0 : RatioX;
+  double ScaleY = s.KeepDesignedBounds ? 1.0 : RatioY;
+
+  // A dialog's reference client size is the one it is made with here, and
+  // what the template does not place scales with it; its fonts of other
+  // sizes than the dialog's scale with the DPI from where it was opened.
+  const TDpiLayout* layout = dpiLayoutOf(Owner());
+  double FontRatio = RatioX;
+  SIZE LayoutClient{};
+  if (layout != nullptr) {
+    LayoutClient = layout->ClientSize(DpiX);
+    const SIZE opened = layout->ClientSize(s.StartDpiW);
+    FOwnerWidth = LayoutClient.cx;
+    FOwnerHeight = LayoutClient.cy;
+    ScaleX = unit::DpiRatio(opened.cx, LayoutClient.cx);
+    ScaleY = unit::DpiRatio(opened.cy, LayoutClient.cy);
+    FontRatio = unit::DpiRatio(s.StartDpiH, DpiY);
+  }
+  const int DialogPoints = layout != nullptr ? layout->FontPoints() : 0;
 
   // A font as start-up makes it from its designed height at this DPI.
-  auto startupFont = [&](TFont& font, const TDesignFont& design) {
+  auto startupFont = [&](TFont& font, const TDesignFont& design, double ratio) {
     font.SetPixelsPerInch(DpiY);
     unit::SetDesignFont(font, design);
-    font.SetSize(unit::DpiScaled(font.Size(), RatioX));
+    font.SetSize(unit::DpiScaled(font.Size(), ratio));
   };
-  if (FOwnerFont) startupFont(*FOwnerFont, s.DesignFont);
+  // The dialog's font as the dialog manager makes it at this DPI.
+  auto dialogFont = [&](TFont& font) {
+    font.SetPixelsPerInch(DpiY);
+    font.SetSize(DialogPoints);
+  };
+  // The form's own font is the framework's, as it is made at this DPI.
+  if (FOwnerFont) {
+    startupFont(*FOwnerFont, s.DesignFont, layout != nullptr ? 1.0 : FontRatio);
+  }
 
   auto bounds = [&](PCtrlInfo R, TControl* C) {
-    if (R->BoundsDpiW > 0 && R->BoundsDpiH > 0) {
+    TRect made;
+    if (layout != nullptr && layout->Bounds(*C, DpiX, made)) {
+      R->Left = made.Left;
+      R->Top = made.Top;
+      R->Width = made.Width();
+      R->Height = made.Height();
+    } else if (layout != nullptr) {
+      const int atW = R->BoundsDpiW > 0 ? R->BoundsDpiW : s.StartDpiW;
+      const int atH = R->BoundsDpiH > 0 ? R->BoundsDpiH : s.StartDpiH;
+      const SIZE from = layout->ClientSize(atW);
+      const SIZE fromH = layout->ClientSize(atH);
+      R->Left = unit::ScaleHalfUp(R->DesignLeft, LayoutClient.cx, from.cx);
+      R->Top = unit::ScaleHalfUp(R->DesignTop, LayoutClient.cy, fromH.cy);
+      R->Width = unit::ScaleHalfUp(R->DesignWidth, LayoutClient.cx, from.cx);
+      R->Height = unit::ScaleHalfUp(R->DesignHeight, LayoutClient.cy, fromH.cy);
+    } else if (R->BoundsDpiW > 0 && R->BoundsDpiH > 0) {
       R->Left = unit::ScaleHalfUp(R->DesignLeft, DpiX, R->BoundsDpiW);
       R->Top = unit::ScaleHalfUp(R->DesignTop, DpiY, R->BoundsDpiH);
       R->Width = unit::ScaleHalfUp(R->DesignWidth, DpiX, R->BoundsDpiW);
@@ -261,13 +322,25 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
         if (!R->FontFromDesign) {
           // A base taken at run time is in points at factor 1.0, which
           // mean the same at any DPI.
-          const int size = R->Font->Size();
+          int size = R->Font->Size();
+          // A dialog's reference size is its size made at each DPI: the
+          // points follow the DPI from there.
+          if (layout != nullptr) {
+            size = unit::DpiScaled(size, unit::DpiRatio(FromDpiH, DpiY));
+          }
           R->Font->SetPixelsPerInch(DpiY);
           R->Font->SetSize(size);
         } else if (R->OrgParentFont) {
           followers.emplace_back(R, C);
         } else {
-          startupFont(*R->Font, R->DesignFont);
+          if (DialogPoints > 0 && layout->ShowsDialogFont(*C)) {
+            dialogFont(*R->Font);
+          } else {
+            // The System font, a bitmap font, is the same at every DPI.
+            const bool system =
+                layout != nullptr && layout->ShowsSystemFont(*C);
+            startupFont(*R->Font, R->DesignFont, system ? 1.0 : FontRatio);
+          }
           const bool alone = Excluded(C->Name()) ||
                              (frame != nullptr && Excluded(frame->Name()));
           if ((!FResizeFont || FontExcluded(C->Name())) && !alone) {

@@ -637,6 +637,7 @@ class Demo {
       }
     }
     context_.options = options;
+    context_.options.DialogTemplate = data;
     const flx::win::HWND dlg = flx::win::CreateDialogIndirectParamW(
         nullptr, data, nullptr, &demoDialogProc,
         reinterpret_cast<flx::win::LPARAM>(&context_));

@@ -571,13 +571,14 @@ class Runner {
             fail("expect: '" + k.key + "' is for the form, not for a control");
           }
           const std::string key = info.name;
-          if (key == "left") compareInt(k, c.Left());
-          if (key == "top") compareInt(k, c.Top());
-          if (key == "width") compareInt(k, c.Width());
-          if (key == "height") compareInt(k, c.Height());
-          if (key == "size") compareDims(k, c.Width(), c.Height());
+          const ShownBounds b = shownBounds(c);
+          if (key == "left") compareInt(k, b.left);
+          if (key == "top") compareInt(k, b.top);
+          if (key == "width") compareInt(k, b.width);
+          if (key == "height") compareInt(k, b.height);
+          if (key == "size") compareDims(k, b.width, b.height);
           if (key == "bounds") {
-            compareBounds(k, c.Left(), c.Top(), c.Width(), c.Height());
+            compareBounds(k, b.left, b.top, b.width, b.height);
           }
           if (key == "font") {
             compareFont(k, hasFont ? std::optional<int>(c.Font().Size())

@@ -136,6 +136,7 @@ void Session::loadDialog(const DialogRequest& request) {
                          desktop().lastDialogError());
   }
   controlNames_ = std::move(names);
+  dialogTemplate_ = std::move(bytes);
 }
 
 flx::TFlexarium& Session::attachDialog() {
@@ -150,6 +151,8 @@ flx::TFlexarium& Session::attachDialog() {
   for (const auto& [name, value] : controlNames_) {
     options.ControlNames.emplace(name, value);
   }
+  // As a program attaches with the template it made the dialog from.
+  options.DialogTemplate = dialogTemplate_;
   attachment_ = flx::Attach(dialogWnd_, options);
   flx::TFlexarium* c = attachment_->Component();
   // What setScale and the outer sizes measure from.

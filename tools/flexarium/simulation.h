@@ -154,7 +154,8 @@ class Session {
 
   // A dialog and the component on it.
   flx::win::HWND dialogWnd_ = nullptr;
-  std::string dialogLabel_;  // "FILE: dialog ID", for messages
+  std::vector<std::uint8_t> dialogTemplate_;  // what the dialog was made of
+  std::string dialogLabel_;                   // "FILE: dialog ID", for messages
   std::map<std::string, int> controlNames_;
   flx::AttachOptions dialogOptions_;
   std::unique_ptr<flx::Attachment> attachment_;

@@ -7,9 +7,11 @@
 #include <iterator>
 #include <set>
 
+#include "flexarium/adopted.h"
 #include "flexarium/column_sizes.h"
 #include "flexarium/flexarium.h"
 #include "flexarium/stdctrls.h"
+#include "flexarium/winapi.h"
 
 namespace flexarium_cli {
 
@@ -423,6 +425,22 @@ int fontPixels(const flx::TFont& font) {
   return flx::HeldInt(height < 0 ? -height : height * 4 / 5);
 }
 
+ShownBounds shownBounds(const flx::TControl& c) {
+  namespace win = flx::win;
+  if (const auto* a = dynamic_cast<const flx::TAdoptedControl*>(&c)) {
+    const win::HWND wnd = a->Window();
+    win::RECT r{};
+    if (wnd != nullptr && win::GetWindowRect(wnd, &r)) {
+      const win::HWND parent = win::GetParent(wnd);
+      win::POINT origin{0, 0};
+      if (parent != nullptr) win::ClientToScreen(parent, &origin);
+      return {r.left - origin.x, r.top - origin.y, r.right - r.left,
+              r.bottom - r.top};
+    }
+  }
+  return {c.Left(), c.Top(), c.Width(), c.Height()};
+}
+
 ControlLayout readControlLayout(flx::TControl& c, int depth) {
   ControlLayout l;
   l.name = c.Name();
@@ -430,10 +448,11 @@ ControlLayout readControlLayout(flx::TControl& c, int depth) {
   l.owner = c.Owner() != nullptr ? c.Owner()->Name() : "";
   l.parent = c.Parent() != nullptr ? c.Parent()->Name() : "";
   if (publishes(c, "Caption") || publishes(c, "Text")) l.text = c.GetText();
-  l.left = c.Left();
-  l.top = c.Top();
-  l.width = c.Width();
-  l.height = c.Height();
+  const ShownBounds shown = shownBounds(c);
+  l.left = shown.left;
+  l.top = shown.top;
+  l.width = shown.width;
+  l.height = shown.height;
   if (publishes(c, "Font")) {
     l.fontSize = c.Font().Size();
     l.fontHeight = c.Font().Height();

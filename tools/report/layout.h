@@ -212,6 +212,15 @@ int fontPixels(const flx::TFont& font);
 // say otherwise.
 ControlLayout readControlLayout(flx::TControl& control, int depth);
 
+// Where a control stands in its parent's client area: for a window made by
+// other code (an attached dialog's control) its window's rectangle, which
+// a control that fits itself to its font (a combo box) decides, as on real
+// windows; else the framework's bounds.
+struct ShownBounds {
+  int left = 0, top = 0, width = 0, height = 0;
+};
+ShownBounds shownBounds(const flx::TControl& control);
+
 // The form's controls in the order the reports list them, each with its
 // nesting depth: depth first by parent, then controls without a parent in
 // creation order (with their children).

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
+#include <span>
 #include <vector>
 
 #include "flexarium/attach.h"
@@ -28,6 +29,17 @@
 namespace {
 
 std::unique_ptr<flx::Attachment> g_attached;
+
+// The dialog's template as the program's resources hold it.
+std::span<const std::uint8_t> DialogResource(int id) {
+  const HMODULE module = GetModuleHandleW(nullptr);
+  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
+  HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (bytes == nullptr) return {};
+  return {static_cast<const std::uint8_t*>(bytes),
+          SizeofResource(module, found)};
+}
 
 void FillControls(HWND dlg) {
   HWND tabs = GetDlgItem(dlg, IDC_TABS);
@@ -65,6 +77,8 @@ INT_PTR CALLBACK DialogProc(HWND dlg, UINT msg, WPARAM wp, LPARAM) {
       options.FormMinHeight = 240;
       options.NoResizeCtl = "IDC_LOGO";
       options.ControlNames = {{"IDC_LOGO", IDC_LOGO}};
+      // Moved to a monitor of another DPI, the dialog stands as made there.
+      options.DialogTemplate = DialogResource(IDD_PUPILS);
       g_attached = flx::Attach(reinterpret_cast<flx::win::HWND>(dlg), options);
       return TRUE;
     }
