@@ -10,43 +10,6 @@
 
 namespace flexarium_cli {
 
-void SearchOptions::addTo(CLI::App& app) {
-  app.add_option("--search", searchDirs,
-                 "Folder where ancestor forms and frames are looked for, after "
-                 "the form file's own folder (the current folder for standard "
-                 "input) (repeatable)")
-      // CLI11's own check reads the name in the ANSI code page on Windows.
-      ->check(
-          [](const std::string& dir) -> std::string {
-            std::error_code ec;
-            if (std::filesystem::is_directory(pathOf(dir), ec)) return "";
-            return "Directory does not exist: " + dir;
-          },
-          "DIR");
-  app.add_option("--ancestor", ancestors,
-                 "CLASS=FILE: the form file of the ancestor of the form class "
-                 "CLASS, when no unit source beside the form names it "
-                 "(repeatable)");
-}
-
-flx::FormLoadOptions SearchOptions::loadOptions(bool designing) const {
-  flx::FormLoadOptions options;
-  options.searchDirs = searchDirs;
-  options.designing = designing;
-  for (const std::string& a : ancestors) {
-    auto eq = a.find('=');
-    if (eq == std::string::npos || eq == 0 || eq + 1 == a.size()) {
-      throw CLI::ValidationError("--ancestor",
-                                 "expected CLASS=FILE, got '" + a + "'");
-    }
-    options.ancestors[a.substr(0, eq)] = a.substr(eq + 1);
-  }
-  options.warn = [](const std::string& message) {
-    std::cerr << message << " (warning)\n";
-  };
-  return options;
-}
-
 void addCheckCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand(
       "check",
