@@ -10,6 +10,32 @@
 
 namespace flexarium_cli {
 
+namespace {
+
+// Reads one form file as check does and says how it went: every error the
+// parser gets past, then what stopped the reading (unless it is the first
+// of those). False when the file could not be read.
+bool checkFile(const std::string& file, flx::FormLoadOptions options) {
+  std::vector<std::string> said;
+  options.recovered = [&said](const flx::EParserError& e) {
+    std::cerr << e.what() << "\n";
+    said.push_back(e.what());
+  };
+  try {
+    auto root = loadForm(file, options);
+    std::cout << inputName(file) << ": ok, " << root->ClassName() << " with "
+              << root->ComponentCount() << " components\n";
+    return true;
+  } catch (const flx::Exception& e) {
+    if (std::find(said.begin(), said.end(), e.what()) == said.end()) {
+      std::cerr << e.what() << "\n";
+    }
+    return false;
+  }
+}
+
+}  // namespace
+
 void addCheckCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand(
       "check",
@@ -32,25 +58,9 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
       throw CLI::ValidationError("FILE",
                                  "standard input (-) can be read only once");
     }
-    flx::FormLoadOptions options = search->loadOptions(true);
+    const flx::FormLoadOptions options = search->loadOptions(true);
     for (const std::string& file : *files) {
-      // Every error the parser gets past, then what stopped the reading
-      // (unless it is the first of those).
-      std::vector<std::string> said;
-      options.recovered = [&said](const flx::EParserError& e) {
-        std::cerr << e.what() << "\n";
-        said.push_back(e.what());
-      };
-      try {
-        auto root = loadForm(file, options);
-        std::cout << inputName(file) << ": ok, " << root->ClassName()
-                  << " with " << root->ComponentCount() << " components\n";
-      } catch (const flx::Exception& e) {
-        if (std::find(said.begin(), said.end(), e.what()) == said.end()) {
-          std::cerr << e.what() << "\n";
-        }
-        exitCode = 1;
-      }
+      if (!checkFile(file, options)) exitCode = 1;
     }
   });
 }
