@@ -294,12 +294,34 @@ struct TFlexarium::Impl {
   void AcquireHook();
   void ReleaseHook();
 
+  // The published properties' values.
+  TResizeFormPos FFormPos = rpDefault;
+  int FFormWidth = 0;
+  int FFormHeight = 0;
+  int FFormMaxWidth = 0;
+  int FFormMaxHeight = 0;
+  int FFormMinWidth = 0;
+  int FFormMinHeight = 0;
+  bool FResizeFont = false;
+  std::string FNoResizeFntCtl;
+  std::string FNoResizeCtl;
+  TExitResizeEvent FOnExitResize;
+  bool FEnabled = false;
+  bool FValidTaskbar = false;
+  bool FResizeColumns = true;
+  int FMinFontSize = 0;
+  bool FKeepAspect = false;
+
+  // The owner form, the snapshot and the state between passes.
   std::string FOwnerFormName;  // set at start-up; nothing reads it
   int FOwnerWidth = 0;
   int FOwnerHeight = 0;
   win::HWND FOwnerHandle = nullptr;
   std::unique_ptr<TFont> FOwnerFont;
   std::unique_ptr<TList> FCtrls;
+  int FCtlCnt = 0;
+  std::unique_ptr<TList> FChildCtrls;
+  int FChildCtlCnt = 0;
   void* FSelfPointer = nullptr;
   std::unique_ptr<TStringList> FNoResizeFntCtls;
   std::unique_ptr<TStringList> FNoResizeCtls;
@@ -314,26 +336,7 @@ struct TFlexarium::Impl {
   int FRunDpiW = 0;
   int FRunDpiH = 0;
   bool FIsResized = false;
-  TResizeFormPos FFormPos = rpDefault;
-  int FFormWidth = 0;
-  int FFormHeight = 0;
-  int FFormMaxWidth = 0;
-  int FFormMaxHeight = 0;
-  int FFormMinWidth = 0;
-  int FFormMinHeight = 0;
-  bool FResizeFont = false;
-  std::string FNoResizeFntCtl;
-  std::string FNoResizeCtl;
-  int FCtlCnt = 0;
-  TExitResizeEvent FOnExitResize;
-  bool FEnabled = false;
-  bool FValidTaskbar = false;
-  bool FResizeColumns = true;
-  int FMinFontSize = 0;
-  bool FKeepAspect = false;
   win::WNDPROC lpPrevWndProc = nullptr;
-  std::unique_ptr<TList> FChildCtrls;
-  int FChildCtlCnt = 0;
   win::POINT FMaxSize{0, 0};
   // The client size when the user began to drag the frame ({0, 0} outside
   // a drag): the aspect lock's corner rule compares with it, so that a drag
