@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 
 #include "flexarium/formfile.h"
 #include "flexarium/sim_desktop.h"
@@ -43,19 +44,19 @@ const char* const kFrame = R"(object AddressFrame: TAddressFrame
 end
 )";
 
-const char* const kForm = R"(object OrderDialog: TOrderDialog
-  ClientHeight = 360
-  ClientWidth = 400
-  inline BillTo: TAddressFrame
-    Left = 8
-    Top = 40
-  end
-  inline ShipTo: TAddressFrame
-    Left = 8
-    Top = 180
-  end
-end
-)";
+// The order dialog, with the address frame inline twice.
+std::string OrderForm() {
+  std::string text =
+      "object OrderDialog: TOrderDialog\n  ClientHeight = 360\n"
+      "  ClientWidth = 400\n";
+  for (const auto& [name, top] :
+       {std::pair{"BillTo", 40}, std::pair{"ShipTo", 180}}) {
+    text += std::string("  inline ") + name +
+            ": TAddressFrame\n    Left = 8\n" +
+            "    Top = " + std::to_string(top) + "\n  end\n";
+  }
+  return text + "end\n";
+}
 
 void BM_FindFramesBesideLargeForms(benchmark::State& state) {
   const int others = static_cast<int>(state.range(0));
@@ -63,7 +64,7 @@ void BM_FindFramesBesideLargeForms(benchmark::State& state) {
   fs::remove_all(dir);
   fs::create_directories(dir);
   std::ofstream(dir / "address_frame.dfm") << kFrame;
-  std::ofstream(dir / "order_dialog.dfm") << kForm;
+  std::ofstream(dir / "order_dialog.dfm") << OrderForm();
   std::uintmax_t bytes = 0;
   for (int i = 0; i < others; ++i) {
     // Named to sort before the frame's file, which a search by parsing

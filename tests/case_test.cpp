@@ -73,5 +73,27 @@ TEST(UpperCase, AsciiAndBrokenBytesStayAsTheyWere) {
   EXPECT_EQ(AnsiUpperCase("jpn\u00e4"), "JPN\u00e4");
 }
 
+// Window class names: only ASCII letters fold, as Windows compares them.
+TEST(SameAsciiText, FoldsAsciiLettersOnly) {
+  struct Case {
+    const char16_t* a;
+    const char16_t* b;
+    bool same;
+  };
+  for (const Case& c : {
+           Case{u"SysListView32", u"SYSLISTVIEW32", true},
+           Case{u"#32770", u"#32770", true},
+           Case{u"", u"", true},
+           Case{u"Edit", u"Edit ", false},
+           Case{u"Edit", u"Edir", false},
+           Case{u"\u00e9dit", u"\u00c9DIT", false},
+           Case{u"[", u"{", false},
+       }) {
+    SCOPED_TRACE(Utf16ToUtf8(c.a) + " ~ " + Utf16ToUtf8(c.b));
+    EXPECT_EQ(SameAsciiText(c.a, c.b), c.same);
+    EXPECT_EQ(SameAsciiText(c.b, c.a), c.same);
+  }
+}
+
 }  // namespace
 }  // namespace flx

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "flexarium/adopted.h"
 #include "flexarium/sim_desktop.h"
 #include "flexarium/stdctrls.h"
 #include "flexarium/winapi.h"
@@ -254,6 +255,45 @@ TEST_F(Framework, FormWindowIsMadeOnFirstUseAndItsClientFollowsIt) {
   win::RECT fr{};
   win::GetWindowRect(wnd, &fr);
   EXPECT_EQ(r.right - r.left, 90);
+}
+
+win::LRESULT FLX_CALLBACK PlainWindowProc(win::HWND wnd, win::UINT msg,
+                                          win::WPARAM wp, win::LPARAM lp) {
+  return win::DefWindowProcW(wnd, msg, wp, lp);
+}
+
+// WM_SIZE with SIZE_MAXHIDE or SIZE_MAXSHOW tells of another window being
+// maximised or restored: a form's own state stays, for a form and for a
+// window made by other code alike.
+TEST_F(Framework, WindowStateFollowsOnlyTheFormsOwnSizeChanges) {
+  using namespace win;
+  TForm form(nullptr);
+  RegisterWindowClass(u"FrameworkTestPlain", &PlainWindowProc);
+  const HWND plain =
+      CreateWindowExW(0, u"FrameworkTestPlain", u"Plain", WS_OVERLAPPEDWINDOW,
+                      0, 0, 400, 300, nullptr, nullptr);
+  ASSERT_NE(plain, nullptr);
+  TAdoptedForm adopted(nullptr);
+  adopted.Adopt(plain);
+  adopted.Subclass();
+  for (TCustomForm* f : {static_cast<TCustomForm*>(&form),
+                         static_cast<TCustomForm*>(&adopted)}) {
+    SCOPED_TRACE(f->ClassName());
+    const HWND wnd = f->Handle();
+    ShowWindow(wnd, SW_MAXIMIZE);
+    EXPECT_EQ(f->WindowState(), TWindowState::wsMaximized);
+    SendMessageW(wnd, WM_SIZE, SIZE_MAXHIDE, 0);
+    SendMessageW(wnd, WM_SIZE, SIZE_MAXSHOW, 0);
+    EXPECT_EQ(f->WindowState(), TWindowState::wsMaximized);
+    ShowWindow(wnd, SW_RESTORE);
+    EXPECT_EQ(f->WindowState(), TWindowState::wsNormal);
+    ShowWindow(wnd, SW_MINIMIZE);
+    EXPECT_EQ(f->WindowState(), TWindowState::wsMinimized);
+    SendMessageW(wnd, WM_SIZE, SIZE_MAXSHOW, 0);
+    EXPECT_EQ(f->WindowState(), TWindowState::wsMinimized);
+  }
+  adopted.Release();
+  DestroyWindow(plain);
 }
 
 TEST_F(Framework, FormConstraintsLimitTheWindowsTrackingSize) {

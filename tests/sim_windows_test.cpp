@@ -203,6 +203,42 @@ TEST(SimWindows, ASystemClassIsNeverShadowed) {
   EXPECT_TRUE(env.d().registerClass(u"ProgramOwn", &DefWindowProcW));
 }
 
+// The one table of system classes: found in any letter case, named with
+// the registered spelling, and only the simulated ones made by this desktop
+// (another stays unknown until a program registers it).
+TEST(SimWindows, SystemClassesAreFoundInAnyCaseAndOnlySimulatedOnesAreMade) {
+  Env env;
+  const HWND parent = env.top();
+  struct Case {
+    const char16_t* asked;
+    const char16_t* registered;  // nullptr: no system class
+    bool ownChildren;
+    bool simulated;
+  };
+  for (const Case& c : {
+           Case{u"BUTTON", u"Button", false, true},
+           Case{u"combobox", u"ComboBox", true, true},
+           Case{u"SYSHEADER32", u"SysHeader32", true, true},
+           Case{u"#32770", u"#32770", false, true},
+           Case{u"sysmonthcal32", u"SysMonthCal32", true, false},
+           Case{u"RICHEDIT50W", u"RICHEDIT50W", true, false},
+           Case{u"Buttons", nullptr, false, false},
+           Case{u"Édit", nullptr, false, false},
+       }) {
+    SCOPED_TRACE(flx::Utf16ToUtf8(c.asked));
+    const SystemClass* found = FindSystemClass(c.asked);
+    ASSERT_EQ(found != nullptr, c.registered != nullptr);
+    if (found != nullptr) {
+      EXPECT_EQ(found->name, std::u16string_view(c.registered));
+      EXPECT_EQ(found->ownChildren, c.ownChildren);
+      EXPECT_EQ(found->simulated, c.simulated);
+    }
+    const HWND wnd = env.d().createWindowEx(0, c.asked, u"", WS_CHILD, 0, 0, 50,
+                                            20, parent, nullptr);
+    EXPECT_EQ(wnd != nullptr, c.simulated);
+  }
+}
+
 TEST(SimWindows, ReRegisteringAClassReplacesItsProcedure) {
   Env env;
   static int hits = 0;

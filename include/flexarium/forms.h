@@ -87,8 +87,9 @@ class TCustomForm : public TScrollingWinControl {
   void DefineProperties(TFiler& filer) override;
   // The bounds (and, minimised, the normal ones) as the window has them.
   void UpdateBoundsFromWindow();
-  // What the form takes from its window's WM_MOVE, WM_WINDOWPOSCHANGED and
-  // WM_DPICHANGED; false for any other message.
+  // What the form takes from its window's WM_SIZE (the window state and
+  // the bounds), WM_MOVE, WM_WINDOWPOSCHANGED and WM_DPICHANGED; false for
+  // any other message.
   bool FollowWindow(win::UINT msg, win::WPARAM wParam);
 
   TWindowState FWindowState = TWindowState::wsNormal;

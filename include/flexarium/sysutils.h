@@ -98,6 +98,9 @@ std::string LowerCase(std::string_view s);
 // Comparison without regard to letter case (as UpperCase folds it): the
 // one the framework uses for names.
 bool SameText(std::string_view a, std::string_view b);
+// UTF-16 texts compared without regard to the case of ASCII letters, as
+// Windows compares window class names.
+bool SameAsciiText(std::u16string_view a, std::u16string_view b);
 // Removes leading and trailing characters <= ' '.
 std::string Trim(std::string_view s);
 // Letters, digits and '_' not starting with a digit (UTF-8 letters allowed).

@@ -276,7 +276,13 @@ inline constexpr int SW_SHOWMAXIMIZED = 3;
 inline constexpr int SW_SHOWNOACTIVATE = 4;
 inline constexpr int SW_SHOW = 5;
 inline constexpr int SW_MINIMIZE = 6;
+inline constexpr int SW_SHOWMINNOACTIVE = 7;
+inline constexpr int SW_SHOWNA = 8;
 inline constexpr int SW_RESTORE = 9;
+inline constexpr int SW_SHOWDEFAULT = 10;
+inline constexpr int SW_FORCEMINIMIZE = 11;
+// WINDOWPLACEMENT flags.
+inline constexpr UINT WPF_RESTORETOMAXIMIZED = 0x0002;
 
 // SetWindowPos flags.
 inline constexpr UINT SWP_NOSIZE = 0x0001;

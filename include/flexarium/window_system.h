@@ -211,6 +211,21 @@ bool hasWindowSystem();
 // Installs `system` (not owned; nullptr uninstalls) and returns the previous.
 WindowSystem* setCurrentWindowSystem(WindowSystem* system);
 
+// A window class of user32 or the common controls, as it is registered.
+struct SystemClass {
+  std::u16string_view name;  // the registered spelling, as GetClassName has it
+  // Its windows make and place children of their own (the edit of a combo
+  // box, the header of a list view): those children are the control's
+  // business.
+  bool ownChildren;
+  // The simulated desktop makes windows of it; it knows no other system
+  // class.
+  bool simulated;
+};
+// The system class of this name in any letter case, as templates and
+// programs may spell it; nullptr for any other class.
+const SystemClass* FindSystemClass(std::u16string_view name);
+
 // Owns a desktop D (a WindowSystem), installs it as the current window
 // system for its lifetime and puts the previous one back afterwards, unless
 // another system was installed after it (that one stays).

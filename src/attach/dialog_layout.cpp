@@ -244,7 +244,7 @@ std::unique_ptr<TDpiLayout> MakeDialogLayout(
     // aligns to it.
     const bool upDown =
         !item.windowClass.isOrdinal &&
-        SameText(Utf16ToUtf8(item.windowClass.name), "msctls_updown32");
+        SameAsciiText(item.windowClass.name, u"msctls_updown32");
     if (upDown) layout->SetFixedWidth(*it->second);
     if (upDown && previous != nullptr && (item.style & kUdsAutoBuddy) &&
         (item.style & (kUdsAlignRight | kUdsAlignLeft))) {

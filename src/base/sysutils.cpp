@@ -163,6 +163,16 @@ std::string UpperCase(std::string_view s) { return foldCase(s, &fullUpper); }
 
 std::string LowerCase(std::string_view s) { return foldCase(s, &fullLower); }
 
+bool SameAsciiText(std::u16string_view a, std::u16string_view b) {
+  auto upper = [](char16_t c) {
+    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
+  };
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
+           return upper(x) == upper(y);
+         });
+}
+
 bool SameText(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   // Folding keeps the length, so ASCII can be compared in place up to the

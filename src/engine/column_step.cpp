@@ -9,22 +9,6 @@ namespace flx {
 
 namespace {
 
-// One axis of a control's bases: widths with the horizontal factor and DPI,
-// heights with the vertical ones.
-struct Axis {
-  std::vector<int>& bases;
-  std::vector<int>& from;
-  std::vector<int>& dpis;
-  std::vector<int>& last;
-};
-
-Axis columnsOf(TCtrlInfo& R) {
-  return {R.ColWidths, R.DesignColWidths, R.ColDpis, R.OldColWidths};
-}
-Axis rowsOf(TCtrlInfo& R) {
-  return {R.RowHeights, R.DesignRowHeights, R.RowDpis, R.OldRowHeights};
-}
-
 // An automatic (negative) width stands for no pixel size and stays as it is;
 // a hidden (zero) one stays hidden.
 int toBase(int v, double factor) {
@@ -40,53 +24,53 @@ std::vector<int> scaledBy(const std::vector<int>& sizes, double factor) {
 
 // Every entry anew from the sizes the control has at `factor`, a base at
 // the run-time DPI `dpi`.
-void take(const Axis& a, const std::vector<int>& sizes, double factor,
+void take(TAxisBases& a, const std::vector<int>& sizes, double factor,
           int dpi) {
-  a.bases.clear();
-  for (int v : sizes) a.bases.push_back(toBase(v, factor));
-  a.from = a.bases;
-  a.dpis.assign(sizes.size(), dpi);
-  a.last = sizes;
+  a.Bases.clear();
+  for (int v : sizes) a.Bases.push_back(toBase(v, factor));
+  a.Design = a.Bases;
+  a.Dpis.assign(sizes.size(), dpi);
+  a.Old = sizes;
 }
 
 // Entries added or removed: an entry that still has the size the last pass
 // gave it keeps its base (and what a change of DPI derives it from), so
 // that it does not drift by the rounding of that size; any other is a new
 // base taken at `factor`, as `take` takes it.
-void rebase(const Axis& a, const std::vector<int>& sizes, double factor,
+void rebase(TAxisBases& a, const std::vector<int>& sizes, double factor,
             int dpi) {
-  std::vector<int> bases, from, dpis;
+  std::vector<int> bases, design, dpis;
   for (std::size_t i = 0; i < sizes.size(); ++i) {
-    if (i < a.last.size() && i < a.bases.size() && i < a.from.size() &&
-        i < a.dpis.size() && sizes[i] == a.last[i]) {
-      bases.push_back(a.bases[i]);
-      from.push_back(a.from[i]);
-      dpis.push_back(a.dpis[i]);
+    if (i < a.Old.size() && i < a.Bases.size() && i < a.Design.size() &&
+        i < a.Dpis.size() && sizes[i] == a.Old[i]) {
+      bases.push_back(a.Bases[i]);
+      design.push_back(a.Design[i]);
+      dpis.push_back(a.Dpis[i]);
     } else {
       bases.push_back(toBase(sizes[i], factor));
-      from.push_back(bases.back());
+      design.push_back(bases.back());
       dpis.push_back(dpi);
     }
   }
-  a.bases = std::move(bases);
-  a.from = std::move(from);
-  a.dpis = std::move(dpis);
-  a.last = sizes;
+  a.Bases = std::move(bases);
+  a.Design = std::move(design);
+  a.Dpis = std::move(dpis);
+  a.Old = sizes;
 }
 
 // The bases at the DPI `dpi`: an entry as designed (0) the way start-up
 // scales it, one taken at run time from the DPI it was taken at.
-void derive(const Axis& a, int dpi, double scale) {
-  a.bases.clear();
-  for (std::size_t i = 0; i < a.from.size(); ++i) {
-    const int v = a.from[i];
-    const int at = i < a.dpis.size() ? a.dpis[i] : 0;
+void derive(TAxisBases& a, int dpi, double scale) {
+  a.Bases.clear();
+  for (std::size_t i = 0; i < a.Design.size(); ++i) {
+    const int v = a.Design[i];
+    const int at = i < a.Dpis.size() ? a.Dpis[i] : 0;
     if (v <= 0) {
-      a.bases.push_back(v);
+      a.Bases.push_back(v);
     } else if (at > 0) {
-      a.bases.push_back(unit::ScaleHalfUp(v, dpi, at));
+      a.Bases.push_back(unit::ScaleHalfUp(v, dpi, at));
     } else {
-      a.bases.push_back(unit::DpiScaled(v, scale));
+      a.Bases.push_back(unit::DpiScaled(v, scale));
     }
   }
 }
@@ -96,24 +80,24 @@ void derive(const Axis& a, int dpi, double scale) {
 void TFlexarium::Impl::TakeColumnBases(TControl* Ctl, PCtrlInfo Info, double fx,
                                        double fy) {
   if (!HasColumnSizes(*Ctl)) return;
-  take(columnsOf(*Info), ColumnSizes(*Ctl), fx, FRunDpiW);
-  take(rowsOf(*Info), RowSizes(*Ctl), fy, FRunDpiH);
+  take(Info->Cols, ColumnSizes(*Ctl), fx, FRunDpiW);
+  take(Info->Rows, RowSizes(*Ctl), fy, FRunDpiH);
 }
 
 void TFlexarium::Impl::DesignColumnBases(TControl* Ctl, PCtrlInfo Info,
                                          double ScaleX, double ScaleY) {
   if (!HasColumnSizes(*Ctl)) return;
   TakeColumnBases(Ctl, Info, ScaleX, ScaleY);
-  Info->DesignColWidths = ColumnSizes(*Ctl);
-  Info->DesignRowHeights = RowSizes(*Ctl);
-  Info->ColDpis.assign(Info->DesignColWidths.size(), 0);
-  Info->RowDpis.assign(Info->DesignRowHeights.size(), 0);
+  Info->Cols.Design = ColumnSizes(*Ctl);
+  Info->Rows.Design = RowSizes(*Ctl);
+  Info->Cols.Dpis.assign(Info->Cols.Design.size(), 0);
+  Info->Rows.Dpis.assign(Info->Rows.Design.size(), 0);
 }
 
 void TFlexarium::Impl::DeriveColumnBases(PCtrlInfo Info, int DpiX, int DpiY,
                                          double ScaleX, double ScaleY) {
-  derive(columnsOf(*Info), DpiX, ScaleX);
-  derive(rowsOf(*Info), DpiY, ScaleY);
+  derive(Info->Cols, DpiX, ScaleX);
+  derive(Info->Rows, DpiY, ScaleY);
 }
 
 void TFlexarium::Impl::SyncColumnBases(TControl* Ctl, PCtrlInfo Info) {
@@ -123,10 +107,10 @@ void TFlexarium::Impl::SyncColumnBases(TControl* Ctl, PCtrlInfo Info) {
   // DPI the form has before any change.
   const std::vector<int> cols = ColumnSizes(*Ctl);
   const std::vector<int> rows = RowSizes(*Ctl);
-  if (cols.size() != Info->ColWidths.size() ||
-      rows.size() != Info->RowHeights.size()) {
-    rebase(columnsOf(*Info), cols, FPrevScaleX, FRunDpiW);
-    rebase(rowsOf(*Info), rows, FPrevScaleY, FRunDpiH);
+  if (cols.size() != Info->Cols.Bases.size() ||
+      rows.size() != Info->Rows.Bases.size()) {
+    rebase(Info->Cols, cols, FPrevScaleX, FRunDpiW);
+    rebase(Info->Rows, rows, FPrevScaleY, FRunDpiH);
   }
 }
 
@@ -145,10 +129,10 @@ void TFlexarium::Impl::ColumnStep(TControl* Ctl, PCtrlInfo Info, double sx,
                                   double sy) {
   if (!FResizeColumns || !HasColumnSizes(*Ctl)) return;
   SyncColumnBases(Ctl, Info);
-  SetColumnSizes(*Ctl, scaledBy(Info->ColWidths, sx));
-  SetRowSizes(*Ctl, scaledBy(Info->RowHeights, sy));
-  Info->OldColWidths = ColumnSizes(*Ctl);
-  Info->OldRowHeights = RowSizes(*Ctl);
+  SetColumnSizes(*Ctl, scaledBy(Info->Cols.Bases, sx));
+  SetRowSizes(*Ctl, scaledBy(Info->Rows.Bases, sy));
+  Info->Cols.Old = ColumnSizes(*Ctl);
+  Info->Rows.Old = RowSizes(*Ctl);
 }
 
 }  // namespace flx

@@ -80,57 +80,15 @@ void forgetWindow(HWND wnd) {
   RemovePropW(wnd, kPassThroughProp);
 }
 
-// Window class names compare without regard to ASCII case.
-bool sameClass(std::u16string_view a, std::u16string_view b) {
-  auto upper = [](char16_t c) {
-    return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - u'a' + u'A') : c;
-  };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
-           return upper(x) == upper(y);
-         });
-}
-
 TAdoptedControl* adoptedControlOf(HWND wnd) {
   return static_cast<TAdoptedControl*>(GetPropW(wnd, kControlProp));
-}
-
-// Classes whose windows make and place children of their own (an edit in
-// a combo box, the header of a list view): those children are the
-// control's business.
-bool keepsOwnChildren(std::u16string_view cls) {
-  static constexpr std::u16string_view kClasses[] = {
-      u"COMBOBOX",
-      u"ComboBoxEx32",
-      u"SysListView32",
-      u"SysTreeView32",
-      u"SysDateTimePick32",
-      u"SysMonthCal32",
-      u"EDIT",
-      u"LISTBOX",
-      u"SCROLLBAR",
-      u"SysHeader32",
-      u"msctls_updown32",
-      u"msctls_trackbar32",
-      u"ToolbarWindow32",
-      u"ReBarWindow32",
-      u"msctls_statusbar32",
-      u"SysIPAddress32",
-      u"SysLink",
-      u"RichEdit20W",
-      u"RICHEDIT50W",
-      u"msctls_hotkey32",
-      u"SysAnimate32",
-      u"msctls_progress32",
-  };
-  return std::any_of(std::begin(kClasses), std::end(kClasses),
-                     [&](std::u16string_view c) { return sameClass(c, cls); });
 }
 
 }  // namespace
 
 bool AdoptsChildrenOf(std::u16string_view className) {
-  return !keepsOwnChildren(className);
+  const SystemClass* system = FindSystemClass(className);
+  return system == nullptr || !system->ownChildren;
 }
 
 // ---- TAdoptedFonts
@@ -303,8 +261,8 @@ void TAdoptedControl::Release() {
 }
 
 bool TAdoptedControl::HasColumns() const {
-  return sameClass(FClassName, u"SysListView32") ||
-         sameClass(FClassName, u"SysHeader32");
+  return SameAsciiText(FClassName, u"SysListView32") ||
+         SameAsciiText(FClassName, u"SysHeader32");
 }
 
 std::vector<int> TAdoptedControl::ColumnWidths() const {
@@ -313,7 +271,7 @@ std::vector<int> TAdoptedControl::ColumnWidths() const {
   // More columns than any list has: a window that answers every index
   // must not keep the loop going.
   constexpr int kMaxColumns = 4096;
-  if (sameClass(FClassName, u"SysHeader32")) {
+  if (SameAsciiText(FClassName, u"SysHeader32")) {
     const auto n = SendMessageW(FHandle, HDM_GETITEMCOUNT, 0, 0);
     for (LRESULT i = 0; i < n && i < kMaxColumns; ++i) {
       HDITEMW item{};
@@ -324,7 +282,7 @@ std::vector<int> TAdoptedControl::ColumnWidths() const {
       }
       widths.push_back(item.cxy);
     }
-  } else if (sameClass(FClassName, u"SysListView32")) {
+  } else if (SameAsciiText(FClassName, u"SysListView32")) {
     for (int i = 0; i < kMaxColumns; ++i) {
       LVCOLUMNW column{};
       column.mask = LVCF_WIDTH;
@@ -341,7 +299,7 @@ std::vector<int> TAdoptedControl::ColumnWidths() const {
 void TAdoptedControl::SetColumnWidths(const std::vector<int>& widths) {
   if (FHandle == nullptr) return;
   const std::vector<int> now = ColumnWidths();
-  const bool header = sameClass(FClassName, u"SysHeader32");
+  const bool header = SameAsciiText(FClassName, u"SysHeader32");
   for (std::size_t i = 0; i < widths.size() && i < now.size(); ++i) {
     if (widths[i] == now[i]) continue;
     if (header) {
@@ -485,11 +443,6 @@ void TAdoptedForm::Release() {
 void TAdoptedForm::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   switch (msg) {
     case WM_SIZE:
-      FWindowState = wParam == SIZE_MINIMIZED   ? TWindowState::wsMinimized
-                     : wParam == SIZE_MAXIMIZED ? TWindowState::wsMaximized
-                                                : TWindowState::wsNormal;
-      UpdateBoundsFromWindow();
-      break;
     case WM_MOVE:
     case WM_WINDOWPOSCHANGED:
     case WM_DPICHANGED:

@@ -308,6 +308,18 @@ TRect TCustomForm::DisplayRect() const {
 bool TCustomForm::FollowWindow(win::UINT msg, win::WPARAM wParam) {
   using namespace win;
   switch (msg) {
+    case WM_SIZE:
+      // SIZE_MAXSHOW and SIZE_MAXHIDE tell of another window: the state
+      // stays.
+      if (wParam == SIZE_MINIMIZED) {
+        FWindowState = TWindowState::wsMinimized;
+      } else if (wParam == SIZE_MAXIMIZED) {
+        FWindowState = TWindowState::wsMaximized;
+      } else if (wParam == SIZE_RESTORED) {
+        FWindowState = TWindowState::wsNormal;
+      }
+      UpdateBoundsFromWindow();
+      return true;
     case WM_MOVE:
     case WM_WINDOWPOSCHANGED:
       UpdateBoundsFromWindow();
@@ -330,23 +342,10 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
                                   win::LPARAM lParam) {
   using namespace win;
   switch (msg) {
-    case WM_SIZE: {
-      if (wParam == SIZE_MINIMIZED) {
-        FWindowState = TWindowState::wsMinimized;
-      } else if (wParam == SIZE_MAXIMIZED) {
-        FWindowState = TWindowState::wsMaximized;
-      } else if (wParam == SIZE_RESTORED) {
-        FWindowState = TWindowState::wsNormal;
-      }
-      UpdateBoundsFromWindow();
+    case WM_SIZE:
+      FollowWindow(msg, wParam);
       // The client area changed even when the outer size did not.
       Realign();
-      break;
-    }
-    case WM_MOVE:
-    case WM_WINDOWPOSCHANGED:
-    case WM_DPICHANGED:
-      FollowWindow(msg, wParam);
       break;
     case WM_GETMINMAXINFO: {
       LRESULT result = DefaultHandler(msg, wParam, lParam);
@@ -361,6 +360,8 @@ win::LRESULT TCustomForm::WndProc(win::UINT msg, win::WPARAM wParam,
       return result;
     }
     default:
+      // A move or a new DPI; FollowWindow passes over other messages.
+      FollowWindow(msg, wParam);
       break;
   }
   // The form's controls without a window are painted there.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "flexarium/sysutils.h"
 #include "flexarium/winapi.h"
 
 namespace flx::win {
@@ -10,7 +11,44 @@ namespace flx::win {
 namespace {
 // The process's one current window system.
 WindowSystem* gCurrent = nullptr;
+
+// name, ownChildren, simulated
+constexpr SystemClass kSystemClasses[] = {
+    {u"Button", false, true},
+    {u"Edit", true, true},
+    {u"Static", false, true},
+    {u"ListBox", true, true},
+    {u"ComboBox", true, true},
+    {u"ScrollBar", true, true},
+    {u"#32770", false, true},
+    {u"ComboBoxEx32", true, true},
+    {u"SysListView32", true, true},
+    {u"SysHeader32", true, true},
+    {u"SysTabControl32", false, true},
+    {u"SysTreeView32", true, true},
+    {u"SysDateTimePick32", true, true},
+    {u"SysMonthCal32", true, false},
+    {u"SysIPAddress32", true, false},
+    {u"SysLink", true, false},
+    {u"SysAnimate32", true, false},
+    {u"msctls_progress32", true, true},
+    {u"msctls_trackbar32", true, true},
+    {u"msctls_updown32", true, true},
+    {u"msctls_statusbar32", true, true},
+    {u"msctls_hotkey32", true, false},
+    {u"ToolbarWindow32", true, true},
+    {u"ReBarWindow32", true, false},
+    {u"RichEdit20W", true, false},
+    {u"RICHEDIT50W", true, false},
+};
 }  // namespace
+
+const SystemClass* FindSystemClass(std::u16string_view name) {
+  for (const SystemClass& c : kSystemClasses) {
+    if (SameAsciiText(c.name, name)) return &c;
+  }
+  return nullptr;
+}
 
 WindowSystem& currentWindowSystem() {
   if (gCurrent == nullptr) {

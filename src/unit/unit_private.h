@@ -34,6 +34,22 @@ struct TDesignFont {
   bool InPoints = false;
 };
 
+// The column widths or the row heights of a control, kept as its bounds
+// are kept.
+struct TAxisBases {
+  // At scale 1.0; a negative width is an automatic one, kept as is.
+  std::vector<int> Bases;
+  // What a change of the form's DPI derives the bases from, entry by entry
+  // as for the bounds: the size as designed (its Dpis entry 0), or a base
+  // taken at run time at the DPI its entry holds.
+  std::vector<int> Design;
+  std::vector<int> Dpis;
+  // The sizes the last pass gave (or those found when the bases were
+  // taken): an entry that still has it keeps its base when entries are
+  // added or removed.
+  std::vector<int> Old;
+};
+
 // One control's snapshot: its base geometry at scale 1.0, what it was last
 // given, and a private copy of its font whose size is the base font size.
 struct TCtrlInfo {
@@ -52,22 +68,10 @@ struct TCtrlInfo {
   bool OrgParentFont = false;
   std::string ParentName;  // owning frame's name, for frame children
   int ChildCtlCnt = 0;
-  // Column widths and row heights at scale 1.0, for a control that has
-  // them (TColumnSizes); a negative width is an automatic one, kept as is.
-  std::vector<int> ColWidths;
-  std::vector<int> RowHeights;
-  // What a change of the form's DPI derives those bases from, entry by
-  // entry as for the bounds: the size as designed (its ColDpis entry 0), or
-  // a base taken at run time at the DPI its entry holds.
-  std::vector<int> DesignColWidths;
-  std::vector<int> DesignRowHeights;
-  std::vector<int> ColDpis;
-  std::vector<int> RowDpis;
-  // The sizes the last pass gave (or those found when the bases were
-  // taken): an entry that still has it keeps its base when entries are
-  // added or removed.
-  std::vector<int> OldColWidths;
-  std::vector<int> OldRowHeights;
+  // Column widths (with the horizontal factor and DPI) and row heights
+  // (with the vertical ones), for a control that has them (TColumnSizes).
+  TAxisBases Cols;
+  TAxisBases Rows;
   // What a change of the form's DPI derives the base from, so that already
   // scaled values are never scaled again: the bounds as designed (for a
   // control recorded later: its base at BoundsDpiW x BoundsDpiH) and the
@@ -290,12 +294,34 @@ struct TFlexarium::Impl {
   void AcquireHook();
   void ReleaseHook();
 
+  // The published properties' values.
+  TResizeFormPos FFormPos = rpDefault;
+  int FFormWidth = 0;
+  int FFormHeight = 0;
+  int FFormMaxWidth = 0;
+  int FFormMaxHeight = 0;
+  int FFormMinWidth = 0;
+  int FFormMinHeight = 0;
+  bool FResizeFont = false;
+  std::string FNoResizeFntCtl;
+  std::string FNoResizeCtl;
+  TExitResizeEvent FOnExitResize;
+  bool FEnabled = false;
+  bool FValidTaskbar = false;
+  bool FResizeColumns = true;
+  int FMinFontSize = 0;
+  bool FKeepAspect = false;
+
+  // The owner form, the snapshot and the state between passes.
   std::string FOwnerFormName;  // set at start-up; nothing reads it
   int FOwnerWidth = 0;
   int FOwnerHeight = 0;
   win::HWND FOwnerHandle = nullptr;
   std::unique_ptr<TFont> FOwnerFont;
   std::unique_ptr<TList> FCtrls;
+  int FCtlCnt = 0;
+  std::unique_ptr<TList> FChildCtrls;
+  int FChildCtlCnt = 0;
   void* FSelfPointer = nullptr;
   std::unique_ptr<TStringList> FNoResizeFntCtls;
   std::unique_ptr<TStringList> FNoResizeCtls;
@@ -310,26 +336,7 @@ struct TFlexarium::Impl {
   int FRunDpiW = 0;
   int FRunDpiH = 0;
   bool FIsResized = false;
-  TResizeFormPos FFormPos = rpDefault;
-  int FFormWidth = 0;
-  int FFormHeight = 0;
-  int FFormMaxWidth = 0;
-  int FFormMaxHeight = 0;
-  int FFormMinWidth = 0;
-  int FFormMinHeight = 0;
-  bool FResizeFont = false;
-  std::string FNoResizeFntCtl;
-  std::string FNoResizeCtl;
-  int FCtlCnt = 0;
-  TExitResizeEvent FOnExitResize;
-  bool FEnabled = false;
-  bool FValidTaskbar = false;
-  bool FResizeColumns = true;
-  int FMinFontSize = 0;
-  bool FKeepAspect = false;
   win::WNDPROC lpPrevWndProc = nullptr;
-  std::unique_ptr<TList> FChildCtrls;
-  int FChildCtlCnt = 0;
   win::POINT FMaxSize{0, 0};
   // The client size when the user began to drag the frame ({0, 0} outside
   // a drag): the aspect lock's corner rule compares with it, so that a drag

@@ -516,8 +516,8 @@ std::string checkColumnsAndFloor(flx::TFlexarium& f, flx::TCustomForm& form,
     if (f.ResizeColumns() && flx::HasColumnSizes(c)) {
       const auto cols = flx::ColumnSizes(c);
       const auto rows = flx::RowSizes(c);
-      const auto wantCols = scaled(info.ColWidths, sx);
-      const auto wantRows = scaled(info.RowHeights, sy);
+      const auto wantCols = scaled(info.Cols.Bases, sx);
+      const auto wantRows = scaled(info.Rows.Bases, sy);
       if (cols != wantCols || rows != wantRows) {
         error = "after a rescale pass: " + pathOf(c, form) + " has columns " +
                 list(cols) + " and rows " + list(rows) + ", its bases times " +
@@ -559,20 +559,20 @@ class ColumnWatch {
         const bool added = w.left.size() != w.sizes.size();
         for (std::size_t i = 0;
              error.empty() && added && w.dpi == dpi && i < w.left.size() &&
-             i < w.sizes.size() && i < info.ColWidths.size();
+             i < w.sizes.size() && i < info.Cols.Bases.size();
              ++i) {
           if (w.left[i] > 0 && w.left[i] == w.sizes[i] &&
-              info.ColWidths[i] != w.bases[i]) {
+              info.Cols.Bases[i] != w.bases[i]) {
             error = pathOf(c, form) + ": column " + std::to_string(i) +
                     " kept the width " + std::to_string(w.sizes[i]) +
                     " the last pass gave it while columns were added or " +
                     "removed, yet its base went from " +
                     std::to_string(w.bases[i]) + " to " +
-                    std::to_string(info.ColWidths[i]);
+                    std::to_string(info.Cols.Bases[i]);
           }
         }
         w.sizes = now;
-        w.bases = info.ColWidths;
+        w.bases = info.Cols.Bases;
         w.dpi = dpi;
       }
       w.left = now;

@@ -10,42 +10,31 @@
 
 namespace flexarium_cli {
 
-void SearchOptions::addTo(CLI::App& app) {
-  app.add_option("--search", searchDirs,
-                 "Folder where ancestor forms and frames are looked for, after "
-                 "the form file's own folder (the current folder for standard "
-                 "input) (repeatable)")
-      // CLI11's own check reads the name in the ANSI code page on Windows.
-      ->check(
-          [](const std::string& dir) -> std::string {
-            std::error_code ec;
-            if (std::filesystem::is_directory(pathOf(dir), ec)) return "";
-            return "Directory does not exist: " + dir;
-          },
-          "DIR");
-  app.add_option("--ancestor", ancestors,
-                 "CLASS=FILE: the form file of the ancestor of the form class "
-                 "CLASS, when no unit source beside the form names it "
-                 "(repeatable)");
+namespace {
+
+// Reads one form file as check does and says how it went: every error the
+// parser gets past, then what stopped the reading (unless it is the first
+// of those). False when the file could not be read.
+bool checkFile(const std::string& file, flx::FormLoadOptions options) {
+  std::vector<std::string> said;
+  options.recovered = [&said](const flx::EParserError& e) {
+    std::cerr << e.what() << "\n";
+    said.push_back(e.what());
+  };
+  try {
+    auto root = loadForm(file, options);
+    std::cout << inputName(file) << ": ok, " << root->ClassName() << " with "
+              << root->ComponentCount() << " components\n";
+    return true;
+  } catch (const flx::Exception& e) {
+    if (std::find(said.begin(), said.end(), e.what()) == said.end()) {
+      std::cerr << e.what() << "\n";
+    }
+    return false;
+  }
 }
 
-flx::FormLoadOptions SearchOptions::loadOptions(bool designing) const {
-  flx::FormLoadOptions options;
-  options.searchDirs = searchDirs;
-  options.designing = designing;
-  for (const std::string& a : ancestors) {
-    auto eq = a.find('=');
-    if (eq == std::string::npos || eq == 0 || eq + 1 == a.size()) {
-      throw CLI::ValidationError("--ancestor",
-                                 "expected CLASS=FILE, got '" + a + "'");
-    }
-    options.ancestors[a.substr(0, eq)] = a.substr(eq + 1);
-  }
-  options.warn = [](const std::string& message) {
-    std::cerr << message << " (warning)\n";
-  };
-  return options;
-}
+}  // namespace
 
 void addCheckCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand(
@@ -69,25 +58,9 @@ void addCheckCommand(CLI::App& app, int& exitCode) {
       throw CLI::ValidationError("FILE",
                                  "standard input (-) can be read only once");
     }
-    flx::FormLoadOptions options = search->loadOptions(true);
+    const flx::FormLoadOptions options = search->loadOptions(true);
     for (const std::string& file : *files) {
-      // Every error the parser gets past, then what stopped the reading
-      // (unless it is the first of those).
-      std::vector<std::string> said;
-      options.recovered = [&said](const flx::EParserError& e) {
-        std::cerr << e.what() << "\n";
-        said.push_back(e.what());
-      };
-      try {
-        auto root = loadForm(file, options);
-        std::cout << inputName(file) << ": ok, " << root->ClassName()
-                  << " with " << root->ComponentCount() << " components\n";
-      } catch (const flx::Exception& e) {
-        if (std::find(said.begin(), said.end(), e.what()) == said.end()) {
-          std::cerr << e.what() << "\n";
-        }
-        exitCode = 1;
-      }
+      if (!checkFile(file, options)) exitCode = 1;
     }
   });
 }

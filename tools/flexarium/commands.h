@@ -6,12 +6,30 @@
 #include <string>
 #include <vector>
 
+#include "dialog_input.h"
 #include "flexarium/formfile.h"
 #include "options.h"
 
 namespace flexarium_cli {
 
-struct ScriptOptions;
+// An option whose value one of the parsers of options.h checks: a value it
+// refuses is refused with `form`, the form the value should have.
+template <typename Value, typename Parser>
+CLI::Option* addParsedOption(CLI::App& cmd, const std::string& name,
+                             Value& value, const std::string& description,
+                             Parser parse, const char* form,
+                             const std::string& typeName) {
+  auto check = [parse, form](std::string& text) -> std::string {
+    if (parse(text)) return {};
+    return std::string("expected ") + form + ", got '" + text + "'";
+  };
+  return cmd.add_option(name, value, description)
+      ->check(CLI::Validator(check, ""))
+      ->type_name(typeName);
+}
+// A repeatable step option (a size, a move): one value per occurrence, so
+// that the order of the steps is kept.
+CLI::Option* stepOption(CLI::Option* option);
 
 // Options that say where ancestor forms and frames are found.
 struct SearchOptions {
@@ -48,12 +66,23 @@ CLI::Option* addMonitorOption(CLI::App& cmd, std::vector<std::string>& monitors,
                               const std::string& instead);
 CLI::Option* addMoveOption(CLI::App& cmd, std::vector<std::string>& moves,
                            const std::string& then);
-// The options of dialogs in resource files, shared by dialogs, preview
-// and lint: how a script is compiled (-I,--include DIR and -D,--define
-// NAME[=VALUE], repeatable), and --lang N, checked by its parser.
+// How a resource script is compiled (-I,--include DIR and -D,--define
+// NAME[=VALUE], repeatable), shared by dialogs, preview and lint.
 void addScriptOptions(CLI::App& cmd, ScriptOptions& script);
-CLI::Option* addLanguageOption(CLI::App& cmd, std::string& language,
-                               const std::string& description);
+// The options that pick a dialog of a resource file and name its controls,
+// shared by preview and lint: --dialog ID|NAME, --lang N (checked by its
+// parser), the script options, and --header FILE (repeatable).
+struct DialogOptions {
+  std::string dialog;
+  std::string language;
+  ScriptOptions script;
+  std::vector<std::string> headers;
+
+  void addTo(CLI::App& cmd, const std::string& dialogHelp,
+             const std::string& languageHelp, const std::string& headerHelp);
+  // Whether any option but --dialog is given.
+  bool given() const;
+};
 // What is wrong with these --monitor values as a desktop ("" when
 // nothing); each value has passed its check.
 std::string monitorsProblem(const std::vector<std::string>& monitors);

@@ -47,43 +47,6 @@ bool is(const std::string& cls, const char* name) {
   return flx::SameText(cls, name);
 }
 
-// The system's classes as they are registered: a template may spell them
-// in any letter case (a resource compiler writes them in capitals), and
-// GetClassName gives the registered spelling.
-constexpr const char* kSystemClasses[] = {
-    "Button",
-    "Edit",
-    "Static",
-    "ListBox",
-    "ComboBox",
-    "ScrollBar",
-    "ComboBoxEx32",
-    "SysListView32",
-    "SysHeader32",
-    "SysTabControl32",
-    "SysTreeView32",
-    "SysDateTimePick32",
-    "SysMonthCal32",
-    "SysIPAddress32",
-    "SysLink",
-    "msctls_progress32",
-    "msctls_trackbar32",
-    "msctls_updown32",
-    "msctls_statusbar32",
-    "msctls_hotkey32",
-    "ToolbarWindow32",
-    "ReBarWindow32",
-    "RichEdit20W",
-    "RICHEDIT50W",
-};
-
-std::string registeredName(const std::string& cls) {
-  for (const char* name : kSystemClasses) {
-    if (is(cls, name)) return name;
-  }
-  return cls;
-}
-
 void readButton(win::HWND wnd, win::DWORD style, ControlLayout& l) {
   const win::DWORD type = style & kBsTypeMask;
   if (type == kBsGroupBox) {
@@ -108,8 +71,37 @@ void readButton(win::HWND wnd, win::DWORD style, ControlLayout& l) {
   }
 }
 
+// The static types that draw a filled rectangle, a frame or an etched
+// line, and what each draws: its fill, its outline or its bevel.
+struct StaticShape {
+  win::DWORD type;
+  Look look;
+  const char* fill;
+  const char* stroke;
+  const char* bevel;
+};
+constexpr StaticShape kStaticShapes[] = {
+    {kSsBlackRect, Look::Shape, "#696969", "", ""},
+    {kSsGrayRect, Look::Shape, "#a0a0a0", "", ""},
+    {kSsWhiteRect, Look::Shape, "#ffffff", "", ""},
+    {kSsBlackFrame, Look::Shape, "", "#696969", ""},
+    {kSsGrayFrame, Look::Shape, "", "#a0a0a0", ""},
+    {kSsWhiteFrame, Look::Shape, "", "#ffffff", ""},
+    {kSsEtchedHorz, Look::Bevel, "", "", "top"},
+    {kSsEtchedVert, Look::Bevel, "", "", "left"},
+    {kSsEtchedFrame, Look::Bevel, "", "", "frame"},
+};
+
 void readStatic(win::DWORD style, ControlLayout& l) {
   const win::DWORD type = style & kSsTypeMask;
+  for (const StaticShape& shape : kStaticShapes) {
+    if (shape.type != type) continue;
+    l.look = shape.look;
+    if (*shape.fill) l.fill = shape.fill;
+    if (*shape.stroke) l.stroke = shape.stroke;
+    if (*shape.bevel) l.bevel = shape.bevel;
+    return;
+  }
   switch (type) {
     case kSsIcon:
     case kSsBitmap:
@@ -121,30 +113,6 @@ void readStatic(win::DWORD style, ControlLayout& l) {
     case kSsOwnerDraw:
       l.look = Look::Blank;
       l.drawn = false;
-      return;
-    case kSsBlackRect:
-    case kSsGrayRect:
-    case kSsWhiteRect:
-      l.look = Look::Shape;
-      l.fill = type == kSsBlackRect  ? "#696969"
-               : type == kSsGrayRect ? "#a0a0a0"
-                                     : "#ffffff";
-      return;
-    case kSsBlackFrame:
-    case kSsGrayFrame:
-    case kSsWhiteFrame:
-      l.look = Look::Shape;
-      l.stroke = type == kSsBlackFrame  ? "#696969"
-                 : type == kSsGrayFrame ? "#a0a0a0"
-                                        : "#ffffff";
-      return;
-    case kSsEtchedHorz:
-    case kSsEtchedVert:
-    case kSsEtchedFrame:
-      l.look = Look::Bevel;
-      l.bevel = type == kSsEtchedHorz   ? "top"
-                : type == kSsEtchedVert ? "left"
-                                        : "frame";
       return;
     default:
       l.look = Look::Static;
@@ -187,7 +155,12 @@ void readDialogControl(win::HWND wnd, const std::u16string& windowClass,
       static_cast<win::DWORD>(win::GetWindowLongPtrW(wnd, win::GWL_STYLE));
   const auto exStyle =
       static_cast<win::DWORD>(win::GetWindowLongPtrW(wnd, win::GWL_EXSTYLE));
-  const std::string cls = registeredName(flx::Utf16ToUtf8(windowClass));
+  // A template may spell a system class in any letter case (a resource
+  // compiler writes them in capitals); GetClassName gives the registered
+  // spelling.
+  const win::SystemClass* system = win::FindSystemClass(windowClass);
+  const std::string cls =
+      flx::Utf16ToUtf8(system != nullptr ? system->name : windowClass);
   l.className = cls;
   l.controlId = static_cast<std::int32_t>(
       static_cast<std::uint32_t>(static_cast<unsigned long long>(

@@ -107,6 +107,14 @@ void Start(Session& session, const std::string& path,
 LintFileResult lintOne(const std::string& path, const DialogRequest* dialog,
                        const LintSettings& settings);
 
+// A file whose reading or showing failed: its error, and none of the
+// findings and pictures of the cases before it.
+void Failed(LintFileResult& result, const std::string& error) {
+  result.error = error;
+  result.findings.clear();
+  result.pictures.clear();
+}
+
 // Every dialog of a resource file (or the one named), checked as a form.
 LintFileResult lintDialogs(const std::string& path,
                            const LintSettings& settings) {
@@ -149,9 +157,7 @@ LintFileResult lintDialogs(const std::string& path,
       }
     }
   } catch (const flx::Exception& e) {
-    result.error = e.what();
-    result.findings.clear();
-    result.pictures.clear();
+    Failed(result, e.what());
   }
   return result;
 }
@@ -291,9 +297,7 @@ LintFileResult lintOne(const std::string& path, const DialogRequest* dialog,
     result.findings.clear();
     result.pictures.clear();
   } catch (const flx::Exception& e) {
-    result.error = e.what();
-    result.findings.clear();
-    result.pictures.clear();
+    Failed(result, e.what());
   }
   return result;
 }
@@ -724,10 +728,7 @@ void addLintCommand(CLI::App& app, int& exitCode) {
     std::vector<std::string> monitors;
     std::vector<std::string> moves;
     SearchOptions search;
-    std::string dialog;
-    std::string language;
-    ScriptOptions script;
-    std::vector<std::string> headers;
+    DialogOptions dialog;
   };
   auto args = std::make_shared<Args>();
   cmd->add_option("FILE", args->files,
@@ -776,17 +777,13 @@ void addLintCommand(CLI::App& app, int& exitCode) {
                   "Files checked in parallel (default: the number of cores)")
       ->check(CLI::Range(1, 256));
   args->search.addTo(*cmd);
-  cmd->add_option("--dialog", args->dialog,
-                  "Only this dialog of each resource file, by ID, resource "
-                  "name or a name its header defines (default: every dialog)")
-      ->type_name("ID|NAME");
-  addLanguageOption(*cmd, args->language,
-                    "The dialog's language when it has several");
-  addScriptOptions(*cmd, args->script);
-  cmd->add_option("--header", args->headers,
-                  "A C header whose #define lines name control and dialog "
-                  "IDs (repeatable)")
-      ->type_name("FILE");
+  args->dialog.addTo(
+      *cmd,
+      "Only this dialog of each resource file, by ID, resource name or a name "
+      "its header defines (default: every dialog)",
+      "The dialog's language when it has several",
+      "A C header whose #define lines name control and dialog IDs "
+      "(repeatable)");
 
   cmd->callback([args, dpi, &exitCode] {
     LintSettings settings;
@@ -818,16 +815,16 @@ void addLintCommand(CLI::App& app, int& exitCode) {
     settings.attach = args->attach;
     settings.pictures = !args->html.empty();
     settings.load = args->search.loadOptions(false);
-    settings.dialog = args->dialog;
-    if (!args->language.empty()) {
-      if (args->dialog.empty()) {
+    settings.dialog = args->dialog.dialog;
+    if (!args->dialog.language.empty()) {
+      if (args->dialog.dialog.empty()) {
         throw CLI::ValidationError(
             "--lang picks the language of the dialog --dialog names");
       }
-      settings.language = parseLanguage(args->language);
+      settings.language = parseLanguage(args->dialog.language);
     }
-    settings.script = args->script;
-    settings.headers = args->headers;
+    settings.script = args->dialog.script;
+    settings.headers = args->dialog.headers;
     std::set<std::string> baseline;
     if (!args->baseline.empty()) {
       try {

@@ -21,17 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A CLI11 check from one of the option parsers.
-template <typename Parser>
-CLI::Validator checkWith(Parser parse, const char* form) {
-  return CLI::Validator(
-      [parse, form](std::string& value) -> std::string {
-        if (parse(value)) return {};
-        return std::string("expected ") + form + ", got '" + value + "'";
-      },
-      "");
-}
-
 void writeFile(const std::string& path, const std::string& text) {
   std::error_code ec;
   fs::path parent = pathOf(path).parent_path();
@@ -43,130 +32,6 @@ void writeFile(const std::string& path, const std::string& text) {
 }
 
 }  // namespace
-
-void addScreenOptions(CLI::App& cmd, ScreenStrings& s) {
-  cmd.add_option("--screen", s.screen,
-                 "The primary monitor in pixels (default 1920x1080)")
-      ->check(checkWith(parseSize, kSizeForm))
-      ->type_name("WxH");
-  cmd.add_option("--dpi", s.dpi,
-                 "The screen's pixels per inch at run time "
-                 "(default 96)")
-      ->check(checkWith(parseDpi, kDpiForm))
-      ->type_name("N|NxM");
-  cmd.add_option(
-         "--taskbar", s.taskbar,
-         "Where the taskbar is and how thick, in pixels (default bottom:40)")
-      ->check(checkWith(parseTaskbar, kTaskbarForm))
-      ->type_name("EDGE:N[:autohide]|none");
-  cmd.add_option("--windows", s.windows,
-                 "The Windows version reported (default 10.0; "
-                 "4.x uses the message hook, below 10.0 there are no "
-                 "invisible frame margins)")
-      ->check(checkWith(parseWindowsVersion, kWindowsForm))
-      ->type_name("MAJOR.MINOR");
-  cmd.add_option("--locale", s.locale,
-                 "The user's language abbreviation (default ENU; JPN "
-                 "gives Japanese messages)")
-      ->check(checkWith(parseLocale, kLocaleForm))
-      ->type_name("ABBR");
-  cmd.add_option("--composition", s.composition,
-                 "Desktop composition, with the invisible frame "
-                 "margins of Windows 10 (7 pixels left, right and bottom at "
-                 "96 DPI, scaled with the DPI) (default on)")
-      ->check(checkWith(parseOnOff, kOnOffForm))
-      ->type_name("on|off");
-  cmd.add_option("--frame", s.frame,
-                 "The window frame's metrics in pixels, as they are at the "
-                 "run-time DPI: caption height, sizing frame, padded border "
-                 "(default Windows 10's 23:4:4 at 96 DPI, scaled)")
-      ->check(checkWith(parseFrame, kFrameForm))
-      ->type_name("CAPTION:FRAME[:PADDED]");
-  addMonitorOption(cmd, s.monitors, "--screen and --dpi");
-  cmd.add_option("--awareness", s.awareness,
-                 "How the application handles DPI, as its manifest declares "
-                 "(default permonitor: each window has its monitor's DPI and "
-                 "follows it from monitor to monitor)")
-      ->check(checkWith(parseAwareness, kAwarenessForm))
-      ->type_name("unaware|system|permonitor");
-}
-
-std::string ScreenStrings::problem() const {
-  if (monitors.empty()) return {};
-  if (!screen.empty() || !dpi.empty()) {
-    return "--monitor gives each monitor's size and DPI: leave out --screen "
-           "and --dpi";
-  }
-  return monitorsProblem(monitors);
-}
-
-CLI::Option* addMonitorOption(CLI::App& cmd, std::vector<std::string>& monitors,
-                              const std::string& instead) {
-  return cmd
-      .add_option("--monitor", monitors,
-                  "A monitor of this size, top-left corner and DPI "
-                  "(repeatable; the first is the primary, at 0,0, and its DPI "
-                  "is the system DPI); instead of " +
-                      instead)
-      ->check(checkWith(parseMonitor, kMonitorForm))
-      ->type_name("WxH@X,Y:DPI");
-}
-
-CLI::Option* addMoveOption(CLI::App& cmd, std::vector<std::string>& moves,
-                           const std::string& then) {
-  auto* move =
-      cmd.add_option("--move", moves,
-                     "Drag the form by its caption so that its top-left "
-                     "corner lands on this screen point; onto a monitor of "
-                     "another DPI it takes that DPI (repeatable)" +
-                         then)
-          ->check(checkWith(parsePoint, kPointForm))
-          ->type_name("X,Y");
-  // One value per occurrence, so that the order of the steps is kept.
-  move->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  return move;
-}
-
-void addScriptOptions(CLI::App& cmd, ScriptOptions& script) {
-  cmd.add_option("-I,--include", script.includeDirs,
-                 "Include folder for a resource script (repeatable)");
-  cmd.add_option("-D,--define", script.defines,
-                 "NAME or NAME=VALUE defined for a resource script "
-                 "(repeatable)");
-}
-
-CLI::Option* addLanguageOption(CLI::App& cmd, std::string& language,
-                               const std::string& description) {
-  return cmd.add_option("--lang", language, description)
-      ->check(checkWith(parseLanguage, "a language ID such as 0x0409 or 1033"))
-      ->type_name("N");
-}
-
-std::string monitorsProblem(const std::vector<std::string>& monitors) {
-  std::vector<flx::sim::MonitorConfig> list;
-  for (const std::string& m : monitors) list.push_back(*parseMonitor(m));
-  return checkMonitors(list);
-}
-
-ScreenSettings ScreenStrings::settings() const {
-  ScreenSettings s;
-  if (!screen.empty()) s.screen = *parseSize(screen);
-  if (!dpi.empty()) s.dpi = *parseDpi(dpi);
-  if (!taskbar.empty()) s.taskbar = *parseTaskbar(taskbar);
-  if (!windows.empty()) s.windows = *parseWindowsVersion(windows);
-  if (!locale.empty()) s.locale = *parseLocale(locale);
-  if (!composition.empty()) s.composition = *parseOnOff(composition);
-  if (!frame.empty()) s.frame = parseFrame(frame);
-  for (const std::string& m : monitors) s.monitors.push_back(*parseMonitor(m));
-  if (!s.monitors.empty()) {
-    const auto& primary = s.monitors[0];
-    s.screen = Size{primary.rect.right - primary.rect.left,
-                    primary.rect.bottom - primary.rect.top};
-    s.dpi = Size{primary.dpi, primary.dpi};
-  }
-  if (!awareness.empty()) s.awareness = *parseAwareness(awareness);
-  return s;
-}
 
 void addPreviewCommand(CLI::App& app, int& exitCode) {
   auto* cmd = app.add_subcommand(
@@ -205,10 +70,7 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     std::string svgDir;
     std::string htmlFile;
     SearchOptions search;
-    std::string dialog;
-    std::string language;
-    ScriptOptions script;
-    std::vector<std::string> headers;
+    DialogOptions dialog;
     std::vector<std::string> sets;
   };
   auto args = std::make_shared<Args>();
@@ -219,30 +81,23 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
       ->required()
       ->type_name("FILE");
   addScreenOptions(*cmd, args->screen);
-  auto* client = cmd->add_option("--client", args->clients,
-                                 "Give the form this client size (repeatable)")
-                     ->check(checkWith(parseSize, kSizeForm))
-                     ->type_name("WxH");
-  auto* outer =
-      cmd->add_option("--outer", args->outers,
-                      "Give the form this outer window size (repeatable)")
-          ->check(checkWith(parseSize, kSizeForm))
-          ->type_name("WxH");
-  auto* scale = cmd->add_option("--scale", args->scales,
-                                "Give the form F times its design client size "
-                                "(repeatable)")
-                    ->check(checkWith(parseScale, kScaleForm))
-                    ->type_name("F");
-  // One size per occurrence, so that the order of the steps is kept.
-  scale->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+  auto* client =
+      stepOption(addParsedOption(*cmd, "--client", args->clients,
+                                 "Give the form this client size (repeatable)",
+                                 parseSize, kSizeForm, "WxH"));
+  auto* outer = stepOption(
+      addParsedOption(*cmd, "--outer", args->outers,
+                      "Give the form this outer window size (repeatable)",
+                      parseSize, kSizeForm, "WxH"));
+  auto* scale = stepOption(addParsedOption(
+      *cmd, "--scale", args->scales,
+      "Give the form F times its design client size (repeatable)", parseScale,
+      kScaleForm, "F"));
   cmd->add_flag("--attach", args->attach,
                 "Put a started TFlexarium with default properties on a form "
                 "that has none, designed for the form file's client size and "
                 "PixelsPerInch (96 without one)");
   auto* move = addMoveOption(*cmd, args->moves, "");
-  // One value per occurrence, so that the order of the steps is kept.
-  client->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
-  outer->expected(1)->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
   CLI::Option* maximize =
       cmd->add_flag("--maximize")->description("Maximise the form");
   CLI::Option* minimize =
@@ -259,19 +114,14 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
                   "Write one HTML page with every step side by side")
       ->type_name("FILE");
   args->search.addTo(*cmd);
-  cmd->add_option("--dialog", args->dialog,
-                  "Preview this dialog of a .res, .exe, .dll or .rc file, by "
-                  "ID, resource name or a name its header defines, with the "
-                  "component attached")
-      ->type_name("ID|NAME");
-  addLanguageOption(*cmd, args->language,
-                    "The dialog's language when it has several (default: "
-                    "neutral, else US English)");
-  addScriptOptions(*cmd, args->script);
-  cmd->add_option("--header", args->headers,
-                  "A C header whose #define lines name the dialog's control "
-                  "IDs (repeatable; a script's own headers are read anyway)")
-      ->type_name("FILE");
+  args->dialog.addTo(
+      *cmd,
+      "Preview this dialog of a .res, .exe, .dll or .rc file, by ID, resource "
+      "name or a name its header defines, with the component attached",
+      "The dialog's language when it has several (default: neutral, else US "
+      "English)",
+      "A C header whose #define lines name the dialog's control IDs "
+      "(repeatable; a script's own headers are read anyway)");
   cmd->add_option("--set", args->sets,
                   "A property of the component attached to the dialog "
                   "(repeatable): FormPos, FormWidth, FormHeight, FormMaxWidth, "
@@ -286,7 +136,8 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
     if (std::string problem = args->screen.problem(); !problem.empty()) {
       throw CLI::ValidationError(problem);
     }
-    const bool dialog = !args->dialog.empty() || isResourceFile(args->file);
+    const bool dialog =
+        !args->dialog.dialog.empty() || isResourceFile(args->file);
     flx::AttachOptions attachOptions;
     if (dialog) {
       if (args->attach) {
@@ -306,9 +157,7 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
           throw CLI::ValidationError("--set " + set + ": " + e.Message());
         }
       }
-    } else if (!args->sets.empty() || !args->language.empty() ||
-               !args->headers.empty() || !args->script.includeDirs.empty() ||
-               !args->script.defines.empty()) {
+    } else if (!args->sets.empty() || args->dialog.given()) {
       throw CLI::ValidationError(
           "--set, --lang, --header, -I and -D go with --dialog: a form "
           "file's properties are in the form file");
@@ -325,12 +174,12 @@ void addPreviewCommand(CLI::App& app, int& exitCode) {
       if (dialog) {
         DialogRequest request;
         request.file = args->file;
-        request.dialog = args->dialog;
-        if (!args->language.empty()) {
-          request.language = parseLanguage(args->language);
+        request.dialog = args->dialog.dialog;
+        if (!args->dialog.language.empty()) {
+          request.language = parseLanguage(args->dialog.language);
         }
-        request.script = args->script;
-        request.headers = args->headers;
+        request.script = args->dialog.script;
+        request.headers = args->dialog.headers;
         session.loadDialog(request);
         report.file = session.dialogLabel();
         session.dialogOptions() = attachOptions;

@@ -6,6 +6,7 @@
 // drawn.
 #include <algorithm>
 
+#include "flexarium/sysutils.h"
 #include "host/sim/desktop_impl.h"
 #include "host/sim/text_metrics.h"
 
@@ -16,17 +17,6 @@ namespace {
 std::u16string textAt(LPARAM lp) {
   return lp ? std::u16string(reinterpret_cast<const char16_t*>(lp))
             : std::u16string();
-}
-
-bool sameText(std::u16string_view a, std::u16string_view b) {
-  auto upper = [](char16_t c) {
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A')
-                                    : c;
-  };
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [&](char16_t x, char16_t y) {
-           return upper(x) == upper(y);
-         });
 }
 
 constexpr LRESULT kError = -1;  // CB_ERR, LB_ERR
@@ -59,7 +49,7 @@ LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   auto& items = w->items;
   const auto count = static_cast<LRESULT>(items.size());
   const auto is = [&](std::u16string_view cls) {
-    return sameText(w->className, cls);
+    return SameAsciiText(w->className, cls);
   };
   // Windows that draw no text keep no font, as Wine's measured: a static
   // control of a picture, frame or rectangle type, a track bar and an
@@ -115,7 +105,7 @@ LRESULT Desktop::Impl::control(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
       const LRESULT start = static_cast<LRESULT>(wp) + 1;
       for (LRESULT n = 0; n < count; ++n) {
         const LRESULT i = (start + n) % count;
-        if (sameText(items[static_cast<std::size_t>(i)], wanted)) return i;
+        if (SameAsciiText(items[static_cast<std::size_t>(i)], wanted)) return i;
       }
       return kError;
     }
@@ -258,7 +248,7 @@ void Desktop::Impl::fitHeight(HWND wnd) {
   const Window* w = find(wnd);
   if (w == nullptr) return;
   const auto is = [&](std::u16string_view cls) {
-    return sameText(w->className, cls);
+    return SameAsciiText(w->className, cls);
   };
   const int h = height(w->rect);
   int fitted = h;

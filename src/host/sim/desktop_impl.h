@@ -374,6 +374,9 @@ struct Desktop::Impl {
   RECT workAreaOf(std::size_t i) const;
   long long bestIntersecting(const RECT& r) const;
   std::size_t nearestMonitor(const RECT& r) const;
+  // The monitor a rectangle is on (most of it), else as the
+  // MONITOR_DEFAULTTO... flags say; no rectangle is on no monitor.
+  HMONITOR monitorForRect(const RECT* r, DWORD flags) const;
   RECT monitorProbeRect(const Window& w) const;
   POINT minTrack(const Dpi& dpi) const;
   POINT maxTrack(const Dpi& dpi) const;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "flexarium/resources.h"
+#include "flexarium/sysutils.h"
 #include "host/sim/desktop_impl.h"
 
 namespace flx::sim {
@@ -28,17 +29,6 @@ constexpr DWORD UDS_AUTOBUDDY = 0x10;
 // border (Wine's comctl32, unthemed).
 constexpr int kUpDownWidth = 16;
 constexpr int kBuddyBorder = 2;
-
-bool sameAscii(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    auto up = [](char16_t c) {
-      return c >= u'a' && c <= u'z' ? static_cast<char16_t>(c - 32) : c;
-    };
-    if (up(a[i]) != up(b[i])) return false;
-  }
-  return true;
-}
 
 std::u16string className(const res::ResourceId& cls) {
   if (!cls.isOrdinal) return cls.name;
@@ -89,7 +79,7 @@ void Desktop::Impl::placeUpDown(HWND ctl, DWORD style) {
     return;
   }
   const HWND buddyWnd = buddy->handle;
-  const bool edit = sameAscii(buddy->className, u"Edit");
+  const bool edit = SameAsciiText(buddy->className, u"Edit");
   RECT b = buddy->rect;
   int x = 0;
   int w = kUpDownWidth;
@@ -324,7 +314,7 @@ HWND Desktop::createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
     DWORD exStyle = item.exStyle | WS_EX_NOPARENTNOTIFY;
     // An edit or static control's flat border becomes a sunken edge.
     if ((style & WS_BORDER) &&
-        (sameAscii(cls, u"Edit") || sameAscii(cls, u"Static"))) {
+        (SameAsciiText(cls, u"Edit") || SameAsciiText(cls, u"Static"))) {
       style &= ~WS_BORDER;
       exStyle |= WS_EX_CLIENTEDGE;
     }
@@ -368,11 +358,12 @@ HWND Desktop::createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
     //   before it as its buddy and aligns to it shrinks the buddy by its
     //   width and stands at the buddy's edge, over an edit's border;
     // - an etched horizontal line (a static control) is 2 pixels wider.
-    if (sameAscii(cls, u"Static") && (style & kSsTypeMask) == kSsEtchedHorz) {
+    if (SameAsciiText(cls, u"Static") &&
+        (style & kSsTypeMask) == kSsEtchedHorz) {
       d.position(ctl, nullptr, 0, 0, width(c->rect) + 2, height(c->rect),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    if (sameAscii(cls, u"msctls_updown32")) {
+    if (SameAsciiText(cls, u"msctls_updown32")) {
       d.placeUpDown(ctl, style);
     }
   }

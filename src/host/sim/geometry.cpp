@@ -9,11 +9,6 @@ namespace flx::sim {
 
 namespace {
 
-constexpr int SW_SHOWMINNOACTIVE = 7;
-constexpr int SW_SHOWNA = 8;
-constexpr int SW_SHOWDEFAULT = 10;
-constexpr int SW_FORCEMINIMIZE = 11;
-constexpr UINT WPF_RESTORETOMAXIMIZED = 0x0002;
 constexpr int kMinimizedPos = -32000;
 constexpr UINT kStateFlags = SWP_NOZORDER | SWP_NOACTIVATE;
 

@@ -11,6 +11,24 @@ namespace {
 
 constexpr HRESULT E_INVALIDARG = static_cast<HRESULT>(0x80070057u);
 
+// The metrics that are one of the configured frame sizes scaled to the
+// DPI: across (SM_CX...) or down (SM_CY...).
+struct FrameMetric {
+  int index;
+  int DesktopConfig::*size;
+  bool vertical;
+};
+constexpr FrameMetric kFrameMetrics[] = {
+    {SM_CYCAPTION, &DesktopConfig::captionHeight, true},
+    {SM_CXFRAME, &DesktopConfig::sizeFrame, false},
+    {SM_CYFRAME, &DesktopConfig::sizeFrame, true},
+    {SM_CXPADDEDBORDER, &DesktopConfig::paddedBorder, false},
+    {SM_CXDLGFRAME, &DesktopConfig::fixedFrame, false},
+    {SM_CYDLGFRAME, &DesktopConfig::fixedFrame, true},
+    {SM_CXBORDER, &DesktopConfig::border, false},
+    {SM_CYBORDER, &DesktopConfig::border, true},
+};
+
 long long intersectionArea(const RECT& a, const RECT& b) {
   const long long w = std::min<long long>(a.right, b.right) -
                       std::max<long long>(a.left, b.left);
@@ -29,6 +47,28 @@ long long gapSquared(const RECT& a, const RECT& b) {
   const long long dx = gap(a.left, a.right, b.left, b.right);
   const long long dy = gap(a.top, a.bottom, b.top, b.bottom);
   return dx * dx + dy * dy;
+}
+
+// A taskbar's edge as sides of a rectangle: the side it lies along, the
+// side facing it, the way inwards from it (+1 or -1), and whether its
+// thickness is measured down (else across).
+struct EdgeSides {
+  LONG RECT::*side;
+  LONG RECT::*facing;
+  int inwards;
+  bool down;
+};
+EdgeSides sidesOf(TaskbarEdge edge) {
+  switch (edge) {
+    case TaskbarEdge::Left:
+      return {&RECT::left, &RECT::right, 1, false};
+    case TaskbarEdge::Top:
+      return {&RECT::top, &RECT::bottom, 1, true};
+    case TaskbarEdge::Right:
+      return {&RECT::right, &RECT::left, -1, false};
+    default:
+      return {&RECT::bottom, &RECT::top, -1, true};
+  }
 }
 
 }  // namespace
@@ -112,23 +152,10 @@ RECT Desktop::Impl::taskbarStrip() const {
                             std::max(0, width(m)));
   const int ty = std::clamp(MulDiv(config.taskbar.thickness, seen.y, real.y), 0,
                             std::max(0, height(m)));
+  if (config.taskbar.edge == TaskbarEdge::None) return RECT{0, 0, 0, 0};
+  const EdgeSides e = sidesOf(config.taskbar.edge);
   RECT r = m;
-  switch (config.taskbar.edge) {
-    case TaskbarEdge::None:
-      return RECT{0, 0, 0, 0};
-    case TaskbarEdge::Left:
-      r.right = m.left + tx;
-      break;
-    case TaskbarEdge::Top:
-      r.bottom = m.top + ty;
-      break;
-    case TaskbarEdge::Right:
-      r.left = m.right - tx;
-      break;
-    case TaskbarEdge::Bottom:
-      r.top = m.bottom - ty;
-      break;
-  }
+  r.*e.facing = m.*e.side + e.inwards * (e.down ? ty : tx);
   return r;
 }
 
@@ -154,23 +181,9 @@ RECT Desktop::Impl::workAreaOf(std::size_t i) const {
       config.taskbar.autoHide) {
     return w;
   }
-  const RECT s = taskbarStrip();
-  switch (config.taskbar.edge) {
-    case TaskbarEdge::Left:
-      w.left = s.right;
-      break;
-    case TaskbarEdge::Top:
-      w.top = s.bottom;
-      break;
-    case TaskbarEdge::Right:
-      w.right = s.left;
-      break;
-    case TaskbarEdge::Bottom:
-      w.bottom = s.top;
-      break;
-    case TaskbarEdge::None:
-      break;
-  }
+  // The work area ends where the taskbar's strip does.
+  const EdgeSides e = sidesOf(config.taskbar.edge);
+  w.*e.side = taskbarStrip().*e.facing;
   return w;
 }
 
@@ -234,37 +247,26 @@ RECT Desktop::taskbarRect() const { return impl_->reportedTaskbar(); }
 HMONITOR Desktop::monitorFromWindow(HWND wnd, DWORD flags) {
   impl_->recordCall("MonitorFromWindow", wnd);
   const auto* w = impl_->find(wnd);
-  long long hit = -1;
-  RECT probe{};
-  if (w != nullptr) {
-    probe = impl_->monitorProbeRect(*w);
-    hit = impl_->bestIntersecting(probe);
-  }
-  std::size_t index = 0;
-  if (hit >= 0) {
-    index = static_cast<std::size_t>(hit);
-  } else if (flags == MONITOR_DEFAULTTONEAREST && w != nullptr) {
-    index = impl_->nearestMonitor(probe);
-  } else if (flags == MONITOR_DEFAULTTONEAREST ||
-             flags == MONITOR_DEFAULTTOPRIMARY) {
-    index = impl_->primaryIndex();
-  } else {
-    return nullptr;
-  }
-  return makeHandle<HMONITOR>(index + 1, kTagMonitor);
+  if (w == nullptr) return impl_->monitorForRect(nullptr, flags);
+  const RECT probe = impl_->monitorProbeRect(*w);
+  return impl_->monitorForRect(&probe, flags);
 }
 
 HMONITOR Desktop::monitorFromRect(const RECT* rect, DWORD flags) {
   impl_->recordCall("MonitorFromRect", nullptr);
-  long long hit = rect != nullptr ? impl_->bestIntersecting(*rect) : -1;
+  return impl_->monitorForRect(rect, flags);
+}
+
+HMONITOR Desktop::Impl::monitorForRect(const RECT* r, DWORD flags) const {
+  const long long hit = r != nullptr ? bestIntersecting(*r) : -1;
   std::size_t index = 0;
   if (hit >= 0) {
     index = static_cast<std::size_t>(hit);
-  } else if (flags == MONITOR_DEFAULTTONEAREST && rect != nullptr) {
-    index = impl_->nearestMonitor(*rect);
+  } else if (flags == MONITOR_DEFAULTTONEAREST && r != nullptr) {
+    index = nearestMonitor(*r);
   } else if (flags == MONITOR_DEFAULTTONEAREST ||
              flags == MONITOR_DEFAULTTOPRIMARY) {
-    index = impl_->primaryIndex();
+    index = primaryIndex();
   } else {
     return nullptr;
   }
@@ -369,6 +371,11 @@ int Desktop::getSystemMetrics(int index) {
 // not depend on it.
 int Desktop::Impl::systemMetric(int index, const Dpi& dpi) const {
   const auto& c = config;
+  for (const FrameMetric& m : kFrameMetrics) {
+    if (m.index == index) {
+      return m.vertical ? metricY(c.*m.size, dpi) : metricX(c.*m.size, dpi);
+    }
+  }
   switch (index) {
     case SM_CXSCREEN:
       return width(primaryRect());
@@ -376,24 +383,8 @@ int Desktop::Impl::systemMetric(int index, const Dpi& dpi) const {
       return height(primaryRect());
     case SM_CMONITORS:
       return static_cast<int>(monitorCount());
-    case SM_CYCAPTION:
-      return metricY(c.captionHeight, dpi);
     case SM_CYSMCAPTION:
       return smallCaptionHeight(dpi);
-    case SM_CXFRAME:
-      return metricX(c.sizeFrame, dpi);
-    case SM_CYFRAME:
-      return metricY(c.sizeFrame, dpi);
-    case SM_CXPADDEDBORDER:
-      return metricX(c.paddedBorder, dpi);
-    case SM_CXDLGFRAME:
-      return metricX(c.fixedFrame, dpi);
-    case SM_CYDLGFRAME:
-      return metricY(c.fixedFrame, dpi);
-    case SM_CXBORDER:
-      return metricX(c.border, dpi);
-    case SM_CYBORDER:
-      return metricY(c.border, dpi);
     case SM_CXMINTRACK:
       return minTrack(dpi).x;
     case SM_CYMINTRACK:

@@ -3,51 +3,16 @@
 // properties, the update lock).
 #include <string>
 
+#include "flexarium/sysutils.h"
 #include "host/sim/desktop_impl.h"
 
 namespace flx::sim {
 
 namespace {
 
-// Window class names compare without regard to ASCII case, as in Windows.
-bool sameClassName(std::u16string_view a, std::u16string_view b) {
-  if (a.size() != b.size()) return false;
-  auto upper = [](char16_t c) {
-    return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - u'a' + u'A')
-                                    : c;
-  };
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (upper(a[i]) != upper(b[i])) return false;
-  }
-  return true;
-}
-
 bool isSystemClass(std::u16string_view name) {
-  // The user32 classes, then those of the common controls.
-  static constexpr std::u16string_view kNames[] = {
-      u"BUTTON",
-      u"EDIT",
-      u"STATIC",
-      u"LISTBOX",
-      u"COMBOBOX",
-      u"SCROLLBAR",
-      u"#32770",
-      u"msctls_trackbar32",
-      u"msctls_progress32",
-      u"msctls_updown32",
-      u"SysTabControl32",
-      u"msctls_statusbar32",
-      u"SysListView32",
-      u"SysTreeView32",
-      u"SysHeader32",
-      u"SysDateTimePick32",
-      u"ComboBoxEx32",
-      u"ToolbarWindow32",
-  };
-  for (auto n : kNames) {
-    if (sameClassName(n, name)) return true;
-  }
-  return false;
+  const SystemClass* system = FindSystemClass(name);
+  return system != nullptr && system->simulated;
 }
 
 }  // namespace
@@ -56,13 +21,13 @@ bool isSystemClass(std::u16string_view name) {
 
 WNDPROC Desktop::Impl::classProc(std::u16string_view name, bool& found) const {
   for (const auto& [n, p] : classes) {
-    if (sameClassName(n, name)) {
+    if (SameAsciiText(n, name)) {
       found = true;
       return p;
     }
   }
   found = isSystemClass(name);
-  if (found && sameClassName(name, u"#32770"))
+  if (found && SameAsciiText(name, u"#32770"))
     return &systemProc<&Impl::defDialog>;
   return found ? &systemProc<&Impl::control> : nullptr;
 }
@@ -261,7 +226,7 @@ bool Desktop::registerClass(std::u16string_view className, WNDPROC proc) {
   // stand-in for a class its dialogs name leaves the system's in place.
   if (isSystemClass(className)) return false;
   for (auto& [name, p] : impl_->classes) {
-    if (sameClassName(name, className)) {
+    if (SameAsciiText(name, className)) {
       p = proc;
       return true;
     }
