@@ -33,7 +33,9 @@ std::unique_ptr<flx::Attachment> g_attached;
 // The dialog's template as the program's resources hold it.
 std::span<const std::uint8_t> DialogResource(int id) {
   const HMODULE module = GetModuleHandleW(nullptr);
-  HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(id), RT_DIALOG);
+  // RT_DIALOG, in its wide spelling whatever UNICODE says.
+  HRSRC found =
+      FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(5));
   HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
   const void* bytes = loaded ? LockResource(loaded) : nullptr;
   if (bytes == nullptr) return {};
