@@ -99,6 +99,13 @@ class TAdoptedControl : public TWinControl {
   static win::LRESULT FLX_CALLBACK AdoptedWndProc(win::HWND wnd, win::UINT msg,
                                                   win::WPARAM wParam,
                                                   win::LPARAM lParam);
+  static win::LRESULT FLX_CALLBACK ClassDefaultWndProc(win::HWND wnd,
+                                                       win::UINT msg,
+                                                       win::WPARAM wParam,
+                                                       win::LPARAM lParam);
+  // What a control does after WM_PARENTNOTIFY and WM_NCDESTROY.
+  static void AfterMessage(win::HWND wnd, win::UINT msg, win::WPARAM wParam,
+                           win::LPARAM lParam);
   void ShowFont(win::HFONT font, bool pooled);
   void WindowDestroyed();
 

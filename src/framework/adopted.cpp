@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 #include "flexarium/winapi.h"
 #include "framework/std_classes.h"
@@ -38,10 +40,12 @@ LRESULT passOn(WNDPROC prev, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // Makes `object` serve the window through `proc`, and returns the procedure
 // its messages go on to. A pass-through of ours already in the chain (left
 // by an earlier adoption, under a procedure installed later) serves it: a
-// second `proc` in front would find the object and call itself.
-WNDPROC subclass(HWND wnd, WNDPROC proc, void* object) {
+// second `proc` in front would find the object and call itself. A window
+// with its class's procedure in front has no procedure of ours in its
+// chain (`chained` false), which saves asking.
+WNDPROC subclass(HWND wnd, WNDPROC proc, void* object, bool chained = true) {
   SetPropW(wnd, kControlProp, object);
-  if (const WNDPROC kept = passThroughOf(wnd)) {
+  if (const WNDPROC kept = chained ? passThroughOf(wnd) : nullptr) {
     RemovePropW(wnd, kPassThroughProp);
     return kept;
   }
@@ -49,17 +53,25 @@ WNDPROC subclass(HWND wnd, WNDPROC proc, void* object) {
       SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
 }
 
-// Takes `proc` out again when it is still in front; otherwise it stays, as
-// a pass-through to `previous`, until the window goes.
-void unsubclass(HWND wnd, WNDPROC proc, WNDPROC previous) {
+// Takes the procedure out again when one of `procs` (ours) is still in
+// front; otherwise it stays, as a pass-through to `previous`, until the
+// window goes.
+void unsubclass(HWND wnd, std::initializer_list<WNDPROC> procs,
+                WNDPROC previous) {
   RemovePropW(wnd, kControlProp);
-  if (GetWindowLongPtrW(wnd, GWLP_WNDPROC) !=
-      reinterpret_cast<LONG_PTR>(proc)) {
+  const LONG_PTR front = GetWindowLongPtrW(wnd, GWLP_WNDPROC);
+  if (std::none_of(procs.begin(), procs.end(), [&](WNDPROC p) {
+        return front == reinterpret_cast<LONG_PTR>(p);
+      })) {
     SetPropW(wnd, kPassThroughProp, reinterpret_cast<HANDLE>(previous));
     return;
   }
   SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
 }
+
+// The procedure a window of this class starts with, 0 where the window
+// system does not say.
+LONG_PTR classProcOf(HWND wnd) { return GetClassLongPtrW(wnd, GCLP_WNDPROC); }
 
 // Runs `f`, handing what it throws to the application's handler: nothing
 // may unwind through a window procedure into the window system.
@@ -227,7 +239,15 @@ void TAdoptedControl::Adopt(HWND wnd, TAdoptedFonts& fonts, int ppi) {
   }
   FAdopting = false;
   FHandle = wnd;
-  FPrevious = subclass(wnd, &AdoptedWndProc, this);
+  // A window that still has its class's procedure (a dialog's controls,
+  // as a rule) gets the procedure that passes its messages on to that one
+  // without looking the object up: a look-up is a round trip to the window
+  // server under Wine, and a pass sends each control a dozen messages.
+  const LONG_PTR classProc = classProcOf(wnd);
+  const bool classDefault =
+      classProc != 0 && GetWindowLongPtrW(wnd, GWLP_WNDPROC) == classProc;
+  FPrevious = classDefault ? subclass(wnd, &ClassDefaultWndProc, this, false)
+                           : subclass(wnd, &AdoptedWndProc, this);
   FSubclassed = true;
 }
 
@@ -294,7 +314,9 @@ void TAdoptedControl::Release() {
     if (FShownFont != FOriginalFont || FShownPooled) {
       ShowFont(FOriginalFont, false);
     }
-    if (FSubclassed) unsubclass(wnd, &AdoptedWndProc, FPrevious);
+    if (FSubclassed) {
+      unsubclass(wnd, {&AdoptedWndProc, &ClassDefaultWndProc}, FPrevious);
+    }
   }
   FSubclassed = false;
   FHandle = nullptr;
@@ -367,6 +389,25 @@ LRESULT FLX_CALLBACK TAdoptedControl::AdoptedWndProc(HWND wnd, UINT msg,
       adopted != nullptr ? adopted->FPrevious : passThroughOf(wnd);
   const LRESULT result = passOn(previous, wnd, msg, wParam, lParam);
   if (msg != WM_PARENTNOTIFY && msg != WM_NCDESTROY) return result;
+  AfterMessage(wnd, msg, wParam, lParam);
+  return result;
+}
+
+LRESULT FLX_CALLBACK TAdoptedControl::ClassDefaultWndProc(HWND wnd, UINT msg,
+                                                          WPARAM wParam,
+                                                          LPARAM lParam) {
+  // Installed only over the class's own procedure, which is therefore the
+  // one replaced, for the adoption and for a pass-through left behind
+  // alike: no look-up but for the two messages the control acts on.
+  const auto previous = reinterpret_cast<WNDPROC>(classProcOf(wnd));
+  const LRESULT result = passOn(previous, wnd, msg, wParam, lParam);
+  if (msg != WM_PARENTNOTIFY && msg != WM_NCDESTROY) return result;
+  AfterMessage(wnd, msg, wParam, lParam);
+  return result;
+}
+
+void TAdoptedControl::AfterMessage(HWND wnd, UINT msg, WPARAM wParam,
+                                   LPARAM lParam) {
   // Looked up after the message: handling it may have released the
   // control, or freed it.
   if (TAdoptedControl* self = adoptedControlOf(wnd)) {
@@ -386,7 +427,6 @@ LRESULT FLX_CALLBACK TAdoptedControl::AdoptedWndProc(HWND wnd, UINT msg,
     });
   }
   if (msg == WM_NCDESTROY) forgetWindow(wnd);
-  return result;
 }
 
 // ---- TAdoptedForm
@@ -473,7 +513,7 @@ void TAdoptedForm::Unsubclass() {
   if (!FSubclassed) return;
   FSubclassed = false;
   if (FHandle != nullptr && hasWindowSystem() && IsWindow(FHandle)) {
-    unsubclass(FHandle, &AdoptedFormProc, FPrevious);
+    unsubclass(FHandle, {&AdoptedFormProc}, FPrevious);
   }
 }
 
@@ -518,10 +558,31 @@ void TAdoptedForm::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
   }
 }
 
+namespace {
+
+// The form whose message is in progress on this thread (the innermost
+// one), with its window system. The messages a window gets inside one of
+// its own (a pass paints the controls, which ask the dialog for their
+// colours) find their form here rather than through the window's
+// property, a round trip to the window server under Wine. While its
+// message is in progress the form cannot be freed.
+struct FormInProgress {
+  TAdoptedForm* Form = nullptr;
+  WindowSystem* System = nullptr;
+};
+thread_local FormInProgress tInProgress;
+
+}  // namespace
+
 LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
                                                    WPARAM wParam,
                                                    LPARAM lParam) {
-  auto* self = static_cast<TAdoptedForm*>(GetPropW(wnd, kControlProp));
+  WindowSystem* const system = &currentWindowSystem();
+  TAdoptedForm* const current = tInProgress.Form;
+  auto* self = current != nullptr && current->FHandle == wnd &&
+                       current->FSubclassed && tInProgress.System == system
+                   ? current
+                   : static_cast<TAdoptedForm*>(GetPropW(wnd, kControlProp));
   if (self == nullptr) {
     // Left as a pass-through after the adoption ended.
     const LRESULT result = passOn(passThroughOf(wnd), wnd, msg, wParam, lParam);
@@ -531,6 +592,7 @@ LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
   // The form outlives every message in progress: OnIdle, the only place
   // that may free it, runs when the outermost one is done.
   LRESULT result = 0;
+  const FormInProgress outer = std::exchange(tInProgress, {self, system});
   guarded([&] {
     if (self->FDepth == 0 && self->OnEnter) {
       ++self->FDepth;
@@ -542,6 +604,7 @@ LRESULT FLX_CALLBACK TAdoptedForm::AdoptedFormProc(HWND wnd, UINT msg,
     if (self->FHandle == wnd) self->AfterMessage(msg, wParam, lParam);
   });
   if (msg == WM_NCDESTROY) forgetWindow(wnd);
+  tInProgress = outer;
   if (--self->FDepth == 0) {
     // A copy: the call may free the form and its members with it.
     const std::function<void()> idle = self->OnIdle;
