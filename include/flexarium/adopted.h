@@ -56,6 +56,8 @@ class TAdoptedControl : public TWinControl {
   FLX_CLASS(TAdoptedControl)
  public:
   explicit TAdoptedControl(TComponent* owner);
+  // Its font for `pixelsPerInch` from the start, the DPI it is adopted at.
+  TAdoptedControl(TComponent* owner, int pixelsPerInch);
   ~TAdoptedControl() override;
 
   // Wraps `wnd`: reads its bounds, class, control ID and font (at `ppi`

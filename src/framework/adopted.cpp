@@ -189,6 +189,9 @@ const TClassInfo& TAdoptedControl::StaticClass() {
 
 TAdoptedControl::TAdoptedControl(TComponent* owner) : TWinControl(owner) {}
 
+TAdoptedControl::TAdoptedControl(TComponent* owner, int pixelsPerInch)
+    : TWinControl(owner, pixelsPerInch) {}
+
 TAdoptedControl::~TAdoptedControl() { Release(); }
 
 void TAdoptedControl::Adopt(HWND wnd, TAdoptedFonts& fonts, int ppi) {
