@@ -407,6 +407,38 @@ TEST_F(AttachTest, APassAsksForOnePropertyPerMessageAtMost) {
   EXPECT_LE(lookUps, adoptedMessages);
 }
 
+// A program's procedure that sends its window three messages from inside
+// WM_APP, as a pass sends the dialog the controls' WM_CTLCOLOR* messages.
+WNDPROC gNestingPrev = nullptr;
+int gNestedMessages = 0;
+LRESULT FLX_CALLBACK NestingProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  if (msg == WM_APP) {
+    for (int i = 0; i < 3; ++i) SendMessageW(wnd, WM_APP + 1, 0, 0);
+  } else if (msg == WM_APP + 1) {
+    ++gNestedMessages;
+  }
+  return CallWindowProcW(gNestingPrev, wnd, msg, wp, lp);
+}
+
+TEST_F(AttachTest, MessagesInsideOneOfTheWindowsOwnAskForNoProperty) {
+  WindowTree tree(kLayout);
+  gNestingPrev = reinterpret_cast<WNDPROC>(SetWindowLongPtrW(
+      tree.top, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&NestingProc)));
+  auto attached = Attach(tree.top);
+  desktop->clearRecords();
+  gNestedMessages = 0;
+  SendMessageW(tree.top, WM_APP, 0, 0);
+  EXPECT_EQ(gNestedMessages, 3);
+  int lookUps = 0;
+  for (const auto& c : desktop->calls()) {
+    if (c.op == "GetPropW" && c.wnd == tree.top) ++lookUps;
+  }
+  EXPECT_EQ(lookUps, 1);
+  attached->Detach();
+  EXPECT_EQ(GetWindowLongPtrW(tree.top, GWLP_WNDPROC),
+            reinterpret_cast<LONG_PTR>(&NestingProc));
+}
+
 // ---- Names in the model: one of its own for every window
 
 // Dialogs give most labels the ID IDC_STATIC (-1).
