@@ -151,6 +151,9 @@ class TAdoptedForm : public TCustomForm {
   static bool HoldsPassThrough(win::HWND wnd);
   // Messages of the window in progress (nested ones counted).
   int MessageDepth() const { return FDepth; }
+  // The window's drawing is held (WM_SETREDRAW FALSE, as a pass on real
+  // windows holds it): nothing in it is drawn until it is released.
+  bool RedrawHeld() const { return FRedrawHeld; }
 
   // Told when a child of the window is made (WM_PARENTNOTIFY).
   std::function<void(win::HWND child)> OnChildCreated;
@@ -179,6 +182,7 @@ class TAdoptedForm : public TCustomForm {
   // The procedure the adoption replaced, which messages go on to.
   win::WNDPROC FPrevious = nullptr;
   int FDepth = 0;
+  bool FRedrawHeld = false;
 };
 
 }  // namespace flx

@@ -268,7 +268,12 @@ void TAdoptedControl::ShowFont(HFONT font, bool pooled) {
   const bool wasPooled = FShownPooled;
   FShownFont = font;
   FShownPooled = pooled;
-  SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  // While the form's drawing is held nothing of it can be drawn, and
+  // whoever releases it repaints the whole (a pass does): a control told
+  // to redraw would only do the work of asking for it.
+  const auto* form = dynamic_cast<const TAdoptedForm*>(Owner());
+  const BOOL redraw = form == nullptr || !form->RedrawHeld();
+  SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
   // The window lets go of the old font only once it shows the new one.
   if (wasPooled && FFonts != nullptr) FFonts->Release(was);
 }
@@ -549,6 +554,9 @@ void TAdoptedForm::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
+    case WM_SETREDRAW:
+      FRedrawHeld = wParam == 0;
+      break;
     case WM_DESTROY:
       if (OnWindowDestroy) OnWindowDestroy();
       break;
