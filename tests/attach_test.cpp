@@ -407,6 +407,36 @@ TEST_F(AttachTest, APassAsksForOnePropertyPerMessageAtMost) {
   EXPECT_LE(lookUps, adoptedMessages);
 }
 
+// Nothing of a window whose drawing is held can be drawn: the fonts a pass
+// gives its controls come without a request to redraw, as a pass on real
+// windows holds the form's drawing and repaints it whole at the end.
+TEST_F(AttachTest, FontsComeWithoutARedrawWhileTheWindowsDrawingIsHeld) {
+  WindowTree tree(kLayout);
+  auto attached = Attach(tree.top);
+  ShowWindow(tree.top, SW_SHOW);
+  auto fontsSent = [&](LPARAM redraw) {
+    int n = 0;
+    for (const auto& m : desktop->messages()) {
+      if (m.msg == WM_SETFONT && m.lParam == redraw &&
+          std::find(tree.children.begin(), tree.children.end(), m.wnd) !=
+              tree.children.end()) {
+        ++n;
+      }
+    }
+    return n;
+  };
+  SendMessageW(tree.top, WM_SETREDRAW, FALSE, 0);
+  desktop->clearRecords();
+  setClient(tree.top, 600, 450);
+  EXPECT_GT(fontsSent(FALSE), 0);
+  EXPECT_EQ(fontsSent(TRUE), 0);
+  SendMessageW(tree.top, WM_SETREDRAW, TRUE, 0);
+  desktop->clearRecords();
+  setClient(tree.top, 300, 225);
+  EXPECT_GT(fontsSent(TRUE), 0);
+  EXPECT_EQ(fontsSent(FALSE), 0);
+}
+
 // ---- Names in the model: one of its own for every window
 
 // Dialogs give most labels the ID IDC_STATIC (-1).

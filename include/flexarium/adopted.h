@@ -57,6 +57,8 @@ class TAdoptedControl : public TWinControl {
   FLX_CLASS(TAdoptedControl)
  public:
   explicit TAdoptedControl(TComponent* owner);
+  // Its font for `pixelsPerInch` from the start, the DPI it is adopted at.
+  TAdoptedControl(TComponent* owner, int pixelsPerInch);
   ~TAdoptedControl() override;
 
   // Wraps `wnd`: reads its bounds, class, control ID and font (at `ppi`
@@ -100,6 +102,13 @@ class TAdoptedControl : public TWinControl {
   static win::LRESULT FLX_CALLBACK AdoptedWndProc(win::HWND wnd, win::UINT msg,
                                                   win::WPARAM wParam,
                                                   win::LPARAM lParam);
+  static win::LRESULT FLX_CALLBACK ClassDefaultWndProc(win::HWND wnd,
+                                                       win::UINT msg,
+                                                       win::WPARAM wParam,
+                                                       win::LPARAM lParam);
+  // What a control does after WM_PARENTNOTIFY and WM_NCDESTROY.
+  static void AfterMessage(win::HWND wnd, win::UINT msg, win::WPARAM wParam,
+                           win::LPARAM lParam);
   void ShowFont(win::HFONT font, bool pooled);
   void WindowDestroyed();
 
@@ -168,6 +177,9 @@ class TAdoptedForm : public TCustomForm {
   static bool HoldsPassThrough(win::HWND wnd);
   // Messages of the window in progress (nested ones counted).
   int MessageDepth() const { return FDepth; }
+  // The window's drawing is held (WM_SETREDRAW FALSE, as a pass on real
+  // windows holds it): nothing in it is drawn until it is released.
+  bool RedrawHeld() const { return FRedrawHeld; }
 
   // The layout of a window made from a dialog template at any DPI; null
   // for a window the component scales by the DPI ratio.
@@ -203,6 +215,7 @@ class TAdoptedForm : public TCustomForm {
   // The procedure the adoption replaced, which messages go on to.
   win::WNDPROC FPrevious = nullptr;
   int FDepth = 0;
+  bool FRedrawHeld = false;
   std::unique_ptr<TDpiLayout> FDpiLayout;
 };
 

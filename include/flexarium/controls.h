@@ -86,6 +86,9 @@ class TControl : public TComponent {
   FLX_CLASS(TControl)
  public:
   explicit TControl(TComponent* owner);
+  // With a font for `pixelsPerInch` rather than the screen's: a caller
+  // making many controls for a DPI it knows asks the screen once.
+  TControl(TComponent* owner, int pixelsPerInch);
   ~TControl() override;
 
   TWinControl* Parent() const { return FParent; }
@@ -199,6 +202,7 @@ class TWinControl : public TControl {
   FLX_CLASS(TWinControl)
  public:
   explicit TWinControl(TComponent* owner);
+  TWinControl(TComponent* owner, int pixelsPerInch);
   ~TWinControl() override;
 
   int ControlCount() const { return static_cast<int>(FControls.size()); }

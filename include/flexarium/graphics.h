@@ -94,6 +94,8 @@ class TFont : public TPersistent {
   // A font for the current screen: "Tahoma", 8 points, default charset,
   // clWindowText, no style.
   TFont();
+  // The same for a screen of `pixelsPerInch`, without asking the screen.
+  explicit TFont(int pixelsPerInch);
   ~TFont() override;
 
   const std::string& Name() const { return FName; }

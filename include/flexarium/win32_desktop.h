@@ -67,6 +67,7 @@ class Desktop final : public win::WindowSystem {
   win::LONG_PTR getWindowLongPtr(win::HWND wnd, int index) override;
   win::LONG_PTR setWindowLongPtr(win::HWND wnd, int index,
                                  win::LONG_PTR value) override;
+  win::LONG_PTR getClassLongPtr(win::HWND wnd, int index) override;
   win::BOOL setProp(win::HWND wnd, std::u16string_view name,
                     win::HANDLE data) override;
   win::HANDLE getProp(win::HWND wnd, std::u16string_view name) override;

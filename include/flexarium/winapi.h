@@ -93,6 +93,7 @@ struct SizingEdges {
 
 // Window-long slots. The procedure slot is pointer-sized everywhere.
 inline constexpr int GWLP_WNDPROC = -4;
+inline constexpr int GCLP_WNDPROC = -24;
 inline constexpr int GWL_WNDPROC = -4;
 inline constexpr int GWLP_USERDATA = -21;
 inline constexpr int GWL_STYLE = -16;
@@ -519,6 +520,9 @@ inline LONG_PTR SetWindowLongPtrW(HWND wnd, int index, LONG_PTR value) {
 }
 inline BOOL SetPropW(HWND wnd, std::u16string_view name, HANDLE data) {
   return currentWindowSystem().setProp(wnd, name, data);
+}
+inline LONG_PTR GetClassLongPtrW(HWND wnd, int index) {
+  return currentWindowSystem().getClassLongPtr(wnd, index);
 }
 inline HANDLE GetPropW(HWND wnd, std::u16string_view name) {
   return currentWindowSystem().getProp(wnd, name);

@@ -58,6 +58,10 @@ class WindowSystem {
   virtual std::u16string getWindowText(HWND wnd) = 0;
   virtual LONG_PTR getWindowLongPtr(HWND wnd, int index) = 0;
   virtual LONG_PTR setWindowLongPtr(HWND wnd, int index, LONG_PTR value) = 0;
+  // GetClassLongPtrW of GCLP_WNDPROC: the procedure windows of `wnd`'s
+  // class start with. 0 where the window system does not say (the default):
+  // callers then take the way that needs no class.
+  virtual LONG_PTR getClassLongPtr(HWND /*wnd*/, int /*index*/) { return 0; }
   virtual BOOL setProp(HWND wnd, std::u16string_view name, HANDLE data) = 0;
   virtual HANDLE getProp(HWND wnd, std::u16string_view name) = 0;
   virtual HANDLE removeProp(HWND wnd, std::u16string_view name) = 0;

@@ -147,14 +147,17 @@ struct Attachment::State : std::enable_shared_from_this<State> {
   int AdoptChildren(HWND parentWnd, TWinControl* parent,
                     const std::unordered_map<HWND, TAdoptedControl*>& known) {
     int added = 0;
+    // The DPI once for all the controls: a font asking the screen is a
+    // round trip to the window server under Wine.
+    const int ppi = Form->Font().PixelsPerInch();
     for (HWND child = GetWindow(parentWnd, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
       const auto it = known.find(child);
       TAdoptedControl* c = it != known.end() ? it->second : nullptr;
       if (c == nullptr) {
-        auto owned = std::make_unique<TAdoptedControl>(Form.get());
+        auto owned = std::make_unique<TAdoptedControl>(Form.get(), ppi);
         owned->SetName(UniqueName(GetWindowLongPtrW(child, GWLP_ID)));
-        owned->Adopt(child, Fonts, Form->Font().PixelsPerInch());
+        owned->Adopt(child, Fonts, ppi);
         c = owned.release();
         c->SetParent(parent);
         c->OnChildCreated = [this](HWND) { CreatedPending = true; };

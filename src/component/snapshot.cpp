@@ -163,9 +163,8 @@ void TFlexarium::Impl::GetFontSetting(std::unique_ptr<TFont>& Font,
                                       TComponent* Component) {
   auto* control = dynamic_cast<TControl*>(Component);
   if (control != nullptr && GetPropInfo(*Component, "Font") != nullptr) {
-    Font = std::make_unique<TFont>();
     // For the control's DPI, so that the copy keeps its height exactly.
-    Font->SetPixelsPerInch(control->Font().PixelsPerInch());
+    Font = std::make_unique<TFont>(control->Font().PixelsPerInch());
     Font->Assign(control->Font());
   } else {
     Font.reset();

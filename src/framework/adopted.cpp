@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
+#include <utility>
 
 #include "flexarium/winapi.h"
 #include "framework/std_classes.h"
@@ -38,10 +40,12 @@ LRESULT passOn(WNDPROC prev, HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 // Makes `object` serve the window through `proc`, and returns the procedure
 // its messages go on to. A pass-through of ours already in the chain (left
 // by an earlier adoption, under a procedure installed later) serves it: a
-// second `proc` in front would find the object and call itself.
-WNDPROC subclass(HWND wnd, WNDPROC proc, void* object) {
+// second `proc` in front would find the object and call itself. A window
+// with its class's procedure in front has no procedure of ours in its
+// chain (`chained` false), which saves asking.
+WNDPROC subclass(HWND wnd, WNDPROC proc, void* object, bool chained = true) {
   SetPropW(wnd, kControlProp, object);
-  if (const WNDPROC kept = passThroughOf(wnd)) {
+  if (const WNDPROC kept = chained ? passThroughOf(wnd) : nullptr) {
     RemovePropW(wnd, kPassThroughProp);
     return kept;
   }
@@ -49,17 +53,25 @@ WNDPROC subclass(HWND wnd, WNDPROC proc, void* object) {
       SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(proc)));
 }
 
-// Takes `proc` out again when it is still in front; otherwise it stays, as
-// a pass-through to `previous`, until the window goes.
-void unsubclass(HWND wnd, WNDPROC proc, WNDPROC previous) {
+// Takes the procedure out again when one of `procs` (ours) is still in
+// front; otherwise it stays, as a pass-through to `previous`, until the
+// window goes.
+void unsubclass(HWND wnd, std::initializer_list<WNDPROC> procs,
+                WNDPROC previous) {
   RemovePropW(wnd, kControlProp);
-  if (GetWindowLongPtrW(wnd, GWLP_WNDPROC) !=
-      reinterpret_cast<LONG_PTR>(proc)) {
+  const LONG_PTR front = GetWindowLongPtrW(wnd, GWLP_WNDPROC);
+  if (std::none_of(procs.begin(), procs.end(), [&](WNDPROC p) {
+        return front == reinterpret_cast<LONG_PTR>(p);
+      })) {
     SetPropW(wnd, kPassThroughProp, reinterpret_cast<HANDLE>(previous));
     return;
   }
   SetWindowLongPtrW(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previous));
 }
+
+// The procedure a window of this class starts with, 0 where the window
+// system does not say.
+LONG_PTR classProcOf(HWND wnd) { return GetClassLongPtrW(wnd, GCLP_WNDPROC); }
 
 // Runs `f`, handing what it throws to the application's handler: nothing
 // may unwind through a window procedure into the window system.
@@ -135,6 +147,9 @@ const TClassInfo& TAdoptedControl::StaticClass() {
 
 TAdoptedControl::TAdoptedControl(TComponent* owner) : TWinControl(owner) {}
 
+TAdoptedControl::TAdoptedControl(TComponent* owner, int pixelsPerInch)
+    : TWinControl(owner, pixelsPerInch) {}
+
 TAdoptedControl::~TAdoptedControl() { Release(); }
 
 void TAdoptedControl::Adopt(HWND wnd, TAdoptedFonts& fonts, int ppi) {
@@ -185,7 +200,15 @@ void TAdoptedControl::Adopt(HWND wnd, TAdoptedFonts& fonts, int ppi) {
   }
   FAdopting = false;
   FHandle = wnd;
-  FPrevious = subclass(wnd, &AdoptedWndProc, this);
+  // A window that still has its class's procedure (a dialog's controls,
+  // as a rule) gets the procedure that passes its messages on to that one
+  // without looking the object up: a look-up is a round trip to the window
+  // server under Wine, and a pass sends each control a dozen messages.
+  const LONG_PTR classProc = classProcOf(wnd);
+  const bool classDefault =
+      classProc != 0 && GetWindowLongPtrW(wnd, GWLP_WNDPROC) == classProc;
+  FPrevious = classDefault ? subclass(wnd, &ClassDefaultWndProc, this, false)
+                           : subclass(wnd, &AdoptedWndProc, this);
   FSubclassed = true;
 }
 
@@ -203,7 +226,12 @@ void TAdoptedControl::ShowFont(HFONT font, bool pooled) {
   const bool wasPooled = FShownPooled;
   FShownFont = font;
   FShownPooled = pooled;
-  SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  // While the form's drawing is held nothing of it can be drawn, and
+  // whoever releases it repaints the whole (a pass does): a control told
+  // to redraw would only do the work of asking for it.
+  const auto* form = dynamic_cast<const TAdoptedForm*>(Owner());
+  const BOOL redraw = form == nullptr || !form->RedrawHeld();
+  SendMessageW(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(font), redraw);
   // The window lets go of the old font only once it shows the new one.
   if (wasPooled && FFonts != nullptr) FFonts->Release(was);
 }
@@ -252,7 +280,9 @@ void TAdoptedControl::Release() {
     if (FShownFont != FOriginalFont || FShownPooled) {
       ShowFont(FOriginalFont, false);
     }
-    if (FSubclassed) unsubclass(wnd, &AdoptedWndProc, FPrevious);
+    if (FSubclassed) {
+      unsubclass(wnd, {&AdoptedWndProc, &ClassDefaultWndProc}, FPrevious);
+    }
   }
   FSubclassed = false;
   FHandle = nullptr;
@@ -325,6 +355,25 @@ LRESULT FLX_CALLBACK TAdoptedControl::AdoptedWndProc(HWND wnd, UINT msg,
       adopted != nullptr ? adopted->FPrevious : passThroughOf(wnd);
   const LRESULT result = passOn(previous, wnd, msg, wParam, lParam);
   if (msg != WM_PARENTNOTIFY && msg != WM_NCDESTROY) return result;
+  AfterMessage(wnd, msg, wParam, lParam);
+  return result;
+}
+
+LRESULT FLX_CALLBACK TAdoptedControl::ClassDefaultWndProc(HWND wnd, UINT msg,
+                                                          WPARAM wParam,
+                                                          LPARAM lParam) {
+  // Installed only over the class's own procedure, which is therefore the
+  // one replaced, for the adoption and for a pass-through left behind
+  // alike: no look-up but for the two messages the control acts on.
+  const auto previous = reinterpret_cast<WNDPROC>(classProcOf(wnd));
+  const LRESULT result = passOn(previous, wnd, msg, wParam, lParam);
+  if (msg != WM_PARENTNOTIFY && msg != WM_NCDESTROY) return result;
+  AfterMessage(wnd, msg, wParam, lParam);
+  return result;
+}
+
+void TAdoptedControl::AfterMessage(HWND wnd, UINT msg, WPARAM wParam,
+                                   LPARAM lParam) {
   // Looked up after the message: handling it may have released the
   // control, or freed it.
   if (TAdoptedControl* self = adoptedControlOf(wnd)) {
@@ -344,7 +393,6 @@ LRESULT FLX_CALLBACK TAdoptedControl::AdoptedWndProc(HWND wnd, UINT msg,
     });
   }
   if (msg == WM_NCDESTROY) forgetWindow(wnd);
-  return result;
 }
 
 // ---- TAdoptedForm
@@ -431,7 +479,7 @@ void TAdoptedForm::Unsubclass() {
   if (!FSubclassed) return;
   FSubclassed = false;
   if (FHandle != nullptr && hasWindowSystem() && IsWindow(FHandle)) {
-    unsubclass(FHandle, &AdoptedFormProc, FPrevious);
+    unsubclass(FHandle, {&AdoptedFormProc}, FPrevious);
   }
 }
 
@@ -459,6 +507,9 @@ void TAdoptedForm::AfterMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       break;
     }
+    case WM_SETREDRAW:
+      FRedrawHeld = wParam == 0;
+      break;
     case WM_DESTROY:
       if (OnWindowDestroy) OnWindowDestroy();
       break;

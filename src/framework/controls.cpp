@@ -110,6 +110,14 @@ TControl::TControl(TComponent* owner)
   FConstraints->OnChange = [this] { ConstraintsChanged(); };
 }
 
+TControl::TControl(TComponent* owner, int pixelsPerInch)
+    : TComponent(owner),
+      FConstraints(std::make_unique<TSizeConstraints>()),
+      FFont(std::make_unique<TFont>(pixelsPerInch)) {
+  FFont->OnChange = [this] { FontChanged(); };
+  FConstraints->OnChange = [this] { ConstraintsChanged(); };
+}
+
 TControl::~TControl() {
   DestroyComponents();
   if (FParent != nullptr) FParent->RemoveControl(this);
@@ -313,6 +321,9 @@ const TClassInfo& TCustomControl::StaticClass() {
 }
 
 TWinControl::TWinControl(TComponent* owner) : TControl(owner) {}
+
+TWinControl::TWinControl(TComponent* owner, int pixelsPerInch)
+    : TControl(owner, pixelsPerInch) {}
 
 TWinControl::~TWinControl() {
   DestroyComponents();

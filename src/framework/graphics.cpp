@@ -310,8 +310,10 @@ int TFont::SizeOfHeight(int height, int pixelsPerInch) {
   return -mulDivHeld(height, 72, pixelsPerInch);
 }
 
-TFont::TFont()
-    : FPixelsPerInch(win::hasWindowSystem() ? ScreenPixelsPerInch() : 96),
+TFont::TFont() : TFont(win::hasWindowSystem() ? ScreenPixelsPerInch() : 96) {}
+
+TFont::TFont(int pixelsPerInch)
+    : FPixelsPerInch(pixelsPerInch),
       FColor{kSys | 8, "clWindowText"},
       FCharset{1, "DEFAULT_CHARSET"} {
   FHeight = HeightOfSize(8, FPixelsPerInch);

@@ -137,6 +137,109 @@ std::vector<Step> runProgram() {
   return steps;
 }
 
+// ---- Procedures given back and left behind
+
+int gOuterMessages = 0;
+WNDPROC gOuterPrev = nullptr;
+LRESULT FLX_CALLBACK OuterProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  ++gOuterMessages;
+  return CallWindowProcW(gOuterPrev, wnd, msg, wp, lp);
+}
+
+RECT placed(HWND wnd) {
+  WINDOWPLACEMENT wp{};
+  wp.length = sizeof wp;
+  GetWindowPlacement(wnd, &wp);
+  return wp.rcNormalPosition;
+}
+
+std::u16string textOf(HWND wnd) {
+  return currentWindowSystem().getWindowText(wnd);
+}
+
+bool sameRect(const RECT& a, const RECT& b) {
+  return a.left == b.left && a.top == b.top && a.right == b.right &&
+         a.bottom == b.bottom;
+}
+
+// Children with their class's own procedure, as a dialog's controls have:
+// on real windows the attachment passes their messages on without looking
+// anything up. Each keeps answering through the chain, a child destroyed
+// while attached is let go, a procedure installed over the attachment's
+// keeps it as a pass-through that serves the next attachment, and the
+// class's procedure comes back once the chain is the attachment's alone.
+void runChains() {
+  RegisterWindowClass(u"FlxAttachChains", &PlainProc);
+  const HWND top =
+      CreateWindowExW(0, u"FlxAttachChains", u"Chains", WS_OVERLAPPEDWINDOW,
+                      100, 100, 416, 338, nullptr, nullptr);
+  const HWND button =
+      CreateWindowExW(0, u"Button", u"one", WS_CHILD | WS_VISIBLE, 10, 10, 75,
+                      25, top, nullptr);
+  const HWND doomed =
+      CreateWindowExW(0, u"Static", u"gone", WS_CHILD | WS_VISIBLE, 10, 50, 80,
+                      13, top, nullptr);
+  const LONG_PTR classProc = GetWindowLongPtrW(button, GWLP_WNDPROC);
+  const auto outer = reinterpret_cast<LONG_PTR>(&OuterProc);
+  {
+    auto first = flx::Attach(top);
+    ShowWindow(top, SW_SHOW);
+    CHECK(GetWindowLongPtrW(button, GWLP_WNDPROC) != classProc);
+    SetWindowTextW(button, u"two");
+    CHECK_EQ(textOf(button), std::u16string(u"two"));
+    DestroyWindow(doomed);
+    first->Refresh();
+    const RECT before = placed(button);
+    setClient(top, 600, 450);
+    CHECK(!sameRect(placed(button), before));
+    gOuterPrev = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrW(button, GWLP_WNDPROC, outer));
+    first->Detach();
+  }
+  CHECK_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), outer);
+  gOuterMessages = 0;
+  SetWindowTextW(button, u"three");
+  CHECK_EQ(textOf(button), std::u16string(u"three"));
+  CHECK(gOuterMessages > 0);
+  {
+    auto second = flx::Attach(top);
+    const RECT before = placed(button);
+    setClient(top, 300, 225);
+    CHECK(!sameRect(placed(button), before));
+    second->Detach();
+  }
+  CHECK_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), outer);
+  // The later procedure taken off: what is left passes on to the class's.
+  SetWindowLongPtrW(button, GWLP_WNDPROC,
+                    reinterpret_cast<LONG_PTR>(gOuterPrev));
+  SetWindowTextW(button, u"four");
+  CHECK_EQ(textOf(button), std::u16string(u"four"));
+  {
+    auto third = flx::Attach(top);
+    setClient(top, 500, 400);
+    third->Detach();
+  }
+  CHECK_EQ(GetWindowLongPtrW(button, GWLP_WNDPROC), classProc);
+  DestroyWindow(top);
+}
+
+TEST(ProceduresAreGivenBackOrLeftAsPassThroughs) {
+  {
+    SCOPED("real windows");
+    flx::win32::ScopedDesktop desktop;
+    flx::FlexariumInitialization();
+    runChains();
+    flx::FlexariumFinalization();
+  }
+  {
+    SCOPED("simulated desktop");
+    flx::sim::ScopedDesktop desktop;
+    flx::FlexariumInitialization();
+    runChains();
+    flx::FlexariumFinalization();
+  }
+}
+
 TEST(AttachedWindowsStandWhereTheSimulationPutsThem) {
   std::vector<Step> real, simulated;
   int dpi = 96;

@@ -355,6 +355,13 @@ fw::LONG_PTR Desktop::setWindowLongPtr(HWND wnd, int index,
   return ::SetWindowLongPtrW(wnd, index, value);
 }
 
+fw::LONG_PTR Desktop::getClassLongPtr(HWND wnd, int index) {
+  // Only the class's procedure is asked for; user32 keeps classes in the
+  // process.
+  if (index != GCLP_WNDPROC) return 0;
+  return static_cast<fw::LONG_PTR>(::GetClassLongPtrW(wnd, index));
+}
+
 BOOL Desktop::setProp(HWND wnd, std::u16string_view name, fw::HANDLE data) {
   if (name.empty()) return FALSE;
   return ::SetPropW(wnd, wide(name).c_str(), data);
