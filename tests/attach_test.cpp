@@ -774,9 +774,20 @@ class AttachDpi : public AttachTest {
   AttachDpi() : AttachTest() { desktop->mutableConfig() = TwoMonitors(); }
 };
 
-TEST_F(AttachDpi, MovedToAnotherDpiAsTheFormMovedThere) {
+// With a template that did not make the window (this one is no dialog at
+// all) too: the window is scaled by the DPI ratio, as without one.
+class AttachDpiMove : public AttachDpi,
+                      public ::testing::WithParamInterface<bool> {};
+
+TEST_P(AttachDpiMove, MovedToAnotherDpiAsTheFormMovedThere) {
   WindowTree tree(kLayout);
-  auto attached = Attach(tree.top);
+  AttachOptions options;
+  // A DLGTEMPLATE of no items, no font, 100 x 50 dialog units.
+  std::vector<std::uint8_t> other(24, 0);
+  other[14] = 100;
+  other[16] = 50;
+  if (GetParam()) options.DialogTemplate = other;
+  auto attached = Attach(tree.top, options);
   EquivalentForm eq(kLayout);
   eq.showBeside(tree.top);
   desktop->dragCaption(tree.top, 2100, 100);
@@ -794,24 +805,11 @@ TEST_F(AttachDpi, MovedToAnotherDpiAsTheFormMovedThere) {
             DCDC_DISABLE_FONTUPDATE | DCDC_DISABLE_RELAYOUT);
 }
 
-// A template that did not make the window (this one is no dialog at all)
-// changes nothing: the window is scaled by the DPI ratio, as without one.
-TEST_F(AttachDpi, ATemplateOfAnotherWindowIsNotTaken) {
-  WindowTree tree(kLayout);
-  AttachOptions options;
-  // A DLGTEMPLATE of no items, no font, 100 x 50 dialog units.
-  std::vector<std::uint8_t> other(24, 0);
-  other[14] = 100;
-  other[16] = 50;
-  options.DialogTemplate = other;
-  auto attached = Attach(tree.top, options);
-  EquivalentForm eq(kLayout);
-  eq.showBeside(tree.top);
-  desktop->dragCaption(tree.top, 2100, 100);
-  desktop->dragCaption(eq.wnd(), 2100, 100);
-  ASSERT_EQ(GetDpiForWindow(tree.top), 144u);
-  expectSameLayout(tree, eq, "moved");
-}
+INSTANTIATE_TEST_SUITE_P(Template, AttachDpiMove, ::testing::Bool(),
+                         [](const auto& info) {
+                           return std::string(info.param ? "OfAnotherWindow"
+                                                         : "None");
+                         });
 
 // ---- Bad input
 

@@ -383,10 +383,9 @@ INSTANTIATE_TEST_SUITE_P(
                      "dialog.scn:2: a scenario loads one form or dialog"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The bounds of every control in each `print json` of a run's output.
-std::vector<std::map<std::string, std::vector<int>>> PrintedBounds(
-    const std::string& out) {
-  std::vector<std::map<std::string, std::vector<int>>> steps;
+// Each `print json` document of a run's output.
+std::vector<nlohmann::json> PrintedSteps(const std::string& out) {
+  std::vector<nlohmann::json> steps;
   std::istringstream in(out);
   for (;;) {
     nlohmann::json step;
@@ -395,6 +394,16 @@ std::vector<std::map<std::string, std::vector<int>>> PrintedBounds(
     } catch (const nlohmann::json::exception&) {
       break;
     }
+    steps.push_back(std::move(step));
+  }
+  return steps;
+}
+
+// The bounds of every control in each `print json` of a run's output.
+std::vector<std::map<std::string, std::vector<int>>> PrintedBounds(
+    const std::string& out) {
+  std::vector<std::map<std::string, std::vector<int>>> steps;
+  for (const nlohmann::json& step : PrintedSteps(out)) {
     auto& bounds = steps.emplace_back();
     for (const auto& c : step.at("controls")) {
       bounds[c.at("name")] = {c.at("left"), c.at("top"), c.at("width"),
@@ -469,14 +478,7 @@ INSTANTIATE_TEST_SUITE_P(
 // font), as one comparable text per step.
 std::vector<std::string> PrintedLayouts(const std::string& out) {
   std::vector<std::string> steps;
-  std::istringstream in(out);
-  for (;;) {
-    nlohmann::json step;
-    try {
-      in >> step;
-    } catch (const nlohmann::json::exception&) {
-      break;
-    }
+  for (const nlohmann::json& step : PrintedSteps(out)) {
     const auto& f = step.at("form");
     std::ostringstream text;
     text << "client " << f.at("client_width") << "x" << f.at("client_height")

@@ -13,9 +13,9 @@ namespace flx::attach_detail {
 // The layout of `form` (adopted around `dialog`, its children adopted) at
 // any DPI, from the template `dialog` was made from. Null when the
 // template does not describe the window as it stands: not one window
-// matches its items, or the dialog units do not map to the window's pixels as this
-// system's dialog manager maps them. Throws EResourceError for a template
-// that does not read.
+// matches its items, or this system's dialog manager does not map dialog
+// units to pixels as worked out here. Throws EResourceError for a
+// template that does not read.
 std::unique_ptr<TDpiLayout> MakeDialogLayout(
     std::span<const std::uint8_t> dialogTemplate, win::HWND dialog,
     const TAdoptedForm& form);
