@@ -811,6 +811,53 @@ INSTANTIATE_TEST_SUITE_P(Template, AttachDpiMove, ::testing::Bool(),
                                                          : "None");
                          });
 
+// A dialog of no client area, with a child the program made beside the
+// template's: a move scales nothing by a client size of 0, and the dialog
+// stays as it is.
+TEST_F(AttachDpi, ADialogOfNoClientAreaMovesWithoutDividingByIt) {
+  std::vector<std::uint8_t> t;
+  auto word = [&](unsigned v) {
+    t.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    t.push_back(static_cast<std::uint8_t>(v >> 8));
+  };
+  auto text = [&](std::u16string_view s) {
+    for (char16_t c : s) word(c);
+    word(0);
+  };
+  // DS_SETFONT | WS_POPUP | WS_CAPTION, one item, 0 x 0 dialog units.
+  for (unsigned v : {0x00C0u, 0x8000u, 0u, 0u, 1u, 0u, 0u, 0u, 0u, 0u, 0u}) {
+    word(v);
+  }
+  text(u"");  // title
+  word(8);
+  text(u"MS Shell Dlg");
+  while (t.size() % 4 != 0) t.push_back(0);
+  // A visible child push button, ID 1, 10 x 10 at 0, 0.
+  for (unsigned v :
+       {0u, 0x5000u, 0u, 0u, 0u, 0u, 10u, 10u, 1u, 0xFFFFu, 0x80u}) {
+    word(v);
+  }
+  text(u"x");
+  word(0);
+  const HWND dlg = CreateDialogIndirectParamW(nullptr, t, nullptr, nullptr, 0);
+  ASSERT_NE(dlg, nullptr) << desktop->lastDialogError();
+  AttachOptions options;
+  options.DialogTemplate = t;
+  auto attached = Attach(dlg, options);
+  const HWND extra = CreateWindowExW(0, u"BUTTON", u"y", WS_CHILD | WS_VISIBLE,
+                                     0, 0, 20, 20, dlg, nullptr);
+  attached->Refresh();
+  ShowWindow(dlg, SW_SHOW);
+  desktop->dragCaption(dlg, 2100, 100);
+  ASSERT_EQ(GetDpiForWindow(dlg), 144u);
+  RECT client{};
+  GetClientRect(dlg, &client);
+  EXPECT_EQ(client.right, 0);
+  EXPECT_EQ(client.bottom, 0);
+  EXPECT_TRUE(IsWindow(extra));
+  EXPECT_TRUE(attached->Attached());
+}
+
 // ---- Bad input
 
 TEST_F(AttachTest, RefusalsSayWhatIsWrongAndTouchNothing) {

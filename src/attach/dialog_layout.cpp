@@ -138,8 +138,8 @@ class DialogLayout final : public TDpiLayout {
   SIZE ClientSize(int dpi) const override {
     if (dpi == FDpi) return FClient;
     const BaseUnits b = Base(dpi);
-    return {mapX(FTemplate.cx, b) + FClientOff.cx,
-            mapY(FTemplate.cy, b) + FClientOff.cy};
+    return {std::max(mapX(FTemplate.cx, b) + FClientOff.cx, 0),
+            std::max(mapY(FTemplate.cy, b) + FClientOff.cy, 0)};
   }
 
   bool Bounds(const TControl& control, int dpi, TRect& bounds) const override {

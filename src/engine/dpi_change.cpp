@@ -85,7 +85,7 @@ SIZE TFlexarium::Impl::KeptClientSize(int DpiX, int DpiY) const {
       layout != nullptr && s.ClientDpiW > 0 && s.ClientDpiH > 0) {
     const SIZE to = layout->ClientSize(DpiX);
     const SIZE from = layout->ClientSize(s.ClientDpiW);
-    if (from.cx > 0 && from.cy > 0) {
+    if (from.cx > 0 && from.cy > 0 && to.cx > 0 && to.cy > 0) {
       return SIZE{unit::ScaleHalfUp(s.ClientWidth, to.cx, from.cx),
                   unit::ScaleHalfUp(s.ClientHeight, to.cy, from.cy)};
     }
@@ -243,8 +243,13 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
     const SIZE opened = layout->ClientSize(s.StartDpiW);
     FOwnerWidth = LayoutClient.cx;
     FOwnerHeight = LayoutClient.cy;
-    ScaleX = unit::DpiRatio(opened.cx, LayoutClient.cx);
-    ScaleY = unit::DpiRatio(opened.cy, LayoutClient.cy);
+    // A dialog of no client area scales nothing with it.
+    ScaleX = opened.cx > 0 && LayoutClient.cx > 0
+                 ? unit::DpiRatio(opened.cx, LayoutClient.cx)
+                 : 1.0;
+    ScaleY = opened.cy > 0 && LayoutClient.cy > 0
+                 ? unit::DpiRatio(opened.cy, LayoutClient.cy)
+                 : 1.0;
     FontRatio = unit::DpiRatio(s.StartDpiH, DpiY);
   }
   const int DialogPoints = layout != nullptr ? layout->FontPoints() : 0;
@@ -275,12 +280,15 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
     } else if (layout != nullptr) {
       const int atW = R->BoundsDpiW > 0 ? R->BoundsDpiW : s.StartDpiW;
       const int atH = R->BoundsDpiH > 0 ? R->BoundsDpiH : s.StartDpiH;
-      const SIZE from = layout->ClientSize(atW);
-      const SIZE fromH = layout->ClientSize(atH);
-      R->Left = unit::ScaleHalfUp(R->DesignLeft, LayoutClient.cx, from.cx);
-      R->Top = unit::ScaleHalfUp(R->DesignTop, LayoutClient.cy, fromH.cy);
-      R->Width = unit::ScaleHalfUp(R->DesignWidth, LayoutClient.cx, from.cx);
-      R->Height = unit::ScaleHalfUp(R->DesignHeight, LayoutClient.cy, fromH.cy);
+      const int fromW = layout->ClientSize(atW).cx;
+      const int fromH = layout->ClientSize(atH).cy;
+      auto along = [](int v, int to, int from) {
+        return from > 0 && to > 0 ? unit::ScaleHalfUp(v, to, from) : v;
+      };
+      R->Left = along(R->DesignLeft, LayoutClient.cx, fromW);
+      R->Top = along(R->DesignTop, LayoutClient.cy, fromH);
+      R->Width = along(R->DesignWidth, LayoutClient.cx, fromW);
+      R->Height = along(R->DesignHeight, LayoutClient.cy, fromH);
     } else if (R->BoundsDpiW > 0 && R->BoundsDpiH > 0) {
       R->Left = unit::ScaleHalfUp(R->DesignLeft, DpiX, R->BoundsDpiW);
       R->Top = unit::ScaleHalfUp(R->DesignTop, DpiY, R->BoundsDpiH);
