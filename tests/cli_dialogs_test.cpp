@@ -1,4 +1,12 @@
-// flexarium dialogs: the dialogs of resource files, programs and scripts.
+// The command on dialogs: the dialogs of resource files, programs and
+// scripts, made, attached and checked.
+//
+// Sections:
+//   flexarium dialogs        the listing, bad files, scripts without windres
+//   Dialogs in scenarios     dialog/attach lines, exclusions by ID and name
+//   Moving to another DPI    a moved dialog as the dialog opened there
+//   preview --dialog         JSON, looks, options, pictures, refusals
+//   lint on dialogs          findings named by dialog and control
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -22,6 +30,8 @@ namespace fs = std::filesystem;
 const std::string kRes = FLEXARIUM_TEST_RES;
 const std::string kScript =
     std::string(FLEXARIUM_SOURCE_DIR) + "/tests/data/dialogs.rc";
+
+// ---- flexarium dialogs
 
 // Sets an environment variable for one test.
 class ScopedEnv {
@@ -473,6 +483,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "$DIR/static.res 7",
                       1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// ---- Moving to another DPI
 
 // Every printed step's form (client size, font) and controls (bounds,
 // font), as one comparable text per step.

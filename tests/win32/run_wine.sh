@@ -407,6 +407,21 @@ wineserver -k > /dev/null 2>&1
 
 passed=0
 failed=0
+# Adds the counts of FILE's last "PREFIX...: N passed, M failed" line; a
+# file without one (the check did not get that far) is one failure.
+add_summary() {
+  local line f
+  line=$(grep -E "^$2.*: [0-9]+ passed, [0-9]+ failed\$" "$1" 2> /dev/null |
+    tail -n 1)
+  if [ -z "$line" ]; then
+    failed=$((failed + 1))
+    return
+  fi
+  line=${line##*: }
+  passed=$((passed + ${line%% passed*}))
+  f=${line#*, }
+  failed=$((failed + ${f%% failed}))
+}
 for status in "$logs"/*.status; do
   [ -e "$status" ] || continue
   name=$(basename "$status" .status)
@@ -435,16 +450,7 @@ if [ "$parity" = 1 ]; then
   python3 "$here/parity.py" compare "$cli" "$logs/parity.list" "$logs" \
     > "$logs/parity.txt" 2>&1
   cat "$logs/parity.txt"
-  line=$(grep -E '^parity: [0-9]+ passed, [0-9]+ failed$' "$logs/parity.txt" |
-    tail -n 1)
-  if [ -n "$line" ]; then
-    line=${line#parity: }
-    passed=$((passed + ${line%% passed*}))
-    f=${line#*, }
-    failed=$((failed + ${f%% failed}))
-  else
-    failed=$((failed + 1))
-  fi
+  add_summary "$logs/parity.txt" parity
 fi
 if [ "$mouse" = 1 ]; then
   # The form with size limits, the one that keeps its aspect ratio, and the
@@ -462,16 +468,7 @@ if [ "$mouse" = 1 ]; then
     python3 "$here/mouse.py" check "$cli" "$form" \
       "$logs/$run" > "$logs/$run.txt" 2>&1
     cat "$logs/$run-run.log" "$logs/$run.txt" 2> /dev/null
-    line=$(grep -E '^mouse: [0-9]+ passed, [0-9]+ failed$' "$logs/$run.txt" |
-      tail -n 1)
-    if [ -n "$line" ]; then
-      line=${line#mouse: }
-      passed=$((passed + ${line%% passed*}))
-      f=${line#*, }
-      failed=$((failed + ${f%% failed}))
-    else
-      failed=$((failed + 1))
-    fi
+    add_summary "$logs/$run.txt" mouse
   done
 fi
 # GDI's text widths against the simulation's.
@@ -491,32 +488,14 @@ fi
 if [ "$cli_same" = 1 ]; then
   "$here/cli_same.sh" compare --work "$logs/cli" > "$logs/cli-same.txt" 2>&1
   cat "$logs/cli-same.txt"
-  line=$(grep -E '^cli-same: [0-9]+ passed, [0-9]+ failed$' \
-    "$logs/cli-same.txt" | tail -n 1)
-  if [ -n "$line" ]; then
-    line=${line#cli-same: }
-    passed=$((passed + ${line%% passed*}))
-    f=${line#*, }
-    failed=$((failed + ${f%% failed}))
-  else
-    failed=$((failed + 1))
-  fi
+  add_summary "$logs/cli-same.txt" cli-same
 fi
 # The layouts measured after a change of DPI, against the command's.
 if [ "$parity" = 1 ] && [ -f "$logs/dpi-change.report" ]; then
   python3 "$here/dpi_parity.py" "$cli" "$logs/dpi-change.report" \
     "$root/examples/forms" > "$logs/dpi-parity.txt" 2>&1
   cat "$logs/dpi-parity.txt"
-  line=$(grep -E '^dpi-parity: [0-9]+ passed, [0-9]+ failed$' \
-    "$logs/dpi-parity.txt" | tail -n 1)
-  if [ -n "$line" ]; then
-    line=${line#dpi-parity: }
-    passed=$((passed + ${line%% passed*}))
-    f=${line#*, }
-    failed=$((failed + ${f%% failed}))
-  else
-    failed=$((failed + 1))
-  fi
+  add_summary "$logs/dpi-parity.txt" dpi-parity
 fi
 # The dialogs Wine made against the simulated desktop's.
 if [ -f "$logs/dialogs.files" ]; then
@@ -540,33 +519,14 @@ if [ -f "$logs/dialogs.files" ]; then
       > "$logs/attached-dialog-parity.txt" 2>&1
     cat "$logs/attached-dialog-parity.txt"
   fi
-  for txt in dialog-parity attached-dialog-parity; do
-    line=$(grep -E '^(attached )?dialog parity .*: [0-9]+ passed, [0-9]+ failed$' \
-      "$logs/$txt.txt" 2> /dev/null | tail -n 1)
-    if [ -n "$line" ]; then
-      line=${line##*: }
-      passed=$((passed + ${line%% passed*}))
-      f=${line#*, }
-      failed=$((failed + ${f%% failed}))
-    else
-      failed=$((failed + 1))
-    fi
-  done
+  add_summary "$logs/dialog-parity.txt" "dialog parity "
+  add_summary "$logs/attached-dialog-parity.txt" "attached dialog parity "
 fi
 if [ "$pictures" = 1 ]; then
   python3 "$here/pictures.py" check "$cli" "$logs/parity.list" \
     "$FLX_SHOTS" > "$logs/pictures.txt" 2>&1
   cat "$FLX_LOGS/pictures-shoot.log" "$logs/pictures.txt" 2> /dev/null
-  line=$(grep -E '^pictures: [0-9]+ passed, [0-9]+ failed$' \
-    "$logs/pictures.txt" | tail -n 1)
-  if [ -n "$line" ]; then
-    line=${line#pictures: }
-    passed=$((passed + ${line%% passed*}))
-    f=${line#*, }
-    failed=$((failed + ${f%% failed}))
-  else
-    failed=$((failed + 1))
-  fi
+  add_summary "$logs/pictures.txt" pictures
   echo "screenshots and previews: $FLX_SHOTS"
   if [ "$docs" = 1 ]; then
     mkdir -p "$root/docs/images/native"
