@@ -55,6 +55,9 @@ if [[ -f "$here/$target.dict" ]]; then
 fi
 
 echo "fuzzing $binary for $seconds s in $work" >&2
+# fontconfig keeps its configuration for the life of the process, which the
+# leak checker reports at exit: the tests' suppressions apply here too.
+export LSAN_OPTIONS="suppressions=$here/../tests/lsan.supp${LSAN_OPTIONS:+:$LSAN_OPTIONS}"
 # From the work folder: nothing in the current folder is read as a frame.
 set +e
 dict_option=()
