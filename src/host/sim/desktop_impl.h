@@ -189,12 +189,15 @@ struct Desktop::Impl {
   std::size_t callsDropped = 0;  // since the desktop was made
   std::vector<MessageRecord> messages;
   std::vector<PaintRecord> paints;
-  // The one paint DC: the window it paints and its selected state.
-  HWND paintWnd = nullptr;
-  HFONT paintFont = nullptr;
-  int paintBkMode = OPAQUE;
-  COLORREF paintTextColor = 0;
-  COLORREF paintBkColor = 0xFFFFFF;
+  // The one paint DC: the window it paints and its selected state, as
+  // BeginPaint gives it.
+  struct PaintDc {
+    HWND wnd = nullptr;
+    HFONT font = nullptr;
+    int bkMode = OPAQUE;
+    COLORREF textColor = 0;
+    COLORREF bkColor = 0xFFFFFF;
+  } paint;
   // The font selected into the screen DC, for measuring outside painting.
   HFONT screenFont = nullptr;
   // Why the latest dialog could not be made (dialogs.cpp).

@@ -94,11 +94,8 @@ HDC Desktop::beginPaint(HWND wnd, PAINTSTRUCT* paint) {
   *paint = PAINTSTRUCT{};
   paint->hdc = makeHandle<HDC>(kPaintDc, kTagDc);
   paint->rcPaint = RECT{0, 0, impl_->clientWidth(*w), impl_->clientHeight(*w)};
-  impl_->paintWnd = wnd;
-  impl_->paintFont = nullptr;
-  impl_->paintBkMode = OPAQUE;
-  impl_->paintTextColor = 0;
-  impl_->paintBkColor = 0xFFFFFF;
+  impl_->paint = Impl::PaintDc{};
+  impl_->paint.wnd = wnd;
   return paint->hdc;
 }
 
@@ -107,25 +104,25 @@ BOOL Desktop::endPaint(HWND wnd, const PAINTSTRUCT* paint) {
   if (paint == nullptr || handleSerial(paint->hdc, kTagDc) != kPaintDc) {
     return FALSE;
   }
-  impl_->paintWnd = nullptr;
+  impl_->paint.wnd = nullptr;
   return TRUE;
 }
 
 HFONT Desktop::selectFont(HDC dc, HFONT font) {
-  impl_->recordCall("SelectObject", impl_->paintWnd);
+  impl_->recordCall("SelectObject", impl_->paint.wnd);
   const std::size_t serial = handleSerial(dc, kTagDc);
   if (serial == kScreenDc) return std::exchange(impl_->screenFont, font);
   if (serial != kPaintDc) return nullptr;
-  const HFONT previous = impl_->paintFont;
-  impl_->paintFont = font;
+  const HFONT previous = impl_->paint.font;
+  impl_->paint.font = font;
   return previous;
 }
 
 int Desktop::setBkMode(HDC dc, int mode) {
-  impl_->recordCall("SetBkMode", impl_->paintWnd);
+  impl_->recordCall("SetBkMode", impl_->paint.wnd);
   if (handleSerial(dc, kTagDc) != kPaintDc) return 0;
-  const int previous = impl_->paintBkMode;
-  impl_->paintBkMode = mode;
+  const int previous = impl_->paint.bkMode;
+  impl_->paint.bkMode = mode;
   return previous;
 }
 
@@ -133,13 +130,13 @@ void Desktop::Impl::recordPaint(const char* op, std::u16string_view text,
                                 const RECT& rect, UINT format, UINT flags) {
   if (!recording) return;
   keep(paints,
-       PaintRecord{op, paintWnd, std::u16string(text), rect, format, flags,
-                   paintFont, paintBkMode, paintTextColor, paintBkColor});
+       PaintRecord{op, paint.wnd, std::u16string(text), rect, format, flags,
+                   paint.font, paint.bkMode, paint.textColor, paint.bkColor});
 }
 
 int Desktop::drawText(HDC dc, std::u16string_view text, RECT* rect,
                       UINT format) {
-  impl_->recordCall("DrawTextW", impl_->paintWnd);
+  impl_->recordCall("DrawTextW", impl_->paint.wnd);
   if (rect == nullptr) return 0;
   if (format & DT_CALCRECT) {
     // Measured, not drawn: the font's real text metrics. Without them (no
@@ -160,27 +157,27 @@ int Desktop::drawText(HDC dc, std::u16string_view text, RECT* rect,
 }
 
 BOOL Desktop::drawEdge(HDC dc, RECT* rect, UINT edge, UINT flags) {
-  impl_->recordCall("DrawEdge", impl_->paintWnd);
+  impl_->recordCall("DrawEdge", impl_->paint.wnd);
   if (handleSerial(dc, kTagDc) != kPaintDc || rect == nullptr) return FALSE;
   impl_->recordPaint("DrawEdge", {}, *rect, edge, flags);
   return TRUE;
 }
 
 COLORREF Desktop::setTextColor(HDC dc, COLORREF color) {
-  impl_->recordCall("SetTextColor", impl_->paintWnd);
+  impl_->recordCall("SetTextColor", impl_->paint.wnd);
   if (handleSerial(dc, kTagDc) != kPaintDc) return 0xFFFFFFFF;  // CLR_INVALID
-  return std::exchange(impl_->paintTextColor, color);
+  return std::exchange(impl_->paint.textColor, color);
 }
 
 COLORREF Desktop::setBkColor(HDC dc, COLORREF color) {
-  impl_->recordCall("SetBkColor", impl_->paintWnd);
+  impl_->recordCall("SetBkColor", impl_->paint.wnd);
   if (handleSerial(dc, kTagDc) != kPaintDc) return 0xFFFFFFFF;
-  return std::exchange(impl_->paintBkColor, color);
+  return std::exchange(impl_->paint.bkColor, color);
 }
 
 BOOL Desktop::extTextOut(HDC dc, int x, int y, UINT options, const RECT* rect,
                          std::u16string_view text) {
-  impl_->recordCall("ExtTextOutW", impl_->paintWnd);
+  impl_->recordCall("ExtTextOutW", impl_->paint.wnd);
   if (handleSerial(dc, kTagDc) != kPaintDc) return FALSE;
   impl_->recordPaint("ExtTextOutW", text,
                      rect != nullptr ? *rect : RECT{x, y, x, y}, options, 0);
@@ -191,7 +188,7 @@ int Desktop::stretchDIBits(HDC dc, int x, int y, int width, int height,
                            int /*srcX*/, int /*srcY*/, int srcWidth,
                            int srcHeight, const void* bits, const void* info,
                            UINT /*usage*/, DWORD /*rop*/) {
-  impl_->recordCall("StretchDIBits", impl_->paintWnd);
+  impl_->recordCall("StretchDIBits", impl_->paint.wnd);
   if (handleSerial(dc, kTagDc) != kPaintDc || bits == nullptr ||
       info == nullptr) {
     return 0;

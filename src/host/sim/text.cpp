@@ -12,7 +12,7 @@ std::optional<LOGFONTW> Desktop::Impl::dcFont(HDC dc) const {
   if (serial == kScreenDc) {
     selected = screenFont;
   } else if (serial == kPaintDc) {
-    selected = paintFont;
+    selected = paint.font;
   } else {
     return std::nullopt;
   }
@@ -33,7 +33,7 @@ LOGFONTW Desktop::Impl::systemFont() {
 
 BOOL Desktop::getTextExtentPoint32(HDC dc, std::u16string_view text,
                                    SIZE* size) {
-  impl_->recordCall("GetTextExtentPoint32W", impl_->paintWnd);
+  impl_->recordCall("GetTextExtentPoint32W", impl_->paint.wnd);
   const auto font = impl_->dcFont(dc);
   if (!font || size == nullptr) return FALSE;
   const auto extent =
@@ -44,7 +44,7 @@ BOOL Desktop::getTextExtentPoint32(HDC dc, std::u16string_view text,
 }
 
 BOOL Desktop::getTextMetrics(HDC dc, TEXTMETRICW* metrics) {
-  impl_->recordCall("GetTextMetricsW", impl_->paintWnd);
+  impl_->recordCall("GetTextMetricsW", impl_->paint.wnd);
   const auto font = impl_->dcFont(dc);
   if (!font || metrics == nullptr) return FALSE;
   const auto m = TextMeasurer::Instance().Metrics(FontRequest::Of(*font));
@@ -54,7 +54,7 @@ BOOL Desktop::getTextMetrics(HDC dc, TEXTMETRICW* metrics) {
 }
 
 LONG Desktop::gdiGetCharDimensions(HDC dc, TEXTMETRICW* metrics, LONG* height) {
-  impl_->recordCall("GdiGetCharDimensions", impl_->paintWnd);
+  impl_->recordCall("GdiGetCharDimensions", impl_->paint.wnd);
   TEXTMETRICW tm{};
   if (!getTextMetrics(dc, &tm)) return 0;
   SIZE size{};
