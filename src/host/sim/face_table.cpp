@@ -12,45 +12,35 @@ namespace flx::sim {
 namespace {
 
 constexpr std::array kFaces{
-    FaceMapping{"Tahoma", "Tahoma", "tahoma.ttf", "tahomabd.ttf",
-                "Wine's own Tahoma (fonts-wine), which GDI loads from the "
-                "prefix's Fonts folder; fontconfig would give DejaVu Sans",
-                0},
-    FaceMapping{"MS Shell Dlg", "Tahoma", "", "",
-                "Wine's FontSubstitutes: MS Shell Dlg -> Tahoma", 0},
-    FaceMapping{"MS Shell Dlg 2", "Tahoma", "", "",
-                "Wine's FontSubstitutes: MS Shell Dlg 2 -> Tahoma", 0},
-    FaceMapping{"MS Sans Serif", "MS Sans Serif", "ms_sans_serif.ttf", "",
-                "Wine's bitmap MS Sans Serif (fonts-wine): strikes of 13, 16 "
-                "and 20 pixels, no outlines; bold is emboldened",
-                0},
-    FaceMapping{"Helv", "MS Sans Serif", "", "",
-                "Wine's FontSubstitutes: Helv -> MS Sans Serif", 0},
-    FaceMapping{
-        "System", "System", "system.ttf", "",
-        "Wine's bitmap System font (fonts-wine): GDI takes its 16-pixel "
-        "strike alone (the file's taller one never: 8 x 16 dialog "
-        "base units from 8 to 14 points at 96 and 144 DPI, twice "
-        "that at 28 pixels), the same at every size up to twice it",
-        16},
-    FaceMapping{"Liberation Sans", "Liberation Sans", "", "",
-                "installed with fonts-liberation2, found through fontconfig",
-                0},
-    FaceMapping{"Segoe UI", "Liberation Sans", "", "",
-                "not installed; Wine falls back to its default sans face", 0},
-    FaceMapping{"Arial", "Liberation Sans", "", "",
-                "not installed; Wine takes Liberation Sans, its metric twin",
-                0},
-    FaceMapping{"Helvetica", "Liberation Sans", "", "",
-                "Wine's FontSubstitutes: Helvetica -> Arial, not installed", 0},
-    FaceMapping{"Microsoft Sans Serif", "Liberation Sans", "", "",
-                "not installed; Wine falls back to its default sans face", 0},
-    FaceMapping{"Courier New", "Liberation Sans", "", "",
-                "not installed; measured under Wine: its default sans face, "
-                "not a fixed-pitch one (forms ask no pitch)",
-                0},
-    FaceMapping{"", "Liberation Sans", "", "",
-                "any face not listed: Wine's default sans face", 0},
+    // Wine's own Tahoma (fonts-wine), which GDI loads from the prefix's
+    // Fonts folder; fontconfig would give DejaVu Sans.
+    FaceMapping{"Tahoma", "Tahoma", "tahoma.ttf", "tahomabd.ttf", 0},
+    // Wine's FontSubstitutes: MS Shell Dlg (2) -> Tahoma.
+    FaceMapping{"MS Shell Dlg", "Tahoma", "", "", 0},
+    FaceMapping{"MS Shell Dlg 2", "Tahoma", "", "", 0},
+    // Wine's bitmap MS Sans Serif (fonts-wine): strikes of 13, 16 and 20
+    // pixels, no outlines; bold is emboldened.
+    FaceMapping{"MS Sans Serif", "MS Sans Serif", "ms_sans_serif.ttf", "", 0},
+    // Wine's FontSubstitutes: Helv -> MS Sans Serif.
+    FaceMapping{"Helv", "MS Sans Serif", "", "", 0},
+    // Wine's bitmap System font (fonts-wine): GDI takes its 16-pixel strike
+    // alone (the file's taller one never: 8 x 16 dialog base units from 8 to
+    // 14 points at 96 and 144 DPI, twice that at 28 pixels), the same at
+    // every size up to twice it.
+    FaceMapping{"System", "System", "system.ttf", "", 16},
+    // Installed with fonts-liberation2, found through fontconfig.
+    FaceMapping{"Liberation Sans", "Liberation Sans", "", "", 0},
+    // Not installed: Wine falls back to its default sans face, or, for
+    // Arial, takes Liberation Sans, its metric twin (Helvetica is a
+    // FontSubstitute for Arial). Courier New too, as measured under Wine:
+    // forms ask no pitch, so no fixed-pitch face is looked for.
+    FaceMapping{"Segoe UI", "Liberation Sans", "", "", 0},
+    FaceMapping{"Arial", "Liberation Sans", "", "", 0},
+    FaceMapping{"Helvetica", "Liberation Sans", "", "", 0},
+    FaceMapping{"Microsoft Sans Serif", "Liberation Sans", "", "", 0},
+    FaceMapping{"Courier New", "Liberation Sans", "", "", 0},
+    // Any face not listed: Wine's default sans face.
+    FaceMapping{"", "Liberation Sans", "", "", 0},
 };
 
 }  // namespace

@@ -25,7 +25,6 @@ struct FaceMapping {
   // bold; empty bold = emboldened by GDI), else a fontconfig family.
   std::string_view wineFile;
   std::string_view wineBoldFile;
-  std::string_view reason;
   // A bitmap font of which GDI takes one strike only, whatever the size
   // asked for: that strike's cell height in pixels (0: every strike).
   int onlyStrike;
