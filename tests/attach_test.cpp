@@ -811,10 +811,11 @@ INSTANTIATE_TEST_SUITE_P(Template, AttachDpiMove, ::testing::Bool(),
                                                          : "None");
                          });
 
-// A dialog of no client area, with a child the program made beside the
-// template's: a move scales nothing by a client size of 0, and the dialog
-// stays as it is.
-TEST_F(AttachDpi, ADialogOfNoClientAreaMovesWithoutDividingByIt) {
+// A DLGTEMPLATE of DS_SETFONT | WS_POPUP | WS_CAPTION, `cx` x `cy` dialog
+// units, with a font of `points` (0x7FFF: the message font, no face) and a
+// visible push button, ID 1, 10 x 10 at 0, 0.
+std::vector<std::uint8_t> OneButtonDialog(unsigned points, unsigned cx,
+                                          unsigned cy) {
   std::vector<std::uint8_t> t;
   auto word = [&](unsigned v) {
     t.push_back(static_cast<std::uint8_t>(v & 0xFF));
@@ -824,21 +825,27 @@ TEST_F(AttachDpi, ADialogOfNoClientAreaMovesWithoutDividingByIt) {
     for (char16_t c : s) word(c);
     word(0);
   };
-  // DS_SETFONT | WS_POPUP | WS_CAPTION, one item, 0 x 0 dialog units.
-  for (unsigned v : {0x00C0u, 0x8000u, 0u, 0u, 1u, 0u, 0u, 0u, 0u, 0u, 0u}) {
+  for (unsigned v : {0x00C0u, 0x8000u, 0u, 0u, 1u, 0u, 0u, cx, cy, 0u, 0u}) {
     word(v);
   }
   text(u"");  // title
-  word(8);
-  text(u"MS Shell Dlg");
+  word(points);
+  if (points != 0x7FFF) text(u"MS Shell Dlg");
   while (t.size() % 4 != 0) t.push_back(0);
-  // A visible child push button, ID 1, 10 x 10 at 0, 0.
   for (unsigned v :
        {0u, 0x5000u, 0u, 0u, 0u, 0u, 10u, 10u, 1u, 0xFFFFu, 0x80u}) {
     word(v);
   }
   text(u"x");
   word(0);
+  return t;
+}
+
+// A dialog of no client area, with a child the program made beside the
+// template's: a move scales nothing by a client size of 0, and the dialog
+// stays as it is.
+TEST_F(AttachDpi, ADialogOfNoClientAreaMovesWithoutDividingByIt) {
+  const auto t = OneButtonDialog(8, 0, 0);
   const HWND dlg = CreateDialogIndirectParamW(nullptr, t, nullptr, nullptr, 0);
   ASSERT_NE(dlg, nullptr) << desktop->lastDialogError();
   AttachOptions options;
@@ -856,6 +863,26 @@ TEST_F(AttachDpi, ADialogOfNoClientAreaMovesWithoutDividingByIt) {
   EXPECT_EQ(client.bottom, 0);
   EXPECT_TRUE(IsWindow(extra));
   EXPECT_TRUE(attached->Attached());
+}
+
+// The message font (point size 0x7FFF) is 8-point Tahoma at 96 DPI,
+// scaled: moved to 144 DPI, the dialog's button has the -17 of the
+// dialog made there, not the -16 of 8 points made there.
+TEST_F(AttachDpi, AMessageFontDialogMovedHasTheFontMadeThere) {
+  const auto t = OneButtonDialog(0x7FFF, 100, 50);
+  const HWND dlg = CreateDialogIndirectParamW(nullptr, t, nullptr, nullptr, 0);
+  ASSERT_NE(dlg, nullptr) << desktop->lastDialogError();
+  const HWND button = GetDlgItem(dlg, 1);
+  ASSERT_EQ(desktop->windowFont(button)->lfHeight, -11);
+  AttachOptions options;
+  options.DialogTemplate = t;
+  auto attached = Attach(dlg, options);
+  ShowWindow(dlg, SW_SHOW);
+  desktop->dragCaption(dlg, 2100, 100);
+  ASSERT_EQ(GetDpiForWindow(dlg), 144u);
+  EXPECT_EQ(desktop->windowFont(button)->lfHeight, -17);
+  desktop->dragCaption(dlg, 100, 100);
+  EXPECT_EQ(desktop->windowFont(button)->lfHeight, -11);
 }
 
 // ---- Bad input

@@ -139,11 +139,11 @@ class TDpiLayout {
   // template did not make.
   virtual bool Bounds(const TControl& control, int dpi,
                       TRect& bounds) const = 0;
-  // The size in points of the font the dialog manager gives the window and
-  // its controls at any DPI; 0 for none (the System font).
-  virtual int FontPoints() const = 0;
+  // The height (lfHeight) of the font the dialog manager gives the window
+  // and its controls at `dpi`; 0 for none (the System font).
+  virtual int FontHeight(int dpi) const = 0;
   // Whether `control` shows that font (was given it when made). The
-  // window's own is that font when FontPoints() is not 0.
+  // window's own is that font when FontHeight() is not 0.
   virtual bool ShowsDialogFont(const TControl& control) const = 0;
   // Whether `control` shows none (GDI's stock System font, a bitmap font
   // the same at every DPI).

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -127,6 +128,16 @@ struct DialogTemplate {
 DialogTemplate ParseDialogTemplate(std::span<const std::uint8_t> data,
                                    std::string_view fileName,
                                    std::size_t fileOffset = 0);
+
+// The font the dialog manager makes for a template at `dpi`, as the fields
+// of the LOGFONT it asks for; none without DS_SETFONT.
+struct DialogFont {
+  std::int32_t height = 0;  // lfHeight: negative, the character height
+  std::int32_t weight = 0;  // 0 (none asked) in a standard template
+  bool italic = false;
+  std::u16string face;
+};
+std::optional<DialogFont> DialogFontAt(const DialogTemplate& t, int dpi);
 
 // The name of a predefined control class ordinal ("Button" for 0x80), or ""
 // for another number.

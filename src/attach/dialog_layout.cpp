@@ -23,8 +23,6 @@ using namespace win;
 
 namespace {
 
-// A template's point size for the message font (DS_SHELLFONT's 0x7FFF).
-constexpr std::uint16_t kMessageFont = 0x7FFF;
 constexpr std::uint32_t kUdsAlignRight = 0x04;
 constexpr std::uint32_t kUdsAlignLeft = 0x08;
 constexpr std::uint32_t kUdsAutoBuddy = 0x10;
@@ -37,22 +35,14 @@ struct BaseUnits {
 // The font the dialog manager makes for the template at `dpi`; none
 // without DS_SETFONT.
 std::optional<LOGFONTW> fontAt(const res::DialogTemplate& t, int dpi) {
-  if (!t.hasFont) return std::nullopt;
+  const auto font = res::DialogFontAt(t, dpi);
+  if (!font) return std::nullopt;
   LOGFONTW f{};
-  std::u16string_view face = t.face;
-  if (t.pointSize == kMessageFont) {
-    // The message font: 8-point Tahoma, as Wine's.
-    f.lfHeight = MulDiv(-11, dpi, 96);
-    f.lfWeight = FW_NORMAL;
-    face = u"Tahoma";
-  } else {
-    f.lfHeight = FontHeightOfPoints(t.pointSize, dpi);
-    // A standard template stores no weight: the font asks for none.
-    f.lfWeight = t.extended ? t.weight : 0;
-    f.lfItalic = t.extended && t.italic ? 1 : 0;
-  }
+  f.lfHeight = font->height;
+  f.lfWeight = font->weight;
+  f.lfItalic = font->italic ? 1 : 0;
   f.lfCharSet = DEFAULT_CHARSET;
-  std::copy_n(face.begin(), std::min<std::size_t>(face.size(), 31),
+  std::copy_n(font->face.begin(), std::min<std::size_t>(font->face.size(), 31),
               f.lfFaceName);
   return f;
 }
@@ -162,9 +152,9 @@ class DialogLayout final : public TDpiLayout {
     return true;
   }
 
-  int FontPoints() const override {
-    if (!FTemplate.hasFont) return 0;
-    return FTemplate.pointSize == kMessageFont ? 8 : FTemplate.pointSize;
+  int FontHeight(int dpi) const override {
+    const auto font = res::DialogFontAt(FTemplate, dpi);
+    return font ? font->height : 0;
   }
 
   bool ShowsDialogFont(const TControl& control) const override {

@@ -252,7 +252,7 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
                  : 1.0;
     FontRatio = unit::DpiRatio(s.StartDpiH, DpiY);
   }
-  const int DialogPoints = layout != nullptr ? layout->FontPoints() : 0;
+  const int DialogHeight = layout != nullptr ? layout->FontHeight(DpiY) : 0;
 
   // A font as start-up makes it from its designed height at this DPI.
   auto startupFont = [&](TFont& font, const TDesignFont& design, double ratio) {
@@ -263,7 +263,7 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
   // The dialog's font as the dialog manager makes it at this DPI.
   auto dialogFont = [&](TFont& font) {
     font.SetPixelsPerInch(DpiY);
-    font.SetSize(DialogPoints);
+    font.SetHeight(DialogHeight);
   };
   // The form's own font is the framework's, as it is made at this DPI.
   if (FOwnerFont) {
@@ -341,7 +341,7 @@ void TFlexarium::Impl::DeriveForDpi(int DpiX, int DpiY) {
         } else if (R->OrgParentFont) {
           followers.emplace_back(R, C);
         } else {
-          if (DialogPoints > 0 && layout->ShowsDialogFont(*C)) {
+          if (DialogHeight != 0 && layout->ShowsDialogFont(*C)) {
             dialogFont(*R->Font);
           } else {
             // The System font, a bitmap font, is the same at every DPI.

@@ -128,4 +128,23 @@ DialogTemplate ParseDialogTemplate(std::span<const std::uint8_t> data,
   return t;
 }
 
+std::optional<DialogFont> DialogFontAt(const DialogTemplate& t, int dpi) {
+  if (!t.hasFont) return std::nullopt;
+  DialogFont f;
+  if (t.pointSize == 0x7FFF) {
+    // The message font: Wine's is 8-point Tahoma at 96 DPI, scaled.
+    f.height = MulDiv(-11, dpi, 96);
+    f.weight = 400;
+    f.face = u"Tahoma";
+  } else {
+    // Points to a character height, as MulDiv rounds it.
+    f.height = -MulDiv(t.pointSize, dpi, 72);
+    // A standard template stores no weight: the font asks for none.
+    f.weight = t.extended ? t.weight : 0;
+    f.italic = t.extended && t.italic;
+    f.face = t.face;
+  }
+  return f;
+}
+
 }  // namespace flx::res

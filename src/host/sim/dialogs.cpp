@@ -167,22 +167,13 @@ HWND Desktop::createDialogIndirectParam(std::span<const std::uint8_t> tmpl,
     l.dpi = dpi;
     l.style = t.style;
     l.exStyle = t.exStyle;
-    if (t.hasFont) {
+    if (const auto font = res::DialogFontAt(t, dpi.y)) {
       l.hasFont = true;
-      if (t.pointSize == 0x7FFF) {
-        // The message font: Wine's is 8-point Tahoma at 96 DPI, scaled.
-        l.font.lfHeight = MulDiv(-11, dpi.y, 96);
-        l.font.lfWeight = FW_NORMAL;
-        const std::u16string_view face = u"Tahoma";
-        std::copy(face.begin(), face.end(), l.font.lfFaceName);
-      } else {
-        l.font.lfHeight = FontHeightOfPoints(t.pointSize, dpi.y);
-        // A standard template stores no weight: the font asks for none.
-        l.font.lfWeight = t.extended ? t.weight : 0;
-        l.font.lfItalic = t.extended && t.italic ? 1 : 0;
-        const std::size_t n = std::min<std::size_t>(t.face.size(), 31);
-        std::copy_n(t.face.begin(), n, l.font.lfFaceName);
-      }
+      l.font.lfHeight = font->height;
+      l.font.lfWeight = font->weight;
+      l.font.lfItalic = font->italic ? 1 : 0;
+      const std::size_t n = std::min<std::size_t>(font->face.size(), 31);
+      std::copy_n(font->face.begin(), n, l.font.lfFaceName);
       // The template's character set is not used: Wine asks DEFAULT_CHARSET.
       l.font.lfCharSet = DEFAULT_CHARSET;
       const HFONT probe = createFontIndirect(&l.font);
