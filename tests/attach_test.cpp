@@ -865,24 +865,40 @@ TEST_F(AttachDpi, ADialogOfNoClientAreaMovesWithoutDividingByIt) {
   EXPECT_TRUE(attached->Attached());
 }
 
-// The message font (point size 0x7FFF) is 8-point Tahoma at 96 DPI,
-// scaled: moved to 144 DPI, the dialog's button has the -17 of the
-// dialog made there, not the -16 of 8 points made there.
-TEST_F(AttachDpi, AMessageFontDialogMovedHasTheFontMadeThere) {
+// A dialog of the message font (point size 0x7FFF: 8-point Tahoma at 96
+// DPI, scaled, so -17 at 144, which no point size gives there) moved to
+// 144 DPI stands as the dialog opened there and attached.
+TEST_F(AttachDpi, AMessageFontDialogMovedStandsAsOpenedThere) {
   const auto t = OneButtonDialog(0x7FFF, 100, 50);
-  const HWND dlg = CreateDialogIndirectParamW(nullptr, t, nullptr, nullptr, 0);
-  ASSERT_NE(dlg, nullptr) << desktop->lastDialogError();
-  const HWND button = GetDlgItem(dlg, 1);
-  ASSERT_EQ(desktop->windowFont(button)->lfHeight, -11);
   AttachOptions options;
   options.DialogTemplate = t;
-  auto attached = Attach(dlg, options);
-  ShowWindow(dlg, SW_SHOW);
-  desktop->dragCaption(dlg, 2100, 100);
-  ASSERT_EQ(GetDpiForWindow(dlg), 144u);
-  EXPECT_EQ(desktop->windowFont(button)->lfHeight, -17);
-  desktop->dragCaption(dlg, 100, 100);
-  EXPECT_EQ(desktop->windowFont(button)->lfHeight, -11);
+  // Placed at its owner's client origin: the owner says which monitor.
+  auto open = [&](int x) {
+    const HWND owner = CreateWindowExW(0, u"BUTTON", u"", WS_POPUP, x, 100, 50,
+                                       50, nullptr, nullptr);
+    const HWND dlg = CreateDialogIndirectParamW(nullptr, t, owner, nullptr, 0);
+    EXPECT_NE(dlg, nullptr) << desktop->lastDialogError();
+    return dlg;
+  };
+  const HWND moved = open(100);
+  const HWND there = open(2100);
+  ASSERT_EQ(GetDpiForWindow(there), 144u);
+  auto attachedMoved = Attach(moved, options);
+  auto attachedThere = Attach(there, options);
+  ShowWindow(moved, SW_SHOW);
+  ShowWindow(there, SW_SHOW);
+  desktop->dragCaption(moved, 2500, 100);
+  ASSERT_EQ(GetDpiForWindow(moved), 144u);
+  auto layout = [&](HWND dlg) {
+    RECT client{}, button{};
+    GetClientRect(dlg, &client);
+    GetWindowRect(GetDlgItem(dlg, 1), &button);
+    return std::vector<LONG>{client.right, client.bottom,
+                             button.right - button.left,
+                             button.bottom - button.top,
+                             desktop->windowFont(GetDlgItem(dlg, 1))->lfHeight};
+  };
+  EXPECT_EQ(layout(moved), layout(there));
 }
 
 // ---- Bad input
