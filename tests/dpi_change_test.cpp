@@ -404,21 +404,53 @@ TEST(DpiRoundTrip, AControlMadeAtRunTimeTakesTheFormsDpi) {
   EXPECT_EQ(follows->Font().Height(), desk.form().Font().Height());
 }
 
-TEST(DpiRoundTrip, AComponentTurnedOnAgainTakesTheDpiItMissed) {
+// A component that did not serve the form while it changed DPI takes the
+// form's DPI when it serves it again: turned off and on, or a second
+// component on the form that takes over when the first is freed.
+class DpiMissed : public ::testing::TestWithParam<bool> {};
+
+TEST_P(DpiMissed, TheComponentThatServesNextTakesTheDpiItMissed) {
+  const bool takeOver = GetParam();
   const std::string path = ExampleForm("contact.dfm");
-  Layout got;
-  {
+  // The move to the 96 DPI monitor while the component does not serve the
+  // form (`missed`), or before that.
+  auto served = [&](bool missed) {
     Desk desk(Laptop());
     desk.load(path).Show();
-    desk.flex().SetEnabled(false);
-    desk.drag(kOnMonitor96);
-    desk.flex().SetEnabled(true);
-    EXPECT_EQ(desk.flex().CurrentDpi(), 96);
+    TFlexarium* first = &desk.flex();
+    TFlexarium* second = nullptr;
+    if (takeOver) {
+      second = new TFlexarium(nullptr);
+      second->SetName("Flex2");
+      desk.form().InsertComponent(second);
+      second->Start();
+      if (missed) desk.drag(kOnMonitor96);
+      delete first;
+    } else {
+      first->SetEnabled(false);
+      if (missed) desk.drag(kOnMonitor96);
+      first->SetEnabled(true);
+    }
+    if (!missed) desk.drag(kOnMonitor96);
+    TFlexarium& serving = takeOver ? *second : *first;
+    EXPECT_EQ(serving.CurrentDpi(), 96);
     desk.client(500, 320);
-    got = desk.layout();
+    return desk.layout();
+  };
+  const Layout got = served(true);
+  EXPECT_EQ(got, served(false));
+  // Turned off and on, the component is the form file's: its layout is the
+  // form's shown there.
+  if (!takeOver) {
+    EXPECT_EQ(got, Reference(path, 96, 500, 320));
   }
-  EXPECT_EQ(got, Reference(path, 96, 500, 320));
 }
+
+INSTANTIATE_TEST_SUITE_P(Ways, DpiMissed, ::testing::Bool(),
+                         [](const auto& info) {
+                           return std::string(info.param ? "SecondComponent"
+                                                         : "TurnedOffAndOn");
+                         });
 
 TEST(DpiRoundTrip, AControlExcludedAcrossAChangeTakesTheDpiItMissed) {
   struct Case {

@@ -173,6 +173,19 @@ TFlexarium::Impl::~Impl() {
     FNoResizeCtls.reset();
     if (FSelfPointer != nullptr && InstanceList != nullptr) {
       InstanceList->Remove(FSelfPointer);
+      // Another component on the form serves it from here on; the form may
+      // have changed DPI while this one served it.
+      const TComponent* owner = Owner();
+      TFlexarium::Impl* next = unit::FindInstance(FOwnerHandle);
+      if (next != nullptr && owner != nullptr &&
+          !owner->ComponentState().Contains(csDestroying)) {
+        // Nothing may leave a destructor: errors go to the application.
+        try {
+          next->CatchUpDpi();
+        } catch (const std::exception& e) {
+          HandleException(e);
+        }
+      }
     }
     FChildCtrls.reset();
   }
@@ -325,12 +338,15 @@ void TFlexarium::Impl::SetEnabled(bool Value) {
   } else if (Value) {
     InstallWndProc();
     RefreshOwnerHandle();
-    // The form may have changed DPI while nothing served it.
-    auto* f = dynamic_cast<TCustomForm*>(form);
-    if (FDpi != nullptr && f != nullptr && f->CurrentPPI() > 0 &&
-        (f->CurrentPPI() != FRunDpiW || f->CurrentPPI() != FRunDpiH)) {
-      DeriveForDpi(f->CurrentPPI(), f->CurrentPPI());
-    }
+    CatchUpDpi();
+  }
+}
+
+void TFlexarium::Impl::CatchUpDpi() {
+  auto* f = dynamic_cast<TCustomForm*>(OwnerForm());
+  if (FDpi != nullptr && f != nullptr && f->CurrentPPI() > 0 &&
+      (f->CurrentPPI() != FRunDpiW || f->CurrentPPI() != FRunDpiH)) {
+    DeriveForDpi(f->CurrentPPI(), f->CurrentPPI());
   }
 }
 

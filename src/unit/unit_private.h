@@ -285,6 +285,10 @@ struct TFlexarium::Impl {
                               win::LPARAM LParam);
   void HandleDpiChanged(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam);
   void DeriveForDpi(int DpiX, int DpiY);
+  // Derives the records for the form's DPI when the form changed DPI while
+  // this component did not serve it (switched off, or a second component
+  // on the form while the first served it).
+  void CatchUpDpi();
   int FollowedFontSize(TControl* Control);
   void InstallWndProc();
   void RefreshOwnerHandle();
