@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs a built fuzz target from the seed corpus kept in the repository: for
 # the form-file targets our example forms and the small forms in fuzz/corpus
-# with the form-text dictionary, for resource_fuzz the resource files in
-# fuzz/corpus/resources; plus fuzz/<target>.dict where there is one.
+# with the form-text dictionary, for resource_fuzz and dialog_fuzz the
+# resource files in fuzz/corpus/resources; plus fuzz/<target>.dict where
+# there is one.
 # Usage: fuzz/run.sh FUZZ_BINARY [SECONDS [MIN_START_EDGES]]
 #   SECONDS          how long to fuzz (default 120)
 #   MIN_START_EDGES  fail unless the seeds alone cover at least this many
@@ -28,7 +29,7 @@ fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/${target}.XXXXXX")
 mkdir -p "$work/corpus" "$work/artifacts"
-if [[ $target == resource_* ]]; then
+if [[ $target == resource_* || $target == dialog_* ]]; then
   cp "$here"/corpus/resources/* "$work/corpus/"
   # Real dialogs: scripts of the shared corpus that compile as they are.
   rc_corpus=$here/../../shared/corpus/rc
