@@ -55,6 +55,7 @@
 #include <map>
 #include <optional>
 #include <random>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -551,8 +552,12 @@ class ColumnWatch {
   std::string step(flx::TFlexarium& f, flx::TCustomForm& form, bool passed) {
     std::string error;
     const int dpi = TFlexariumAccess::RunDpiW(f);
+    // A record not seen in a step may have been freed, and a new one may
+    // take its address: what was seen of it is forgotten.
+    std::set<Key> present;
     forEachScaled(f, form, [&](flx::TControl& c, flx::TCtrlInfo& info) {
       if (!flx::HasColumnSizes(c)) return;
+      present.insert({&c, &info});
       Seen& w = seen_[{&c, &info}];
       const std::vector<int> now = flx::ColumnSizes(c);
       if (passed && f.ResizeColumns()) {
@@ -577,6 +582,8 @@ class ColumnWatch {
       }
       w.left = now;
     });
+    std::erase_if(seen_,
+                  [&](const auto& e) { return !present.count(e.first); });
     return error;
   }
   void clear() { seen_.clear(); }
@@ -588,7 +595,8 @@ class ColumnWatch {
     int dpi = 0;             // then
     std::vector<int> left;   // what the last step left
   };
-  std::map<std::pair<const void*, const void*>, Seen> seen_;
+  using Key = std::pair<const void*, const void*>;  // control, record
+  std::map<Key, Seen> seen_;
 };
 
 class Checker {
