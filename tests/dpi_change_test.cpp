@@ -405,35 +405,63 @@ TEST(DpiRoundTrip, AControlMadeAtRunTimeTakesTheFormsDpi) {
 }
 
 // A component that did not serve the form while it changed DPI takes the
-// form's DPI when it serves it again: turned off and on, or a second
-// component on the form that takes over when the first is freed.
-class DpiMissed : public ::testing::TestWithParam<bool> {};
+// form's DPI when it serves it again.
+enum class Missed {
+  TurnedOffAndOn,
+  // A second component on the form takes over when the first is freed.
+  SecondComponent,
+  // The first one, switched off, took the component procedure out of the
+  // window's chain: the second serves again once a third puts it back, and
+  // its next message is a change of DPI.
+  Rehooked
+};
+
+class DpiMissed : public ::testing::TestWithParam<Missed> {};
 
 TEST_P(DpiMissed, TheComponentThatServesNextTakesTheDpiItMissed) {
-  const bool takeOver = GetParam();
+  const Missed way = GetParam();
   const std::string path = ExampleForm("contact.dfm");
-  // The move to the 96 DPI monitor while the component does not serve the
-  // form (`missed`), or before that.
+  // Moves while the component does not serve the form (`missed`), or only
+  // once it serves it again; either way the form ends on the 96 DPI monitor.
   auto served = [&](bool missed) {
     Desk desk(Laptop());
     desk.load(path).Show();
+    const Layout shown = desk.layout();
     TFlexarium* first = &desk.flex();
-    TFlexarium* second = nullptr;
-    if (takeOver) {
-      second = new TFlexarium(nullptr);
-      second->SetName("Flex2");
-      desk.form().InsertComponent(second);
-      second->Start();
-      if (missed) desk.drag(kOnMonitor96);
-      delete first;
-    } else {
-      first->SetEnabled(false);
-      if (missed) desk.drag(kOnMonitor96);
-      first->SetEnabled(true);
+    auto another = [&](const char* name) {
+      auto* f = new TFlexarium(nullptr);
+      f->SetName(name);
+      desk.form().InsertComponent(f);
+      f->Start();
+      return f;
+    };
+    TFlexarium* serving = first;
+    switch (way) {
+      case Missed::TurnedOffAndOn:
+        first->SetEnabled(false);
+        if (missed) desk.drag(kOnMonitor96);
+        first->SetEnabled(true);
+        break;
+      case Missed::SecondComponent:
+        serving = another("Flex2");
+        if (missed) desk.drag(kOnMonitor96);
+        delete first;
+        break;
+      case Missed::Rehooked:
+        serving = another("Flex2");
+        first->SetEnabled(false);
+        delete first;
+        if (missed) desk.drag(kOnMonitor96);
+        another("Flex3");
+        if (missed) {
+          // Its first message, the move back: the form as it was shown.
+          desk.drag(kOnLaptop);
+          EXPECT_EQ(desk.layout(), shown);
+        }
+        break;
     }
-    if (!missed) desk.drag(kOnMonitor96);
-    TFlexarium& serving = takeOver ? *second : *first;
-    EXPECT_EQ(serving.CurrentDpi(), 96);
+    desk.drag(kOnMonitor96);
+    EXPECT_EQ(serving->CurrentDpi(), 96);
     desk.client(500, 320);
     return desk.layout();
   };
@@ -441,16 +469,28 @@ TEST_P(DpiMissed, TheComponentThatServesNextTakesTheDpiItMissed) {
   EXPECT_EQ(got, served(false));
   // Turned off and on, the component is the form file's: its layout is the
   // form's shown there.
-  if (!takeOver) {
+  if (way == Missed::TurnedOffAndOn) {
     EXPECT_EQ(got, Reference(path, 96, 500, 320));
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Ways, DpiMissed, ::testing::Bool(),
-                         [](const auto& info) {
-                           return std::string(info.param ? "SecondComponent"
-                                                         : "TurnedOffAndOn");
-                         });
+std::string NameOf(const ::testing::TestParamInfo<Missed>& info) {
+  switch (info.param) {
+    case Missed::TurnedOffAndOn:
+      return "TurnedOffAndOn";
+    case Missed::SecondComponent:
+      return "SecondComponent";
+    case Missed::Rehooked:
+      return "Rehooked";
+  }
+  return "";
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, DpiMissed,
+                         ::testing::Values(Missed::TurnedOffAndOn,
+                                           Missed::SecondComponent,
+                                           Missed::Rehooked),
+                         NameOf);
 
 TEST(DpiRoundTrip, AControlExcludedAcrossAChangeTakesTheDpiItMissed) {
   struct Case {

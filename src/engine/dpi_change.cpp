@@ -133,6 +133,10 @@ void TFlexarium::Impl::HandleDpiChanged(HWND Wnd, WPARAM WParam,
     return;
   }
   if (!PerMonitorAware()) return;
+  // The form may have changed DPI while this component did not serve it
+  // (another served it, or no component was in the window's chain): the
+  // records first follow it there.
+  CatchUpDpi();
   DpiState& s = *FDpi;
   const FlagScope changing(s.Changing);
   const int passes = s.Passes;

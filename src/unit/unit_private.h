@@ -286,8 +286,9 @@ struct TFlexarium::Impl {
   void HandleDpiChanged(win::HWND Wnd, win::WPARAM WParam, win::LPARAM LParam);
   void DeriveForDpi(int DpiX, int DpiY);
   // Derives the records for the form's DPI when the form changed DPI while
-  // this component did not serve it (switched off, or a second component
-  // on the form while the first served it).
+  // this component did not serve it: switched off, a second component on
+  // the form while the first served it, or no component procedure in the
+  // window's chain (the first one, switched off, took it out).
   void CatchUpDpi();
   int FollowedFontSize(TControl* Control);
   void InstallWndProc();
