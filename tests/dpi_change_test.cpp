@@ -3,6 +3,15 @@
 // layout of a form shown there directly), round trips without drift, the
 // size limits at the new DPI, a maximised form, the passes and events a
 // change makes, and the modes and paths that never see a change.
+//
+// Sections:
+//   Start-up                       the DPI a form starts at, its client size
+//   A move onto a monitor ...      the layout of the form shown there
+//   No drift                       round trips; changes a component missed
+//   Size limits                    held at the new DPI
+//   A maximised form               maximised and minimised across a change
+//   Passes and events              one pass a change, WM_GETDPISCALEDSIZE
+//   Where no change arrives        unaware processes, the Windows 4.x hook
 #include <gtest/gtest.h>
 
 #include <algorithm>
