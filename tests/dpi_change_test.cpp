@@ -483,23 +483,16 @@ TEST_P(DpiMissed, TheComponentThatServesNextTakesTheDpiItMissed) {
   }
 }
 
-std::string NameOf(const ::testing::TestParamInfo<Missed>& info) {
-  switch (info.param) {
-    case Missed::TurnedOffAndOn:
-      return "TurnedOffAndOn";
-    case Missed::SecondComponent:
-      return "SecondComponent";
-    case Missed::Rehooked:
-      return "Rehooked";
-  }
-  return "";
-}
-
+constexpr const char* kMissedNames[] = {"TurnedOffAndOn", "SecondComponent",
+                                        "Rehooked"};
 INSTANTIATE_TEST_SUITE_P(Ways, DpiMissed,
                          ::testing::Values(Missed::TurnedOffAndOn,
                                            Missed::SecondComponent,
                                            Missed::Rehooked),
-                         NameOf);
+                         [](const auto& info) {
+                           return std::string(
+                               kMissedNames[static_cast<int>(info.param)]);
+                         });
 
 TEST(DpiRoundTrip, AControlExcludedAcrossAChangeTakesTheDpiItMissed) {
   struct Case {
